@@ -1,0 +1,86 @@
+#include "HexID.h"
+
+#include <QTextBoundaryFinder>
+
+#include <array>
+
+namespace {
+
+constexpr qsizetype uuidDigits = 32;
+constexpr int repeats = 5;
+
+// Fixed namespace of the name-based UUIDs of texts that are not hex ids.
+const QUuid hexIDNamespace(QStringLiteral("aba5695a-1fab-4dee-b530-52fb029f0eb8"));
+
+int hexDigitValue(QChar c)
+{
+    const char16_t u = c.unicode();
+    if (u >= '0' && u <= '9')
+        return u - '0';
+    if (u >= 'a' && u <= 'f')
+        return u - 'a' + 10;
+    if (u >= 'A' && u <= 'F')
+        return u - 'A' + 10;
+    return -1;
+}
+
+// The first 32 characters of the text repeated five times, when they are all
+// hex digits; an empty text otherwise. Characters are user-perceived ones, so
+// a digit carrying a combining mark does not count as a digit.
+QString repeatedHexDigits(const QString& text)
+{
+    QString digits;
+    digits.reserve(uuidDigits);
+    QTextBoundaryFinder graphemes(QTextBoundaryFinder::Grapheme, text);
+    qsizetype start = 0;
+    qsizetype end = 0;
+    while ((end = graphemes.toNextBoundary()) != -1 && digits.size() < uuidDigits) {
+        if (end - start != 1 || hexDigitValue(text.at(start)) < 0)
+            return {};
+        digits.append(text.at(start));
+        start = end;
+    }
+    if (digits.isEmpty() || digits.size() * repeats < uuidDigits)
+        return {};
+    for (qsizetype i = 0; digits.size() < uuidDigits; ++i)
+        digits.append(digits.at(i));
+    return digits;
+}
+
+} // namespace
+
+QUuid uuidFromHexID(const QString& hexID)
+{
+    const QString digits = repeatedHexDigits(hexID);
+    if (digits.isEmpty())
+        return QUuid::createUuidV5(hexIDNamespace, hexID);
+    const QString text = digits.mid(0, 8) + u'-' + digits.mid(8, 4) + u'-' + digits.mid(12, 4) + u'-'
+        + digits.mid(16, 4) + u'-' + digits.mid(20, 12);
+    return QUuid::fromString(text);
+}
+
+QColor colorFromHex(const QString& hex)
+{
+    qsizetype begin = 0;
+    qsizetype end = hex.size();
+    while (begin < end && hex.at(begin) == u'#')
+        ++begin;
+    while (end > begin && hex.at(end - 1) == u'#')
+        --end;
+
+    // Read like a number scanner: leading white space is skipped and a "0x"
+    // prefix is allowed. Unsigned arithmetic wraps, which keeps the low bits exact.
+    while (begin < end && hex.at(begin).isSpace())
+        ++begin;
+    if (end - begin > 2 && hex.at(begin) == u'0' && (hex.at(begin + 1) == u'x' || hex.at(begin + 1) == u'X')
+        && hexDigitValue(hex.at(begin + 2)) >= 0)
+        begin += 2;
+    quint64 value = 0;
+    for (qsizetype i = begin; i < end; ++i) {
+        const int digit = hexDigitValue(hex.at(i));
+        if (digit < 0)
+            break;
+        value = (value << 4) | quint64(digit);
+    }
+    return QColor(int((value >> 16) & 0xFF), int((value >> 8) & 0xFF), int(value & 0xFF));
+}

@@ -1,0 +1,105 @@
+#include "Wallpaper.h"
+
+#include "APIWallpaper.h"
+#include "HexID.h"
+#include "SystemColor.h"
+
+#include <cmath>
+#include <limits>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+// The first category whose display name matches ignoring case; names outside
+// the twelve (and case names such as "tvShows") fall back to digital art.
+WallpaperCategory categoryNamed(const QString& name)
+{
+    const QString wanted = name.toLower();
+    for (WallpaperCategory category : WallpaperCategories::allCases()) {
+        if (rawValue(category).toLower() == wanted)
+            return category;
+    }
+    return WallpaperCategory::digitalArt;
+}
+
+Creator creatorOf(const APIProfile& profile)
+{
+    Creator creator;
+    creator.id = uuidFromHexID(profile.id);
+    creator.name = profile.name.value_or(u"Unknown"_s);
+    creator.avatarColor = systemColor(SystemColor::purple);
+    creator.avatarUrl = profile.avatarUrl;
+    creator.isVerified = profile.isVerified;
+    creator.serverProfileId = profile.id;
+    return creator;
+}
+
+// Truncates toward zero; sizes that are not finite or do not fit read as 0
+// rather than overflowing.
+qint64 wholePixels(double value)
+{
+    constexpr double limit = 9223372036854775808.0; // 2^63
+    if (!std::isfinite(value) || value >= limit || value < -limit)
+        return 0;
+    return static_cast<qint64>(value);
+}
+
+} // namespace
+
+Wallpaper Wallpaper::fromAPIWallpaper(const APIWallpaper& record)
+{
+    Wallpaper w;
+    w.id = uuidFromHexID(record.id);
+    w.hexID = record.id;
+    w.title = record.title;
+    w.creator = creatorOf(record.profile);
+    w.category = categoryNamed(record.category.name);
+    w.tags = record.tags;
+    for (const QString& hex : record.previewColors.value_or(QStringList()))
+        w.previewColors.append(colorFromHex(hex));
+    w.resolution = QSizeF(double(record.resolutionWidth), double(record.resolutionHeight));
+    w.fileSize = record.fileSize;
+    w.isFeatured = false;
+    w.isNew = true;
+    w.downloadCount = record.downloadCount;
+    w.favoriteCount = record.favoriteCount;
+    w.dateAdded = QDateTime::currentDateTimeUtc();
+    w.wallpaperType = record.type == "video"_L1 ? WallpaperType::video : WallpaperType::image;
+    w.cloudID = record.id;
+    w.remoteThumbnailURL = record.thumbnailPath;
+    w.remotePosterURL = record.posterPath;
+    w.remoteContentURL = record.contentPath;
+    w.remotePreviewClipURL = record.previewClipPath;
+    w.localizedTitles = record.localizedTitles;
+    return w;
+}
+
+QString Wallpaper::resolutionText() const
+{
+    return QString::number(wholePixels(resolution.width())) + u'x' + QString::number(wholePixels(resolution.height()));
+}
+
+QString Wallpaper::localizedTitle(const QLocale& locale) const
+{
+    if (!localizedTitles)
+        return title;
+
+    const bool hasLanguage = locale.language() != QLocale::AnyLanguage && locale.language() != QLocale::C;
+    const QString language = hasLanguage ? QLocale::languageToCode(locale.language()) : u"en"_s;
+
+    QStringList keys;
+    if (locale.territory() != QLocale::AnyTerritory)
+        keys.append(language + u'-' + QLocale::territoryToCode(locale.territory()));
+    if (locale.script() != QLocale::AnyScript)
+        keys.append(language + u'-' + QLocale::scriptToCode(locale.script()));
+    keys.append(language);
+    keys.append(u"en"_s);
+
+    for (const QString& key : keys) {
+        const auto found = localizedTitles->constFind(key);
+        if (found != localizedTitles->constEnd())
+            return *found;
+    }
+    return title;
+}

@@ -1,0 +1,4 @@
+#pragma once
+
+// What a wallpaper shows.
+enum class WallpaperType { image, video, gradient };
