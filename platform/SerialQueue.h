@@ -1,0 +1,70 @@
+#pragma once
+
+#include "Scheduler.h"
+
+#include <QString>
+
+#include <condition_variable>
+#include <map>
+#include <mutex>
+#include <optional>
+#include <thread>
+#include <type_traits>
+
+// A named serial queue on a thread of its own: work runs one item at a time,
+// in the order it was submitted (delayed work in the order it falls due).
+// Destroying the queue finishes the running item, drops the rest and joins the thread.
+class SerialQueue final : public Scheduler
+{
+public:
+    explicit SerialQueue(QString label);
+    ~SerialQueue() override;
+
+    SerialQueue(const SerialQueue&) = delete;
+    SerialQueue& operator=(const SerialQueue&) = delete;
+
+    const QString& label() const { return m_label; }
+
+    // Whether the calling code runs on this queue.
+    bool isCurrent() const { return std::this_thread::get_id() == m_thread.get_id(); }
+
+    void async(std::function<void()> work);
+    WorkItemPtr asyncAfter(Duration delay, std::function<void()> work) { return after(delay, std::move(work)); }
+
+    // Runs the work on the queue and waits for it. Called from the queue itself
+    // it runs inline instead of deadlocking.
+    void sync(const std::function<void()>& work);
+
+    template <typename F>
+        requires(!std::is_void_v<std::invoke_result_t<F&>>)
+    auto sync(F&& work) -> std::invoke_result_t<F&>
+    {
+        std::optional<std::invoke_result_t<F&>> result;
+        sync(std::function<void()>([&] { result.emplace(work()); }));
+        return std::move(*result);
+    }
+
+    Clock::time_point now() const override { return Clock::now(); }
+    void schedule(WorkItemPtr item, Duration delay) override;
+
+private:
+    void run();
+
+    struct Slot
+    {
+        Clock::time_point due;
+        quint64 sequence;
+        bool operator<(const Slot& other) const
+        {
+            return due != other.due ? due < other.due : sequence < other.sequence;
+        }
+    };
+
+    const QString m_label;
+    std::mutex m_mutex;
+    std::condition_variable m_wake;
+    std::map<Slot, WorkItemPtr> m_pending;
+    quint64 m_nextSequence = 0;
+    bool m_stopping = false;
+    std::thread m_thread;
+};

@@ -1,0 +1,99 @@
+#include "SerialQueue.h"
+#include "VirtualScheduler.h"
+
+#include <QTest>
+
+#include <atomic>
+#include <future>
+#include <mutex>
+#include <thread>
+
+using namespace std::chrono_literals;
+
+class SerialQueueTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void runsWorkInSubmissionOrderOffTheCaller()
+    {
+        SerialQueue queue(QStringLiteral("com.lanto.test"));
+        QCOMPARE(queue.label(), QStringLiteral("com.lanto.test"));
+        std::vector<int> order;
+        std::atomic<bool> ranOnQueue = true;
+        for (int i = 0; i < 100; ++i) {
+            queue.async([&, i] {
+                ranOnQueue = ranOnQueue && queue.isCurrent();
+                order.push_back(i);
+            });
+        }
+        const auto size = queue.sync([&] { return order.size(); });
+        QCOMPARE(size, size_t(100));
+        QVERIFY(std::is_sorted(order.begin(), order.end()));
+        QVERIFY(ranOnQueue);
+        QVERIFY(!queue.isCurrent());
+    }
+
+    void syncFromInsideTheQueueRunsInline()
+    {
+        SerialQueue queue(QStringLiteral("q"));
+        const int value = queue.sync([&] { return queue.sync([] { return 7; }); });
+        QCOMPARE(value, 7);
+    }
+
+    void delayedWorkRunsWhenDueAndCanBeCancelled()
+    {
+        SerialQueue queue(QStringLiteral("q"));
+        std::mutex mutex;
+        std::vector<QString> ran;
+        auto record = [&](const QString& name) {
+            return [&, name] {
+                std::lock_guard lock(mutex);
+                ran.push_back(name);
+            };
+        };
+        std::promise<void> done;
+        queue.asyncAfter(60ms, [&] { done.set_value(); });
+        queue.asyncAfter(40ms, record("late"));
+        auto cancelled = queue.asyncAfter(20ms, record("cancelled"));
+        queue.asyncAfter(10ms, record("early"));
+        queue.async(record("now"));
+        cancelled->cancel();
+        QCOMPARE(done.get_future().wait_for(5s), std::future_status::ready);
+        std::lock_guard lock(mutex);
+        QCOMPARE(ran, (std::vector<QString>{"now", "early", "late"}));
+    }
+
+    void destroyingTheQueueDropsPendingWork()
+    {
+        std::atomic<int> runs = 0;
+        {
+            SerialQueue queue(QStringLiteral("q"));
+            queue.asyncAfter(1h, [&] { ++runs; });
+            queue.sync([&] { ++runs; });
+        }
+        QCOMPARE(runs.load(), 1);
+    }
+
+    void virtualTimeRunsDueItemsInOrder()
+    {
+        VirtualScheduler scheduler;
+        std::vector<int> ran;
+        scheduler.after(300s, [&] { ran.push_back(300); });
+        scheduler.after(50ms, [&] {
+            ran.push_back(50);
+            scheduler.after(50ms, [&] { ran.push_back(100); });
+        });
+        scheduler.after(50ms, [&] { ran.push_back(51); });
+        scheduler.after(1s, [&] { ran.push_back(1000); })->cancel();
+        scheduler.advance(100ms);
+        QCOMPARE(ran, (std::vector<int>{50, 51, 100}));
+        scheduler.advance(300s);
+        QCOMPARE(ran.back(), 300);
+        QCOMPARE(scheduler.performedCount(), 4);
+        QCOMPARE(scheduler.pendingCount(), 0);
+    }
+};
+
+QTEST_GUILESS_MAIN(SerialQueueTest)
+#include "tst_serialqueue.moc"

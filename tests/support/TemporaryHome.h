@@ -1,0 +1,22 @@
+#pragma once
+
+#include <QString>
+#include <QTemporaryDir>
+
+// A fresh, empty home folder for the life of the object: UserHome points at it
+// in this process, and back at the real home afterwards.
+class TemporaryHome
+{
+public:
+    TemporaryHome();
+    ~TemporaryHome();
+
+    QString path() const { return m_dir.path(); }
+    // A path below the home folder.
+    QString filePath(const QString& relative) const { return m_dir.filePath(relative); }
+    // "Library/Application Support/Lanto" below the home folder.
+    QString appSupportPath() const { return filePath(QStringLiteral("Library/Application Support/Lanto")); }
+
+private:
+    QTemporaryDir m_dir;
+};
