@@ -1,0 +1,209 @@
+#include "LantoSettings.h"
+
+#include "SerialQueue.h"
+#include "UuidText.h"
+#include "UserHome.h"
+
+#include <QDir>
+
+#include <chrono>
+#include <mutex>
+
+using namespace std::chrono_literals;
+
+namespace {
+
+constexpr auto writeDelay = 100ms;
+
+std::optional<PlistValue::Dictionary> readDictionary(const QString& path)
+{
+    const std::optional<PlistValue> root = PropertyList::readFile(path);
+    return root ? root->toDictionary() : std::nullopt;
+}
+
+} // namespace
+
+// Shared with the pending write, which must not outlive the data it writes.
+class LantoSettings::Store : public std::enable_shared_from_this<Store>
+{
+public:
+    Store(QString path, Scheduler& writeScheduler)
+        : filePath(std::move(path)), writeScheduler(writeScheduler)
+    {
+    }
+
+    ~Store()
+    {
+        if (pendingWrite)
+            pendingWrite->cancel();
+    }
+
+    // Runs fn on the queue, or directly when the caller already is on it.
+    template <typename F>
+    auto onQueue(F&& fn) const
+    {
+        if constexpr (std::is_void_v<std::invoke_result_t<F&>>) {
+            queue.sync(std::function<void()>(fn));
+        } else {
+            return queue.sync(fn);
+        }
+    }
+
+    std::optional<PlistValue> lookup(const QString& key) const
+    {
+        return onQueue([&]() -> std::optional<PlistValue> {
+            const auto it = data.constFind(key);
+            return it == data.cend() ? std::nullopt : std::optional<PlistValue>(*it);
+        });
+    }
+
+    // Runs on the queue, so a burst from several threads leaves exactly one pending write.
+    void scheduleWrite()
+    {
+        if (pendingWrite)
+            pendingWrite->cancel();
+        pendingWrite = writeScheduler.after(writeDelay, [weak = weak_from_this()] {
+            if (const auto store = weak.lock())
+                store->flush();
+        });
+    }
+
+    void flush()
+    {
+        // Snapshots are taken and written in one order, so an older snapshot never overwrites a newer one.
+        std::lock_guard writing(flushMutex);
+        const PlistValue snapshot = onQueue([this] { return PlistValue(data); });
+        PropertyList::writeFile(filePath, snapshot, PropertyList::Format::Xml);
+    }
+
+    const QString filePath;
+    Scheduler& writeScheduler;
+    mutable SerialQueue queue{QStringLiteral("com.lanto.settings")};
+    PlistValue::Dictionary data;   // touched only on queue
+    WorkItemPtr pendingWrite;      // touched only on queue
+    std::mutex flushMutex;
+};
+
+LantoSettings& LantoSettings::shared()
+{
+    // The writer queue stands in for a background utility queue; it outlives the store.
+    static SerialQueue writer(QStringLiteral("com.lanto.settings.write"));
+    static LantoSettings settings(appSupportDirectory(), writer);
+    return settings;
+}
+
+QString LantoSettings::appSupportDirectory()
+{
+    static const QString directory = [] {
+        const QString path = QDir(UserHome::path()).filePath(QStringLiteral("Library/Application Support/Lanto"));
+        QDir().mkpath(path);
+        return path;
+    }();
+    return directory;
+}
+
+QString LantoSettings::downloadsDirectory()
+{
+    static const QString directory = QDir(appSupportDirectory()).filePath(QStringLiteral("Downloads"));
+    return directory;
+}
+
+PlistValue::Dictionary LantoSettings::defaults()
+{
+    PlistValue::Dictionary values;
+    for (const QString& key : {SettingsKey::launchAtLogin, SettingsKey::pauseOnBattery, SettingsKey::pauseOnFullscreen,
+                               SettingsKey::reducedFrameRate, SettingsKey::respectReduceMotion,
+                               SettingsKey::lockScreenEnabled})
+        values.insert(key, false);
+    return values;
+}
+
+LantoSettings::LantoSettings(const QString& directory, Scheduler& writeScheduler)
+    : d(std::make_shared<Store>(QDir(directory).filePath(QStringLiteral("Settings.plist")), writeScheduler))
+{
+    QDir().mkpath(directory);
+    // A readable dictionary is taken as it stands: keys it lacks stay absent.
+    d->data = readDictionary(d->filePath).value_or(defaults());
+}
+
+LantoSettings::~LantoSettings() = default;
+
+QString LantoSettings::filePath() const
+{
+    return d->filePath;
+}
+
+SerialQueue& LantoSettings::queue()
+{
+    return d->queue;
+}
+
+void LantoSettings::set(const QString& key, std::optional<PlistValue> value)
+{
+    d->onQueue([&] {
+        if (value)
+            d->data.insert(key, std::move(*value));
+        else
+            d->data.remove(key);
+        d->scheduleWrite();
+    });
+}
+
+void LantoSettings::flush()
+{
+    d->flush();
+}
+
+void LantoSettings::reload()
+{
+    const std::optional<PlistValue::Dictionary> onDisk = readDictionary(d->filePath);
+    if (!onDisk)
+        return;
+    d->onQueue([&] { d->data = *onDisk; });
+}
+
+bool LantoSettings::boolValue(const QString& key, bool defaultValue) const
+{
+    const auto stored = d->lookup(key);
+    return stored ? stored->toBool().value_or(defaultValue) : defaultValue;
+}
+
+std::optional<QString> LantoSettings::string(const QString& key) const
+{
+    const auto stored = d->lookup(key);
+    return stored ? stored->toString() : std::nullopt;
+}
+
+std::optional<QByteArray> LantoSettings::data(const QString& key) const
+{
+    const auto stored = d->lookup(key);
+    return stored ? stored->toData() : std::nullopt;
+}
+
+std::optional<PlistValue::Dictionary> LantoSettings::dictionary(const QString& key) const
+{
+    const auto stored = d->lookup(key);
+    return stored ? stored->toDictionary() : std::nullopt;
+}
+
+std::optional<PlistValue> LantoSettings::value(const QString& key) const
+{
+    return d->lookup(key);
+}
+
+QSet<QUuid> LantoSettings::uuidSet(const QString& key) const
+{
+    QSet<QUuid> uuids;
+    const auto stored = d->lookup(key);
+    const auto texts = stored ? stored->toArray() : std::nullopt;
+    if (!texts)
+        return uuids;
+    for (const PlistValue& element : *texts) {
+        const std::optional<QString> text = element.toString();
+        if (!text)
+            return {}; // not an array of strings at all
+        if (const auto uuid = uuidFromText(*text))
+            uuids.insert(*uuid);
+    }
+    return uuids;
+}

@@ -1,0 +1,309 @@
+#include "LantoSettings.h"
+#include "SerialQueue.h"
+#include "TemporaryHome.h"
+#include "VirtualScheduler.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QThread>
+
+#include <csignal>
+#include <thread>
+
+using namespace std::chrono_literals;
+
+namespace {
+
+std::optional<PlistValue::Dictionary> fileContents(const QString& path)
+{
+    const auto root = PropertyList::readFile(path);
+    return root ? root->toDictionary() : std::nullopt;
+}
+
+void writeBytes(const QString& path, const QByteArray& bytes)
+{
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
+}
+
+// Keeps rewriting a large settings dictionary until killed; used by the crash test.
+int runWriteLoop(const QString& directory)
+{
+    SerialQueue writer(QStringLiteral("writer"));
+    LantoSettings settings(directory, writer);
+    for (int round = 0;; ++round) {
+        settings.set(QStringLiteral("payload"), QByteArray(512 * 1024, char('a' + round % 26)));
+        settings.set(QStringLiteral("round"), qint64(round));
+        settings.flush();
+    }
+}
+
+} // namespace
+
+class LantoSettingsTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase() { m_home = std::make_unique<TemporaryHome>(); }
+
+    void init()
+    {
+        m_dir = std::make_unique<QTemporaryDir>();
+        m_scheduler = std::make_unique<VirtualScheduler>();
+    }
+
+    void freshStoreHoldsTheDefaultsAndWritesNothing()
+    {
+        LantoSettings settings(m_dir->path(), *m_scheduler);
+        for (const auto& [key, value] : LantoSettings::defaults().asKeyValueRange()) {
+            QCOMPARE(settings.value(key), std::optional<PlistValue>(false));
+            QCOMPARE(settings.boolValue(key, true), false);
+        }
+        QCOMPARE(LantoSettings::defaults().size(), 6);
+        QVERIFY(!settings.value(SettingsKey::favorites));
+        QVERIFY(!QFile::exists(settings.filePath()));
+
+        settings.set(SettingsKey::activeAerialID, QStringLiteral("A"));
+        m_scheduler->advance(99ms);
+        QVERIFY(!QFile::exists(settings.filePath()));
+        m_scheduler->advance(1ms);
+        auto written = fileContents(settings.filePath());
+        QVERIFY(written);
+        QCOMPARE(written->size(), 7);
+        QCOMPARE(written->value(SettingsKey::activeAerialID), PlistValue(QStringLiteral("A")));
+    }
+
+    void existingFileIsTakenWithoutMerging()
+    {
+        PlistValue::Dictionary stored{{SettingsKey::lockScreenEnabled, true}, {QStringLiteral("x"), 3}};
+        QVERIFY(PropertyList::writeFile(m_dir->filePath("Settings.plist"), stored));
+        LantoSettings settings(m_dir->path(), *m_scheduler);
+        QVERIFY(!settings.value(SettingsKey::pauseOnBattery));
+        QCOMPARE(settings.boolValue(SettingsKey::pauseOnBattery, false), false);
+        QCOMPARE(settings.boolValue(SettingsKey::lockScreenEnabled, false), true);
+
+        settings.flush();
+        QCOMPARE(fileContents(settings.filePath()), std::optional(stored));
+    }
+
+    void unusableFileGivesDefaults_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::newRow("garbage") << QByteArray("\x00\x01not a property list", 21);
+        QTest::newRow("empty") << QByteArray();
+        QTest::newRow("array root") << PropertyList::serialize(PlistValue::Array{1, 2}, PropertyList::Format::Xml);
+        QTest::newRow("truncated xml")
+            << PropertyList::serialize(PlistValue::Dictionary{{"a", 1}}, PropertyList::Format::Xml).left(60);
+        QTest::newRow("truncated binary")
+            << PropertyList::serialize(PlistValue::Dictionary{{"a", 1}}, PropertyList::Format::Binary).chopped(4);
+    }
+
+    void unusableFileGivesDefaults()
+    {
+        QFETCH(QByteArray, bytes);
+        writeBytes(m_dir->filePath("Settings.plist"), bytes);
+        LantoSettings settings(m_dir->path(), *m_scheduler);
+        QCOMPARE(settings.value(SettingsKey::pauseOnBattery), std::optional<PlistValue>(false));
+
+        settings.set(QStringLiteral("k"), 1);
+        m_scheduler->advance(100ms);
+        auto written = fileContents(settings.filePath());
+        QVERIFY(written);
+        QCOMPARE(written->size(), 7);
+    }
+
+    void binaryFileFromAnotherToolIsRead()
+    {
+        const QString xml = m_dir->filePath("source.xml");
+        PlistValue::Dictionary stored{{SettingsKey::handle, QStringLiteral("ana")},
+                                      {SettingsKey::screenModels, QByteArray("\x01\x02", 2)},
+                                      {SettingsKey::downloads, PlistValue::Array{QStringLiteral("x")}}};
+        QVERIFY(PropertyList::writeFile(xml, stored));
+        const QString binary = m_dir->filePath("Settings.plist");
+        QCOMPARE(QProcess::execute(QStringLiteral("plistutil"), {"-i", xml, "-o", binary, "-f", "bin"}), 0);
+        {
+            QFile file(binary);
+            QVERIFY(file.open(QIODevice::ReadOnly));
+            QVERIFY(file.read(6) == "bplist");
+        }
+        LantoSettings settings(m_dir->path(), *m_scheduler);
+        QCOMPARE(settings.string(SettingsKey::handle), std::optional<QString>(QStringLiteral("ana")));
+        QCOMPARE(settings.data(SettingsKey::screenModels), std::optional<QByteArray>(QByteArray("\x01\x02", 2)));
+        QVERIFY(!settings.value(SettingsKey::pauseOnBattery));
+
+        // Written back as XML.
+        settings.flush();
+        QFile file(binary);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QVERIFY(file.readAll().startsWith("<?xml"));
+    }
+
+    void burstOfChangesGivesOneWrite()
+    {
+        LantoSettings settings(m_dir->path(), *m_scheduler);
+        for (int i = 0; i < 10; ++i) {
+            settings.set(QStringLiteral("n"), i);
+            m_scheduler->advance(20ms);
+        }
+        QVERIFY(!QFile::exists(settings.filePath()));
+        m_scheduler->advance(79ms);
+        QVERIFY(!QFile::exists(settings.filePath()));
+        m_scheduler->advance(1ms);
+        QCOMPARE(m_scheduler->performedCount(), 1);
+        QCOMPARE(fileContents(settings.filePath())->value(QStringLiteral("n")), PlistValue(9));
+        m_scheduler->advance(10s);
+        QCOMPARE(m_scheduler->performedCount(), 1);
+    }
+
+    void removingAnAbsentKeyStillWrites()
+    {
+        LantoSettings settings(m_dir->path(), *m_scheduler);
+        settings.set(QStringLiteral("never-there"), std::nullopt);
+        m_scheduler->advance(100ms);
+        QCOMPARE(m_scheduler->performedCount(), 1);
+        QCOMPARE(fileContents(settings.filePath())->size(), 6);
+    }
+
+    void flushWritesAtOnce()
+    {
+        LantoSettings settings(m_dir->path(), *m_scheduler);
+        settings.set(SettingsKey::handle, QStringLiteral("now"));
+        settings.flush();
+        QCOMPARE(fileContents(settings.filePath())->value(SettingsKey::handle), PlistValue(QStringLiteral("now")));
+        // The pending write may run later; it writes the same contents.
+        m_scheduler->advance(100ms);
+        QCOMPARE(fileContents(settings.filePath())->value(SettingsKey::handle), PlistValue(QStringLiteral("now")));
+    }
+
+    void concurrentWritersEndWithTheLastState()
+    {
+        SerialQueue writer(QStringLiteral("writer"));
+        LantoSettings settings(m_dir->path(), writer);
+        std::vector<std::thread> threads;
+        for (int t = 0; t < 4; ++t) {
+            threads.emplace_back([&settings, t] {
+                for (int i = 0; i < 200; ++i) {
+                    settings.set(QStringLiteral("t%1").arg(t), i);
+                    if (i % 50 == 0)
+                        settings.flush();
+                }
+            });
+        }
+        for (auto& thread : threads)
+            thread.join();
+        settings.flush();
+        const auto written = fileContents(settings.filePath());
+        QVERIFY(written);
+        for (int t = 0; t < 4; ++t)
+            QCOMPARE(written->value(QStringLiteral("t%1").arg(t)), PlistValue(199));
+    }
+
+    void killedWriterNeverLeavesATornFile()
+    {
+        const QString path = m_dir->filePath("Settings.plist");
+        for (int attempt = 0; attempt < 4; ++attempt) {
+            QProcess child;
+            child.start(QCoreApplication::applicationFilePath(), {"--write-loop", m_dir->path()});
+            QVERIFY(child.waitForStarted());
+            QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(path), 20000);
+            QTest::qWait(30 + attempt * 37);
+            ::kill(pid_t(child.processId()), SIGKILL);
+            QVERIFY(child.waitForFinished());
+            const auto written = fileContents(path);
+            QVERIFY2(written, "the settings file must always parse whole");
+            QCOMPARE(written->value(QStringLiteral("payload")).toData()->size(), 512 * 1024);
+        }
+    }
+
+    void reloadReplacesOrKeeps()
+    {
+        LantoSettings settings(m_dir->path(), *m_scheduler);
+        settings.set(SettingsKey::activeAerialID, QStringLiteral("X"));
+        settings.flush();
+
+        // Another program removed a key and added one.
+        PlistValue::Dictionary other{{SettingsKey::handle, QStringLiteral("h")}};
+        QVERIFY(PropertyList::writeFile(settings.filePath(), other));
+        settings.reload();
+        QVERIFY(!settings.value(SettingsKey::activeAerialID));
+        QVERIFY(!settings.value(SettingsKey::pauseOnBattery));
+        QCOMPARE(settings.string(SettingsKey::handle), std::optional<QString>(QStringLiteral("h")));
+
+        // A file that is not a dictionary, then no file at all: memory stays as it was.
+        writeBytes(settings.filePath(), PropertyList::serialize(PlistValue::Array{}, PropertyList::Format::Xml));
+        settings.reload();
+        QCOMPARE(settings.string(SettingsKey::handle), std::optional<QString>(QStringLiteral("h")));
+        QFile::remove(settings.filePath());
+        settings.reload();
+        QCOMPARE(settings.string(SettingsKey::handle), std::optional<QString>(QStringLiteral("h")));
+
+        settings.set(QStringLiteral("again"), true);
+        m_scheduler->advance(100ms);
+        QCOMPARE(fileContents(settings.filePath())->value(SettingsKey::handle), PlistValue(QStringLiteral("h")));
+    }
+
+    void typedGettersAnswerEmptyForOtherTypes()
+    {
+        LantoSettings settings(m_dir->path(), *m_scheduler);
+        settings.set(QStringLiteral("s"), QStringLiteral("text"));
+        QCOMPARE(settings.boolValue(QStringLiteral("s"), true), true);
+        QVERIFY(!settings.data(QStringLiteral("s")));
+        QVERIFY(!settings.dictionary(QStringLiteral("s")));
+        QCOMPARE(settings.string(QStringLiteral("s")), std::optional<QString>(QStringLiteral("text")));
+        // Readers may also run on the queue to read several keys together.
+        const bool inside = settings.queue().sync([&] { return settings.string(QStringLiteral("s")).has_value(); });
+        QVERIFY(inside);
+    }
+
+    void uuidSetKeepsOnlyUuidTexts_data()
+    {
+        QTest::addColumn<PlistValue>("stored");
+        QTest::addColumn<int>("count");
+        const QString valid = QStringLiteral("00112233-4455-6677-8899-AABBCCDDEEFF");
+        QTest::newRow("one valid, one not") << PlistValue(PlistValue::Array{valid, QStringLiteral("nope")}) << 1;
+        QTest::newRow("lower case") << PlistValue(PlistValue::Array{valid.toLower()}) << 1;
+        QTest::newRow("braces are not UUID text") << PlistValue(PlistValue::Array{"{" + valid + "}"}) << 0;
+        QTest::newRow("duplicates") << PlistValue(PlistValue::Array{valid, valid.toLower()}) << 1;
+        QTest::newRow("string instead of array") << PlistValue(valid) << 0;
+        QTest::newRow("array with a number") << PlistValue(PlistValue::Array{valid, 4}) << 0;
+        QTest::newRow("nil UUID text") << PlistValue(PlistValue::Array{QUuid().toString(QUuid::WithoutBraces)}) << 1;
+    }
+
+    void uuidSetKeepsOnlyUuidTexts()
+    {
+        QFETCH(PlistValue, stored);
+        QFETCH(int, count);
+        LantoSettings settings(m_dir->path(), *m_scheduler);
+        settings.set(SettingsKey::favorites, stored);
+        QCOMPARE(settings.uuidSet(SettingsKey::favorites).size(), count);
+        QVERIFY(settings.uuidSet(QStringLiteral("absent")).isEmpty());
+    }
+
+    void sharedStoreLivesInTheUsersHome()
+    {
+        QCOMPARE(LantoSettings::appSupportDirectory(), m_home->appSupportPath());
+        QVERIFY(QFileInfo(m_home->appSupportPath()).isDir());
+        QCOMPARE(LantoSettings::downloadsDirectory(), LantoSettings::appSupportDirectory() + QStringLiteral("/Downloads"));
+    }
+
+private:
+    std::unique_ptr<TemporaryHome> m_home;
+    std::unique_ptr<QTemporaryDir> m_dir;
+    std::unique_ptr<VirtualScheduler> m_scheduler;
+};
+
+int main(int argc, char** argv)
+{
+    if (argc == 3 && qstrcmp(argv[1], "--write-loop") == 0)
+        return runWriteLoop(QString::fromLocal8Bit(argv[2]));
+    QCoreApplication app(argc, argv);
+    LantoSettingsTest test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_lantosettings.moc"
