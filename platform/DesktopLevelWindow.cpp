@@ -1,0 +1,246 @@
+#include "DesktopLevelWindow.h"
+
+#include <QAbstractNativeEventFilter>
+#include <QGuiApplication>
+#include <QScreen>
+
+#include <xcb/xcb.h>
+
+#include <algorithm>
+#include <array>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+#include <vector>
+
+namespace {
+
+template<typename T>
+struct FreeDeleter
+{
+    void operator()(T* pointer) const { std::free(pointer); }
+};
+template<typename T>
+using XcbReply = std::unique_ptr<T, FreeDeleter<T>>;
+
+// The EWMH atoms the window needs, interned in one round trip.
+struct Atoms
+{
+    enum Name { WmWindowType, WmWindowTypeDesktop, WmState, WmStateSticky, WmStateSkipTaskbar, WmStateSkipPager, WmDesktop, Count };
+
+    explicit Atoms(xcb_connection_t* connection)
+    {
+        static constexpr std::array<const char*, Count> names = {
+            "_NET_WM_WINDOW_TYPE", "_NET_WM_WINDOW_TYPE_DESKTOP", "_NET_WM_STATE", "_NET_WM_STATE_STICKY",
+            "_NET_WM_STATE_SKIP_TASKBAR", "_NET_WM_STATE_SKIP_PAGER", "_NET_WM_DESKTOP"};
+        std::array<xcb_intern_atom_cookie_t, Count> cookies{};
+        for (int i = 0; i < Count; ++i)
+            cookies[i] = xcb_intern_atom(connection, false, uint16_t(std::strlen(names[i])), names[i]);
+        for (int i = 0; i < Count; ++i) {
+            XcbReply<xcb_intern_atom_reply_t> reply(xcb_intern_atom_reply(connection, cookies[i], nullptr));
+            atoms[i] = reply ? reply->atom : xcb_atom_t(XCB_ATOM_NONE);
+        }
+    }
+
+    xcb_atom_t operator[](Name name) const { return atoms[name]; }
+
+    std::array<xcb_atom_t, Count> atoms{};
+};
+
+// _NET_WM_DESKTOP value for "every workspace".
+constexpr uint32_t allDesktops = 0xFFFFFFFF;
+
+} // namespace
+
+// The X11 side of the window: the window type, the sticky and skip states, and
+// the visibility notices from which it learns that other windows cover it.
+class DesktopLevelWindow::X11Hints final : public QAbstractNativeEventFilter
+{
+public:
+    // Nothing when the application does not run on X11.
+    static std::unique_ptr<X11Hints> create(DesktopLevelWindow& window)
+    {
+        auto* x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
+        if (!x11 || !x11->connection())
+            return nullptr;
+        return std::make_unique<X11Hints>(window, x11->connection());
+    }
+
+    X11Hints(DesktopLevelWindow& window, xcb_connection_t* connection)
+        : m_window(window), m_connection(connection), m_atoms(connection)
+    {
+        qGuiApp->installNativeEventFilter(this);
+    }
+
+    ~X11Hints() override
+    {
+        if (qGuiApp)
+            qGuiApp->removeNativeEventFilter(this);
+    }
+
+    bool isFullyObscured() const { return m_fullyObscured; }
+    void clearObscured() { m_fullyObscured = false; }
+
+    // After the native window exists, and again whenever Qt rewrote its flags:
+    // Qt sets its own window type and event mask from the flags each time.
+    void applyWindowTypeAndEvents()
+    {
+        m_id = xcb_window_t(m_window.winId());
+        const xcb_atom_t desktopType = m_atoms[Atoms::WmWindowTypeDesktop];
+        xcb_change_property(m_connection, XCB_PROP_MODE_REPLACE, m_id, m_atoms[Atoms::WmWindowType], XCB_ATOM_ATOM, 32, 1,
+                            &desktopType);
+
+        const auto cookie = xcb_get_window_attributes(m_connection, m_id);
+        XcbReply<xcb_get_window_attributes_reply_t> attributes(xcb_get_window_attributes_reply(m_connection, cookie, nullptr));
+        if (attributes) {
+            const uint32_t mask = attributes->your_event_mask | XCB_EVENT_MASK_VISIBILITY_CHANGE;
+            xcb_change_window_attributes(m_connection, m_id, XCB_CW_EVENT_MASK, &mask);
+        }
+        xcb_flush(m_connection);
+    }
+
+    // Before every map: the window manager drops _NET_WM_STATE when a window is
+    // withdrawn, and Qt merges its own states into what it finds.
+    void applyBeforeMap()
+    {
+        m_id = xcb_window_t(m_window.winId());
+        xcb_change_property(m_connection, XCB_PROP_MODE_REPLACE, m_id, m_atoms[Atoms::WmDesktop], XCB_ATOM_CARDINAL, 32, 1,
+                            &allDesktops);
+
+        std::vector<xcb_atom_t> states;
+        const auto cookie = xcb_get_property(m_connection, false, m_id, m_atoms[Atoms::WmState], XCB_ATOM_ATOM, 0, 1024);
+        XcbReply<xcb_get_property_reply_t> reply(xcb_get_property_reply(m_connection, cookie, nullptr));
+        if (reply && reply->format == 32 && reply->type == XCB_ATOM_ATOM) {
+            const auto* existing = static_cast<const xcb_atom_t*>(xcb_get_property_value(reply.get()));
+            states.assign(existing, existing + reply->value_len);
+        }
+        for (const auto name : {Atoms::WmStateSticky, Atoms::WmStateSkipTaskbar, Atoms::WmStateSkipPager}) {
+            if (std::find(states.begin(), states.end(), m_atoms[name]) == states.end())
+                states.push_back(m_atoms[name]);
+        }
+        xcb_change_property(m_connection, XCB_PROP_MODE_REPLACE, m_id, m_atoms[Atoms::WmState], XCB_ATOM_ATOM, 32,
+                            uint32_t(states.size()), states.data());
+        xcb_flush(m_connection);
+    }
+
+    bool nativeEventFilter(const QByteArray& eventType, void* message, qintptr*) override
+    {
+        if (m_id == XCB_WINDOW_NONE || eventType != "xcb_generic_event_t")
+            return false;
+        const auto* event = static_cast<const xcb_generic_event_t*>(message);
+        if ((event->response_type & 0x7f) != XCB_VISIBILITY_NOTIFY)
+            return false;
+        const auto* visibility = reinterpret_cast<const xcb_visibility_notify_event_t*>(event);
+        if (visibility->window != m_id)
+            return false;
+        m_fullyObscured = visibility->state == XCB_VISIBILITY_FULLY_OBSCURED;
+        m_window.updateOcclusionState();
+        return false;
+    }
+
+private:
+    DesktopLevelWindow& m_window;
+    xcb_connection_t* m_connection;
+    Atoms m_atoms;
+    xcb_window_t m_id = XCB_WINDOW_NONE;
+    bool m_fullyObscured = false;
+};
+
+DesktopLevelWindow::DesktopLevelWindow(const QRect& frame, QScreen* screen)
+    : m_x11(X11Hints::create(*this))
+{
+    if (screen)
+        setScreen(screen);
+    setFlags(flagsForLevel(m_level));
+
+    // Clear where nothing is drawn, so that an empty window shows what lies beneath.
+    QSurfaceFormat surfaceFormat = requestedFormat();
+    surfaceFormat.setAlphaBufferSize(8);
+    setFormat(surfaceFormat);
+    setColor(Qt::transparent);
+
+    if (!frame.isNull())
+        setGeometry(frame);
+}
+
+DesktopLevelWindow::~DesktopLevelWindow() = default;
+
+Qt::WindowFlags DesktopLevelWindow::flagsForLevel(int level) const
+{
+    Qt::WindowFlags flags = Qt::Window | Qt::FramelessWindowHint | Qt::WindowTransparentForInput
+                            | Qt::WindowDoesNotAcceptFocus | Qt::NoDropShadowWindowHint;
+    // Without the X11 window type only a tool window keeps out of the taskbar.
+    if (!m_x11)
+        flags |= Qt::Tool;
+    if (level < normalLevel)
+        flags |= Qt::WindowStaysOnBottomHint;
+    return flags;
+}
+
+void DesktopLevelWindow::setLevel(int level)
+{
+    m_level = level;
+    const Qt::WindowFlags wanted = flagsForLevel(level);
+    if (flags() == wanted)
+        return;
+    setFlags(wanted);
+    if (m_x11 && handle())
+        m_x11->applyWindowTypeAndEvents();
+}
+
+void DesktopLevelWindow::orderFront()
+{
+    if (!isVisible())
+        show();
+    raise();
+}
+
+void DesktopLevelWindow::orderOut()
+{
+    hide();
+}
+
+bool DesktopLevelWindow::isOcclusionVisible() const
+{
+    return isVisible() && isExposed() && !(m_x11 && m_x11->isFullyObscured());
+}
+
+void DesktopLevelWindow::updateOcclusionState()
+{
+    const bool visible = isOcclusionVisible();
+    if (visible == m_occlusionVisible)
+        return;
+    m_occlusionVisible = visible;
+    emit occlusionStateChanged();
+}
+
+bool DesktopLevelWindow::event(QEvent* event)
+{
+    switch (event->type()) {
+    case QEvent::PlatformSurface:
+        if (m_x11 && static_cast<QPlatformSurfaceEvent*>(event)->surfaceEventType() == QPlatformSurfaceEvent::SurfaceCreated)
+            m_x11->applyWindowTypeAndEvents();
+        break;
+    case QEvent::Show:
+        // Sent before the native window is mapped.
+        if (m_x11)
+            m_x11->applyBeforeMap();
+        break;
+    case QEvent::Hide:
+        if (m_x11)
+            m_x11->clearObscured();
+        break;
+    default:
+        break;
+    }
+    const bool handled = QQuickWindow::event(event);
+    if (event->type() == QEvent::Hide)
+        updateOcclusionState();
+    return handled;
+}
+
+void DesktopLevelWindow::exposeEvent(QExposeEvent* event)
+{
+    QQuickWindow::exposeEvent(event);
+    updateOcclusionState();
+}
