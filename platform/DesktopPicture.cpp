@@ -1,0 +1,103 @@
+#include "DesktopPicture.h"
+
+#include "UserHome.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QSaveFile>
+
+namespace {
+
+// A larger file is not ours: it counts as corrupt.
+constexpr qint64 maxFileBytes = 1024 * 1024;
+
+const QString displaysKey = QStringLiteral("displays");
+const QString urlKey = QStringLiteral("url");
+const QString scalingKey = QStringLiteral("imageScaling");
+const QString clippingKey = QStringLiteral("allowClipping");
+
+QJsonObject readDisplays()
+{
+    QFile file(FileDesktopPicture::filePath());
+    if (!file.open(QIODevice::ReadOnly) || file.size() > maxFileBytes)
+        return {};
+    const QJsonDocument document = QJsonDocument::fromJson(file.read(maxFileBytes));
+    return document.object().value(displaysKey).toObject();
+}
+
+QJsonObject entryFor(const Display& display)
+{
+    if (display.uuid.isEmpty())
+        return {};
+    return readDisplays().value(display.uuid).toObject();
+}
+
+bool fail(QString* error, const QString& reason)
+{
+    if (error != nullptr)
+        *error = reason;
+    return false;
+}
+
+} // namespace
+
+QString FileDesktopPicture::filePath()
+{
+    return UserHome::path() + QStringLiteral("/.config/lanto/desktop-pictures.json");
+}
+
+std::optional<QUrl> FileDesktopPicture::desktopImageUrl(const Display& display) const
+{
+    const QUrl url(entryFor(display).value(urlKey).toString(), QUrl::StrictMode);
+    if (!url.isValid() || !url.isLocalFile() || url.path().isEmpty())
+        return std::nullopt;
+    return url;
+}
+
+DesktopPictureOptions FileDesktopPicture::desktopImageOptions(const Display& display) const
+{
+    const QJsonObject entry = entryFor(display);
+    DesktopPictureOptions options;
+    if (entry.value(scalingKey).isDouble())
+        options.imageScaling = entry.value(scalingKey).toInt();
+    if (entry.value(clippingKey).isBool())
+        options.allowClipping = entry.value(clippingKey).toBool();
+    return options;
+}
+
+bool FileDesktopPicture::setDesktopImageUrl(const QUrl& url, const Display& display,
+                                            const DesktopPictureOptions& options, QString* error)
+{
+    if (display.uuid.isEmpty())
+        return fail(error, QStringLiteral("The display has no UUID"));
+
+    QJsonObject displays = readDisplays();
+    if (isClearingUrl(url)) {
+        displays.remove(display.uuid);
+    } else {
+        if (!url.isLocalFile())
+            return fail(error, QStringLiteral("Not a file URL: %1").arg(url.toDisplayString()));
+        if (!QFileInfo(url.toLocalFile()).isFile())
+            return fail(error, QStringLiteral("No picture file at %1").arg(url.toLocalFile()));
+        QJsonObject entry{{urlKey, url.toString(QUrl::FullyEncoded)}};
+        if (options.imageScaling)
+            entry.insert(scalingKey, *options.imageScaling);
+        if (options.allowClipping)
+            entry.insert(clippingKey, *options.allowClipping);
+        displays.insert(display.uuid, entry);
+    }
+
+    const QString path = filePath();
+    if (!QDir().mkpath(QFileInfo(path).absolutePath()))
+        return fail(error, QStringLiteral("Cannot create the folder of %1").arg(path));
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return fail(error, file.errorString());
+    file.write(QJsonDocument(QJsonObject{{displaysKey, displays}}).toJson());
+    if (!file.commit())
+        return fail(error, file.errorString());
+    return true;
+}

@@ -1,0 +1,132 @@
+#include "RunningApplications.h"
+
+#include <QDir>
+#include <QFile>
+
+#include <algorithm>
+#include <climits>
+
+#include <signal.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+// Longer command lines are cut: only the first argument is used.
+constexpr qint64 maxCommandLineBytes = 4096;
+constexpr qint64 maxCommBytes = 64;
+
+QByteArray readBounded(const QString& path, qint64 maxBytes)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
+        return {};
+    return file.read(maxBytes);
+}
+
+QString baseName(const QString& path)
+{
+    return path.mid(path.lastIndexOf(QLatin1Char('/')) + 1);
+}
+
+QString executablePath(const QString& processDir)
+{
+    char buffer[PATH_MAX];
+    const QByteArray link = QFile::encodeName(processDir + QStringLiteral("/exe"));
+    const ssize_t length = ::readlink(link.constData(), buffer, sizeof buffer);
+    if (length <= 0)
+        return {};
+    QString path = QFile::decodeName(QByteArray(buffer, int(length)));
+    // The kernel marks an executable replaced on disk (for example by an upgrade).
+    const QString deleted = QStringLiteral(" (deleted)");
+    if (path.endsWith(deleted))
+        path.chop(deleted.size());
+    return path;
+}
+
+QString bundleIdentifierFor(const QString& executableName)
+{
+    if (executableName == QLatin1String("Lanto"))
+        return BundleIdentifiers::lanto;
+    if (executableName == QLatin1String("LantoAgent"))
+        return BundleIdentifiers::lantoAgent;
+    return executableName;
+}
+
+} // namespace
+
+ProcRunningApplications::ProcRunningApplications(const QString& procPath) : m_procPath(procPath) {}
+
+QList<RunningApplication> ProcRunningApplications::runningApplications() const
+{
+    QList<qint64> pids;
+    const QStringList entries = QDir(m_procPath).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
+    for (const QString& entry : entries) {
+        bool ok = false;
+        const qint64 pid = entry.toLongLong(&ok);
+        if (ok && pid > 0 && pid <= INT_MAX && QString::number(pid) == entry)
+            pids.append(pid);
+    }
+    std::sort(pids.begin(), pids.end());
+
+    QList<RunningApplication> applications;
+    for (const qint64 pid : std::as_const(pids)) {
+        RunningApplication application = this->application(pid);
+        if (application.pid != 0)
+            applications.append(std::move(application));
+    }
+    return applications;
+}
+
+RunningApplication ProcRunningApplications::application(qint64 pid) const
+{
+    const QString dir = m_procPath + QLatin1Char('/') + QString::number(pid);
+
+    struct stat info {};
+    if (::stat(QFile::encodeName(dir).constData(), &info) != 0 || info.st_uid != ::getuid())
+        return {};
+
+    const QByteArray commandLine = readBounded(dir + QStringLiteral("/cmdline"), maxCommandLineBytes);
+    const QString firstArgument = QFile::decodeName(commandLine.left(commandLine.indexOf('\0')));
+    if (firstArgument.isEmpty())
+        return {};
+
+    QString executable = executablePath(dir);
+    if (executable.isEmpty())
+        executable = firstArgument;
+
+    const QString comm = QString::fromUtf8(readBounded(dir + QStringLiteral("/comm"), maxCommBytes)).trimmed();
+    // comm is cut to 15 characters; the command line usually has the whole name,
+    // unless the process rewrote it.
+    const QString argumentName = baseName(firstArgument);
+    const QString name = comm.isEmpty() || (argumentName.startsWith(comm) && !argumentName.contains(QLatin1Char(' ')))
+                             ? argumentName
+                             : comm;
+
+    RunningApplication application;
+    application.pid = pid;
+    application.bundleIdentifier = bundleIdentifierFor(baseName(executable));
+    application.localizedName = name;
+    return application;
+}
+
+bool ProcRunningApplications::terminate(const RunningApplication& application)
+{
+    return sendSignal(application, SIGTERM);
+}
+
+bool ProcRunningApplications::forceTerminate(const RunningApplication& application)
+{
+    return sendSignal(application, SIGKILL);
+}
+
+bool ProcRunningApplications::sendSignal(const RunningApplication& application, int signal)
+{
+    // kill() with 0 or a negative pid would reach whole process groups.
+    if (application.pid <= 0 || application.pid > INT_MAX)
+        return false;
+    const RunningApplication current = this->application(application.pid);
+    if (current.pid == 0 || current.bundleIdentifier != application.bundleIdentifier)
+        return false;
+    return ::kill(pid_t(application.pid), signal) == 0;
+}

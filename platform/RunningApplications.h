@@ -1,0 +1,64 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+
+// One application of the current user that is running now.
+struct RunningApplication {
+    qint64 pid = 0;
+    QString bundleIdentifier;
+    QString localizedName;
+};
+
+// The bundle identifiers of our own two programs. Linux has no bundles, so the
+// process list maps the programs' executable names onto these.
+namespace BundleIdentifiers {
+inline constexpr QLatin1String lanto("com.lanto.mac");
+inline constexpr QLatin1String lantoAgent("com.lanto.mac.agent");
+} // namespace BundleIdentifiers
+
+// The applications running in the user's session, and the requests to end them.
+class RunningApplications
+{
+public:
+    virtual ~RunningApplications() = default;
+
+    // In ascending order of pid.
+    virtual QList<RunningApplication> runningApplications() const = 0;
+
+    // Asks the application to quit (SIGTERM); true when the request was accepted.
+    virtual bool terminate(const RunningApplication& application) = 0;
+
+    // Ends the application at once (SIGKILL); true when the request was accepted.
+    virtual bool forceTerminate(const RunningApplication& application) = 0;
+};
+
+// The real list, read from /proc: the current user's processes that have a
+// command line (kernel threads and zombies have none).
+//
+// The bundle identifier is the executable's base name (our own programs map to
+// BundleIdentifiers), the localized name the process name, in full where the
+// command line shows it. Everything in /proc is read with bounded reads, and a
+// process that ends while it is read is simply left out.
+class ProcRunningApplications final : public RunningApplications
+{
+public:
+    explicit ProcRunningApplications(const QString& procPath = QStringLiteral("/proc"));
+
+    QList<RunningApplication> runningApplications() const override;
+
+    // Both signal only a process that is still the application that was listed
+    // (same user, same bundle identifier), so a pid reused since the listing is
+    // never hit.
+    bool terminate(const RunningApplication& application) override;
+    bool forceTerminate(const RunningApplication& application) override;
+
+    // The entry for one pid, or an application with pid 0 when that process is
+    // not one of the user's running applications.
+    RunningApplication application(qint64 pid) const;
+
+private:
+    bool sendSignal(const RunningApplication& application, int signal);
+
+    QString m_procPath;
+};

@@ -1,0 +1,82 @@
+#include "SystemWorkspace.h"
+
+#include "ApplicationExitWatcher.h"
+#include "Displays.h"
+#include "DistributedNotifications.h"
+#include "LogindMonitor.h"
+#include "PowerProfile.h"
+#include "PowerSupply.h"
+#include "ReduceMotion.h"
+
+SystemWorkspace::SystemWorkspace(const Displays& displays, const RunningApplications& applications,
+                                 DistributedNotifications& notices, const Sources& sources, QObject* parent)
+    : Workspace(parent)
+    , m_logind(new LogindMonitor(sources.systemBus, this))
+    , m_powerSupply(new PowerSupply(sources.powerSupplyFolder, this))
+    , m_powerProfile(new PowerProfile(sources.systemBus, this))
+    , m_reduceMotion(new ReduceMotion(sources.sessionBus, this))
+    , m_exitWatcher(new ApplicationExitWatcher(applications, sources.applicationCheckInterval, this))
+{
+    connect(&displays, &Displays::displaysChanged, this, &Workspace::raiseScreenParametersChanged);
+    connect(m_exitWatcher, &ApplicationExitWatcher::terminated, this, &Workspace::raiseApplicationDidTerminate);
+    connect(m_reduceMotion, &ReduceMotion::changed, this, &Workspace::setReduceMotion);
+    wireSleep();
+    wireSession(notices);
+    wirePower();
+}
+
+SystemWorkspace::~SystemWorkspace() = default;
+
+void SystemWorkspace::wireSleep()
+{
+    connect(m_logind, &LogindMonitor::willSleep, this, [this] {
+        raiseWillSleep();
+        raiseScreensDidSleep();
+    });
+    connect(m_logind, &LogindMonitor::didWake, this, [this] {
+        // The supply may have changed while the machine slept.
+        m_powerSupply->refresh();
+        raiseDidWake();
+        raiseScreensDidWake();
+    });
+}
+
+void SystemWorkspace::wireSession(DistributedNotifications& notices)
+{
+    connect(m_logind, &LogindMonitor::screenLocked, this, [this, &notices] {
+        m_locked = true;
+        notices.deliver(DistributedNotificationNames::screenIsLocked);
+        updateSessionActive();
+    });
+    connect(m_logind, &LogindMonitor::screenUnlocked, this, [this, &notices] {
+        m_locked = false;
+        updateSessionActive();
+        notices.deliver(DistributedNotificationNames::screenIsUnlocked);
+    });
+    connect(m_logind, &LogindMonitor::sessionResignedActive, this, [this] {
+        m_switchedAway = true;
+        updateSessionActive();
+    });
+    connect(m_logind, &LogindMonitor::sessionBecameActive, this, [this] {
+        m_switchedAway = false;
+        updateSessionActive();
+    });
+}
+
+void SystemWorkspace::updateSessionActive()
+{
+    const bool active = !m_locked && !m_switchedAway;
+    if (std::exchange(m_sessionActive, active) == active)
+        return;
+    if (active)
+        raiseSessionDidBecomeActive();
+    else
+        raiseSessionDidResignActive();
+}
+
+void SystemWorkspace::wirePower()
+{
+    setOnBattery(m_powerSupply->isOnBattery());
+    connect(m_powerSupply, &PowerSupply::onBatteryChanged, this, &Workspace::setOnBattery);
+    connect(m_powerProfile, &PowerProfile::lowPowerModeChanged, this, &Workspace::setLowPowerMode);
+}
