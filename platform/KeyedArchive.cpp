@@ -1,0 +1,536 @@
+#include "KeyedArchive.h"
+
+#include "BinaryPlistGuard.h"
+
+#include <QHash>
+
+namespace {
+
+const QString nullMarker = QStringLiteral("$null");
+const QString classKey = QStringLiteral("$class");
+const QString classNameKey = QStringLiteral("$classname");
+const QString classesKey = QStringLiteral("$classes");
+const QString objectsKey = QStringLiteral("$objects");
+const QString topKey = QStringLiteral("$top");
+const QString rootKey = QStringLiteral("root");
+const QString arrayItemsKey = QStringLiteral("NS.objects");
+const QString urlBaseKey = QStringLiteral("NS.base");
+const QString urlRelativeKey = QStringLiteral("NS.relative");
+const QString stringTextKey = QStringLiteral("NS.string");
+const QString objectClass = QStringLiteral("NSObject");
+
+constexpr qint64 archiveVersion = 100000;
+
+// A reference to an object: a UID, or in XML property lists, where the
+// parser does not restore UIDs, a dictionary holding only "CF$UID".
+std::optional<quint64> referenceOf(const PlistValue& value)
+{
+    if (const auto uid = value.toUid())
+        return uid->value;
+    const auto fields = value.toDictionary();
+    if (!fields || fields->size() != 1)
+        return std::nullopt;
+    const auto number = fields->value(QStringLiteral("CF$UID")).toInteger();
+    return number ? std::optional<quint64>(quint64(*number)) : std::nullopt;
+}
+
+// Property-list nodes (keys included) allowed before parsing; generous next
+// to the archive's own node cap, since one archived object takes several.
+constexpr qint64 maximumPropertyListNodes = 4 * qint64(KeyedArchive::maximumNodes);
+
+} // namespace
+
+// Builds the flat object table of one archive. The first error wins; later
+// writes still go somewhere harmless so encoders need not check.
+class KeyedArchiveWriter
+{
+public:
+    KeyedArchiveWriter() { m_objects.append(nullMarker); }
+
+    void fail(const QString& error)
+    {
+        if (m_error.isEmpty())
+            m_error = error;
+    }
+
+    PlistUid addString(const QString& text)
+    {
+        if (const auto found = m_strings.constFind(text); found != m_strings.cend())
+            return PlistUid{*found};
+        // A plain "$null" entry would read back as nil, so that one text is boxed.
+        const PlistUid uid = text == nullMarker
+            ? add(PlistValue::Dictionary{{stringTextKey, text},
+                                         {classKey, classEntry(KeyedArchive::stringClass, {})}})
+            : add(text);
+        m_strings.insert(text, uid.value);
+        return uid;
+    }
+
+    PlistUid addUrl(const QUrl& url)
+    {
+        if (url.isEmpty() || !url.isValid())
+            return PlistUid{0};
+        const PlistUid relative = addString(url.toString(QUrl::FullyEncoded));
+        return add(PlistValue::Dictionary{{urlBaseKey, PlistUid{0}},
+                                          {urlRelativeKey, relative},
+                                          {classKey, classEntry(KeyedArchive::urlClass, {})}});
+    }
+
+    PlistUid addInstance(const KeyedCodable& object)
+    {
+        const QString name = object.archiveClassName();
+        if (name.isEmpty()) {
+            fail(QStringLiteral("object without a class name"));
+            return PlistUid{0};
+        }
+        const PlistUid uid = add(PlistValue());
+        KeyedEncoder encoder(*this);
+        object.encode(encoder);
+        encoder.m_fields.insert(classKey, classEntry(name, object.archiveClassHierarchy()));
+        m_objects[qsizetype(uid.value)] = std::move(encoder.m_fields);
+        return uid;
+    }
+
+    PlistUid addArray(const QList<const KeyedCodable*>& items)
+    {
+        const PlistUid uid = add(PlistValue());
+        PlistValue::Array references;
+        references.reserve(items.size());
+        for (const KeyedCodable* item : items) {
+            if (item == nullptr) {
+                fail(QStringLiteral("nil object in array"));
+                continue;
+            }
+            references.append(addInstance(*item));
+        }
+        m_objects[qsizetype(uid.value)] = PlistValue::Dictionary{
+            {arrayItemsKey, std::move(references)},
+            {classKey, classEntry(KeyedArchive::arrayClass, {})}};
+        return uid;
+    }
+
+    std::variant<QByteArray, QString> finish(PlistUid root) const
+    {
+        if (!m_error.isEmpty())
+            return m_error;
+        const PlistValue archive = PlistValue::Dictionary{
+            {QStringLiteral("$archiver"), QStringLiteral("NSKeyedArchiver")},
+            {QStringLiteral("$version"), archiveVersion},
+            {topKey, PlistValue::Dictionary{{rootKey, root}}},
+            {objectsKey, m_objects}};
+        QByteArray bytes = PropertyList::serialize(archive, PropertyList::Format::Binary);
+        if (bytes.isEmpty())
+            return QStringLiteral("the property list could not be written");
+        return bytes;
+    }
+
+private:
+    PlistUid add(PlistValue value)
+    {
+        m_objects.append(std::move(value));
+        return PlistUid{quint64(m_objects.size() - 1)};
+    }
+
+    // One class entry per class, shared by all its instances; the first
+    // hierarchy given for a name is the one recorded.
+    PlistUid classEntry(const QString& name, QStringList hierarchy)
+    {
+        if (const auto found = m_classes.constFind(name); found != m_classes.cend())
+            return PlistUid{*found};
+        if (hierarchy.isEmpty())
+            hierarchy = {name, objectClass};
+        PlistValue::Array classes;
+        for (const QString& ancestor : std::as_const(hierarchy))
+            classes.append(ancestor);
+        const PlistUid uid =
+            add(PlistValue::Dictionary{{classNameKey, name}, {classesKey, std::move(classes)}});
+        m_classes.insert(name, uid.value);
+        return uid;
+    }
+
+    PlistValue::Array m_objects;
+    QHash<QString, quint64> m_strings;
+    QHash<QString, quint64> m_classes;
+    QString m_error;
+};
+
+void KeyedEncoder::setField(const QString& key, PlistValue value)
+{
+    // The archive's own keys start with "$"; a field may not shadow them.
+    if (key.isEmpty() || key.startsWith(QLatin1Char('$'))) {
+        m_writer.fail(QStringLiteral("reserved or empty key \"%1\"").arg(key));
+        return;
+    }
+    m_fields.insert(key, std::move(value));
+}
+
+void KeyedEncoder::encodeInt64(const QString& key, qint64 value)
+{
+    setField(key, value);
+}
+
+void KeyedEncoder::encodeBool(const QString& key, bool value)
+{
+    setField(key, value);
+}
+
+void KeyedEncoder::encodeDouble(const QString& key, double value)
+{
+    setField(key, value);
+}
+
+void KeyedEncoder::encodeString(const QString& key, const QString& value)
+{
+    setField(key, m_writer.addString(value));
+}
+
+void KeyedEncoder::encodeUrl(const QString& key, const QUrl& value)
+{
+    setField(key, m_writer.addUrl(value));
+}
+
+KeyedCodable::~KeyedCodable() = default;
+
+QStringList KeyedCodable::archiveClassHierarchy() const
+{
+    return {archiveClassName(), objectClass};
+}
+
+struct ArchivedObject::Data
+{
+    Kind kind = Kind::Null;
+    QString className;
+    QString text;
+    QUrl url;
+    QList<ArchivedObject> items;
+    QMap<QString, PlistValue> scalars;
+    QMap<QString, ArchivedObject> objects;
+};
+
+ArchivedObject::ArchivedObject()
+{
+    // Nil is common in archives; all nil objects share one empty node.
+    static const std::shared_ptr<const Data> null = std::make_shared<const Data>();
+    m_data = null;
+}
+
+ArchivedObject::ArchivedObject(std::shared_ptr<const Data> data) : m_data(std::move(data)) {}
+
+ArchivedObject::Kind ArchivedObject::kind() const
+{
+    return m_data->kind;
+}
+
+QString ArchivedObject::className() const
+{
+    return m_data->className;
+}
+
+std::optional<QString> ArchivedObject::toString() const
+{
+    if (kind() != Kind::String)
+        return std::nullopt;
+    return m_data->text;
+}
+
+std::optional<QUrl> ArchivedObject::toUrl() const
+{
+    if (kind() != Kind::Url)
+        return std::nullopt;
+    return m_data->url;
+}
+
+std::optional<QList<ArchivedObject>> ArchivedObject::toArray() const
+{
+    if (kind() != Kind::Array)
+        return std::nullopt;
+    return m_data->items;
+}
+
+std::optional<qint64> ArchivedObject::int64(const QString& key) const
+{
+    const auto found = m_data->scalars.constFind(key);
+    return found == m_data->scalars.cend() ? std::nullopt : found->toInteger();
+}
+
+std::optional<bool> ArchivedObject::boolean(const QString& key) const
+{
+    const auto found = m_data->scalars.constFind(key);
+    return found == m_data->scalars.cend() ? std::nullopt : found->toBool();
+}
+
+std::optional<double> ArchivedObject::real(const QString& key) const
+{
+    const auto found = m_data->scalars.constFind(key);
+    if (found == m_data->scalars.cend())
+        return std::nullopt;
+    if (const auto integer = found->toInteger())
+        return double(*integer);
+    return found->toReal();
+}
+
+std::optional<QString> ArchivedObject::string(const QString& key) const
+{
+    const auto value = object(key);
+    return value ? value->toString() : std::nullopt;
+}
+
+std::optional<QUrl> ArchivedObject::url(const QString& key) const
+{
+    const auto value = object(key);
+    return value ? value->toUrl() : std::nullopt;
+}
+
+std::optional<ArchivedObject> ArchivedObject::object(const QString& key) const
+{
+    const auto found = m_data->objects.constFind(key);
+    if (found == m_data->objects.cend())
+        return std::nullopt;
+    return *found;
+}
+
+// Turns the flat object table into a tree of ArchivedObject. The input is
+// untrusted: references are range-checked, a reference back into the path
+// being decoded is a cycle, and depth and total work are capped because
+// shared references can make a small table describe an enormous tree.
+class KeyedUnarchiver
+{
+public:
+    KeyedUnarchiver(PlistValue::Array objects, const QSet<QString>& allowedClasses)
+        : m_objects(std::move(objects)), m_allowedClasses(allowedClasses)
+    {
+    }
+
+    std::variant<ArchivedObject, QString> decodeRoot(const PlistValue& reference)
+    {
+        auto root = decode(reference);
+        if (!root)
+            return m_error;
+        return *root;
+    }
+
+private:
+    using Data = ArchivedObject::Data;
+    using Kind = ArchivedObject::Kind;
+
+    std::nullopt_t fail(const QString& error)
+    {
+        if (m_error.isEmpty())
+            m_error = error;
+        return std::nullopt;
+    }
+
+    bool spend(qsizetype count)
+    {
+        m_spent += count;
+        if (m_spent <= KeyedArchive::maximumNodes)
+            return true;
+        fail(QStringLiteral("object graph too large (more than %1 nodes)")
+                 .arg(KeyedArchive::maximumNodes));
+        return false;
+    }
+
+    static Data node(Kind kind, const QString& className)
+    {
+        Data data;
+        data.kind = kind;
+        data.className = className;
+        return data;
+    }
+
+    static Data stringData(const QString& text)
+    {
+        Data data;
+        data.kind = Kind::String;
+        data.text = text;
+        return data;
+    }
+
+    static ArchivedObject make(Data data)
+    {
+        return ArchivedObject(std::make_shared<const Data>(std::move(data)));
+    }
+
+    // Resolves a reference to the table index it names, or fails.
+    std::optional<quint64> index(const PlistValue& reference)
+    {
+        const auto uid = referenceOf(reference);
+        if (!uid)
+            return fail(QStringLiteral("malformed object reference"));
+        if (*uid >= quint64(m_objects.size()))
+            return fail(QStringLiteral("object reference %1 out of range").arg(*uid));
+        return uid;
+    }
+
+    std::optional<ArchivedObject> decode(const PlistValue& reference)
+    {
+        const auto uid = index(reference);
+        if (!uid || !spend(1))
+            return std::nullopt;
+        if (*uid == 0)
+            return ArchivedObject();
+        const PlistValue& entry = m_objects.at(qsizetype(*uid));
+        if (const auto text = entry.toString()) {
+            if (*text == nullMarker)
+                return ArchivedObject();
+            return make(stringData(*text));
+        }
+        const auto fields = entry.toDictionary();
+        if (!fields)
+            return fail(QStringLiteral("unsupported object %1").arg(*uid));
+        if (m_path.contains(*uid))
+            return fail(QStringLiteral("reference cycle through object %1").arg(*uid));
+        if (m_path.size() >= KeyedArchive::maximumDepth)
+            return fail(QStringLiteral("object graph nested deeper than %1")
+                            .arg(KeyedArchive::maximumDepth));
+        m_path.append(*uid);
+        auto result = decodeInstance(*uid, *fields);
+        m_path.removeLast();
+        return result;
+    }
+
+    std::optional<ArchivedObject> decodeInstance(quint64 uid, const PlistValue::Dictionary& fields)
+    {
+        const auto className = classOf(uid, fields);
+        if (!className)
+            return std::nullopt;
+        if (*className == KeyedArchive::arrayClass || *className == KeyedArchive::mutableArrayClass)
+            return decodeArray(uid, *className, fields);
+        if (*className == KeyedArchive::urlClass)
+            return decodeUrl(uid, fields);
+        if (*className == KeyedArchive::stringClass || *className == KeyedArchive::mutableStringClass)
+            return decodeBoxedString(uid, fields);
+
+        Data data = node(Kind::Instance, *className);
+        if (!spend(fields.size()))
+            return std::nullopt;
+        for (auto it = fields.cbegin(); it != fields.cend(); ++it) {
+            if (it.key() == classKey)
+                continue;
+            if (referenceOf(it.value())) {
+                const auto field = decode(it.value());
+                if (!field)
+                    return std::nullopt;
+                if (!field->isNull())
+                    data.objects.insert(it.key(), *field);
+                continue;
+            }
+            switch (it.value().type()) {
+            case PlistValue::Type::Boolean:
+            case PlistValue::Type::Integer:
+            case PlistValue::Type::Real:
+                data.scalars.insert(it.key(), it.value());
+                break;
+            default:
+                // Inline values of other kinds are not fields this format writes.
+                break;
+            }
+        }
+        return make(std::move(data));
+    }
+
+    std::optional<ArchivedObject> decodeArray(quint64 uid, const QString& className,
+                                              const PlistValue::Dictionary& fields)
+    {
+        const auto references = fields.value(arrayItemsKey).toArray();
+        if (!references)
+            return fail(QStringLiteral("array object %1 has no items list").arg(uid));
+        Data data = node(Kind::Array, className);
+        data.items.reserve(qMin(references->size(), qsizetype(KeyedArchive::maximumNodes)));
+        for (const PlistValue& reference : *references) {
+            auto item = decode(reference);
+            if (!item)
+                return std::nullopt;
+            data.items.append(std::move(*item));
+        }
+        return make(std::move(data));
+    }
+
+    std::optional<ArchivedObject> decodeUrl(quint64 uid, const PlistValue::Dictionary& fields)
+    {
+        const auto relative = decode(fields.value(urlRelativeKey));
+        if (!relative)
+            return std::nullopt;
+        const auto text = relative->toString();
+        if (!text)
+            return fail(QStringLiteral("URL object %1 has no text").arg(uid));
+        QUrl url(*text);
+        if (fields.contains(urlBaseKey)) {
+            const auto base = decode(fields.value(urlBaseKey));
+            if (!base)
+                return std::nullopt;
+            if (!base->isNull()) {
+                const auto baseUrl = base->toUrl();
+                if (!baseUrl)
+                    return fail(QStringLiteral("URL object %1 has a base that is not a URL").arg(uid));
+                url = baseUrl->resolved(url);
+            }
+        }
+        if (!url.isValid())
+            return fail(QStringLiteral("URL object %1 is not a valid URL").arg(uid));
+        Data data = node(Kind::Url, KeyedArchive::urlClass);
+        data.url = url;
+        return make(std::move(data));
+    }
+
+    std::optional<ArchivedObject> decodeBoxedString(quint64 uid, const PlistValue::Dictionary& fields)
+    {
+        const auto text = fields.value(stringTextKey).toString();
+        if (!text)
+            return fail(QStringLiteral("string object %1 has no text").arg(uid));
+        return make(stringData(*text));
+    }
+
+    // The allowed class name of an object entry, checked once per class entry.
+    std::optional<QString> classOf(quint64 uid, const PlistValue::Dictionary& fields)
+    {
+        if (!fields.contains(classKey))
+            return fail(QStringLiteral("object %1 has no class").arg(uid));
+        const auto classIndex = index(fields.value(classKey));
+        if (!classIndex)
+            return std::nullopt;
+        if (const auto known = m_classNames.constFind(*classIndex); known != m_classNames.cend())
+            return *known;
+        const auto entry = m_objects.at(qsizetype(*classIndex)).toDictionary();
+        const auto name = entry ? entry->value(classNameKey).toString() : std::nullopt;
+        if (!name)
+            return fail(QStringLiteral("object %1 has a malformed class entry").arg(uid));
+        if (!m_allowedClasses.contains(*name))
+            return fail(QStringLiteral("class \"%1\" is not allowed").arg(*name));
+        m_classNames.insert(*classIndex, *name);
+        return *name;
+    }
+
+    const PlistValue::Array m_objects;
+    const QSet<QString>& m_allowedClasses;
+    QHash<quint64, QString> m_classNames;
+    QList<quint64> m_path;
+    qint64 m_spent = 0;
+    QString m_error;
+};
+
+std::variant<QByteArray, QString> KeyedArchive::archiveArray(const QList<const KeyedCodable*>& objects)
+{
+    KeyedArchiveWriter writer;
+    const PlistUid root = writer.addArray(objects);
+    return writer.finish(root);
+}
+
+std::variant<ArchivedObject, QString> KeyedArchive::unarchive(const QByteArray& data,
+                                                              const QSet<QString>& allowedClasses)
+{
+    if (!BinaryPlistGuard::withinNodeLimit(data, maximumPropertyListNodes))
+        return QStringLiteral("malformed property list, or one that expands to too many nodes");
+    const auto plist = PropertyList::parse(data);
+    if (!plist)
+        return QStringLiteral("not a property list");
+    const auto archive = plist->toDictionary();
+    const auto objects = archive ? archive->value(objectsKey).toArray() : std::nullopt;
+    if (!objects)
+        return QStringLiteral("not a keyed archive");
+    const auto top = archive->value(topKey).toDictionary();
+    if (!top || !top->contains(rootKey))
+        return QStringLiteral("keyed archive has no root object");
+    KeyedUnarchiver unarchiver(*objects, allowedClasses);
+    return unarchiver.decodeRoot(top->value(rootKey));
+}
