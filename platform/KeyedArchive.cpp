@@ -1,6 +1,5 @@
 #include "KeyedArchive.h"
 
-#include "BinaryPlistGuard.h"
 
 #include <QHash>
 
@@ -33,10 +32,6 @@ std::optional<quint64> referenceOf(const PlistValue& value)
     const auto number = fields->value(QStringLiteral("CF$UID")).toInteger();
     return number ? std::optional<quint64>(quint64(*number)) : std::nullopt;
 }
-
-// Property-list nodes (keys included) allowed before parsing; generous next
-// to the archive's own node cap, since one archived object takes several.
-constexpr qint64 maximumPropertyListNodes = 4 * qint64(KeyedArchive::maximumNodes);
 
 } // namespace
 
@@ -519,8 +514,6 @@ std::variant<QByteArray, QString> KeyedArchive::archiveArray(const QList<const K
 std::variant<ArchivedObject, QString> KeyedArchive::unarchive(const QByteArray& data,
                                                               const QSet<QString>& allowedClasses)
 {
-    if (!BinaryPlistGuard::withinNodeLimit(data, maximumPropertyListNodes))
-        return QStringLiteral("malformed property list, or one that expands to too many nodes");
     const auto plist = PropertyList::parse(data);
     if (!plist)
         return QStringLiteral("not a property list");

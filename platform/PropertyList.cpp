@@ -1,5 +1,7 @@
 #include "PropertyList.h"
 
+#include "BinaryPlistGuard.h"
+
 #include <QFile>
 #include <QSaveFile>
 #include <QTimeZone>
@@ -157,7 +159,9 @@ plist_t toNode(const PlistValue& value)
         return plist_new_uid(value.toUid()->value);
     case PlistValue::Type::Array: {
         plist_t array = plist_new_array();
-        for (const PlistValue& item : *value.toArray())
+        // Held by name: a range-for over *value.toArray() would outlive the optional.
+        const PlistValue::Array items = *value.toArray();
+        for (const PlistValue& item : items)
             plist_array_append_item(array, toNode(item));
         return array;
     }
@@ -205,6 +209,9 @@ bool PlistValue::operator==(const PlistValue& other) const
 std::optional<PlistValue> PropertyList::parse(const QByteArray& bytes)
 {
     if (bytes.isEmpty() || bytes.size() > maximumFileSize)
+        return std::nullopt;
+    // Shared references would otherwise let a small file expand into a huge tree.
+    if (!BinaryPlistGuard::withinNodeLimit(bytes, maximumNodes))
         return std::nullopt;
     plist_t root = nullptr;
     if (plist_is_binary(bytes.constData(), uint32_t(bytes.size())))

@@ -86,6 +86,8 @@ enum class Format { Xml, Binary };
 
 // Files larger than this are refused unread.
 constexpr qint64 maximumFileSize = 64 * 1024 * 1024;
+// Binary files that expand to a tree of more nodes than this are refused unparsed.
+constexpr qint64 maximumNodes = 1000000;
 
 // Parses either format; nothing for anything that is not a property list.
 std::optional<PlistValue> parse(const QByteArray& bytes);
