@@ -1,0 +1,57 @@
+#pragma once
+
+#include "KeyedArchive.h"
+
+#include <QMap>
+#include <QString>
+#include <QUrl>
+#include <QUuid>
+
+#include <optional>
+
+class LantoSettings;
+class ScreenModel;
+
+// Screen models keyed by their id, the decimal text of the serial number.
+using ScreenModelMap = QMap<QString, ScreenModel>;
+
+// What the system shows on one physical display, and what to restore there.
+// Both programs archive these records under "screenModels" in the same form,
+// with the class name "ScreenModel".
+class ScreenModel final : public KeyedCodable
+{
+public:
+    // A record for a display that is attached now.
+    ScreenModel(quint32 serialNumber, QString screenName);
+
+    quint32 serialNumber() const { return m_serialNumber; }
+    // The key of every per-display map.
+    QString id() const { return QString::number(m_serialNumber); }
+
+    QString screenName;
+    bool isConnection = true;       // not archived: learnt afresh from the display list
+    bool isShowingWallpaper = false;
+    std::optional<QUuid> wallpaperID;
+    std::optional<QUrl> wallpaperImageURL;
+    std::optional<QUrl> videoURL;
+    double playbackPosition = 0;    // seconds
+    std::optional<QUrl> systemWallpaperURL;
+
+    // Reads the archive under "screenModels"; a missing, corrupt or foreign archive gives an empty map.
+    static ScreenModelMap loadAll(LantoSettings& settings);
+    static ScreenModelMap loadAll();
+    // Archives the records under "screenModels"; failures are only logged.
+    static void saveAll(const ScreenModelMap& models, LantoSettings& settings);
+    static void saveAll(const ScreenModelMap& models);
+
+    // Keyed coding.
+    QString archiveClassName() const override;
+    void encode(KeyedEncoder& encoder) const override;
+    // Nothing when the object is not a record or its serial number does not fit 32 bits.
+    static std::optional<ScreenModel> decode(const ArchivedObject& object);
+
+    bool operator==(const ScreenModel& other) const;
+
+private:
+    quint32 m_serialNumber;
+};
