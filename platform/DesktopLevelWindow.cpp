@@ -1,6 +1,5 @@
 #include "DesktopLevelWindow.h"
 
-#include <QAbstractNativeEventFilter>
 #include <QGuiApplication>
 #include <QScreen>
 
@@ -52,9 +51,9 @@ constexpr uint32_t allDesktops = 0xFFFFFFFF;
 
 } // namespace
 
-// The X11 side of the window: the window type, the sticky and skip states, and
-// the visibility notices from which it learns that other windows cover it.
-class DesktopLevelWindow::X11Hints final : public QAbstractNativeEventFilter
+// The X11 side of the window: the desktop window type, the sticky and skip
+// states and the "every workspace" desktop number, which window managers read.
+class DesktopLevelWindow::X11Hints
 {
 public:
     // Nothing when the application does not run on X11.
@@ -69,33 +68,15 @@ public:
     X11Hints(DesktopLevelWindow& window, xcb_connection_t* connection)
         : m_window(window), m_connection(connection), m_atoms(connection)
     {
-        qGuiApp->installNativeEventFilter(this);
     }
-
-    ~X11Hints() override
-    {
-        if (qGuiApp)
-            qGuiApp->removeNativeEventFilter(this);
-    }
-
-    bool isFullyObscured() const { return m_fullyObscured; }
-    void clearObscured() { m_fullyObscured = false; }
 
     // After the native window exists, and again whenever Qt rewrote its flags:
-    // Qt sets its own window type and event mask from the flags each time.
-    void applyWindowTypeAndEvents()
+    // Qt sets its own window type from the flags each time.
+    void applyWindowType()
     {
-        m_id = xcb_window_t(m_window.winId());
         const xcb_atom_t desktopType = m_atoms[Atoms::WmWindowTypeDesktop];
-        xcb_change_property(m_connection, XCB_PROP_MODE_REPLACE, m_id, m_atoms[Atoms::WmWindowType], XCB_ATOM_ATOM, 32, 1,
-                            &desktopType);
-
-        const auto cookie = xcb_get_window_attributes(m_connection, m_id);
-        XcbReply<xcb_get_window_attributes_reply_t> attributes(xcb_get_window_attributes_reply(m_connection, cookie, nullptr));
-        if (attributes) {
-            const uint32_t mask = attributes->your_event_mask | XCB_EVENT_MASK_VISIBILITY_CHANGE;
-            xcb_change_window_attributes(m_connection, m_id, XCB_CW_EVENT_MASK, &mask);
-        }
+        xcb_change_property(m_connection, XCB_PROP_MODE_REPLACE, windowId(), m_atoms[Atoms::WmWindowType], XCB_ATOM_ATOM,
+                            32, 1, &desktopType);
         xcb_flush(m_connection);
     }
 
@@ -103,12 +84,12 @@ public:
     // withdrawn, and Qt merges its own states into what it finds.
     void applyBeforeMap()
     {
-        m_id = xcb_window_t(m_window.winId());
-        xcb_change_property(m_connection, XCB_PROP_MODE_REPLACE, m_id, m_atoms[Atoms::WmDesktop], XCB_ATOM_CARDINAL, 32, 1,
+        const xcb_window_t id = windowId();
+        xcb_change_property(m_connection, XCB_PROP_MODE_REPLACE, id, m_atoms[Atoms::WmDesktop], XCB_ATOM_CARDINAL, 32, 1,
                             &allDesktops);
 
         std::vector<xcb_atom_t> states;
-        const auto cookie = xcb_get_property(m_connection, false, m_id, m_atoms[Atoms::WmState], XCB_ATOM_ATOM, 0, 1024);
+        const auto cookie = xcb_get_property(m_connection, false, id, m_atoms[Atoms::WmState], XCB_ATOM_ATOM, 0, 1024);
         XcbReply<xcb_get_property_reply_t> reply(xcb_get_property_reply(m_connection, cookie, nullptr));
         if (reply && reply->format == 32 && reply->type == XCB_ATOM_ATOM) {
             const auto* existing = static_cast<const xcb_atom_t*>(xcb_get_property_value(reply.get()));
@@ -118,32 +99,17 @@ public:
             if (std::find(states.begin(), states.end(), m_atoms[name]) == states.end())
                 states.push_back(m_atoms[name]);
         }
-        xcb_change_property(m_connection, XCB_PROP_MODE_REPLACE, m_id, m_atoms[Atoms::WmState], XCB_ATOM_ATOM, 32,
+        xcb_change_property(m_connection, XCB_PROP_MODE_REPLACE, id, m_atoms[Atoms::WmState], XCB_ATOM_ATOM, 32,
                             uint32_t(states.size()), states.data());
         xcb_flush(m_connection);
     }
 
-    bool nativeEventFilter(const QByteArray& eventType, void* message, qintptr*) override
-    {
-        if (m_id == XCB_WINDOW_NONE || eventType != "xcb_generic_event_t")
-            return false;
-        const auto* event = static_cast<const xcb_generic_event_t*>(message);
-        if ((event->response_type & 0x7f) != XCB_VISIBILITY_NOTIFY)
-            return false;
-        const auto* visibility = reinterpret_cast<const xcb_visibility_notify_event_t*>(event);
-        if (visibility->window != m_id)
-            return false;
-        m_fullyObscured = visibility->state == XCB_VISIBILITY_FULLY_OBSCURED;
-        m_window.updateOcclusionState();
-        return false;
-    }
-
 private:
+    xcb_window_t windowId() const { return xcb_window_t(m_window.winId()); }
+
     DesktopLevelWindow& m_window;
     xcb_connection_t* m_connection;
     Atoms m_atoms;
-    xcb_window_t m_id = XCB_WINDOW_NONE;
-    bool m_fullyObscured = false;
 };
 
 DesktopLevelWindow::DesktopLevelWindow(const QRect& frame, QScreen* screen)
@@ -185,7 +151,7 @@ void DesktopLevelWindow::setLevel(int level)
         return;
     setFlags(wanted);
     if (m_x11 && handle())
-        m_x11->applyWindowTypeAndEvents();
+        m_x11->applyWindowType();
 }
 
 void DesktopLevelWindow::orderFront()
@@ -202,7 +168,7 @@ void DesktopLevelWindow::orderOut()
 
 bool DesktopLevelWindow::isOcclusionVisible() const
 {
-    return isVisible() && isExposed() && !(m_x11 && m_x11->isFullyObscured());
+    return isVisible() && isExposed();
 }
 
 void DesktopLevelWindow::updateOcclusionState()
@@ -219,16 +185,12 @@ bool DesktopLevelWindow::event(QEvent* event)
     switch (event->type()) {
     case QEvent::PlatformSurface:
         if (m_x11 && static_cast<QPlatformSurfaceEvent*>(event)->surfaceEventType() == QPlatformSurfaceEvent::SurfaceCreated)
-            m_x11->applyWindowTypeAndEvents();
+            m_x11->applyWindowType();
         break;
     case QEvent::Show:
         // Sent before the native window is mapped.
         if (m_x11)
             m_x11->applyBeforeMap();
-        break;
-    case QEvent::Hide:
-        if (m_x11)
-            m_x11->clearObscured();
         break;
     default:
         break;

@@ -34,8 +34,9 @@ public:
     // Hides the window; it keeps its contents and can be ordered front again.
     void orderOut();
 
-    // Whether some part of the window can be seen: shown, exposed and not
-    // entirely covered by other windows (as far as the window system reports it).
+    // Whether the window system shows the window: ordered front and exposed.
+    // X11 does not tell a translucent window that others cover it (the server
+    // redirects such windows), so covering windows do not count here.
     bool isOcclusionVisible() const;
 
 signals:

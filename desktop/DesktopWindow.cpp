@@ -1,0 +1,3 @@
+#include "DesktopWindow.h"
+
+DesktopWindow::~DesktopWindow() = default;
