@@ -5,8 +5,7 @@
 #include <QSGImageNode>
 #include <QUrl>
 
-DesktopImageView::DesktopImageView(QQuickItem* parent)
-    : QQuickItem(parent)
+DesktopImageView::DesktopImageView(QQuickItem* parent) : QQuickItem(parent)
 {
     setFlag(ItemHasContents);
     setAcceptedMouseButtons(Qt::NoButton);
@@ -40,10 +39,7 @@ void DesktopImageView::clearImage()
     update();
 }
 
-bool DesktopImageView::contains(const QPointF&) const
-{
-    return false;
-}
+bool DesktopImageView::contains(const QPointF&) const { return false; }
 
 QRectF DesktopImageView::aspectFillSourceRect(const QSizeF& imageSize, const QSizeF& itemSize)
 {

@@ -14,25 +14,32 @@
 
 namespace {
 
-template<typename T>
-struct FreeDeleter
+template <typename T> struct FreeDeleter
 {
     void operator()(T* pointer) const { std::free(pointer); }
 };
-template<typename T>
-using XcbReply = std::unique_ptr<T, FreeDeleter<T>>;
+template <typename T> using XcbReply = std::unique_ptr<T, FreeDeleter<T>>;
 
 // The EWMH atoms the window needs, interned in one round trip.
 struct Atoms
 {
-    enum Name { WmWindowType, WmWindowTypeDesktop, WmState, WmStateSticky, WmStateSkipTaskbar, WmStateSkipPager, WmDesktop, Count };
+    enum Name {
+        WmWindowType,
+        WmWindowTypeDesktop,
+        WmState,
+        WmStateSticky,
+        WmStateSkipTaskbar,
+        WmStateSkipPager,
+        WmDesktop,
+        Count
+    };
 
     explicit Atoms(xcb_connection_t* connection)
     {
-        static constexpr std::array<const char*, Count> names = {
-            "_NET_WM_WINDOW_TYPE", "_NET_WM_WINDOW_TYPE_DESKTOP", "_NET_WM_STATE", "_NET_WM_STATE_STICKY",
-            "_NET_WM_STATE_SKIP_TASKBAR", "_NET_WM_STATE_SKIP_PAGER", "_NET_WM_DESKTOP"};
-        std::array<xcb_intern_atom_cookie_t, Count> cookies{};
+        static constexpr std::array<const char*, Count> names
+            = { "_NET_WM_WINDOW_TYPE", "_NET_WM_WINDOW_TYPE_DESKTOP", "_NET_WM_STATE", "_NET_WM_STATE_STICKY",
+                  "_NET_WM_STATE_SKIP_TASKBAR", "_NET_WM_STATE_SKIP_PAGER", "_NET_WM_DESKTOP" };
+        std::array<xcb_intern_atom_cookie_t, Count> cookies {};
         for (int i = 0; i < Count; ++i)
             cookies[i] = xcb_intern_atom(connection, false, uint16_t(std::strlen(names[i])), names[i]);
         for (int i = 0; i < Count; ++i) {
@@ -43,7 +50,7 @@ struct Atoms
 
     xcb_atom_t operator[](Name name) const { return atoms[name]; }
 
-    std::array<xcb_atom_t, Count> atoms{};
+    std::array<xcb_atom_t, Count> atoms {};
 };
 
 // _NET_WM_DESKTOP value for "every workspace".
@@ -75,8 +82,8 @@ public:
     void applyWindowType()
     {
         const xcb_atom_t desktopType = m_atoms[Atoms::WmWindowTypeDesktop];
-        xcb_change_property(m_connection, XCB_PROP_MODE_REPLACE, windowId(), m_atoms[Atoms::WmWindowType], XCB_ATOM_ATOM,
-                            32, 1, &desktopType);
+        xcb_change_property(m_connection, XCB_PROP_MODE_REPLACE, windowId(), m_atoms[Atoms::WmWindowType],
+            XCB_ATOM_ATOM, 32, 1, &desktopType);
         xcb_flush(m_connection);
     }
 
@@ -85,8 +92,8 @@ public:
     void applyBeforeMap()
     {
         const xcb_window_t id = windowId();
-        xcb_change_property(m_connection, XCB_PROP_MODE_REPLACE, id, m_atoms[Atoms::WmDesktop], XCB_ATOM_CARDINAL, 32, 1,
-                            &allDesktops);
+        xcb_change_property(
+            m_connection, XCB_PROP_MODE_REPLACE, id, m_atoms[Atoms::WmDesktop], XCB_ATOM_CARDINAL, 32, 1, &allDesktops);
 
         std::vector<xcb_atom_t> states;
         const auto cookie = xcb_get_property(m_connection, false, id, m_atoms[Atoms::WmState], XCB_ATOM_ATOM, 0, 1024);
@@ -95,12 +102,12 @@ public:
             const auto* existing = static_cast<const xcb_atom_t*>(xcb_get_property_value(reply.get()));
             states.assign(existing, existing + reply->value_len);
         }
-        for (const auto name : {Atoms::WmStateSticky, Atoms::WmStateSkipTaskbar, Atoms::WmStateSkipPager}) {
+        for (const auto name : { Atoms::WmStateSticky, Atoms::WmStateSkipTaskbar, Atoms::WmStateSkipPager }) {
             if (std::find(states.begin(), states.end(), m_atoms[name]) == states.end())
                 states.push_back(m_atoms[name]);
         }
         xcb_change_property(m_connection, XCB_PROP_MODE_REPLACE, id, m_atoms[Atoms::WmState], XCB_ATOM_ATOM, 32,
-                            uint32_t(states.size()), states.data());
+            uint32_t(states.size()), states.data());
         xcb_flush(m_connection);
     }
 
@@ -112,8 +119,7 @@ private:
     Atoms m_atoms;
 };
 
-DesktopLevelWindow::DesktopLevelWindow(const QRect& frame, QScreen* screen)
-    : m_x11(X11Hints::create(*this))
+DesktopLevelWindow::DesktopLevelWindow(const QRect& frame, QScreen* screen) : m_x11(X11Hints::create(*this))
 {
     if (screen)
         setScreen(screen);
@@ -134,7 +140,7 @@ DesktopLevelWindow::~DesktopLevelWindow() = default;
 Qt::WindowFlags DesktopLevelWindow::flagsForLevel(int level) const
 {
     Qt::WindowFlags flags = Qt::Window | Qt::FramelessWindowHint | Qt::WindowTransparentForInput
-                            | Qt::WindowDoesNotAcceptFocus | Qt::NoDropShadowWindowHint;
+        | Qt::WindowDoesNotAcceptFocus | Qt::NoDropShadowWindowHint;
     // Without the X11 window type only a tool window keeps out of the taskbar.
     if (!m_x11)
         flags |= Qt::Tool;
@@ -161,15 +167,9 @@ void DesktopLevelWindow::orderFront()
     raise();
 }
 
-void DesktopLevelWindow::orderOut()
-{
-    hide();
-}
+void DesktopLevelWindow::orderOut() { hide(); }
 
-bool DesktopLevelWindow::isOcclusionVisible() const
-{
-    return isVisible() && isExposed();
-}
+bool DesktopLevelWindow::isOcclusionVisible() const { return isVisible() && isExposed(); }
 
 void DesktopLevelWindow::updateOcclusionState()
 {
@@ -184,7 +184,8 @@ bool DesktopLevelWindow::event(QEvent* event)
 {
     switch (event->type()) {
     case QEvent::PlatformSurface:
-        if (m_x11 && static_cast<QPlatformSurfaceEvent*>(event)->surfaceEventType() == QPlatformSurfaceEvent::SurfaceCreated)
+        if (m_x11
+            && static_cast<QPlatformSurfaceEvent*>(event)->surfaceEventType() == QPlatformSurfaceEvent::SurfaceCreated)
             m_x11->applyWindowType();
         break;
     case QEvent::Show:

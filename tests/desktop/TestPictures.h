@@ -30,7 +30,7 @@ inline QUrl stripes(const QDir& directory, const QString& name, QSize size, cons
 inline bool near(QColor a, QColor b, int tolerance = 8)
 {
     return qAbs(a.red() - b.red()) <= tolerance && qAbs(a.green() - b.green()) <= tolerance
-           && qAbs(a.blue() - b.blue()) <= tolerance;
+        && qAbs(a.blue() - b.blue()) <= tolerance;
 }
 
 // How many pixels of image inside area are near colour.

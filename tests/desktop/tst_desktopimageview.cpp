@@ -49,9 +49,9 @@ private:
 void tst_DesktopImageView::initTestCase()
 {
     QVERIFY(m_dir.isValid());
-    m_stripes = TestPictures::stripes(m_dir.path(), QStringLiteral("stripes.png"), QSize(1600, 200),
-                                      {Qt::green, Qt::red, Qt::blue, Qt::green});
-    m_square = TestPictures::stripes(m_dir.path(), QStringLiteral("square.png"), QSize(64, 64), {Qt::yellow});
+    m_stripes = TestPictures::stripes(
+        m_dir.path(), QStringLiteral("stripes.png"), QSize(1600, 200), { Qt::green, Qt::red, Qt::blue, Qt::green });
+    m_square = TestPictures::stripes(m_dir.path(), QStringLiteral("square.png"), QSize(64, 64), { Qt::yellow });
 }
 
 void tst_DesktopImageView::aspectFillSourceRect_data()
@@ -60,11 +60,12 @@ void tst_DesktopImageView::aspectFillSourceRect_data()
     QTest::addColumn<QSizeF>("item");
     QTest::addColumn<QRectF>("shown");
 
-    QTest::newRow("wide picture, square item: sides cropped") << QSizeF(400, 100) << QSizeF(200, 200) << QRectF(150, 0, 100, 100);
-    QTest::newRow("tall picture, wide display: top and bottom cropped")
-        << QSizeF(1000, 2000) << QSizeF(1728, 1117)
-        << QRectF(0, (2000 - 1000 * 1117.0 / 1728) / 2, 1000, 1000 * 1117.0 / 1728);
-    QTest::newRow("same proportions: whole picture") << QSizeF(3456, 2234) << QSizeF(1728, 1117) << QRectF(0, 0, 3456, 2234);
+    QTest::newRow("wide picture, square item: sides cropped")
+        << QSizeF(400, 100) << QSizeF(200, 200) << QRectF(150, 0, 100, 100);
+    QTest::newRow("tall picture, wide display: top and bottom cropped") << QSizeF(
+        1000, 2000) << QSizeF(1728, 1117) << QRectF(0, (2000 - 1000 * 1117.0 / 1728) / 2, 1000, 1000 * 1117.0 / 1728);
+    QTest::newRow("same proportions: whole picture")
+        << QSizeF(3456, 2234) << QSizeF(1728, 1117) << QRectF(0, 0, 3456, 2234);
     QTest::newRow("small picture is scaled up") << QSizeF(100, 50) << QSizeF(400, 400) << QRectF(25, 0, 50, 50);
     QTest::newRow("empty item: whole picture") << QSizeF(100, 50) << QSizeF(0, 0) << QRectF(0, 0, 100, 50);
 }
@@ -76,8 +77,12 @@ void tst_DesktopImageView::aspectFillSourceRect()
     QFETCH(QRectF, shown);
     const QRectF result = DesktopImageView::aspectFillSourceRect(image, item);
     QVERIFY2(qAbs(result.x() - shown.x()) < 1e-6 && qAbs(result.y() - shown.y()) < 1e-6
-                 && qAbs(result.width() - shown.width()) < 1e-6 && qAbs(result.height() - shown.height()) < 1e-6,
-             qPrintable(QStringLiteral("got %1,%2 %3x%4").arg(result.x()).arg(result.y()).arg(result.width()).arg(result.height())));
+            && qAbs(result.width() - shown.width()) < 1e-6 && qAbs(result.height() - shown.height()) < 1e-6,
+        qPrintable(QStringLiteral("got %1,%2 %3x%4")
+                       .arg(result.x())
+                       .arg(result.y())
+                       .arg(result.width())
+                       .arg(result.height())));
 }
 
 void tst_DesktopImageView::fillsItsParentAndFollowsItsSize()
@@ -134,9 +139,10 @@ void tst_DesktopImageView::unloadablePictureChangesNothing_data()
     truncated.write(whole.read(60));
     truncated.close();
 
-    for (const bool showing : {false, true}) {
+    for (const bool showing : { false, true }) {
         const char* state = showing ? "showing" : "empty";
-        QTest::addRow("%s, missing file", state) << QUrl::fromLocalFile(dir.filePath(QStringLiteral("missing.png"))) << showing;
+        QTest::addRow("%s, missing file", state)
+            << QUrl::fromLocalFile(dir.filePath(QStringLiteral("missing.png"))) << showing;
         QTest::addRow("%s, not a picture", state) << QUrl::fromLocalFile(text.fileName()) << showing;
         QTest::addRow("%s, empty file", state) << QUrl::fromLocalFile(empty.fileName()) << showing;
         QTest::addRow("%s, truncated picture", state) << QUrl::fromLocalFile(truncated.fileName()) << showing;

@@ -18,14 +18,12 @@
 
 namespace {
 
-xcb_connection_t* connection()
-{
-    return qGuiApp->nativeInterface<QNativeInterface::QX11Application>()->connection();
-}
+xcb_connection_t* connection() { return qGuiApp->nativeInterface<QNativeInterface::QX11Application>()->connection(); }
 
 xcb_atom_t atom(const char* name)
 {
-    auto* reply = xcb_intern_atom_reply(connection(), xcb_intern_atom(connection(), false, uint16_t(std::strlen(name)), name), nullptr);
+    auto* reply = xcb_intern_atom_reply(
+        connection(), xcb_intern_atom(connection(), false, uint16_t(std::strlen(name)), name), nullptr);
     const xcb_atom_t result = reply ? reply->atom : xcb_atom_t(XCB_ATOM_NONE);
     std::free(reply);
     return result;
@@ -53,10 +51,7 @@ QList<quint32> atoms(std::initializer_list<const char*> names)
     return result;
 }
 
-QImage screenshot()
-{
-    return QGuiApplication::primaryScreen()->grabWindow(0).toImage();
-}
+QImage screenshot() { return QGuiApplication::primaryScreen()->grabWindow(0).toImage(); }
 
 } // namespace
 
@@ -83,8 +78,8 @@ void tst_DesktopWindow::initTestCase()
 void tst_DesktopWindow::showsPictureOnTheDisplay()
 {
     // 1600 x 200 into 400 x 200: red then blue on screen, the green ends cropped.
-    const QUrl picture = TestPictures::stripes(m_dir.path(), QStringLiteral("stripes.png"), QSize(1600, 200),
-                                               {Qt::green, Qt::red, Qt::blue, Qt::green});
+    const QUrl picture = TestPictures::stripes(
+        m_dir.path(), QStringLiteral("stripes.png"), QSize(1600, 200), { Qt::green, Qt::red, Qt::blue, Qt::green });
     const QRect frame(100, 120, 400, 200);
     DesktopWindow window(frame, QGuiApplication::primaryScreen());
     auto* view = new DesktopImageView(window.contentItem());
@@ -108,19 +103,19 @@ void tst_DesktopWindow::carriesDesktopHintsOnEveryShow()
 {
     DesktopWindow window(QRect(0, 0, 200, 100), QGuiApplication::primaryScreen());
     QCOMPARE(window.level(), DesktopLevelWindow::desktopLevel);
-    for (const Qt::WindowType flag : {Qt::FramelessWindowHint, Qt::WindowTransparentForInput, Qt::WindowDoesNotAcceptFocus,
-                                      Qt::WindowStaysOnBottomHint})
+    for (const Qt::WindowType flag : { Qt::FramelessWindowHint, Qt::WindowTransparentForInput,
+             Qt::WindowDoesNotAcceptFocus, Qt::WindowStaysOnBottomHint })
         QVERIFY(window.flags().testFlag(flag));
 
-    const QList<quint32> desktopType = atoms({"_NET_WM_WINDOW_TYPE_DESKTOP"});
-    const QList<quint32> states = atoms({"_NET_WM_STATE_STICKY", "_NET_WM_STATE_SKIP_TASKBAR", "_NET_WM_STATE_SKIP_PAGER",
-                                         "_NET_WM_STATE_BELOW"});
+    const QList<quint32> desktopType = atoms({ "_NET_WM_WINDOW_TYPE_DESKTOP" });
+    const QList<quint32> states = atoms(
+        { "_NET_WM_STATE_STICKY", "_NET_WM_STATE_SKIP_TASKBAR", "_NET_WM_STATE_SKIP_PAGER", "_NET_WM_STATE_BELOW" });
     const auto verifyHints = [&] {
         QCOMPARE(windowProperty(window, "_NET_WM_WINDOW_TYPE", XCB_ATOM_ATOM), desktopType);
         const QList<quint32> shown = windowProperty(window, "_NET_WM_STATE", XCB_ATOM_ATOM);
         for (const quint32 state : states)
             QVERIFY(shown.contains(state));
-        QCOMPARE(windowProperty(window, "_NET_WM_DESKTOP", XCB_ATOM_CARDINAL), QList<quint32>{0xFFFFFFFF});
+        QCOMPARE(windowProperty(window, "_NET_WM_DESKTOP", XCB_ATOM_CARDINAL), QList<quint32> { 0xFFFFFFFF });
     };
 
     window.orderFront();
