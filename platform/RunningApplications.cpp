@@ -87,7 +87,9 @@ RunningApplication ProcRunningApplications::application(qint64 pid) const
         return {};
 
     const QByteArray commandLine = readBounded(dir + QStringLiteral("/cmdline"), maxCommandLineBytes);
-    const QString firstArgument = QFile::decodeName(commandLine.left(commandLine.indexOf('\0')));
+    // A process that rewrote its command line may have left no terminator.
+    const qsizetype end = commandLine.indexOf('\0');
+    const QString firstArgument = QFile::decodeName(end < 0 ? commandLine : commandLine.left(end));
     if (firstArgument.isEmpty())
         return {};
 
