@@ -62,8 +62,8 @@ void tst_DesktopImageView::aspectFillSourceRect_data()
 
     QTest::newRow("wide picture, square item: sides cropped")
         << QSizeF(400, 100) << QSizeF(200, 200) << QRectF(150, 0, 100, 100);
-    QTest::newRow("tall picture, wide display: top and bottom cropped") << QSizeF(
-        1000, 2000) << QSizeF(1728, 1117) << QRectF(0, (2000 - 1000 * 1117.0 / 1728) / 2, 1000, 1000 * 1117.0 / 1728);
+    QTest::newRow("tall picture, wide item: top and bottom cropped")
+        << QSizeF(1000, 2000) << QSizeF(200, 100) << QRectF(0, 750, 1000, 500);
     QTest::newRow("same proportions: whole picture")
         << QSizeF(3456, 2234) << QSizeF(1728, 1117) << QRectF(0, 0, 3456, 2234);
     QTest::newRow("small picture is scaled up") << QSizeF(100, 50) << QSizeF(400, 400) << QRectF(25, 0, 50, 50);
@@ -75,14 +75,7 @@ void tst_DesktopImageView::aspectFillSourceRect()
     QFETCH(QSizeF, image);
     QFETCH(QSizeF, item);
     QFETCH(QRectF, shown);
-    const QRectF result = DesktopImageView::aspectFillSourceRect(image, item);
-    QVERIFY2(qAbs(result.x() - shown.x()) < 1e-6 && qAbs(result.y() - shown.y()) < 1e-6
-            && qAbs(result.width() - shown.width()) < 1e-6 && qAbs(result.height() - shown.height()) < 1e-6,
-        qPrintable(QStringLiteral("got %1,%2 %3x%4")
-                       .arg(result.x())
-                       .arg(result.y())
-                       .arg(result.width())
-                       .arg(result.height())));
+    QCOMPARE(DesktopImageView::aspectFillSourceRect(image, item), shown);
 }
 
 void tst_DesktopImageView::fillsItsParentAndFollowsItsSize()
@@ -95,13 +88,6 @@ void tst_DesktopImageView::fillsItsParentAndFollowsItsSize()
 
     parent.setSize(QSizeF(1728, 1117));
     QCOMPARE(view.size(), QSizeF(1728, 1117));
-
-    QQuickItem other;
-    other.setSize(QSizeF(50, 40));
-    view.setParentItem(&other);
-    QCOMPARE(view.size(), QSizeF(50, 40));
-    parent.setSize(QSizeF(10, 10));
-    QCOMPARE(view.size(), QSizeF(50, 40));
 }
 
 void tst_DesktopImageView::clicksPassThrough()
