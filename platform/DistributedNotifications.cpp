@@ -36,7 +36,8 @@ DBusDistributedNotifications::DBusDistributedNotifications(const QDBusConnection
 {
     if (!m_bus.isConnected())
         return;
-    m_bus.connect(QString(), objectPath, interfaceName, signalName, this, SLOT(onPosted(QString)));
+    // Only a notice that carries exactly one text is taken.
+    m_bus.connect(QString(), objectPath, interfaceName, signalName, QStringLiteral("s"), this, SLOT(onPosted(QString)));
     // Once the bus has answered, it has our match rule: notices posted from now on reach us.
     waitForBus();
 }
@@ -44,7 +45,8 @@ DBusDistributedNotifications::DBusDistributedNotifications(const QDBusConnection
 DBusDistributedNotifications::~DBusDistributedNotifications()
 {
     if (m_bus.isConnected())
-        m_bus.disconnect(QString(), objectPath, interfaceName, signalName, this, SLOT(onPosted(QString)));
+        m_bus.disconnect(QString(), objectPath, interfaceName, signalName, QStringLiteral("s"), this,
+                         SLOT(onPosted(QString)));
 }
 
 void DBusDistributedNotifications::post(const QString& name)
