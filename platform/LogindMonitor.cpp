@@ -102,6 +102,10 @@ void LogindMonitor::watchSession(const QDBusObjectPath& path)
 {
     if (m_session != nullptr)
         return;
+    // Subscribed before the first reading is asked for, so that nothing said
+    // after that reading is missed.
+    m_bus.connect(service, path.path(), sessionInterface, QStringLiteral("Lock"), this, SLOT(onLock()));
+    m_bus.connect(service, path.path(), sessionInterface, QStringLiteral("Unlock"), this, SLOT(onUnlock()));
     m_session = std::make_unique<DBusPropertyWatcher>(m_bus, service, path.path(), sessionInterface);
     connect(m_session.get(), &DBusPropertyWatcher::ready, this, [this] {
         // The state at start is no event.
@@ -117,8 +121,6 @@ void LogindMonitor::watchSession(const QDBusObjectPath& path)
         else if (name == QLatin1String("Active"))
             setActive(*flag);
     });
-    m_bus.connect(service, path.path(), sessionInterface, QStringLiteral("Lock"), this, SLOT(onLock()));
-    m_bus.connect(service, path.path(), sessionInterface, QStringLiteral("Unlock"), this, SLOT(onUnlock()));
 }
 
 void LogindMonitor::onLock()

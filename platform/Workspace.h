@@ -28,6 +28,7 @@ public:
     void setLowPowerMode(bool lowPowerMode);
     void setReduceMotion(bool reduceMotion);
 
+public slots:
     void raiseWillSleep() { emit willSleep(); }
     void raiseDidWake() { emit didWake(); }
     void raiseScreensDidSleep() { emit screensDidSleep(); }
@@ -35,7 +36,10 @@ public:
     void raiseSessionDidResignActive() { emit sessionDidResignActive(); }
     void raiseSessionDidBecomeActive() { emit sessionDidBecomeActive(); }
     void raiseActiveSpaceDidChange() { emit activeSpaceDidChange(); }
-    void raiseApplicationDidTerminate(const RunningApplication& application) { emit applicationDidTerminate(application); }
+    void raiseApplicationDidTerminate(const RunningApplication& application)
+    {
+        emit applicationDidTerminate(application);
+    }
     void raiseWindowOcclusionChanged(QObject* window) { emit windowOcclusionChanged(window); }
     void raiseScreenParametersChanged() { emit screenParametersChanged(); }
 
