@@ -1,7 +1,7 @@
 #include "ApplicationExitWatcher.h"
 
-ApplicationExitWatcher::ApplicationExitWatcher(const RunningApplications& applications,
-                                               std::chrono::milliseconds interval, QObject* parent)
+ApplicationExitWatcher::ApplicationExitWatcher(
+    const RunningApplications& applications, std::chrono::milliseconds interval, QObject* parent)
     : QObject(parent), m_applications(applications), m_last(applications.runningApplications())
 {
     connect(&m_timer, &QTimer::timeout, this, &ApplicationExitWatcher::check);
@@ -18,8 +18,8 @@ void ApplicationExitWatcher::check()
     for (const RunningApplication& before : std::as_const(m_last)) {
         while (now != current.cend() && now->pid < before.pid)
             ++now;
-        const bool stillRunning =
-            now != current.cend() && now->pid == before.pid && now->bundleIdentifier == before.bundleIdentifier;
+        const bool stillRunning
+            = now != current.cend() && now->pid == before.pid && now->bundleIdentifier == before.bundleIdentifier;
         if (!stillRunning)
             gone.append(before);
     }

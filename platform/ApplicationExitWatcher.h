@@ -15,8 +15,8 @@ class ApplicationExitWatcher : public QObject
     Q_OBJECT
 
 public:
-    ApplicationExitWatcher(const RunningApplications& applications, std::chrono::milliseconds interval,
-                           QObject* parent = nullptr);
+    ApplicationExitWatcher(
+        const RunningApplications& applications, std::chrono::milliseconds interval, QObject* parent = nullptr);
 
     // Looks now: emits terminated for each application of the last look that is gone.
     void check();

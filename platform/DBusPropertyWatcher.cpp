@@ -19,15 +19,15 @@ QVariant plainDBusValue(const QVariant& value)
     return plain;
 }
 
-DBusPropertyWatcher::DBusPropertyWatcher(const QDBusConnection& bus, const QString& service, const QString& path,
-                                         const QString& interface, QObject* parent)
+DBusPropertyWatcher::DBusPropertyWatcher(
+    const QDBusConnection& bus, const QString& service, const QString& path, const QString& interface, QObject* parent)
     : QObject(parent), m_interface(interface)
 {
     QDBusConnection connection = bus;
     if (!connection.isConnected())
         return;
     connection.connect(service, path, propertiesInterface, QStringLiteral("PropertiesChanged"), this,
-                       SLOT(onPropertiesChanged(QString, QVariantMap, QStringList)));
+        SLOT(onPropertiesChanged(QString, QVariantMap, QStringList)));
     QDBusMessage getAll = QDBusMessage::createMethodCall(service, path, propertiesInterface, QStringLiteral("GetAll"));
     getAll << interface;
     connection.callWithCallback(getAll, this, SLOT(onFirstReading(QDBusMessage)), SLOT(onFirstReadingFailed()));
@@ -53,8 +53,8 @@ void DBusPropertyWatcher::onFirstReadingFailed()
     emit ready();
 }
 
-void DBusPropertyWatcher::onPropertiesChanged(const QString& interface, const QVariantMap& changedValues,
-                                              const QStringList& invalidated)
+void DBusPropertyWatcher::onPropertiesChanged(
+    const QString& interface, const QVariantMap& changedValues, const QStringList& invalidated)
 {
     if (interface != m_interface)
         return;

@@ -16,7 +16,7 @@ class DBusPropertyWatcher : public QObject
 
 public:
     DBusPropertyWatcher(const QDBusConnection& bus, const QString& service, const QString& path,
-                        const QString& interface, QObject* parent = nullptr);
+        const QString& interface, QObject* parent = nullptr);
 
     // The last known value of the property; invalid when not known (yet).
     QVariant value(const QString& name) const { return m_values.value(name); }
@@ -29,7 +29,8 @@ signals:
     void changed(const QString& name, const QVariant& value);
 
 private slots:
-    void onPropertiesChanged(const QString& interface, const QVariantMap& changedValues, const QStringList& invalidated);
+    void onPropertiesChanged(
+        const QString& interface, const QVariantMap& changedValues, const QStringList& invalidated);
     void onFirstReading(const QDBusMessage& reply);
     void onFirstReadingFailed();
 

@@ -68,8 +68,8 @@ DesktopPictureOptions FileDesktopPicture::desktopImageOptions(const Display& dis
     return options;
 }
 
-bool FileDesktopPicture::setDesktopImageUrl(const QUrl& url, const Display& display,
-                                            const DesktopPictureOptions& options, QString* error)
+bool FileDesktopPicture::setDesktopImageUrl(
+    const QUrl& url, const Display& display, const DesktopPictureOptions& options, QString* error)
 {
     if (display.uuid.isEmpty())
         return fail(error, QStringLiteral("The display has no UUID"));
@@ -82,7 +82,7 @@ bool FileDesktopPicture::setDesktopImageUrl(const QUrl& url, const Display& disp
             return fail(error, QStringLiteral("Not a file URL: %1").arg(url.toDisplayString()));
         if (!QFileInfo(url.toLocalFile()).isFile())
             return fail(error, QStringLiteral("No picture file at %1").arg(url.toLocalFile()));
-        QJsonObject entry{{urlKey, url.toString(QUrl::FullyEncoded)}};
+        QJsonObject entry { { urlKey, url.toString(QUrl::FullyEncoded) } };
         if (options.imageScaling)
             entry.insert(scalingKey, *options.imageScaling);
         if (options.allowClipping)
@@ -96,7 +96,7 @@ bool FileDesktopPicture::setDesktopImageUrl(const QUrl& url, const Display& disp
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
         return fail(error, file.errorString());
-    file.write(QJsonDocument(QJsonObject{{displaysKey, displays}}).toJson());
+    file.write(QJsonDocument(QJsonObject { { displaysKey, displays } }).toJson());
     if (!file.commit())
         return fail(error, file.errorString());
     return true;

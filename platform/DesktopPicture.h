@@ -8,7 +8,8 @@
 #include <optional>
 
 // How a desktop picture fills its display. Unset options are left to the system.
-struct DesktopPictureOptions {
+struct DesktopPictureOptions
+{
     static constexpr int scaleProportionallyUpOrDown = 3;
 
     std::optional<int> imageScaling;
@@ -29,8 +30,9 @@ public:
     // Sets the display's picture, an existing local file. A file URL with an
     // empty path clears the display's picture. On failure returns false and
     // puts the reason into error, when given.
-    virtual bool setDesktopImageUrl(const QUrl& url, const Display& display, const DesktopPictureOptions& options,
-                                    QString* error = nullptr) = 0;
+    virtual bool setDesktopImageUrl(
+        const QUrl& url, const Display& display, const DesktopPictureOptions& options, QString* error = nullptr)
+        = 0;
 
     // Whether the URL asks for the picture to be cleared.
     static bool isClearingUrl(const QUrl& url) { return url.isEmpty() || (url.isLocalFile() && url.path().isEmpty()); }
@@ -46,7 +48,7 @@ public:
 
     std::optional<QUrl> desktopImageUrl(const Display& display) const override;
     bool setDesktopImageUrl(const QUrl& url, const Display& display, const DesktopPictureOptions& options,
-                            QString* error = nullptr) override;
+        QString* error = nullptr) override;
 
     // The options the display's picture was set with.
     DesktopPictureOptions desktopImageOptions(const Display& display) const;

@@ -11,8 +11,7 @@ const QUuid displayNamespace(QStringLiteral("{4c616e74-6f44-4973-b070-6c61797300
 
 const QChar separator(0x1f);
 
-QString identityKey(const QString& name, const QString& manufacturer, const QString& model,
-                    const QString& serialNumber)
+QString identityKey(const QString& name, const QString& manufacturer, const QString& model, const QString& serialNumber)
 {
     return name + separator + manufacturer + separator + model + separator + serialNumber;
 }
@@ -94,8 +93,8 @@ std::optional<Display> ScreenDisplays::mainDisplay() const
     return std::nullopt;
 }
 
-DisplayIdentity ScreenDisplays::identityFor(const QString& name, const QString& manufacturer, const QString& model,
-                                            const QString& serialNumber)
+DisplayIdentity ScreenDisplays::identityFor(
+    const QString& name, const QString& manufacturer, const QString& model, const QString& serialNumber)
 {
     return identityOfKey(identityKey(name, manufacturer, model, serialNumber));
 }

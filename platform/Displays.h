@@ -18,12 +18,13 @@
 #include <optional>
 
 // One connected display.
-struct Display {
+struct Display
+{
     std::optional<quint32> number; // stands for "NSScreenNumber"; absent when the display lacks one
     QString localizedName;
-    QRect frame;                   // global coordinates
-    QString uuid;                  // display UUID, upper-case canonical text without braces
-    QPointer<QScreen> screen;      // backing QScreen; null for displays made up by tests
+    QRect frame; // global coordinates
+    QString uuid; // display UUID, upper-case canonical text without braces
+    QPointer<QScreen> screen; // backing QScreen; null for displays made up by tests
 };
 
 // The connected displays, the main one first.
@@ -44,7 +45,8 @@ signals:
 };
 
 // The number and UUID of a display, derived from what the display reports.
-struct DisplayIdentity {
+struct DisplayIdentity
+{
     quint32 number = 0;
     QString uuid;
 };
@@ -66,8 +68,8 @@ public:
     // A name-based UUID of the screen's name, manufacturer, model and serial
     // number, and a nonzero number taken from it. Changing this rule orphans
     // every stored per-display record.
-    static DisplayIdentity identityFor(const QString& name, const QString& manufacturer, const QString& model,
-                                       const QString& serialNumber);
+    static DisplayIdentity identityFor(
+        const QString& name, const QString& manufacturer, const QString& model, const QString& serialNumber);
 
 private:
     void watch(QScreen* screen);

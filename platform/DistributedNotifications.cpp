@@ -15,14 +15,14 @@ bool isValidName(const QString& name)
 
 } // namespace
 
-QMetaObject::Connection DistributedNotifications::observe(const QString& name, const QObject* context,
-                                                          std::function<void()> handler)
+QMetaObject::Connection DistributedNotifications::observe(
+    const QString& name, const QObject* context, std::function<void()> handler)
 {
     return connect(this, &DistributedNotifications::received, context ? context : this,
-                   [name, handler = std::move(handler)](const QString& receivedName) {
-                       if (receivedName == name)
-                           handler();
-                   });
+        [name, handler = std::move(handler)](const QString& receivedName) {
+            if (receivedName == name)
+                handler();
+        });
 }
 
 void DistributedNotifications::deliver(const QString& name)
@@ -45,8 +45,8 @@ DBusDistributedNotifications::DBusDistributedNotifications(const QDBusConnection
 DBusDistributedNotifications::~DBusDistributedNotifications()
 {
     if (m_bus.isConnected())
-        m_bus.disconnect(QString(), objectPath, interfaceName, signalName, QStringLiteral("s"), this,
-                         SLOT(onPosted(QString)));
+        m_bus.disconnect(
+            QString(), objectPath, interfaceName, signalName, QStringLiteral("s"), this, SLOT(onPosted(QString)));
 }
 
 void DBusDistributedNotifications::post(const QString& name)
@@ -59,17 +59,13 @@ void DBusDistributedNotifications::post(const QString& name)
         waitForBus();
 }
 
-void DBusDistributedNotifications::onPosted(const QString& name)
-{
-    deliver(name);
-}
+void DBusDistributedNotifications::onPosted(const QString& name) { deliver(name); }
 
 void DBusDistributedNotifications::waitForBus()
 {
     // The bus handles one connection's messages in order, so its answer to this
     // call means everything sent before it has arrived.
-    const QDBusMessage ping = QDBusMessage::createMethodCall(
-        QStringLiteral("org.freedesktop.DBus"), QStringLiteral("/org/freedesktop/DBus"),
-        QStringLiteral("org.freedesktop.DBus.Peer"), QStringLiteral("Ping"));
+    const QDBusMessage ping = QDBusMessage::createMethodCall(QStringLiteral("org.freedesktop.DBus"),
+        QStringLiteral("/org/freedesktop/DBus"), QStringLiteral("org.freedesktop.DBus.Peer"), QStringLiteral("Ping"));
     m_bus.call(ping, QDBus::Block, 2000);
 }

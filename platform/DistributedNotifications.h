@@ -50,8 +50,8 @@ class DBusDistributedNotifications final : public DistributedNotifications
 
 public:
     // Without a session bus nothing is posted or received.
-    explicit DBusDistributedNotifications(const QDBusConnection& bus = QDBusConnection::sessionBus(),
-                                          QObject* parent = nullptr);
+    explicit DBusDistributedNotifications(
+        const QDBusConnection& bus = QDBusConnection::sessionBus(), QObject* parent = nullptr);
     ~DBusDistributedNotifications() override;
 
     // Returns once the bus has the notice, so a program may post and then quit.

@@ -33,8 +33,8 @@ LogindMonitor::LogindMonitor(const QDBusConnection& systemBus, QObject* parent) 
 {
     if (!m_bus.isConnected())
         return;
-    m_bus.connect(service, managerPath, managerInterface, QStringLiteral("PrepareForSleep"), this,
-                  SLOT(onPrepareForSleep(bool)));
+    m_bus.connect(
+        service, managerPath, managerInterface, QStringLiteral("PrepareForSleep"), this, SLOT(onPrepareForSleep(bool)));
     QDBusMessage call = managerCall(QStringLiteral("GetSessionByPID"));
     call << quint32(::getpid());
     m_bus.callWithCallback(call, this, SLOT(onSessionPath(QDBusMessage)), SLOT(onNoSessionOfProcess()));
@@ -73,9 +73,8 @@ void LogindMonitor::onUserPath(const QDBusMessage& reply)
     const QDBusObjectPath path = reply.arguments().value(0).value<QDBusObjectPath>();
     if (path.path().isEmpty())
         return;
-    QDBusMessage call = QDBusMessage::createMethodCall(service, path.path(),
-                                                      QStringLiteral("org.freedesktop.DBus.Properties"),
-                                                      QStringLiteral("Get"));
+    QDBusMessage call = QDBusMessage::createMethodCall(
+        service, path.path(), QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("Get"));
     call << userInterface << QStringLiteral("Display");
     m_bus.callWithCallback(call, this, SLOT(onUserDisplay(QDBusMessage)));
 }
@@ -123,15 +122,9 @@ void LogindMonitor::watchSession(const QDBusObjectPath& path)
     });
 }
 
-void LogindMonitor::onLock()
-{
-    setLocked(true);
-}
+void LogindMonitor::onLock() { setLocked(true); }
 
-void LogindMonitor::onUnlock()
-{
-    setLocked(false);
-}
+void LogindMonitor::onUnlock() { setLocked(false); }
 
 void LogindMonitor::setLocked(bool locked)
 {

@@ -75,7 +75,7 @@ void PowerSupply::listenToKernel()
     m_socket = ::socket(AF_NETLINK, SOCK_DGRAM | SOCK_CLOEXEC | SOCK_NONBLOCK, NETLINK_KOBJECT_UEVENT);
     if (m_socket < 0)
         return;
-    sockaddr_nl address{};
+    sockaddr_nl address {};
     address.nl_family = AF_NETLINK;
     address.nl_groups = 1; // the kernel's own announcements
     if (::bind(m_socket, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0) {

@@ -18,7 +18,7 @@ ReduceMotion::ReduceMotion(const QDBusConnection& sessionBus, QObject* parent) :
     if (!bus.isConnected())
         return;
     bus.connect(service, path, settingsInterface, QStringLiteral("SettingChanged"), this,
-                SLOT(onSettingChanged(QString, QString, QDBusVariant)));
+        SLOT(onSettingChanged(QString, QString, QDBusVariant)));
     QDBusMessage read = QDBusMessage::createMethodCall(service, path, settingsInterface, QStringLiteral("Read"));
     read << group << key;
     bus.callWithCallback(read, this, SLOT(onRead(QDBusMessage)));

@@ -24,10 +24,7 @@ QByteArray readBounded(const QString& path, qint64 maxBytes)
     return file.read(maxBytes);
 }
 
-QString baseName(const QString& path)
-{
-    return path.mid(path.lastIndexOf(QLatin1Char('/')) + 1);
-}
+QString baseName(const QString& path) { return path.mid(path.lastIndexOf(QLatin1Char('/')) + 1); }
 
 QString executablePath(const QString& processDir)
 {
@@ -55,7 +52,7 @@ QString bundleIdentifierFor(const QString& executableName)
 
 } // namespace
 
-ProcRunningApplications::ProcRunningApplications(const QString& procPath) : m_procPath(procPath) {}
+ProcRunningApplications::ProcRunningApplications(const QString& procPath) : m_procPath(procPath) { }
 
 QList<RunningApplication> ProcRunningApplications::runningApplications() const
 {
@@ -82,7 +79,9 @@ RunningApplication ProcRunningApplications::application(qint64 pid) const
 {
     const QString dir = m_procPath + QLatin1Char('/') + QString::number(pid);
 
-    struct stat info {};
+    struct stat info
+    {
+    };
     if (::stat(QFile::encodeName(dir).constData(), &info) != 0 || info.st_uid != ::getuid())
         return {};
 
@@ -102,8 +101,8 @@ RunningApplication ProcRunningApplications::application(qint64 pid) const
     // unless the process rewrote it.
     const QString argumentName = baseName(firstArgument);
     const QString name = comm.isEmpty() || (argumentName.startsWith(comm) && !argumentName.contains(QLatin1Char(' ')))
-                             ? argumentName
-                             : comm;
+        ? argumentName
+        : comm;
 
     RunningApplication application;
     application.pid = pid;

@@ -4,7 +4,8 @@
 #include <QString>
 
 // One application of the current user that is running now.
-struct RunningApplication {
+struct RunningApplication
+{
     qint64 pid = 0;
     QString bundleIdentifier;
     QString localizedName;

@@ -38,10 +38,10 @@ QStringList SystemCommands::killallArguments(const QString& processName, KillSig
     return arguments;
 }
 
-ProcessSystemCommands::ProcessSystemCommands(const QString& killallPath) : m_killallPath(killallPath) {}
+ProcessSystemCommands::ProcessSystemCommands(const QString& killallPath) : m_killallPath(killallPath) { }
 
-SystemCommands::Result ProcessSystemCommands::killall(const QString& processName, KillSignal signal,
-                                                      std::chrono::milliseconds timeout)
+SystemCommands::Result ProcessSystemCommands::killall(
+    const QString& processName, KillSignal signal, std::chrono::milliseconds timeout)
 {
     if (processName.isEmpty())
         return notStarted(QStringLiteral("No process name given"));

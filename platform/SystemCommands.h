@@ -14,13 +14,14 @@ class SystemCommands
 public:
     enum class KillSignal {
         Default, // killall's own default, SIGTERM
-        Kill,    // "-9"
+        Kill, // "-9"
     };
 
-    struct Result {
-        bool started = false;        // the program could be started
+    struct Result
+    {
+        bool started = false; // the program could be started
         std::optional<int> exitCode; // set when it was awaited and exited normally
-        QString error;               // why it did not start, or did not exit normally
+        QString error; // why it did not start, or did not exit normally
     };
 
     virtual ~SystemCommands() = default;

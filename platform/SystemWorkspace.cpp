@@ -9,13 +9,13 @@
 #include "ReduceMotion.h"
 
 SystemWorkspace::SystemWorkspace(const Displays& displays, const RunningApplications& applications,
-                                 DistributedNotifications& notices, const Sources& sources, QObject* parent)
-    : Workspace(parent)
-    , m_logind(new LogindMonitor(sources.systemBus, this))
-    , m_powerSupply(new PowerSupply(sources.powerSupplyFolder, this))
-    , m_powerProfile(new PowerProfile(sources.systemBus, this))
-    , m_reduceMotion(new ReduceMotion(sources.sessionBus, this))
-    , m_exitWatcher(new ApplicationExitWatcher(applications, sources.applicationCheckInterval, this))
+    DistributedNotifications& notices, const Sources& sources, QObject* parent)
+    : Workspace(parent),
+      m_logind(new LogindMonitor(sources.systemBus, this)),
+      m_powerSupply(new PowerSupply(sources.powerSupplyFolder, this)),
+      m_powerProfile(new PowerProfile(sources.systemBus, this)),
+      m_reduceMotion(new ReduceMotion(sources.sessionBus, this)),
+      m_exitWatcher(new ApplicationExitWatcher(applications, sources.applicationCheckInterval, this))
 {
     connect(&displays, &Displays::displaysChanged, this, &Workspace::raiseScreenParametersChanged);
     connect(m_exitWatcher, &ApplicationExitWatcher::terminated, this, &Workspace::raiseApplicationDidTerminate);

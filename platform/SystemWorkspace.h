@@ -16,11 +16,12 @@ class PowerSupply;
 class ReduceMotion;
 
 // Where SystemWorkspace reads the machine's state; tests point it at fakes.
-struct SystemWorkspaceSources {
+struct SystemWorkspaceSources
+{
     QString powerSupplyFolder = QStringLiteral("/sys/class/power_supply");
     QDBusConnection systemBus = QDBusConnection::systemBus();
     QDBusConnection sessionBus = QDBusConnection::sessionBus();
-    std::chrono::milliseconds applicationCheckInterval{2000};
+    std::chrono::milliseconds applicationCheckInterval { 2000 };
 };
 
 // The workspace fed by this machine: logind for sleep, wake, screen lock and
@@ -42,7 +43,7 @@ public:
     using Sources = SystemWorkspaceSources;
 
     SystemWorkspace(const Displays& displays, const RunningApplications& applications,
-                    DistributedNotifications& notices, const Sources& sources = Sources(), QObject* parent = nullptr);
+        DistributedNotifications& notices, const Sources& sources = Sources(), QObject* parent = nullptr);
     ~SystemWorkspace() override;
 
 private:

@@ -18,7 +18,7 @@ Display displayWithUuid(const QString& uuid)
     return display;
 }
 
-const DesktopPictureOptions standardOptions{DesktopPictureOptions::scaleProportionallyUpOrDown, true};
+const DesktopPictureOptions standardOptions { DesktopPictureOptions::scaleProportionallyUpOrDown, true };
 
 } // namespace
 
@@ -46,15 +46,9 @@ private:
     const Display m_right = displayWithUuid(QStringLiteral("00000000-0000-4000-8000-000000000002"));
 };
 
-void tst_DesktopPicture::init()
-{
-    m_home = std::make_unique<TemporaryHome>();
-}
+void tst_DesktopPicture::init() { m_home = std::make_unique<TemporaryHome>(); }
 
-void tst_DesktopPicture::cleanup()
-{
-    m_home.reset();
-}
+void tst_DesktopPicture::cleanup() { m_home.reset(); }
 
 QString tst_DesktopPicture::writePicture(const QString& name)
 {
@@ -143,8 +137,8 @@ void tst_DesktopPicture::unreadableFileReadsAsEmpty_data()
     QTest::newRow("binary") << QByteArray("\x00\xff\xfe\x01garbage", 11);
     QTest::newRow("wrong shapes") << QByteArray(R"({"displays": [1, 2, 3]})");
     QTest::newRow("entry not an object") << QByteArray(R"({"displays": {"00000000-0000-4000-8000-000000000001": 7}})");
-    QTest::newRow("url not a file")
-        << QByteArray(R"({"displays": {"00000000-0000-4000-8000-000000000001": {"url": "https://x/y.png"}}})");
+    QTest::newRow("url not a file") << QByteArray(
+        R"({"displays": {"00000000-0000-4000-8000-000000000001": {"url": "https://x/y.png"}}})");
     QTest::newRow("oversized") << QByteArray(2 * 1024 * 1024, ' ');
 }
 

@@ -10,7 +10,8 @@
 
 namespace {
 
-const QRegularExpression canonicalUuid(QStringLiteral("^[0-9A-F]{8}-[0-9A-F]{4}-[0-9A-F]{4}-[0-9A-F]{4}-[0-9A-F]{12}$"));
+const QRegularExpression canonicalUuid(
+    QStringLiteral("^[0-9A-F]{8}-[0-9A-F]{4}-[0-9A-F]{4}-[0-9A-F]{4}-[0-9A-F]{12}$"));
 
 QStringList uuids(const QList<Display>& displays)
 {
@@ -40,9 +41,8 @@ void tst_Displays::identityIsFixedForGood()
 {
     // Per-display records of both programs are keyed by these values: a change
     // of the rule would orphan every stored record.
-    const DisplayIdentity identity =
-        ScreenDisplays::identityFor(QStringLiteral("DP-1"), QStringLiteral("Dell Inc."), QStringLiteral("DELL U2720Q"),
-                                    QStringLiteral("ABC123"));
+    const DisplayIdentity identity = ScreenDisplays::identityFor(
+        QStringLiteral("DP-1"), QStringLiteral("Dell Inc."), QStringLiteral("DELL U2720Q"), QStringLiteral("ABC123"));
     // A standard name-based (version 5) UUID, so any implementation can rebuild it.
     QCOMPARE(identity.uuid, QStringLiteral("879A647E-38E9-5114-8732-573FCC5D7CBD"));
     QCOMPARE(identity.number, 0x879A647Eu);
@@ -51,20 +51,19 @@ void tst_Displays::identityIsFixedForGood()
 void tst_Displays::identityDependsOnEveryField_data()
 {
     QTest::addColumn<QStringList>("fields");
-    QTest::newRow("name") << QStringList{"HDMI-1", "Dell Inc.", "DELL U2720Q", "ABC123"};
-    QTest::newRow("manufacturer") << QStringList{"DP-1", "Other", "DELL U2720Q", "ABC123"};
-    QTest::newRow("model") << QStringList{"DP-1", "Dell Inc.", "DELL P2419H", "ABC123"};
-    QTest::newRow("serial") << QStringList{"DP-1", "Dell Inc.", "DELL U2720Q", "ABC124"};
+    QTest::newRow("name") << QStringList { "HDMI-1", "Dell Inc.", "DELL U2720Q", "ABC123" };
+    QTest::newRow("manufacturer") << QStringList { "DP-1", "Other", "DELL U2720Q", "ABC123" };
+    QTest::newRow("model") << QStringList { "DP-1", "Dell Inc.", "DELL P2419H", "ABC123" };
+    QTest::newRow("serial") << QStringList { "DP-1", "Dell Inc.", "DELL U2720Q", "ABC124" };
     // The fields are kept apart, so moving text from one to the next is a new display.
-    QTest::newRow("shifted") << QStringList{"DP-1Dell Inc.", "", "DELL U2720Q", "ABC123"};
+    QTest::newRow("shifted") << QStringList { "DP-1Dell Inc.", "", "DELL U2720Q", "ABC123" };
 }
 
 void tst_Displays::identityDependsOnEveryField()
 {
     QFETCH(QStringList, fields);
-    const DisplayIdentity reference =
-        ScreenDisplays::identityFor(QStringLiteral("DP-1"), QStringLiteral("Dell Inc."), QStringLiteral("DELL U2720Q"),
-                                    QStringLiteral("ABC123"));
+    const DisplayIdentity reference = ScreenDisplays::identityFor(
+        QStringLiteral("DP-1"), QStringLiteral("Dell Inc."), QStringLiteral("DELL U2720Q"), QStringLiteral("ABC123"));
     const DisplayIdentity other = ScreenDisplays::identityFor(fields[0], fields[1], fields[2], fields[3]);
     QVERIFY(other.uuid != reference.uuid);
     QVERIFY(other.number != reference.number);
@@ -122,16 +121,16 @@ void tst_Displays::fakeDisplaysFollowTheTest()
     QCOMPARE(left.number, std::optional<quint32>(1));
     QCOMPARE(right.number, std::optional<quint32>(2));
     QVERIFY(canonicalUuid.match(right.uuid).hasMatch());
-    QCOMPARE(uuids(displays.displays()), (QStringList{left.uuid, right.uuid}));
+    QCOMPARE(uuids(displays.displays()), (QStringList { left.uuid, right.uuid }));
 
     displays.moveDisplay(1, 0);
-    QCOMPARE(uuids(displays.displays()), (QStringList{right.uuid, left.uuid}));
+    QCOMPARE(uuids(displays.displays()), (QStringList { right.uuid, left.uuid }));
 
     displays.removeNumber(left.uuid);
     QCOMPARE(displays.displays().last().number, std::nullopt);
 
     displays.removeDisplay(right.uuid);
-    QCOMPARE(uuids(displays.displays()), QStringList{left.uuid});
+    QCOMPARE(uuids(displays.displays()), QStringList { left.uuid });
 
     // A display added later never takes a number that was given before.
     QCOMPARE(displays.addDisplay(QStringLiteral("Third"), QRect()).number, std::optional<quint32>(3));

@@ -5,9 +5,9 @@
 #include <QDBusMessage>
 #include <QProcess>
 #include <QSignalSpy>
+#include <QTest>
 #include <QTimer>
 #include <QUuid>
-#include <QTest>
 
 #include <cstdio>
 
@@ -76,7 +76,7 @@ void tst_DistributedNotifications::anotherProcessPostReachesUs()
 
     // The child quits right after posting: the notice must have left by then.
     QProcess child;
-    child.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--post"), name});
+    child.start(QCoreApplication::applicationFilePath(), { QStringLiteral("--post"), name });
     QVERIFY(child.waitForFinished(20000));
     QCOMPARE(child.exitCode(), 0);
 
@@ -88,7 +88,7 @@ void tst_DistributedNotifications::ourPostReachesAnotherProcess()
 {
     const QString name = uniqueName("expected");
     QProcess child;
-    child.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--expect"), name});
+    child.start(QCoreApplication::applicationFilePath(), { QStringLiteral("--expect"), name });
     QVERIFY(child.waitForReadyRead(20000));
     QCOMPARE(child.readLine().trimmed(), QByteArray("ready"));
 
@@ -143,19 +143,18 @@ void tst_DistributedNotifications::malformedAndOversizedNoticesAreDropped()
     QDBusConnection other = QDBusConnection::connectToBus(QDBusConnection::SessionBus, QStringLiteral("intruder"));
     const auto forged = [](const QVariantList& arguments) {
         QDBusMessage message = QDBusMessage::createSignal(QStringLiteral("/com/lanto/DistributedNotifications"),
-                                                          QStringLiteral("com.lanto.DistributedNotifications"),
-                                                          QStringLiteral("Posted"));
+            QStringLiteral("com.lanto.DistributedNotifications"), QStringLiteral("Posted"));
         message.setArguments(arguments);
         return message;
     };
-    QVERIFY(other.send(forged({42})));
+    QVERIFY(other.send(forged({ 42 })));
     QVERIFY(other.send(forged({})));
-    QVERIFY(other.send(forged({name, name})));
-    QVERIFY(other.send(forged({QString(DistributedNotifications::maxNameLength + 1, QLatin1Char('a'))})));
-    QVERIFY(other.send(forged({QString()})));
+    QVERIFY(other.send(forged({ name, name })));
+    QVERIFY(other.send(forged({ QString(DistributedNotifications::maxNameLength + 1, QLatin1Char('a')) })));
+    QVERIFY(other.send(forged({ QString() })));
     notifications.post(QString(DistributedNotifications::maxNameLength + 1, QLatin1Char('b')));
     // Sent last from the same connection, so it arrives after the others.
-    QVERIFY(other.send(forged({name})));
+    QVERIFY(other.send(forged({ name })));
 
     QVERIFY(spy.wait());
     QTRY_COMPARE(spy.size(), 1);
@@ -179,7 +178,7 @@ void tst_DistributedNotifications::fakeRecordsPostsAndEchoesThem()
     notifications.observe(DistributedNotificationNames::wallpaperChanged, this, [&changed] { ++changed; });
 
     notifications.post(DistributedNotificationNames::wallpaperChanged);
-    QCOMPARE(notifications.posted(), QStringList{DistributedNotificationNames::wallpaperChanged});
+    QCOMPARE(notifications.posted(), QStringList { DistributedNotificationNames::wallpaperChanged });
     QCOMPARE(changed, 0); // like the bus, delivery comes from the event loop
     QTRY_COMPARE(changed, 1);
 }

@@ -29,12 +29,12 @@ public:
     explicit Sleeper(const QString& termMarker = QString())
     {
         if (termMarker.isEmpty()) {
-            m_process.start(QStringLiteral("sleep"), {QStringLiteral("30")});
+            m_process.start(QStringLiteral("sleep"), { QStringLiteral("30") });
         } else {
             // "$0.ready" tells that the handler is in place.
-            const QString script = QStringLiteral(
-                "trap 'echo term > \"$0\"' TERM; touch \"$0.ready\"; while :; do sleep 0.05; done");
-            m_process.start(QStringLiteral("/bin/sh"), {QStringLiteral("-c"), script, termMarker});
+            const QString script
+                = QStringLiteral("trap 'echo term > \"$0\"' TERM; touch \"$0.ready\"; while :; do sleep 0.05; done");
+            m_process.start(QStringLiteral("/bin/sh"), { QStringLiteral("-c"), script, termMarker });
         }
         m_process.waitForStarted();
         // The child may show an empty command line for a moment after it started.
@@ -60,7 +60,7 @@ private:
 
 // One entry of a made-up /proc folder.
 void writeProcess(const QString& proc, const QString& pid, const QByteArray& commandLine, const QByteArray& comm,
-                  const QString& executable)
+    const QString& executable)
 {
     const QString dir = proc + QLatin1Char('/') + pid;
     QDir().mkpath(dir);
@@ -107,7 +107,7 @@ void tst_RunningApplications::findsAChildProcess()
     QCOMPARE(found->localizedName, QStringLiteral("sleep"));
     QVERIFY(findPid(all, QCoreApplication::applicationPid()).has_value());
     QVERIFY(std::is_sorted(all.cbegin(), all.cend(),
-                           [](const RunningApplication& a, const RunningApplication& b) { return a.pid < b.pid; }));
+        [](const RunningApplication& a, const RunningApplication& b) { return a.pid < b.pid; }));
 }
 
 void tst_RunningApplications::terminateEndsTheProcess()
@@ -167,26 +167,34 @@ void tst_RunningApplications::readsProcessEntries_data()
     QTest::addColumn<QString>("localizedName");
 
     QTest::newRow("plain") << QByteArray("/usr/bin/foo\0--flag\0", 20) << QByteArray("foo") << "/usr/bin/foo" << true
-                           << "foo" << "foo";
+                           << "foo"
+                           << "foo";
     QTest::newRow("name longer than comm")
-        << QByteArray("/opt/x/averyverylongprogramname\0", 32) << QByteArray("averyverylongpr") << "/opt/x/averyverylongprogramname"
-        << true << "averyverylongprogramname" << "averyverylongprogramname";
-    QTest::newRow("rewritten command line") << QByteArray("sshd: user@pts/0\0", 17) << QByteArray("sshd")
-                                            << "/usr/sbin/sshd" << true << "sshd" << "sshd";
+        << QByteArray("/opt/x/averyverylongprogramname\0", 32) << QByteArray("averyverylongpr")
+        << "/opt/x/averyverylongprogramname" << true << "averyverylongprogramname"
+        << "averyverylongprogramname";
+    QTest::newRow("rewritten command line")
+        << QByteArray("sshd: user@pts/0\0", 17) << QByteArray("sshd") << "/usr/sbin/sshd" << true << "sshd"
+        << "sshd";
     QTest::newRow("argv0 unrelated to comm") << QByteArray("python3\0/x/tool.py\0", 19) << QByteArray("tool")
-                                             << "/usr/bin/python3.11" << true << "python3.11" << "tool";
-    QTest::newRow("executable replaced on disk") << QByteArray("/usr/bin/foo\0", 13) << QByteArray("foo")
-                                                 << "/usr/bin/foo (deleted)" << true << "foo" << "foo";
-    QTest::newRow("unreadable executable") << QByteArray("/usr/bin/bar\0", 13) << QByteArray("bar") << QString()
-                                           << true << "bar" << "bar";
+                                             << "/usr/bin/python3.11" << true << "python3.11"
+                                             << "tool";
+    QTest::newRow("executable replaced on disk")
+        << QByteArray("/usr/bin/foo\0", 13) << QByteArray("foo") << "/usr/bin/foo (deleted)" << true << "foo"
+        << "foo";
+    QTest::newRow("unreadable executable")
+        << QByteArray("/usr/bin/bar\0", 13) << QByteArray("bar") << QString() << true << "bar"
+        << "bar";
     QTest::newRow("no comm") << QByteArray("/usr/bin/baz\0", 13) << QByteArray() << "/usr/bin/baz" << true << "baz"
                              << "baz";
     QTest::newRow("the application") << QByteArray("/opt/lanto/Lanto\0", 17) << QByteArray("Lanto")
-                                     << "/opt/lanto/Lanto" << true << "com.lanto.mac" << "Lanto";
+                                     << "/opt/lanto/Lanto" << true << "com.lanto.mac"
+                                     << "Lanto";
     QTest::newRow("the agent") << QByteArray("/opt/lanto/LantoAgent\0", 22) << QByteArray("LantoAgent")
-                               << "/opt/lanto/LantoAgent" << true << "com.lanto.mac.agent" << "LantoAgent";
-    QTest::newRow("kernel thread or zombie") << QByteArray() << QByteArray("kworker/0:1") << QString() << false
-                                             << QString() << QString();
+                               << "/opt/lanto/LantoAgent" << true << "com.lanto.mac.agent"
+                               << "LantoAgent";
+    QTest::newRow("kernel thread or zombie")
+        << QByteArray() << QByteArray("kworker/0:1") << QString() << false << QString() << QString();
 }
 
 void tst_RunningApplications::readsProcessEntries()
@@ -213,17 +221,17 @@ void tst_RunningApplications::readsProcessEntries()
 void tst_RunningApplications::listsInNumericPidOrderAndSkipsOtherEntries()
 {
     QTemporaryDir proc;
-    for (const QString& pid : {QStringLiteral("100"), QStringLiteral("9"), QStringLiteral("10")})
+    for (const QString& pid : { QStringLiteral("100"), QStringLiteral("9"), QStringLiteral("10") })
         writeProcess(proc.path(), pid, QByteArray("/bin/p") + pid.toLatin1() + '\0', QByteArray(), QString());
-    for (const QString& other : {QStringLiteral("self"), QStringLiteral("12abc"), QStringLiteral("007"),
-                                QStringLiteral("-5"), QStringLiteral("99999999999")})
+    for (const QString& other : { QStringLiteral("self"), QStringLiteral("12abc"), QStringLiteral("007"),
+             QStringLiteral("-5"), QStringLiteral("99999999999") })
         writeProcess(proc.path(), other, QByteArray("/bin/other\0", 11), QByteArray(), QString());
 
     QList<qint64> pids;
     const QList<RunningApplication> all = ProcRunningApplications(proc.path()).runningApplications();
     for (const RunningApplication& application : all)
         pids << application.pid;
-    QCOMPARE(pids, (QList<qint64>{9, 10, 100}));
+    QCOMPARE(pids, (QList<qint64> { 9, 10, 100 }));
 }
 
 void tst_RunningApplications::boundsAnOversizedCommandLine()
@@ -248,8 +256,8 @@ void tst_RunningApplications::fakeAcceptsAndRefusesAsTold()
     QVERIFY(applications.forceTerminate(stubborn));
     applications.remove(willing.pid);
     QVERIFY(!applications.terminate(willing));
-    QCOMPARE(applications.terminateRequests(), (QList<qint64>{20, 10, 20}));
-    QCOMPARE(applications.forceTerminateRequests(), QList<qint64>{10});
+    QCOMPARE(applications.terminateRequests(), (QList<qint64> { 20, 10, 20 }));
+    QCOMPARE(applications.forceTerminateRequests(), QList<qint64> { 10 });
 }
 
 QTEST_GUILESS_MAIN(tst_RunningApplications)

@@ -29,9 +29,9 @@ public:
             return;
         if (survivesTerm)
             m_process.start(QStringLiteral("/bin/sh"),
-                            {QStringLiteral("-c"), QStringLiteral("trap '' TERM; exec \"$0\" 30"), copy});
+                { QStringLiteral("-c"), QStringLiteral("trap '' TERM; exec \"$0\" 30"), copy });
         else
-            m_process.start(copy, {QStringLiteral("30")});
+            m_process.start(copy, { QStringLiteral("30") });
         m_process.waitForStarted();
         // The copy's name shows once the program has really been replaced.
         m_running = QTest::qWaitFor([this] {
@@ -112,8 +112,8 @@ void tst_SystemCommands::killallWithoutSignalLeavesWhatIgnoresTerm()
 void tst_SystemCommands::killallReportsNoSuchProcess()
 {
     ProcessSystemCommands commands;
-    const SystemCommands::Result result =
-        commands.killall(QStringLiteral("lzt-nobody-runs-this"), SystemCommands::KillSignal::Kill, 5s);
+    const SystemCommands::Result result
+        = commands.killall(QStringLiteral("lzt-nobody-runs-this"), SystemCommands::KillSignal::Kill, 5s);
     QVERIFY(result.started);
     QVERIFY(result.exitCode.has_value());
     QVERIFY(*result.exitCode != 0);
@@ -123,7 +123,8 @@ void tst_SystemCommands::aNameIsNeverReadAsAnOption()
 {
     // As an option, "-l" would list the signals and succeed.
     ProcessSystemCommands commands;
-    const SystemCommands::Result result = commands.killall(QStringLiteral("-l"), SystemCommands::KillSignal::Default, 5s);
+    const SystemCommands::Result result
+        = commands.killall(QStringLiteral("-l"), SystemCommands::KillSignal::Default, 5s);
     QVERIFY(result.exitCode.has_value());
     QVERIFY(*result.exitCode != 0);
 }
@@ -134,7 +135,8 @@ void tst_SystemCommands::killallThatCannotStartSaysWhy()
     const SystemCommands::Result blocking = commands.killall(QStringLiteral("x"), SystemCommands::KillSignal::Kill, 5s);
     QVERIFY(!blocking.started);
     QVERIFY(!blocking.error.isEmpty());
-    const SystemCommands::Result detached = commands.killallDetached(QStringLiteral("x"), SystemCommands::KillSignal::Default);
+    const SystemCommands::Result detached
+        = commands.killallDetached(QStringLiteral("x"), SystemCommands::KillSignal::Default);
     QVERIFY(!detached.started);
     QVERIFY(!detached.error.isEmpty());
 }
@@ -145,7 +147,8 @@ void tst_SystemCommands::killallThatHangsIsCutOff()
     ProcessSystemCommands commands(QStringLiteral("/bin/sleep"));
     QElapsedTimer timer;
     timer.start();
-    const SystemCommands::Result result = commands.killall(QStringLiteral("30"), SystemCommands::KillSignal::Default, 200ms);
+    const SystemCommands::Result result
+        = commands.killall(QStringLiteral("30"), SystemCommands::KillSignal::Default, 200ms);
     QVERIFY(timer.elapsed() < 10000);
     QVERIFY(result.started);
     QVERIFY(!result.exitCode.has_value());
@@ -168,7 +171,7 @@ void tst_SystemCommands::startDetachedRunsTheProgram()
     const QString marker = m_dir.filePath(QStringLiteral("started"));
     ProcessSystemCommands commands;
     const SystemCommands::Result result = commands.startDetached(
-        QStringLiteral("/bin/sh"), {QStringLiteral("-c"), QStringLiteral("echo ran > \"$0\""), marker});
+        QStringLiteral("/bin/sh"), { QStringLiteral("-c"), QStringLiteral("echo ran > \"$0\""), marker });
     QVERIFY(result.started);
     QTRY_VERIFY(QFile::exists(marker));
 }
@@ -191,8 +194,8 @@ void tst_SystemCommands::fakeRecordsCalls()
 
     using Call = FakeSystemCommands::KillallCall;
     QCOMPARE(commands.killallCalls(),
-             (QList<Call>{{QStringLiteral("WallpaperAgent"), SystemCommands::KillSignal::Kill, false},
-                          {QStringLiteral("WallpaperImageExtension"), SystemCommands::KillSignal::Default, true}}));
+        (QList<Call> { { QStringLiteral("WallpaperAgent"), SystemCommands::KillSignal::Kill, false },
+            { QStringLiteral("WallpaperImageExtension"), SystemCommands::KillSignal::Default, true } }));
     QCOMPARE(commands.lastTimeout(), 3000ms);
     QCOMPARE(commands.startCalls().size(), 1);
     QVERIFY(!start.started);

@@ -42,7 +42,7 @@ public:
     PrivateBus()
     {
         m_daemon.start(QStringLiteral("dbus-daemon"),
-                       {QStringLiteral("--session"), QStringLiteral("--nofork"), QStringLiteral("--print-address")});
+            { QStringLiteral("--session"), QStringLiteral("--nofork"), QStringLiteral("--print-address") });
         if (m_daemon.waitForStarted() && m_daemon.waitForReadyRead(10000))
             m_address = QString::fromLatin1(m_daemon.readLine().trimmed());
     }
@@ -70,10 +70,11 @@ private:
 class ScriptedService : public QDBusVirtualObject
 {
 public:
-    ScriptedService(QDBusConnection bus, const QString& name, const QString& rootPath) : m_bus(bus), m_rootPath(rootPath)
+    ScriptedService(QDBusConnection bus, const QString& name, const QString& rootPath)
+        : m_bus(bus), m_rootPath(rootPath)
     {
-        m_registered = m_bus.registerVirtualObject(rootPath, this, QDBusConnection::SubPath)
-                       && m_bus.registerService(name);
+        m_registered
+            = m_bus.registerVirtualObject(rootPath, this, QDBusConnection::SubPath) && m_bus.registerService(name);
     }
     ~ScriptedService() override { m_bus.unregisterObject(m_rootPath, QDBusConnection::UnregisterTree); }
 
@@ -106,7 +107,8 @@ public:
     {
         if (message.type() != QDBusMessage::MethodCallMessage)
             return false;
-        const QString key = message.path() + QLatin1Char(' ') + message.interface() + QLatin1Char('.') + message.member();
+        const QString key
+            = message.path() + QLatin1Char(' ') + message.interface() + QLatin1Char('.') + message.member();
         QMutexLocker lock(&m_mutex);
         m_calls << key;
         const auto reply = m_replies.constFind(key);
@@ -126,15 +128,9 @@ private:
     QStringList m_calls;
 };
 
-QVariant variant(const QVariant& value)
-{
-    return QVariant::fromValue(QDBusVariant(value));
-}
+QVariant variant(const QVariant& value) { return QVariant::fromValue(QDBusVariant(value)); }
 
-QVariantMap changes(const QString& name, const QVariant& value)
-{
-    return QVariantMap{{name, value}};
-}
+QVariantMap changes(const QString& name, const QVariant& value) { return QVariantMap { { name, value } }; }
 
 // What the workspace and the notices said, in order.
 class Transcript
@@ -150,13 +146,15 @@ public:
         QObject::connect(&workspace, &Workspace::sessionDidResignActive, &m_context, record("sessionDidResignActive"));
         QObject::connect(&workspace, &Workspace::sessionDidBecomeActive, &m_context, record("sessionDidBecomeActive"));
         QObject::connect(&workspace, &Workspace::activeSpaceDidChange, &m_context, record("activeSpaceDidChange"));
-        QObject::connect(&workspace, &Workspace::applicationDidTerminate, &m_context, record("applicationDidTerminate"));
+        QObject::connect(
+            &workspace, &Workspace::applicationDidTerminate, &m_context, record("applicationDidTerminate"));
         QObject::connect(&workspace, &Workspace::windowOcclusionChanged, &m_context, record("windowOcclusionChanged"));
-        QObject::connect(&workspace, &Workspace::screenParametersChanged, &m_context, record("screenParametersChanged"));
+        QObject::connect(
+            &workspace, &Workspace::screenParametersChanged, &m_context, record("screenParametersChanged"));
         QObject::connect(&workspace, &Workspace::powerStateChanged, &m_context, record("powerStateChanged"));
         QObject::connect(&workspace, &Workspace::reduceMotionChanged, &m_context, record("reduceMotionChanged"));
         QObject::connect(&notices, &DistributedNotifications::received, &m_context,
-                         [this](const QString& name) { m_lines << name; });
+            [this](const QString& name) { m_lines << name; });
     }
     QStringList lines() const { return m_lines; }
     void clear() { m_lines.clear(); }
@@ -188,7 +186,10 @@ private slots:
 private:
     void startLogind(bool processHasSession = true);
     void startWorkspace(std::chrono::milliseconds applicationCheckInterval = 1h);
-    void waitForSession() { QTRY_VERIFY(m_logind->wasCalled(sessionPath, propertiesInterface + QStringLiteral(".GetAll"))); }
+    void waitForSession()
+    {
+        QTRY_VERIFY(m_logind->wasCalled(sessionPath, propertiesInterface + QStringLiteral(".GetAll")));
+    }
 
     std::unique_ptr<PrivateBus> m_bus;
     std::unique_ptr<ScriptedService> m_logind;
@@ -227,9 +228,9 @@ void tst_SystemWorkspace::startLogind(bool processHasSession)
     QVERIFY(m_logind->isRegistered());
     if (processHasSession)
         m_logind->answer(managerPath, managerInterface + QStringLiteral(".GetSessionByPID"),
-                         {QVariant::fromValue(QDBusObjectPath(sessionPath))});
+            { QVariant::fromValue(QDBusObjectPath(sessionPath)) });
     m_logind->answer(sessionPath, propertiesInterface + QStringLiteral(".GetAll"),
-                     {QVariantMap{{QStringLiteral("Active"), true}, {QStringLiteral("LockedHint"), false}}});
+        { QVariantMap { { QStringLiteral("Active"), true }, { QStringLiteral("LockedHint"), false } } });
 }
 
 void tst_SystemWorkspace::startWorkspace(std::chrono::milliseconds applicationCheckInterval)
@@ -250,8 +251,8 @@ void tst_SystemWorkspace::sleepAndWake()
     startWorkspace();
     waitForSession();
 
-    m_logind->say(managerPath, managerInterface, QStringLiteral("PrepareForSleep"), {true});
-    QTRY_COMPARE(m_transcript->lines(), (QStringList{"willSleep", "screensDidSleep"}));
+    m_logind->say(managerPath, managerInterface, QStringLiteral("PrepareForSleep"), { true });
+    QTRY_COMPARE(m_transcript->lines(), (QStringList { "willSleep", "screensDidSleep" }));
 
     // Unplugged while asleep: the supply is read again on wake.
     QDir().mkpath(m_sys->filePath(QStringLiteral("BAT0")));
@@ -266,8 +267,8 @@ void tst_SystemWorkspace::sleepAndWake()
     QVERIFY(!m_workspace->isOnBattery());
 
     m_transcript->clear();
-    m_logind->say(managerPath, managerInterface, QStringLiteral("PrepareForSleep"), {false});
-    QTRY_COMPARE(m_transcript->lines(), (QStringList{"powerStateChanged", "didWake", "screensDidWake"}));
+    m_logind->say(managerPath, managerInterface, QStringLiteral("PrepareForSleep"), { false });
+    QTRY_COMPARE(m_transcript->lines(), (QStringList { "powerStateChanged", "didWake", "screensDidWake" }));
     QVERIFY(m_workspace->isOnBattery());
 }
 
@@ -281,17 +282,17 @@ void tst_SystemWorkspace::screenLockAndUnlock()
     // may come first. Either way the lock is told once.
     m_logind->say(sessionPath, sessionInterface, QStringLiteral("Lock"), {});
     m_logind->say(sessionPath, propertiesInterface, QStringLiteral("PropertiesChanged"),
-                  {sessionInterface, changes(QStringLiteral("LockedHint"), true), QStringList()});
-    QTRY_COMPARE(m_transcript->lines(), (QStringList{"com.apple.screenIsLocked", "sessionDidResignActive"}));
+        { sessionInterface, changes(QStringLiteral("LockedHint"), true), QStringList() });
+    QTRY_COMPARE(m_transcript->lines(), (QStringList { "com.apple.screenIsLocked", "sessionDidResignActive" }));
 
     m_transcript->clear();
     m_logind->say(sessionPath, propertiesInterface, QStringLiteral("PropertiesChanged"),
-                  {sessionInterface, changes(QStringLiteral("LockedHint"), false), QStringList()});
+        { sessionInterface, changes(QStringLiteral("LockedHint"), false), QStringList() });
     m_logind->say(sessionPath, sessionInterface, QStringLiteral("Unlock"), {});
-    QTRY_COMPARE(m_transcript->lines(), (QStringList{"sessionDidBecomeActive", "com.apple.screenIsUnlocked"}));
+    QTRY_COMPARE(m_transcript->lines(), (QStringList { "sessionDidBecomeActive", "com.apple.screenIsUnlocked" }));
 
     // Nothing more arrives late.
-    m_logind->say(managerPath, managerInterface, QStringLiteral("PrepareForSleep"), {true});
+    m_logind->say(managerPath, managerInterface, QStringLiteral("PrepareForSleep"), { true });
     QTRY_COMPARE(m_transcript->lines().size(), 4);
 }
 
@@ -302,18 +303,19 @@ void tst_SystemWorkspace::switchingSessionsWhileLocked()
     waitForSession();
     const auto active = [this](bool value) {
         m_logind->say(sessionPath, propertiesInterface, QStringLiteral("PropertiesChanged"),
-                      {sessionInterface, changes(QStringLiteral("Active"), value), QStringList()});
+            { sessionInterface, changes(QStringLiteral("Active"), value), QStringList() });
     };
 
     active(false);
-    QTRY_COMPARE(m_transcript->lines(), QStringList{"sessionDidResignActive"});
+    QTRY_COMPARE(m_transcript->lines(), QStringList { "sessionDidResignActive" });
 
     // Locked while switched away, then back to the lock screen: still inactive.
     m_logind->say(sessionPath, sessionInterface, QStringLiteral("Lock"), {});
     active(true);
     m_logind->say(sessionPath, sessionInterface, QStringLiteral("Unlock"), {});
-    QTRY_COMPARE(m_transcript->lines(), (QStringList{"sessionDidResignActive", "com.apple.screenIsLocked",
-                                                     "sessionDidBecomeActive", "com.apple.screenIsUnlocked"}));
+    QTRY_COMPARE(m_transcript->lines(),
+        (QStringList { "sessionDidResignActive", "com.apple.screenIsLocked", "sessionDidBecomeActive",
+            "com.apple.screenIsUnlocked" }));
 }
 
 void tst_SystemWorkspace::signalsFromOthersThanLogindAreIgnored()
@@ -329,14 +331,13 @@ void tst_SystemWorkspace::signalsFromOthersThanLogindAreIgnored()
     QDBusMessage forgedLock = QDBusMessage::createSignal(sessionPath, sessionInterface, QStringLiteral("Lock"));
     QVERIFY(intruder.send(forgedLock));
     // Once the bus answers the intruder, it has passed the forged signals on.
-    const QDBusMessage ping = intruder.call(QDBusMessage::createMethodCall(
-        QStringLiteral("org.freedesktop.DBus"), QStringLiteral("/org/freedesktop/DBus"),
-        QStringLiteral("org.freedesktop.DBus.Peer"), QStringLiteral("Ping")));
+    const QDBusMessage ping = intruder.call(QDBusMessage::createMethodCall(QStringLiteral("org.freedesktop.DBus"),
+        QStringLiteral("/org/freedesktop/DBus"), QStringLiteral("org.freedesktop.DBus.Peer"), QStringLiteral("Ping")));
     QCOMPARE(ping.type(), QDBusMessage::ReplyMessage);
 
     // A real one afterwards shows the forged ones had their chance.
-    m_logind->say(managerPath, managerInterface, QStringLiteral("PrepareForSleep"), {false});
-    QTRY_COMPARE(m_transcript->lines(), (QStringList{"didWake", "screensDidWake"}));
+    m_logind->say(managerPath, managerInterface, QStringLiteral("PrepareForSleep"), { false });
+    QTRY_COMPARE(m_transcript->lines(), (QStringList { "didWake", "screensDidWake" }));
 }
 
 void tst_SystemWorkspace::sessionFoundThroughTheUserOutsideASession()
@@ -346,14 +347,14 @@ void tst_SystemWorkspace::sessionFoundThroughTheUserOutsideASession()
     display.beginStructure();
     display << QStringLiteral("32") << QDBusObjectPath(sessionPath);
     display.endStructure();
-    m_logind->answer(managerPath, managerInterface + QStringLiteral(".GetUser"),
-                     {QVariant::fromValue(QDBusObjectPath(userPath))});
-    m_logind->answer(userPath, propertiesInterface + QStringLiteral(".Get"), {variant(QVariant::fromValue(display))});
+    m_logind->answer(
+        managerPath, managerInterface + QStringLiteral(".GetUser"), { QVariant::fromValue(QDBusObjectPath(userPath)) });
+    m_logind->answer(userPath, propertiesInterface + QStringLiteral(".Get"), { variant(QVariant::fromValue(display)) });
     startWorkspace();
     waitForSession();
 
     m_logind->say(sessionPath, sessionInterface, QStringLiteral("Lock"), {});
-    QTRY_COMPARE(m_transcript->lines(), (QStringList{"com.apple.screenIsLocked", "sessionDidResignActive"}));
+    QTRY_COMPARE(m_transcript->lines(), (QStringList { "com.apple.screenIsLocked", "sessionDidResignActive" }));
 }
 
 void tst_SystemWorkspace::lowPowerModeFollowsThePowerProfile()
@@ -361,22 +362,21 @@ void tst_SystemWorkspace::lowPowerModeFollowsThePowerProfile()
     ScriptedService profiles(m_bus->connect(QStringLiteral("profiles")), profilesService, profilesPath);
     QVERIFY(profiles.isRegistered());
     profiles.answer(profilesPath, propertiesInterface + QStringLiteral(".GetAll"),
-                    {QVariantMap{{QStringLiteral("ActiveProfile"), QStringLiteral("power-saver")}}});
+        { QVariantMap { { QStringLiteral("ActiveProfile"), QStringLiteral("power-saver") } } });
     startWorkspace();
     QTRY_VERIFY(m_workspace->isLowPowerMode());
     m_transcript->clear();
 
     profiles.say(profilesPath, propertiesInterface, QStringLiteral("PropertiesChanged"),
-                 {profilesService, changes(QStringLiteral("ActiveProfile"), QStringLiteral("balanced")), QStringList()});
-    QTRY_COMPARE(m_transcript->lines(), QStringList{"powerStateChanged"});
+        { profilesService, changes(QStringLiteral("ActiveProfile"), QStringLiteral("balanced")), QStringList() });
+    QTRY_COMPARE(m_transcript->lines(), QStringList { "powerStateChanged" });
     QVERIFY(!m_workspace->isLowPowerMode());
 
     // A value of the wrong type is no profile: not power-saver.
     profiles.say(profilesPath, propertiesInterface, QStringLiteral("PropertiesChanged"),
-                 {profilesService, changes(QStringLiteral("ActiveProfile"), 3), QStringList()});
+        { profilesService, changes(QStringLiteral("ActiveProfile"), 3), QStringList() });
     profiles.say(profilesPath, propertiesInterface, QStringLiteral("PropertiesChanged"),
-                 {profilesService, changes(QStringLiteral("ActiveProfile"), QStringLiteral("power-saver")),
-                  QStringList()});
+        { profilesService, changes(QStringLiteral("ActiveProfile"), QStringLiteral("power-saver")), QStringList() });
     QTRY_VERIFY(m_workspace->isLowPowerMode());
 }
 
@@ -385,19 +385,19 @@ void tst_SystemWorkspace::reduceMotionFollowsTheDesktopAnimations()
     ScriptedService portal(m_bus->connect(QStringLiteral("portal")), portalService, portalPath);
     QVERIFY(portal.isRegistered());
     // Older portals wrap the value twice.
-    portal.answer(portalPath, portalSettings + QStringLiteral(".Read"), {variant(variant(false))});
+    portal.answer(portalPath, portalSettings + QStringLiteral(".Read"), { variant(variant(false)) });
     startWorkspace();
     QTRY_VERIFY(m_workspace->reduceMotion());
     m_transcript->clear();
 
     const auto setting = [&portal](const QString& group, const QString& key, const QVariant& value) {
-        portal.say(portalPath, portalSettings, QStringLiteral("SettingChanged"), {group, key, variant(value)});
+        portal.say(portalPath, portalSettings, QStringLiteral("SettingChanged"), { group, key, variant(value) });
     };
     setting(QStringLiteral("org.gnome.desktop.interface"), QStringLiteral("color-scheme"), true);
     setting(QStringLiteral("org.gnome.desktop.wm"), QStringLiteral("enable-animations"), true);
     setting(QStringLiteral("org.gnome.desktop.interface"), QStringLiteral("enable-animations"), QStringLiteral("yes"));
     setting(QStringLiteral("org.gnome.desktop.interface"), QStringLiteral("enable-animations"), true);
-    QTRY_COMPARE(m_transcript->lines(), QStringList{"reduceMotionChanged"});
+    QTRY_COMPARE(m_transcript->lines(), QStringList { "reduceMotionChanged" });
     QVERIFY(!m_workspace->reduceMotion());
 }
 
@@ -407,7 +407,7 @@ void tst_SystemWorkspace::displayChangesAndEndedApplications()
     startWorkspace(20ms);
 
     m_displays->addDisplay(QStringLiteral("External"), QRect(0, 0, 800, 600));
-    QCOMPARE(m_transcript->lines(), QStringList{"screenParametersChanged"});
+    QCOMPARE(m_transcript->lines(), QStringList { "screenParametersChanged" });
 
     QSignalSpy terminated(m_workspace.get(), &Workspace::applicationDidTerminate);
     m_applications->remove(500);

@@ -15,7 +15,7 @@ namespace {
 
 // One supply of a made-up /sys/class/power_supply; empty values are left out.
 void writeSupply(const QString& folder, const QString& name, const QByteArray& type, const QByteArray& online,
-                 const QByteArray& status, const QByteArray& scope = QByteArray())
+    const QByteArray& status, const QByteArray& scope = QByteArray())
 {
     const QString dir = folder + QLatin1Char('/') + name;
     QDir().mkpath(dir);
@@ -98,7 +98,7 @@ void tst_Workspace::raisedNoticesCarryTheirSubject()
     QSignalSpy terminated(&workspace, &Workspace::applicationDidTerminate);
     QSignalSpy occlusion(&workspace, &Workspace::windowOcclusionChanged);
 
-    workspace.raiseApplicationDidTerminate({77, QStringLiteral("com.lanto.mac"), QStringLiteral("Lanto")});
+    workspace.raiseApplicationDidTerminate({ 77, QStringLiteral("com.lanto.mac"), QStringLiteral("Lanto") });
     QObject window;
     workspace.raiseWindowOcclusionChanged(&window);
 
@@ -138,29 +138,26 @@ void tst_Workspace::powerSupplyReading_data()
     QTest::addColumn<QList<QByteArrayList>>("supplies");
     QTest::addColumn<bool>("onBattery");
 
-    QTest::newRow("desktop without supplies") << QList<QByteArrayList>{} << false;
-    QTest::newRow("laptop plugged in") << QList<QByteArrayList>{{"AC", "Mains", "1", "", ""},
-                                                                {"BAT0", "Battery", "", "Charging", ""}}
+    QTest::newRow("desktop without supplies") << QList<QByteArrayList> {} << false;
+    QTest::newRow("laptop plugged in") << QList<QByteArrayList> { { "AC", "Mains", "1", "", "" },
+        { "BAT0", "Battery", "", "Charging", "" } }
                                        << false;
-    QTest::newRow("laptop unplugged") << QList<QByteArrayList>{{"AC", "Mains", "0", "", ""},
-                                                               {"BAT0", "Battery", "", "Discharging", ""}}
+    QTest::newRow("laptop unplugged") << QList<QByteArrayList> { { "AC", "Mains", "0", "", "" },
+        { "BAT0", "Battery", "", "Discharging", "" } }
                                       << true;
-    QTest::newRow("unplugged, battery says full") << QList<QByteArrayList>{{"ACAD", "Mains", "0", "", ""},
-                                                                           {"BAT1", "Battery", "", "Full", ""}}
-                                                  << true;
-    QTest::newRow("no mains entry, discharging") << QList<QByteArrayList>{{"BAT0", "Battery", "", "Discharging", ""}}
-                                                 << true;
-    QTest::newRow("no mains entry, full") << QList<QByteArrayList>{{"BAT0", "Battery", "", "Full", ""}} << false;
-    QTest::newRow("powered over usb-c") << QList<QByteArrayList>{{"AC", "Mains", "0", "", ""},
-                                                                 {"ucsi-source-psy-1", "USB", "1", "", ""},
-                                                                 {"BAT0", "Battery", "", "Discharging", ""}}
+    QTest::newRow("unplugged, battery says full")
+        << QList<QByteArrayList> { { "ACAD", "Mains", "0", "", "" }, { "BAT1", "Battery", "", "Full", "" } } << true;
+    QTest::newRow("no mains entry, discharging")
+        << QList<QByteArrayList> { { "BAT0", "Battery", "", "Discharging", "" } } << true;
+    QTest::newRow("no mains entry, full") << QList<QByteArrayList> { { "BAT0", "Battery", "", "Full", "" } } << false;
+    QTest::newRow("powered over usb-c") << QList<QByteArrayList> { { "AC", "Mains", "0", "", "" },
+        { "ucsi-source-psy-1", "USB", "1", "", "" }, { "BAT0", "Battery", "", "Discharging", "" } }
                                         << false;
-    QTest::newRow("only a mouse battery") << QList<QByteArrayList>{{"AC", "Mains", "0", "", ""},
-                                                                   {"hidpp_battery_0", "Battery", "", "Discharging",
-                                                                    "Device"}}
+    QTest::newRow("only a mouse battery") << QList<QByteArrayList> { { "AC", "Mains", "0", "", "" },
+        { "hidpp_battery_0", "Battery", "", "Discharging", "Device" } }
                                           << false;
-    QTest::newRow("supply without type") << QList<QByteArrayList>{{"odd", "", "1", "", ""},
-                                                                  {"BAT0", "Battery", "", "Discharging", ""}}
+    QTest::newRow("supply without type") << QList<QByteArrayList> { { "odd", "", "1", "", "" },
+        { "BAT0", "Battery", "", "Discharging", "" } }
                                          << true;
 }
 
@@ -234,7 +231,7 @@ void tst_Workspace::exitWatcherReportsEndedApplications()
     QList<qint64> gone;
     for (const QList<QVariant>& arguments : std::as_const(terminated))
         gone << arguments.first().value<RunningApplication>().pid;
-    QCOMPARE(gone, (QList<qint64>{10, 20, 30}));
+    QCOMPARE(gone, (QList<qint64> { 10, 20, 30 }));
     QCOMPARE(terminated.first().first().value<RunningApplication>().bundleIdentifier, QStringLiteral("com.lanto.mac"));
 
     watcher.check();

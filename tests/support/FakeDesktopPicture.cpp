@@ -15,10 +15,10 @@ std::optional<QUrl> FakeDesktopPicture::picture(const QString& displayUuid) cons
     return *it;
 }
 
-bool FakeDesktopPicture::setDesktopImageUrl(const QUrl& url, const Display& display,
-                                            const DesktopPictureOptions& options, QString* error)
+bool FakeDesktopPicture::setDesktopImageUrl(
+    const QUrl& url, const Display& display, const DesktopPictureOptions& options, QString* error)
 {
-    m_setCalls.append({url, display.uuid, options});
+    m_setCalls.append({ url, display.uuid, options });
     if (!m_failure.isEmpty()) {
         if (error != nullptr)
             *error = m_failure;

@@ -9,7 +9,8 @@
 class FakeDesktopPicture final : public DesktopPicture
 {
 public:
-    struct SetCall {
+    struct SetCall
+    {
         QUrl url;
         QString displayUuid;
         DesktopPictureOptions options;
@@ -18,7 +19,7 @@ public:
 
     std::optional<QUrl> desktopImageUrl(const Display& display) const override;
     bool setDesktopImageUrl(const QUrl& url, const Display& display, const DesktopPictureOptions& options,
-                            QString* error = nullptr) override;
+        QString* error = nullptr) override;
 
     void setPicture(const QString& displayUuid, const QUrl& url) { m_pictures.insert(displayUuid, url); }
     std::optional<QUrl> picture(const QString& displayUuid) const;

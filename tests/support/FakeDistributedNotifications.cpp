@@ -3,5 +3,6 @@
 void FakeDistributedNotifications::post(const QString& name)
 {
     m_posted.append(name);
-    QMetaObject::invokeMethod(this, [this, name] { deliver(name); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        this, [this, name] { deliver(name); }, Qt::QueuedConnection);
 }

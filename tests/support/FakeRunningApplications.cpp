@@ -6,7 +6,7 @@ QList<RunningApplication> FakeRunningApplications::runningApplications() const
 {
     QList<RunningApplication> sorted = m_applications;
     std::stable_sort(sorted.begin(), sorted.end(),
-                     [](const RunningApplication& a, const RunningApplication& b) { return a.pid < b.pid; });
+        [](const RunningApplication& a, const RunningApplication& b) { return a.pid < b.pid; });
     return sorted;
 }
 
@@ -22,10 +22,10 @@ bool FakeRunningApplications::forceTerminate(const RunningApplication& applicati
     return isListed(application.pid) && !m_refusingForceTerminate.contains(application.pid);
 }
 
-RunningApplication FakeRunningApplications::add(qint64 pid, const QString& bundleIdentifier,
-                                                const QString& localizedName)
+RunningApplication FakeRunningApplications::add(
+    qint64 pid, const QString& bundleIdentifier, const QString& localizedName)
 {
-    const RunningApplication application{pid, bundleIdentifier, localizedName};
+    const RunningApplication application { pid, bundleIdentifier, localizedName };
     m_applications.append(application);
     return application;
 }
@@ -54,5 +54,5 @@ void FakeRunningApplications::setRefusesForceTerminate(qint64 pid, bool refuses)
 bool FakeRunningApplications::isListed(qint64 pid) const
 {
     return std::any_of(m_applications.cbegin(), m_applications.cend(),
-                       [pid](const RunningApplication& application) { return application.pid == pid; });
+        [pid](const RunningApplication& application) { return application.pid == pid; });
 }

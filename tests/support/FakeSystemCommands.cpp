@@ -15,17 +15,17 @@ SystemCommands::Result FakeSystemCommands::failedToStart(const QString& error)
     return result;
 }
 
-SystemCommands::Result FakeSystemCommands::killall(const QString& processName, KillSignal signal,
-                                                   std::chrono::milliseconds timeout)
+SystemCommands::Result FakeSystemCommands::killall(
+    const QString& processName, KillSignal signal, std::chrono::milliseconds timeout)
 {
-    m_killallCalls.append({processName, signal, false});
+    m_killallCalls.append({ processName, signal, false });
     m_lastTimeout = timeout;
     return m_killallResult;
 }
 
 SystemCommands::Result FakeSystemCommands::killallDetached(const QString& processName, KillSignal signal)
 {
-    m_killallCalls.append({processName, signal, true});
+    m_killallCalls.append({ processName, signal, true });
     // A detached command is never awaited: no exit status.
     Result result = m_killallResult;
     result.exitCode.reset();
@@ -34,7 +34,7 @@ SystemCommands::Result FakeSystemCommands::killallDetached(const QString& proces
 
 SystemCommands::Result FakeSystemCommands::startDetached(const QString& program, const QStringList& arguments)
 {
-    m_startCalls.append({program, arguments});
+    m_startCalls.append({ program, arguments });
     Result result = m_startResult;
     result.exitCode.reset();
     return result;

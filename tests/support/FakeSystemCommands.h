@@ -9,13 +9,15 @@
 class FakeSystemCommands final : public SystemCommands
 {
 public:
-    struct KillallCall {
+    struct KillallCall
+    {
         QString processName;
         KillSignal signal = KillSignal::Default;
         bool detached = false;
         bool operator==(const KillallCall&) const = default;
     };
-    struct StartCall {
+    struct StartCall
+    {
         QString program;
         QStringList arguments;
         bool operator==(const StartCall&) const = default;
@@ -39,7 +41,7 @@ public:
 private:
     QList<KillallCall> m_killallCalls;
     QList<StartCall> m_startCalls;
-    std::chrono::milliseconds m_lastTimeout{0};
+    std::chrono::milliseconds m_lastTimeout { 0 };
     Result m_killallResult = success();
     Result m_startResult = success();
 };
