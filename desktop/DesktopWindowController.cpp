@@ -61,7 +61,7 @@ DesktopWindowController::DesktopWindowController(RunningApplications& runningApp
 
 DesktopWindowController::~DesktopWindowController() = default;
 
-void DesktopWindowController::createWindow(const Display& display, const QString& screenId)
+void DesktopWindowController::createWindow(const ConnectedDisplay& display, const QString& screenId)
 {
     auto window = std::make_unique<DesktopWindow>(display.frame, display.screen.data());
     window->setLevel(DesktopLevelWindow::desktopLevel);

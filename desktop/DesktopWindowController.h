@@ -38,7 +38,7 @@ public:
 
     // Builds the hidden window and image view for a display and stores both
     // under screenId. A window already stored under it is closed and deleted.
-    void createWindow(const Display& display, const QString& screenId);
+    void createWindow(const ConnectedDisplay& display, const QString& screenId);
 
     // "Blackout.png" in the application-support folder. The first use in the
     // process writes it when no file is there; later uses do not look at the disk.

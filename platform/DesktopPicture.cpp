@@ -28,7 +28,7 @@ QJsonObject readDisplays()
     return document.object().value(displaysKey).toObject();
 }
 
-QJsonObject entryFor(const Display& display)
+QJsonObject entryFor(const ConnectedDisplay& display)
 {
     if (display.uuid.isEmpty())
         return {};
@@ -49,7 +49,7 @@ QString FileDesktopPicture::filePath()
     return UserHome::path() + QStringLiteral("/.config/lanto/desktop-pictures.json");
 }
 
-std::optional<QUrl> FileDesktopPicture::desktopImageUrl(const Display& display) const
+std::optional<QUrl> FileDesktopPicture::desktopImageUrl(const ConnectedDisplay& display) const
 {
     const QUrl url(entryFor(display).value(urlKey).toString(), QUrl::StrictMode);
     if (!url.isValid() || !url.isLocalFile() || url.path().isEmpty())
@@ -57,7 +57,7 @@ std::optional<QUrl> FileDesktopPicture::desktopImageUrl(const Display& display) 
     return url;
 }
 
-DesktopPictureOptions FileDesktopPicture::desktopImageOptions(const Display& display) const
+DesktopPictureOptions FileDesktopPicture::desktopImageOptions(const ConnectedDisplay& display) const
 {
     const QJsonObject entry = entryFor(display);
     DesktopPictureOptions options;
@@ -69,7 +69,7 @@ DesktopPictureOptions FileDesktopPicture::desktopImageOptions(const Display& dis
 }
 
 bool FileDesktopPicture::setDesktopImageUrl(
-    const QUrl& url, const Display& display, const DesktopPictureOptions& options, QString* error)
+    const QUrl& url, const ConnectedDisplay& display, const DesktopPictureOptions& options, QString* error)
 {
     if (display.uuid.isEmpty())
         return fail(error, QStringLiteral("The display has no UUID"));

@@ -25,13 +25,13 @@ public:
     virtual ~DesktopPicture() = default;
 
     // The display's picture; none when it has none.
-    virtual std::optional<QUrl> desktopImageUrl(const Display& display) const = 0;
+    virtual std::optional<QUrl> desktopImageUrl(const ConnectedDisplay& display) const = 0;
 
     // Sets the display's picture, an existing local file. A file URL with an
     // empty path clears the display's picture. On failure returns false and
     // puts the reason into error, when given.
     virtual bool setDesktopImageUrl(
-        const QUrl& url, const Display& display, const DesktopPictureOptions& options, QString* error = nullptr)
+        const QUrl& url, const ConnectedDisplay& display, const DesktopPictureOptions& options, QString* error = nullptr)
         = 0;
 
     // Whether the URL asks for the picture to be cleared.
@@ -46,12 +46,12 @@ class FileDesktopPicture final : public DesktopPicture
 public:
     FileDesktopPicture() = default;
 
-    std::optional<QUrl> desktopImageUrl(const Display& display) const override;
-    bool setDesktopImageUrl(const QUrl& url, const Display& display, const DesktopPictureOptions& options,
+    std::optional<QUrl> desktopImageUrl(const ConnectedDisplay& display) const override;
+    bool setDesktopImageUrl(const QUrl& url, const ConnectedDisplay& display, const DesktopPictureOptions& options,
         QString* error = nullptr) override;
 
     // The options the display's picture was set with.
-    DesktopPictureOptions desktopImageOptions(const Display& display) const;
+    DesktopPictureOptions desktopImageOptions(const ConnectedDisplay& display) const;
 
     // ".config/lanto/desktop-pictures.json" in the user's home folder.
     static QString filePath();

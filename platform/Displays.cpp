@@ -51,9 +51,9 @@ void ScreenDisplays::watch(QScreen* screen)
     connect(screen, &QScreen::geometryChanged, &m_changeTimer, qOverload<>(&QTimer::start));
 }
 
-QList<Display> ScreenDisplays::displays() const
+QList<ConnectedDisplay> ScreenDisplays::displays() const
 {
-    QList<Display> result;
+    QList<ConnectedDisplay> result;
     if (qGuiApp == nullptr)
         return result;
 
@@ -68,7 +68,7 @@ QList<Display> ScreenDisplays::displays() const
             key += separator + QString::number(occurrence);
         const DisplayIdentity identity = identityOfKey(key);
 
-        Display display;
+        ConnectedDisplay display;
         display.number = identity.number;
         // The model is what people call the display; the connector name stands in without one.
         display.localizedName = screen->model().trimmed().isEmpty() ? screen->name() : screen->model().trimmed();
@@ -80,13 +80,13 @@ QList<Display> ScreenDisplays::displays() const
     return result;
 }
 
-std::optional<Display> ScreenDisplays::mainDisplay() const
+std::optional<ConnectedDisplay> ScreenDisplays::mainDisplay() const
 {
     const QScreen* primary = qGuiApp != nullptr ? QGuiApplication::primaryScreen() : nullptr;
     if (primary == nullptr)
         return std::nullopt;
-    const QList<Display> all = displays();
-    for (const Display& display : all) {
+    const QList<ConnectedDisplay> all = displays();
+    for (const ConnectedDisplay& display : all) {
         if (display.screen == primary)
             return display;
     }

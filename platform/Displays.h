@@ -1,12 +1,5 @@
 #pragma once
 
-// Qt's X11 interface declares Xlib's "Display" globally. It is taken in here
-// under another name, so that our Display and QGuiApplication can meet in one
-// file: include this header before <QGuiApplication> and <QTest>.
-#define Display QtXlibDisplay
-#include <QtGui/qguiapplication_platform.h>
-#undef Display
-
 #include <QList>
 #include <QObject>
 #include <QPointer>
@@ -18,7 +11,7 @@
 #include <optional>
 
 // One connected display.
-struct Display
+struct ConnectedDisplay
 {
     std::optional<quint32> number; // stands for "NSScreenNumber"; absent when the display lacks one
     QString localizedName;
@@ -35,9 +28,9 @@ class Displays : public QObject
 public:
     using QObject::QObject;
 
-    virtual QList<Display> displays() const = 0;
+    virtual QList<ConnectedDisplay> displays() const = 0;
     // The display with the menu bar's role; none when no display is connected.
-    virtual std::optional<Display> mainDisplay() const = 0;
+    virtual std::optional<ConnectedDisplay> mainDisplay() const = 0;
 
 signals:
     // Displays were added, removed or rearranged, or the main display changed.
@@ -62,8 +55,8 @@ public:
     // Needs a QGuiApplication.
     explicit ScreenDisplays(QObject* parent = nullptr);
 
-    QList<Display> displays() const override;
-    std::optional<Display> mainDisplay() const override;
+    QList<ConnectedDisplay> displays() const override;
+    std::optional<ConnectedDisplay> mainDisplay() const override;
 
     // A name-based UUID of the screen's name, manufacturer, model and serial
     // number, and a nonzero number taken from it. Changing this rule orphans

@@ -11,9 +11,9 @@
 
 namespace {
 
-Display display(quint32 number, const QString& name, const QRect& frame)
+ConnectedDisplay display(quint32 number, const QString& name, const QRect& frame)
 {
-    return Display { number, name, frame, QString(), nullptr };
+    return ConnectedDisplay { number, name, frame, QString(), nullptr };
 }
 
 } // namespace
@@ -115,7 +115,7 @@ void tst_DesktopWindowController::showsTheRecordedPicture()
 void tst_DesktopWindowController::creatingTwiceReplacesAndClosesTheFirstWindow()
 {
     DesktopWindowController controller(m_applications);
-    const Display main = display(1, QStringLiteral("Built-in Display"), QRect(0, 0, 800, 600));
+    const ConnectedDisplay main = display(1, QStringLiteral("Built-in Display"), QRect(0, 0, 800, 600));
     controller.createWindow(main, QStringLiteral("1"));
     controller.createWindow(display(2, QStringLiteral("Projector"), QRect(800, 0, 1024, 768)), QStringLiteral("2"));
 

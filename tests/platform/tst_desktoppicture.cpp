@@ -9,9 +9,9 @@
 
 namespace {
 
-Display displayWithUuid(const QString& uuid)
+ConnectedDisplay displayWithUuid(const QString& uuid)
 {
-    Display display;
+    ConnectedDisplay display;
     display.number = 1;
     display.localizedName = QStringLiteral("Test display");
     display.uuid = uuid;
@@ -42,8 +42,8 @@ private:
     QString writePicture(const QString& name);
 
     std::unique_ptr<TemporaryHome> m_home;
-    const Display m_left = displayWithUuid(QStringLiteral("00000000-0000-4000-8000-000000000001"));
-    const Display m_right = displayWithUuid(QStringLiteral("00000000-0000-4000-8000-000000000002"));
+    const ConnectedDisplay m_left = displayWithUuid(QStringLiteral("00000000-0000-4000-8000-000000000001"));
+    const ConnectedDisplay m_right = displayWithUuid(QStringLiteral("00000000-0000-4000-8000-000000000002"));
 };
 
 void tst_DesktopPicture::init() { m_home = std::make_unique<TemporaryHome>(); }
@@ -123,7 +123,7 @@ void tst_DesktopPicture::refusesWhatCannotBeAPicture()
     const QUrl kept = QUrl::fromLocalFile(writePicture(QStringLiteral("kept.png")));
     QVERIFY(pictures.setDesktopImageUrl(kept, m_left, standardOptions));
 
-    const Display display = displayHasUuid ? m_left : displayWithUuid(QString());
+    const ConnectedDisplay display = displayHasUuid ? m_left : displayWithUuid(QString());
     QString error;
     QVERIFY(!pictures.setDesktopImageUrl(QUrl(url), display, standardOptions, &error));
     QVERIFY(!error.isEmpty());

@@ -13,10 +13,10 @@ namespace {
 const QRegularExpression canonicalUuid(
     QStringLiteral("^[0-9A-F]{8}-[0-9A-F]{4}-[0-9A-F]{4}-[0-9A-F]{4}-[0-9A-F]{12}$"));
 
-QStringList uuids(const QList<Display>& displays)
+QStringList uuids(const QList<ConnectedDisplay>& displays)
 {
     QStringList result;
-    for (const Display& display : displays)
+    for (const ConnectedDisplay& display : displays)
         result << display.uuid;
     return result;
 }
@@ -75,14 +75,14 @@ void tst_Displays::screensBecomeDisplays()
 {
     // main() configured two offscreen screens.
     ScreenDisplays displays;
-    const QList<Display> all = displays.displays();
+    const QList<ConnectedDisplay> all = displays.displays();
     const QList<QScreen*> screens = QGuiApplication::screens();
     QCOMPARE(all.size(), 2);
     QCOMPARE(screens.size(), 2);
 
     QSet<quint32> numbers;
     for (int i = 0; i < all.size(); ++i) {
-        const Display& display = all[i];
+        const ConnectedDisplay& display = all[i];
         QCOMPARE(display.screen.data(), screens[i]);
         QCOMPARE(display.frame, screens[i]->geometry());
         QCOMPARE(display.localizedName, screens[i]->name());
@@ -98,7 +98,7 @@ void tst_Displays::screensBecomeDisplays()
     QCOMPARE(numbers.size(), 2);
     QCOMPARE(all[1].frame, QRect(1920, 0, 1280, 1024));
 
-    const std::optional<Display> main = displays.mainDisplay();
+    const std::optional<ConnectedDisplay> main = displays.mainDisplay();
     QVERIFY(main.has_value());
     QCOMPARE(main->screen.data(), QGuiApplication::primaryScreen());
     QCOMPARE(main->uuid, all.first().uuid);
@@ -116,8 +116,8 @@ void tst_Displays::fakeDisplaysFollowTheTest()
     FakeDisplays displays;
     QSignalSpy changed(&displays, &Displays::displaysChanged);
 
-    const Display left = displays.addDisplay(QStringLiteral("Left"), QRect(0, 0, 1920, 1080));
-    const Display right = displays.addDisplay(QStringLiteral("Right"), QRect(1920, 0, 2560, 1440));
+    const ConnectedDisplay left = displays.addDisplay(QStringLiteral("Left"), QRect(0, 0, 1920, 1080));
+    const ConnectedDisplay right = displays.addDisplay(QStringLiteral("Right"), QRect(1920, 0, 2560, 1440));
     QCOMPARE(left.number, std::optional<quint32>(1));
     QCOMPARE(right.number, std::optional<quint32>(2));
     QVERIFY(canonicalUuid.match(right.uuid).hasMatch());
@@ -142,8 +142,8 @@ void tst_Displays::fakeMainDisplayFallsBackToTheFirst()
     FakeDisplays displays;
     QCOMPARE(displays.mainDisplay().has_value(), false);
 
-    const Display first = displays.addDisplay(QStringLiteral("First"), QRect(0, 0, 100, 100));
-    const Display second = displays.addDisplay(QStringLiteral("Second"), QRect(100, 0, 100, 100));
+    const ConnectedDisplay first = displays.addDisplay(QStringLiteral("First"), QRect(0, 0, 100, 100));
+    const ConnectedDisplay second = displays.addDisplay(QStringLiteral("Second"), QRect(100, 0, 100, 100));
     QCOMPARE(displays.mainDisplay()->uuid, first.uuid);
 
     displays.setMainDisplay(second.uuid);

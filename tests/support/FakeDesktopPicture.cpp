@@ -1,6 +1,6 @@
 #include "FakeDesktopPicture.h"
 
-std::optional<QUrl> FakeDesktopPicture::desktopImageUrl(const Display& display) const
+std::optional<QUrl> FakeDesktopPicture::desktopImageUrl(const ConnectedDisplay& display) const
 {
     if (!m_readable)
         return std::nullopt;
@@ -16,7 +16,7 @@ std::optional<QUrl> FakeDesktopPicture::picture(const QString& displayUuid) cons
 }
 
 bool FakeDesktopPicture::setDesktopImageUrl(
-    const QUrl& url, const Display& display, const DesktopPictureOptions& options, QString* error)
+    const QUrl& url, const ConnectedDisplay& display, const DesktopPictureOptions& options, QString* error)
 {
     m_setCalls.append({ url, display.uuid, options });
     if (!m_failure.isEmpty()) {

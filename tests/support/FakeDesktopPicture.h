@@ -17,8 +17,8 @@ public:
         bool operator==(const SetCall&) const = default;
     };
 
-    std::optional<QUrl> desktopImageUrl(const Display& display) const override;
-    bool setDesktopImageUrl(const QUrl& url, const Display& display, const DesktopPictureOptions& options,
+    std::optional<QUrl> desktopImageUrl(const ConnectedDisplay& display) const override;
+    bool setDesktopImageUrl(const QUrl& url, const ConnectedDisplay& display, const DesktopPictureOptions& options,
         QString* error = nullptr) override;
 
     void setPicture(const QString& displayUuid, const QUrl& url) { m_pictures.insert(displayUuid, url); }

@@ -1,8 +1,8 @@
 #include "FakeDisplays.h"
 
-std::optional<Display> FakeDisplays::mainDisplay() const
+std::optional<ConnectedDisplay> FakeDisplays::mainDisplay() const
 {
-    for (const Display& display : m_displays) {
+    for (const ConnectedDisplay& display : m_displays) {
         if (display.uuid == m_mainUuid)
             return display;
     }
@@ -16,9 +16,9 @@ QString FakeDisplays::uuidForNumber(quint32 number)
     return QStringLiteral("00000000-0000-4000-8000-%1").arg(number, 12, 16, QLatin1Char('0')).toUpper();
 }
 
-Display FakeDisplays::addDisplay(const QString& name, const QRect& frame)
+ConnectedDisplay FakeDisplays::addDisplay(const QString& name, const QRect& frame)
 {
-    Display display;
+    ConnectedDisplay display;
     display.number = ++m_lastNumber;
     display.localizedName = name;
     display.frame = frame;
@@ -27,7 +27,7 @@ Display FakeDisplays::addDisplay(const QString& name, const QRect& frame)
     return display;
 }
 
-void FakeDisplays::addDisplay(const Display& display)
+void FakeDisplays::addDisplay(const ConnectedDisplay& display)
 {
     m_displays.append(display);
     emit displaysChanged();
@@ -35,7 +35,7 @@ void FakeDisplays::addDisplay(const Display& display)
 
 void FakeDisplays::removeDisplay(const QString& uuid)
 {
-    m_displays.removeIf([&uuid](const Display& display) { return display.uuid == uuid; });
+    m_displays.removeIf([&uuid](const ConnectedDisplay& display) { return display.uuid == uuid; });
     emit displaysChanged();
 }
 
@@ -47,14 +47,14 @@ void FakeDisplays::moveDisplay(int from, int to)
 
 void FakeDisplays::removeNumber(const QString& uuid)
 {
-    if (Display* display = find(uuid))
+    if (ConnectedDisplay* display = find(uuid))
         display->number.reset();
     emit displaysChanged();
 }
 
 void FakeDisplays::setFrame(const QString& uuid, const QRect& frame)
 {
-    if (Display* display = find(uuid))
+    if (ConnectedDisplay* display = find(uuid))
         display->frame = frame;
     emit displaysChanged();
 }
@@ -65,15 +65,15 @@ void FakeDisplays::setMainDisplay(const QString& uuid)
     emit displaysChanged();
 }
 
-void FakeDisplays::setDisplays(const QList<Display>& displays)
+void FakeDisplays::setDisplays(const QList<ConnectedDisplay>& displays)
 {
     m_displays = displays;
     emit displaysChanged();
 }
 
-Display* FakeDisplays::find(const QString& uuid)
+ConnectedDisplay* FakeDisplays::find(const QString& uuid)
 {
-    for (Display& display : m_displays) {
+    for (ConnectedDisplay& display : m_displays) {
         if (display.uuid == uuid)
             return &display;
     }

@@ -10,29 +10,29 @@ class FakeDisplays final : public Displays
 public:
     using Displays::Displays;
 
-    QList<Display> displays() const override { return m_displays; }
+    QList<ConnectedDisplay> displays() const override { return m_displays; }
     // The display chosen with setMainDisplay, else the first one.
-    std::optional<Display> mainDisplay() const override;
+    std::optional<ConnectedDisplay> mainDisplay() const override;
 
     // Adds a display at the end, numbered 1, 2, ... in order of creation, with
     // a UUID made from its number.
-    Display addDisplay(const QString& name, const QRect& frame);
-    void addDisplay(const Display& display);
+    ConnectedDisplay addDisplay(const QString& name, const QRect& frame);
+    void addDisplay(const ConnectedDisplay& display);
     void removeDisplay(const QString& uuid);
     void moveDisplay(int from, int to);
     // The display loses its number, as a display without "NSScreenNumber".
     void removeNumber(const QString& uuid);
     void setFrame(const QString& uuid, const QRect& frame);
     void setMainDisplay(const QString& uuid);
-    void setDisplays(const QList<Display>& displays);
+    void setDisplays(const QList<ConnectedDisplay>& displays);
 
     // The UUID addDisplay gives the display with that number.
     static QString uuidForNumber(quint32 number);
 
 private:
-    Display* find(const QString& uuid);
+    ConnectedDisplay* find(const QString& uuid);
 
-    QList<Display> m_displays;
+    QList<ConnectedDisplay> m_displays;
     QString m_mainUuid;
     quint32 m_lastNumber = 0;
 };
