@@ -1,5 +1,6 @@
 #include "ScreenModel.h"
 
+#include "DesktopPicture.h"
 #include "LantoSettings.h"
 #include "Log.h"
 #include "UuidText.h"
@@ -32,6 +33,12 @@ void encodeUrl(KeyedEncoder& encoder, const QString& key, const std::optional<QU
 ScreenModel::ScreenModel(quint32 serialNumber, QString screenName)
     : screenName(std::move(screenName)), m_serialNumber(serialNumber)
 {
+}
+
+ScreenModel::ScreenModel(const ConnectedDisplay& display, const DesktopPicture& desktopPicture)
+    : ScreenModel(serialNumber(display), display.localizedName)
+{
+    systemWallpaperURL = desktopPicture.desktopImageUrl(display);
 }
 
 QString ScreenModel::archiveClassName() const

@@ -2,6 +2,8 @@
 
 #include "KeyedArchive.h"
 
+#include "Displays.h"
+
 #include <QMap>
 #include <QString>
 #include <QUrl>
@@ -9,6 +11,7 @@
 
 #include <optional>
 
+class DesktopPicture;
 class LantoSettings;
 class ScreenModel;
 
@@ -23,6 +26,11 @@ class ScreenModel final : public KeyedCodable
 public:
     // A record for a display that is attached now.
     ScreenModel(quint32 serialNumber, QString screenName);
+    // A record for an attached display, remembering the desktop picture the system shows on it.
+    ScreenModel(const ConnectedDisplay& display, const DesktopPicture& desktopPicture);
+
+    // The display's number, or 0 when it has none.
+    static quint32 serialNumber(const ConnectedDisplay& display) { return display.number.value_or(0); }
 
     quint32 serialNumber() const { return m_serialNumber; }
     // The key of every per-display map.

@@ -1,3 +1,4 @@
+#include "FakeDesktopPicture.h"
 #include "LantoSettings.h"
 #include "LogCapture.h"
 #include "ScreenModel.h"
@@ -162,6 +163,27 @@ private slots:
         m_settings->set(SettingsKey::screenModels,
                         PropertyList::serialize(urlRoot, PropertyList::Format::Binary));
         QVERIFY(ScreenModel::loadAll(*m_settings).isEmpty());
+    }
+
+    void recordForAnAttachedDisplay()
+    {
+        FakeDesktopPicture pictures;
+        const QUrl picture = QUrl::fromLocalFile(QStringLiteral("/usr/share/backgrounds/hills.png"));
+        pictures.setPicture(QStringLiteral("UUID-A"), picture);
+
+        const ScreenModel numbered(ConnectedDisplay{77, QStringLiteral("Left"), QRect(), QStringLiteral("UUID-A"), {}},
+                                   pictures);
+        QCOMPARE(numbered.id(), QStringLiteral("77"));
+        QCOMPARE(numbered.screenName, QStringLiteral("Left"));
+        QVERIFY(numbered.isConnection);
+        QVERIFY(!numbered.isShowingWallpaper);
+        QCOMPARE(numbered.systemWallpaperURL, std::optional(picture));
+
+        const ScreenModel unnumbered(
+            ConnectedDisplay{std::nullopt, QStringLiteral("Right"), QRect(), QStringLiteral("UUID-B"), {}}, pictures);
+        QCOMPARE(unnumbered.serialNumber(), 0u);
+        QCOMPARE(unnumbered.id(), QStringLiteral("0"));
+        QVERIFY(!unnumbered.systemWallpaperURL);
     }
 
 private:
