@@ -99,7 +99,7 @@ void TestHexID::coloursReadFromHex()
     const QColor parsed = colorFromHex(hex);
     QCOMPARE(parsed, colour);
     QCOMPARE(parsed.alpha(), 255);
-    QCOMPARE(parsed.spec(), QColor::Rgb);
+    QCOMPARE(parsed.convertTo(QColor::Rgb), parsed); // already an RGB colour
 }
 
 QTEST_GUILESS_MAIN(TestHexID)
