@@ -2,6 +2,8 @@
 
 #include <QHash>
 
+#include <algorithm>
+
 namespace {
 
 constexpr int trailerSize = 32;
@@ -66,12 +68,19 @@ private:
         qint64 position = qint64(offset);
         const quint8 marker = byteAt(position++);
         const int type = marker >> 4;
-        // Arrays (0xA), sets (0xC) and dictionaries (0xD) hold references; all else is a leaf.
-        if (type != 0xA && type != 0xC && type != 0xD)
-            return 1;
         quint64 length = marker & 0x0F;
-        if (length == 0x0F && !readExtendedLength(position, length))
+        const bool container = type == 0xA || type == 0xC || type == 0xD;
+        const bool sized = type == 0x4 || type == 0x5 || type == 0x6; // data, ASCII and UTF-16 strings
+        if ((container || sized) && length == 0x0F && !readExtendedLength(position, length))
             return refused;
+        // Every copy of a string or data object costs its bytes too.
+        if (sized) {
+            const quint64 payload = std::min(type == 0x6 ? length * 2 : length, quint64(m_bytes.size()));
+            return 1 + qint64(payload / BinaryPlistGuard::bytesPerNode);
+        }
+        // Arrays (0xA), sets (0xC) and dictionaries (0xD) hold references; all else is a small leaf.
+        if (!container)
+            return 1;
         const quint64 references = type == 0xD ? length * 2 : length;
         const quint64 available = quint64(m_bytes.size() - trailerSize - position);
         if (length > available || references * quint64(m_referenceSize) > available)

@@ -9,6 +9,7 @@
 #include <plist/plist.h>
 
 #include <cstdlib>
+#include <cstring>
 
 namespace {
 
@@ -33,6 +34,41 @@ struct MallocDeleter
     void operator()(char* bytes) const { std::free(bytes); }
 };
 using MallocBytes = std::unique_ptr<char, MallocDeleter>;
+
+// libplist keeps every XML element as a node and frees the tree recursively:
+// a deep or huge document is refused before it is parsed. Tags inside comments
+// count too, which only errs on the side of refusing.
+bool xmlWithinLimits(const QByteArray& bytes)
+{
+    const auto isContainer = [](QByteArrayView name) { return name == "array" || name == "dict"; };
+    qint64 depth = 0;
+    qint64 elements = 0;
+    const char* end = bytes.constData() + bytes.size();
+    for (const char* p = bytes.constData(); (p = static_cast<const char*>(std::memchr(p, '<', size_t(end - p))));) {
+        ++p;
+        const char* close = static_cast<const char*>(std::memchr(p, '>', size_t(end - p)));
+        if (close == nullptr)
+            break; // unterminated: the parser refuses it
+        const bool closing = *p == '/';
+        const char* nameStart = closing ? p + 1 : p;
+        const char* nameEnd = nameStart;
+        while (nameEnd < close && *nameEnd != '/' && *nameEnd != ' ' && *nameEnd != '\t' && *nameEnd != '\n'
+               && *nameEnd != '\r')
+            ++nameEnd;
+        const QByteArrayView name(nameStart, nameEnd - nameStart);
+        if (closing) {
+            if (isContainer(name))
+                --depth;
+        } else if (*p != '?' && *p != '!') {
+            if (++elements > PropertyList::maximumNodes)
+                return false;
+            if (isContainer(name) && close[-1] != '/' && ++depth > maximumDepth)
+                return false;
+        }
+        p = close + 1;
+    }
+    return true;
+}
 
 std::optional<PlistValue> fromNode(plist_t node, int depth);
 
@@ -210,14 +246,17 @@ std::optional<PlistValue> PropertyList::parse(const QByteArray& bytes)
 {
     if (bytes.isEmpty() || bytes.size() > maximumFileSize)
         return std::nullopt;
-    // Shared references would otherwise let a small file expand into a huge tree.
-    if (!BinaryPlistGuard::withinNodeLimit(bytes, maximumNodes))
-        return std::nullopt;
     plist_t root = nullptr;
-    if (plist_is_binary(bytes.constData(), uint32_t(bytes.size())))
+    if (plist_is_binary(bytes.constData(), uint32_t(bytes.size()))) {
+        // Shared references would otherwise let a small file expand into a huge tree.
+        if (!BinaryPlistGuard::withinNodeLimit(bytes, maximumNodes))
+            return std::nullopt;
         plist_from_bin(bytes.constData(), uint32_t(bytes.size()), &root);
-    else
+    } else {
+        if (!xmlWithinLimits(bytes))
+            return std::nullopt;
         plist_from_xml(bytes.constData(), uint32_t(bytes.size()), &root);
+    }
     PlistHandle handle(root);
     return fromNode(root, 0);
 }

@@ -1,3 +1,4 @@
+#include "BinaryPlistBuilder.h"
 #include "PropertyList.h"
 
 #include <QFile>
@@ -92,6 +93,40 @@ private slots:
             deep += "</array>";
         deep += "</plist>";
         QVERIFY(!PropertyList::parse(deep));
+    }
+
+    void hostileDocumentsAreRefusedBeforeParsing_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+
+        QByteArray deep = "<?xml version=\"1.0\"?><plist version=\"1.0\">";
+        deep += QByteArray("<array>").repeated(200000) + QByteArray("</array>").repeated(200000) + "</plist>";
+        QTest::newRow("xml nested 200000 deep") << deep;
+
+        QByteArray wide = "<?xml version=\"1.0\"?><plist version=\"1.0\"><array>";
+        wide += QByteArray("<true/>").repeated(PropertyList::maximumNodes + 1) + "</array></plist>";
+        QTest::newRow("xml with too many elements") << wide;
+
+        // One 60 KB string referenced 8000 times: a small file, gigabytes once expanded.
+        BinaryPlistBuilder builder;
+        const int text = builder.addString(QByteArray(60000, 'x'));
+        QTest::newRow("binary string shared 8000 times") << builder.build(builder.addArray(QList<int>(8000, text)));
+    }
+
+    void hostileDocumentsAreRefusedBeforeParsing()
+    {
+        QFETCH(QByteArray, bytes);
+        QVERIFY(!PropertyList::parse(bytes));
+    }
+
+    void ordinaryDocumentsStayWithinTheLimits()
+    {
+        PlistValue::Array items;
+        for (int i = 0; i < 1000; ++i)
+            items.append(PlistValue::Dictionary{{"name", QString(200, QChar('n'))}, {"data", QByteArray(4096, 'd')}});
+        const PlistValue root(PlistValue::Dictionary{{"items", items}, {"empty", PlistValue::Array{}}});
+        for (auto format : {PropertyList::Format::Xml, PropertyList::Format::Binary})
+            QCOMPARE(PropertyList::parse(PropertyList::serialize(root, format)), std::optional(root));
     }
 
     void writeFileReplacesWhole()
