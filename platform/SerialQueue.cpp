@@ -59,8 +59,10 @@ void SerialQueue::run()
             continue;
         }
         const auto first = m_pending.begin();
-        if (first->first.due > Clock::now()) {
-            m_wake.wait_until(lock, first->first.due);
+        // A copy: the destructor may clear the map while this thread waits.
+        const auto due = first->first.due;
+        if (due > Clock::now()) {
+            m_wake.wait_until(lock, due);
             continue;
         }
         WorkItemPtr item = std::move(first->second);

@@ -37,7 +37,7 @@ int runChild(const QString& mode, const QString& name)
     });
     std::fputs("ready\n", stdout);
     std::fflush(stdout);
-    QTimer::singleShot(20000, qApp, &QCoreApplication::quit);
+    QTimer::singleShot(20000, QCoreApplication::instance(), &QCoreApplication::quit);
     QCoreApplication::exec();
     return result;
 }

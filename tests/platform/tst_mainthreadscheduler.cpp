@@ -24,7 +24,15 @@ private slots:
             });
         }).join();
         QTRY_VERIFY(ran);
-        QCOMPARE(ranOn, qApp->thread());
+        QCOMPARE(ranOn, QCoreApplication::instance()->thread());
+    }
+
+    void negativeDelaysRunAtOnce()
+    {
+        MainThreadScheduler scheduler;
+        bool ran = false;
+        scheduler.after(-5s, [&] { ran = true; });
+        QTRY_VERIFY(ran);
     }
 
     void cancelledAndOrphanedWorkNeverRuns()

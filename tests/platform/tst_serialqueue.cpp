@@ -52,13 +52,17 @@ private slots:
                 ran.push_back(name);
             };
         };
+        // The queue is held until everything is submitted, so a slow test thread cannot reorder the items.
+        std::promise<void> gate;
+        queue.async([future = gate.get_future().share()] { future.wait(); });
         std::promise<void> done;
+        queue.async(record("now"));
         queue.asyncAfter(60ms, [&] { done.set_value(); });
         queue.asyncAfter(40ms, record("late"));
         auto cancelled = queue.asyncAfter(20ms, record("cancelled"));
         queue.asyncAfter(10ms, record("early"));
-        queue.async(record("now"));
         cancelled->cancel();
+        gate.set_value();
         QCOMPARE(done.get_future().wait_for(5s), std::future_status::ready);
         std::lock_guard lock(mutex);
         QCOMPARE(ran, (std::vector<QString>{"now", "early", "late"}));
