@@ -70,18 +70,34 @@ public:
 
     void flush()
     {
-        // Snapshots are taken and written in one order, so an older snapshot never overwrites a newer one.
+        struct Snapshot
+        {
+            PlistValue contents;
+            quint64 sequence;
+        };
+        const Snapshot snapshot = onQueue([this] {
+            dirty = false;
+            return Snapshot{PlistValue(data), ++snapshotCount};
+        });
+        // Snapshots are numbered in the queue's order: an older one never replaces a newer one on disk.
         std::lock_guard writing(flushMutex);
-        const PlistValue snapshot = onQueue([this] { return PlistValue(data); });
-        PropertyList::writeFile(filePath, snapshot, PropertyList::Format::Xml);
+        if (snapshot.sequence < writtenSequence)
+            return;
+        writtenSequence = snapshot.sequence;
+        PropertyList::writeFile(filePath, snapshot.contents, PropertyList::Format::Xml);
     }
 
     const QString filePath;
     Scheduler& writeScheduler;
     mutable SerialQueue queue{QStringLiteral("com.lanto.settings")};
-    PlistValue::Dictionary data;   // touched only on queue
-    WorkItemPtr pendingWrite;      // touched only on queue
+    // Touched only on queue:
+    PlistValue::Dictionary data;
+    WorkItemPtr pendingWrite;
+    bool dirty = false; // changed since the last snapshot was written
+    quint64 snapshotCount = 0;
+    // Guarded by flushMutex:
     std::mutex flushMutex;
+    quint64 writtenSequence = 0;
 };
 
 LantoSettings& LantoSettings::shared()
@@ -126,7 +142,12 @@ LantoSettings::LantoSettings(const QString& directory, Scheduler& writeScheduler
     d->data = readDictionary(d->filePath).value_or(defaults());
 }
 
-LantoSettings::~LantoSettings() = default;
+LantoSettings::~LantoSettings()
+{
+    // A change still waiting for its debounced write is not lost with the store.
+    if (d->onQueue([this] { return d->dirty; }))
+        d->flush();
+}
 
 QString LantoSettings::filePath() const
 {
@@ -145,6 +166,7 @@ void LantoSettings::set(const QString& key, std::optional<PlistValue> value)
             d->data.insert(key, std::move(*value));
         else
             d->data.remove(key);
+        d->dirty = true;
         d->scheduleWrite();
     });
 }

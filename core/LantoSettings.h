@@ -31,6 +31,7 @@ public:
 
     // A store over <directory>/Settings.plist whose debounced writes run on writeScheduler.
     LantoSettings(const QString& directory, Scheduler& writeScheduler);
+    // Writes a change that is still waiting for its debounced write.
     ~LantoSettings();
 
     LantoSettings(const LantoSettings&) = delete;

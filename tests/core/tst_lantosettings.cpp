@@ -180,6 +180,31 @@ private slots:
         QCOMPARE(fileContents(settings.filePath())->value(SettingsKey::handle), PlistValue(QStringLiteral("now")));
     }
 
+    void pendingChangeIsWrittenWhenTheStoreGoes()
+    {
+        QString path;
+        {
+            LantoSettings settings(m_dir->path(), *m_scheduler);
+            path = settings.filePath();
+            settings.set(SettingsKey::handle, QStringLiteral("last words"));
+        }
+        QCOMPARE(fileContents(path)->value(SettingsKey::handle), PlistValue(QStringLiteral("last words")));
+        m_scheduler->advance(1s);
+        QCOMPARE(m_scheduler->performedCount(), 0);
+    }
+
+    void flushFromInsideTheQueueDoesNotDeadlock()
+    {
+        SerialQueue writer(QStringLiteral("writer"));
+        LantoSettings settings(m_dir->path(), writer);
+        for (int i = 0; i < 50; ++i) {
+            settings.set(QStringLiteral("n"), i);
+            settings.queue().sync([&] { settings.flush(); });
+        }
+        settings.flush();
+        QCOMPARE(fileContents(settings.filePath())->value(QStringLiteral("n")), PlistValue(49));
+    }
+
     void concurrentWritersEndWithTheLastState()
     {
         SerialQueue writer(QStringLiteral("writer"));
