@@ -7,12 +7,15 @@
 #include <QFileInfo>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QLockFile>
 #include <QSaveFile>
 
 namespace {
 
 // A larger file is not ours: it counts as corrupt.
 constexpr qint64 maxFileBytes = 1024 * 1024;
+// How long a change waits for the other program's change to the same file.
+constexpr int lockTimeoutMilliseconds = 2000;
 
 const QString displaysKey = QStringLiteral("displays");
 const QString urlKey = QStringLiteral("url");
@@ -74,6 +77,14 @@ bool FileDesktopPicture::setDesktopImageUrl(
     if (display.uuid.isEmpty())
         return fail(error, QStringLiteral("The display has no UUID"));
 
+    const QString path = filePath();
+    if (!QDir().mkpath(QFileInfo(path).absolutePath()))
+        return fail(error, QStringLiteral("Cannot create the folder of %1").arg(path));
+    // Both programs change this file: the lock keeps one's change from undoing the other's.
+    QLockFile lock(path + QStringLiteral(".lock"));
+    if (!lock.tryLock(lockTimeoutMilliseconds))
+        return fail(error, QStringLiteral("%1 is locked by another program").arg(path));
+
     QJsonObject displays = readDisplays();
     if (isClearingUrl(url)) {
         displays.remove(display.uuid);
@@ -90,9 +101,6 @@ bool FileDesktopPicture::setDesktopImageUrl(
         displays.insert(display.uuid, entry);
     }
 
-    const QString path = filePath();
-    if (!QDir().mkpath(QFileInfo(path).absolutePath()))
-        return fail(error, QStringLiteral("Cannot create the folder of %1").arg(path));
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
         return fail(error, file.errorString());

@@ -7,6 +7,8 @@
 #include <QFileInfo>
 #include <QTest>
 
+#include <thread>
+
 namespace {
 
 ConnectedDisplay displayWithUuid(const QString& uuid)
@@ -31,6 +33,7 @@ private slots:
     void cleanup();
     void roundTripPerDisplay();
     void aSecondStoreSeesTheFirstOnesPictures();
+    void concurrentChangesToOtherDisplaysAreAllKept();
     void emptyPathClearsThePicture();
     void refusesWhatCannotBeAPicture_data();
     void refusesWhatCannotBeAPicture();
@@ -91,6 +94,26 @@ void tst_DesktopPicture::aSecondStoreSeesTheFirstOnesPictures()
     QVERIFY(agent.desktopImageUrl(m_left) == std::nullopt);
     QVERIFY(application.setDesktopImageUrl(picture, m_left, standardOptions));
     QCOMPARE(agent.desktopImageUrl(m_left), std::optional<QUrl>(picture));
+}
+
+void tst_DesktopPicture::concurrentChangesToOtherDisplaysAreAllKept()
+{
+    // Two writers, as the two programs would be, each changing its own display's picture.
+    const QString left = writePicture(QStringLiteral("left.png"));
+    const QString right = writePicture(QStringLiteral("right.png"));
+    auto keepSetting = [](const ConnectedDisplay& display, const QString& picture) {
+        FileDesktopPicture pictures;
+        for (int i = 0; i < 40; ++i)
+            pictures.setDesktopImageUrl(QUrl::fromLocalFile(picture), display, standardOptions);
+    };
+    std::thread leftWriter(keepSetting, m_left, left);
+    std::thread rightWriter(keepSetting, m_right, right);
+    leftWriter.join();
+    rightWriter.join();
+
+    FileDesktopPicture pictures;
+    QCOMPARE(pictures.desktopImageUrl(m_left), std::optional(QUrl::fromLocalFile(left)));
+    QCOMPARE(pictures.desktopImageUrl(m_right), std::optional(QUrl::fromLocalFile(right)));
 }
 
 void tst_DesktopPicture::emptyPathClearsThePicture()
