@@ -3,6 +3,7 @@
 #include <QTextBoundaryFinder>
 
 #include <array>
+#include <limits>
 
 namespace {
 
@@ -69,7 +70,8 @@ QColor colorFromHex(const QString& hex)
         --end;
 
     // Read like a number scanner: leading white space is skipped and a "0x"
-    // prefix is allowed. Unsigned arithmetic wraps, which keeps the low bits exact.
+    // prefix is allowed. A number past 64 bits saturates at the largest value,
+    // as the scanner does.
     while (begin < end && hex.at(begin).isSpace())
         ++begin;
     if (end - begin > 2 && hex.at(begin) == u'0' && (hex.at(begin + 1) == u'x' || hex.at(begin + 1) == u'X')
@@ -80,7 +82,7 @@ QColor colorFromHex(const QString& hex)
         const int digit = hexDigitValue(hex.at(i));
         if (digit < 0)
             break;
-        value = (value << 4) | quint64(digit);
+        value = value >> 60 ? std::numeric_limits<quint64>::max() : (value << 4) | quint64(digit);
     }
     return QColor(int((value >> 16) & 0xFF), int((value >> 8) & 0xFF), int(value & 0xFF));
 }

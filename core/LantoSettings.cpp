@@ -38,14 +38,15 @@ public:
             pendingWrite->cancel();
     }
 
-    // Runs fn on the queue, or directly when the caller already is on it.
+    // Runs fn on the queue, or directly when the caller already is on it. The
+    // queue stops only with the store, so the work always runs.
     template <typename F>
     auto onQueue(F&& fn) const
     {
         if constexpr (std::is_void_v<std::invoke_result_t<F&>>) {
             queue.sync(std::function<void()>(fn));
         } else {
-            return queue.sync(fn);
+            return queue.sync(fn).value();
         }
     }
 
@@ -178,10 +179,12 @@ void LantoSettings::flush()
 
 void LantoSettings::reload()
 {
-    const std::optional<PlistValue::Dictionary> onDisk = readDictionary(d->filePath);
-    if (!onDisk)
-        return;
-    d->onQueue([&] { d->data = *onDisk; });
+    // Read and swap in one queue block: a set() from another thread lands either
+    // before the read (and the file is the authority) or after the swap, never between.
+    d->onQueue([this] {
+        if (std::optional<PlistValue::Dictionary> onDisk = readDictionary(d->filePath))
+            d->data = std::move(*onDisk);
+    });
 }
 
 bool LantoSettings::boolValue(const QString& key, bool defaultValue) const

@@ -52,7 +52,11 @@ void NetworkMonitor::apply(QNetworkInformation::Reachability reachability)
     // A backend that cannot tell yet says nothing about the path: keep what we know.
     if (reachability == QNetworkInformation::Reachability::Unknown)
         return;
-    const bool connected = reachability == QNetworkInformation::Reachability::Online;
+    // A usable path is one with a route off this network segment. "Site" is such a
+    // path whose internet check failed or was blocked; the service may still answer,
+    // so only a link-local network or none at all reads offline.
+    const bool connected = reachability == QNetworkInformation::Reachability::Site
+        || reachability == QNetworkInformation::Reachability::Online;
     if (connected == m_isConnected)
         return;
     m_isConnected = connected;

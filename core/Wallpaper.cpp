@@ -80,19 +80,17 @@ QString Wallpaper::resolutionText() const
     return QString::number(wholePixels(resolution.width())) + u'x' + QString::number(wholePixels(resolution.height()));
 }
 
-QString Wallpaper::localizedTitle(const QLocale& locale) const
+QString Wallpaper::localizedTitle(const LocaleName& locale) const
 {
     if (!localizedTitles)
         return title;
 
-    const bool hasLanguage = locale.language() != QLocale::AnyLanguage && locale.language() != QLocale::C;
-    const QString language = hasLanguage ? QLocale::languageToCode(locale.language()) : u"en"_s;
-
+    const QString language = locale.language.isEmpty() ? u"en"_s : locale.language;
     QStringList keys;
-    if (locale.territory() != QLocale::AnyTerritory)
-        keys.append(language + u'-' + QLocale::territoryToCode(locale.territory()));
-    if (locale.script() != QLocale::AnyScript)
-        keys.append(language + u'-' + QLocale::scriptToCode(locale.script()));
+    if (!locale.region.isEmpty())
+        keys.append(language + u'-' + locale.region);
+    if (!locale.script.isEmpty())
+        keys.append(language + u'-' + locale.script);
     keys.append(language);
     keys.append(u"en"_s);
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Creator.h"
+#include "LocaleName.h"
 #include "WallpaperCategory.h"
 #include "WallpaperType.h"
 
@@ -8,7 +9,6 @@
 #include <QDateTime>
 #include <QHashFunctions>
 #include <QList>
-#include <QLocale>
 #include <QMap>
 #include <QSizeF>
 #include <QString>
@@ -58,7 +58,8 @@ struct Wallpaper
 
     // The title in the locale's language: by language with region, language
     // with script, language alone, then English; the plain title otherwise.
-    QString localizedTitle(const QLocale& locale) const;
+    // Only the parts the locale names are tried.
+    QString localizedTitle(const LocaleName& locale) const;
 
     friend bool operator==(const Wallpaper& a, const Wallpaper& b) noexcept { return a.id == b.id; }
 };

@@ -5,16 +5,20 @@
 SerialQueue::SerialQueue(QString label) : m_label(std::move(label))
 {
     m_thread = std::thread([this] { run(); });
+    m_threadId = m_thread.get_id();
 }
 
 SerialQueue::~SerialQueue()
 {
+    decltype(m_pending) dropped;
     {
         std::lock_guard lock(m_mutex);
         m_stopping = true;
-        m_pending.clear();
+        dropped.swap(m_pending);
     }
     m_wake.notify_all();
+    // Outside the lock: dropped work may own objects whose destructors use this queue.
+    dropped.clear();
     if (m_thread.joinable())
         m_thread.join();
 }
@@ -36,18 +40,46 @@ void SerialQueue::schedule(WorkItemPtr item, Duration delay)
     m_wake.notify_all();
 }
 
-void SerialQueue::sync(const std::function<void()>& work)
+namespace {
+
+// Owned by the submitted item alone, so the waiter learns the outcome either
+// way: the item ran, or it was dropped unrun (refused by a stopping queue, or
+// cleared by its destructor) and this is destroyed with it.
+class Completion
+{
+public:
+    ~Completion()
+    {
+        if (!m_settled)
+            m_ran.set_value(false);
+    }
+    std::future<bool> outcome() { return m_ran.get_future(); }
+    void finish()
+    {
+        m_settled = true;
+        m_ran.set_value(true);
+    }
+
+private:
+    std::promise<bool> m_ran;
+    bool m_settled = false;
+};
+
+} // namespace
+
+bool SerialQueue::sync(const std::function<void()>& work)
 {
     if (isCurrent()) {
         work();
-        return;
+        return true;
     }
-    std::promise<void> done;
-    async([&] {
+    auto completion = std::make_shared<Completion>();
+    std::future<bool> ran = completion->outcome();
+    async([&work, completion = std::move(completion)] {
         work();
-        done.set_value();
+        completion->finish();
     });
-    done.get_future().wait();
+    return ran.get();
 }
 
 void SerialQueue::run()

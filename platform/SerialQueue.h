@@ -13,7 +13,8 @@
 
 // A named serial queue on a thread of its own: work runs one item at a time,
 // in the order it was submitted (delayed work in the order it falls due).
-// Destroying the queue finishes the running item, drops the rest and joins the thread.
+// Destroying the queue finishes the running item, drops the rest (releasing every
+// sync() still waiting) and joins the thread.
 class SerialQueue final : public Scheduler
 {
 public:
@@ -26,22 +27,24 @@ public:
     const QString& label() const { return m_label; }
 
     // Whether the calling code runs on this queue.
-    bool isCurrent() const { return std::this_thread::get_id() == m_thread.get_id(); }
+    bool isCurrent() const { return std::this_thread::get_id() == m_threadId; }
 
     void async(std::function<void()> work);
     WorkItemPtr asyncAfter(Duration delay, std::function<void()> work) { return after(delay, std::move(work)); }
 
-    // Runs the work on the queue and waits for it. Called from the queue itself
-    // it runs inline instead of deadlocking.
-    void sync(const std::function<void()>& work);
+    // Runs the work on the queue and waits for it; returns whether it ran. Called
+    // from the queue itself it runs inline instead of deadlocking. A queue that is
+    // stopping runs nothing more: the call returns false instead of waiting forever.
+    bool sync(const std::function<void()>& work);
 
+    // The work's result, or nothing when the queue was stopping and did not run it.
     template <typename F>
         requires(!std::is_void_v<std::invoke_result_t<F&>>)
-    auto sync(F&& work) -> std::invoke_result_t<F&>
+    auto sync(F&& work) -> std::optional<std::invoke_result_t<F&>>
     {
         std::optional<std::invoke_result_t<F&>> result;
         sync(std::function<void()>([&] { result.emplace(work()); }));
-        return std::move(*result);
+        return result;
     }
 
     Clock::time_point now() const override { return Clock::now(); }
@@ -67,4 +70,5 @@ private:
     quint64 m_nextSequence = 0;
     bool m_stopping = false;
     std::thread m_thread;
+    std::thread::id m_threadId; // set once, before any work can arrive
 };

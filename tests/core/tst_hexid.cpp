@@ -82,7 +82,10 @@ void TestHexID::coloursReadFromHex_data()
     QTest::newRow("without number sign") << "1a2B3c" << QColor(0x1a, 0x2b, 0x3c);
     QTest::newRow("number signs at both ends") << "##00ff00#" << QColor(0, 255, 0);
     QTest::newRow("eight digits keep the last six") << "#80FF8800" << QColor(255, 136, 0);
-    QTest::newRow("twenty digits keep the last six") << "ffffffffffffff123456" << QColor(0x12, 0x34, 0x56);
+    QTest::newRow("sixteen digits keep the last six") << "ffffffffff123456" << QColor(0x12, 0x34, 0x56);
+    QTest::newRow("past sixteen digits saturates") << "00000000000000000123456" << QColor(0x12, 0x34, 0x56);
+    QTest::newRow("overflow saturates to white") << "1000000000000000000" << QColor(255, 255, 255);
+    QTest::newRow("twenty digits saturate") << "ffffffffffffff123456" << QColor(255, 255, 255);
     QTest::newRow("short text fills from blue") << "#F0" << QColor(0, 0, 0xF0);
     QTest::newRow("not hex is black") << "#zzzzzz" << QColor(0, 0, 0);
     QTest::newRow("empty is black") << "" << QColor(0, 0, 0);

@@ -41,7 +41,11 @@ void TestNetworkMonitor::notifiesOnlyOnChange_data()
         << QList{Reachability::Disconnected, Reachability::Disconnected, Reachability::Disconnected}
         << QList{false};
     QTest::newRow("local network only is offline")
+        << QList{Reachability::Local, Reachability::Online} << QList{false, true};
+    QTest::newRow("routed network without verified internet is online")
         << QList{Reachability::Local, Reachability::Site, Reachability::Online} << QList{false, true};
+    QTest::newRow("losing internet but keeping the route stays online")
+        << QList{Reachability::Online, Reachability::Site} << QList<bool>{};
     QTest::newRow("unknown keeps offline")
         << QList{Reachability::Disconnected, Reachability::Unknown} << QList{false};
     QTest::newRow("unknown keeps online") << QList{Reachability::Unknown} << QList<bool>{};

@@ -249,6 +249,14 @@ void TestWallpaper::localizedTitle_data()
         << titled("T", Titles{{"zh-Hant", "H"}, {"zh-TW", "W"}}) << "zh_Hant_TW" << "W";
     QTest::newRow("keys are exact text") << titled("T", Titles{{"PT", "A"}, {"pt-br", "BR"}}) << "pt_BR" << "T";
     QTest::newRow("language-less locale reads English") << titled("T", ptEn) << "C" << "B";
+    // Keys come from what the locale text names, never from likely subtags.
+    const Titles ptBoth{{"pt-BR", "X"}, {"pt", "Y"}};
+    QTest::newRow("language alone names no region") << titled("T", ptBoth) << "pt" << "Y";
+    QTest::newRow("language alone skips other regions")
+        << titled("T", Titles{{"es-ES", "ES"}, {"en", "B"}}) << "es" << "B";
+    QTest::newRow("region names no script")
+        << titled("T", Titles{{"zh-Hant", "H"}, {"zh", "Z"}}) << "zh_TW" << "Z";
+    QTest::newRow("dash form and codeset") << titled("T", ptBoth) << "pt-BR.UTF-8" << "X";
 }
 
 void TestWallpaper::localizedTitle()
@@ -256,7 +264,7 @@ void TestWallpaper::localizedTitle()
     QFETCH(Wallpaper, wallpaper);
     QFETCH(QString, locale);
     QFETCH(QString, expected);
-    QCOMPARE(wallpaper.localizedTitle(QLocale(locale)), expected);
+    QCOMPARE(wallpaper.localizedTitle(LocaleName::fromText(locale)), expected);
 }
 
 QTEST_GUILESS_MAIN(TestWallpaper)

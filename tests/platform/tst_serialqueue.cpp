@@ -28,7 +28,7 @@ private slots:
             });
         }
         const auto size = queue.sync([&] { return order.size(); });
-        QCOMPARE(size, size_t(100));
+        QCOMPARE(size, std::optional<size_t>(100));
         QVERIFY(std::is_sorted(order.begin(), order.end()));
         QVERIFY(ranOnQueue);
         QVERIFY(!queue.isCurrent());
@@ -37,8 +37,8 @@ private slots:
     void syncFromInsideTheQueueRunsInline()
     {
         SerialQueue queue(QStringLiteral("q"));
-        const int value = queue.sync([&] { return queue.sync([] { return 7; }); });
-        QCOMPARE(value, 7);
+        const auto value = queue.sync([&] { return queue.sync([] { return 7; }).value(); });
+        QCOMPARE(value, std::optional<int>(7));
     }
 
     void delayedWorkRunsWhenDueAndCanBeCancelled()
@@ -77,6 +77,55 @@ private slots:
             queue.sync([&] { ++runs; });
         }
         QCOMPARE(runs.load(), 1);
+    }
+
+    void syncRacingDestructionReturnsUnrun()
+    {
+        // The queue is busy, a second thread waits in sync(), and the queue is
+        // destroyed: the waiter is released when the pending work is dropped,
+        // before the running item ends. Whether its item was already queued or
+        // refused by the stopping queue, it returns false and its work never runs.
+        for (int round = 0; round < 20; ++round) {
+            // Raw: the object stays alive while its destructor waits on the busy item.
+            auto* queue = new SerialQueue(QStringLiteral("q"));
+            std::promise<void> release;
+            std::promise<void> busy;
+            queue->async([&busy, held = release.get_future().share()] {
+                busy.set_value();
+                held.wait();
+            });
+            busy.get_future().wait();
+
+            std::atomic<bool> ran = false;
+            std::promise<bool> outcome;
+            std::thread waiter([&] { outcome.set_value(queue->sync([&] { ran = true; })); });
+            std::thread destroyer([queue] { delete queue; });
+
+            auto returned = outcome.get_future();
+            const bool releasedWhileBusy = returned.wait_for(10s) == std::future_status::ready;
+            release.set_value();
+            destroyer.join();
+            waiter.join();
+            QVERIFY(releasedWhileBusy);
+            QCOMPARE(returned.get(), false);
+            QVERIFY(!ran);
+        }
+    }
+
+    void droppedWorkMayUseItsQueueAsItGoes()
+    {
+        // Dropped work owns an object whose destructor submits to the same queue
+        // (and is refused): dropping must not hold the queue's lock.
+        std::atomic<bool> submittedAtDrop = false;
+        auto* queue = new SerialQueue(QStringLiteral("q"));
+        auto guard = std::shared_ptr<void>(nullptr, [&, queue](void*) {
+            queue->async([] {});
+            submittedAtDrop = true;
+        });
+        queue->asyncAfter(1h, [guard] {});
+        guard.reset();
+        delete queue;
+        QVERIFY(submittedAtDrop);
     }
 
     void virtualTimeRunsDueItemsInOrder()
