@@ -1,0 +1,383 @@
+#include "DesktopVideoPlayer.h"
+
+#include "DesktopImageView.h"
+#include "DesktopLevelWindow.h"
+#include "LantoSettings.h"
+#include "Log.h"
+#include "PlayerLayerView.h"
+#include "Workspace.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+#include <chrono>
+#include <cmath>
+
+namespace {
+
+using Status = PlayerBackend::TimeControlStatus;
+
+// Seconds since the first stamped line of any player in the process.
+QString logStamp()
+{
+    using Clock = std::chrono::steady_clock;
+    static const Clock::time_point start = Clock::now(); // once, thread-safely
+    return QString::number(std::chrono::duration<double>(Clock::now() - start).count(), 'f', 3);
+}
+
+void log(const QString& message) { Log::write(QStringLiteral("Lanto: [DVP %1] %2").arg(logStamp(), message)); }
+
+QString fileName(const QUrl& url) { return QFileInfo(url.path()).fileName(); }
+
+QString number(double value, int decimals) { return QString::number(value, 'f', decimals); }
+
+QString statusNumber(std::optional<Status> status)
+{
+    return status ? QString::number(int(*status)) : QStringLiteral("?");
+}
+
+QString waitingReason(const PlayerBackend& player)
+{
+    const QString reason = player.reasonForWaitingToPlay();
+    return reason.isEmpty() ? QStringLiteral("unknown") : reason;
+}
+
+} // namespace
+
+// What the status handler of one play keeps.
+struct DesktopVideoPlayer::PlayStart
+{
+    Scheduler::Clock::time_point start;
+    double setupSeconds = 0;
+    bool handoff = false;
+    bool replacement = false;
+    PlayerBackend* oldPlayer = nullptr;
+    bool firstPlay = false;
+    double seekPosition = 0;
+};
+
+DesktopVideoPlayer::DesktopVideoPlayer(const DesktopVideoPlayerContext& context, QObject* parent)
+    : QObject(parent), m_context(context)
+{
+}
+
+DesktopVideoPlayer::~DesktopVideoPlayer()
+{
+    cancelObservationAndLooping();
+    QObject::disconnect(m_powerObserver);
+    if (m_playerView) {
+        m_playerView->setPlayer(nullptr);
+        delete m_playerView.data();
+    }
+}
+
+void DesktopVideoPlayer::play(const QUrl& url, DesktopImageView* imageView, bool handoff, double seekPosition)
+{
+    if (m_currentURL == url && m_player && m_player->rate() > 0) {
+        log(QStringLiteral("play() SKIPPED — same URL already playing (rate=%1)").arg(rateText()));
+        return;
+    }
+    if (m_context.settings.boolValue(SettingsKey::respectReduceMotion, false) && m_context.workspace.reduceMotion()) {
+        log(QStringLiteral("play() SKIPPED — Reduce Motion enabled"));
+        stop();
+        return;
+    }
+    if (!imageView || !imageView->window()) {
+        log(QStringLiteral("play() ERROR — imageView has no window!"));
+        return;
+    }
+
+    PlayStart start;
+    start.start = m_context.clock.now();
+    start.handoff = handoff;
+    start.seekPosition = seekPosition;
+    // The old player plays on to the end of its pass, on screen, until the new one plays.
+    cancelObservationAndLooping();
+    if (m_player) {
+        start.oldPlayer = m_player.get();
+        m_retiredPlayers.push_back(std::move(m_player));
+    }
+
+    const QString previous = m_currentURL.isEmpty() ? QStringLiteral("none") : fileName(m_currentURL);
+    m_currentURL = url;
+    m_savedImageView = imageView;
+    log(QStringLiteral("play() START — %1 (prev=%2)").arg(fileName(url), previous));
+
+    std::unique_ptr<PlayerBackend> player = makePlayer(url);
+    start.firstPlay = !m_playerView;
+    start.replacement = !start.firstPlay;
+    log(QStringLiteral("play() isFirstPlay=%1, looper items=%2")
+            .arg(start.firstPlay ? 1 : 0)
+            .arg(player->queuedItemCount()));
+
+    if (start.firstPlay && handoff) {
+        createPlayerView(imageView, 1);
+        log(QStringLiteral("play() PlayerLayerView created (handoff, alpha=1)"));
+    } else if (start.firstPlay) {
+        showPoster(url, imageView);
+        createPlayerView(imageView, 0);
+        log(QStringLiteral("play() PlayerLayerView created (alpha=0)"));
+    }
+    if (start.firstPlay)
+        m_playerView->setPlayer(player.get());
+    else
+        m_playerView->addStandbyPlayer(player.get());
+
+    m_player = std::move(player);
+    m_pausedByPowerRule = false;
+    start.setupSeconds = secondsSince(start.start);
+    observeStatus([this, start](std::optional<Status> previous) { statusAfterPlay(start, previous); });
+
+    m_player->play();
+    if (auto* window = qobject_cast<DesktopLevelWindow*>(imageView->window()))
+        window->orderFront();
+    log(QStringLiteral("play() DONE — setup=%1s, play() called").arg(number(start.setupSeconds, 3)));
+
+    if (start.firstPlay)
+        startPowerObserver();
+}
+
+void DesktopVideoPlayer::statusAfterPlay(const PlayStart& start, std::optional<Status> previous)
+{
+    const Status status = m_player->timeControlStatus();
+    switch (status) {
+    case Status::paused:
+        log(QStringLiteral("STATUS → paused (rate=%1, from=%2)").arg(rateText(), statusNumber(previous)));
+        return;
+    case Status::waitingToPlayAtSpecifiedRate:
+        log(QStringLiteral("STATUS → waiting (reason=%1, from=%2)")
+                .arg(waitingReason(*m_player), statusNumber(previous)));
+        return;
+    case Status::playing:
+        break;
+    default:
+        log(QStringLiteral("STATUS → unknown(%1)").arg(int(status)));
+        return;
+    }
+
+    log(QStringLiteral("STATUS → playing (rate=%1, setup=%2s, total=%3s, from=%4, handoff=%5)")
+            .arg(
+                rateText(), number(start.setupSeconds, 3), number(secondsSince(start.start), 3), statusNumber(previous))
+            .arg(start.handoff ? 1 : 0));
+    if (start.replacement && m_playerView) {
+        m_playerView->setPlayer(m_player.get());
+        if (start.oldPlayer) {
+            start.oldPlayer->setLoopsWholeFile(false);
+            start.oldPlayer->pause();
+        }
+        log(QStringLiteral("deferred swap — old video replaced seamlessly"));
+    }
+    // Whatever the new player replaced is off screen now.
+    m_retiredPlayers.clear();
+
+    if (m_playerView) {
+        if (start.firstPlay && !start.handoff) {
+            m_playerView->fadeIn(fadeInMilliseconds);
+            log(QStringLiteral("fade-in started (0.3s)"));
+        } else {
+            m_playerView->setOpacity(1);
+        }
+    }
+    if (start.seekPosition > minimumSeekPosition) {
+        m_player->seekExactly(start.seekPosition);
+        log(QStringLiteral("sought to %1s after handoff").arg(number(start.seekPosition, 1)));
+    }
+    endObservation();
+}
+
+void DesktopVideoPlayer::stop()
+{
+    log(QStringLiteral("stop() — url=%1, rate=%2")
+            .arg(m_currentURL.isEmpty() ? QStringLiteral("nil") : fileName(m_currentURL), rateText()));
+    cancelObservationAndLooping();
+    QObject::disconnect(m_powerObserver);
+    m_pausedByPowerRule = false;
+    if (m_player) {
+        m_player->pause();
+        m_player->removeAllItems();
+    }
+    if (m_playerView) {
+        m_playerView->setPlayer(nullptr);
+        delete m_playerView.data();
+    }
+    m_player.reset();
+    m_retiredPlayers.clear();
+    m_currentURL = QUrl();
+    m_savedImageView = nullptr;
+}
+
+void DesktopVideoPlayer::pause()
+{
+    log(QStringLiteral("pause() — url=%1, rate=%2")
+            .arg(m_currentURL.isEmpty() ? QStringLiteral("nil") : fileName(m_currentURL), rateText()));
+    // Whoever pauses now also decides when the video plays again.
+    m_pausedByPowerRule = false;
+    if (m_player)
+        m_player->pause();
+}
+
+void DesktopVideoPlayer::resume()
+{
+    if (m_currentURL.isEmpty()) {
+        log(QStringLiteral("resume() SKIPPED — no currentURL"));
+        return;
+    }
+    m_pausedByPowerRule = false;
+    const bool hasItem = m_player && m_player->hasCurrentItem();
+    if (hasItem && m_player->itemStatus() == PlayerBackend::ItemStatus::failed) {
+        const QString error = m_player->itemError();
+        log(QStringLiteral("resume() — item FAILED (error=%1), rebuilding")
+                .arg(error.isEmpty() ? QStringLiteral("nil") : error));
+        rebuild(m_currentURL);
+    } else if (hasItem) {
+        log(QStringLiteral("resume() — calling play(), rate was %1").arg(rateText()));
+        m_player->play();
+    } else {
+        log(QStringLiteral("resume() — player=%1, item=%2, full rebuild via play()")
+                .arg(m_player ? QStringLiteral("ok") : QStringLiteral("nil"),
+                    hasItem ? QStringLiteral("ok") : QStringLiteral("nil")));
+        if (m_savedImageView)
+            play(m_currentURL, m_savedImageView, false, 0);
+    }
+}
+
+double DesktopVideoPlayer::currentPosition() const
+{
+    if (!m_player || !m_player->hasCurrentItem() || m_player->itemStatus() != PlayerBackend::ItemStatus::readyToPlay)
+        return 0;
+    const std::optional<double> time = m_player->currentTime();
+    return time && std::isfinite(*time) ? *time : 0;
+}
+
+// Replaces a failed item in place, keeping its position.
+void DesktopVideoPlayer::rebuild(const QUrl& url)
+{
+    const auto start = m_context.clock.now();
+    // Where the failed item had got to: its status is no longer ready to play,
+    // so currentPosition() would give 0 and the video would start over.
+    const double savedPosition = m_player ? m_player->currentTime().value_or(0) : 0;
+    log(QStringLiteral("rebuild() START — %1 (savedPos=%2s)").arg(fileName(url), number(savedPosition, 1)));
+    cancelObservationAndLooping();
+
+    m_player = makePlayer(url);
+    m_retiredPlayers.clear();
+    if (m_playerView)
+        m_playerView->setPlayer(m_player.get());
+    observeStatus([this, start, savedPosition](
+                      std::optional<Status> previous) { statusAfterRebuild(start, savedPosition, previous); });
+    m_player->play();
+    log(QStringLiteral("rebuild() DONE — setup=%1s, play() called").arg(number(secondsSince(start), 3)));
+}
+
+void DesktopVideoPlayer::statusAfterRebuild(
+    Scheduler::Clock::time_point start, double savedPosition, std::optional<Status> previous)
+{
+    const QString elapsed = number(secondsSince(start), 3);
+    switch (m_player->timeControlStatus()) {
+    case Status::playing:
+        log(QStringLiteral("rebuild() → playing (elapsed=%1s, from=%2)").arg(elapsed, statusNumber(previous)));
+        if (m_playerView)
+            m_playerView->setOpacity(1);
+        if (savedPosition > minimumSeekPosition) {
+            m_player->seekExactly(savedPosition);
+            log(QStringLiteral("rebuild() sought to %1s").arg(number(savedPosition, 1)));
+        }
+        endObservation();
+        return;
+    case Status::waitingToPlayAtSpecifiedRate:
+        log(QStringLiteral("rebuild() → waiting (reason=%1, elapsed=%2s)").arg(waitingReason(*m_player), elapsed));
+        return;
+    default:
+        log(QStringLiteral("rebuild() → paused (elapsed=%1s, from=%2)").arg(elapsed, statusNumber(previous)));
+        return;
+    }
+}
+
+void DesktopVideoPlayer::endObservation()
+{
+    QObject::disconnect(m_statusObservation);
+    ++m_observationGeneration;
+}
+
+void DesktopVideoPlayer::cancelObservationAndLooping()
+{
+    endObservation();
+    if (m_player)
+        m_player->setLoopsWholeFile(false);
+}
+
+std::unique_ptr<PlayerBackend> DesktopVideoPlayer::makePlayer(const QUrl& url)
+{
+    std::optional<QSize> maximumSize;
+    if (m_context.settings.boolValue(SettingsKey::reducedFrameRate, false))
+        maximumSize = reducedMaximumSize;
+    std::unique_ptr<PlayerBackend> player = m_context.backends.create();
+    player->load(url, maximumSize);
+    player->setLoopsWholeFile(true);
+    return player;
+}
+
+void DesktopVideoPlayer::showPoster(const QUrl& videoUrl, DesktopImageView* imageView)
+{
+    const QString poster = QFileInfo(videoUrl.toLocalFile()).dir().filePath(QStringLiteral("Poster.png"));
+    if (!QFileInfo::exists(poster))
+        return;
+    imageView->setImage(QUrl::fromLocalFile(poster));
+    log(QStringLiteral("play() poster loaded as bridge"));
+}
+
+void DesktopVideoPlayer::createPlayerView(DesktopImageView* imageView, qreal opacity)
+{
+    auto* view = new PlayerLayerView(imageView);
+    view->setOpacity(opacity);
+    m_playerView = view;
+}
+
+void DesktopVideoPlayer::observeStatus(std::function<void(std::optional<Status> previous)> handler)
+{
+    endObservation();
+    const quint64 generation = m_observationGeneration;
+    // Each change is handled in a task of its own, after the call that caused it.
+    m_statusObservation = connect(m_player.get(), &PlayerBackend::timeControlStatusChanged, this,
+        [this, generation, handler](Status, std::optional<Status> previous) {
+            QMetaObject::invokeMethod(
+                this,
+                [this, generation, handler, previous] {
+                    if (generation == m_observationGeneration && m_player)
+                        handler(previous);
+                },
+                Qt::QueuedConnection);
+        });
+}
+
+void DesktopVideoPlayer::startPowerObserver()
+{
+    QObject::disconnect(m_powerObserver);
+    m_powerObserver
+        = connect(&m_context.workspace, &Workspace::powerStateChanged, this, &DesktopVideoPlayer::evaluatePowerState);
+    evaluatePowerState();
+}
+
+// With "pauseOnBattery", low power mode pauses a running video, and its end
+// resumes the video that this rule paused, and no other.
+void DesktopVideoPlayer::evaluatePowerState()
+{
+    if (!m_player)
+        return;
+    const bool rulePauses
+        = m_context.settings.boolValue(SettingsKey::pauseOnBattery, false) && m_context.workspace.isLowPowerMode();
+    if (rulePauses) {
+        m_pausedByPowerRule = m_pausedByPowerRule || m_player->rate() > 0;
+        m_player->pause();
+    } else if (m_pausedByPowerRule && !m_currentURL.isEmpty()) {
+        m_pausedByPowerRule = false;
+        m_player->play();
+    }
+}
+
+double DesktopVideoPlayer::secondsSince(Scheduler::Clock::time_point start) const
+{
+    return std::chrono::duration<double>(m_context.clock.now() - start).count();
+}
+
+QString DesktopVideoPlayer::rateText() const { return number(m_player ? m_player->rate() : 0.0, 1); }

@@ -1,0 +1,118 @@
+#pragma once
+
+#include "PlayerBackend.h"
+#include "Scheduler.h"
+
+#include <QObject>
+#include <QPointer>
+#include <QUrl>
+
+#include <functional>
+#include <memory>
+#include <optional>
+#include <vector>
+
+class DesktopImageView;
+class LantoSettings;
+class PlayerLayerView;
+class Workspace;
+
+// What a player needs of its surroundings; the window controller hands the same to every player.
+struct DesktopVideoPlayerContext
+{
+    PlayerBackendFactory& backends;
+    // Reduce motion and the power state.
+    Workspace& workspace;
+    // "respectReduceMotion", "reducedFrameRate" and "pauseOnBattery", read when needed.
+    LantoSettings& settings;
+    // The clock of the set-up and start-up figures in the log.
+    Scheduler& clock;
+};
+
+// Plays one video wallpaper on one display: loops a local file without sound,
+// filling the display, in a PlayerLayerView laid over the display's image view.
+//
+// A new video never shows a black frame: the first play shows the video's
+// poster ("Poster.png" beside it) and fades the video in over it once it
+// really plays; a replacement keeps the old video on screen until the new one
+// plays (the deferred swap). A video taken over from another process at a known
+// position is shown at once and jumps there as soon as it plays.
+//
+// Main thread only. Every step is logged with the seconds since the first
+// player log line of the process.
+class DesktopVideoPlayer : public QObject
+{
+    Q_OBJECT
+
+public:
+    explicit DesktopVideoPlayer(const DesktopVideoPlayerContext& context, QObject* parent = nullptr);
+    ~DesktopVideoPlayer() override;
+
+    // Starts, restarts or replaces the video. handoff: the video continues
+    // from seekPosition (seconds) taken over from another process; the player
+    // seeks there once it plays when seekPosition is above 0.5 s. The same URL
+    // already playing is left alone. An image view in no window changes nothing.
+    void play(const QUrl& url, DesktopImageView* imageView, bool handoff, double seekPosition);
+    // Ends playback and detaches everything; the image view keeps its picture.
+    // The player can be used again afterwards.
+    void stop();
+    // Pauses the video; everything else stays.
+    void pause();
+    // Restarts playback after pause, rebuilding the player (at the same
+    // position) when its item failed, or playing the video again when there is
+    // no player or item.
+    void resume();
+    // Seconds into the video; 0 while it loads or when there is none.
+    double currentPosition() const;
+
+    // The video being played (or loading, during a replacement); empty after stop.
+    QUrl currentURL() const { return m_currentURL; }
+    // The newest player; null when idle.
+    PlayerBackend* player() const { return m_player.get(); }
+    // The video view, present from the first play until stop.
+    PlayerLayerView* playerView() const { return m_playerView; }
+
+    // How long the fade-in over the poster takes.
+    static constexpr int fadeInMilliseconds = 300;
+    // The largest decoded frame under "reducedFrameRate".
+    static constexpr QSize reducedMaximumSize { 1920, 1080 };
+    // A hand-over or rebuild seeks only to positions above this many seconds.
+    static constexpr double minimumSeekPosition = 0.5;
+
+private:
+    struct PlayStart;
+
+    void rebuild(const QUrl& url);
+    void cancelObservationAndLooping();
+    void endObservation();
+    std::unique_ptr<PlayerBackend> makePlayer(const QUrl& url);
+    void showPoster(const QUrl& videoUrl, DesktopImageView* imageView);
+    void createPlayerView(DesktopImageView* imageView, qreal opacity);
+
+    // Runs handler on the main thread after each status change of the newest
+    // player, until cancelObservationAndLooping() ends the observation.
+    void observeStatus(std::function<void(std::optional<PlayerBackend::TimeControlStatus> previous)> handler);
+    void statusAfterPlay(const PlayStart& start, std::optional<PlayerBackend::TimeControlStatus> previous);
+    void statusAfterRebuild(Scheduler::Clock::time_point start, double savedPosition,
+        std::optional<PlayerBackend::TimeControlStatus> previous);
+
+    void startPowerObserver();
+    void evaluatePowerState();
+
+    double secondsSince(Scheduler::Clock::time_point start) const;
+    QString rateText() const;
+
+    DesktopVideoPlayerContext m_context;
+    std::unique_ptr<PlayerBackend> m_player;
+    // Players still alive for a pending replacement: the one on screen and any
+    // replaced before it played. Dropped once the newest plays, or by stop.
+    std::vector<std::unique_ptr<PlayerBackend>> m_retiredPlayers;
+    QPointer<PlayerLayerView> m_playerView;
+    QUrl m_currentURL;
+    QPointer<DesktopImageView> m_savedImageView;
+    QMetaObject::Connection m_statusObservation;
+    quint64 m_observationGeneration = 0;
+    QMetaObject::Connection m_powerObserver;
+    // The power rule paused a running video and may resume it; nothing else it resumes.
+    bool m_pausedByPowerRule = false;
+};

@@ -1,0 +1,3 @@
+#include "PlayerBackend.h"
+
+PlayerBackend::~PlayerBackend() = default;

@@ -1,0 +1,52 @@
+#pragma once
+
+#include <QList>
+#include <QPointer>
+#include <QQuickItem>
+
+class PlayerBackend;
+class QPropertyAnimation;
+
+// The video view of a desktop video player: shows the frames of one player,
+// filling the view and cropping the longer side, over the display's image
+// view. It never takes input, so a click reaches whatever lies beneath.
+//
+// Frames are drawn with OpenGL in the window's scene, so the view's opacity
+// fades the video over the poster beneath it. Where the window renders without
+// OpenGL the view logs why, once, and stays empty: the poster remains.
+class PlayerLayerView : public QQuickItem
+{
+    Q_OBJECT
+
+public:
+    explicit PlayerLayerView(QQuickItem* parent = nullptr);
+    ~PlayerLayerView() override;
+
+    // The player whose frames the view shows; null shows nothing.
+    void setPlayer(PlayerBackend* player);
+    PlayerBackend* player() const { return m_player; }
+
+    // A player that loads behind the shown one: the view gives it a video
+    // output without showing its frames, so that it can start playing. It stops
+    // being a standby player when it is shown or destroyed.
+    void addStandbyPlayer(PlayerBackend* player);
+    QList<PlayerBackend*> standbyPlayers() const;
+
+    // Animates the opacity to 1 over the given time.
+    void fadeIn(int milliseconds);
+    bool isFading() const;
+
+    bool contains(const QPointF& point) const override;
+
+protected:
+    QSGNode* updatePaintNode(QSGNode* oldNode, UpdatePaintNodeData* data) override;
+    void releaseResources() override;
+
+private:
+    void fillParent();
+
+    QPointer<PlayerBackend> m_player;
+    QList<QPointer<PlayerBackend>> m_standbyPlayers;
+    QPropertyAnimation* m_fade = nullptr;
+    bool m_playersChanged = true;
+};

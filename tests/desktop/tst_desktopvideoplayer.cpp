@@ -1,0 +1,490 @@
+// The desktop video player's state machine over fake players in virtual time:
+// first play and hand-over, replacement with the deferred swap, pause, resume
+// and rebuild, and the settings it honours.
+#include "DesktopImageView.h"
+#include "DesktopVideoPlayer.h"
+#include "FakePlayerBackend.h"
+#include "LantoSettings.h"
+#include "LogCapture.h"
+#include "PlayerLayerView.h"
+#include "TemporaryHome.h"
+#include "TestPictures.h"
+#include "VirtualScheduler.h"
+#include "Workspace.h"
+
+#include <QDir>
+#include <QQuickWindow>
+#include <QRegularExpression>
+#include <QTest>
+
+using namespace std::chrono_literals;
+using Status = PlayerBackend::TimeControlStatus;
+
+class tst_DesktopVideoPlayer : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+
+    void firstPlayBridgesWithPosterAndFadesIn();
+    void handOverShowsAtOnceAndSeeksAboveHalfASecond_data();
+    void handOverShowsAtOnceAndSeeksAboveHalfASecond();
+    void sameUrlPlayingIsLeftAlonePausedIsReplaced();
+    void replacementKeepsOldVideoUntilNewPlays();
+    void playDuringPendingReplacementSwapsOnlyNewest();
+    void laterStatusChangesAreNotObserved();
+    void videoThatNeverPlaysStaysUnderPoster();
+    void resumeRebuildsFailedItemAtItsPosition();
+    void resumeWithoutPlayerPlaysAgain();
+    void stopAndResumeOnIdlePlayer();
+    void imageViewWithoutWindowChangesNothing();
+    void reduceMotionStopsWhenRespected_data();
+    void reduceMotionStopsWhenRespected();
+    void reducedFrameRateCapsDecodedSize_data();
+    void reducedFrameRateCapsDecodedSize();
+    void powerRuleResumesOnlyItsOwnPause();
+    void positionGrowsAndWrapsWithVirtualTime();
+
+private:
+    // Plays into the window's image view and runs the status tasks that causes.
+    void start(const QUrl& url, bool handoff, double position);
+    // Advances virtual time and runs the status tasks it caused.
+    void advance(Scheduler::Duration by);
+    void settle();
+    // The log lines of the players without their stamp.
+    QStringList messages() const;
+    QUrl videoWithPoster(const QString& name);
+    QUrl video(const QString& name);
+    void setSetting(const QString& key, bool value);
+
+    std::unique_ptr<TemporaryHome> m_home;
+    std::unique_ptr<VirtualScheduler> m_clock;
+    std::unique_ptr<LantoSettings> m_settings;
+    std::unique_ptr<Workspace> m_workspace;
+    std::unique_ptr<FakePlayerBackendFactory> m_backends;
+    std::unique_ptr<QQuickWindow> m_window;
+    DesktopImageView* m_imageView = nullptr;
+    std::unique_ptr<DesktopVideoPlayer> m_player;
+    std::unique_ptr<LogCapture> m_log;
+};
+
+void tst_DesktopVideoPlayer::init()
+{
+    m_home = std::make_unique<TemporaryHome>();
+    m_clock = std::make_unique<VirtualScheduler>();
+    m_settings = std::make_unique<LantoSettings>(m_home->appSupportPath(), *m_clock);
+    m_workspace = std::make_unique<Workspace>();
+    m_backends = std::make_unique<FakePlayerBackendFactory>(*m_clock);
+    m_window = std::make_unique<QQuickWindow>();
+    m_window->resize(320, 180);
+    m_imageView = new DesktopImageView(m_window->contentItem());
+    m_imageView->setSize(QSizeF(320, 180));
+    m_player = std::make_unique<DesktopVideoPlayer>(
+        DesktopVideoPlayerContext { *m_backends, *m_workspace, *m_settings, *m_clock });
+    m_log = std::make_unique<LogCapture>();
+}
+
+void tst_DesktopVideoPlayer::cleanup()
+{
+    m_log.reset();
+    m_player.reset();
+    m_window.reset();
+    m_backends.reset();
+    m_workspace.reset();
+    m_settings.reset();
+    m_clock.reset();
+    m_home.reset();
+}
+
+void tst_DesktopVideoPlayer::advance(Scheduler::Duration by)
+{
+    m_clock->advance(by);
+    settle();
+}
+
+void tst_DesktopVideoPlayer::start(const QUrl& url, bool handoff, double position)
+{
+    m_player->play(url, m_imageView, handoff, position);
+    settle();
+}
+
+void tst_DesktopVideoPlayer::settle() { QCoreApplication::sendPostedEvents(); }
+
+QStringList tst_DesktopVideoPlayer::messages() const
+{
+    static const QRegularExpression stamp(QStringLiteral("^Lanto: \\[DVP -?\\d+\\.\\d{3}\\] "));
+    QStringList result;
+    for (QString line : m_log->lines()) {
+        if (line.contains(stamp))
+            result.append(line.remove(stamp));
+    }
+    return result;
+}
+
+QUrl tst_DesktopVideoPlayer::video(const QString& name)
+{
+    const QString folder = m_home->filePath(name);
+    QDir().mkpath(folder);
+    return QUrl::fromLocalFile(QDir(folder).filePath(name + QStringLiteral(".mp4")));
+}
+
+QUrl tst_DesktopVideoPlayer::videoWithPoster(const QString& name)
+{
+    const QUrl url = video(name);
+    TestPictures::stripes(QFileInfo(url.toLocalFile()).path(), QStringLiteral("Poster.png"), QSize(16, 9), { Qt::red });
+    return url;
+}
+
+void tst_DesktopVideoPlayer::setSetting(const QString& key, bool value) { m_settings->set(key, PlistValue(value)); }
+
+void tst_DesktopVideoPlayer::firstPlayBridgesWithPosterAndFadesIn()
+{
+    const QUrl url = videoWithPoster(QStringLiteral("a"));
+    start(url, false, 0);
+
+    QVERIFY(!m_imageView->image().isNull());
+    PlayerLayerView* view = m_player->playerView();
+    QVERIFY(view);
+    QCOMPARE(view->parentItem(), m_imageView);
+    QCOMPARE(view->opacity(), 0.0);
+    QCOMPARE(view->player(), m_player->player());
+    QCOMPARE(messages(),
+        QStringList({ QStringLiteral("play() START — a.mp4 (prev=none)"),
+            QStringLiteral("play() isFirstPlay=1, looper items=1"), QStringLiteral("play() poster loaded as bridge"),
+            QStringLiteral("play() PlayerLayerView created (alpha=0)"),
+            QStringLiteral("play() DONE — setup=0.000s, play() called"),
+            QStringLiteral("STATUS → waiting (reason=loading, from=0)") }));
+
+    m_log->clear();
+    advance(200ms);
+    QCOMPARE(messages(),
+        QStringList({ QStringLiteral("STATUS → playing (rate=1.0, setup=0.000s, total=0.200s, from=1, handoff=0)"),
+            QStringLiteral("fade-in started (0.3s)") }));
+    QVERIFY(view->isFading());
+    QTRY_COMPARE(view->opacity(), 1.0);
+    QVERIFY(m_player->player()->loopsWholeFile());
+    QVERIFY(static_cast<FakePlayerBackend*>(m_player->player())->seeks().isEmpty());
+}
+
+void tst_DesktopVideoPlayer::handOverShowsAtOnceAndSeeksAboveHalfASecond_data()
+{
+    QTest::addColumn<bool>("handoff");
+    QTest::addColumn<double>("position");
+    QTest::addColumn<bool>("seeks");
+
+    QTest::newRow("hand-over at 12.0 s") << true << 12.0 << true;
+    QTest::newRow("hand-over at 0.51 s") << true << 0.51 << true;
+    QTest::newRow("hand-over at exactly 0.5 s") << true << 0.5 << false;
+    QTest::newRow("position without hand-over still seeks") << false << 3.0 << true;
+}
+
+void tst_DesktopVideoPlayer::handOverShowsAtOnceAndSeeksAboveHalfASecond()
+{
+    QFETCH(bool, handoff);
+    QFETCH(double, position);
+    QFETCH(bool, seeks);
+
+    start(videoWithPoster(QStringLiteral("a")), handoff, position);
+    PlayerLayerView* view = m_player->playerView();
+    QCOMPARE(view->opacity(), handoff ? 1.0 : 0.0);
+    // A hand-over continues what is on screen: no poster in between.
+    QCOMPARE(m_imageView->image().isNull(), handoff);
+    auto* backend = static_cast<FakePlayerBackend*>(m_player->player());
+    QVERIFY(backend->seeks().isEmpty());
+
+    advance(200ms);
+    QCOMPARE(view->isFading(), !handoff);
+    QCOMPARE(backend->seeks(), seeks ? QList<double> { position } : QList<double> {});
+    const QString sought = QStringLiteral("sought to %1s after handoff").arg(position, 0, 'f', 1);
+    QCOMPARE(messages().contains(sought), seeks);
+    QVERIFY(messages().contains(
+        QStringLiteral("STATUS → playing (rate=1.0, setup=0.000s, total=0.200s, from=1, handoff=%1)")
+            .arg(int(handoff))));
+}
+
+void tst_DesktopVideoPlayer::sameUrlPlayingIsLeftAlonePausedIsReplaced()
+{
+    const QUrl url = video(QStringLiteral("a"));
+    start(url, false, 0);
+    advance(200ms);
+    PlayerBackend* first = m_player->player();
+
+    m_log->clear();
+    start(url, false, 0);
+    QCOMPARE(messages(), QStringList { QStringLiteral("play() SKIPPED — same URL already playing (rate=1.0)") });
+    QCOMPARE(m_player->player(), first);
+    QCOMPARE(m_backends->created().size(), 1);
+
+    m_player->pause();
+    m_log->clear();
+    start(url, false, 0);
+    QVERIFY(m_player->player() != first);
+    QVERIFY(messages().contains(QStringLiteral("play() START — a.mp4 (prev=a.mp4)")));
+    QVERIFY(messages().contains(QStringLiteral("play() isFirstPlay=0, looper items=1")));
+    advance(200ms);
+    QCOMPARE(m_player->playerView()->player(), m_player->player());
+    QVERIFY(messages().contains(QStringLiteral("deferred swap — old video replaced seamlessly")));
+}
+
+void tst_DesktopVideoPlayer::replacementKeepsOldVideoUntilNewPlays()
+{
+    start(video(QStringLiteral("a")), false, 0);
+    advance(200ms);
+    QPointer<FakePlayerBackend> oldPlayer = m_backends->last();
+    PlayerLayerView* view = m_player->playerView();
+    QTRY_COMPARE(view->opacity(), 1.0);
+
+    const QUrl next = video(QStringLiteral("b"));
+    m_backends->setMedia(next, { 10, 1s, {} });
+    start(next, false, 0);
+    QCOMPARE(m_player->currentURL(), next);
+    QCOMPARE(view->player(), oldPlayer.data());
+    QCOMPARE(view->standbyPlayers(), QList<PlayerBackend*> { m_player->player() });
+    QCOMPARE(view->opacity(), 1.0);
+    // The old video plays on, but only to the end of its pass.
+    QCOMPARE(oldPlayer->timeControlStatus(), Status::playing);
+    QVERIFY(!oldPlayer->loopsWholeFile());
+
+    advance(999ms);
+    QCOMPARE(view->player(), oldPlayer.data());
+    m_log->clear();
+    advance(1ms);
+    QCOMPARE(view->player(), m_player->player());
+    QVERIFY(oldPlayer.isNull());
+    QCOMPARE(m_backends->alive(), 1);
+    QCOMPARE(messages(),
+        QStringList({ QStringLiteral("STATUS → playing (rate=1.0, setup=0.000s, total=1.000s, from=1, handoff=0)"),
+            QStringLiteral("deferred swap — old video replaced seamlessly") }));
+    QVERIFY(!view->isFading());
+}
+
+void tst_DesktopVideoPlayer::playDuringPendingReplacementSwapsOnlyNewest()
+{
+    start(video(QStringLiteral("a")), false, 0);
+    advance(200ms);
+    QPointer<FakePlayerBackend> first = m_backends->last();
+
+    const QUrl slow = video(QStringLiteral("b"));
+    m_backends->setMedia(slow, { 10, 5s, {} });
+    start(slow, false, 0);
+    QPointer<FakePlayerBackend> pending = m_backends->last();
+    const QUrl newest = video(QStringLiteral("c"));
+    m_backends->setMedia(newest, { 10, 1s, {} });
+    start(newest, false, 0);
+
+    QVERIFY(!pending->loopsWholeFile());
+    QCOMPARE(m_player->playerView()->player(), first.data());
+    m_log->clear();
+    advance(1s);
+    QCOMPARE(m_player->playerView()->player(), m_player->player());
+    QCOMPARE(m_player->currentURL(), newest);
+    QVERIFY(first.isNull());
+    QVERIFY(pending.isNull());
+    // The dropped swap never fires, even when its player would have played by now.
+    advance(10s);
+    QCOMPARE(messages().count(QStringLiteral("deferred swap — old video replaced seamlessly")), 1);
+}
+
+void tst_DesktopVideoPlayer::laterStatusChangesAreNotObserved()
+{
+    start(video(QStringLiteral("a")), false, 0);
+    advance(200ms);
+    m_log->clear();
+    auto* backend = m_backends->last();
+    backend->stall();
+    backend->finishStall();
+    settle();
+    QVERIFY(messages().isEmpty());
+}
+
+void tst_DesktopVideoPlayer::videoThatNeverPlaysStaysUnderPoster()
+{
+    const QUrl broken = videoWithPoster(QStringLiteral("a"));
+    m_backends->setMedia(broken, { 10, 200ms, QStringLiteral("cannot decode") });
+    start(broken, false, 0);
+    advance(1min);
+    QCOMPARE(m_player->playerView()->opacity(), 0.0);
+    QVERIFY(!m_imageView->image().isNull());
+    QVERIFY(messages().contains(QStringLiteral("STATUS → paused (rate=0.0, from=1)")));
+}
+
+void tst_DesktopVideoPlayer::resumeRebuildsFailedItemAtItsPosition()
+{
+    const QUrl url = video(QStringLiteral("a"));
+    start(url, false, 0);
+    advance(200ms);
+    advance(7300ms);
+    QCOMPARE(m_player->currentPosition(), 7.3);
+    m_player->pause();
+    m_backends->last()->failItem(QStringLiteral("decoder error"));
+    settle();
+
+    m_log->clear();
+    m_player->resume();
+    settle();
+    auto* rebuilt = m_backends->last();
+    QCOMPARE(m_backends->alive(), 1);
+    QCOMPARE(m_player->player(), rebuilt);
+    QCOMPARE(m_player->playerView()->player(), rebuilt);
+    QCOMPARE(m_player->currentURL(), url);
+    advance(200ms);
+    QCOMPARE(rebuilt->seeks(), QList<double> { 7.3 });
+    QCOMPARE(messages(),
+        QStringList({ QStringLiteral("resume() — item FAILED (error=decoder error), rebuilding"),
+            QStringLiteral("rebuild() START — a.mp4 (savedPos=7.3s)"),
+            QStringLiteral("rebuild() DONE — setup=0.000s, play() called"),
+            QStringLiteral("rebuild() → waiting (reason=loading, elapsed=0.000s)"),
+            QStringLiteral("rebuild() → playing (elapsed=0.200s, from=1)"),
+            QStringLiteral("rebuild() sought to 7.3s") }));
+    QCOMPARE(m_player->currentPosition(), 7.3);
+    QVERIFY(rebuilt->loopsWholeFile());
+}
+
+void tst_DesktopVideoPlayer::resumeWithoutPlayerPlaysAgain()
+{
+    const QUrl url = video(QStringLiteral("a"));
+    start(url, false, 0);
+    advance(200ms);
+    m_player->player()->removeAllItems();
+    m_log->clear();
+    m_player->resume();
+    QCOMPARE(messages().first(), QStringLiteral("resume() — player=ok, item=nil, full rebuild via play()"));
+    QVERIFY(messages().contains(QStringLiteral("play() START — a.mp4 (prev=a.mp4)")));
+    advance(200ms);
+    QCOMPARE(m_player->player()->timeControlStatus(), Status::playing);
+    QCOMPARE(m_player->playerView()->player(), m_player->player());
+}
+
+void tst_DesktopVideoPlayer::stopAndResumeOnIdlePlayer()
+{
+    m_player->stop();
+    m_player->resume();
+    m_player->pause();
+    QCOMPARE(messages(),
+        QStringList({ QStringLiteral("stop() — url=nil, rate=0.0"), QStringLiteral("resume() SKIPPED — no currentURL"),
+            QStringLiteral("pause() — url=nil, rate=0.0") }));
+
+    // After stop the poster stays and the player starts over as a first play.
+    const QUrl url = videoWithPoster(QStringLiteral("a"));
+    start(url, false, 0);
+    advance(200ms);
+    m_player->stop();
+    QVERIFY(!m_player->playerView());
+    QVERIFY(!m_player->player());
+    QCOMPARE(m_backends->alive(), 0);
+    QVERIFY(!m_imageView->image().isNull());
+    QVERIFY(m_imageView->childItems().isEmpty());
+    m_log->clear();
+    start(url, false, 0);
+    QVERIFY(messages().contains(QStringLiteral("play() isFirstPlay=1, looper items=1")));
+}
+
+void tst_DesktopVideoPlayer::imageViewWithoutWindowChangesNothing()
+{
+    DesktopImageView loose;
+    m_player->play(video(QStringLiteral("a")), &loose, false, 0);
+    QCOMPARE(messages(), QStringList { QStringLiteral("play() ERROR — imageView has no window!") });
+    QVERIFY(m_player->currentURL().isEmpty());
+    QCOMPARE(m_backends->created().size(), 0);
+}
+
+void tst_DesktopVideoPlayer::reduceMotionStopsWhenRespected_data()
+{
+    QTest::addColumn<bool>("respect");
+    QTest::addColumn<bool>("reduceMotion");
+    QTest::addColumn<bool>("plays");
+
+    QTest::newRow("respected and on") << true << true << false;
+    QTest::newRow("respected, system off") << true << false << true;
+    QTest::newRow("not respected") << false << true << true;
+}
+
+void tst_DesktopVideoPlayer::reduceMotionStopsWhenRespected()
+{
+    QFETCH(bool, respect);
+    QFETCH(bool, reduceMotion);
+    QFETCH(bool, plays);
+
+    start(videoWithPoster(QStringLiteral("a")), false, 0);
+    advance(200ms);
+    setSetting(SettingsKey::respectReduceMotion, respect);
+    m_workspace->setReduceMotion(reduceMotion);
+    m_log->clear();
+    start(video(QStringLiteral("b")), false, 0);
+    advance(200ms);
+
+    QCOMPARE(messages().contains(QStringLiteral("play() SKIPPED — Reduce Motion enabled")), !plays);
+    QCOMPARE(m_player->player() != nullptr, plays);
+    QCOMPARE(m_player->playerView() != nullptr, plays);
+    QVERIFY(!m_imageView->image().isNull());
+}
+
+void tst_DesktopVideoPlayer::reducedFrameRateCapsDecodedSize_data()
+{
+    QTest::addColumn<bool>("reduced");
+    QTest::newRow("reduced frame rate") << true;
+    QTest::newRow("full frame rate") << false;
+}
+
+void tst_DesktopVideoPlayer::reducedFrameRateCapsDecodedSize()
+{
+    QFETCH(bool, reduced);
+    setSetting(SettingsKey::reducedFrameRate, reduced);
+    const std::optional<QSize> expected = reduced ? std::optional(QSize(1920, 1080)) : std::nullopt;
+
+    start(video(QStringLiteral("a")), false, 0);
+    QCOMPARE(m_backends->last()->maximumSize(), expected);
+    // A rebuild reads the setting again.
+    setSetting(SettingsKey::reducedFrameRate, !reduced);
+    m_backends->last()->failItem(QStringLiteral("lost"));
+    m_player->resume();
+    QCOMPARE(m_backends->last()->maximumSize(), reduced ? std::nullopt : std::optional(QSize(1920, 1080)));
+}
+
+void tst_DesktopVideoPlayer::powerRuleResumesOnlyItsOwnPause()
+{
+    setSetting(SettingsKey::pauseOnBattery, true);
+    m_workspace->setLowPowerMode(true);
+    start(video(QStringLiteral("a")), false, 0);
+    advance(200ms);
+    QCOMPARE(m_player->player()->rate(), 0.0);
+
+    m_workspace->setLowPowerMode(false);
+    QCOMPARE(m_player->player()->rate(), 1.0);
+
+    // Paused for display sleep: a power notice neither way restarts it.
+    m_player->pause();
+    m_workspace->setLowPowerMode(true);
+    m_workspace->setLowPowerMode(false);
+    m_workspace->setOnBattery(true);
+    QCOMPARE(m_player->player()->rate(), 0.0);
+
+    // Without the setting, low power mode changes nothing.
+    m_player->resume();
+    setSetting(SettingsKey::pauseOnBattery, false);
+    m_workspace->setLowPowerMode(true);
+    QCOMPARE(m_player->player()->rate(), 1.0);
+    QVERIFY(messages().filter(QStringLiteral("power")).isEmpty());
+}
+
+void tst_DesktopVideoPlayer::positionGrowsAndWrapsWithVirtualTime()
+{
+    const QUrl url = video(QStringLiteral("a"));
+    m_backends->setMedia(url, { 4, 500ms, {} });
+    start(url, false, 0);
+    advance(300ms);
+    QCOMPARE(m_player->currentPosition(), 0.0); // still loading
+    advance(200ms);
+    advance(3s);
+    QCOMPARE(m_player->currentPosition(), 3.0);
+    advance(2s);
+    QCOMPARE(m_player->currentPosition(), 1.0);
+    m_player->pause();
+    advance(5s);
+    QCOMPARE(m_player->currentPosition(), 1.0);
+}
+
+QTEST_MAIN(tst_DesktopVideoPlayer)
+#include "tst_desktopvideoplayer.moc"
