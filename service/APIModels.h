@@ -1,0 +1,144 @@
+#pragma once
+
+#include "APIWallpaper.h"
+
+#include <QJsonObject>
+#include <QList>
+#include <QString>
+
+#include <optional>
+
+// The service's records beyond the catalogue item (which core keeps, because
+// the wallpaper record is built from it). The same rules hold: the JSON key of
+// each field is its name; a required field missing or of the wrong type fails
+// the whole decode; an optional one absent or null stays absent, and encoding
+// leaves it out. Unknown keys are ignored.
+
+// One entry of the tag catalogue.
+struct APITag
+{
+    QString id;
+    QString name;
+    QString groupName;
+    qint64 sortOrder = 0;
+    std::optional<QString> parentId;
+
+    static std::optional<APITag> fromJson(const QJsonObject& object);
+    bool operator==(const APITag&) const = default;
+};
+
+// The curated rows of the Discover page.
+struct DiscoverResponse
+{
+    QList<APIWallpaper> featured;
+    QList<APIWallpaper> todaysPicks;
+    QList<APIWallpaper> trending;
+    QList<APIWallpaper> newThisWeek;
+    std::optional<QList<APIWallpaper>> free;
+
+    static std::optional<DiscoverResponse> fromJson(const QJsonObject& object);
+};
+
+// One page of a category listing or of a creator's wallpapers.
+struct WallpapersResponse
+{
+    QList<APIWallpaper> wallpapers;
+    qint64 page = 0;
+
+    static std::optional<WallpapersResponse> fromJson(const QJsonObject& object);
+};
+using ProfileWallpapersResponse = WallpapersResponse;
+
+// The signed-in user's own submissions.
+struct MyWallpapersResponse
+{
+    QList<APIWallpaper> wallpapers;
+
+    static std::optional<MyWallpapersResponse> fromJson(const QJsonObject& object);
+};
+
+// The body that creates a submission; every key is always written.
+struct SubmissionCreate
+{
+    QString title;
+    QString categoryId;
+    QString type; // "video" or "image"
+    qint64 resolutionWidth = 0;
+    qint64 resolutionHeight = 0;
+    qint64 fileSize = 0;
+
+    QJsonObject toJson() const;
+};
+
+struct SubmissionCreateResponse
+{
+    QString id;
+    QString status;
+
+    static std::optional<SubmissionCreateResponse> fromJson(const QJsonObject& object);
+};
+
+struct SubmissionUploadResponse
+{
+    QString uploaded;
+
+    static std::optional<SubmissionUploadResponse> fromJson(const QJsonObject& object);
+};
+
+struct SubmissionSubmitResponse
+{
+    bool submitted = false;
+
+    static std::optional<SubmissionSubmitResponse> fromJson(const QJsonObject& object);
+};
+
+struct SubmissionDeleteResponse
+{
+    bool deleted = false;
+
+    static std::optional<SubmissionDeleteResponse> fromJson(const QJsonObject& object);
+};
+
+// The account's profile as returned with a code exchange.
+struct AuthCodeExchangeProfile
+{
+    QString name;
+    std::optional<QString> handle; // absent until the user has chosen one
+    std::optional<QString> avatarColor;
+    std::optional<QString> avatarUrl;
+    std::optional<QString> createdAt;
+    bool isVerified = false;
+    qint64 wallpaperCount = 0;
+    qint64 followerCount = 0;
+
+    static std::optional<AuthCodeExchangeProfile> fromJson(const QJsonObject& object);
+};
+
+struct AuthCodeExchangeResponse
+{
+    QString sessionToken;
+    QString profileId;
+    QString appleUserID;
+    std::optional<AuthCodeExchangeProfile> profile;
+
+    static std::optional<AuthCodeExchangeResponse> fromJson(const QJsonObject& object);
+};
+
+// The signed-in user's profile.
+struct UserProfile
+{
+    QString id;
+    std::optional<QString> handle;
+    QString name;
+    std::optional<QString> avatarColor;
+    std::optional<QString> avatarUrl;
+    std::optional<QString> bio;
+    std::optional<QString> link;
+    std::optional<QString> email;
+    bool isVerified = false;
+    qint64 wallpaperCount = 0;
+    qint64 followerCount = 0;
+    QString createdAt;
+
+    static std::optional<UserProfile> fromJson(const QJsonObject& object);
+};

@@ -1,0 +1,74 @@
+#pragma once
+
+#include "JsonFields.h"
+#include "Result.h"
+
+#include <QByteArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QString>
+
+#include <optional>
+
+// The envelope of every service reply: a success flag, the endpoint's payload
+// and an error text. T is anything JsonFields reads: a record, a list, a map.
+template <typename T> struct APIResponse
+{
+    bool ok = false;
+    std::optional<T> data;
+    std::optional<QString> error;
+
+    static std::optional<APIResponse> fromJson(const QJsonObject& object)
+    {
+        using namespace Qt::Literals::StringLiterals;
+        JsonFields::ObjectReader in(object);
+        APIResponse response;
+        response.ok = in.required<bool>("ok"_L1);
+        response.data = in.optional<T>("data"_L1);
+        response.error = in.optional<QString>("error"_L1);
+        if (!in.ok())
+            return std::nullopt;
+        return response;
+    }
+
+    // A whole reply body; a DecodingError when it is not an envelope of T.
+    static Result<APIResponse> decode(const QByteArray& body)
+    {
+        QJsonParseError parseError;
+        const QJsonDocument document = QJsonDocument::fromJson(body, &parseError);
+        if (parseError.error != QJsonParseError::NoError || !document.isObject())
+            return DecodingError { QStringLiteral(
+                "The data couldn't be read because it isn't in the correct format.") };
+        std::optional<APIResponse> response = fromJson(document.object());
+        if (!response)
+            return DecodingError { QStringLiteral(
+                "The data couldn't be read because it is missing or of the wrong type.") };
+        return std::move(*response);
+    }
+
+    // The payload when the service said ok and sent one; otherwise its error
+    // text, or `fallback` when it gave none.
+    Result<T> payload(const QString& fallback) const
+    {
+        if (ok && data)
+            return *data;
+        return APIError::serverError(error.value_or(fallback));
+    }
+
+    // Success whenever the service said ok, with or without a payload.
+    Result<Done> outcome(const QString& fallback) const
+    {
+        if (ok)
+            return Done {};
+        return APIError::serverError(error.value_or(fallback));
+    }
+};
+
+// Decodes a body and takes its payload in one step.
+template <typename T> Result<T> decodePayload(const QByteArray& body, const QString& fallback)
+{
+    Result<APIResponse<T>> response = APIResponse<T>::decode(body);
+    if (!response)
+        return response.error();
+    return response.value().payload(fallback);
+}

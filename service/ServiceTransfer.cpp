@@ -1,0 +1,81 @@
+#include "ServiceTransfer.h"
+
+#include <QIODevice>
+#include <QNetworkReply>
+
+ServiceTransfer::ServiceTransfer(QNetworkReply* reply, std::unique_ptr<QIODevice> body,
+    QPromise<Result<HTTPReply>> promise, const Limits& limits, QObject* parent)
+    : QObject(parent), m_reply(reply), m_body(std::move(body)), m_promise(std::move(promise)), m_limits(limits)
+{
+    m_reply->setParent(this);
+    m_idle.setSingleShot(true);
+    m_idle.setTimerType(Qt::PreciseTimer);
+    m_idle.setInterval(m_limits.idleTimeout);
+    connect(&m_idle, &QTimer::timeout, this, [this] {
+        m_abortReason = NetworkError::timedOut();
+        m_reply->abort();
+    });
+    connect(
+        m_reply, &QNetworkReply::downloadProgress, this, [this](qint64 received, qint64) { noteProgress(received); });
+    connect(m_reply, &QNetworkReply::uploadProgress, this, [this](qint64, qint64) { m_idle.start(); });
+    connect(m_reply, &QNetworkReply::finished, this, &ServiceTransfer::finish);
+    m_idle.start();
+}
+
+ServiceTransfer::~ServiceTransfer()
+{
+    // Destroyed with its network access manager before the reply came.
+    settle(NetworkError::cancelled());
+}
+
+void ServiceTransfer::cancel()
+{
+    if (m_settled || m_abortReason)
+        return;
+    m_abortReason = NetworkError::cancelled();
+    m_reply->abort();
+}
+
+void ServiceTransfer::noteProgress(qint64 bytesReceived)
+{
+    m_idle.start();
+    if (bytesReceived > m_limits.maximumBodySize && !m_abortReason) {
+        m_abortReason = APIError::invalidResponse();
+        m_reply->abort();
+    }
+}
+
+void ServiceTransfer::finish()
+{
+    m_idle.stop();
+    if (m_abortReason) {
+        settle(*m_abortReason);
+    } else {
+        const QVariant status = m_reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
+        const QNetworkReply::NetworkError error = m_reply->error();
+        // Transport, proxy and protocol errors mean the exchange did not
+        // complete, whatever status line came first; the others are statuses.
+        const bool transferFailed = (error > QNetworkReply::NoError && error < QNetworkReply::ContentAccessDenied)
+            || (error >= QNetworkReply::ProtocolUnknownError && error <= QNetworkReply::ProtocolFailure);
+        if (transferFailed) {
+            settle(NetworkError::fromReply(error, m_reply->errorString()));
+        } else if (!status.isValid()) {
+            settle(APIError::invalidResponse());
+        } else {
+            HTTPReply reply { status.toInt(), {} };
+            if (reply.statusCode >= 200 && reply.statusCode <= 299)
+                reply.body = m_reply->readAll();
+            settle(std::move(reply));
+        }
+    }
+    deleteLater();
+}
+
+void ServiceTransfer::settle(Result<HTTPReply> result)
+{
+    if (m_settled)
+        return;
+    m_settled = true;
+    m_promise.addResult(std::move(result));
+    m_promise.finish();
+}

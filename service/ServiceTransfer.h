@@ -1,0 +1,60 @@
+#pragma once
+
+#include "Result.h"
+
+#include <QByteArray>
+#include <QFuture>
+#include <QObject>
+#include <QPromise>
+#include <QTimer>
+
+#include <chrono>
+#include <memory>
+
+class QIODevice;
+class QNetworkReply;
+
+// The status and body of one HTTP exchange. The body is read only for 2xx
+// statuses: callers never look at the body of a failure.
+struct HTTPReply
+{
+    int statusCode = 0;
+    QByteArray body;
+};
+
+// One request in flight: owns its reply, gives up when no byte moves for the
+// idle time-out, and settles its promise exactly once. Lives on the thread of
+// the network access manager that made the reply (its parent), and deletes
+// itself when done.
+class ServiceTransfer : public QObject
+{
+    Q_OBJECT
+
+public:
+    struct Limits
+    {
+        std::chrono::milliseconds idleTimeout { 60'000 };
+        qint64 maximumBodySize = 64 << 20; // bytes of a 2xx body held in memory
+    };
+
+    // Takes ownership of the reply and of the body device it reads from.
+    ServiceTransfer(QNetworkReply* reply, std::unique_ptr<QIODevice> body, QPromise<Result<HTTPReply>> promise,
+        const Limits& limits, QObject* parent);
+    ~ServiceTransfer() override;
+
+    // Ends the request; its result is the cancellation error. Idempotent.
+    void cancel();
+
+private:
+    void noteProgress(qint64 bytesReceived);
+    void finish();
+    void settle(Result<HTTPReply> result);
+
+    QNetworkReply* m_reply;
+    std::unique_ptr<QIODevice> m_body;
+    QPromise<Result<HTTPReply>> m_promise;
+    Limits m_limits;
+    QTimer m_idle;
+    std::optional<ServiceError> m_abortReason;
+    bool m_settled = false;
+};
