@@ -9,6 +9,7 @@
 #include "SystemCommands.h"
 #include "SystemVersion.h"
 #include "UuidText.h"
+#include "WallpaperFolder.h"
 #include "WallpaperStore.h"
 #include "Workspace.h"
 
@@ -40,13 +41,6 @@ constexpr auto eventSettleDelay = 1s;
 void log(const QString& text) { Log::write(QStringLiteral("Lanto AerialManager: ") + text); }
 
 bool isFile(const QString& path) { return QFileInfo(path).isFile(); }
-
-// A name from the settings that may be joined below a folder: one path component, nothing more.
-bool isSafeComponent(const QString& name)
-{
-    return !name.isEmpty() && name != QLatin1String(".") && name != QLatin1String("..")
-        && !name.contains(QLatin1Char('/')) && !name.contains(QChar(0));
-}
 
 std::filesystem::path nativePath(const QString& path)
 {
@@ -367,9 +361,9 @@ bool AerialManager::isAssetInstalled(const QUuid& assetID) const
     const auto manifest = readManifest();
     if (!manifest || !manifest->hasAsset(id))
         return false;
-    const QString hex = assetToHex().value(id);
-    if (isSafeComponent(hex)
-        && isFile(QDir(LantoSettings::downloadsDirectory()).filePath(hex + QStringLiteral("/content.mov"))))
+    // The hex id comes from the settings file: it may only name a folder right below the downloads.
+    const auto folder = WallpaperFolder::folderPath(LantoSettings::downloadsDirectory(), assetToHex().value(id));
+    if (folder && isFile(QDir(*folder).filePath(QStringLiteral("content.mov"))))
         return true;
     return isFile(m_paths.videoFile(id));
 }

@@ -1,0 +1,133 @@
+#include "LockScreenManager.h"
+
+#include "AerialManager.h"
+#include "InjectedWallpaperMapping.h"
+#include "LantoSettings.h"
+#include "Log.h"
+#include "UuidText.h"
+#include "WallpaperFolder.h"
+
+#include <QtConcurrent>
+
+#include <atomic>
+
+using namespace std::chrono_literals;
+
+namespace {
+
+std::atomic<LockScreenManager*> sharedManager { nullptr };
+
+constexpr auto resumeDelay = 3s;
+
+void log(const QString& text) { Log::write(QStringLiteral("Lanto: ") + text); }
+
+} // namespace
+
+LockScreenManager::LockScreenManager(
+    AerialManager& aerials, LantoSettings& settings, Scheduler& background, ContentLookup contentLookup)
+    : m_aerials(aerials), m_settings(settings), m_background(background), m_contentLookup(std::move(contentLookup))
+{
+    log(QStringLiteral("LockScreenManager initialized — %1 injected wallpaper(s) on record").arg(loadMapping().size()));
+    resumeIfNeeded();
+    LockScreenManager* none = nullptr;
+    sharedManager.compare_exchange_strong(none, this);
+}
+
+LockScreenManager::~LockScreenManager()
+{
+    LockScreenManager* self = this;
+    sharedManager.compare_exchange_strong(self, nullptr);
+    if (m_resume)
+        m_resume->cancel();
+    m_placements.waitForDone();
+}
+
+LockScreenManager* LockScreenManager::shared() { return sharedManager.load(); }
+
+std::optional<QUrl> LockScreenManager::downloadedContent(const Wallpaper& wallpaper)
+{
+    const auto folder = WallpaperFolder::folderPath(LantoSettings::downloadsDirectory(), wallpaper.hexID);
+    return folder ? WallpaperFolder::contentFileURL(*folder) : std::nullopt;
+}
+
+QMap<QUuid, QUuid> LockScreenManager::loadMapping() const
+{
+    const auto data = m_settings.data(SettingsKey::injectedWallpapers);
+    return data ? InjectedWallpaperMapping::decode(*data).uuidMap() : QMap<QUuid, QUuid>();
+}
+
+void LockScreenManager::saveMapping(const QMap<QUuid, QUuid>& mapping)
+{
+    m_settings.set(SettingsKey::injectedWallpapers, InjectedWallpaperMapping::fromUuidMap(mapping).encode());
+}
+
+void LockScreenManager::resumeIfNeeded()
+{
+    if (!m_settings.boolValue(SettingsKey::lockScreenEnabled, false))
+        return;
+    const auto mapping = loadMapping();
+    if (mapping.isEmpty())
+        return;
+    AerialManager& aerials = m_aerials;
+    const QUuid asset = mapping.first();
+    m_resume = m_background.after(resumeDelay, [&aerials, asset] { aerials.resumeAtLaunch(asset); });
+}
+
+QFuture<void> LockScreenManager::inject(const Wallpaper& wallpaper, const std::optional<QString>& displayUUID)
+{
+    return QtConcurrent::run(&m_placements, [this, wallpaper, displayUUID] { place(wallpaper, displayUUID); });
+}
+
+void LockScreenManager::place(const Wallpaper& wallpaper, const std::optional<QString>& displayUUID)
+{
+    if (wallpaper.wallpaperType != WallpaperType::video)
+        return;
+    const auto content = m_contentLookup(wallpaper);
+    if (!content) {
+        log(QStringLiteral("Cannot inject \"%1\" — no file URL").arg(wallpaper.title));
+        return;
+    }
+    auto mapping = loadMapping();
+    const auto placed = mapping.constFind(wallpaper.id);
+    if (placed != mapping.cend() && m_aerials.isAssetInstalled(*placed)) {
+        log(QStringLiteral("\"%1\" already in manifest as aerial %2 — verifying plist")
+                .arg(wallpaper.title, uuidText(*placed)));
+        m_aerials.restampActiveAerial();
+        return;
+    }
+    // Every other aerial on record goes once the new one is in place, and so
+    // does this wallpaper's own aerial that is no longer installed.
+    const QMap<QUuid, QUuid> stale = mapping;
+
+    log(QStringLiteral("Injecting \"%1\" into Aerial manifest...").arg(wallpaper.title));
+    const auto asset = m_aerials.inject(wallpaper.title, content->toLocalFile(), displayUUID);
+    if (!asset) {
+        log(QStringLiteral("Failed to inject \"%1\" into Aerial manifest").arg(wallpaper.title));
+        return;
+    }
+    saveMapping({ { wallpaper.id, *asset } });
+    m_settings.set(SettingsKey::lockScreenEnabled, true);
+    log(QStringLiteral("Successfully injected \"%1\" as aerial %2").arg(wallpaper.title, uuidText(*asset)));
+    for (auto it = stale.cbegin(); it != stale.cend(); ++it) {
+        log(QStringLiteral("Removing stale aerial %1 (wallpaper %2)").arg(uuidText(it.value()), uuidText(it.key())));
+        m_aerials.remove(it.value());
+    }
+}
+
+void LockScreenManager::remove(const Wallpaper& wallpaper)
+{
+    auto mapping = loadMapping();
+    const auto placed = mapping.constFind(wallpaper.id);
+    if (placed == mapping.cend()) {
+        log(QStringLiteral("\"%1\" is not on the lock screen — nothing to remove").arg(wallpaper.title));
+        return;
+    }
+    const QUuid asset = *placed;
+    log(QStringLiteral("Removing \"%1\" (aerial %2) from lock screen...").arg(wallpaper.title, uuidText(asset)));
+    m_aerials.remove(asset);
+    mapping.remove(wallpaper.id);
+    saveMapping(mapping);
+    if (mapping.isEmpty())
+        m_settings.set(SettingsKey::lockScreenEnabled, false);
+    log(QStringLiteral("Removed \"%1\" from lock screen").arg(wallpaper.title));
+}
