@@ -16,7 +16,6 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QJsonDocument>
-#include <QThread>
 
 #include <atomic>
 #include <filesystem>

@@ -1,12 +1,12 @@
 #include "AerialsManifest.h"
 
 #include "SystemWallpaper.h"
+#include "WholeFile.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QJsonDocument>
-#include <QSaveFile>
 
 #include <charconv>
 #include <limits>
@@ -246,19 +246,8 @@ ReadResult read(const QString& path)
 
 bool write(const QString& path, const AerialsManifest& manifest, QString* error)
 {
-    if (!QDir().mkpath(QFileInfo(path).absolutePath())) {
-        *error = QStringLiteral("The folder of %1 could not be created.").arg(path);
-        return false;
-    }
     // Object keys come out sorted.
-    const QByteArray bytes = QJsonDocument(manifest.root()).toJson(QJsonDocument::Indented);
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered) || file.write(bytes) != bytes.size()
-        || !file.commit()) {
-        *error = file.errorString();
-        return false;
-    }
-    return true;
+    return writeWholeFile(path, QJsonDocument(manifest.root()).toJson(QJsonDocument::Indented), error);
 }
 
 } // namespace AerialsManifestFile

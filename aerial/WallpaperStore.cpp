@@ -1,11 +1,11 @@
 #include "WallpaperStore.h"
 
 #include "SystemWallpaper.h"
+#include "WholeFile.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 #include <fcntl.h>
 #include <unistd.h>
@@ -254,17 +254,7 @@ bool write(const QString& path, const Dictionary& root, QString* error)
         *error = QStringLiteral("The store could not be encoded.");
         return false;
     }
-    if (!QDir().mkpath(QFileInfo(path).absolutePath())) {
-        *error = QStringLiteral("The folder of %1 could not be created.").arg(path);
-        return false;
-    }
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered) || file.write(bytes) != bytes.size()
-        || !file.commit()) {
-        *error = file.errorString();
-        return false;
-    }
-    return true;
+    return writeWholeFile(path, bytes, error);
 }
 
 void syncToDisk(const QString& path)
