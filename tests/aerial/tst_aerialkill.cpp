@@ -1,6 +1,7 @@
 #include "AerialHarness.h"
 #include "SystemCommands.h"
 
+#include <QLockFile>
 #include <QProcess>
 #include <QTest>
 
@@ -50,6 +51,9 @@ class AerialKillTest : public QObject
 private slots:
     void killEndsTheNamedProcessesOncePerCooldown()
     {
+        // killall reaches every process of the name: test runs on this machine take turns.
+        QLockFile turn(QDir::temp().filePath(QStringLiteral("lanto-wallpaper-process-names.lock")));
+        QVERIFY(turn.tryLock(60000));
         AerialHarness harness;
         ProcessSystemCommands commands;
         AerialManager manager(AerialManager::Environment { harness.settings, harness.displays, harness.workspace,
