@@ -2,8 +2,8 @@
 
 #include "DesktopImageView.h"
 #include "DesktopLevelWindow.h"
+#include "DesktopVideoPlayerLog.h"
 #include "LantoSettings.h"
-#include "Log.h"
 #include "PlayerLayerView.h"
 #include "Workspace.h"
 
@@ -17,15 +17,7 @@ namespace {
 
 using Status = PlayerBackend::TimeControlStatus;
 
-// Seconds since the first stamped line of any player in the process.
-QString logStamp()
-{
-    using Clock = std::chrono::steady_clock;
-    static const Clock::time_point start = Clock::now(); // once, thread-safely
-    return QString::number(std::chrono::duration<double>(Clock::now() - start).count(), 'f', 3);
-}
-
-void log(const QString& message) { Log::write(QStringLiteral("Lanto: [DVP %1] %2").arg(logStamp(), message)); }
+void log(const QString& message) { DesktopVideoPlayerLog::write(message); }
 
 QString fileName(const QUrl& url) { return QFileInfo(url.path()).fileName(); }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "PlayerBackend.h"
+#include "PlayerLayerView.h"
 #include "Scheduler.h"
 
 #include <QObject>
@@ -14,7 +15,6 @@
 
 class DesktopImageView;
 class LantoSettings;
-class PlayerLayerView;
 class Workspace;
 
 // What a player needs of its surroundings; the window controller hands the same to every player.

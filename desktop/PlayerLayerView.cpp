@@ -1,10 +1,145 @@
 #include "PlayerLayerView.h"
 
+#include "DesktopVideoPlayerLog.h"
 #include "PlayerBackend.h"
+#include "VideoFrameSource.h"
 
 #include <QEasingCurve>
+#include <QOpenGLContext>
+#include <QOpenGLFramebufferObject>
+#include <QOpenGLFunctions>
 #include <QPropertyAnimation>
-#include <QSGNode>
+#include <QQuickOpenGLUtils>
+#include <QQuickWindow>
+#include <QSGSimpleTextureNode>
+
+#include <vector>
+
+namespace {
+
+std::shared_ptr<VideoFrameSource> frameSourceOf(PlayerBackend* player)
+{
+    return player ? player->frameSource() : nullptr;
+}
+
+// The render-thread side of a video view: one renderer per player the view
+// serves, and the framebuffer that the shown player draws into, used as the
+// node's texture. Lives on the render thread and is destroyed there, with
+// the window's OpenGL context current.
+class VideoNode final : public QObject, public QSGSimpleTextureNode
+{
+public:
+    explicit VideoNode(QQuickWindow* window) : m_window(window)
+    {
+        connect(window, &QQuickWindow::beforeRendering, this, &VideoNode::render, Qt::DirectConnection);
+    }
+
+    ~VideoNode() override
+    {
+        // Renderers first: a core may end only once its render context is gone.
+        m_entries.clear();
+    }
+
+    // During the scene graph's sync, with the main thread blocked.
+    void sync(std::shared_ptr<VideoFrameSource> shown, std::vector<std::shared_ptr<VideoFrameSource>> served,
+        QSize pixelSize, const QRectF& rect)
+    {
+        if (shown)
+            served.push_back(shown);
+        std::erase_if(m_entries,
+            [&](const Entry& entry) { return std::find(served.begin(), served.end(), entry.source) == served.end(); });
+        for (const std::shared_ptr<VideoFrameSource>& source : served) {
+            if (source && !findEntry(source.get()))
+                addEntry(source);
+        }
+        if (shown.get() != m_shown) {
+            m_shown = shown.get();
+            m_redraw = true;
+        }
+        if (pixelSize != m_pixelSize && !pixelSize.isEmpty()) {
+            m_pixelSize = pixelSize;
+            createFramebuffer();
+            m_redraw = true;
+        }
+        setRect(rect);
+        if (m_redraw)
+            m_window->update();
+    }
+
+private:
+    struct Entry
+    {
+        std::shared_ptr<VideoFrameSource> source;
+        std::unique_ptr<VideoRenderer> renderer;
+    };
+
+    Entry* findEntry(const VideoFrameSource* source)
+    {
+        const auto found = std::find_if(
+            m_entries.begin(), m_entries.end(), [source](const Entry& entry) { return entry.source.get() == source; });
+        return found == m_entries.end() ? nullptr : &*found;
+    }
+
+    void addEntry(const std::shared_ptr<VideoFrameSource>& source)
+    {
+        QString error;
+        // Each new frame asks the render thread for another scene frame.
+        auto frameReady = [this] { QMetaObject::invokeMethod(this, [this] { m_window->update(); }); };
+        std::unique_ptr<VideoRenderer> renderer = source->createRenderer(frameReady, &error);
+        if (!renderer)
+            DesktopVideoPlayerLog::write(QStringLiteral("video view cannot draw the video — %1").arg(error));
+        // A source that failed stays listed, so that it is not tried every frame.
+        m_entries.push_back({ source, std::move(renderer) });
+    }
+
+    void createFramebuffer()
+    {
+        m_framebuffer = std::make_unique<QOpenGLFramebufferObject>(m_pixelSize);
+        // Transparent until the first frame: what lies beneath shows through, never black.
+        m_framebuffer->bind();
+        QOpenGLFunctions* gl = QOpenGLContext::currentContext()->functions();
+        gl->glClearColor(0, 0, 0, 0);
+        gl->glClear(GL_COLOR_BUFFER_BIT);
+        m_framebuffer->bindDefault();
+        setTexture(QNativeInterface::QSGOpenGLTexture::fromNative(
+            m_framebuffer->texture(), m_window, m_pixelSize, QQuickWindow::TextureHasAlphaChannel));
+        setOwnsTexture(true);
+    }
+
+    // Before each scene frame: every served player takes its new frame; only
+    // the shown one draws it.
+    void render()
+    {
+        bool drew = false;
+        m_window->beginExternalCommands();
+        QQuickOpenGLUtils::resetOpenGLState();
+        for (Entry& entry : m_entries) {
+            if (!entry.renderer)
+                continue;
+            const bool shown = entry.source.get() == m_shown;
+            const bool hasNewFrame = entry.renderer->hasNewFrame();
+            if (shown && m_framebuffer && (hasNewFrame || m_redraw)) {
+                entry.renderer->render(m_framebuffer->handle(), m_pixelSize);
+                drew = true;
+            } else if (!shown && hasNewFrame) {
+                entry.renderer->skipFrame();
+            }
+        }
+        m_window->endExternalCommands();
+        m_redraw = false;
+        if (drew)
+            markDirty(QSGNode::DirtyMaterial);
+    }
+
+    QQuickWindow* m_window;
+    std::vector<Entry> m_entries;
+    const VideoFrameSource* m_shown = nullptr;
+    QSize m_pixelSize;
+    std::unique_ptr<QOpenGLFramebufferObject> m_framebuffer;
+    bool m_redraw = false;
+};
+
+} // namespace
 
 PlayerLayerView::PlayerLayerView(QQuickItem* parent) : QQuickItem(parent)
 {
@@ -27,7 +162,6 @@ void PlayerLayerView::setPlayer(PlayerBackend* player)
         return;
     m_player = player;
     m_standbyPlayers.removeAll(player);
-    m_playersChanged = true;
     update();
 }
 
@@ -36,7 +170,8 @@ void PlayerLayerView::addStandbyPlayer(PlayerBackend* player)
     if (!player || player == m_player || m_standbyPlayers.contains(player))
         return;
     m_standbyPlayers.append(player);
-    m_playersChanged = true;
+    // Its frames are skipped, not shown; the view must still see each one.
+    connect(player, &QObject::destroyed, this, [this] { update(); });
     update();
 }
 
@@ -69,11 +204,25 @@ bool PlayerLayerView::contains(const QPointF&) const { return false; }
 
 QSGNode* PlayerLayerView::updatePaintNode(QSGNode* oldNode, UpdatePaintNodeData*)
 {
-    delete oldNode;
-    return nullptr;
+    auto* node = static_cast<VideoNode*>(oldNode);
+    if (!node) {
+        if (width() <= 0 || height() <= 0)
+            return nullptr;
+        if (window()->rendererInterface()->graphicsApi() != QSGRendererInterface::OpenGL) {
+            if (!std::exchange(m_reportedNoOpenGL, true))
+                DesktopVideoPlayerLog::write(
+                    QStringLiteral("video view cannot draw the video — the window renders without OpenGL"));
+            return nullptr;
+        }
+        node = new VideoNode(window());
+    }
+    std::vector<std::shared_ptr<VideoFrameSource>> standby;
+    for (PlayerBackend* player : standbyPlayers())
+        standby.push_back(frameSourceOf(player));
+    const QSize pixels = (size() * window()->effectiveDevicePixelRatio()).toSize();
+    node->sync(frameSourceOf(m_player), std::move(standby), pixels, boundingRect());
+    return node;
 }
-
-void PlayerLayerView::releaseResources() { }
 
 void PlayerLayerView::fillParent()
 {

@@ -40,7 +40,6 @@ public:
 
 protected:
     QSGNode* updatePaintNode(QSGNode* oldNode, UpdatePaintNodeData* data) override;
-    void releaseResources() override;
 
 private:
     void fillParent();
@@ -48,5 +47,6 @@ private:
     QPointer<PlayerBackend> m_player;
     QList<QPointer<PlayerBackend>> m_standbyPlayers;
     QPropertyAnimation* m_fade = nullptr;
-    bool m_playersChanged = true;
+    // Render thread, during sync.
+    bool m_reportedNoOpenGL = false;
 };

@@ -1,0 +1,108 @@
+#include "MpvCore.h"
+
+#include <QThread>
+
+#include <mpv/client.h>
+
+namespace {
+
+// Fixed for every desktop video: no sound, the whole file looped, the last
+// frame kept at the end of a pass, and the picture filling the view, cropped.
+constexpr std::pair<const char*, const char*> coreOptions[] = {
+    { "vo", "libmpv" },
+    { "hwdec", "auto-safe" },
+    { "aid", "no" },
+    { "mute", "yes" },
+    { "sid", "no" },
+    { "idle", "yes" },
+    { "pause", "yes" },
+    { "keep-open", "yes" },
+    { "loop-file", "inf" },
+    { "panscan", "1.0" },
+    { "hr-seek", "yes" },
+    { "input-default-bindings", "no" },
+    { "input-vo-keyboard", "no" },
+    { "osc", "no" },
+    { "ytdl", "no" },
+    { "load-scripts", "no" },
+    { "config", "no" },
+    { "terminal", "no" },
+    // The render thread draws when Qt Quick renders; it never waits for mpv's clock.
+    { "video-timing-offset", "0" },
+    // A wallpaper needs no dithering or high-quality scaling, and with a software
+    // renderer they cost more than the decoding.
+    { "dither-depth", "no" },
+    { "scale", "bilinear" },
+    { "dscale", "bilinear" },
+    { "cscale", "bilinear" },
+    { "correct-downscaling", "no" },
+    { "linear-downscaling", "no" },
+    { "sigmoid-upscaling", "no" },
+    { "deband", "no" },
+};
+
+} // namespace
+
+std::shared_ptr<MpvCore> MpvCore::create(QString* error)
+{
+    mpv_handle* handle = mpv_create();
+    if (!handle) {
+        *error = QStringLiteral("libmpv could not create a player");
+        return nullptr;
+    }
+    for (const auto& [name, value] : coreOptions)
+        mpv_set_option_string(handle, name, value);
+    if (const int result = mpv_initialize(handle); result < 0) {
+        *error = QString::fromUtf8(mpv_error_string(result));
+        mpv_terminate_destroy(handle);
+        return nullptr;
+    }
+    // The last owner may let go on the render thread; the core ends on its own thread.
+    return std::shared_ptr<MpvCore>(new MpvCore(handle), [](MpvCore* core) {
+        if (QThread::currentThread() == core->thread())
+            delete core;
+        else
+            core->deleteLater();
+    });
+}
+
+MpvCore::MpvCore(mpv_handle* handle) : m_handle(handle)
+{
+    mpv_set_wakeup_callback(
+        m_handle,
+        [](void* context) {
+            auto* core = static_cast<MpvCore*>(context);
+            if (!core->m_drainQueued.exchange(true))
+                QMetaObject::invokeMethod(core, &MpvCore::drainEvents, Qt::QueuedConnection);
+        },
+        this);
+}
+
+MpvCore::~MpvCore()
+{
+    mpv_set_wakeup_callback(m_handle, nullptr, nullptr);
+    mpv_terminate_destroy(m_handle);
+}
+
+void MpvCore::reportVideoOutputReady()
+{
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            m_hasVideoOutput = true;
+            emit videoOutputReady();
+        },
+        Qt::QueuedConnection);
+}
+
+void MpvCore::drainEvents()
+{
+    m_drainQueued.store(false);
+    for (;;) {
+        const mpv_event* event = mpv_wait_event(m_handle, 0);
+        if (event->event_id == MPV_EVENT_NONE)
+            return;
+        if (m_eventHandler)
+            m_eventHandler(*event);
+    }
+}

@@ -1,0 +1,84 @@
+// The desktop video player on libmpv, in a real desktop window on the X
+// display: the video loops, its frames reach the screen the right way up and
+// cover the poster.
+#include "DesktopImageView.h"
+#include "DesktopVideoPlayer.h"
+#include "DesktopWindow.h"
+#include "LantoSettings.h"
+#include "LogCapture.h"
+#include "MpvPlayerBackend.h"
+#include "TemporaryHome.h"
+#include "TestClip.h"
+#include "TestPictures.h"
+#include "Workspace.h"
+
+#include <QGuiApplication>
+#include <QPixmap>
+#include <QScreen>
+#include <QTest>
+
+class tst_MpvPlayback : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void loopsAndShowsVideoOverPoster();
+
+private:
+    TemporaryHome m_home;
+    QUrl m_clip;
+};
+
+void tst_MpvPlayback::initTestCase()
+{
+    QCOMPARE(QGuiApplication::platformName(), QStringLiteral("xcb"));
+    const QString folder = m_home.filePath(QStringLiteral("clip"));
+    QVERIFY(QDir().mkpath(folder));
+    // One second, blue above yellow; the poster beside it is red.
+    TestClip::Spec spec;
+    spec.size = QSize(320, 180);
+    spec.colour = [](int) { return QColor(Qt::blue); };
+    spec.lowerHalf = Qt::yellow;
+    QString error;
+    QVERIFY2(TestClip::write(QDir(folder).filePath(QStringLiteral("clip.mp4")), spec, &error), qPrintable(error));
+    m_clip = QUrl::fromLocalFile(QDir(folder).filePath(QStringLiteral("clip.mp4")));
+    TestPictures::stripes(folder, QStringLiteral("Poster.png"), QSize(32, 18), { Qt::red });
+}
+
+void tst_MpvPlayback::loopsAndShowsVideoOverPoster()
+{
+    LogCapture log;
+    LantoSettings settings(m_home.appSupportPath(), MainThreadScheduler::shared());
+    Workspace workspace;
+    MpvPlayerBackendFactory backends;
+    const QRect frame(200, 150, 320, 180);
+    DesktopWindow window(frame, QGuiApplication::primaryScreen());
+    auto* imageView = new DesktopImageView(window.contentItem());
+    imageView->setSize(frame.size());
+    DesktopVideoPlayer player({ backends, workspace, settings, MainThreadScheduler::shared() });
+
+    player.play(m_clip, imageView, false, 0);
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    QTRY_VERIFY_WITH_TIMEOUT(!log.lines().filter(QStringLiteral("STATUS → playing")).isEmpty(), 20000);
+
+    // Past the end of the one-second clip: the position grows, then wraps.
+    double highest = 0;
+    QTRY_VERIFY_WITH_TIMEOUT((highest = std::max(highest, player.currentPosition())) > 0.6, 10000);
+    QTRY_VERIFY_WITH_TIMEOUT(player.currentPosition() < highest - 0.3, 10000);
+
+    const QRect upper(frame.x() + 10, frame.y() + 10, frame.width() - 20, frame.height() / 2 - 20);
+    const QRect lower = upper.translated(0, frame.height() / 2);
+    const auto screenshot = [] { return QGuiApplication::primaryScreen()->grabWindow(0).toImage(); };
+    const int area = upper.width() * upper.height();
+    QTRY_VERIFY_WITH_TIMEOUT(TestPictures::count(screenshot(), upper, Qt::blue) > area * 9 / 10, 10000);
+    const QImage shot = screenshot();
+    QVERIFY(TestPictures::count(shot, lower, Qt::yellow) > area * 9 / 10);
+    QCOMPARE(TestPictures::count(shot, frame, Qt::red), 0);
+
+    player.stop();
+    QVERIFY(log.lines().filter(QStringLiteral("cannot draw")).isEmpty());
+}
+
+QTEST_MAIN(tst_MpvPlayback)
+#include "tst_mpvplayback.moc"

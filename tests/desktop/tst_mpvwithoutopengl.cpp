@@ -1,0 +1,56 @@
+// Where the window renders without OpenGL the libmpv player cannot draw: it
+// says why, the poster stays, and nothing breaks.
+#include "DesktopImageView.h"
+#include "DesktopVideoPlayer.h"
+#include "LantoSettings.h"
+#include "LogCapture.h"
+#include "MpvPlayerBackend.h"
+#include "TemporaryHome.h"
+#include "TestClip.h"
+#include "TestPictures.h"
+#include "Workspace.h"
+
+#include <QQuickWindow>
+#include <QTest>
+
+class tst_MpvWithoutOpenGL : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase() { QQuickWindow::setGraphicsApi(QSGRendererInterface::Software); }
+    void posterStaysAndReasonIsLogged();
+};
+
+void tst_MpvWithoutOpenGL::posterStaysAndReasonIsLogged()
+{
+    TemporaryHome home;
+    const QString folder = home.filePath(QStringLiteral("clip"));
+    QVERIFY(QDir().mkpath(folder));
+    const QString clip = QDir(folder).filePath(QStringLiteral("clip.mp4"));
+    QVERIFY(TestClip::write(clip, TestClip::Spec()));
+    TestPictures::stripes(folder, QStringLiteral("Poster.png"), QSize(32, 18), { Qt::red });
+
+    LogCapture log;
+    LantoSettings settings(home.appSupportPath(), MainThreadScheduler::shared());
+    Workspace workspace;
+    MpvPlayerBackendFactory backends;
+    QQuickWindow window;
+    window.resize(160, 90);
+    auto* imageView = new DesktopImageView(window.contentItem());
+    imageView->setSize(QSizeF(160, 90));
+    DesktopVideoPlayer player({ backends, workspace, settings, MainThreadScheduler::shared() });
+    player.play(QUrl::fromLocalFile(clip), imageView, false, 0);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+
+    QTRY_VERIFY(
+        !log.lines().filter(QStringLiteral("cannot draw the video — the window renders without OpenGL")).isEmpty());
+    const QImage shot = window.grabWindow();
+    QCOMPARE(TestPictures::count(shot, QRect(QPoint(0, 0), shot.size()), Qt::red), shot.width() * shot.height());
+    QCOMPARE(player.player()->timeControlStatus(), PlayerBackend::TimeControlStatus::waitingToPlayAtSpecifiedRate);
+    player.stop();
+}
+
+QTEST_MAIN(tst_MpvWithoutOpenGL)
+#include "tst_mpvwithoutopengl.moc"

@@ -1,0 +1,35 @@
+#pragma once
+
+#include <QColor>
+#include <QSize>
+#include <QString>
+
+#include <functional>
+
+// Short videos made by the tests and benchmarks themselves with the FFmpeg
+// libraries: solid colours, optionally under a moving pattern, so that a
+// decoder has real work to do.
+namespace TestClip {
+
+struct Spec
+{
+    QSize size { 320, 180 };
+    int framesPerSecond = 30;
+    int frames = 30;
+    // An FFmpeg encoder: "mpeg4" is built in and fast; "libx265" with tenBit
+    // gives HEVC Main 10.
+    QString encoder = QStringLiteral("mpeg4");
+    bool tenBit = false;
+    // The colour of each frame.
+    std::function<QColor(int frame)> colour = [](int) { return QColor(Qt::green); };
+    // Set: the lower half of every frame has this colour instead.
+    QColor lowerHalf;
+    // Adds a diagonal pattern that moves every frame.
+    bool movingPattern = false;
+};
+
+// Writes the clip to path (the container follows the extension); false with
+// the reason in error on failure.
+bool write(const QString& path, const Spec& spec, QString* error = nullptr);
+
+} // namespace TestClip
