@@ -32,17 +32,20 @@ public:
     // The display's number, or 0 when it has none.
     static quint32 serialNumber(const ConnectedDisplay& display) { return display.number.value_or(0); }
 
+    // The key of a display in every per-display map: its serial number in decimal.
+    static QString screenId(const ConnectedDisplay& display) { return QString::number(serialNumber(display)); }
+
     quint32 serialNumber() const { return m_serialNumber; }
     // The key of every per-display map.
     QString id() const { return QString::number(m_serialNumber); }
 
     QString screenName;
-    bool isConnection = true;       // not archived: learnt afresh from the display list
+    bool isConnection = true; // not archived: learnt afresh from the display list
     bool isShowingWallpaper = false;
     std::optional<QUuid> wallpaperID;
     std::optional<QUrl> wallpaperImageURL;
     std::optional<QUrl> videoURL;
-    double playbackPosition = 0;    // seconds
+    double playbackPosition = 0; // seconds
     std::optional<QUrl> systemWallpaperURL;
 
     // Reads the archive under "screenModels"; a missing, corrupt or foreign archive gives an empty map.

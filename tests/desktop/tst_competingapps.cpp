@@ -1,5 +1,4 @@
-#include "DesktopWindowController.h"
-#include "FakeRunningApplications.h"
+#include "DesktopFixture.h"
 #include "LogCapture.h"
 
 #include <QTest>
@@ -59,12 +58,13 @@ void tst_CompetingApps::asksEachCompetingProgramToQuit()
     QFETCH(Pids, forced);
     QFETCH(QStringList, log);
 
-    FakeRunningApplications applications;
+    DesktopFixture fixture;
+    FakeRunningApplications& applications = fixture.applications;
     for (const RunningApplication& application : running)
         applications.add(application.pid, application.bundleIdentifier, application.localizedName);
     for (const qint64 pid : refusing)
         applications.setRefusesTerminate(pid);
-    DesktopWindowController controller(applications);
+    DesktopWindowController& controller = fixture.start();
 
     Pids competing;
     for (const RunningApplication& application : controller.competingApps())

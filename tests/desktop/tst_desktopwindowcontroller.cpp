@@ -1,7 +1,7 @@
+#include "DesktopFixture.h"
 #include "DesktopImageView.h"
 #include "DesktopWindow.h"
 #include "DesktopWindowController.h"
-#include "FakeRunningApplications.h"
 #include "LogCapture.h"
 #include "TestPictures.h"
 
@@ -33,7 +33,6 @@ private slots:
 private:
     QTemporaryDir m_dir;
     QUrl m_picture;
-    FakeRunningApplications m_applications;
 };
 
 void tst_DesktopWindowController::initTestCase()
@@ -57,7 +56,8 @@ void tst_DesktopWindowController::createsHiddenDesktopWindowAndLogsIt()
 {
     QFETCH(QRect, frame);
     QFETCH(QString, line);
-    DesktopWindowController controller(m_applications);
+    DesktopFixture fixture;
+    DesktopWindowController& controller = fixture.start();
     LogCapture log;
     controller.createWindow(display(1, QStringLiteral("Built-in Display"), frame), QStringLiteral("1"));
     QCOMPARE(log.lines(), QStringList { line });
@@ -95,13 +95,14 @@ void tst_DesktopWindowController::showsTheRecordedPicture()
     QFETCH(QUrl, wallpaperImageURL);
     QFETCH(bool, showsPicture);
 
-    DesktopWindowController controller(m_applications);
+    DesktopFixture fixture;
     if (hasRecord) {
         ScreenModel record(7, QStringLiteral("Studio Display"));
         if (!wallpaperImageURL.isEmpty())
             record.wallpaperImageURL = wallpaperImageURL;
-        controller.screenModels().insert(record.id(), record);
+        fixture.saveRecords({ record });
     }
+    DesktopWindowController& controller = fixture.start();
     LogCapture log;
     controller.createWindow(display(7, QStringLiteral("Studio Display"), QRect(0, 0, 640, 480)), QStringLiteral("7"));
 
@@ -114,7 +115,8 @@ void tst_DesktopWindowController::showsTheRecordedPicture()
 
 void tst_DesktopWindowController::creatingTwiceReplacesAndClosesTheFirstWindow()
 {
-    DesktopWindowController controller(m_applications);
+    DesktopFixture fixture;
+    DesktopWindowController& controller = fixture.start();
     const ConnectedDisplay main = display(1, QStringLiteral("Built-in Display"), QRect(0, 0, 800, 600));
     controller.createWindow(main, QStringLiteral("1"));
     controller.createWindow(display(2, QStringLiteral("Projector"), QRect(800, 0, 1024, 768)), QStringLiteral("2"));

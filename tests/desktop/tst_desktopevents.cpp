@@ -1,0 +1,255 @@
+#include "DesktopFixture.h"
+#include "DesktopImageView.h"
+#include "LogCapture.h"
+#include "SystemVersion.h"
+
+#include <QRandomGenerator>
+#include <QSignalSpy>
+#include <QTest>
+
+#include <chrono>
+
+using namespace std::chrono_literals;
+
+// What the desktop controller does when the system sleeps, wakes, locks,
+// switches session, changes displays or covers the desktop.
+class tst_DesktopEvents : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+
+    void wakeWithNothingShowingDoesNothing();
+    void wakeKeepsAMissingDisplayUntilTheRetry();
+    void displayChangeRetriesOnlyWhenTheCountChanged_data();
+    void displayChangeRetriesOnlyWhenTheCountChanged();
+    void sleepAndLockPauseAndWakeAndUnlockResume();
+    void uncoveredDesktopResumesEveryVideo_data();
+    void uncoveredDesktopResumesEveryVideo();
+    void wallpaperAlwaysComesBack_data();
+    void wallpaperAlwaysComesBack();
+
+private:
+    // Two displays showing one video.
+    DesktopWindowController& showOnTwoDisplays();
+
+    std::unique_ptr<DesktopFixture> m_fixture;
+    ConnectedDisplay m_second;
+    QUrl m_video;
+};
+
+void tst_DesktopEvents::init()
+{
+    SystemVersion::setCurrent(QVersionNumber(26, 0, 0));
+    m_fixture = std::make_unique<DesktopFixture>();
+}
+
+void tst_DesktopEvents::cleanup()
+{
+    m_fixture.reset();
+    SystemVersion::setCurrent(QVersionNumber(26, 0, 0));
+}
+
+DesktopWindowController& tst_DesktopEvents::showOnTwoDisplays()
+{
+    DesktopFixture& f = *m_fixture;
+    m_second = f.addTwoDisplays();
+    f.wallpaperFile(QStringLiteral("aa"), QStringLiteral("Poster.png"));
+    m_video = f.wallpaperFile(QStringLiteral("aa"), QStringLiteral("content.mov"));
+    DesktopWindowController& controller = f.start();
+    controller.showVideoWallpaper(m_video);
+    f.settle();
+    return controller;
+}
+
+void tst_DesktopEvents::wakeWithNothingShowingDoesNothing()
+{
+    DesktopFixture& f = *m_fixture;
+    f.displays.addDisplay(QStringLiteral("Display 1"), QRect(0, 0, 800, 600));
+    f.start();
+    LogCapture log;
+    f.workspace.raiseScreensDidWake();
+    f.workspace.raiseSessionDidBecomeActive();
+    QCOMPARE(log.lines(), QStringList { QStringLiteral("Lanto: sessionDidBecomeActive (screen unlocked) — resuming") });
+    QCOMPARE(f.scheduler.pendingCount(), 0);
+}
+
+void tst_DesktopEvents::wakeKeepsAMissingDisplayUntilTheRetry()
+{
+    DesktopFixture& f = *m_fixture;
+    showOnTwoDisplays();
+    f.workspace.raiseScreensDidSleep();
+    QVERIFY(!f.isPlaying(QStringLiteral("1")));
+
+    // The display is missing from the list for a moment as the system wakes.
+    f.displays.removeDisplay(m_second.uuid);
+    LogCapture log;
+    f.workspace.raiseScreensDidWake();
+    QVERIFY(f.window(QStringLiteral("2")));
+    QVERIFY(f.player(QStringLiteral("2")));
+    QCOMPARE(f.playing(QStringLiteral("1")), m_video);
+    QVERIFY(!f.controller->screenModels().constFind(QStringLiteral("2"))->isConnection);
+
+    f.scheduler.advance(1500ms);
+    QVERIFY(log.contains(QStringLiteral("Lanto: handleWake delayed retry — re-syncing and resuming")));
+    QVERIFY(!f.window(QStringLiteral("2")));
+    QVERIFY(!f.player(QStringLiteral("2")));
+}
+
+void tst_DesktopEvents::displayChangeRetriesOnlyWhenTheCountChanged_data()
+{
+    QTest::addColumn<bool>("secondArrivesLate");
+    QTest::addColumn<int>("callbacks");
+    QTest::newRow("count unchanged") << false << 1;
+    QTest::newRow("second display counted late") << true << 2;
+}
+
+void tst_DesktopEvents::displayChangeRetriesOnlyWhenTheCountChanged()
+{
+    QFETCH(bool, secondArrivesLate);
+    QFETCH(int, callbacks);
+    DesktopFixture& f = *m_fixture;
+    f.displays.addDisplay(QStringLiteral("Display 1"), QRect(0, 0, 800, 600));
+    DesktopWindowController& controller = f.start();
+    int called = 0;
+    controller.setOnScreensChanged([&] { ++called; });
+
+    LogCapture log;
+    f.workspace.raiseScreenParametersChanged();
+    QCOMPARE(called, 1);
+    if (secondArrivesLate)
+        f.displays.addDisplay(QStringLiteral("Display 2"), QRect(800, 0, 800, 600));
+    f.scheduler.advance(1500ms);
+    QCOMPARE(called, callbacks);
+    QCOMPARE(log.contains(QStringLiteral("Lanto: Screen change delayed retry — re-syncing (1 → 2 screens)")),
+        secondArrivesLate);
+    QCOMPARE(bool(f.window(QStringLiteral("2"))), secondArrivesLate);
+}
+
+void tst_DesktopEvents::sleepAndLockPauseAndWakeAndUnlockResume()
+{
+    DesktopFixture& f = *m_fixture;
+    DesktopWindowController& controller = showOnTwoDisplays();
+    f.workspace.raiseSessionDidResignActive();
+    QVERIFY(!f.isPlaying(QStringLiteral("1")));
+    QVERIFY(!f.isPlaying(QStringLiteral("2")));
+    f.notifications.deliver(DistributedNotificationNames::screenIsUnlocked);
+    QCOMPARE(f.playing(QStringLiteral("1")), m_video);
+    QCOMPARE(f.playing(QStringLiteral("2")), m_video);
+
+    // A display whose record lost its video keeps its player stopped.
+    controller.removeWallpaper(QStringLiteral("2"));
+    f.workspace.raiseScreensDidSleep();
+    f.workspace.raiseScreensDidWake();
+    QCOMPARE(f.playing(QStringLiteral("1")), m_video);
+    QVERIFY(f.playing(QStringLiteral("2")).isEmpty());
+}
+
+void tst_DesktopEvents::uncoveredDesktopResumesEveryVideo_data()
+{
+    QTest::addColumn<bool>("pauseOnFullscreen");
+    QTest::newRow("pause on full screen") << true;
+    QTest::newRow("play on under other windows") << false;
+}
+
+void tst_DesktopEvents::uncoveredDesktopResumesEveryVideo()
+{
+    // Neither X11 nor the offscreen platform reports a shown desktop window as
+    // covered, so only the uncovered side can be produced here.
+    QFETCH(bool, pauseOnFullscreen);
+    DesktopFixture& f = *m_fixture;
+    f.settings.set(SettingsKey::pauseOnFullscreen, PlistValue(pauseOnFullscreen));
+    showOnTwoDisplays();
+    DesktopWindow* second = f.window(QStringLiteral("2"));
+    QTRY_VERIFY(second->isOcclusionVisible());
+    f.workspace.raiseScreensDidSleep();
+
+    // Windows of other programs change nothing.
+    QObject other;
+    f.workspace.raiseWindowOcclusionChanged(&other);
+    QVERIFY(!f.isPlaying(QStringLiteral("1")));
+
+    // A desktop window's own report, with none covered, resumes every video.
+    second->orderOut();
+    second->orderFront();
+    QTRY_VERIFY(second->isOcclusionVisible());
+    QCOMPARE(f.isPlaying(QStringLiteral("1")), pauseOnFullscreen);
+    QCOMPARE(f.isPlaying(QStringLiteral("2")), pauseOnFullscreen);
+}
+
+void tst_DesktopEvents::wallpaperAlwaysComesBack_data()
+{
+    QTest::addColumn<int>("major");
+    QTest::addColumn<quint32>("seed");
+    QTest::newRow("macOS 15") << 15 << 1u;
+    QTest::newRow("macOS 26") << 26 << 2u;
+    QTest::newRow("macOS 26, other order") << 26 << 3u;
+}
+
+void tst_DesktopEvents::wallpaperAlwaysComesBack()
+{
+    QFETCH(int, major);
+    QFETCH(quint32, seed);
+    SystemVersion::setCurrent(QVersionNumber(major, 0, 0));
+    DesktopFixture& f = *m_fixture;
+    DesktopWindowController& controller = showOnTwoDisplays();
+    QRandomGenerator random(seed);
+
+    enum Pair { sleepWake, lockUnlock, unplugReplug };
+    for (int cycle = 0; cycle < 50; ++cycle) {
+        // Each pair starts and ends once per cycle; the pairs interleave at random.
+        QList<Pair> order { sleepWake, sleepWake, lockUnlock, lockUnlock, unplugReplug, unplugReplug };
+        for (qsizetype i = order.size() - 1; i > 0; --i)
+            order.swapItemsAt(i, random.bounded(int(i + 1)));
+        QSet<Pair> started;
+        for (const Pair pair : std::as_const(order)) {
+            const bool begins = !started.contains(pair);
+            started.insert(pair);
+            switch (pair) {
+            case sleepWake:
+                begins ? f.workspace.raiseScreensDidSleep() : f.workspace.raiseScreensDidWake();
+                break;
+            case lockUnlock:
+                if (begins) {
+                    f.workspace.raiseSessionDidResignActive();
+                } else {
+                    f.notifications.deliver(DistributedNotificationNames::screenIsUnlocked);
+                    f.workspace.raiseSessionDidBecomeActive();
+                }
+                break;
+            case unplugReplug:
+                if (begins)
+                    f.displays.removeDisplay(m_second.uuid);
+                else
+                    f.displays.addDisplay(m_second);
+                // Sometimes the system reports the change only later, or never before a wake.
+                if (random.bounded(3) != 0)
+                    f.workspace.raiseScreenParametersChanged();
+                break;
+            }
+            const std::chrono::milliseconds pause(random.bounded(2500));
+            f.scheduler.advance(pause);
+            f.playerClock.advance(pause);
+            QCoreApplication::sendPostedEvents();
+        }
+    }
+    f.scheduler.advance(5s);
+    f.settle();
+
+    QCOMPARE(controller.windows().size(), size_t(2));
+    QVERIFY(controller.videoPlayers().size() <= 2);
+    for (const QString& id : { QStringLiteral("1"), QStringLiteral("2") }) {
+        QCOMPARE(f.playing(id), m_video);
+        QVERIFY(f.window(id)->isVisible());
+        QCOMPARE(f.window(id)->level(), DesktopLevelWindow::desktopLevel);
+        QCOMPARE(f.player(id)->playerView()->parentItem(), controller.imageViews().value(id));
+    }
+    // Nothing runs but the window-order poll.
+    QVERIFY(controller.windowOrder().isZOrderPolling());
+    QCOMPARE(f.scheduler.pendingCount(), 1);
+}
+
+QTEST_MAIN(tst_DesktopEvents)
+#include "tst_desktopevents.moc"
