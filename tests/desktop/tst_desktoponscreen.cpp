@@ -1,0 +1,72 @@
+// The desktop controller with the libmpv player on the X display: one video
+// shown on two displays reaches the screen on both.
+#include "DesktopWindowController.h"
+#include "FakeDesktopPicture.h"
+#include "FakeDisplays.h"
+#include "FakeDistributedNotifications.h"
+#include "FakeRunningApplications.h"
+#include "FakeSystemCommands.h"
+#include "LantoSettings.h"
+#include "MpvPlayerBackend.h"
+#include "TemporaryHome.h"
+#include "TestClip.h"
+#include "TestPictures.h"
+#include "Workspace.h"
+
+#include <QGuiApplication>
+#include <QPixmap>
+#include <QScreen>
+#include <QTest>
+
+class tst_DesktopOnScreen : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void videoReachesBothDisplays();
+};
+
+void tst_DesktopOnScreen::videoReachesBothDisplays()
+{
+    QCOMPARE(QGuiApplication::platformName(), QStringLiteral("xcb"));
+    TemporaryHome home;
+    const QString folder = home.filePath(QStringLiteral("Downloads/aa"));
+    QVERIFY(QDir().mkpath(folder));
+    TestClip::Spec spec;
+    spec.colour = [](int) { return QColor(Qt::blue); };
+    spec.lowerHalf = Qt::yellow;
+    QString error;
+    const QString clip = QDir(folder).filePath(QStringLiteral("content.mp4"));
+    QVERIFY2(TestClip::write(clip, spec, &error), qPrintable(error));
+    TestPictures::stripes(folder, QStringLiteral("Poster.png"), QSize(32, 18), { Qt::red });
+
+    // Two displays side by side on the one X screen of the test display.
+    FakeDisplays displays;
+    QScreen* screen = QGuiApplication::primaryScreen();
+    const QList<QRect> frames { QRect(100, 100, 320, 180), QRect(480, 100, 320, 180) };
+    for (int i = 0; i < frames.size(); ++i)
+        displays.addDisplay(ConnectedDisplay { quint32(i + 1), QStringLiteral("Display %1").arg(i + 1), frames[i],
+            FakeDisplays::uuidForNumber(i + 1), screen });
+    Workspace workspace;
+    FakeDistributedNotifications notifications;
+    FakeDesktopPicture pictures;
+    FakeRunningApplications applications;
+    FakeSystemCommands commands;
+    LantoSettings settings(home.appSupportPath(), MainThreadScheduler::shared());
+    MpvPlayerBackendFactory backends;
+    DesktopWindowController controller({ displays, workspace, notifications, pictures, applications, commands, settings,
+        MainThreadScheduler::shared(), home.filePath(QStringLiteral("Downloads")), backends });
+
+    controller.showVideoWallpaper(QUrl::fromLocalFile(clip));
+    const auto screenshot = [screen] { return screen->grabWindow(0).toImage(); };
+    for (const QRect& frame : frames) {
+        const QRect upper(frame.x() + 10, frame.y() + 10, frame.width() - 20, frame.height() / 2 - 20);
+        const int area = upper.width() * upper.height();
+        QTRY_VERIFY_WITH_TIMEOUT(TestPictures::count(screenshot(), upper, Qt::blue) > area * 9 / 10, 20000);
+        QVERIFY(TestPictures::count(screenshot(), upper.translated(0, frame.height() / 2), Qt::yellow) > area * 9 / 10);
+    }
+    controller.removeWallpaper();
+}
+
+QTEST_MAIN(tst_DesktopOnScreen)
+#include "tst_desktoponscreen.moc"
