@@ -1,0 +1,87 @@
+#include "AerialAssetFiles.h"
+
+#include "PropertyList.h"
+#include "SettingsKeys.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+namespace {
+
+const QString videosFolder = QStringLiteral("videos");
+const QString thumbnailsFolder = QStringLiteral("thumbnails");
+
+bool isFile(const QString& path) { return QFileInfo(path).isFile(); }
+
+// The asset id is the file name without its last extension.
+QString withoutExtension(const QString& name)
+{
+    const qsizetype dot = name.lastIndexOf(QLatin1Char('.'));
+    return dot < 0 ? name : name.left(dot);
+}
+
+} // namespace
+
+AerialAssetFiles::AerialAssetFiles(const QString& home)
+    : m_lantoDownloads(QDir(home).filePath(QStringLiteral("Library/Application Support/Lanto/Downloads"))),
+      m_legacyAerialBase(
+          QDir(home).filePath(QStringLiteral("Library/Application Support/com.apple.wallpaper/aerials"))),
+      m_settingsPlistPath(QDir(home).filePath(QStringLiteral("Library/Application Support/Lanto/Settings.plist")))
+{
+}
+
+std::optional<QString> AerialAssetFiles::resolveFile(const QString& path) const
+{
+    const QStringList pieces = path.split(QLatin1Char('/'), Qt::SkipEmptyParts);
+    if (pieces.size() != 2 || path.contains(QChar(0)))
+        return std::nullopt;
+    const QString& folder = pieces[0];
+    if (const auto mapped = mappedCandidate(folder, withoutExtension(pieces[1])))
+        return mapped;
+    // Only the asset folders of the system's aerials are served, never its manifest or anything else there.
+    if (folder != videosFolder && folder != thumbnailsFolder)
+        return std::nullopt;
+    const QString legacy = m_legacyAerialBase + QLatin1Char('/') + folder + QLatin1Char('/') + pieces[1];
+    if (isFile(legacy))
+        return legacy;
+    return std::nullopt;
+}
+
+std::optional<QString> AerialAssetFiles::mappedCandidate(const QString& folder, const QString& assetID) const
+{
+    const QString hex = readAssetToHexMap().value(assetID);
+    if (!isSafeFolderName(hex))
+        return std::nullopt;
+    const QString wallpaperFolder = m_lantoDownloads + QLatin1Char('/') + hex + QLatin1Char('/');
+    QString candidate;
+    if (folder == videosFolder)
+        candidate = wallpaperFolder + QStringLiteral("content.mov");
+    else if (folder == thumbnailsFolder)
+        candidate = wallpaperFolder + QStringLiteral("Poster.png");
+    else
+        return std::nullopt;
+    return isFile(candidate) ? std::optional(candidate) : std::nullopt;
+}
+
+QMap<QString, QString> AerialAssetFiles::readAssetToHexMap() const
+{
+    const std::optional<PlistValue> root = PropertyList::readFile(m_settingsPlistPath);
+    const auto settings = root ? root->toDictionary() : std::nullopt;
+    const auto stored = settings ? settings->value(SettingsKey::aerialAssetToHex).toDictionary() : std::nullopt;
+    if (!stored)
+        return {};
+    QMap<QString, QString> map;
+    for (auto it = stored->cbegin(); it != stored->cend(); ++it) {
+        const std::optional<QString> hex = it.value().toString();
+        if (!hex)
+            return {}; // not a map of texts to texts
+        map.insert(it.key(), *hex);
+    }
+    return map;
+}
+
+bool AerialAssetFiles::isSafeFolderName(const QString& name)
+{
+    return !name.isEmpty() && name != QLatin1String(".") && !name.contains(QLatin1String(".."))
+        && !name.contains(QLatin1Char('/')) && !name.contains(QChar(0));
+}

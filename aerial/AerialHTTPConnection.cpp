@@ -1,0 +1,226 @@
+#include "AerialHTTPConnection.h"
+
+#include "AerialHTTPReply.h"
+#include "Log.h"
+
+#include <QFile>
+#include <QStringDecoder>
+
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/sendfile.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+using AerialHTTPReply::Status;
+
+namespace {
+
+const QByteArray headerEnd("\r\n\r\n");
+
+bool wouldBlock(int error) { return error == EAGAIN || error == EWOULDBLOCK || error == EINTR; }
+
+} // namespace
+
+AerialHTTPConnection::AerialHTTPConnection(int socket, const AerialAssetFiles& files, QObject* parent)
+    : QObject(parent),
+      m_socket(socket),
+      m_files(files),
+      m_readable(socket, QSocketNotifier::Read),
+      m_writable(socket, QSocketNotifier::Write)
+{
+    m_writable.setEnabled(false);
+    connect(&m_readable, &QSocketNotifier::activated, this, &AerialHTTPConnection::onReadable);
+    connect(&m_writable, &QSocketNotifier::activated, this, &AerialHTTPConnection::onWritable);
+}
+
+AerialHTTPConnection::~AerialHTTPConnection() { release(); }
+
+void AerialHTTPConnection::close()
+{
+    if (m_state == State::closed)
+        return;
+    release();
+    emit closed();
+}
+
+void AerialHTTPConnection::release()
+{
+    if (m_state == State::closed)
+        return;
+    m_state = State::closed;
+    // The notifiers let go of the socket before it is closed.
+    m_readable.setEnabled(false);
+    m_writable.setEnabled(false);
+    if (m_file >= 0)
+        ::close(m_file);
+    m_file = -1;
+    ::close(m_socket);
+}
+
+void AerialHTTPConnection::onReadable()
+{
+    if (m_state == State::readingHeader)
+        readHeader();
+    else if (m_state == State::draining)
+        discardInput();
+}
+
+void AerialHTTPConnection::onWritable()
+{
+    if (m_state == State::sending)
+        send();
+}
+
+void AerialHTTPConnection::readHeader()
+{
+    const qsizetype before = m_input.size();
+    m_input.resize(before + readSize);
+    const ssize_t received = ::recv(m_socket, m_input.data() + before, readSize, 0);
+    m_input.resize(before + std::max<ssize_t>(received, 0));
+    if (received < 0) {
+        const int error = errno;
+        if (wouldBlock(error))
+            return;
+        Log::write(QStringLiteral("Lanto AerialHTTPServer: recv error — %1").arg(qt_error_string(error)));
+        close();
+        return;
+    }
+    if (received == 0) {
+        // The peer is done sending, and no complete header came: nothing will.
+        close();
+        return;
+    }
+    m_lastProgress = Clock::now();
+    // The end can straddle the previous read, so look back three bytes.
+    const qsizetype end = m_input.indexOf(headerEnd, std::max<qsizetype>(before - 3, 0));
+    if (end >= 0)
+        handleHeader(end);
+    else if (m_input.size() > maximumHeaderSize)
+        reply(AerialHTTPReply::errorReply(Status::headerTooLarge));
+}
+
+void AerialHTTPConnection::handleHeader(qsizetype end)
+{
+    // Whatever follows the header (a body, another request) is not read.
+    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    const QString header = decoder(QByteArrayView(m_input).first(end));
+    m_input = QByteArray();
+    const std::optional<HTTPRequest> request = decoder.hasError() ? std::nullopt : parseRequest(header);
+    if (request)
+        respond(*request);
+    else
+        reply(AerialHTTPReply::errorReply(Status::badRequest));
+}
+
+void AerialHTTPConnection::respond(const HTTPRequest& request)
+{
+    const std::optional<QString> path = m_files.resolveFile(request.path);
+    const int file = path ? ::open(QFile::encodeName(*path).constData(), O_RDONLY | O_CLOEXEC) : -1;
+    struct stat status = {};
+    if (file < 0 || ::fstat(file, &status) != 0 || !S_ISREG(status.st_mode)) {
+        if (file >= 0)
+            ::close(file);
+        reply(AerialHTTPReply::errorReply(Status::notFound));
+        return;
+    }
+    // The size comes from the open file, so a file replaced meanwhile cannot make the length lie.
+    const AerialHTTPReply::Plan plan = AerialHTTPReply::plan(request.range, status.st_size);
+    if (plan.length() > 0 && request.method != QLatin1String("HEAD")) {
+        m_file = file;
+        m_fileOffset = plan.first;
+        m_bodyLeft = plan.length();
+    } else {
+        ::close(file);
+    }
+    reply(AerialHTTPReply::fileHeader(plan, AerialHTTPReply::mimeType(*path)));
+}
+
+void AerialHTTPConnection::reply(QByteArray bytes)
+{
+    m_readable.setEnabled(false);
+    m_state = State::sending;
+    m_output = std::move(bytes);
+    m_outputSent = 0;
+    send();
+}
+
+void AerialHTTPConnection::send()
+{
+    if (!sendPending())
+        return;
+    if (m_bodyLeft == 0) {
+        finishSending();
+        return;
+    }
+    const ssize_t sent = ::sendfile(m_socket, m_file, &m_fileOffset, size_t(std::min(m_bodyLeft, chunkSize)));
+    if (sent < 0 && wouldBlock(errno)) {
+        waitForWritable(true);
+        return;
+    }
+    if (sent <= 0) {
+        // A send error, or the file ended early: the reply cannot be completed.
+        close();
+        return;
+    }
+    m_lastProgress = Clock::now();
+    m_bodyLeft -= sent;
+    if (m_bodyLeft == 0)
+        finishSending();
+    else
+        waitForWritable(true); // one chunk per turn: the other connections get theirs first
+}
+
+// Sends what is left of the header; true when all of it is out.
+bool AerialHTTPConnection::sendPending()
+{
+    while (m_outputSent < m_output.size()) {
+        // With a body to follow, the header waits for its first bytes in the same segment.
+        const int flags = MSG_NOSIGNAL | (m_bodyLeft > 0 ? MSG_MORE : 0);
+        const ssize_t sent
+            = ::send(m_socket, m_output.constData() + m_outputSent, size_t(m_output.size() - m_outputSent), flags);
+        if (sent < 0 && wouldBlock(errno)) {
+            waitForWritable(true);
+            return false;
+        }
+        if (sent < 0) {
+            close();
+            return false;
+        }
+        m_lastProgress = Clock::now();
+        m_outputSent += sent;
+    }
+    return true;
+}
+
+void AerialHTTPConnection::finishSending()
+{
+    if (m_file >= 0)
+        ::close(m_file);
+    m_file = -1;
+    m_output = QByteArray();
+    waitForWritable(false);
+    // Closing with unread request bytes would reset the connection and could cut
+    // the reply short at the peer: end our side, then wait for the peer's end.
+    ::shutdown(m_socket, SHUT_WR);
+    m_state = State::draining;
+    m_readable.setEnabled(true);
+}
+
+void AerialHTTPConnection::discardInput()
+{
+    char sink[readSize];
+    const ssize_t received = ::recv(m_socket, sink, sizeof sink, 0);
+    if (received < 0 && wouldBlock(errno))
+        return;
+    // Unread bytes keep the connection only until the idle time-out, counted from the end of the reply.
+    if (received <= 0)
+        close();
+}
+
+void AerialHTTPConnection::waitForWritable(bool wait)
+{
+    if (m_writable.isEnabled() != wait)
+        m_writable.setEnabled(wait);
+}

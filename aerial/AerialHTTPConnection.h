@@ -1,0 +1,73 @@
+#pragma once
+
+#include "AerialAssetFiles.h"
+#include "HTTPRequest.h"
+
+#include <QByteArray>
+#include <QObject>
+#include <QSocketNotifier>
+
+#include <chrono>
+
+#include <sys/types.h>
+
+// One connection of the loopback server: reads one request header, sends one
+// reply and closes. Lives on the server's thread; the socket is non-blocking,
+// and the body goes from the file to the socket by the kernel (sendfile), one
+// bounded chunk per turn, so a reader that stalls holds only its own connection.
+class AerialHTTPConnection final : public QObject
+{
+    Q_OBJECT
+
+public:
+    using Clock = std::chrono::steady_clock;
+
+    // Most read from the socket at once, and most header bytes kept before the request is refused.
+    static constexpr qsizetype readSize = 16 * 1024;
+    static constexpr qsizetype maximumHeaderSize = 64 * 1024;
+    // Most body bytes handed to the kernel per turn.
+    static constexpr qint64 chunkSize = 256 * 1024;
+
+    // Takes ownership of the connected socket.
+    AerialHTTPConnection(int socket, const AerialAssetFiles& files, QObject* parent = nullptr);
+    ~AerialHTTPConnection() override;
+
+    // The last time the peer sent or took bytes.
+    Clock::time_point lastProgress() const { return m_lastProgress; }
+
+    // Ends the connection at once; emits closed.
+    void close();
+
+signals:
+    void closed();
+
+private:
+    enum class State { readingHeader, sending, draining, closed };
+
+    void release();
+    void onReadable();
+    void onWritable();
+    void readHeader();
+    void discardInput();
+    void handleHeader(qsizetype end);
+    void respond(const HTTPRequest& request);
+    void reply(QByteArray bytes);
+    void send();
+    bool sendPending();
+    void finishSending();
+    void waitForWritable(bool wait);
+
+    const int m_socket;
+    const AerialAssetFiles& m_files;
+    QSocketNotifier m_readable;
+    QSocketNotifier m_writable;
+    State m_state = State::readingHeader;
+    Clock::time_point m_lastProgress = Clock::now();
+
+    QByteArray m_input;
+    QByteArray m_output;
+    qsizetype m_outputSent = 0;
+    int m_file = -1;
+    off_t m_fileOffset = 0;
+    qint64 m_bodyLeft = 0;
+};

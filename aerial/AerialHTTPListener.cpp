@@ -1,0 +1,158 @@
+#include "AerialHTTPListener.h"
+
+#include "AerialHTTPConnection.h"
+#include "Log.h"
+
+#include <arpa/inet.h>
+#include <cerrno>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+using namespace std::chrono_literals;
+
+namespace {
+
+// Most connections taken per turn, so that a flood of them cannot starve the ones being served.
+constexpr int acceptsPerTurn = 64;
+// How long to wait before accepting again when the process is out of descriptors.
+constexpr auto acceptPause = 100ms;
+
+// Errors of accept that concern one connection or pass: the listener stays.
+bool isTransient(int error)
+{
+    switch (error) {
+    case EAGAIN:
+#if EWOULDBLOCK != EAGAIN
+    case EWOULDBLOCK:
+#endif
+    case EINTR:
+    case ECONNABORTED:
+    case EPROTO:
+    case EPERM:
+    case ENETDOWN:
+    case ENOPROTOOPT:
+    case EHOSTDOWN:
+    case ENONET:
+    case EHOSTUNREACH:
+    case EOPNOTSUPP:
+    case ENETUNREACH:
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool isOutOfResources(int error) { return error == EMFILE || error == ENFILE || error == ENOBUFS || error == ENOMEM; }
+
+} // namespace
+
+AerialHTTPListener::AerialHTTPListener(const AerialAssetFiles& files, std::chrono::milliseconds idleTimeout)
+    : m_files(files), m_idleTimeout(idleTimeout), m_acceptResume(this), m_idleSweep(this)
+{
+    m_acceptResume.setSingleShot(true);
+    m_acceptResume.setInterval(acceptPause);
+    connect(&m_acceptResume, &QTimer::timeout, this, [this] {
+        if (m_acceptable)
+            m_acceptable->setEnabled(true);
+    });
+    // The sweep runs only while there are connections, a few times per time-out.
+    m_idleSweep.setInterval(std::clamp<std::chrono::milliseconds>(idleTimeout / 4, 10ms, 1s));
+    connect(&m_idleSweep, &QTimer::timeout, this, &AerialHTTPListener::closeIdleConnections);
+}
+
+AerialHTTPListener::~AerialHTTPListener()
+{
+    const std::set<AerialHTTPConnection*> connections = std::exchange(m_connections, {});
+    for (AerialHTTPConnection* connection : connections)
+        delete connection;
+    if (m_acceptable)
+        m_acceptable->setEnabled(false);
+    if (m_socket >= 0)
+        ::close(m_socket);
+}
+
+quint16 AerialHTTPListener::listen(quint16 port, QString* error)
+{
+    const int socket = ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+    const int on = 1;
+    sockaddr_in address = {};
+    address.sin_family = AF_INET;
+    address.sin_port = htons(port);
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t length = sizeof address;
+    // Both programs serve on the same port: the second bind must not fail.
+    const bool listening = socket >= 0 && ::setsockopt(socket, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on) == 0
+        && ::setsockopt(socket, SOL_SOCKET, SO_REUSEPORT, &on, sizeof on) == 0
+        && ::bind(socket, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0
+        && ::listen(socket, SOMAXCONN) == 0
+        && ::getsockname(socket, reinterpret_cast<sockaddr*>(&address), &length) == 0;
+    if (!listening) {
+        *error = qt_error_string(errno);
+        if (socket >= 0)
+            ::close(socket);
+        return 0;
+    }
+    m_socket = socket;
+    m_acceptable = std::make_unique<QSocketNotifier>(socket, QSocketNotifier::Read);
+    connect(m_acceptable.get(), &QSocketNotifier::activated, this, &AerialHTTPListener::acceptPending);
+    return ntohs(address.sin_port);
+}
+
+void AerialHTTPListener::acceptPending()
+{
+    for (int i = 0; i < acceptsPerTurn && m_socket >= 0; ++i) {
+        const int socket = ::accept4(m_socket, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
+        if (socket < 0) {
+            const int error = errno;
+            if (error == EAGAIN || error == EWOULDBLOCK)
+                return;
+            if (isOutOfResources(error))
+                pauseAccepting();
+            else if (!isTransient(error))
+                stopListening(qt_error_string(error));
+            if (!isTransient(error))
+                return;
+            continue;
+        }
+        auto* connection = new AerialHTTPConnection(socket, m_files, this);
+        m_connections.insert(connection);
+        connect(connection, &AerialHTTPConnection::closed, this, [this, connection] {
+            m_connections.erase(connection);
+            connection->deleteLater();
+            if (m_connections.empty())
+                m_idleSweep.stop();
+        });
+        if (!m_idleSweep.isActive())
+            m_idleSweep.start();
+    }
+}
+
+// Out of descriptors the socket stays readable: accepting again at once would spin.
+void AerialHTTPListener::pauseAccepting()
+{
+    m_acceptable->setEnabled(false);
+    m_acceptResume.start();
+}
+
+// A listener that failed is let go, so that a later start makes a new one.
+void AerialHTTPListener::stopListening(const QString& error)
+{
+    Log::write(QStringLiteral("Lanto AerialHTTPServer: Failed — %1").arg(error));
+    // The notifier may be the one whose signal is being handled: it goes once that is over.
+    m_acceptable->setEnabled(false);
+    m_acceptable.release()->deleteLater();
+    m_acceptResume.stop();
+    ::close(m_socket);
+    m_socket = -1;
+}
+
+void AerialHTTPListener::closeIdleConnections()
+{
+    const auto deadline = AerialHTTPConnection::Clock::now() - m_idleTimeout;
+    const std::set<AerialHTTPConnection*> connections = m_connections;
+    for (AerialHTTPConnection* connection : connections) {
+        if (connection->lastProgress() < deadline)
+            connection->close();
+    }
+}

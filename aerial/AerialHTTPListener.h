@@ -1,0 +1,45 @@
+#pragma once
+
+#include "AerialAssetFiles.h"
+
+#include <QObject>
+#include <QSocketNotifier>
+#include <QTimer>
+
+#include <chrono>
+#include <memory>
+#include <set>
+
+class AerialHTTPConnection;
+
+// The listening socket of the loopback server and its connections. Lives on
+// the server's thread; every call comes from there.
+class AerialHTTPListener final : public QObject
+{
+    Q_OBJECT
+
+public:
+    AerialHTTPListener(const AerialAssetFiles& files, std::chrono::milliseconds idleTimeout);
+    ~AerialHTTPListener() override;
+
+    bool isListening() const { return m_socket >= 0; }
+
+    // Binds 127.0.0.1 on the port, shared with other listeners of this user
+    // (SO_REUSEADDR, SO_REUSEPORT). Answers the bound port, or 0 with the
+    // error's description.
+    quint16 listen(quint16 port, QString* error);
+
+private:
+    void acceptPending();
+    void pauseAccepting();
+    void stopListening(const QString& error);
+    void closeIdleConnections();
+
+    const AerialAssetFiles& m_files;
+    const std::chrono::milliseconds m_idleTimeout;
+    int m_socket = -1;
+    std::unique_ptr<QSocketNotifier> m_acceptable;
+    QTimer m_acceptResume;
+    QTimer m_idleSweep;
+    std::set<AerialHTTPConnection*> m_connections;
+};

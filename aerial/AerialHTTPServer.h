@@ -1,0 +1,60 @@
+#pragma once
+
+#include "AerialAssetFiles.h"
+
+#include <QString>
+#include <QThread>
+
+#include <atomic>
+#include <chrono>
+
+class AerialHTTPListener;
+
+// The loopback HTTP/1.1 file server that the system's wallpaper machinery
+// plays a placed aerial from: the video and thumbnail of each asset, with
+// single byte ranges, one request per connection. Both programs run one on
+// the same port. Connections are served on the server's own thread,
+// "com.lanto.aerial-http".
+class AerialHTTPServer
+{
+public:
+    static constexpr quint16 defaultPort = 24681;
+
+    struct Options
+    {
+        // 0 takes a free port; port() tells which once listening.
+        quint16 port = defaultPort;
+        // A connection on which nothing moves for this long is closed: a peer
+        // that never finishes its header, or stops reading the body.
+        std::chrono::milliseconds idleTimeout = std::chrono::seconds(10);
+        // Empty: the user's real home.
+        QString home;
+    };
+
+    // The process's server on the default port; needs a QCoreApplication and
+    // is shut down with it.
+    static AerialHTTPServer& shared();
+
+    explicit AerialHTTPServer(const Options& options);
+    AerialHTTPServer() : AerialHTTPServer(Options()) { }
+    ~AerialHTTPServer();
+
+    AerialHTTPServer(const AerialHTTPServer&) = delete;
+    AerialHTTPServer& operator=(const AerialHTTPServer&) = delete;
+
+    // Starts listening unless the server listens already; the outcome is logged.
+    // After a failure a later call tries again.
+    void start();
+
+    quint16 port() const { return m_port.load(); }
+
+    // The URLs of an asset's files on this server; they do not check that it runs.
+    QString videoURL(const QString& assetID) const;
+    QString thumbnailURL(const QString& assetID) const;
+
+private:
+    std::atomic<quint16> m_port;
+    const AerialAssetFiles m_files;
+    QThread m_thread;
+    AerialHTTPListener* m_listener = nullptr; // lives on m_thread
+};

@@ -1,0 +1,26 @@
+#pragma once
+
+#include <QString>
+
+#include <optional>
+
+// One request to the loopback server, as far as the reply needs it.
+struct HTTPRequest
+{
+    struct Range
+    {
+        qint64 start = 0;
+        std::optional<qint64> end; // absent: to the end of the file
+        bool operator==(const Range&) const = default;
+    };
+
+    QString method; // upper case
+    QString path; // the target without its leading "/"
+    std::optional<Range> range;
+};
+
+// Reads a header block (the bytes before the blank line, decoded). Nothing for
+// a block without a request line of at least two words, or a path with "..".
+// Only the first "Range:" line is read, and only its first "bytes=" range;
+// a suffix range ("bytes=-N") counts as no range.
+std::optional<HTTPRequest> parseRequest(const QString& header);
