@@ -4,6 +4,7 @@
 #include "SettingsKeys.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 
 namespace {
@@ -65,7 +66,11 @@ std::optional<QString> AerialAssetFiles::mappedCandidate(const QString& folder, 
 
 QMap<QString, QString> AerialAssetFiles::readAssetToHexMap() const
 {
-    const std::optional<PlistValue> root = PropertyList::readFile(m_settingsPlistPath);
+    // Read by its size: this runs for every request.
+    QFile file(m_settingsPlistPath);
+    if (!file.open(QIODevice::ReadOnly) || file.size() > PropertyList::maximumFileSize)
+        return {};
+    const std::optional<PlistValue> root = PropertyList::parse(file.readAll());
     const auto settings = root ? root->toDictionary() : std::nullopt;
     const auto stored = settings ? settings->value(SettingsKey::aerialAssetToHex).toDictionary() : std::nullopt;
     if (!stored)

@@ -24,15 +24,15 @@ bool wouldBlock(int error) { return error == EAGAIN || error == EWOULDBLOCK || e
 } // namespace
 
 AerialHTTPConnection::AerialHTTPConnection(int socket, const AerialAssetFiles& files, QObject* parent)
-    : QObject(parent),
-      m_socket(socket),
-      m_files(files),
-      m_readable(socket, QSocketNotifier::Read),
-      m_writable(socket, QSocketNotifier::Write)
+    : QObject(parent), m_socket(socket), m_files(files), m_readable(socket, QSocketNotifier::Read)
 {
-    m_writable.setEnabled(false);
     connect(&m_readable, &QSocketNotifier::activated, this, &AerialHTTPConnection::onReadable);
-    connect(&m_writable, &QSocketNotifier::activated, this, &AerialHTTPConnection::onWritable);
+}
+
+void AerialHTTPConnection::start()
+{
+    // The request has often arrived by the time the connection is taken.
+    readHeader();
 }
 
 AerialHTTPConnection::~AerialHTTPConnection() { release(); }
@@ -52,7 +52,8 @@ void AerialHTTPConnection::release()
     m_state = State::closed;
     // The notifiers let go of the socket before it is closed.
     m_readable.setEnabled(false);
-    m_writable.setEnabled(false);
+    if (m_writable)
+        m_writable->setEnabled(false);
     if (m_file >= 0)
         ::close(m_file);
     m_file = -1;
@@ -154,22 +155,25 @@ void AerialHTTPConnection::send()
         finishSending();
         return;
     }
-    const ssize_t sent = ::sendfile(m_socket, m_file, &m_fileOffset, size_t(std::min(m_bodyLeft, chunkSize)));
-    if (sent < 0 && wouldBlock(errno)) {
-        waitForWritable(true);
-        return;
+    for (qint64 turn = 0; turn < bytesPerTurn; turn += chunkSize) {
+        const ssize_t sent = ::sendfile(m_socket, m_file, &m_fileOffset, size_t(std::min(m_bodyLeft, chunkSize)));
+        if (sent < 0 && wouldBlock(errno)) {
+            waitForWritable(true);
+            return;
+        }
+        if (sent <= 0) {
+            // A send error, or the file ended early: the reply cannot be completed.
+            close();
+            return;
+        }
+        m_lastProgress = Clock::now();
+        m_bodyLeft -= sent;
+        if (m_bodyLeft == 0) {
+            finishSending();
+            return;
+        }
     }
-    if (sent <= 0) {
-        // A send error, or the file ended early: the reply cannot be completed.
-        close();
-        return;
-    }
-    m_lastProgress = Clock::now();
-    m_bodyLeft -= sent;
-    if (m_bodyLeft == 0)
-        finishSending();
-    else
-        waitForWritable(true); // one chunk per turn: the other connections get theirs first
+    waitForWritable(true); // the other connections get their turn first
 }
 
 // Sends what is left of the header; true when all of it is out.
@@ -221,6 +225,10 @@ void AerialHTTPConnection::discardInput()
 
 void AerialHTTPConnection::waitForWritable(bool wait)
 {
-    if (m_writable.isEnabled() != wait)
-        m_writable.setEnabled(wait);
+    if (!m_writable && wait) {
+        m_writable = std::make_unique<QSocketNotifier>(m_socket, QSocketNotifier::Write);
+        connect(m_writable.get(), &QSocketNotifier::activated, this, &AerialHTTPConnection::onWritable);
+    } else if (m_writable && m_writable->isEnabled() != wait) {
+        m_writable->setEnabled(wait);
+    }
 }

@@ -8,6 +8,7 @@
 #include <QSocketNotifier>
 
 #include <chrono>
+#include <memory>
 
 #include <sys/types.h>
 
@@ -25,12 +26,16 @@ public:
     // Most read from the socket at once, and most header bytes kept before the request is refused.
     static constexpr qsizetype readSize = 16 * 1024;
     static constexpr qsizetype maximumHeaderSize = 64 * 1024;
-    // Most body bytes handed to the kernel per turn.
+    // Most body bytes handed to the kernel per call, and per turn of the event loop.
     static constexpr qint64 chunkSize = 256 * 1024;
+    static constexpr qint64 bytesPerTurn = 4 * chunkSize;
 
     // Takes ownership of the connected socket.
     AerialHTTPConnection(int socket, const AerialAssetFiles& files, QObject* parent = nullptr);
     ~AerialHTTPConnection() override;
+
+    // Reads what has arrived; call once its signals are connected.
+    void start();
 
     // The last time the peer sent or took bytes.
     Clock::time_point lastProgress() const { return m_lastProgress; }
@@ -60,7 +65,7 @@ private:
     const int m_socket;
     const AerialAssetFiles& m_files;
     QSocketNotifier m_readable;
-    QSocketNotifier m_writable;
+    std::unique_ptr<QSocketNotifier> m_writable; // made when a send first has to wait
     State m_state = State::readingHeader;
     Clock::time_point m_lastProgress = Clock::now();
 

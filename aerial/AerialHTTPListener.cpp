@@ -125,6 +125,7 @@ void AerialHTTPListener::acceptPending()
         });
         if (!m_idleSweep.isActive())
             m_idleSweep.start();
+        connection->start();
     }
 }
 

@@ -5,6 +5,7 @@
 #include "UserHome.h"
 
 #include <QCoreApplication>
+#include <QThread>
 
 #include <mutex>
 
@@ -32,41 +33,76 @@ AerialHTTPServer& AerialHTTPServer::shared()
     return *sharedServer;
 }
 
+// One serving thread and its listener.
+class AerialHTTPServer::Lane
+{
+public:
+    Lane(const AerialAssetFiles& files, std::chrono::milliseconds idleTimeout)
+        : m_listener(new AerialHTTPListener(files, idleTimeout))
+    {
+        m_thread.setObjectName(QStringLiteral("com.lanto.aerial-http"));
+        m_listener->moveToThread(&m_thread);
+        m_thread.start();
+    }
+
+    // The listener, its sockets and timers are destroyed on their own thread, then the thread ends.
+    ~Lane()
+    {
+        QMetaObject::invokeMethod(
+            m_listener, [listener = m_listener] { delete listener; }, Qt::BlockingQueuedConnection);
+        m_thread.quit();
+        m_thread.wait();
+    }
+
+    bool isListening() const
+    {
+        bool listening = false;
+        QMetaObject::invokeMethod(
+            m_listener, [&] { listening = m_listener->isListening(); }, Qt::BlockingQueuedConnection);
+        return listening;
+    }
+
+    quint16 listen(quint16 port, QString* error)
+    {
+        quint16 bound = 0;
+        QMetaObject::invokeMethod(
+            m_listener, [&] { bound = m_listener->listen(port, error); }, Qt::BlockingQueuedConnection);
+        return bound;
+    }
+
+private:
+    QThread m_thread;
+    AerialHTTPListener* m_listener; // lives on m_thread
+};
+
 AerialHTTPServer::AerialHTTPServer(const Options& options)
     : m_port(options.port), m_files(options.home.isEmpty() ? UserHome::path() : options.home)
 {
-    m_thread.setObjectName(QStringLiteral("com.lanto.aerial-http"));
-    m_listener = new AerialHTTPListener(m_files, options.idleTimeout);
-    m_listener->moveToThread(&m_thread);
-    m_thread.start();
+    const int threads = options.threads > 0 ? options.threads : std::clamp(QThread::idealThreadCount(), 1, 8);
+    for (int i = 0; i < threads; ++i)
+        m_lanes.push_back(std::make_unique<Lane>(m_files, options.idleTimeout));
 }
 
-AerialHTTPServer::~AerialHTTPServer()
-{
-    // The listener, its sockets and timers are destroyed on their own thread, then the thread ends.
-    QMetaObject::invokeMethod(
-        m_listener, [listener = m_listener] { delete listener; }, Qt::BlockingQueuedConnection);
-    m_thread.quit();
-    m_thread.wait();
-}
+AerialHTTPServer::~AerialHTTPServer() = default;
 
 void AerialHTTPServer::start()
 {
-    QMetaObject::invokeMethod(
-        m_listener,
-        [this] {
-            if (m_listener->isListening())
-                return;
-            QString error;
-            const quint16 bound = m_listener->listen(port(), &error);
-            if (bound == 0) {
-                Log::write(QStringLiteral("Lanto AerialHTTPServer: Failed to start — %1").arg(error));
-                return;
-            }
-            m_port.store(bound);
-            Log::write(QStringLiteral("Lanto AerialHTTPServer: Listening on 127.0.0.1:%1").arg(bound));
-        },
-        Qt::BlockingQueuedConnection);
+    bool started = false;
+    for (const auto& lane : m_lanes) {
+        if (lane->isListening())
+            continue;
+        QString error;
+        // The first listener of a server on port 0 picks the port the others share.
+        const quint16 bound = lane->listen(port(), &error);
+        if (bound == 0) {
+            Log::write(QStringLiteral("Lanto AerialHTTPServer: Failed to start — %1").arg(error));
+            return;
+        }
+        m_port.store(bound);
+        started = true;
+    }
+    if (started)
+        Log::write(QStringLiteral("Lanto AerialHTTPServer: Listening on 127.0.0.1:%1").arg(port()));
 }
 
 QString AerialHTTPServer::videoURL(const QString& assetID) const

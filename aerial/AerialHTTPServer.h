@@ -3,18 +3,25 @@
 #include "AerialAssetFiles.h"
 
 #include <QString>
-#include <QThread>
 
 #include <atomic>
 #include <chrono>
+#include <memory>
+#include <vector>
 
 class AerialHTTPListener;
 
 // The loopback HTTP/1.1 file server that the system's wallpaper machinery
 // plays a placed aerial from: the video and thumbnail of each asset, with
 // single byte ranges, one request per connection. Both programs run one on
-// the same port. Connections are served on the server's own thread,
-// "com.lanto.aerial-http".
+// the same port.
+//
+// Connections are served on the server's threads, each named
+// "com.lanto.aerial-http": every thread has its own listening socket on the
+// port, and the kernel spreads new connections over them. A connection lives
+// on one thread from accept to close, so no state is shared between them.
+// Moving file bytes into loopback sockets is kernel work done on the sending
+// thread, which is why one thread cannot keep up with many readers.
 class AerialHTTPServer
 {
 public:
@@ -29,6 +36,8 @@ public:
         std::chrono::milliseconds idleTimeout = std::chrono::seconds(10);
         // Empty: the user's real home.
         QString home;
+        // 0: one per core, at most eight.
+        int threads = 0;
     };
 
     // The process's server on the default port; needs a QCoreApplication and
@@ -53,8 +62,9 @@ public:
     QString thumbnailURL(const QString& assetID) const;
 
 private:
+    class Lane;
+
     std::atomic<quint16> m_port;
     const AerialAssetFiles m_files;
-    QThread m_thread;
-    AerialHTTPListener* m_listener = nullptr; // lives on m_thread
+    std::vector<std::unique_ptr<Lane>> m_lanes;
 };

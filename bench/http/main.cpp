@@ -1,0 +1,179 @@
+// Serves a large file through a mapped aerial asset and, in the same run, the
+// same file from a private nginx; drives both with wrk (1 MiB ranges at random
+// offsets, and whole-file GETs) and prints the figures and their ratios.
+//
+// bench_http [--size-mb N] [--seconds S] [--cases range1,range16,...]
+
+#include "AerialHTTPServer.h"
+#include "NginxInstance.h"
+#include "PropertyList.h"
+#include "SettingsKeys.h"
+#include "Wrk.h"
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QRandomGenerator>
+#include <QTcpServer>
+#include <QTemporaryDir>
+#include <QThread>
+
+#include <cstdio>
+#include <memory>
+
+namespace {
+
+const QString asset = QStringLiteral("BE7C0000-0000-4000-8000-000000000001");
+const QString hex = QStringLiteral("be7c01");
+constexpr qint64 rangeSize = 1024 * 1024;
+
+bool writeMediaFile(const QString& path, qint64 size)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return false;
+    QByteArray block(4 * 1024 * 1024, Qt::Uninitialized);
+    QRandomGenerator generator(7);
+    generator.fillRange(reinterpret_cast<quint32*>(block.data()), block.size() / 4);
+    for (qint64 left = size; left > 0; left -= block.size())
+        if (file.write(block.constData(), std::min<qint64>(left, block.size())) < 0)
+            return false;
+    return true;
+}
+
+quint16 freePort()
+{
+    QTcpServer probe;
+    probe.listen(QHostAddress::LocalHost);
+    return probe.serverPort();
+}
+
+QString writeRangeScript(const QString& directory, qint64 fileSize)
+{
+    const QString path = QDir(directory).filePath(QStringLiteral("ranges.lua"));
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return {};
+    file.write(QStringLiteral(R"(math.randomseed(%1)
+request = function()
+    local first = math.random(0, %2 - %3)
+    return wrk.format("GET", nil, { ["Range"] = "bytes=" .. first .. "-" .. (first + %3 - 1) })
+end
+)")
+                   .arg(QRandomGenerator::global()->bounded(1000000))
+                   .arg(fileSize)
+                   .arg(rangeSize)
+                   .toUtf8());
+    return path;
+}
+
+QString loadAverage()
+{
+    QFile file(QStringLiteral("/proc/loadavg"));
+    return file.open(QIODevice::ReadOnly) ? QString::fromLatin1(file.readAll()).section(QLatin1Char(' '), 0, 2)
+                                          : QStringLiteral("?");
+}
+
+struct Comparison
+{
+    QString name;
+    int connections = 0;
+    WrkResult ours;
+    WrkResult nginx;
+    double throughputRatio() const { return nginx.bytesPerSecond > 0 ? ours.bytesPerSecond / nginx.bytesPerSecond : 0; }
+    double p99Ratio() const { return nginx.p99Milliseconds > 0 ? ours.p99Milliseconds / nginx.p99Milliseconds : 0; }
+};
+
+void printRow(const char* server, const WrkResult& result)
+{
+    std::printf("  %-6s %10.1f req/s %9.1f MiB/s  p99 %9.2f ms  requests %lld  failures %lld\n", server,
+        result.requestsPerSecond, result.bytesPerSecond / (1024 * 1024), result.p99Milliseconds, result.requests,
+        result.failures);
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    QCommandLineParser parser;
+    parser.addHelpOption();
+    const QCommandLineOption sizeOption(QStringLiteral("size-mb"), QStringLiteral("Size of the served file in MiB."),
+        QStringLiteral("N"), QStringLiteral("200"));
+    const QCommandLineOption secondsOption(QStringLiteral("seconds"), QStringLiteral("Duration of each wrk run."),
+        QStringLiteral("S"), QStringLiteral("8"));
+    const QCommandLineOption casesOption(QStringLiteral("cases"),
+        QStringLiteral("Runs to make, of range1 range16 range128 whole1 whole16."), QStringLiteral("list"),
+        QStringLiteral("range1,range16,range128,whole1,whole16"));
+    parser.addOptions({ sizeOption, secondsOption, casesOption });
+    parser.process(app);
+    const qint64 fileSize = parser.value(sizeOption).toLongLong() * 1024 * 1024;
+    const int seconds = parser.value(secondsOption).toInt();
+
+    QTemporaryDir home;
+    const QString appSupport = home.filePath(QStringLiteral("Library/Application Support/Lanto"));
+    const QString downloads = appSupport + QStringLiteral("/Downloads");
+    QDir().mkpath(downloads + QLatin1Char('/') + hex);
+    const QString media = downloads + QLatin1Char('/') + hex + QStringLiteral("/content.mov");
+    if (!writeMediaFile(media, fileSize)
+        || !PropertyList::writeFile(appSupport + QStringLiteral("/Settings.plist"),
+            PlistValue::Dictionary { { SettingsKey::aerialAssetToHex, PlistValue::Dictionary { { asset, hex } } } })) {
+        std::fprintf(stderr, "cannot write the test files\n");
+        return 1;
+    }
+    const QString script = writeRangeScript(home.path(), fileSize);
+
+    AerialHTTPServer server(AerialHTTPServer::Options { 0, std::chrono::seconds(60), home.path() });
+    server.start();
+    const int workers = QThread::idealThreadCount();
+    // The free port may be taken before nginx binds it: try a few.
+    std::unique_ptr<NginxInstance> nginx;
+    quint16 nginxPort = 0;
+    QString error;
+    for (int attempt = 0; attempt < 3 && nginxPort == 0; ++attempt) {
+        const quint16 port = freePort();
+        nginx = std::make_unique<NginxInstance>(downloads, port, workers);
+        if (nginx->start(&error))
+            nginxPort = port;
+    }
+    if (server.port() == 0 || nginxPort == 0) {
+        std::fprintf(stderr, "cannot start the servers: %s\n", qPrintable(error));
+        return 1;
+    }
+    const QString oursURL = server.videoURL(asset);
+    const QString nginxURL = QStringLiteral("http://127.0.0.1:%1/%2/content.mov").arg(nginxPort).arg(hex);
+
+    std::printf("Serving %lld MiB; nginx with %d workers; wrk %d s per run; load before: %s\n", fileSize >> 20, workers,
+        seconds, qPrintable(loadAverage()));
+    QList<Comparison> comparisons;
+    const auto compare = [&](const QString& name, int connections, const QString& requestScript) {
+        Comparison comparison { name, connections, {}, {} };
+        comparison.ours = runWrk(oursURL, connections, seconds, requestScript);
+        comparison.nginx = runWrk(nginxURL, connections, seconds, requestScript);
+        std::printf("%s, %d connections:\n", qPrintable(name), connections);
+        printRow("ours", comparison.ours);
+        printRow("nginx", comparison.nginx);
+        std::printf("  throughput ratio %.2f, p99 ratio %.2f\n", comparison.throughputRatio(), comparison.p99Ratio());
+        std::fflush(stdout);
+        comparisons.append(comparison);
+    };
+    for (const QString& run : parser.value(casesOption).split(QLatin1Char(','), Qt::SkipEmptyParts)) {
+        const bool ranges = run.startsWith(QLatin1String("range"));
+        compare(ranges ? QStringLiteral("range") : QStringLiteral("whole"), run.sliced(5).toInt(),
+            ranges ? script : QString());
+    }
+
+    double p99Max = 0;
+    QString result = QStringLiteral("RESULT");
+    for (const Comparison& comparison : comparisons) {
+        p99Max = std::max(p99Max, comparison.p99Ratio());
+        result += QStringLiteral(" %1_ratio_c%2=%3")
+                      .arg(comparison.name)
+                      .arg(comparison.connections)
+                      .arg(comparison.throughputRatio(), 0, 'f', 2);
+    }
+    std::printf("load after: %s\n", qPrintable(loadAverage()));
+    std::printf("%s p99_ratio_max=%.2f\n", qPrintable(result), p99Max);
+    return 0;
+}
