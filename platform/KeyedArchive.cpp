@@ -1,6 +1,5 @@
 #include "KeyedArchive.h"
 
-
 #include <QHash>
 
 namespace {
@@ -284,10 +283,12 @@ std::optional<ArchivedObject> ArchivedObject::object(const QString& key) const
     return *found;
 }
 
-// Turns the flat object table into a tree of ArchivedObject. The input is
+// Turns the flat object table into a graph of ArchivedObject. The input is
 // untrusted: references are range-checked, a reference back into the path
-// being decoded is a cycle, and depth and total work are capped because
-// shared references can make a small table describe an enormous tree.
+// being decoded is a cycle, and depth and total work are capped. Each object
+// is decoded once and its result shared by every reference to it, but each
+// reference is charged the object's whole weight, so the budget bounds the
+// tree a reader could walk, not only the work done here.
 class KeyedUnarchiver
 {
 public:
@@ -308,6 +309,12 @@ private:
     using Data = ArchivedObject::Data;
     using Kind = ArchivedObject::Kind;
 
+    struct Decoded
+    {
+        ArchivedObject object;
+        qint64 weight = 0;
+    };
+
     std::nullopt_t fail(const QString& error)
     {
         if (m_error.isEmpty())
@@ -315,15 +322,17 @@ private:
         return std::nullopt;
     }
 
-    bool spend(qsizetype count)
+    bool spend(qint64 count)
     {
         m_spent += count;
         if (m_spent <= KeyedArchive::maximumNodes)
             return true;
-        fail(QStringLiteral("object graph too large (more than %1 nodes)")
-                 .arg(KeyedArchive::maximumNodes));
+        fail(QStringLiteral("object graph too large (more than %1 nodes)").arg(KeyedArchive::maximumNodes));
         return false;
     }
+
+    // Text costs one node more per textPerNode characters.
+    bool spendText(const QString& text) { return spend(text.size() / KeyedArchive::textPerNode); }
 
     static Data node(Kind kind, const QString& className)
     {
@@ -333,18 +342,17 @@ private:
         return data;
     }
 
-    static Data stringData(const QString& text)
+    std::optional<ArchivedObject> stringObject(const QString& text)
     {
+        if (!spendText(text))
+            return std::nullopt;
         Data data;
         data.kind = Kind::String;
         data.text = text;
-        return data;
+        return make(std::move(data));
     }
 
-    static ArchivedObject make(Data data)
-    {
-        return ArchivedObject(std::make_shared<const Data>(std::move(data)));
-    }
+    static ArchivedObject make(Data data) { return ArchivedObject(std::make_shared<const Data>(std::move(data))); }
 
     // Resolves a reference to the table index it names, or fails.
     std::optional<quint64> index(const PlistValue& reference)
@@ -364,22 +372,35 @@ private:
             return std::nullopt;
         if (*uid == 0)
             return ArchivedObject();
-        const PlistValue& entry = m_objects.at(qsizetype(*uid));
+        if (const auto known = m_decoded.constFind(*uid); known != m_decoded.cend()) {
+            if (!spend(known->weight))
+                return std::nullopt;
+            return known->object;
+        }
+        const qint64 spentBefore = m_spent;
+        auto result = decodeEntry(*uid);
+        if (result)
+            m_decoded.insert(*uid, Decoded { *result, m_spent - spentBefore });
+        return result;
+    }
+
+    std::optional<ArchivedObject> decodeEntry(quint64 uid)
+    {
+        const PlistValue& entry = m_objects.at(qsizetype(uid));
         if (const auto text = entry.toString()) {
             if (*text == nullMarker)
                 return ArchivedObject();
-            return make(stringData(*text));
+            return stringObject(*text);
         }
         const auto fields = entry.toDictionary();
         if (!fields)
-            return fail(QStringLiteral("unsupported object %1").arg(*uid));
-        if (m_path.contains(*uid))
-            return fail(QStringLiteral("reference cycle through object %1").arg(*uid));
+            return fail(QStringLiteral("unsupported object %1").arg(uid));
+        if (m_path.contains(uid))
+            return fail(QStringLiteral("reference cycle through object %1").arg(uid));
         if (m_path.size() >= KeyedArchive::maximumDepth)
-            return fail(QStringLiteral("object graph nested deeper than %1")
-                            .arg(KeyedArchive::maximumDepth));
-        m_path.append(*uid);
-        auto result = decodeInstance(*uid, *fields);
+            return fail(QStringLiteral("object graph nested deeper than %1").arg(KeyedArchive::maximumDepth));
+        m_path.append(uid);
+        auto result = decodeInstance(uid, *fields);
         m_path.removeLast();
         return result;
     }
@@ -473,7 +494,7 @@ private:
         const auto text = fields.value(stringTextKey).toString();
         if (!text)
             return fail(QStringLiteral("string object %1 has no text").arg(uid));
-        return make(stringData(*text));
+        return stringObject(*text);
     }
 
     // The allowed class name of an object entry, checked once per class entry.
@@ -499,6 +520,7 @@ private:
     const PlistValue::Array m_objects;
     const QSet<QString>& m_allowedClasses;
     QHash<quint64, QString> m_classNames;
+    QHash<quint64, Decoded> m_decoded;
     QList<quint64> m_path;
     qint64 m_spent = 0;
     QString m_error;
@@ -514,9 +536,10 @@ std::variant<QByteArray, QString> KeyedArchive::archiveArray(const QList<const K
 std::variant<ArchivedObject, QString> KeyedArchive::unarchive(const QByteArray& data,
                                                               const QSet<QString>& allowedClasses)
 {
-    const auto plist = PropertyList::parse(data);
-    if (!plist)
-        return QStringLiteral("not a property list");
+    const PropertyList::ParseResult parsed = PropertyList::decode(data);
+    if (const auto* error = std::get_if<QString>(&parsed))
+        return QStringLiteral("not a property list: ") + *error;
+    const auto plist = std::get_if<PlistValue>(&parsed);
     const auto archive = plist->toDictionary();
     const auto objects = archive ? archive->value(objectsKey).toArray() : std::nullopt;
     if (!objects)

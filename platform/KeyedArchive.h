@@ -95,8 +95,11 @@ inline const QString mutableStringClass = QStringLiteral("NSMutableString");
 
 // Limits on what a hostile archive can make the decoder do.
 constexpr int maximumDepth = 64;
-// Objects plus fields plus array items decoded, counting shared references each time.
+// Objects plus fields plus array items decoded, plus one per textPerNode
+// characters of text. An object is decoded once however often it is
+// referenced, but each reference counts its whole weight again.
 constexpr int maximumNodes = 100000;
+constexpr int textPerNode = 64;
 
 // Archives an array of objects as the root. The binary property list, or the error text.
 std::variant<QByteArray, QString> archiveArray(const QList<const KeyedCodable*>& objects);

@@ -1,15 +1,13 @@
 #include "PropertyList.h"
 
-#include "BinaryPlistGuard.h"
+#include "BinaryPlist.h"
+#include "XmlPlist.h"
 
 #include <QFile>
 #include <QSaveFile>
 #include <QTimeZone>
 
-#include <plist/plist.h>
-
-#include <cstdlib>
-#include <cstring>
+#include <cmath>
 
 namespace {
 
@@ -20,199 +18,35 @@ const QDateTime& referenceDate()
     return date;
 }
 
-// Nesting deeper than this is refused, so hostile input cannot exhaust the stack.
-constexpr int maximumDepth = 256;
-
-struct PlistDeleter
-{
-    void operator()(plist_t node) const { plist_free(node); }
-};
-using PlistHandle = std::unique_ptr<void, PlistDeleter>;
-
-struct MallocDeleter
-{
-    void operator()(char* bytes) const { std::free(bytes); }
-};
-using MallocBytes = std::unique_ptr<char, MallocDeleter>;
-
-// libplist keeps every XML element as a node and frees the tree recursively:
-// a deep or huge document is refused before it is parsed. Tags inside comments
-// count too, which only errs on the side of refusing.
-bool xmlWithinLimits(const QByteArray& bytes)
-{
-    const auto isContainer = [](QByteArrayView name) { return name == "array" || name == "dict"; };
-    qint64 depth = 0;
-    qint64 elements = 0;
-    const char* end = bytes.constData() + bytes.size();
-    for (const char* p = bytes.constData(); (p = static_cast<const char*>(std::memchr(p, '<', size_t(end - p))));) {
-        ++p;
-        const char* close = static_cast<const char*>(std::memchr(p, '>', size_t(end - p)));
-        if (close == nullptr)
-            break; // unterminated: the parser refuses it
-        const bool closing = *p == '/';
-        const char* nameStart = closing ? p + 1 : p;
-        const char* nameEnd = nameStart;
-        while (nameEnd < close && *nameEnd != '/' && *nameEnd != ' ' && *nameEnd != '\t' && *nameEnd != '\n'
-               && *nameEnd != '\r')
-            ++nameEnd;
-        const QByteArrayView name(nameStart, nameEnd - nameStart);
-        if (closing) {
-            if (isContainer(name))
-                --depth;
-        } else if (*p != '?' && *p != '!') {
-            if (++elements > PropertyList::maximumNodes)
-                return false;
-            if (isContainer(name) && close[-1] != '/' && ++depth > maximumDepth)
-                return false;
-        }
-        p = close + 1;
-    }
-    return true;
-}
-
-std::optional<PlistValue> fromNode(plist_t node, int depth);
-
-std::optional<PlistValue> arrayFromNode(plist_t node, int depth)
-{
-    PlistValue::Array array;
-    const uint32_t count = plist_array_get_size(node);
-    array.reserve(qsizetype(count));
-    for (uint32_t i = 0; i < count; ++i) {
-        auto item = fromNode(plist_array_get_item(node, i), depth + 1);
-        if (!item)
-            return std::nullopt;
-        array.append(std::move(*item));
-    }
-    return PlistValue(std::move(array));
-}
-
-std::optional<PlistValue> dictionaryFromNode(plist_t node, int depth)
-{
-    PlistValue::Dictionary dictionary;
-    plist_dict_iter iter = nullptr;
-    plist_dict_new_iter(node, &iter);
-    if (iter == nullptr)
-        return PlistValue(std::move(dictionary));
-    std::optional<PlistValue> result;
-    for (;;) {
-        char* key = nullptr;
-        plist_t value = nullptr;
-        plist_dict_next_item(node, iter, &key, &value);
-        if (key == nullptr || value == nullptr) {
-            std::free(key);
-            result = PlistValue(std::move(dictionary));
-            break;
-        }
-        const QString name = QString::fromUtf8(key);
-        std::free(key);
-        auto item = fromNode(value, depth + 1);
-        if (!item)
-            break;
-        dictionary.insert(name, std::move(*item));
-    }
-    std::free(iter);
-    return result;
-}
-
-std::optional<PlistValue> fromNode(plist_t node, int depth)
-{
-    if (node == nullptr || depth > maximumDepth)
-        return std::nullopt;
-    switch (plist_get_node_type(node)) {
-    case PLIST_BOOLEAN: {
-        uint8_t value = 0;
-        plist_get_bool_val(node, &value);
-        return PlistValue(value != 0);
-    }
-    case PLIST_UINT: {
-        uint64_t value = 0;
-        plist_get_uint_val(node, &value);
-        return PlistValue(qint64(value));
-    }
-    case PLIST_REAL: {
-        double value = 0;
-        plist_get_real_val(node, &value);
-        return PlistValue(value);
-    }
-    case PLIST_STRING: {
-        uint64_t length = 0;
-        const char* text = plist_get_string_ptr(node, &length);
-        return PlistValue(QString::fromUtf8(text, qsizetype(length)));
-    }
-    case PLIST_KEY: {
-        char* text = nullptr;
-        plist_get_key_val(node, &text);
-        MallocBytes owned(text);
-        return PlistValue(QString::fromUtf8(text));
-    }
-    case PLIST_DATA: {
-        uint64_t length = 0;
-        const char* bytes = plist_get_data_ptr(node, &length);
-        return PlistValue(QByteArray(bytes, qsizetype(length)));
-    }
-    case PLIST_DATE: {
-        int32_t seconds = 0;
-        int32_t microseconds = 0;
-        plist_get_date_val(node, &seconds, &microseconds);
-        return PlistValue(referenceDate().addMSecs(qint64(seconds) * 1000 + microseconds / 1000));
-    }
-    case PLIST_UID: {
-        uint64_t value = 0;
-        plist_get_uid_val(node, &value);
-        return PlistValue(PlistUid{value});
-    }
-    case PLIST_ARRAY:
-        return arrayFromNode(node, depth);
-    case PLIST_DICT:
-        return dictionaryFromNode(node, depth);
-    default:
-        return std::nullopt;
-    }
-}
-
-plist_t toNode(const PlistValue& value)
-{
-    switch (value.type()) {
-    case PlistValue::Type::Boolean:
-        return plist_new_bool(*value.toBool() ? 1 : 0);
-    case PlistValue::Type::Integer:
-        return plist_new_uint(uint64_t(*value.toInteger()));
-    case PlistValue::Type::Real:
-        return plist_new_real(*value.toReal());
-    case PlistValue::Type::String:
-        return plist_new_string(value.toString()->toUtf8().constData());
-    case PlistValue::Type::Data: {
-        const QByteArray bytes = *value.toData();
-        return plist_new_data(bytes.constData(), uint64_t(bytes.size()));
-    }
-    case PlistValue::Type::Date: {
-        const qint64 milliseconds = referenceDate().msecsTo(*value.toDate());
-        const qint64 seconds = milliseconds >= 0 ? milliseconds / 1000 : -((-milliseconds + 999) / 1000);
-        const qint64 remainder = milliseconds - seconds * 1000;
-        return plist_new_date(int32_t(seconds), int32_t(remainder * 1000));
-    }
-    case PlistValue::Type::Uid:
-        return plist_new_uid(value.toUid()->value);
-    case PlistValue::Type::Array: {
-        plist_t array = plist_new_array();
-        // Held by name: a range-for over *value.toArray() would outlive the optional.
-        const PlistValue::Array items = *value.toArray();
-        for (const PlistValue& item : items)
-            plist_array_append_item(array, toNode(item));
-        return array;
-    }
-    case PlistValue::Type::Dictionary: {
-        plist_t dictionary = plist_new_dict();
-        const PlistValue::Dictionary entries = *value.toDictionary();
-        for (auto it = entries.cbegin(); it != entries.cend(); ++it)
-            plist_dict_set_item(dictionary, it.key().toUtf8().constData(), toNode(it.value()));
-        return dictionary;
-    }
-    }
-    return plist_new_bool(0);
-}
+bool sameReal(double a, double b) { return a == b || (std::isnan(a) && std::isnan(b)); }
 
 } // namespace
+
+PlistDate PlistDate::fromDateTime(const QDateTime& dateTime)
+{
+    return PlistDate { double(referenceDate().msecsTo(dateTime)) / 1000.0 };
+}
+
+QDateTime PlistDate::toDateTime() const
+{
+    // QDateTime counts milliseconds in 64 bits; stay well inside that.
+    const double milliseconds = std::round(secondsSinceReference * 1000.0);
+    if (!(std::abs(milliseconds) < 9.0e18))
+        return {};
+    return referenceDate().addMSecs(qint64(milliseconds));
+}
+
+bool PlistDate::operator==(const PlistDate& other) const
+{
+    return sameReal(secondsSinceReference, other.secondsSinceReference);
+}
+
+std::optional<QDateTime> PlistValue::toDate() const
+{
+    if (const auto date = toPlistDate())
+        return date->toDateTime();
+    return std::nullopt;
+}
 
 std::optional<PlistValue::Array> PlistValue::toArray() const
 {
@@ -228,11 +62,25 @@ std::optional<PlistValue::Dictionary> PlistValue::toDictionary() const
     return std::nullopt;
 }
 
+const void* PlistValue::containerIdentity() const
+{
+    if (const auto* array = std::get_if<std::shared_ptr<const Array>>(&m_value))
+        return array->get();
+    if (const auto* dictionary = std::get_if<std::shared_ptr<const Dictionary>>(&m_value))
+        return dictionary->get();
+    return nullptr;
+}
+
 bool PlistValue::operator==(const PlistValue& other) const
 {
     if (type() != other.type())
         return false;
+    // Shared containers are equal without a walk.
+    if (containerIdentity() != nullptr && containerIdentity() == other.containerIdentity())
+        return true;
     switch (type()) {
+    case Type::Real:
+        return sameReal(*toReal(), *other.toReal());
     case Type::Array:
         return *toArray() == *other.toArray();
     case Type::Dictionary:
@@ -242,23 +90,23 @@ bool PlistValue::operator==(const PlistValue& other) const
     }
 }
 
+PropertyList::ParseResult PropertyList::decode(const QByteArray& bytes, const Limits& limits)
+{
+    if (bytes.isEmpty())
+        return QStringLiteral("empty file");
+    if (bytes.size() > maximumFileSize)
+        return QStringLiteral("larger than %1 bytes").arg(maximumFileSize);
+    if (bytes.startsWith(BinaryPlist::magic))
+        return BinaryPlist::read(bytes, limits);
+    return XmlPlist::read(bytes, limits);
+}
+
 std::optional<PlistValue> PropertyList::parse(const QByteArray& bytes)
 {
-    if (bytes.isEmpty() || bytes.size() > maximumFileSize)
-        return std::nullopt;
-    plist_t root = nullptr;
-    if (plist_is_binary(bytes.constData(), uint32_t(bytes.size()))) {
-        // Shared references would otherwise let a small file expand into a huge tree.
-        if (!BinaryPlistGuard::withinNodeLimit(bytes, maximumNodes))
-            return std::nullopt;
-        plist_from_bin(bytes.constData(), uint32_t(bytes.size()), &root);
-    } else {
-        if (!xmlWithinLimits(bytes))
-            return std::nullopt;
-        plist_from_xml(bytes.constData(), uint32_t(bytes.size()), &root);
-    }
-    PlistHandle handle(root);
-    return fromNode(root, 0);
+    ParseResult result = decode(bytes);
+    if (auto* value = std::get_if<PlistValue>(&result))
+        return std::move(*value);
+    return std::nullopt;
 }
 
 std::optional<PlistValue> PropertyList::readFile(const QString& path)
@@ -271,15 +119,11 @@ std::optional<PlistValue> PropertyList::readFile(const QString& path)
 
 QByteArray PropertyList::serialize(const PlistValue& value, Format format)
 {
-    PlistHandle root(toNode(value));
-    char* bytes = nullptr;
-    uint32_t length = 0;
-    if (format == Format::Binary)
-        plist_to_bin(root.get(), &bytes, &length);
-    else
-        plist_to_xml(root.get(), &bytes, &length);
-    MallocBytes owned(bytes);
-    return bytes ? QByteArray(bytes, qsizetype(length)) : QByteArray();
+    if (format == Format::Xml) {
+        if (auto xml = XmlPlist::write(value))
+            return std::move(*xml);
+    }
+    return BinaryPlist::write(value);
 }
 
 bool PropertyList::writeFile(const QString& path, const PlistValue& value, Format format)

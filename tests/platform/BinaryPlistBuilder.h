@@ -19,6 +19,20 @@ public:
         return add(raw);
     }
 
+    // A dictionary of key and value references.
+    int addDictionary(const QList<std::pair<int, int>>& entries)
+    {
+        QByteArray raw = marker(0xD, entries.size());
+        for (const auto& entry : entries)
+            raw += bigEndian16(entry.first);
+        for (const auto& entry : entries)
+            raw += bigEndian16(entry.second);
+        return add(raw);
+    }
+
+    // An object given byte for byte, marker included.
+    int addRaw(const QByteArray& object) { return add(object); }
+
     // An array whose references are filled in later, so it can point at itself.
     int reserveArray(int length) { return addArray(QList<int>(length, 0)); }
     void setReference(int array, int slot, int target)

@@ -85,6 +85,13 @@ PlistValue::Array arrayTable(const PlistValue::Array& items, const PlistValue::A
     return objects;
 }
 
+// Index 3: a URL object, for arrayTable()'s rest.
+PlistValue::Array urlAt3()
+{
+    return {PlistValue::Dictionary{{"NS.base", PlistUid{0}}, {"NS.relative", PlistUid{5}}, {"$class", PlistUid{4}}},
+            classEntry("NSURL"), "file:///a"};
+}
+
 } // namespace
 
 class TestKeyedArchive : public QObject
@@ -279,6 +286,18 @@ private slots:
         QCOMPARE(thing.int64("count"), std::optional<qint64>(3));
     }
 
+    void sharedObjectsAreDecodedOnceAndShared()
+    {
+        const auto result =
+            KeyedArchive::unarchive(handArchive(arrayTable(PlistValue::Array(5000, PlistUid{3}), urlAt3())), testClasses);
+        const auto* root = std::get_if<ArchivedObject>(&result);
+        QVERIFY2(root, qPrintable(errorText(result)));
+        const QList<ArchivedObject> items = root->toArray().value();
+        QCOMPARE(items.size(), 5000);
+        QCOMPARE(items.first().toUrl(), std::optional<QUrl>(QUrl("file:///a")));
+        QCOMPARE(items.last().toUrl(), items.first().toUrl());
+    }
+
     void nilRootIsNotAnError()
     {
         const auto result = KeyedArchive::unarchive(handArchive({"$null"}, 0), testClasses);
@@ -391,6 +410,13 @@ private slots:
         laughs.append(classEntry("NSArray"));
         QTest::newRow("shared archive objects") << handArchive(laughs) << "too large";
         QTest::newRow("shared property list containers") << sharedReferenceBomb(40) << "not a property list";
+
+        // Decoded once, but each reference counts the object's weight: a walk of the result stays bounded.
+        QTest::newRow("one URL referenced too often")
+            << handArchive(arrayTable(PlistValue::Array(KeyedArchive::maximumNodes / 2, PlistUid{3}), urlAt3()))
+            << "too large";
+        const QString longText(KeyedArchive::textPerNode * KeyedArchive::maximumNodes, 'x');
+        QTest::newRow("one text too long") << handArchive(arrayTable({PlistUid{3}}, {longText})) << "too large";
     }
 
     void corruptInputsAreErrors()

@@ -6,6 +6,9 @@
 #include <QTest>
 #include <QTimeZone>
 
+#include <cmath>
+#include <limits>
+
 Q_DECLARE_METATYPE(PropertyList::Format)
 
 class PropertyListTest : public QObject
@@ -128,6 +131,119 @@ private slots:
         for (auto format : {PropertyList::Format::Xml, PropertyList::Format::Binary})
             QCOMPARE(PropertyList::parse(PropertyList::serialize(root, format)), std::optional(root));
     }
+
+    void xmlReaderIsStrict_data()
+    {
+        QTest::addColumn<QByteArray>("body");
+        QTest::newRow("no plist root") << QByteArray("<dict/>");
+        QTest::newRow("two values") << QByteArray("<plist><true/><false/></plist>");
+        QTest::newRow("no value") << QByteArray("<plist></plist>");
+        QTest::newRow("value without key") << QByteArray("<plist><dict><true/></dict></plist>");
+        QTest::newRow("key without value") << QByteArray("<plist><dict><key>a</key></dict></plist>");
+        QTest::newRow("key in an array") << QByteArray("<plist><array><key>a</key></array></plist>");
+        QTest::newRow("repeated key") << QByteArray(
+            "<plist><dict><key>a</key><true/><key>a</key><false/></dict></plist>");
+        QTest::newRow("unknown element") << QByteArray("<plist><set/></plist>");
+        QTest::newRow("element inside a string") << QByteArray("<plist><string>a<b/></string></plist>");
+        QTest::newRow("text between values") << QByteArray("<plist><array>loose</array></plist>");
+        QTest::newRow("text in true") << QByteArray("<plist><true>yes</true></plist>");
+        QTest::newRow("integer too large") << QByteArray("<plist><integer>9223372036854775808</integer></plist>");
+        QTest::newRow("integer with junk") << QByteArray("<plist><integer>12a</integer></plist>");
+        QTest::newRow("real with junk") << QByteArray("<plist><real>1.5x</real></plist>");
+        QTest::newRow("bad base64") << QByteArray("<plist><data>ab$d</data></plist>");
+        QTest::newRow("impossible date") << QByteArray("<plist><date>2023-02-29T00:00:00Z</date></plist>");
+        QTest::newRow("date without zone") << QByteArray("<plist><date>2023-02-01T00:00:00</date></plist>");
+        QTest::newRow("raw U+0000") << QByteArray("<plist><string>a\0b</string></plist>", 38);
+        QTest::newRow("invalid UTF-8") << QByteArray("<plist><string>a\xF3"
+                                                     "b</string></plist>");
+        QTest::newRow("entity declaration") << QByteArray("<!DOCTYPE plist [<!ENTITY a \"aaaaaaaaaa\"><!ENTITY b "
+                                                          "\"&a;&a;&a;&a;\">]><plist><string>&b;</string></plist>");
+   }
+
+    void xmlReaderIsStrict()
+    {
+        QFETCH(QByteArray, body);
+        QVERIFY(!PropertyList::parse("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n" + body));
+   }
+
+    void xmlReaderAcceptsWhatOtherWritersUse_data()
+    {
+        QTest::addColumn<QByteArray>("body");
+        QTest::addColumn<PlistValue>("expected");
+        QTest::newRow("hex integer") << QByteArray("<plist><integer>0x1F</integer></plist>") << PlistValue(31);
+        QTest::newRow("negative integer") << QByteArray("<plist><integer> -42 </integer></plist>") << PlistValue(-42);
+        QTest::newRow("smallest integer") << QByteArray("<plist><integer>-9223372036854775808</integer></plist>")
+                                          << PlistValue(std::numeric_limits<qint64>::min());
+        QTest::newRow("infinity") << QByteArray("<plist><real>+infinity</real></plist>")
+                                  << PlistValue(std::numeric_limits<double>::infinity());
+        QTest::newRow("nan") << QByteArray("<plist><real>nan</real></plist>")
+                             << PlistValue(std::numeric_limits<double>::quiet_NaN());
+        QTest::newRow("wrapped base64") << QByteArray("<plist><data>\n\tAAEC\n\tAw==\n</data></plist>")
+                                        << PlistValue(QByteArray("\0\1\2\3", 4));
+        QTest::newRow("comments, CDATA and references") << QByteArray(
+            "<plist><!-- c --><array><string><![CDATA[<x>]]>&amp;&#13;&#x263A;</string><!-- d "
+            "--></array></plist>") << PlistValue(PlistValue::Array {QStringLiteral("<x>&\r\u263A")});
+        QTest::newRow("empty elements") << QByteArray("<plist><dict><key/><string/><key>d</key><data/></dict></plist>")
+                                        << PlistValue(PlistValue::Dictionary {{"", ""}, {"d", QByteArray()}});
+        QTest::newRow("uid") << QByteArray("<plist><dict><key>CF$UID</key><integer>7</integer></dict></plist>")
+                             << PlistValue(PlistUid {7});
+        QTest::newRow("leap day") << QByteArray("<plist><date>2024-02-29T12:00:00Z</date></plist>")
+                                  << PlistValue(QDateTime(QDate(2024, 2, 29), QTime(12, 0), QTimeZone::utc()));
+   }
+
+    void xmlReaderAcceptsWhatOtherWritersUse()
+    {
+        QFETCH(QByteArray, body);
+        QFETCH(PlistValue, expected);
+        QCOMPARE(PropertyList::parse("<?xml version=\"1.0\"?>" + body), std::optional(expected));
+   }
+
+    void valuesXmlCannotCarryAreWrittenBinary_data()
+    {
+        QTest::addColumn<PlistValue>("value");
+        QTest::newRow("U+0000 in a string") << PlistValue(QString::fromUtf16(u"Built-\u0000in", 9));
+        QTest::newRow("U+0000 in a key") << PlistValue(PlistValue::Dictionary {{QString(QChar(0)), 1}});
+        QTest::newRow("control character") << PlistValue(QStringLiteral("bell \x07"));
+        QTest::newRow("unpaired surrogate") << PlistValue(QString(QChar(0xD800)));
+        QTest::newRow("U+FFFF") << PlistValue(QString(QChar(0xFFFF)));
+        QTest::newRow("date of infinity") << PlistValue(PlistDate {std::numeric_limits<double>::infinity()});
+        QTest::newRow("date beyond the year field") << PlistValue(PlistDate {1e300});
+        QTest::newRow("uid beyond signed integers") << PlistValue(PlistUid {~quint64(0)});
+   }
+
+    void valuesXmlCannotCarryAreWrittenBinary()
+    {
+        QFETCH(PlistValue, value);
+        const QByteArray bytes = PropertyList::serialize(value, PropertyList::Format::Xml);
+        QVERIFY(bytes.startsWith("bplist00"));
+        QCOMPARE(PropertyList::parse(bytes), std::optional(value));
+   }
+
+    void datesKeepTheirRange_data()
+    {
+        QTest::addColumn<double>("seconds");
+        QTest::addColumn<QString>("xml");
+        QTest::newRow("reference date") << 0.0 << "2001-01-01T00:00:00Z";
+        QTest::newRow("one second before") << -1.0 << "2000-12-31T23:59:59Z";
+        QTest::newRow("before 32 bits") << -2500000000.0 << "1921-10-12T19:33:20Z";
+        QTest::newRow("after 32 bits") << 2500000000.0 << "2080-03-22T04:26:40Z";
+        QTest::newRow("year 1") << -63113904000.0 << "0001-01-01T00:00:00Z";
+        QTest::newRow("1 BC, a leap year") << -63140428800.0 << "0000-02-29T00:00:00Z";
+        QTest::newRow("far past") << -31556983622400.0 << "-998000-01-01T00:00:00Z";
+        QTest::newRow("year 10000") << 252423993600.0 << "10000-01-01T00:00:00Z";
+        QTest::newRow("fraction floors") << -0.25 << "2000-12-31T23:59:59Z";
+   }
+
+    void datesKeepTheirRange()
+    {
+        QFETCH(double, seconds);
+        QFETCH(QString, xml);
+        const PlistValue date(PlistDate {seconds});
+        QCOMPARE(PropertyList::parse(PropertyList::serialize(date, PropertyList::Format::Binary)), std::optional(date));
+        const QByteArray text = PropertyList::serialize(date, PropertyList::Format::Xml);
+        QVERIFY2(text.contains("<date>" + xml.toUtf8() + "</date>"), text.constData());
+        QCOMPARE(PropertyList::parse(text), std::optional(PlistValue(PlistDate {std::floor(seconds)})));
+   }
 
     void writeFileReplacesWhole()
     {

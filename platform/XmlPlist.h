@@ -1,0 +1,16 @@
+#pragma once
+
+#include "PropertyList.h"
+
+// The XML property-list format, through QXmlStreamReader and QXmlStreamWriter.
+namespace XmlPlist {
+
+// A document with a <plist> root holding one value. A dictionary holding only
+// "CF$UID" with a non-negative integer reads as a UID, which is how UIDs are
+// written. Entity declarations are refused.
+PropertyList::ParseResult read(const QByteArray& bytes, const PropertyList::Limits& limits);
+
+// Nothing when the value holds text or a date XML cannot carry.
+std::optional<QByteArray> write(const PlistValue& value);
+
+} // namespace XmlPlist
