@@ -114,12 +114,16 @@ private:
             for (const PlistValue& item : *items)
                 references.push_back(add(item));
         } else {
+            // Each key, then its value's objects: the order other writers use.
             const PlistValue::Dictionary entries = *value.toDictionary();
+            std::vector<quint64> values;
             references.reserve(size_t(entries.size()) * 2);
-            for (auto it = entries.cbegin(); it != entries.cend(); ++it)
+            values.reserve(size_t(entries.size()));
+            for (auto it = entries.cbegin(); it != entries.cend(); ++it) {
                 references.push_back(add(it.key()));
-            for (const PlistValue& item : entries)
-                references.push_back(add(item));
+                values.push_back(add(it.value()));
+            }
+            references.insert(references.end(), values.begin(), values.end());
         }
         m_objects[index].references = std::move(references);
         return index;
