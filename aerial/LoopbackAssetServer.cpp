@@ -1,22 +1,9 @@
 #include "LoopbackAssetServer.h"
 
-namespace {
+#include "AerialHTTPServer.h"
 
-QString assetURL(const QString& folder, const QString& assetID, const QString& extension)
-{
-    return QStringLiteral("http://127.0.0.1:24681/%1/%2.%3").arg(folder, assetID, extension);
-}
+void LoopbackAssetServer::start() { m_server.start(); }
 
-} // namespace
+QString LoopbackAssetServer::videoURL(const QString& assetID) const { return m_server.videoURL(assetID); }
 
-void LoopbackAssetServer::start() { }
-
-QString LoopbackAssetServer::videoURL(const QString& assetID) const
-{
-    return assetURL(QStringLiteral("videos"), assetID, QStringLiteral("mov"));
-}
-
-QString LoopbackAssetServer::thumbnailURL(const QString& assetID) const
-{
-    return assetURL(QStringLiteral("thumbnails"), assetID, QStringLiteral("png"));
-}
+QString LoopbackAssetServer::thumbnailURL(const QString& assetID) const { return m_server.thumbnailURL(assetID); }

@@ -1,5 +1,7 @@
+#include "AerialHTTPServer.h"
 #include "AerialHarness.h"
 #include "AerialsManifest.h"
+#include "LoopbackAssetServer.h"
 #include "StoreTestSupport.h"
 #include "SystemVersion.h"
 #include "UuidText.h"
@@ -89,6 +91,28 @@ private slots:
         QCOMPARE(failures.size(), 3);
         QVERIFY(failures.first().startsWith(
             "Lanto AerialManager: Failed to create directory " + harness.paths.videosDirectory + " — "));
+    }
+
+    void manifestURLsPointAtTheLoopbackServer()
+    {
+        AerialHarness harness;
+        AerialHTTPServer::Options options;
+        options.port = 0;
+        options.home = harness.homePath;
+        AerialHTTPServer http(options);
+        LoopbackAssetServer server(http);
+        AerialManager manager(AerialManager::Environment { harness.settings, harness.displays, harness.workspace,
+            harness.notifications, harness.commands, server, harness.background, harness.paths });
+        QVERIFY(http.port() != 0);
+
+        const auto asset = manager.inject(title, harness.addWallpaper("ab12"), std::nullopt);
+
+        const QString id = uuidText(*asset);
+        const QJsonObject entry = harness.manifest().value("assets").toArray().first().toObject();
+        QCOMPARE(entry.value("url-4K-SDR-240FPS"),
+            QStringLiteral("http://127.0.0.1:%1/videos/%2.mov").arg(http.port()).arg(id));
+        QCOMPARE(entry.value("previewImage"),
+            QStringLiteral("http://127.0.0.1:%1/thumbnails/%2.png").arg(http.port()).arg(id));
     }
 
     void firstInjectionRecordsEverythingTheAgentAndTheSystemNeed()
