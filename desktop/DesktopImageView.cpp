@@ -22,7 +22,11 @@ void DesktopImageView::setImage(const QUrl& fileUrl)
         return;
     QImageReader reader(fileUrl.toLocalFile());
     reader.setAutoTransform(true);
-    const QImage image = reader.read();
+    setImage(reader.read());
+}
+
+void DesktopImageView::setImage(const QImage& image)
+{
     if (image.isNull())
         return;
     m_image = image;

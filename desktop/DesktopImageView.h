@@ -20,6 +20,8 @@ public:
     // Shows the picture in the file. A file that cannot be loaded changes
     // nothing: the view keeps what it showed before.
     void setImage(const QUrl& fileUrl);
+    // Shows a picture loaded already; a null image changes nothing.
+    void setImage(const QImage& image);
     // Shows nothing; the clear window lets what lies beneath show through.
     void clearImage();
     // The picture shown; null when the view is empty.

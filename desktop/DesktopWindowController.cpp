@@ -15,6 +15,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QImage>
+#include <QImageReader>
 #include <QSaveFile>
 #include <QSet>
 
@@ -325,13 +326,13 @@ void DesktopWindowController::dropPlayer(const QString& screenId)
     m_videoPlayers.erase(found);
 }
 
-void DesktopWindowController::showPictureIn(const QString& screenId, const QUrl& pictureURL)
+void DesktopWindowController::showPictureIn(const QString& screenId, const QUrl& pictureURL, const QImage& picture)
 {
     const auto player = m_videoPlayers.find(screenId);
     if (player != m_videoPlayers.end())
         player->second->stop();
     if (DesktopImageView* view = m_imageViews.value(screenId))
-        view->setImage(pictureURL);
+        view->setImage(picture);
     DesktopWindow* window = m_windows.at(screenId).get();
     window->setLevel(DesktopLevelWindow::desktopLevel);
     window->requestUpdate();
@@ -342,18 +343,27 @@ void DesktopWindowController::showPictureIn(const QString& screenId, const QUrl&
     }
 }
 
+QImage DesktopWindowController::loadPicture(const QUrl& pictureURL)
+{
+    QImageReader reader(pictureURL.toLocalFile());
+    reader.setAutoTransform(true);
+    const QImage picture = reader.read();
+    if (picture.isNull())
+        Log::write(QStringLiteral("Lanto: FAILED to load image at ") + pictureURL.toLocalFile());
+    return picture;
+}
+
 void DesktopWindowController::showWallpaper(const QUrl& pictureURL)
 {
     Log::write(QStringLiteral("Lanto: showWallpaper called with ") + pictureURL.fileName());
     ApplyingScope applying(m_isApplyingWallpaper);
     m_systemWallpapers.snapshotSystemWallpapers();
     syncScreens();
-    if (QImage(pictureURL.toLocalFile()).isNull()) {
-        Log::write(QStringLiteral("Lanto: FAILED to load image at ") + pictureURL.toLocalFile());
+    const QImage picture = loadPicture(pictureURL);
+    if (picture.isNull())
         return;
-    }
     for (const auto& [id, window] : m_windows)
-        showPictureIn(id, pictureURL);
+        showPictureIn(id, pictureURL, picture);
     terminateCompetingApps();
     m_systemWallpapers.scheduleSystemWallpaperUpdate(pictureURL, m_displays.displays());
     for (const auto& [id, window] : m_windows) {
@@ -376,15 +386,14 @@ void DesktopWindowController::showWallpaper(const QUrl& pictureURL, const QStrin
     ApplyingScope applying(m_isApplyingWallpaper);
     m_systemWallpapers.snapshotSystemWallpapers();
     syncScreens();
-    if (QImage(pictureURL.toLocalFile()).isNull()) {
-        Log::write(QStringLiteral("Lanto: FAILED to load image at ") + pictureURL.toLocalFile());
+    const QImage picture = loadPicture(pictureURL);
+    if (picture.isNull())
         return;
-    }
     if (m_windows.count(screenId) == 0) {
         Log::write(QStringLiteral("Lanto: No window for screen ") + screenId);
         return;
     }
-    showPictureIn(screenId, pictureURL);
+    showPictureIn(screenId, pictureURL, picture);
     m_windows.at(screenId)->orderFront();
     terminateCompetingApps();
     // Every connected display's system picture follows, not only this one's.

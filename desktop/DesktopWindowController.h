@@ -7,6 +7,7 @@
 #include "SystemWallpapers.h"
 #include "WindowOrderKeeper.h"
 
+#include <QImage>
 #include <QList>
 #include <QMap>
 #include <QObject>
@@ -133,7 +134,9 @@ private:
     // Showing.
     void startVideo(const QString& screenId, const QUrl& videoURL);
     void applyMenuBarTint(const QUrl& videoURL, const std::optional<QList<ConnectedDisplay>>& screens);
-    void showPictureIn(const QString& screenId, const QUrl& pictureURL);
+    // Decodes the picture once for every display; logs a failure.
+    static QImage loadPicture(const QUrl& pictureURL);
+    void showPictureIn(const QString& screenId, const QUrl& pictureURL, const QImage& picture);
     void prepareVideo(ScreenModel& record, const QUrl& videoURL);
     static void clearWallpaper(ScreenModel& record);
     void saveAndNotify();
