@@ -488,6 +488,11 @@ void AerialManager::restampActiveAerial()
         kickAerialsExtension();
 }
 
+void AerialManager::restampActiveAerialInBackground()
+{
+    runLater(0ms, [this] { restampActiveAerial(); });
+}
+
 void AerialManager::kill(const QString& processName)
 {
     std::lock_guard lock(m_lifetime->mutex);

@@ -81,6 +81,9 @@ public:
     void apply(const QUuid& assetID, const QString& displayUUID, bool killExtension);
     // Stamps the aerial the settings record when the store no longer shows it.
     void restampActiveAerial();
+    // The same on the background scheduler, for callers on the main thread (the
+    // desktop controller's re-stamp hook); dropped when the manager goes first.
+    void restampActiveAerialInBackground();
     bool isAerialStamped(const QString& assetID, const QString& displayUUID) const;
     // Ends the process with SIGKILL, at most once per 2 s per name.
     void kill(const QString& processName);

@@ -215,6 +215,18 @@ private slots:
         QCOMPARE(harness.manager->isAerialStamped(aerial.id, harness.mainDisplay()), !clobbered || withDisplay);
     }
 
+    void restampFromTheMainThreadRunsInTheBackground()
+    {
+        AerialHarness harness;
+        const Injected aerial = injectAndForget(harness);
+        clobber(harness);
+        harness.manager->restampActiveAerialInBackground();
+        QVERIFY(aerialLines(harness.log).isEmpty());
+        harness.background.advance(0ms);
+        QVERIFY(harness.log.contains("Lanto AerialManager: Aerial clobbered — re-stamping plist"));
+        QVERIFY(harness.manager->isAerialStamped(aerial.id, harness.mainDisplay()));
+    }
+
     void restampOnRequestIgnoresAnUnreadableAssetID()
     {
         AerialHarness harness;
