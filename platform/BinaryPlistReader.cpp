@@ -3,6 +3,7 @@
 #include <QHash>
 #include <QSet>
 
+#include <algorithm>
 #include <cstring>
 #include <limits>
 #include <vector>
@@ -20,11 +21,13 @@ struct ObjectHeader
     quint64 length = 0; // items, characters or bytes, as the type counts them
 };
 
-// What an object decoded to, and how many nodes it counts for wherever it appears.
+// What an object decoded to, how many nodes it counts for wherever it
+// appears, and how many levels of containers it holds.
 struct Decoded
 {
     PlistValue value;
     qint64 weight = 1;
+    int height = 0;
 };
 
 // An array or dictionary whose references are being followed.
@@ -37,12 +40,14 @@ struct Frame
     PlistValue::Dictionary entries;
     QString key; // of the pair whose value is being decoded
     qint64 weight = 1;
+    int height = 1;
 };
 
 // Walks the object graph from the top object with an explicit stack, so no
 // file can exhaust the call stack, and remembers every object it finished so
 // a shared one is decoded once. Objects on the stack are open: meeting one
-// again is a cycle.
+// again is a cycle. A finished container may be met again deeper down, so
+// nesting is checked against its height where it lands.
 class Reader
 {
 public:
@@ -365,11 +370,14 @@ private:
 
     bool deliver(const Decoded& decoded)
     {
+        if (qint64(m_stack.size()) + decoded.height > m_limits.depth)
+            return fail(QStringLiteral("nested deeper than %1").arg(m_limits.depth));
         if (m_stack.empty()) {
             m_result = decoded.value;
             return spend(decoded.weight);
         }
         Frame& parent = m_stack.back();
+        parent.height = std::max(parent.height, decoded.height + 1);
         if (parent.header.type == Array)
             parent.items.append(decoded.value);
         else
@@ -385,7 +393,7 @@ private:
         m_open.remove(frame.index);
         Decoded decoded { frame.header.type == Array ? PlistValue(std::move(frame.items))
                                                      : PlistValue(std::move(frame.entries)),
-            frame.weight };
+            frame.weight, frame.height };
         m_spent -= frame.weight; // counted again by deliver()
         m_done.insert(frame.index, decoded);
         deliver(decoded);

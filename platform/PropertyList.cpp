@@ -114,7 +114,8 @@ std::optional<PlistValue> PropertyList::readFile(const QString& path)
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly) || file.size() > maximumFileSize)
         return std::nullopt;
-    return parse(file.read(maximumFileSize + 1));
+    // One byte more than the size: a file that grew since is refused by parse().
+    return parse(file.read(file.size() + 1));
 }
 
 QByteArray PropertyList::serialize(const PlistValue& value, Format format)

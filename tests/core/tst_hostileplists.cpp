@@ -33,9 +33,9 @@ void writeBytes(const QString& path, const QByteArray& bytes)
 }
 
 // The files a plain parse must accept: well-formed property lists within the limits.
-const QSet<QString> wellFormed { "f1_utf16_nul_key.bin", "f2_archive_in_settings.xml.gz", "f3_bin_memo_depth.bin.gz",
-    "f4_archive_url_400k.bin.gz", "f4_archive_url_40k.bin.gz", "f5_bin_flat_array_100k.bin.gz",
-    "f5_bin_flat_array_1m.bin.gz", "f7_date_ms_drift_binary.bin", "f7_date_wraps.bin" };
+const QSet<QString> wellFormed { "f1_utf16_nul_key.bin", "f2_archive_in_settings.xml.gz", "f4_archive_url_400k.bin.gz",
+    "f4_archive_url_40k.bin.gz", "f5_bin_flat_array_100k.bin.gz", "f5_bin_flat_array_1m.bin.gz",
+    "f7_date_ms_drift_binary.bin", "f7_date_wraps.bin" };
 
 } // namespace
 

@@ -20,13 +20,18 @@ qint64 treeSize(const PlistValue& value)
     return size;
 }
 
+// Wraps an object in `length` arrays, one inside the next; the outermost one.
+int wrapInArrays(BinaryPlistBuilder& builder, int object, int length)
+{
+    for (int i = 0; i < length; ++i)
+        object = builder.addArray({ object });
+    return object;
+}
+
 QByteArray chainOfArrays(int length)
 {
     BinaryPlistBuilder builder;
-    int next = builder.addString("end");
-    for (int i = 0; i < length; ++i)
-        next = builder.addArray({ next });
-    return builder.build(next);
+    return builder.build(wrapInArrays(builder, builder.addString("end"), length));
 }
 
 bool accepted(const QByteArray& bytes, qint64 nodes = PropertyList::maximumNodes)
@@ -125,6 +130,12 @@ private slots:
         QTest::newRow("cycle through two arrays") << longCycle.build(first);
 
         QTest::newRow("nested too deep") << chainOfArrays(PropertyList::maximumDepth + 1);
+
+        // A deep container, decoded first, then met again deep down: each path alone is within the limit.
+        BinaryPlistBuilder reused;
+        const int deep = wrapInArrays(reused, reused.addString("end"), 300);
+        QTest::newRow("shared container nested too deep")
+            << reused.build(reused.addArray({ deep, wrapInArrays(reused, deep, 300) }));
 
         BinaryPlistBuilder longString;
         QTest::newRow("length past the end") << longString.build(longString.addRaw(QByteArray("\x5F\x11\x7F\xFF"
