@@ -1,0 +1,43 @@
+#include "FuzzSupport.h"
+#include "LantoSettings.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+
+namespace {
+
+void writeFile(const QString& path, const QByteArray& bytes)
+{
+    QFile file(path);
+    FuzzSupport::check(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size(), "writing the input");
+}
+
+} // namespace
+
+// Any bytes as Settings.plist, read at start by a new store and on reload by
+// a store that already holds values; either may only take the file's
+// dictionary or keep what it had.
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    using namespace FuzzSupport;
+    static const QTemporaryDir directory;
+    static DroppingScheduler scheduler;
+    static LantoSettings running(directory.path(), scheduler);
+    const QString path = QDir(directory.path()).filePath(QStringLiteral("Settings.plist"));
+
+    const QByteArray input = bytes(data, size);
+    writeFile(path, input);
+    const auto onDisk = PropertyList::parse(input);
+    const auto dictionary = onDisk ? onDisk->toDictionary() : std::nullopt;
+
+    LantoSettings starting(directory.path(), scheduler);
+    const PlistValue::Dictionary expected = dictionary.value_or(LantoSettings::defaults());
+    for (auto it = expected.cbegin(); it != expected.cend(); ++it)
+        check(starting.value(it.key()) == it.value(), "start-up takes the file or the defaults");
+
+    running.set(QStringLiteral("fuzz.marker"), true);
+    running.reload();
+    check(running.value(QStringLiteral("fuzz.marker")).has_value() == !dictionary.has_value(),
+        "reload takes the file or keeps the store");
+    return 0;
+}
