@@ -1,0 +1,190 @@
+#include "VideoTranscoder.h"
+
+#include "ClipWindow.h"
+#include "FramePipeline.h"
+#include "HevcMovieWriter.h"
+#include "PosterSink.h"
+#include "TranscodeError.h"
+#include "VideoSource.h"
+
+#include "Log.h"
+
+#include <QFile>
+#include <QThread>
+#include <QThreadPool>
+#include <QtConcurrent>
+
+namespace {
+
+// Encoders use every core on their own, so two jobs at once already fill the
+// machine; more would only hold more frames in memory.
+QThreadPool& mediaPool()
+{
+    static QThreadPool pool;
+    pool.setMaxThreadCount(2);
+    return pool;
+}
+
+// Runs work(isCancelled) on the media pool under the queue label, handing its result,
+// failure or cancellation to the future.
+template <typename T, typename Work> QFuture<T> runJob(QThreadPool& pool, const char* label, Work work)
+{
+    return QtConcurrent::run(&pool, [label, work = std::move(work)](QPromise<T>& promise) {
+        QThread::currentThread()->setObjectName(QString::fromLatin1(label));
+        const CancelCheck isCancelled = [&promise] { return promise.isCanceled(); };
+        try {
+            if constexpr (std::is_void_v<T>)
+                work(isCancelled);
+            else
+                promise.addResult(work(isCancelled));
+        } catch (const TranscodeCancelled&) {
+            // The future is cancelled already; the job's files went with its writers.
+        } catch (...) {
+            promise.setException(std::current_exception());
+        }
+    });
+}
+
+void rethrowIfFailed(const std::exception_ptr& failure)
+{
+    if (failure)
+        std::rethrow_exception(failure);
+}
+
+QString describe(const std::exception_ptr& failure)
+{
+    try {
+        std::rethrow_exception(failure);
+    } catch (const TranscodeError& error) {
+        return error.description();
+    } catch (const MediaError& error) {
+        return error.description();
+    } catch (const std::exception& error) {
+        return QString::fromUtf8(error.what());
+    } catch (...) {
+        return QStringLiteral("unknown failure");
+    }
+}
+
+std::unique_ptr<FrameSink> main10Movie(const QString& destination, QSize displayed, const VideoSource& source)
+{
+    return std::make_unique<HevcMovieWriter>(destination, HevcSettings::main10(displayed, source));
+}
+
+std::unique_ptr<FrameSink> previewClip(
+    const QString& destination, double maxDuration, int maxHeight, const VideoSource& source)
+{
+    const QSize size = HevcSettings::previewSize(source.displayedSize(), maxHeight);
+    const HevcSettings settings = HevcSettings::preview(size, source);
+    return std::make_unique<ClipWindow>(
+        std::make_unique<HevcMovieWriter>(destination, settings), source.timeBase(), maxDuration, settings.frameRate);
+}
+
+void removeExisting(const QString& path)
+{
+    QFile file(path);
+    if (file.exists() && !file.remove())
+        throw MediaError(QStringLiteral("Could not replace the preview"), file.errorString());
+}
+
+// The comments of the file and of its streams, in that order, each value of each.
+QList<QByteArray> userComments(const AVFormatContext& input)
+{
+    QList<QByteArray> comments;
+    const auto collect = [&comments](const AVDictionary* dictionary) {
+        const AVDictionaryEntry* entry = nullptr;
+        while ((entry = av_dict_get(dictionary, "comment", entry, AV_DICT_IGNORE_SUFFIX))) {
+            // "comment" itself or one in a language, such as "comment-eng".
+            const QByteArray key(entry->key);
+            if (key.size() == 7 || key.at(7) == '-')
+                comments.append(QByteArray(entry->value));
+        }
+    };
+    collect(input.metadata);
+    for (unsigned i = 0; i < input.nb_streams; ++i)
+        collect(input.streams[i]->metadata);
+    return comments;
+}
+
+} // namespace
+
+namespace VideoTranscoder {
+
+QFuture<void> transcodeToHEVCMain10(
+    const QString& source, const QString& destination, int width, int height, Progress progress)
+{
+    return runJob<void>(mediaPool(), transcodeQueueLabel, [=](const CancelCheck& isCancelled) {
+        VideoSource video(source, isCancelled);
+        FramePipeline pipeline(video);
+        pipeline.add(main10Movie(destination, QSize(width, height), video));
+        rethrowIfFailed(pipeline.run(progress).front());
+        if (progress)
+            progress(1.0);
+    });
+}
+
+QFuture<void> generatePreviewClip(const QString& source, const QString& destination, double maxDuration, int maxHeight)
+{
+    return runJob<void>(mediaPool(), previewQueueLabel, [=](const CancelCheck& isCancelled) {
+        VideoSource video(source, isCancelled);
+        removeExisting(destination);
+        FramePipeline pipeline(video);
+        pipeline.add(previewClip(destination, maxDuration, maxHeight, video));
+        rethrowIfFailed(pipeline.run().front());
+    });
+}
+
+QFuture<void> generatePoster(const QString& source, const QString& destination)
+{
+    return runJob<void>(mediaPool(), transcodeQueueLabel, [=](const CancelCheck& isCancelled) {
+        VideoSource video(source, isCancelled);
+        FramePipeline pipeline(video);
+        pipeline.add(std::make_unique<PosterSink>(destination, video.orientation()));
+        rethrowIfFailed(pipeline.run().front());
+    });
+}
+
+QFuture<std::optional<EmbeddedMetadata>> readEmbeddedMetadata(const QString& source)
+{
+    // A quick read of the file's header; it need not wait behind transcodes.
+    return runJob<std::optional<EmbeddedMetadata>>(*QThreadPool::globalInstance(), transcodeQueueLabel,
+        [=](const CancelCheck&) -> std::optional<EmbeddedMetadata> {
+            AVFormatContext* opened = nullptr;
+            if (avformat_open_input(&opened, source.toUtf8().constData(), nullptr, nullptr) < 0)
+                return std::nullopt;
+            const FFmpeg::InputPtr input(opened);
+            for (const QByteArray& comment : userComments(*input))
+                if (auto metadata = EmbeddedMetadata::fromJson(comment))
+                    return metadata;
+            return std::nullopt;
+        });
+}
+
+QFuture<bool> transcodeWithPosterAndPreview(
+    const QString& source, const VideoOutputs& outputs, int width, int height, Progress progress)
+{
+    return runJob<bool>(mediaPool(), transcodeQueueLabel, [=](const CancelCheck& isCancelled) {
+        VideoSource video(source, isCancelled);
+        removeExisting(outputs.preview);
+        FramePipeline pipeline(video);
+        const size_t content = pipeline.add(main10Movie(outputs.content, QSize(width, height), video));
+        const size_t poster = pipeline.add(std::make_unique<PosterSink>(outputs.poster, video.orientation()));
+        const size_t preview
+            = pipeline.add(previewClip(outputs.preview, outputs.previewDuration, outputs.previewHeight, video));
+        const std::vector<std::exception_ptr> failures = pipeline.run(progress);
+        if (failures[content] || failures[poster]) {
+            // Sinks that succeeded have already put their files in place.
+            for (const QString& path : { outputs.content, outputs.poster, outputs.preview })
+                QFile::remove(path);
+            rethrowIfFailed(failures[content]);
+            rethrowIfFailed(failures[poster]);
+        }
+        if (failures[preview])
+            Log::write(QStringLiteral("Lanto: Preview clip not written — ") + describe(failures[preview]));
+        if (progress)
+            progress(1.0);
+        return !failures[preview];
+    });
+}
+
+} // namespace VideoTranscoder
