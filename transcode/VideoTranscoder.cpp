@@ -18,10 +18,15 @@ namespace {
 
 // Encoders use every core on their own, so two jobs at once already fill the
 // machine; more would only hold more frames in memory.
+class MediaPool : public QThreadPool
+{
+public:
+    MediaPool() { setMaxThreadCount(2); }
+};
+
 QThreadPool& mediaPool()
 {
-    static QThreadPool pool;
-    pool.setMaxThreadCount(2);
+    static MediaPool pool;
     return pool;
 }
 
@@ -64,6 +69,11 @@ QString describe(const std::exception_ptr& failure)
     } catch (...) {
         return QStringLiteral("unknown failure");
     }
+}
+
+void logPreviewFailure(const std::exception_ptr& failure)
+{
+    Log::write(QStringLiteral("Lanto: Preview clip not written — ") + describe(failure));
 }
 
 std::unique_ptr<FrameSink> main10Movie(const QString& destination, QSize displayed, const VideoSource& source)
@@ -169,8 +179,12 @@ QFuture<bool> transcodeWithPosterAndPreview(
         FramePipeline pipeline(video);
         const size_t content = pipeline.add(main10Movie(outputs.content, QSize(width, height), video));
         const size_t poster = pipeline.add(std::make_unique<PosterSink>(outputs.poster, video.orientation()));
-        const size_t preview
-            = pipeline.add(previewClip(outputs.preview, outputs.previewDuration, outputs.previewHeight, video));
+        std::optional<size_t> preview;
+        try {
+            preview = pipeline.add(previewClip(outputs.preview, outputs.previewDuration, outputs.previewHeight, video));
+        } catch (...) {
+            logPreviewFailure(std::current_exception());
+        }
         const std::vector<std::exception_ptr> failures = pipeline.run(progress);
         if (failures[content] || failures[poster]) {
             // Sinks that succeeded have already put their files in place.
@@ -179,11 +193,11 @@ QFuture<bool> transcodeWithPosterAndPreview(
             rethrowIfFailed(failures[content]);
             rethrowIfFailed(failures[poster]);
         }
-        if (failures[preview])
-            Log::write(QStringLiteral("Lanto: Preview clip not written — ") + describe(failures[preview]));
+        if (preview && failures[*preview])
+            logPreviewFailure(failures[*preview]);
         if (progress)
             progress(1.0);
-        return !failures[preview];
+        return preview && !failures[*preview];
     });
 }
 

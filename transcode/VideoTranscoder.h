@@ -11,6 +11,7 @@
 // Turns a user's own video into the files the library keeps. Every operation runs
 // off the calling thread and returns a future: cancel() stops a running job and
 // leaves none of its files; failures arrive as TranscodeError or MediaError.
+// Jobs still running when the process ends are waited for, so owners cancel theirs.
 namespace VideoTranscoder {
 
 // Called with the fraction done, from the job's own thread (named by its queue label).

@@ -80,6 +80,7 @@ private slots:
     void posterIsUprightAndFullSize();
     void importFilesComeFromOneDecode();
     void failedPosterTakesTheOtherImportFilesWithIt();
+    void failedPreviewLeavesTheImportWhole();
 
 private:
     QString path(const QString& name) const { return m_dir->filePath(name); }
@@ -389,6 +390,16 @@ void TestVideoTranscoder::failedPosterTakesTheOtherImportFilesWithIt()
     const QString message = failureOf(VideoTranscoder::transcodeWithPosterAndPreview(source, outputs, 64, 36));
     QVERIFY2(message.startsWith("Could not write the poster — "), qPrintable(message));
     QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files), QStringList { "source.mov" });
+}
+
+void TestVideoTranscoder::failedPreviewLeavesTheImportWhole()
+{
+    const QString source = clip("source.mov", {});
+    const VideoTranscoder::VideoOutputs outputs {path("Clip.mov"), path("Poster.png"), path("missing/preview.mov")};
+    QFuture<bool> job = VideoTranscoder::transcodeWithPosterAndPreview(source, outputs, 64, 36);
+    QCOMPARE(failureOf(job), QString());
+    QVERIFY(!job.result());
+    QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files), (QStringList {"Clip.mov", "Poster.png", "source.mov"}));
 }
 
 QTEST_GUILESS_MAIN(TestVideoTranscoder)
