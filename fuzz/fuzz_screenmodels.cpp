@@ -1,9 +1,6 @@
-#include "FuzzSupport.h"
-#include "LantoSettings.h"
 #include "ScreenModel.h"
+#include "SettingsFixture.h"
 #include "SettingsKeys.h"
-
-#include <QTemporaryDir>
 
 #include <cmath>
 
@@ -32,9 +29,8 @@ bool sameModels(const ScreenModelMap& a, const ScreenModelMap& b)
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     using namespace FuzzSupport;
-    static const QTemporaryDir directory;
-    static DroppingScheduler scheduler;
-    static LantoSettings settings(directory.path(), scheduler);
+    static SettingsFixture fixture;
+    LantoSettings& settings = fixture.settings;
     static const bool quiet = (Log::setSink([](const QString&) {}), true);
     Q_UNUSED(quiet);
 

@@ -1,8 +1,6 @@
-#include "FuzzSupport.h"
-#include "LantoSettings.h"
+#include "SettingsFixture.h"
 
 #include <QFile>
-#include <QTemporaryDir>
 
 namespace {
 
@@ -20,17 +18,16 @@ void writeFile(const QString& path, const QByteArray& bytes)
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     using namespace FuzzSupport;
-    static const QTemporaryDir directory;
-    static DroppingScheduler scheduler;
-    static LantoSettings running(directory.path(), scheduler);
-    const QString path = QDir(directory.path()).filePath(QStringLiteral("Settings.plist"));
+    static SettingsFixture fixture;
+    LantoSettings& running = fixture.settings;
+    const QString path = running.filePath();
 
     const QByteArray input = bytes(data, size);
     writeFile(path, input);
     const auto onDisk = PropertyList::parse(input);
     const auto dictionary = onDisk ? onDisk->toDictionary() : std::nullopt;
 
-    LantoSettings starting(directory.path(), scheduler);
+    LantoSettings starting(fixture.directory.path(), fixture.scheduler);
     const PlistValue::Dictionary expected = dictionary.value_or(LantoSettings::defaults());
     for (auto it = expected.cbegin(); it != expected.cend(); ++it)
         check(starting.value(it.key()) == it.value(), "start-up takes the file or the defaults");
