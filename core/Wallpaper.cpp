@@ -35,16 +35,6 @@ Creator creatorOf(const APIProfile& profile)
     return creator;
 }
 
-// Truncates toward zero; sizes that are not finite or do not fit read as 0
-// rather than overflowing.
-qint64 wholePixels(double value)
-{
-    constexpr double limit = 9223372036854775808.0; // 2^63
-    if (!std::isfinite(value) || value >= limit || value < -limit)
-        return 0;
-    return static_cast<qint64>(value);
-}
-
 } // namespace
 
 Wallpaper Wallpaper::fromAPIWallpaper(const APIWallpaper& record)
@@ -73,6 +63,14 @@ Wallpaper Wallpaper::fromAPIWallpaper(const APIWallpaper& record)
     w.remotePreviewClipURL = record.previewClipPath;
     w.localizedTitles = record.localizedTitles;
     return w;
+}
+
+qint64 Wallpaper::wholePixels(double value)
+{
+    constexpr double limit = 9223372036854775808.0; // 2^63
+    if (!std::isfinite(value) || value >= limit || value < -limit)
+        return 0;
+    return static_cast<qint64>(value);
 }
 
 QString Wallpaper::resolutionText() const

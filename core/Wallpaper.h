@@ -55,6 +55,9 @@ struct Wallpaper
 
     // Width and height as whole numbers, e.g. "3840x2160".
     QString resolutionText() const;
+    // A pixel size truncated toward zero; sizes that are not finite or do not
+    // fit read as 0 rather than overflowing.
+    static qint64 wholePixels(double value);
 
     // The title in the locale's language: by language with region, language
     // with script, language alone, then English; the plain title otherwise.

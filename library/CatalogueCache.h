@@ -1,0 +1,61 @@
+#pragma once
+
+#include "APIWallpaper.h"
+#include "SerialQueue.h"
+
+#include <QByteArray>
+#include <QFuture>
+#include <QList>
+#include <QSet>
+#include <QString>
+
+#include <memory>
+#include <optional>
+
+// The file "wallpaper-cache.json": a JSON array of the service's catalogue
+// records, at most one per id, in the order they were first seen.
+//
+// Every operation runs on the cache's own serial queue, so the main thread
+// never waits for the disk and writes land in the order they were asked for.
+// The file is read once; afterwards the queue keeps each record's encoded form
+// in memory, so a merge rewrites the file without decoding it again. Every
+// write replaces the file whole and atomically. Destroying the cache finishes
+// the writes already asked for.
+class CatalogueCache
+{
+public:
+    explicit CatalogueCache(QString filePath);
+    ~CatalogueCache();
+
+    CatalogueCache(const CatalogueCache&) = delete;
+    CatalogueCache& operator=(const CatalogueCache&) = delete;
+
+    const QString& filePath() const { return m_filePath; }
+
+    // The records on file; none when the file is missing, too large or not
+    // an array of catalogue records.
+    QFuture<QList<APIWallpaper>> load();
+    // Replaces the record of each known id in place and appends the others
+    // (a later record of one id in the same batch replaces the earlier one),
+    // then writes the file. A failed write is logged and leaves the old file.
+    QFuture<void> save(QList<APIWallpaper> records);
+    // Removes the records with these ids and, when any went, writes the file
+    // and logs how many. Resolves to the number removed.
+    QFuture<qsizetype> prune(QSet<QString> ids);
+
+    // The records of a cache file, or nothing when any element is not one.
+    static std::optional<QList<APIWallpaper>> decode(const QByteArray& json);
+
+    // Files larger than this are not read: the cache starts afresh.
+    static constexpr qint64 maxFileBytes = 512LL * 1024 * 1024;
+
+private:
+    struct Contents;
+    // On the queue only. Reads the file the first time, handing its records to firstRead.
+    Contents& contents(QList<APIWallpaper>* firstRead = nullptr);
+    bool write(const Contents& contents, QString* error) const;
+
+    const QString m_filePath;
+    std::unique_ptr<Contents> m_contents; // touched only on m_queue
+    SerialQueue m_queue{QStringLiteral("com.lanto.catalogue-cache")};
+};

@@ -1,0 +1,63 @@
+#pragma once
+
+#include "LocaleName.h"
+
+#include <QAbstractListModel>
+
+class WallpaperList;
+
+// The model a grid or row of wallpaper cards binds to. It adapts a
+// WallpaperList without copying it and passes each of its changes on as row
+// changes, so views keep their delegates and scroll position.
+class WallpaperListModel : public QAbstractListModel
+{
+    Q_OBJECT
+    Q_PROPERTY(bool loading READ loading NOTIFY loadingChanged)
+    Q_PROPERTY(int count READ count NOTIFY countChanged)
+
+public:
+    enum Role {
+        IdRole = Qt::UserRole + 1,
+        HexIDRole,
+        TitleRole, // in the user's language when the record has a title for it
+        CreatorNameRole,
+        CategoryRole, // display name
+        TypeRole, // "image", "video" or "gradient"
+        ResolutionTextRole,
+        WidthRole,
+        HeightRole,
+        PreviewColorsRole,
+        DownloadCountRole,
+        FavoriteCountRole,
+        IsNewRole,
+        IsFeaturedRole,
+        CloudIDRole,
+        RemoteThumbnailURLRole,
+        RemotePreviewClipURLRole,
+        SubmissionStatusRole,
+        WallpaperRole, // the whole record
+    };
+    Q_ENUM(Role)
+
+    explicit WallpaperListModel(const WallpaperList& list, QObject* parent = nullptr);
+
+    int rowCount(const QModelIndex& parent = QModelIndex()) const override;
+    QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
+    QHash<int, QByteArray> roleNames() const override;
+
+    bool loading() const { return m_loading; }
+    void setLoading(bool loading);
+    int count() const { return rowCount(); }
+
+    // The language titles are shown in; the user's own by default.
+    void setLocale(const LocaleName& locale);
+
+signals:
+    void loadingChanged();
+    void countChanged();
+
+private:
+    const WallpaperList& m_list;
+    LocaleName m_locale = LocaleName::current();
+    bool m_loading = false;
+};

@@ -1,0 +1,435 @@
+#include "WallpaperManager.h"
+
+#include "AccountSource.h"
+#include "CategoryWallpaperModel.h"
+#include "CloudService.h"
+#include "Displays.h"
+#include "LantoSettings.h"
+#include "Log.h"
+#include "ScreenRecords.h"
+#include "SettingsKeys.h"
+#include "UltraWide.h"
+#include "UuidText.h"
+
+#include <QPointer>
+#include <QPromise>
+#include <QtConcurrent/QtConcurrentRun>
+
+#include <algorithm>
+#include <array>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+using Row = WallpaperManager::DiscoverRow;
+
+// The rows in the order they are joined into one list.
+constexpr std::array joinOrder{Row::featured, Row::todaysPicks, Row::trending, Row::newThisWeek, Row::free};
+
+const QString cancelledRequest = u"The request was cancelled"_s;
+
+QList<Wallpaper> toWallpapers(const QList<APIWallpaper>& records)
+{
+    QList<Wallpaper> wallpapers;
+    wallpapers.reserve(records.size());
+    for (const APIWallpaper& record : records)
+        wallpapers.append(Wallpaper::fromAPIWallpaper(record));
+    return wallpapers;
+}
+
+const QList<APIWallpaper>& recordsOf(const DiscoverRows& rows, Row row)
+{
+    static const QList<APIWallpaper> none;
+    switch (row) {
+    case Row::featured: return rows.featured;
+    case Row::todaysPicks: return rows.todaysPicks;
+    case Row::trending: return rows.trending;
+    case Row::newThisWeek: return rows.newThisWeek;
+    case Row::free: return rows.free ? *rows.free : none;
+    }
+    return none;
+}
+
+// Hands a request's outcome to handler on context's thread; a cancelled
+// request arrives as a failure. Nothing runs once context is gone.
+template <typename T, typename F>
+void whenFetched(QFuture<Fetched<T>> future, QObject* context, F handler)
+{
+    auto shared = std::make_shared<F>(std::move(handler));
+    future.then(context, [shared](Fetched<T> outcome) { (*shared)(std::move(outcome)); })
+        .onCanceled(context, [shared] { (*shared)(Fetched<T>::failed(cancelledRequest)); });
+}
+
+QString textOrNil(const std::optional<QString>& text)
+{
+    return text.value_or(u"nil"_s);
+}
+
+} // namespace
+
+WallpaperManager::WallpaperManager(Services services, QObject* parent)
+    : QObject(parent),
+      m_services(std::move(services)),
+      m_library(m_services.downloadsDirectory),
+      m_cache(m_services.appSupportDirectory + u"/wallpaper-cache.json"_s),
+      m_prefetcher(m_services.thumbnails)
+{
+    for (Row row : joinOrder) {
+        m_rows.try_emplace(row);
+        m_rowModels.try_emplace(row, m_rows.at(row));
+    }
+    connect(&m_all, &WallpaperList::idsChanged, this, &WallpaperManager::updateUltraWideWallpapers);
+    connect(&m_all, &WallpaperList::rowsChanged, this, &WallpaperManager::updateUltraWideWallpapers);
+    updateLoadingFlags();
+
+    refreshConnectedScreens();
+    if (const auto main = m_services.displays.mainDisplay(); main && main->number) {
+        for (const ScreenModel& screen : std::as_const(m_connectedScreens)) {
+            if (screen.serialNumber() == *main->number) {
+                publish(m_selectedScreenKey, std::optional<QString>(screen.id()),
+                        &WallpaperManager::selectedScreenKeyChanged);
+                break;
+            }
+        }
+    }
+
+    m_favorites = m_services.settings.uuidSet(SettingsKey::favorites);
+    m_downloaded = m_services.settings.uuidSet(SettingsKey::downloads);
+
+    // The controller may call at any time; the library answers on a later turn, if it still exists.
+    m_services.screens.setOnScreensChanged([library = QPointer<WallpaperManager>(this)] {
+        if (library)
+            QMetaObject::invokeMethod(library, &WallpaperManager::refreshConnectedScreens, Qt::QueuedConnection);
+    });
+
+    const QList<Wallpaper> local = m_library.scan([this] { return m_services.account.currentAccount(); });
+    m_all.assign(local);
+    for (const Wallpaper& wallpaper : local) {
+        m_downloaded.insert(wallpaper.id);
+        if (wallpaper.submissionStatus)
+            m_submissionStatuses.insert(wallpaper.hexID, *wallpaper.submissionStatus);
+    }
+
+    if (!m_services.cloud.isCacheBuilt())
+        m_services.cloud.buildCache();
+
+    loadCatalogueCache();
+}
+
+WallpaperManager::~WallpaperManager()
+{
+    if (m_nextRefresh)
+        m_nextRefresh->cancel();
+}
+
+template <typename T>
+void WallpaperManager::publish(T& field, T value, void (WallpaperManager::*changed)())
+{
+    if (field == value)
+        return;
+    field = std::move(value);
+    emit(this->*changed)();
+}
+
+// The cache is read and converted off the main thread; the start-up tasks
+// begin once its records are in the library, so a refresh never races them.
+void WallpaperManager::loadCatalogueCache()
+{
+    m_cache.load()
+        .then([](const QList<APIWallpaper>& records) { return toWallpapers(records); })
+        .then(this, [this](const QList<Wallpaper>& cached) {
+            mergeIntoLibrary(cached);
+            startTasks();
+        });
+}
+
+void WallpaperManager::startTasks()
+{
+    if (m_services.prefetchCardThumbnails) {
+        const QStringList names = m_library.entryNames();
+        const QSet<QString> folders(names.cbegin(), names.cend());
+        QList<Wallpaper> onDisk;
+        for (const Wallpaper& wallpaper : m_all.items()) {
+            if (folders.contains(wallpaper.hexID))
+                onDisk.append(wallpaper);
+        }
+        m_services.prefetchCardThumbnails(onDisk);
+    }
+    m_started = true;
+    updateLoadingFlags();
+    emit started();
+
+    if (m_services.reconcileOrphanedDownloads)
+        m_services.reconcileOrphanedDownloads();
+    refreshCatalogue();
+    scheduleNextRefresh();
+}
+
+void WallpaperManager::scheduleNextRefresh()
+{
+    m_nextRefresh = m_services.scheduler.after(refreshInterval, [this] {
+        refreshCatalogue().then(this, [this] { scheduleNextRefresh(); });
+    });
+}
+
+CategoryWallpaperModel* WallpaperManager::categoryModel(WallpaperCategory category)
+{
+    auto& model = m_categoryModels[category];
+    if (!model) {
+        model = std::make_unique<CategoryWallpaperModel>(category, m_allModel);
+        model->setLoading(m_loadingCategories.contains(serviceKey(category)));
+        loadCategory(category);
+    }
+    return model.get();
+}
+
+void WallpaperManager::refreshConnectedScreens()
+{
+    const QList<ScreenModel> screens = m_services.screens.connectedScreens();
+    QSet<QString> keys;
+    QMap<QString, QUuid> wallpapers = m_screenWallpapers;
+    for (const ScreenModel& screen : screens) {
+        keys.insert(screen.id());
+        if (screen.wallpaperID)
+            wallpapers.insert(screen.id(), *screen.wallpaperID);
+    }
+    wallpapers.removeIf([&](const auto& entry) { return !keys.contains(entry.key()); });
+
+    publish(m_connectedScreens, screens, &WallpaperManager::connectedScreensChanged);
+    publish(m_screenWallpapers, wallpapers, &WallpaperManager::screenWallpapersChanged);
+    if (m_selectedScreenKey && !keys.contains(*m_selectedScreenKey))
+        publish(m_selectedScreenKey, std::optional<QString>(), &WallpaperManager::selectedScreenKeyChanged);
+    publish(m_hasUltraWideScreen, UltraWide::anyUltraWideScreen(screens, m_services.displays),
+            &WallpaperManager::hasUltraWideScreenChanged);
+}
+
+void WallpaperManager::mergeIntoLibrary(const QList<Wallpaper>& wallpapers)
+{
+    m_all.merge(wallpapers);
+}
+
+void WallpaperManager::updateUltraWideWallpapers()
+{
+    m_ultraWide.assign(UltraWide::catalogueWallpapers(m_all.items(), m_library));
+}
+
+bool WallpaperManager::isOwnedByCurrentUser(const Wallpaper& wallpaper) const
+{
+    const std::optional<QString> mine = m_services.account.currentAccount().profileId;
+    const std::optional<QString>& creator = wallpaper.creator.serverProfileId;
+    if (mine && creator)
+        return *mine == *creator;
+    Log::write(u"Lanto: isOwnedByCurrentUser — myProfileId=%1, creatorProfileId=%2"_s.arg(textOrNil(mine),
+                                                                                           textOrNil(creator)));
+    return false;
+}
+
+void WallpaperManager::setLoadingManifest(bool loading)
+{
+    publish(m_isLoadingManifest, loading, &WallpaperManager::isLoadingManifestChanged);
+    updateLoadingFlags();
+}
+
+void WallpaperManager::setManifestError(std::optional<QString> error)
+{
+    publish(m_manifestError, std::move(error), &WallpaperManager::manifestErrorChanged);
+}
+
+void WallpaperManager::updateLoadingFlags()
+{
+    m_allModel.setLoading(!m_started || m_isLoadingManifest);
+    for (auto& [row, model] : m_rowModels)
+        model.setLoading(m_isLoadingManifest);
+    m_ultraWideModel.setLoading(m_isLoadingManifest);
+    for (auto& [category, model] : m_categoryModels)
+        model->setLoading(m_loadingCategories.contains(serviceKey(category)));
+}
+
+QFuture<void> WallpaperManager::refreshCatalogue()
+{
+    setLoadingManifest(true);
+    setManifestError(std::nullopt);
+    auto done = std::make_shared<QPromise<void>>();
+    done->start();
+    // Both requests start at once; the tags are awaited only after a good discover.
+    QFuture<Fetched<TagGroups>> tags = m_services.catalogue.fetchTags();
+    whenFetched(m_services.catalogue.fetchDiscover(), this, [this, done, tags](Fetched<DiscoverRows> discover) mutable {
+        if (!discover.ok()) {
+            tags.cancel();
+            setManifestError(discover.failure);
+            setLoadingManifest(false);
+            done->finish();
+            return;
+        }
+        whenFetched(tags, this, [this, done, records = std::move(*discover.value)](Fetched<TagGroups> tagGroups) {
+            if (tagGroups.ok())
+                applyTags(*tagGroups.value);
+            QtConcurrent::run([records] {
+                std::map<Row, QList<Wallpaper>> rows;
+                for (Row row : joinOrder)
+                    rows.emplace(row, toWallpapers(recordsOf(records, row)));
+                return rows;
+            }).then(this, [this, done, records](const std::map<Row, QList<Wallpaper>>& rows) {
+                prefetchThumbnails(applyDiscover(rows, records)).then(this, [this, done] {
+                    setLoadingManifest(false);
+                    done->finish();
+                });
+            });
+        });
+    });
+    return done->future();
+}
+
+void WallpaperManager::applyTags(const TagGroups& groups)
+{
+    QMap<QString, CatalogueTag> catalog;
+    for (const QList<CatalogueTag>& group : groups) {
+        for (const CatalogueTag& tag : group)
+            catalog.insert(tag.id, tag);
+    }
+    publish(m_tagCatalog, catalog, &WallpaperManager::tagCatalogChanged);
+}
+
+QList<Wallpaper> WallpaperManager::applyDiscover(const std::map<Row, QList<Wallpaper>>& rows,
+                                                const DiscoverRows& records)
+{
+    for (Row row : joinOrder)
+        m_rows.at(row).assign(rows.at(row));
+    QList<Wallpaper> joined;
+    QList<APIWallpaper> joinedRecords;
+    for (Row row : joinOrder) {
+        joined.append(m_rows.at(row).items());
+        joinedRecords.append(recordsOf(records, row));
+    }
+    mergeIntoLibrary(joined);
+    addServerKnownIDs(joined);
+    pruneStaleWallpapers();
+    saveCatalogueCache(joinedRecords);
+    dropMissingDownloads();
+    return joined;
+}
+
+void WallpaperManager::addServerKnownIDs(const QList<Wallpaper>& wallpapers)
+{
+    const qsizetype before = m_serverKnownIDs.size();
+    for (const Wallpaper& wallpaper : wallpapers)
+        m_serverKnownIDs.insert(wallpaper.id);
+    if (m_serverKnownIDs.size() != before)
+        emit serverKnownIDsChanged();
+}
+
+void WallpaperManager::pruneStaleWallpapers()
+{
+    // Nothing is stale before the service has confirmed at least one id this run.
+    if (m_serverKnownIDs.isEmpty())
+        return;
+    QSet<QString> staleCloudIDs;
+    for (const Wallpaper& wallpaper : m_all.items()) {
+        if (wallpaper.cloudID && !m_serverKnownIDs.contains(wallpaper.id)
+            && !m_services.cloud.isDownloaded(*wallpaper.cloudID))
+            staleCloudIDs.insert(*wallpaper.cloudID);
+    }
+    if (staleCloudIDs.isEmpty())
+        return;
+    // The user's own items keep their library record; their cache entries go.
+    m_all.removeIf([&](const Wallpaper& wallpaper) {
+        return wallpaper.cloudID && staleCloudIDs.contains(*wallpaper.cloudID) && !m_library.hasLocalMetadata(wallpaper);
+    });
+    m_cache.prune(staleCloudIDs);
+}
+
+void WallpaperManager::dropMissingDownloads()
+{
+    QSet<QUuid> kept = m_downloaded;
+    for (const QUuid& id : m_downloaded) {
+        const std::optional<qsizetype> row = m_all.rowOf(id);
+        if (!row)
+            continue;
+        const Wallpaper& wallpaper = m_all.at(*row);
+        if (wallpaper.cloudID && !m_services.cloud.isDownloaded(*wallpaper.cloudID))
+            kept.remove(id);
+    }
+    if (kept.size() == m_downloaded.size())
+        return;
+    m_downloaded = kept;
+    emit downloadedChanged();
+    QStringList texts;
+    for (const QUuid& id : std::as_const(m_downloaded))
+        texts.append(uuidText(id));
+    texts.sort();
+    PlistValue::Array array;
+    for (const QString& text : std::as_const(texts))
+        array.append(text);
+    m_services.settings.set(SettingsKey::downloads, PlistValue(array));
+}
+
+QFuture<void> WallpaperManager::prefetchThumbnails(const QList<Wallpaper>& wallpapers)
+{
+    return m_prefetcher.prefetch(wallpapers);
+}
+
+QFuture<void> WallpaperManager::saveCatalogueCache(QList<APIWallpaper> records)
+{
+    return m_cache.save(std::move(records));
+}
+
+QList<Wallpaper> WallpaperManager::loadCategory(WallpaperCategory category)
+{
+    const QString key = serviceKey(category);
+    // Queued: screens ask while they compute their lists, and the state changes belong to a later turn.
+    if (!m_loadedCategories.contains(key) && !m_loadingCategories.contains(key))
+        QMetaObject::invokeMethod(this, [this, category] { fetchCategory(category); }, Qt::QueuedConnection);
+    QList<Wallpaper> inCategory;
+    for (const Wallpaper& wallpaper : m_all.items()) {
+        if (wallpaper.category == category)
+            inCategory.append(wallpaper);
+    }
+    return inCategory;
+}
+
+void WallpaperManager::fetchCategory(WallpaperCategory category)
+{
+    const QString key = serviceKey(category);
+    if (m_loadedCategories.contains(key) || m_loadingCategories.contains(key))
+        return;
+    m_loadingCategories.insert(key);
+    emit loadingCategoriesChanged();
+    updateLoadingFlags();
+    whenFetched(m_services.catalogue.fetchWallpapers(key), this, [this, key](Fetched<QList<APIWallpaper>> listing) {
+        if (!listing.ok()) {
+            Log::write(u"Lanto: Failed to load category %1 — %2"_s.arg(key, listing.failure));
+            finishCategory(key);
+            return;
+        }
+        QtConcurrent::run([records = *listing.value] { return toWallpapers(records); })
+            .then(this, [this, key, records = *listing.value](const QList<Wallpaper>& wallpapers) {
+                mergeIntoLibrary(wallpapers);
+                addServerKnownIDs(wallpapers);
+                saveCatalogueCache(records);
+                prefetchThumbnails(wallpapers).then(this, [this, key] { finishCategory(key); });
+            });
+    });
+}
+
+void WallpaperManager::finishCategory(const QString& key)
+{
+    m_loadedCategories.insert(key);
+    emit loadedCategoriesChanged();
+    m_loadingCategories.remove(key);
+    emit loadingCategoriesChanged();
+    updateLoadingFlags();
+    emit categoryLoaded(key);
+}
+
+QList<CatalogueTag> WallpaperManager::childTags(const QString& parentId) const
+{
+    QList<CatalogueTag> children;
+    for (const CatalogueTag& tag : m_tagCatalog) {
+        if (tag.parentId == parentId)
+            children.append(tag);
+    }
+    std::stable_sort(children.begin(), children.end(),
+                     [](const CatalogueTag& a, const CatalogueTag& b) { return a.sortOrder < b.sortOrder; });
+    return children;
+}

@@ -1,0 +1,210 @@
+#pragma once
+
+#include "CatalogueCache.h"
+#include "CatalogueSource.h"
+#include "LocalLibrary.h"
+#include "ScreenModel.h"
+#include "ThumbnailPrefetcher.h"
+#include "Wallpaper.h"
+#include "WallpaperList.h"
+#include "WallpaperListModel.h"
+
+#include <QFuture>
+#include <QHash>
+#include <QMap>
+#include <QObject>
+#include <QSet>
+#include <QString>
+#include <QUuid>
+
+#include <functional>
+#include <map>
+#include <memory>
+#include <optional>
+
+class AccountSource;
+class CategoryWallpaperModel;
+class CloudService;
+class Displays;
+class LantoSettings;
+class Scheduler;
+class ScreenRecords;
+class ThumbnailSource;
+
+// The wallpaper library: the catalogue known from the service, the local
+// items on disk, favourites, downloads and what each display shows, as one
+// observable object that every screen binds to. Lists are models; every other
+// property publishes a change only when its value changes. Main thread only.
+class WallpaperManager : public QObject
+{
+    Q_OBJECT
+    Q_PROPERTY(WallpaperListModel* allWallpapers READ allWallpapers CONSTANT)
+    Q_PROPERTY(WallpaperListModel* featuredWallpapers READ featuredWallpapers CONSTANT)
+    Q_PROPERTY(WallpaperListModel* todaysPicks READ todaysPicks CONSTANT)
+    Q_PROPERTY(WallpaperListModel* newThisWeek READ newThisWeek CONSTANT)
+    Q_PROPERTY(WallpaperListModel* trending READ trending CONSTANT)
+    Q_PROPERTY(WallpaperListModel* freeWallpapers READ freeWallpapers CONSTANT)
+    Q_PROPERTY(WallpaperListModel* ultraWideWallpapers READ ultraWideWallpapers CONSTANT)
+    Q_PROPERTY(bool isLoadingManifest READ isLoadingManifest NOTIFY isLoadingManifestChanged)
+    Q_PROPERTY(QString manifestError READ manifestErrorText NOTIFY manifestErrorChanged)
+    Q_PROPERTY(bool hasUltraWideScreen READ hasUltraWideScreen NOTIFY hasUltraWideScreenChanged)
+    Q_PROPERTY(QString selectedScreenKey READ selectedScreenKeyText NOTIFY selectedScreenKeyChanged)
+
+public:
+    // Everything the library reaches outside itself.
+    struct Services
+    {
+        LantoSettings& settings;
+        CloudService& cloud;
+        CatalogueSource& catalogue;
+        ThumbnailSource& thumbnails;
+        ScreenRecords& screens;
+        Displays& displays;
+        AccountSource& account;
+        Scheduler& scheduler; // the refresh loop's clock
+        QString appSupportDirectory;
+        QString downloadsDirectory;
+        // Reconciliation of downloads the library has no record of.
+        std::function<void()> reconcileOrphanedDownloads;
+        // Fills the cards' thumbnail cache from local files.
+        std::function<void(const QList<Wallpaper>&)> prefetchCardThumbnails;
+    };
+
+    static constexpr std::chrono::seconds refreshInterval{300};
+
+    // The curated rows of the Discover page.
+    enum class DiscoverRow { featured, todaysPicks, trending, newThisWeek, free };
+
+    // Loads the local library and the cached catalogue, then starts the
+    // orphan reconciliation, a catalogue refresh and the refresh loop.
+    explicit WallpaperManager(Services services, QObject* parent = nullptr);
+    ~WallpaperManager() override;
+
+    // Models of the lists.
+    WallpaperListModel* allWallpapers() { return &m_allModel; }
+    WallpaperListModel* featuredWallpapers() { return &m_rowModels.at(DiscoverRow::featured); }
+    WallpaperListModel* todaysPicks() { return &m_rowModels.at(DiscoverRow::todaysPicks); }
+    WallpaperListModel* newThisWeek() { return &m_rowModels.at(DiscoverRow::newThisWeek); }
+    WallpaperListModel* trending() { return &m_rowModels.at(DiscoverRow::trending); }
+    WallpaperListModel* freeWallpapers() { return &m_rowModels.at(DiscoverRow::free); }
+    WallpaperListModel* ultraWideWallpapers() { return &m_ultraWideModel; }
+    // The page of one category; asking for it starts the category's load.
+    CategoryWallpaperModel* categoryModel(WallpaperCategory category);
+
+    // The data behind the models.
+    const WallpaperList& allWallpaperList() const { return m_all; }
+    const WallpaperList& row(DiscoverRow row) const { return m_rows.at(row); }
+
+    // Whether the cached catalogue has been read and the start-up tasks started.
+    bool isStarted() const { return m_started; }
+
+    const QSet<QUuid>& favorites() const { return m_favorites; }
+    const QSet<QUuid>& downloaded() const { return m_downloaded; }
+    const QMap<QString, QUuid>& screenWallpapers() const { return m_screenWallpapers; }
+    const std::optional<QString>& selectedScreenKey() const { return m_selectedScreenKey; }
+    QString selectedScreenKeyText() const { return m_selectedScreenKey.value_or(QString()); }
+    const QList<ScreenModel>& connectedScreens() const { return m_connectedScreens; }
+    const QMap<QString, QString>& submissionStatuses() const { return m_submissionStatuses; }
+    bool isLoadingManifest() const { return m_isLoadingManifest; }
+    const std::optional<QString>& manifestError() const { return m_manifestError; }
+    QString manifestErrorText() const { return m_manifestError.value_or(QString()); }
+    const QMap<QString, CatalogueTag>& tagCatalog() const { return m_tagCatalog; }
+    const QSet<QString>& loadedCategories() const { return m_loadedCategories; }
+    const QSet<QString>& loadingCategories() const { return m_loadingCategories; }
+    const QSet<QUuid>& serverKnownIDs() const { return m_serverKnownIDs; }
+    bool hasUltraWideScreen() const { return m_hasUltraWideScreen; }
+
+    // Re-reads the connected displays from the desktop controller.
+    void refreshConnectedScreens();
+    // Replaces known records in place, appends new ones.
+    void mergeIntoLibrary(const QList<Wallpaper>& wallpapers);
+    bool isOwnedByCurrentUser(const Wallpaper& wallpaper) const;
+    bool hasLocalMetadata(const Wallpaper& wallpaper) const { return m_library.hasLocalMetadata(wallpaper); }
+    void writeMetadata(const Wallpaper& wallpaper) const { m_library.writeMetadata(wallpaper); }
+
+    // The Discover rows, the tag catalogue, the merged library, pruning, the
+    // cache file, the downloads set and the thumbnails, from one discover and
+    // one tags request. Finishes when all of it is done.
+    QFuture<void> refreshCatalogue();
+    // Removes the catalogue records the service no longer lists, once it has
+    // confirmed at least one id this run.
+    void pruneStaleWallpapers();
+    // Forgets downloads whose catalogue content is gone from disk.
+    void dropMissingDownloads();
+    QFuture<void> prefetchThumbnails(const QList<Wallpaper>& wallpapers);
+    // Merges service records into the cache file, off the main thread.
+    QFuture<void> saveCatalogueCache(QList<APIWallpaper> records);
+
+    // The category's wallpapers in the library now; starts its one load per
+    // run unless it is loaded or loading.
+    QList<Wallpaper> loadCategory(WallpaperCategory category);
+    // The tags under a parent tag, by sort order (ties by id).
+    QList<CatalogueTag> childTags(const QString& parentId) const;
+
+signals:
+    void started();
+    void favoritesChanged();
+    void downloadedChanged();
+    void screenWallpapersChanged();
+    void selectedScreenKeyChanged();
+    void connectedScreensChanged();
+    void submissionStatusesChanged();
+    void isLoadingManifestChanged();
+    void manifestErrorChanged();
+    void tagCatalogChanged();
+    void loadedCategoriesChanged();
+    void loadingCategoriesChanged();
+    void serverKnownIDsChanged();
+    void hasUltraWideScreenChanged();
+    // A category's load ended, with or without success.
+    void categoryLoaded(const QString& serviceKey);
+
+private:
+    using Row = DiscoverRow;
+
+    void loadCatalogueCache();
+    void startTasks();
+    void scheduleNextRefresh();
+    void fetchCategory(WallpaperCategory category);
+    void finishCategory(const QString& key);
+    void addServerKnownIDs(const QList<Wallpaper>& wallpapers);
+    // Stores the rows and merges them; returns them joined, in row order.
+    QList<Wallpaper> applyDiscover(const std::map<Row, QList<Wallpaper>>& rows, const DiscoverRows& records);
+    void applyTags(const TagGroups& groups);
+    void updateUltraWideWallpapers();
+    void updateLoadingFlags();
+    void setLoadingManifest(bool loading);
+    void setManifestError(std::optional<QString> error);
+    template <typename T>
+    void publish(T& field, T value, void (WallpaperManager::*changed)());
+
+    Services m_services;
+    LocalLibrary m_library;
+    CatalogueCache m_cache;
+    ThumbnailPrefetcher m_prefetcher;
+
+    WallpaperList m_all;
+    std::map<Row, WallpaperList> m_rows;
+    WallpaperList m_ultraWide;
+    WallpaperListModel m_allModel{m_all};
+    std::map<Row, WallpaperListModel> m_rowModels;
+    WallpaperListModel m_ultraWideModel{m_ultraWide};
+    std::map<WallpaperCategory, std::unique_ptr<CategoryWallpaperModel>> m_categoryModels;
+
+    QSet<QUuid> m_favorites;
+    QSet<QUuid> m_downloaded;
+    QMap<QString, QUuid> m_screenWallpapers;
+    std::optional<QString> m_selectedScreenKey;
+    QList<ScreenModel> m_connectedScreens;
+    QMap<QString, QString> m_submissionStatuses;
+    bool m_isLoadingManifest = false;
+    std::optional<QString> m_manifestError;
+    QMap<QString, CatalogueTag> m_tagCatalog;
+    QSet<QString> m_loadedCategories;
+    QSet<QString> m_loadingCategories;
+    QSet<QUuid> m_serverKnownIDs;
+    bool m_hasUltraWideScreen = false;
+
+    bool m_started = false;
+    WorkItemPtr m_nextRefresh;
+};
