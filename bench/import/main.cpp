@@ -2,7 +2,8 @@
 // pipeline against the ffmpeg command line doing the same three jobs one after
 // another with the same x265 settings, and checks every output with ffprobe.
 //
-//   bench_import [work folder]    (default: a temporary folder; clips are kept there between runs)
+//   bench_import [work folder [clip name]]
+//   (default: a temporary folder; clips are kept in it between runs; all clips)
 
 #include "HevcSettings.h"
 #include "VideoTranscoder.h"
@@ -20,6 +21,7 @@
 
 #include <cstdio>
 #include <functional>
+#include <sys/resource.h>
 
 namespace {
 
@@ -72,12 +74,38 @@ bool ffmpeg(const QStringList& arguments)
     return run("ffmpeg", QStringList { "-nostdin", "-hide_banner", "-loglevel", "error", "-y" } + arguments);
 }
 
-double seconds(const std::function<bool()>& job, bool* ok)
+// Wall time and processor time (this process's threads and the programs it waited for) of one job.
+struct Cost
+{
+    double wall = 0;
+    double cpu = 0;
+    Cost& operator+=(const Cost& other)
+    {
+        wall += other.wall;
+        cpu += other.cpu;
+        return *this;
+    }
+};
+
+double processorSeconds()
+{
+    double total = 0;
+    for (int who : { RUSAGE_SELF, RUSAGE_CHILDREN }) {
+        rusage usage {};
+        getrusage(who, &usage);
+        total
+            += usage.ru_utime.tv_sec + usage.ru_stime.tv_sec + (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+    }
+    return total;
+}
+
+Cost measure(const std::function<bool()>& job, bool* ok)
 {
     QElapsedTimer timer;
+    const double cpuBefore = processorSeconds();
     timer.start();
     *ok = job() && *ok;
-    return timer.nsecsElapsed() / 1e9;
+    return { timer.nsecsElapsed() / 1e9, processorSeconds() - cpuBefore };
 }
 
 // A clip like a camera's: moving detail with sensor noise, H.264, turned by its display matrix.
@@ -238,9 +266,13 @@ int main(int argc, char** argv)
             .arg(QThread::idealThreadCount())
             .arg(loadAverage()));
 
-    double oursTranscode = 0, theirsTranscode = 0, oursImport = 0, theirsImport = 0;
+    const QString only = argc > 2 ? QString::fromLocal8Bit(argv[2]) : QString();
+    Cost oursTranscode, theirsTranscode, oursImport, theirsImport;
     bool outputsOk = true;
-    for (const Clip& clip : clips) {
+    for (qsizetype index = 0; index < clips.size(); ++index) {
+        const Clip& clip = clips[index];
+        if (!only.isEmpty() && clip.name != only)
+            continue;
         const QString source = makeClip(folder, clip);
         if (source.isEmpty()) {
             say("could not generate " + clip.name);
@@ -250,27 +282,39 @@ int main(int argc, char** argv)
         out.removeRecursively();
         out.mkpath(".");
         const QSize displayed = clip.displayed();
-        bool ok = true;
-
-        const double cliTranscode
-            = seconds([&] { return commandLineTranscode(source, out.filePath("cli.mov"), clip); }, &ok);
-        const double cliPoster = seconds([&] { return commandLinePoster(source, out.filePath("cli.png")); }, &ok);
-        const double cliPreview = seconds(
-            [&] { return commandLinePreview(out.filePath("cli.mov"), out.filePath("cli-preview.mov"), clip); }, &ok);
-        const double ourTranscode = seconds(
-            [&] {
-                return finished(VideoTranscoder::transcodeToHEVCMain10(
-                    source, out.filePath("ours-alone.mov"), displayed.width(), displayed.height()));
-            },
-            &ok);
         const VideoTranscoder::VideoOutputs files { out.filePath("ours.mov"), out.filePath("ours.png"),
             out.filePath("ours-preview.mov"), previewSeconds, previewHeight };
-        const double ourImport = seconds(
-            [&] {
-                return finishedWithPreview(VideoTranscoder::transcodeWithPosterAndPreview(
-                    source, files, displayed.width(), displayed.height()));
-            },
-            &ok);
+        bool ok = true;
+        Cost cliTranscode, cliPoster, cliPreview, ourTranscode, ourImport;
+        const auto runCommandLine = [&] {
+            cliTranscode = measure([&] { return commandLineTranscode(source, out.filePath("cli.mov"), clip); }, &ok);
+            cliPoster = measure([&] { return commandLinePoster(source, out.filePath("cli.png")); }, &ok);
+            cliPreview = measure(
+                [&] { return commandLinePreview(out.filePath("cli.mov"), out.filePath("cli-preview.mov"), clip); },
+                &ok);
+        };
+        const auto runOurs = [&] {
+            ourTranscode = measure(
+                [&] {
+                    return finished(VideoTranscoder::transcodeToHEVCMain10(
+                        source, out.filePath("ours-alone.mov"), displayed.width(), displayed.height()));
+                },
+                &ok);
+            ourImport = measure(
+                [&] {
+                    return finishedWithPreview(VideoTranscoder::transcodeWithPosterAndPreview(
+                        source, files, displayed.width(), displayed.height()));
+                },
+                &ok);
+        };
+        // Alternate who goes first, so that a load that rises or falls during the run favours neither.
+        if (index % 2 == 0) {
+            runCommandLine();
+            runOurs();
+        } else {
+            runOurs();
+            runCommandLine();
+        }
 
         const QSize previewDisplayed = HevcSettings::previewSize(displayed, previewHeight);
         const Expected content { "Main 10", "yuv420p10le", clip.stored, clip.rotation, clipSeconds };
@@ -284,19 +328,26 @@ int main(int argc, char** argv)
         ok = postersMatch(files.poster, out.filePath("cli.png"), displayed) && ok;
         outputsOk = outputsOk && ok;
 
-        const double cliImport = cliTranscode + cliPoster + cliPreview;
-        say(QString(
-            "%1: transcode ours %2 s, ffmpeg %3 s (x%4); import ours %5 s, ffmpeg %6 s = %7 + %8 + %9 (x%10)%11")
+        Cost cliImport = cliTranscode;
+        cliImport += cliPoster;
+        cliImport += cliPreview;
+        say(QString("%1: transcode ours %2 s, ffmpeg %3 s (x%4); import ours %5 s, ffmpeg %6 s = %7 + %8 + %9 "
+                    "(x%10); processor seconds: transcode %11 / %12, import %13 / %14, load %15%16")
                 .arg(clip.name)
-                .arg(ourTranscode, 0, 'f', 2)
-                .arg(cliTranscode, 0, 'f', 2)
-                .arg(cliTranscode / ourTranscode, 0, 'f', 3)
-                .arg(ourImport, 0, 'f', 2)
-                .arg(cliImport, 0, 'f', 2)
-                .arg(cliTranscode, 0, 'f', 2)
-                .arg(cliPoster, 0, 'f', 2)
-                .arg(cliPreview, 0, 'f', 2)
-                .arg(cliImport / ourImport, 0, 'f', 3)
+                .arg(ourTranscode.wall, 0, 'f', 2)
+                .arg(cliTranscode.wall, 0, 'f', 2)
+                .arg(cliTranscode.wall / ourTranscode.wall, 0, 'f', 3)
+                .arg(ourImport.wall, 0, 'f', 2)
+                .arg(cliImport.wall, 0, 'f', 2)
+                .arg(cliTranscode.wall, 0, 'f', 2)
+                .arg(cliPoster.wall, 0, 'f', 2)
+                .arg(cliPreview.wall, 0, 'f', 2)
+                .arg(cliImport.wall / ourImport.wall, 0, 'f', 3)
+                .arg(ourTranscode.cpu, 0, 'f', 1)
+                .arg(cliTranscode.cpu, 0, 'f', 1)
+                .arg(ourImport.cpu, 0, 'f', 1)
+                .arg(cliImport.cpu, 0, 'f', 1)
+                .arg(loadAverage().section(' ', 0, 0))
                 .arg(ok ? "" : " OUTPUTS WRONG"));
         oursTranscode += ourTranscode;
         theirsTranscode += cliTranscode;
@@ -304,9 +355,12 @@ int main(int argc, char** argv)
         theirsImport += cliImport;
     }
     say(QString("load average after: %1").arg(loadAverage()));
+    say(QString("processor time ratios: transcode %1, import %2")
+            .arg(theirsTranscode.cpu / oursTranscode.cpu, 0, 'f', 3)
+            .arg(theirsImport.cpu / oursImport.cpu, 0, 'f', 3));
     say(QString("RESULT transcode_speed_ratio=%1 import_speed_ratio=%2 outputs_ok=%3")
-            .arg(theirsTranscode / oursTranscode, 0, 'f', 3)
-            .arg(theirsImport / oursImport, 0, 'f', 3)
+            .arg(theirsTranscode.wall / oursTranscode.wall, 0, 'f', 3)
+            .arg(theirsImport.wall / oursImport.wall, 0, 'f', 3)
             .arg(outputsOk ? 1 : 0));
     return outputsOk ? 0 : 1;
 }

@@ -3,9 +3,13 @@
 extern "C" {
 #include <libavcodec/avcodec.h>
 #include <libavformat/avformat.h>
+#include <libavutil/display.h>
 #include <libavutil/opt.h>
 }
 
+#include <algorithm>
+#include <cmath>
+#include <functional>
 #include <memory>
 
 namespace {
@@ -93,6 +97,32 @@ bool fail(QString* error, const QString& reason)
     return false;
 }
 
+void setTags(AVDictionary** dictionary, const QList<QPair<QByteArray, QByteArray>>& tags)
+{
+    for (const auto& [key, value] : tags)
+        av_dict_set(dictionary, key.constData(), value.constData(), AV_DICT_MULTIKEY);
+}
+
+constexpr int audioRate = 8000;
+
+using Codec = std::unique_ptr<AVCodecContext, CodecFreer>;
+
+// Opens the encoder and adds its stream; null when the encoder cannot be opened.
+Codec addStream(AVFormatContext* format, const AVCodec* encoder, const std::function<void(AVCodecContext*)>& setUp,
+    AVStream** stream)
+{
+    Codec codec(avcodec_alloc_context3(encoder));
+    setUp(codec.get());
+    if (format->oformat->flags & AVFMT_GLOBALHEADER)
+        codec->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
+    if (avcodec_open2(codec.get(), encoder, nullptr) < 0)
+        return {};
+    *stream = avformat_new_stream(format, nullptr);
+    (*stream)->time_base = codec->time_base;
+    avcodec_parameters_from_context((*stream)->codecpar, codec.get());
+    return codec;
+}
+
 } // namespace
 
 bool TestClip::write(const QString& path, const Spec& spec, QString* error)
@@ -102,41 +132,65 @@ bool TestClip::write(const QString& path, const Spec& spec, QString* error)
     if (avformat_alloc_output_context2(&rawFormat, nullptr, nullptr, file.constData()) < 0)
         return fail(error, QStringLiteral("no container for ") + path);
     std::unique_ptr<AVFormatContext, FormatCloser> format(rawFormat);
+    setTags(&format->metadata, spec.fileTags);
 
-    const AVCodec* encoder = avcodec_find_encoder_by_name(spec.encoder.toUtf8().constData());
-    if (!encoder)
-        return fail(error, QStringLiteral("no encoder ") + spec.encoder);
-    std::unique_ptr<AVCodecContext, CodecFreer> codec(avcodec_alloc_context3(encoder));
-    codec->width = spec.size.width();
-    codec->height = spec.size.height();
-    codec->time_base = AVRational { 1, spec.framesPerSecond };
-    codec->framerate = AVRational { spec.framesPerSecond, 1 };
-    codec->pix_fmt = spec.tenBit ? AV_PIX_FMT_YUV420P10LE : AV_PIX_FMT_YUV420P;
-    codec->gop_size = spec.framesPerSecond;
-    codec->bit_rate = int64_t(spec.size.width()) * spec.size.height() * 2;
-    if (format->oformat->flags & AVFMT_GLOBALHEADER)
-        codec->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
-    if (spec.encoder == QLatin1String("libx265")) {
-        av_opt_set(codec->priv_data, "preset", "ultrafast", 0);
-        av_opt_set(codec->priv_data, "x265-params", "log-level=error", 0);
-        codec->codec_tag = MKTAG('h', 'v', 'c', '1');
+    Codec codec;
+    AVStream* stream = nullptr;
+    if (spec.video) {
+        const AVCodec* encoder = avcodec_find_encoder_by_name(spec.encoder.toUtf8().constData());
+        if (!encoder)
+            return fail(error, QStringLiteral("no encoder ") + spec.encoder);
+        codec = addStream(
+            format.get(), encoder,
+            [&spec](AVCodecContext* codec) {
+                codec->width = spec.size.width();
+                codec->height = spec.size.height();
+                codec->time_base = AVRational { 1, spec.framesPerSecond };
+                codec->framerate = AVRational { spec.framesPerSecond, 1 };
+                codec->pix_fmt = spec.tenBit ? AV_PIX_FMT_YUV420P10LE : AV_PIX_FMT_YUV420P;
+                codec->gop_size = spec.framesPerSecond;
+                codec->bit_rate = int64_t(spec.size.width()) * spec.size.height() * 2;
+                if (spec.encoder == QLatin1String("libx265")) {
+                    av_opt_set(codec->priv_data, "preset", "ultrafast", 0);
+                    av_opt_set(codec->priv_data, "x265-params", "log-level=error", 0);
+                    codec->codec_tag = MKTAG('h', 'v', 'c', '1');
+                }
+            },
+            &stream);
+        if (!codec)
+            return fail(error, QStringLiteral("cannot open encoder ") + spec.encoder);
+        setTags(&stream->metadata, spec.videoTags);
+        if (spec.rotationClockwise) {
+            auto* matrix = reinterpret_cast<int32_t*>(
+                av_stream_new_side_data(stream, AV_PKT_DATA_DISPLAYMATRIX, 9 * sizeof(int32_t)));
+            av_display_rotation_set(matrix, spec.rotationClockwise);
+        }
     }
-    if (avcodec_open2(codec.get(), encoder, nullptr) < 0)
-        return fail(error, QStringLiteral("cannot open encoder ") + spec.encoder);
-
-    AVStream* stream = avformat_new_stream(format.get(), nullptr);
-    stream->time_base = codec->time_base;
-    avcodec_parameters_from_context(stream->codecpar, codec.get());
+    Codec sound;
+    AVStream* soundStream = nullptr;
+    if (spec.audio) {
+        sound = addStream(
+            format.get(), avcodec_find_encoder(AV_CODEC_ID_PCM_S16LE),
+            [](AVCodecContext* codec) {
+                codec->sample_fmt = AV_SAMPLE_FMT_S16;
+                codec->sample_rate = audioRate;
+                av_channel_layout_default(&codec->ch_layout, 1);
+                codec->time_base = AVRational { 1, audioRate };
+            },
+            &soundStream);
+        if (!sound)
+            return fail(error, QStringLiteral("cannot open the sound encoder"));
+    }
     if (avio_open(&format->pb, file.constData(), AVIO_FLAG_WRITE) < 0
         || avformat_write_header(format.get(), nullptr) < 0)
         return fail(error, QStringLiteral("cannot write ") + path);
 
     std::unique_ptr<AVFrame, FrameFreer> frame(av_frame_alloc());
-    frame->format = codec->pix_fmt;
-    frame->width = codec->width;
-    frame->height = codec->height;
     std::unique_ptr<AVPacket, PacketFreer> packet(av_packet_alloc());
-    for (int index = 0; index < spec.frames; ++index) {
+    for (int index = 0; codec && index < spec.frames; ++index) {
+        frame->format = codec->pix_fmt;
+        frame->width = codec->width;
+        frame->height = codec->height;
         if (av_frame_get_buffer(frame.get(), 0) < 0 || av_frame_make_writable(frame.get()) < 0)
             return fail(error, QStringLiteral("out of memory"));
         if (spec.tenBit)
@@ -147,12 +201,28 @@ bool TestClip::write(const QString& path, const Spec& spec, QString* error)
         if (avcodec_send_frame(codec.get(), frame.get()) < 0 || !drain(codec.get(), format.get(), stream, packet.get()))
             return fail(error, QStringLiteral("encoding failed"));
         av_frame_unref(frame.get());
-        frame->format = codec->pix_fmt;
-        frame->width = codec->width;
-        frame->height = codec->height;
     }
-    avcodec_send_frame(codec.get(), nullptr);
-    if (!drain(codec.get(), format.get(), stream, packet.get()) || av_write_trailer(format.get()) < 0)
+    const int samples = int(int64_t(spec.frames) * audioRate / spec.framesPerSecond);
+    for (int start = 0; sound && start < samples; start += audioRate / 10) {
+        frame->nb_samples = std::min(audioRate / 10, samples - start);
+        frame->format = AV_SAMPLE_FMT_S16;
+        frame->sample_rate = audioRate;
+        av_channel_layout_default(&frame->ch_layout, 1);
+        if (av_frame_get_buffer(frame.get(), 0) < 0)
+            return fail(error, QStringLiteral("out of memory"));
+        for (int i = 0; i < frame->nb_samples; ++i)
+            reinterpret_cast<int16_t*>(frame->data[0])[i] = int16_t(8000 * std::sin((start + i) * 0.3));
+        frame->pts = start;
+        if (avcodec_send_frame(sound.get(), frame.get()) < 0
+            || !drain(sound.get(), format.get(), soundStream, packet.get()))
+            return fail(error, QStringLiteral("encoding the sound failed"));
+        av_frame_unref(frame.get());
+    }
+    for (const auto& [encoder, target] : { std::pair { codec.get(), stream }, std::pair { sound.get(), soundStream } })
+        if (encoder
+            && (avcodec_send_frame(encoder, nullptr) < 0 || !drain(encoder, format.get(), target, packet.get())))
+            return fail(error, QStringLiteral("cannot finish ") + path);
+    if (av_write_trailer(format.get()) < 0)
         return fail(error, QStringLiteral("cannot finish ") + path);
     return true;
 }

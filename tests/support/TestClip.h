@@ -1,6 +1,9 @@
 #pragma once
 
+#include <QByteArray>
 #include <QColor>
+#include <QList>
+#include <QPair>
 #include <QSize>
 #include <QString>
 
@@ -26,6 +29,15 @@ struct Spec
     QColor lowerHalf;
     // Adds a diagonal pattern that moves every frame.
     bool movingPattern = false;
+    // Clockwise degrees the track's display matrix turns the frames by; 0 for none.
+    int rotationClockwise = 0;
+    // False for a file without video.
+    bool video = true;
+    // Adds a track of 16-bit mono sound as long as the video (or frames / framesPerSecond without).
+    bool audio = false;
+    // Metadata of the whole file and of the video track, in order; a key may repeat.
+    QList<QPair<QByteArray, QByteArray>> fileTags;
+    QList<QPair<QByteArray, QByteArray>> videoTags;
 };
 
 // Writes the clip to path (the container follows the extension); false with

@@ -1,4 +1,4 @@
-#include "TestClips.h"
+#include "TestClip.h"
 
 #include "EmbeddedMetadata.h"
 #include "VideoTranscoder.h"
@@ -7,6 +7,7 @@
 #include <QtTest>
 
 using Metadata = std::optional<EmbeddedMetadata>;
+using Tags = QList<QPair<QByteArray, QByteArray>>;
 Q_DECLARE_METATYPE(Metadata)
 
 namespace {
@@ -68,43 +69,40 @@ void TestEmbeddedMetadata::decodesJson()
 
 void TestEmbeddedMetadata::readsTheFirstCommentThatDecodes_data()
 {
-    QTest::addColumn<QByteArray>("format");
-    QTest::addColumn<TestClips::Tags>("fileTags");
-    QTest::addColumn<TestClips::Tags>("videoTags");
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<Tags>("fileTags");
+    QTest::addColumn<Tags>("videoTags");
     QTest::addColumn<Metadata>("expected");
 
     const QByteArray space = R"({"category":"space"})";
-    QTest::newRow("movie comment") << QByteArray("mov") << TestClips::Tags { { "comment", space } }
-                                   << TestClips::Tags {} << Metadata(withCategory("space"));
+    QTest::newRow("movie comment") << "clip.mov" << Tags { { "comment", space } } << Tags {}
+                                   << Metadata(withCategory("space"));
     QTest::newRow("non-JSON comment skipped for the track's")
-        << QByteArray("matroska") << TestClips::Tags { { "comment", "holiday at the sea" } }
-        << TestClips::Tags { { "comment", space } } << Metadata(withCategory("space"));
-    QTest::newRow("comment in a language")
-        << QByteArray("matroska") << TestClips::Tags {} << TestClips::Tags { { "comment-eng", space } }
+        << "clip.mkv" << Tags { { "comment", "holiday at the sea" } } << Tags { { "comment", space } }
         << Metadata(withCategory("space"));
+    QTest::newRow("comment in a language")
+        << "clip.mkv" << Tags {} << Tags { { "comment-eng", space } } << Metadata(withCategory("space"));
     QTest::newRow("other tags are not comments")
-        << QByteArray("mov") << TestClips::Tags { { "title", space }, { "description", space } } << TestClips::Tags {}
-        << Metadata();
+        << "clip.mov" << Tags { { "title", space }, { "description", space } } << Tags {} << Metadata();
     QTest::newRow("no comment that decodes")
-        << QByteArray("mov") << TestClips::Tags { { "comment", R"({"category":1})" } } << TestClips::Tags {}
-        << Metadata();
+        << "clip.mov" << Tags { { "comment", R"({"category":1})" } } << Tags {} << Metadata();
 }
 
 void TestEmbeddedMetadata::readsTheFirstCommentThatDecodes()
 {
-    QFETCH(QByteArray, format);
-    QFETCH(TestClips::Tags, fileTags);
-    QFETCH(TestClips::Tags, videoTags);
+    QFETCH(QString, name);
+    QFETCH(Tags, fileTags);
+    QFETCH(Tags, videoTags);
     QFETCH(Metadata, expected);
 
     QTemporaryDir dir;
-    TestClips::Clip clip;
-    clip.seconds = 0.1;
-    clip.format = format.constData();
+    TestClip::Spec clip;
+    clip.size = QSize(64, 36);
+    clip.frames = 3;
     clip.fileTags = fileTags;
     clip.videoTags = videoTags;
-    const QString path = dir.filePath("clip");
-    TestClips::write(path, clip);
+    const QString path = dir.filePath(name);
+    QVERIFY(TestClip::write(path, clip));
     QCOMPARE(VideoTranscoder::readEmbeddedMetadata(path).result(), expected);
 }
 

@@ -1,4 +1,5 @@
-#include "TestClips.h"
+#include "MediaProbe.h"
+#include "TestClip.h"
 
 #include "HevcSettings.h"
 #include "TranscodeError.h"
@@ -54,6 +55,18 @@ bool isRed(QRgb pixel) { return qRed(pixel) > 180 && qBlue(pixel) < 90; }
 
 bool isBlue(QRgb pixel) { return qBlue(pixel) > 180 && qRed(pixel) < 90; }
 
+// 64 × 36, one second at 30 frames a second, red above and blue below.
+TestClip::Spec small(double seconds = 1.0, int framesPerSecond = 30)
+{
+    TestClip::Spec spec;
+    spec.size = QSize(64, 36);
+    spec.framesPerSecond = framesPerSecond;
+    spec.frames = int(seconds * framesPerSecond);
+    spec.colour = [](int) { return QColor(Qt::red); };
+    spec.lowerHalf = Qt::blue;
+    return spec;
+}
+
 } // namespace
 
 class TestVideoTranscoder : public QObject
@@ -84,10 +97,13 @@ private slots:
 
 private:
     QString path(const QString& name) const { return m_dir->filePath(name); }
-    QString clip(const QString& name, const TestClips::Clip& clip)
+    // Writes a clip (the container follows the name) and gives its path.
+    QString clip(const QString& name, const TestClip::Spec& spec = small())
     {
         const QString file = path(name);
-        TestClips::write(file, clip);
+        QString error;
+        if (!TestClip::write(file, spec, &error))
+            QTest::qFail(qPrintable("cannot write the test clip: " + error), __FILE__, __LINE__);
         return file;
     }
 
@@ -102,17 +118,16 @@ void TestVideoTranscoder::init()
 
 void TestVideoTranscoder::transcodeKeepsOnlyTheFirstVideoTrack()
 {
-    TestClips::Clip spec;
+    TestClip::Spec spec = small(2.0);
     spec.audio = true;
-    spec.seconds = 2.0;
     const QString source = clip("holiday.mov", spec);
-    QCOMPARE(TestClips::probe(source).audioTracks, 1);
+    QCOMPARE(MediaProbe::of(source).audioTracks, 1);
 
     ProgressLog progress;
     const QString output = path("out.mov");
     QCOMPARE(failureOf(VideoTranscoder::transcodeToHEVCMain10(source, output, 64, 36, progress.callback())), QString());
 
-    const TestClips::Probe movie = TestClips::probe(output);
+    const MediaProbe::Probe movie = MediaProbe::of(output);
     QVERIFY(movie.readable);
     QCOMPARE(movie.videoTracks, 1);
     QCOMPARE(movie.audioTracks, 0);
@@ -135,29 +150,27 @@ void TestVideoTranscoder::transcodeKeepsOnlyTheFirstVideoTrack()
 
 void TestVideoTranscoder::transcodeCarriesTheRotationOfPortraitVideos()
 {
-    TestClips::Clip spec;
+    TestClip::Spec spec = small();
     spec.rotationClockwise = 90;
     const QString source = clip("portrait.mov", spec);
     const QString output = path("out.mov");
     // Callers pass the displayed size; the movie stores its frames as the source
     // does and turns them the same way, rather than squeezing and turning them twice.
     QCOMPARE(failureOf(VideoTranscoder::transcodeToHEVCMain10(source, output, 36, 64)), QString());
-    const TestClips::Probe movie = TestClips::probe(output);
+    const MediaProbe::Probe movie = MediaProbe::of(output);
     QCOMPARE(movie.size, QSize(64, 36));
     QCOMPARE(movie.rotationClockwise, 90.0);
 }
 
 void TestVideoTranscoder::transcodeEvensOddSizes()
 {
-    TestClips::Clip spec;
+    TestClip::Spec spec = small(0.2);
     spec.size = QSize(89, 51);
-    spec.codec = "ffv1";
-    spec.format = "matroska";
-    spec.seconds = 0.2;
+    spec.encoder = "ffv1";
     const QString source = clip("odd.mkv", spec);
     const QString output = path("out.mov");
     QCOMPARE(failureOf(VideoTranscoder::transcodeToHEVCMain10(source, output, 89, 51)), QString());
-    QCOMPARE(TestClips::probe(output).size, QSize(88, 50));
+    QCOMPARE(MediaProbe::of(output).size, QSize(88, 50));
 }
 
 void TestVideoTranscoder::failuresLeaveNoFile_data()
@@ -182,7 +195,7 @@ void TestVideoTranscoder::failuresLeaveNoFile()
 
     QString source = path("source.mov");
     if (kind == "audio") {
-        TestClips::Clip spec;
+        TestClip::Spec spec = small();
         spec.video = false;
         spec.audio = true;
         clip("source.mov", spec);
@@ -192,7 +205,7 @@ void TestVideoTranscoder::failuresLeaveNoFile()
         file.write("{\"not\": \"a movie\"}");
     } else if (kind == "truncated") {
         // Without its index at the end a movie cannot be read.
-        clip("source.mov", {});
+        clip("source.mov");
         QFile file(source);
         QVERIFY(file.open(QIODevice::ReadWrite));
         QVERIFY(file.resize(64));
@@ -206,9 +219,8 @@ void TestVideoTranscoder::failuresLeaveNoFile()
 
 void TestVideoTranscoder::cancelledTranscodeLeavesNoFile()
 {
-    TestClips::Clip spec;
+    TestClip::Spec spec = small(20);
     spec.size = QSize(640, 360);
-    spec.seconds = 20;
     const QString source = clip("long.mov", spec);
     ProgressLog progress;
     QFuture<void> job = VideoTranscoder::transcodeToHEVCMain10(source, path("out.mov"), 640, 360, progress.callback());
@@ -284,13 +296,10 @@ void TestVideoTranscoder::previewLengthAndFrameRate()
     QFETCH(double, previewSeconds);
     QFETCH(int, previewFrames);
 
-    TestClips::Clip spec;
-    spec.seconds = seconds;
-    spec.framesPerSecond = framesPerSecond;
-    const QString source = clip("source.mov", spec);
+    const QString source = clip("source.mov", small(seconds, framesPerSecond));
     const QString output = path("preview.mov");
     QCOMPARE(failureOf(VideoTranscoder::generatePreviewClip(source, output, 5.0, 720)), QString());
-    const TestClips::Probe preview = TestClips::probe(output);
+    const MediaProbe::Probe preview = MediaProbe::of(output);
     QCOMPARE(preview.codec, AV_CODEC_ID_HEVC);
     QCOMPARE(preview.pixelFormat, int(AV_PIX_FMT_YUV420P));
     QCOMPARE(preview.size, QSize(64, 36));
@@ -300,25 +309,25 @@ void TestVideoTranscoder::previewLengthAndFrameRate()
 
 void TestVideoTranscoder::previewReplacesItsDestination()
 {
-    const QString source = clip("source.mov", {});
+    const QString source = clip("source.mov");
     const QString output = path("preview.mov");
     QFile old(output);
     QVERIFY(old.open(QIODevice::WriteOnly));
     old.write("an older preview");
     old.close();
     QCOMPARE(failureOf(VideoTranscoder::generatePreviewClip(source, output, 5.0, 720)), QString());
-    QCOMPARE(TestClips::probe(output).codec, AV_CODEC_ID_HEVC);
+    QCOMPARE(MediaProbe::of(output).codec, AV_CODEC_ID_HEVC);
 }
 
 void TestVideoTranscoder::previewOfPortraitVideoKeepsItsShape()
 {
-    TestClips::Clip spec;
+    TestClip::Spec spec = small();
     spec.rotationClockwise = 90;
     const QString source = clip("portrait.mov", spec);
     const QString output = path("preview.mov");
     // Displayed 36 × 64, scaled to 32 high: 18 × 32, stored unturned as 32 × 18.
     QCOMPARE(failureOf(VideoTranscoder::generatePreviewClip(source, output, 5.0, 32)), QString());
-    const TestClips::Probe preview = TestClips::probe(output);
+    const MediaProbe::Probe preview = MediaProbe::of(output);
     QCOMPARE(preview.size, QSize(32, 18));
     QCOMPARE(preview.rotationClockwise, 90.0);
 }
@@ -327,13 +336,13 @@ void TestVideoTranscoder::posterIsUprightAndFullSize_data()
 {
     QTest::addColumn<int>("rotation");
     QTest::addColumn<QSize>("size");
-    QTest::addColumn<QPoint>("red"); // a point of the poster that shows the stored left half
+    QTest::addColumn<QPoint>("red"); // a point of the poster that shows the stored upper half
     QTest::addColumn<QPoint>("blue");
 
-    QTest::newRow("landscape") << 0 << QSize(64, 36) << QPoint(5, 18) << QPoint(58, 18);
-    QTest::newRow("phone held upright") << 90 << QSize(36, 64) << QPoint(18, 5) << QPoint(18, 58);
-    QTest::newRow("upside down") << 180 << QSize(64, 36) << QPoint(58, 18) << QPoint(5, 18);
-    QTest::newRow("phone turned the other way") << 270 << QSize(36, 64) << QPoint(18, 58) << QPoint(18, 5);
+    QTest::newRow("landscape") << 0 << QSize(64, 36) << QPoint(32, 5) << QPoint(32, 30);
+    QTest::newRow("phone held upright") << 90 << QSize(36, 64) << QPoint(30, 32) << QPoint(5, 32);
+    QTest::newRow("upside down") << 180 << QSize(64, 36) << QPoint(32, 30) << QPoint(32, 5);
+    QTest::newRow("phone turned the other way") << 270 << QSize(36, 64) << QPoint(5, 32) << QPoint(30, 32);
 }
 
 void TestVideoTranscoder::posterIsUprightAndFullSize()
@@ -343,7 +352,7 @@ void TestVideoTranscoder::posterIsUprightAndFullSize()
     QFETCH(QPoint, red);
     QFETCH(QPoint, blue);
 
-    TestClips::Clip spec;
+    TestClip::Spec spec = small();
     spec.rotationClockwise = rotation;
     const QString source = clip("source.mov", spec);
     const QString poster = path("Poster.png");
@@ -356,10 +365,8 @@ void TestVideoTranscoder::posterIsUprightAndFullSize()
 
 void TestVideoTranscoder::importFilesComeFromOneDecode()
 {
-    TestClips::Clip spec;
+    TestClip::Spec spec = small(7, 60);
     spec.size = QSize(96, 54);
-    spec.seconds = 7;
-    spec.framesPerSecond = 60;
     spec.rotationClockwise = 90;
     const QString source = clip("portrait.mov", spec);
     const VideoTranscoder::VideoOutputs outputs { path("Portrait.mov"), path("Poster.png"), path("preview.mov"), 5.0,
@@ -369,12 +376,12 @@ void TestVideoTranscoder::importFilesComeFromOneDecode()
     QCOMPARE(failureOf(job), QString());
     QVERIFY(job.result());
 
-    const TestClips::Probe content = TestClips::probe(outputs.content);
+    const MediaProbe::Probe content = MediaProbe::of(outputs.content);
     QCOMPARE(content.profile, FF_PROFILE_HEVC_MAIN_10);
     QCOMPARE(content.size, QSize(96, 54));
     QCOMPARE(content.rotationClockwise, 90.0);
     QCOMPARE(content.frames, 420);
-    const TestClips::Probe preview = TestClips::probe(outputs.preview);
+    const MediaProbe::Probe preview = MediaProbe::of(outputs.preview);
     QCOMPARE(preview.pixelFormat, int(AV_PIX_FMT_YUV420P));
     QCOMPARE(preview.size, QSize(32, 18));
     QCOMPARE(preview.rotationClockwise, 90.0);
@@ -385,7 +392,7 @@ void TestVideoTranscoder::importFilesComeFromOneDecode()
 
 void TestVideoTranscoder::failedPosterTakesTheOtherImportFilesWithIt()
 {
-    const QString source = clip("source.mov", {});
+    const QString source = clip("source.mov");
     const VideoTranscoder::VideoOutputs outputs { path("Clip.mov"), path("missing/Poster.png"), path("preview.mov") };
     const QString message = failureOf(VideoTranscoder::transcodeWithPosterAndPreview(source, outputs, 64, 36));
     QVERIFY2(message.startsWith("Could not write the poster — "), qPrintable(message));
@@ -394,12 +401,12 @@ void TestVideoTranscoder::failedPosterTakesTheOtherImportFilesWithIt()
 
 void TestVideoTranscoder::failedPreviewLeavesTheImportWhole()
 {
-    const QString source = clip("source.mov", {});
-    const VideoTranscoder::VideoOutputs outputs {path("Clip.mov"), path("Poster.png"), path("missing/preview.mov")};
+    const QString source = clip("source.mov");
+    const VideoTranscoder::VideoOutputs outputs { path("Clip.mov"), path("Poster.png"), path("missing/preview.mov") };
     QFuture<bool> job = VideoTranscoder::transcodeWithPosterAndPreview(source, outputs, 64, 36);
     QCOMPARE(failureOf(job), QString());
     QVERIFY(!job.result());
-    QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files), (QStringList {"Clip.mov", "Poster.png", "source.mov"}));
+    QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files), (QStringList { "Clip.mov", "Poster.png", "source.mov" }));
 }
 
 QTEST_GUILESS_MAIN(TestVideoTranscoder)
