@@ -147,3 +147,73 @@ std::optional<UserProfile> UserProfile::fromJson(const QJsonObject& object)
     profile.createdAt = in.required<QString>("createdAt"_L1);
     return finished(in, std::move(profile));
 }
+
+QJsonObject ProfileChanges::toJson() const
+{
+    ObjectWriter out;
+    out.set("name"_L1, name);
+    out.set("avatarColor"_L1, avatarColor);
+    out.set("bio"_L1, bio);
+    out.set("link"_L1, link);
+    out.set("handle"_L1, handle);
+    return out.object();
+}
+
+std::optional<HandleAvailability> HandleAvailability::fromJson(const QJsonObject& object)
+{
+    ObjectReader in(object);
+    HandleAvailability answer;
+    answer.available = in.required<bool>("available"_L1);
+    answer.reason = in.optional<QString>("reason"_L1);
+    return finished(in, std::move(answer));
+}
+
+std::optional<AvatarResponse> AvatarResponse::fromJson(const QJsonObject& object)
+{
+    ObjectReader in(object);
+    AvatarResponse avatar;
+    avatar.avatarUrl = in.required<QString>("avatarUrl"_L1);
+    return finished(in, std::move(avatar));
+}
+
+std::optional<MultipartInitResponse> MultipartInitResponse::fromJson(const QJsonObject& object)
+{
+    ObjectReader in(object);
+    MultipartInitResponse init;
+    init.uploadId = in.required<QString>("uploadId"_L1);
+    init.key = in.required<QString>("key"_L1);
+    return finished(in, std::move(init));
+}
+
+std::optional<PartResponse> PartResponse::fromJson(const QJsonObject& object)
+{
+    ObjectReader in(object);
+    PartResponse part;
+    part.etag = in.required<QString>("etag"_L1);
+    return finished(in, std::move(part));
+}
+
+QJsonObject UploadedPart::toJson() const
+{
+    ObjectWriter out;
+    out.set("partNumber"_L1, partNumber);
+    out.set("etag"_L1, etag);
+    return out.object();
+}
+
+QJsonObject CompleteBody::toJson() const
+{
+    ObjectWriter out;
+    out.set("uploadId"_L1, uploadId);
+    out.set("key"_L1, key);
+    out.set("parts"_L1, parts);
+    return out.object();
+}
+
+std::optional<CompleteResponse> CompleteResponse::fromJson(const QJsonObject& object)
+{
+    ObjectReader in(object);
+    CompleteResponse complete;
+    complete.uploaded = in.required<QString>("uploaded"_L1);
+    return finished(in, std::move(complete));
+}

@@ -142,3 +142,73 @@ struct UserProfile
 
     static std::optional<UserProfile> fromJson(const QJsonObject& object);
 };
+
+// The fields a profile change sends; an absent one is left out of the body.
+struct ProfileChanges
+{
+    std::optional<QString> name;
+    std::optional<QString> avatarColor;
+    std::optional<QString> bio;
+    std::optional<QString> link;
+    std::optional<QString> handle;
+
+    QJsonObject toJson() const;
+};
+
+// The answer of the handle check.
+struct HandleAvailability
+{
+    bool available = false;
+    std::optional<QString> reason;
+
+    static std::optional<HandleAvailability> fromJson(const QJsonObject& object);
+};
+
+struct AvatarResponse
+{
+    QString avatarUrl;
+
+    static std::optional<AvatarResponse> fromJson(const QJsonObject& object);
+};
+
+// The multipart upload of a submission file: the service hands out uploadId
+// and key at init and an etag per part; the client relays them unchanged.
+struct MultipartInitResponse
+{
+    QString uploadId;
+    QString key;
+
+    static std::optional<MultipartInitResponse> fromJson(const QJsonObject& object);
+};
+
+struct PartResponse
+{
+    QString etag;
+
+    static std::optional<PartResponse> fromJson(const QJsonObject& object);
+};
+
+struct UploadedPart
+{
+    qint64 partNumber = 0; // from 1
+    QString etag;
+
+    QJsonObject toJson() const;
+    bool operator==(const UploadedPart&) const = default;
+};
+
+struct CompleteBody
+{
+    QString uploadId;
+    QString key;
+    QList<UploadedPart> parts; // ascending partNumber
+
+    QJsonObject toJson() const;
+};
+
+struct CompleteResponse
+{
+    QString uploaded;
+
+    static std::optional<CompleteResponse> fromJson(const QJsonObject& object);
+};

@@ -1,22 +1,28 @@
 #include "ServiceTransfer.h"
 
+#include "CancelToken.h"
+
 #include <QIODevice>
 #include <QNetworkReply>
 
 ServiceTransfer::ServiceTransfer(QNetworkReply* reply, std::unique_ptr<QIODevice> body,
-    QPromise<Result<HTTPReply>> promise, const Limits& limits, QObject* parent)
+                                 QPromise<Result<HTTPReply>> promise, const Limits& limits, CancelToken* cancel,
+                                 QObject* parent)
     : QObject(parent), m_reply(reply), m_body(std::move(body)), m_promise(std::move(promise)), m_limits(limits)
 {
     m_reply->setParent(this);
     m_idle.setSingleShot(true);
     m_idle.setTimerType(Qt::PreciseTimer);
     m_idle.setInterval(m_limits.idleTimeout);
-    connect(&m_idle, &QTimer::timeout, this, [this] {
-        m_abortReason = NetworkError::timedOut();
-        m_reply->abort();
-    });
-    connect(
-        m_reply, &QNetworkReply::downloadProgress, this, [this](qint64 received, qint64) { noteProgress(received); });
+    connect(&m_idle, &QTimer::timeout, this, [this] { abort(NetworkError::timedOut()); });
+    if (m_limits.totalTimeout) {
+        m_deadline.setSingleShot(true);
+        connect(&m_deadline, &QTimer::timeout, this, [this] { abort(NetworkError::timedOut()); });
+        m_deadline.start(*m_limits.totalTimeout);
+    }
+    if (cancel)
+        connect(cancel, &CancelToken::cancelled, this, &ServiceTransfer::cancel);
+    connect(m_reply, &QNetworkReply::downloadProgress, this, [this](qint64 received, qint64) { noteProgress(received); });
     connect(m_reply, &QNetworkReply::uploadProgress, this, [this](qint64, qint64) { m_idle.start(); });
     connect(m_reply, &QNetworkReply::finished, this, &ServiceTransfer::finish);
     m_idle.start();
@@ -30,24 +36,28 @@ ServiceTransfer::~ServiceTransfer()
 
 void ServiceTransfer::cancel()
 {
+    abort(NetworkError::cancelled());
+}
+
+void ServiceTransfer::abort(ServiceError reason)
+{
     if (m_settled || m_abortReason)
         return;
-    m_abortReason = NetworkError::cancelled();
+    m_abortReason = std::move(reason);
     m_reply->abort();
 }
 
 void ServiceTransfer::noteProgress(qint64 bytesReceived)
 {
     m_idle.start();
-    if (bytesReceived > m_limits.maximumBodySize && !m_abortReason) {
-        m_abortReason = APIError::invalidResponse();
-        m_reply->abort();
-    }
+    if (bytesReceived > m_limits.maximumBodySize)
+        abort(APIError::invalidResponse());
 }
 
 void ServiceTransfer::finish()
 {
     m_idle.stop();
+    m_deadline.stop();
     if (m_abortReason) {
         settle(*m_abortReason);
     } else {
@@ -62,7 +72,7 @@ void ServiceTransfer::finish()
         } else if (!status.isValid()) {
             settle(APIError::invalidResponse());
         } else {
-            HTTPReply reply { status.toInt(), {} };
+            HTTPReply reply{status.toInt(), {}};
             if (reply.statusCode >= 200 && reply.statusCode <= 299)
                 reply.body = m_reply->readAll();
             settle(std::move(reply));

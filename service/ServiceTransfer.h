@@ -10,7 +10,9 @@
 
 #include <chrono>
 #include <memory>
+#include <optional>
 
+class CancelToken;
 class QIODevice;
 class QNetworkReply;
 
@@ -35,17 +37,20 @@ public:
     {
         std::chrono::milliseconds idleTimeout { 60'000 };
         qint64 maximumBodySize = 64 << 20; // bytes of a 2xx body held in memory
+        std::optional<std::chrono::milliseconds> totalTimeout; // for the whole exchange
     };
 
-    // Takes ownership of the reply and of the body device it reads from.
+    // Takes ownership of the reply and of the body device it reads from. A
+    // cancel token, when given, aborts the request.
     ServiceTransfer(QNetworkReply* reply, std::unique_ptr<QIODevice> body, QPromise<Result<HTTPReply>> promise,
-        const Limits& limits, QObject* parent);
+                    const Limits& limits, CancelToken* cancel, QObject* parent);
     ~ServiceTransfer() override;
 
     // Ends the request; its result is the cancellation error. Idempotent.
     void cancel();
 
 private:
+    void abort(ServiceError reason);
     void noteProgress(qint64 bytesReceived);
     void finish();
     void settle(Result<HTTPReply> result);
@@ -55,6 +60,7 @@ private:
     QPromise<Result<HTTPReply>> m_promise;
     Limits m_limits;
     QTimer m_idle;
+    QTimer m_deadline;
     std::optional<ServiceError> m_abortReason;
     bool m_settled = false;
 };

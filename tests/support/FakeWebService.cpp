@@ -61,6 +61,7 @@ public:
         : QObject(service), m_service(service), m_socket(socket)
     {
         m_socket->setParent(this);
+        m_socket->setSocketOption(QAbstractSocket::LowDelayOption, 1);
         connect(m_socket, &QTcpSocket::readyRead, this, [this] {
             m_buffer += m_socket->readAll();
             process();
@@ -176,13 +177,12 @@ private:
         head += "Content-Length: " + QByteArray::number(length) + "\r\n";
         if (m_closeAfter)
             head += "Connection: close\r\n";
-        m_socket->write(head + "\r\n");
+        // One write for head and body, so small answers leave in one segment.
+        m_socket->write(head + "\r\n" + reply.body);
         if (m_file)
             streamMore();
-        else {
-            m_socket->write(reply.body);
+        else
             finishResponse();
-        }
     }
 
     void streamMore()
@@ -241,6 +241,15 @@ QByteArrayList FakeRequest::headerNames() const
     QByteArrayList names;
     for (const auto& [key, value] : headers)
         names.append(key);
+    return names;
+}
+
+QByteArrayList FakeRequest::headerNames(const QByteArrayList& among) const
+{
+    QByteArrayList names;
+    for (const auto& [key, value] : headers)
+        if (among.contains(key))
+            names.append(key);
     return names;
 }
 

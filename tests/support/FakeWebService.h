@@ -34,6 +34,9 @@ struct FakeRequest
     QByteArray header(QByteArrayView name) const;
     bool hasHeader(QByteArrayView name) const;
     QByteArrayList headerNames() const;
+    // The names of these headers that were sent, in the order sent (the
+    // network stack adds its own around them).
+    QByteArrayList headerNames(const QByteArrayList& among) const;
     // The value of a query item; a null text when absent.
     QString queryValue(const QString& name) const;
     bool hasQueryItem(const QString& name) const;
