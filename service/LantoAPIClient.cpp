@@ -248,10 +248,11 @@ QFuture<Result<HTTPReply>> LantoAPIClient::send(const QNetworkRequest& request, 
     pending->promise.start();
     QPointer<CancelToken> token(cancel);
     QMetaObject::invokeMethod(network, [pending, request, method, limits, network, token] {
-        std::unique_ptr<QIODevice> device = pending->body ? pending->body() : nullptr;
+        std::unique_ptr<QIODevice> device;
         QNetworkRequest sent = request;
-        if (device) {
-            if (!device->open(QIODevice::ReadOnly)) {
+        if (pending->body) {
+            device = pending->body();
+            if (!device || !device->open(QIODevice::ReadOnly)) {
                 pending->promise.addResult(FileError{u"The file could not be read."_s});
                 pending->promise.finish();
                 return;

@@ -141,7 +141,8 @@ private:
                                             const QString& contentType, const BodySource& body);
 
     // Sends a request from any thread on the client's thread. A null body
-    // source sends no body; a source that cannot open fails as a FileError.
+    // source sends no body; a source that gives no device, or one that cannot
+    // open, fails as a FileError.
     QFuture<Result<HTTPReply>> send(const QNetworkRequest& request, const QByteArray& method, BodySource body,
                                     const ServiceTransfer::Limits& limits, QNetworkAccessManager* network,
                                     CancelToken* cancel = nullptr);

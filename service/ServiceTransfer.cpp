@@ -14,7 +14,7 @@ ServiceTransfer::ServiceTransfer(QNetworkReply* reply, std::unique_ptr<QIODevice
     m_idle.setSingleShot(true);
     m_idle.setTimerType(Qt::PreciseTimer);
     m_idle.setInterval(m_limits.idleTimeout);
-    connect(&m_idle, &QTimer::timeout, this, [this] { abort(NetworkError::timedOut()); });
+    connect(&m_idle, &QTimer::timeout, this, &ServiceTransfer::checkIdle);
     if (m_limits.totalTimeout) {
         m_deadline.setSingleShot(true);
         connect(&m_deadline, &QTimer::timeout, this, [this] { abort(NetworkError::timedOut()); });
@@ -23,8 +23,9 @@ ServiceTransfer::ServiceTransfer(QNetworkReply* reply, std::unique_ptr<QIODevice
     if (cancel)
         connect(cancel, &CancelToken::cancelled, this, &ServiceTransfer::cancel);
     connect(m_reply, &QNetworkReply::downloadProgress, this, [this](qint64 received, qint64) { noteProgress(received); });
-    connect(m_reply, &QNetworkReply::uploadProgress, this, [this](qint64, qint64) { m_idle.start(); });
+    connect(m_reply, &QNetworkReply::uploadProgress, this, [this](qint64, qint64) { m_sinceActivity.start(); });
     connect(m_reply, &QNetworkReply::finished, this, &ServiceTransfer::finish);
+    m_sinceActivity.start();
     m_idle.start();
 }
 
@@ -47,9 +48,21 @@ void ServiceTransfer::abort(ServiceError reason)
     m_reply->abort();
 }
 
+// Progress only stamps the time; the timer, when it fires, waits out what is
+// left of the idle time since the last byte, so busy transfers cost no timer
+// restarts.
+void ServiceTransfer::checkIdle()
+{
+    const auto quiet = std::chrono::milliseconds(m_sinceActivity.elapsed());
+    if (quiet >= m_limits.idleTimeout)
+        abort(NetworkError::timedOut());
+    else
+        m_idle.start(m_limits.idleTimeout - quiet);
+}
+
 void ServiceTransfer::noteProgress(qint64 bytesReceived)
 {
-    m_idle.start();
+    m_sinceActivity.start();
     if (bytesReceived > m_limits.maximumBodySize)
         abort(APIError::invalidResponse());
 }

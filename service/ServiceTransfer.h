@@ -6,6 +6,7 @@
 #include <QFuture>
 #include <QObject>
 #include <QPromise>
+#include <QElapsedTimer>
 #include <QTimer>
 
 #include <chrono>
@@ -52,6 +53,7 @@ public:
 private:
     void abort(ServiceError reason);
     void noteProgress(qint64 bytesReceived);
+    void checkIdle();
     void finish();
     void settle(Result<HTTPReply> result);
 
@@ -60,6 +62,7 @@ private:
     QPromise<Result<HTTPReply>> m_promise;
     Limits m_limits;
     QTimer m_idle;
+    QElapsedTimer m_sinceActivity;
     QTimer m_deadline;
     std::optional<ServiceError> m_abortReason;
     bool m_settled = false;
