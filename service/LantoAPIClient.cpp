@@ -28,8 +28,7 @@ const QByteArray clientName = "lanto-macos"_ba;
 const QString notSignedIn = u"Not signed in"_s;
 constexpr qsizetype categoryPageSize = 20;
 
-template <typename T>
-QFuture<Result<T>> failed(ServiceError error)
+template <typename T> QFuture<Result<T>> failed(ServiceError error)
 {
     return QtFuture::makeReadyFuture(Result<T>(std::move(error)));
 }
@@ -59,9 +58,9 @@ struct CategoryPaging
 
     static void request(std::shared_ptr<CategoryPaging> state)
     {
-        LantoAPIClient::QueryItems query{{u"category"_s, state->category}};
+        LantoAPIClient::QueryItems query { { u"category"_s, state->category } };
         if (state->page >= 2)
-            query.append({u"page"_s, QString::number(state->page)});
+            query.append({ u"page"_s, QString::number(state->page) });
         state->client->publicGet<WallpapersResponse>(u"wallpapers"_s, query)
             .then([state](const Result<WallpapersResponse>& result) {
                 if (!result)
@@ -72,7 +71,7 @@ struct CategoryPaging
                     ids.append(item.id);
                 if (!ids.isEmpty() && ids == state->previousIds) {
                     Log::write("Lanto API: Category "_L1 + state->category + " repeated page "_L1
-                               + QString::number(state->page - 1) + ", listing ends there"_L1);
+                        + QString::number(state->page - 1) + ", listing ends there"_L1);
                     return state->finish(state->wallpapers);
                 }
                 state->wallpapers.append(items);
@@ -103,7 +102,7 @@ QUrl LantoAPIClient::defaultBaseURL()
     static const QUrl url = [] {
         const QUrl override = QUrl(qEnvironmentVariable("LANTO_SERVICE_URL"), QUrl::StrictMode);
         if (override.isValid() && !override.isRelative()) {
-            Log::write("Lanto API: Using the service address from LANTO_SERVICE_URL — "_L1 + override.toString());
+            Log::write(u"Lanto API: Using the service address from LANTO_SERVICE_URL — "_s + override.toString());
             return override;
         }
         return QUrl(QStringLiteral(LANTO_SERVICE_BASE_URL));
@@ -128,8 +127,8 @@ QString LantoAPIClient::usageEventName(UsageEvent event)
 
 namespace {
 
-ServiceTransfer::Limits limitsWith(std::chrono::milliseconds idleTimeout,
-                                   std::optional<std::chrono::milliseconds> totalTimeout = std::nullopt)
+ServiceTransfer::Limits limitsWith(
+    std::chrono::milliseconds idleTimeout, std::optional<std::chrono::milliseconds> totalTimeout = std::nullopt)
 {
     ServiceTransfer::Limits limits;
     limits.idleTimeout = idleTimeout;
@@ -139,7 +138,7 @@ ServiceTransfer::Limits limitsWith(std::chrono::milliseconds idleTimeout,
 
 } // namespace
 
-LantoAPIClient::LantoAPIClient(const QUrl& baseURL, QObject* parent) : LantoAPIClient(baseURL, Options(), parent) {}
+LantoAPIClient::LantoAPIClient(const QUrl& baseURL, QObject* parent) : LantoAPIClient(baseURL, Options(), parent) { }
 
 LantoAPIClient::LantoAPIClient(const QUrl& baseURL, const Options& options, QObject* parent)
     : QObject(parent),
@@ -166,8 +165,8 @@ QUrl LantoAPIClient::endpointURL(const QString& path, const QueryItems& queryIte
     if (!queryItems.isEmpty()) {
         QUrlQuery query;
         for (const auto& [name, value] : queryItems)
-            query.addQueryItem(QString::fromUtf8(QUrl::toPercentEncoding(name)),
-                               QString::fromUtf8(QUrl::toPercentEncoding(value)));
+            query.addQueryItem(
+                QString::fromUtf8(QUrl::toPercentEncoding(name)), QString::fromUtf8(QUrl::toPercentEncoding(value)));
         url.setQuery(query.query(QUrl::FullyEncoded), QUrl::StrictMode);
     }
     return url;
@@ -193,8 +192,7 @@ Result<QByteArray> LantoAPIClient::successBody(const Result<HTTPReply>& reply)
 }
 
 QFuture<Result<HTTPReply>> LantoAPIClient::sendJSON(Access access, const QByteArray& method, const QString& path,
-                                                    const QueryItems& queryItems,
-                                                    const std::optional<QJsonObject>& body)
+    const QueryItems& queryItems, const std::optional<QJsonObject>& body)
 {
     std::optional<QString> token;
     if (access == Access::authorized) {
@@ -234,8 +232,7 @@ QNetworkRequest LantoAPIClient::fileRequest(const QUrl& url, const QString& cont
 }
 
 QFuture<Result<HTTPReply>> LantoAPIClient::send(const QNetworkRequest& request, const QByteArray& method,
-                                                BodySource body, const ServiceTransfer::Limits& limits,
-                                                QNetworkAccessManager* network, CancelToken* cancel)
+    BodySource body, const ServiceTransfer::Limits& limits, QNetworkAccessManager* network, CancelToken* cancel)
 {
     // What the request needs once it runs on the client's thread.
     struct Pending
@@ -243,7 +240,7 @@ QFuture<Result<HTTPReply>> LantoAPIClient::send(const QNetworkRequest& request, 
         QPromise<Result<HTTPReply>> promise;
         BodySource body;
     };
-    auto pending = std::make_shared<Pending>(Pending{QPromise<Result<HTTPReply>>(), std::move(body)});
+    auto pending = std::make_shared<Pending>(Pending { QPromise<Result<HTTPReply>>(), std::move(body) });
     QFuture<Result<HTTPReply>> future = pending->promise.future();
     pending->promise.start();
     QPointer<CancelToken> token(cancel);
@@ -253,7 +250,7 @@ QFuture<Result<HTTPReply>> LantoAPIClient::send(const QNetworkRequest& request, 
         if (pending->body) {
             device = pending->body();
             if (!device || !device->open(QIODevice::ReadOnly)) {
-                pending->promise.addResult(FileError{u"The file could not be read."_s});
+                pending->promise.addResult(FileError { u"The file could not be read."_s });
                 pending->promise.finish();
                 return;
             }
@@ -267,13 +264,10 @@ QFuture<Result<HTTPReply>> LantoAPIClient::send(const QNetworkRequest& request, 
 
 QFuture<Result<AuthCodeExchangeResponse>> LantoAPIClient::exchangeAuthCode(const QString& code)
 {
-    return post<AuthCodeExchangeResponse>(u"auth/exchange"_s, QJsonObject{{u"code"_s, code}});
+    return post<AuthCodeExchangeResponse>(u"auth/exchange"_s, QJsonObject { { u"code"_s, code } });
 }
 
-QFuture<Result<UserProfile>> LantoAPIClient::fetchProfile()
-{
-    return authorizedRequest<UserProfile>("GET", u"me"_s);
-}
+QFuture<Result<UserProfile>> LantoAPIClient::fetchProfile() { return authorizedRequest<UserProfile>("GET", u"me"_s); }
 
 QFuture<Result<UserProfile>> LantoAPIClient::updateProfile(const ProfileChanges& changes)
 {
@@ -290,8 +284,8 @@ QFuture<Result<QString>> LantoAPIClient::uploadAvatar(const QByteArray& imageDat
     request.setRawHeader("Content-Type"_ba, contentType.toUtf8());
     request.setRawHeader("Authorization"_ba, "Bearer "_ba + token->toUtf8());
     request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::SameOriginRedirectPolicy);
-    return payloadOf<AvatarResponse>(send(request, "POST", bytesBody(imageData), m_limits, m_network),
-                                     u"Upload failed"_s)
+    return payloadOf<AvatarResponse>(
+        send(request, "POST", bytesBody(imageData), m_limits, m_network), u"Upload failed"_s)
         .then([](const Result<AvatarResponse>& avatar) {
             return avatar.map([](const AvatarResponse& answer) { return answer.avatarUrl; });
         });
@@ -299,18 +293,12 @@ QFuture<Result<QString>> LantoAPIClient::uploadAvatar(const QByteArray& imageDat
 
 QFuture<Result<HandleAvailability>> LantoAPIClient::checkHandle(const QString& handle)
 {
-    return publicGet<HandleAvailability>(u"handles/check"_s, {{u"handle"_s, handle}});
+    return publicGet<HandleAvailability>(u"handles/check"_s, { { u"handle"_s, handle } });
 }
 
-QFuture<Result<DiscoverResponse>> LantoAPIClient::fetchDiscover()
-{
-    return publicGet<DiscoverResponse>(u"discover"_s);
-}
+QFuture<Result<DiscoverResponse>> LantoAPIClient::fetchDiscover() { return publicGet<DiscoverResponse>(u"discover"_s); }
 
-QFuture<Result<LantoAPIClient::TagCatalogue>> LantoAPIClient::fetchTags()
-{
-    return publicGet<TagCatalogue>(u"tags"_s);
-}
+QFuture<Result<LantoAPIClient::TagCatalogue>> LantoAPIClient::fetchTags() { return publicGet<TagCatalogue>(u"tags"_s); }
 
 QFuture<Result<QList<APIWallpaper>>> LantoAPIClient::fetchWallpapers(const QString& category)
 {
@@ -328,11 +316,10 @@ QFuture<Result<APIWallpaper>> LantoAPIClient::fetchWallpaper(const QString& id)
     return publicGet<APIWallpaper>("wallpapers/"_L1 + id);
 }
 
-QFuture<Result<ProfileWallpapersResponse>> LantoAPIClient::fetchProfileWallpapers(const QString& profileId,
-                                                                                   qint64 page)
+QFuture<Result<ProfileWallpapersResponse>> LantoAPIClient::fetchProfileWallpapers(const QString& profileId, qint64 page)
 {
-    return publicGet<ProfileWallpapersResponse>("profiles/"_L1 + profileId + "/wallpapers"_L1,
-                                                {{u"page"_s, QString::number(page)}});
+    return publicGet<ProfileWallpapersResponse>(
+        "profiles/"_L1 + profileId + "/wallpapers"_L1, { { u"page"_s, QString::number(page) } });
 }
 
 QFuture<Result<Done>> LantoAPIClient::recordEvent(UsageEvent event, const QString& wallpaperId)
@@ -373,8 +360,8 @@ QFuture<Result<Done>> LantoAPIClient::deleteSubmission(const QString& id)
     return dropped(authorizedRequest<SubmissionDeleteResponse>("DELETE", "me/wallpapers/"_L1 + id));
 }
 
-QFuture<Result<HTTPReply>> LantoAPIClient::putFile(const QUrl& url, const QString& contentType,
-                                                   const BodySource& body, CancelToken* cancel)
+QFuture<Result<HTTPReply>> LantoAPIClient::putFile(
+    const QUrl& url, const QString& contentType, const BodySource& body, CancelToken* cancel)
 {
     const std::optional<QString> token = SessionTokenStore::load();
     if (!token)
@@ -382,34 +369,32 @@ QFuture<Result<HTTPReply>> LantoAPIClient::putFile(const QUrl& url, const QStrin
     return send(fileRequest(url, contentType, *token), "PUT", body, m_uploadLimits, m_uploadNetwork, cancel);
 }
 
-QFuture<Result<Done>> LantoAPIClient::putSubmissionBody(const QString& wallpaperId, const QString& slot,
-                                                        const QString& contentType, const BodySource& body)
+QFuture<Result<Done>> LantoAPIClient::putSubmissionBody(
+    const QString& wallpaperId, const QString& slot, const QString& contentType, const BodySource& body)
 {
     return outcomeOf<SubmissionUploadResponse>(
         putFile(endpointURL(filesPath(wallpaperId, slot)), contentType, body, nullptr), u"Upload failed"_s);
 }
 
-QFuture<Result<Done>> LantoAPIClient::putSubmissionFile(const QString& wallpaperId, const QString& slot,
-                                                        const QString& contentType, const QByteArray& data)
+QFuture<Result<Done>> LantoAPIClient::putSubmissionFile(
+    const QString& wallpaperId, const QString& slot, const QString& contentType, const QByteArray& data)
 {
     return putSubmissionBody(wallpaperId, slot, contentType, bytesBody(data));
 }
 
 QFuture<Result<Done>> LantoAPIClient::uploadSubmissionFile(const QString& wallpaperId, const QString& slot,
-                                                           const QString& fileURL, const QString& contentType,
-                                                           ProgressCallback onProgress)
+    const QString& fileURL, const QString& contentType, ProgressCallback onProgress)
 {
     const QFileInfo file(fileURL);
     if (!file.isFile() || !file.isReadable())
-        return failed<Done>(FileError{"The file "_L1 + file.fileName() + " could not be read."_L1});
+        return failed<Done>(FileError { "The file "_L1 + file.fileName() + " could not be read."_L1 });
     const QString path = file.absoluteFilePath();
     const qint64 size = file.size();
     if (size < multipartThreshold) {
         return withTransientRetry<Done>([=, this] {
-            return putSubmissionBody(wallpaperId, slot, contentType,
-                                     [path, size] { return std::make_unique<FileSlice>(path, 0, size); });
+            return putSubmissionBody(
+                wallpaperId, slot, contentType, [path, size] { return std::make_unique<FileSlice>(path, 0, size); });
         });
     }
-    return MultipartUpload::start(*this, filesPath(wallpaperId, slot), path, size, contentType,
-                                  std::move(onProgress));
+    return MultipartUpload::start(*this, filesPath(wallpaperId, slot), path, size, contentType, std::move(onProgress));
 }

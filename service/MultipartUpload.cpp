@@ -11,9 +11,8 @@
 
 using namespace Qt::Literals::StringLiterals;
 
-QFuture<Result<Done>> MultipartUpload::start(LantoAPIClient& client, const QString& basePath,
-                                             const QString& filePath, qint64 fileSize, const QString& contentType,
-                                             LantoAPIClient::ProgressCallback onProgress)
+QFuture<Result<Done>> MultipartUpload::start(LantoAPIClient& client, const QString& basePath, const QString& filePath,
+    qint64 fileSize, const QString& contentType, LantoAPIClient::ProgressCallback onProgress)
 {
     auto upload
         = std::make_shared<MultipartUpload>(client, basePath, filePath, fileSize, contentType, std::move(onProgress));
@@ -24,8 +23,7 @@ QFuture<Result<Done>> MultipartUpload::start(LantoAPIClient& client, const QStri
 }
 
 MultipartUpload::MultipartUpload(LantoAPIClient& client, const QString& basePath, const QString& filePath,
-                                 qint64 fileSize, const QString& contentType,
-                                 LantoAPIClient::ProgressCallback onProgress)
+    qint64 fileSize, const QString& contentType, LantoAPIClient::ProgressCallback onProgress)
     : m_client(client),
       m_basePath(basePath),
       m_filePath(filePath),
@@ -63,9 +61,8 @@ void MultipartUpload::startNextPart()
     const qint64 offset = (partNumber - 1) * LantoAPIClient::partSize;
     const qint64 length = std::min(LantoAPIClient::partSize, m_fileSize - offset);
     const QUrl url = m_client.endpointURL(m_basePath + "/multipart-part"_L1,
-                                          {{u"uploadId"_s, m_init.uploadId},
-                                           {u"partNumber"_s, QString::number(partNumber)},
-                                           {u"key"_s, m_init.key}});
+        { { u"uploadId"_s, m_init.uploadId }, { u"partNumber"_s, QString::number(partNumber) },
+            { u"key"_s, m_init.key } });
     const QString path = m_filePath;
     CancelToken* cancel = m_cancel.get();
     LantoAPIClient& client = m_client;
@@ -75,9 +72,9 @@ void MultipartUpload::startNextPart()
         .withTransientRetry<PartResponse>(
             [&client, url, path, offset, length, cancel] {
                 return LantoAPIClient::payloadOf<PartResponse>(
-                    client.putFile(url, u"application/octet-stream"_s,
-                                   [path, offset, length] { return std::make_unique<FileSlice>(path, offset, length); },
-                                   cancel),
+                    client.putFile(
+                        url, u"application/octet-stream"_s,
+                        [path, offset, length] { return std::make_unique<FileSlice>(path, offset, length); }, cancel),
                     u"Part upload failed"_s);
             },
             cancel)
@@ -93,7 +90,7 @@ void MultipartUpload::partFinished(qint64 partNumber, const Result<PartResponse>
         m_failure = result.error();
         m_cancel->cancel();
     } else {
-        m_finished.append(UploadedPart{partNumber, result.value().etag});
+        m_finished.append(UploadedPart { partNumber, result.value().etag });
         if (m_onProgress)
             m_onProgress(double(m_finished.size()) / double(m_partCount));
         if (m_nextPart <= m_partCount)
@@ -109,11 +106,11 @@ void MultipartUpload::partFinished(qint64 partNumber, const Result<PartResponse>
 void MultipartUpload::complete()
 {
     std::sort(m_finished.begin(), m_finished.end(),
-              [](const UploadedPart& a, const UploadedPart& b) { return a.partNumber < b.partNumber; });
-    const CompleteBody body{m_init.uploadId, m_init.key, m_finished};
+        [](const UploadedPart& a, const UploadedPart& b) { return a.partNumber < b.partNumber; });
+    const CompleteBody body { m_init.uploadId, m_init.key, m_finished };
     const QByteArray json = QJsonDocument(body.toJson()).toJson(QJsonDocument::Compact);
-    const QNetworkRequest request = m_client.fileRequest(m_client.endpointURL(m_basePath + "/multipart-complete"_L1),
-                                                         u"application/json"_s, m_token);
+    const QNetworkRequest request = m_client.fileRequest(
+        m_client.endpointURL(m_basePath + "/multipart-complete"_L1), u"application/json"_s, m_token);
     auto self = shared_from_this();
     LantoAPIClient::outcomeOf<CompleteResponse>(
         m_client.send(request, "POST", LantoAPIClient::bytesBody(json), m_client.m_limits, m_client.m_network),

@@ -6,8 +6,7 @@
 #include <QNetworkReply>
 
 ServiceTransfer::ServiceTransfer(QNetworkReply* reply, std::unique_ptr<QIODevice> body,
-                                 QPromise<Result<HTTPReply>> promise, const Limits& limits, CancelToken* cancel,
-                                 QObject* parent)
+    QPromise<Result<HTTPReply>> promise, const Limits& limits, CancelToken* cancel, QObject* parent)
     : QObject(parent), m_reply(reply), m_body(std::move(body)), m_promise(std::move(promise)), m_limits(limits)
 {
     m_reply->setParent(this);
@@ -22,7 +21,8 @@ ServiceTransfer::ServiceTransfer(QNetworkReply* reply, std::unique_ptr<QIODevice
     }
     if (cancel)
         connect(cancel, &CancelToken::cancelled, this, &ServiceTransfer::cancel);
-    connect(m_reply, &QNetworkReply::downloadProgress, this, [this](qint64 received, qint64) { noteProgress(received); });
+    connect(
+        m_reply, &QNetworkReply::downloadProgress, this, [this](qint64 received, qint64) { noteProgress(received); });
     connect(m_reply, &QNetworkReply::uploadProgress, this, [this](qint64, qint64) { m_sinceActivity.start(); });
     connect(m_reply, &QNetworkReply::finished, this, &ServiceTransfer::finish);
     m_sinceActivity.start();
@@ -35,10 +35,7 @@ ServiceTransfer::~ServiceTransfer()
     settle(NetworkError::cancelled());
 }
 
-void ServiceTransfer::cancel()
-{
-    abort(NetworkError::cancelled());
-}
+void ServiceTransfer::cancel() { abort(NetworkError::cancelled()); }
 
 void ServiceTransfer::abort(ServiceError reason)
 {
@@ -85,7 +82,7 @@ void ServiceTransfer::finish()
         } else if (!status.isValid()) {
             settle(APIError::invalidResponse());
         } else {
-            HTTPReply reply{status.toInt(), {}};
+            HTTPReply reply { status.toInt(), {} };
             if (reply.statusCode >= 200 && reply.statusCode <= 299)
                 reply.body = m_reply->readAll();
             settle(std::move(reply));
