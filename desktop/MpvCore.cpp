@@ -25,6 +25,9 @@ constexpr std::pair<const char*, const char*> coreOptions[] = {
     { "osc", "no" },
     { "ytdl", "no" },
     { "load-scripts", "no" },
+    { "load-stats-overlay", "no" },
+    { "load-osd-console", "no" },
+    { "load-auto-profiles", "no" },
     { "config", "no" },
     { "terminal", "no" },
     // The render thread draws when Qt Quick renders; it never waits for mpv's clock.

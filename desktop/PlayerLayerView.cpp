@@ -13,7 +13,36 @@
 #include <QQuickWindow>
 #include <QSGSimpleTextureNode>
 
+#include <mutex>
 #include <vector>
+
+// Hands "a new frame waits" from libmpv's threads to the view on the main
+// thread, whose update() starts the next scene frame. The render thread
+// cannot be woken for it directly: while idle it serves only its own queue.
+class PlayerLayerView::FrameRelay
+{
+public:
+    explicit FrameRelay(PlayerLayerView* view) : m_view(view) { }
+
+    // Any thread.
+    void frameReady()
+    {
+        std::lock_guard lock(m_mutex);
+        if (PlayerLayerView* view = m_view)
+            QMetaObject::invokeMethod(
+                view, [view] { view->update(); }, Qt::QueuedConnection);
+    }
+    // Main thread, before the view goes.
+    void detach()
+    {
+        std::lock_guard lock(m_mutex);
+        m_view = nullptr;
+    }
+
+private:
+    std::mutex m_mutex;
+    PlayerLayerView* m_view;
+};
 
 namespace {
 
@@ -42,8 +71,9 @@ public:
 
     // During the scene graph's sync, with the main thread blocked.
     void sync(std::shared_ptr<VideoFrameSource> shown, std::vector<std::shared_ptr<VideoFrameSource>> served,
-        QSize pixelSize, const QRectF& rect)
+        QSize pixelSize, const QRectF& rect, const std::shared_ptr<PlayerLayerView::FrameRelay>& relay)
     {
+        m_relay = relay;
         if (shown)
             served.push_back(shown);
         std::erase_if(m_entries,
@@ -62,8 +92,6 @@ public:
             m_redraw = true;
         }
         setRect(rect);
-        if (m_redraw)
-            m_window->update();
     }
 
 private:
@@ -83,8 +111,7 @@ private:
     void addEntry(const std::shared_ptr<VideoFrameSource>& source)
     {
         QString error;
-        // Each new frame asks the render thread for another scene frame.
-        auto frameReady = [this] { QMetaObject::invokeMethod(this, [this] { m_window->update(); }); };
+        auto frameReady = [relay = m_relay] { relay->frameReady(); };
         std::unique_ptr<VideoRenderer> renderer = source->createRenderer(frameReady, &error);
         if (!renderer)
             DesktopVideoPlayerLog::write(QStringLiteral("video view cannot draw the video — %1").arg(error));
@@ -132,6 +159,7 @@ private:
     }
 
     QQuickWindow* m_window;
+    std::shared_ptr<PlayerLayerView::FrameRelay> m_relay;
     std::vector<Entry> m_entries;
     const VideoFrameSource* m_shown = nullptr;
     QSize m_pixelSize;
@@ -141,7 +169,8 @@ private:
 
 } // namespace
 
-PlayerLayerView::PlayerLayerView(QQuickItem* parent) : QQuickItem(parent)
+PlayerLayerView::PlayerLayerView(QQuickItem* parent)
+    : QQuickItem(parent), m_frameRelay(std::make_shared<FrameRelay>(this))
 {
     setFlag(ItemHasContents);
     setAcceptedMouseButtons(Qt::NoButton);
@@ -154,7 +183,7 @@ PlayerLayerView::PlayerLayerView(QQuickItem* parent) : QQuickItem(parent)
     }
 }
 
-PlayerLayerView::~PlayerLayerView() = default;
+PlayerLayerView::~PlayerLayerView() { m_frameRelay->detach(); }
 
 void PlayerLayerView::setPlayer(PlayerBackend* player)
 {
@@ -220,7 +249,7 @@ QSGNode* PlayerLayerView::updatePaintNode(QSGNode* oldNode, UpdatePaintNodeData*
     for (PlayerBackend* player : standbyPlayers())
         standby.push_back(frameSourceOf(player));
     const QSize pixels = (size() * window()->effectiveDevicePixelRatio()).toSize();
-    node->sync(frameSourceOf(m_player), std::move(standby), pixels, boundingRect());
+    node->sync(frameSourceOf(m_player), std::move(standby), pixels, boundingRect(), m_frameRelay);
     return node;
 }
 

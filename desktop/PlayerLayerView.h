@@ -4,6 +4,8 @@
 #include <QPointer>
 #include <QQuickItem>
 
+#include <memory>
+
 class PlayerBackend;
 class QPropertyAnimation;
 
@@ -41,9 +43,13 @@ public:
 protected:
     QSGNode* updatePaintNode(QSGNode* oldNode, UpdatePaintNodeData* data) override;
 
+public:
+    class FrameRelay;
+
 private:
     void fillParent();
 
+    std::shared_ptr<FrameRelay> m_frameRelay;
     QPointer<PlayerBackend> m_player;
     QList<QPointer<PlayerBackend>> m_standbyPlayers;
     QPropertyAnimation* m_fade = nullptr;
