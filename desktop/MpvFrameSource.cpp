@@ -4,6 +4,7 @@
 
 #include <QGuiApplication>
 #include <QOpenGLContext>
+#include <qopengl.h>
 
 #include <mpv/render_gl.h>
 
@@ -37,7 +38,7 @@ public:
 
     void render(unsigned fbo, QSize size) override
     {
-        mpv_opengl_fbo target { int(fbo), size.width(), size.height(), 0 };
+        mpv_opengl_fbo target { int(fbo), size.width(), size.height(), GL_RGBA8 };
         int flipY = 0;
         int block = 0;
         mpv_render_param params[] = {

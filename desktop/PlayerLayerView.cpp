@@ -90,6 +90,10 @@ public:
             m_pixelSize = pixelSize;
             createFramebuffer();
             m_redraw = true;
+        } else if (m_framebufferHasFrame && !m_textureIsOpaque) {
+            // From the first frame on the video covers what lies beneath: an
+            // opaque texture is drawn without blending, and hides the poster.
+            setFramebufferTexture(true);
         }
         setRect(rect);
     }
@@ -99,6 +103,7 @@ private:
     {
         std::shared_ptr<VideoFrameSource> source;
         std::unique_ptr<VideoRenderer> renderer;
+        bool hasFrame = false;
     };
 
     Entry* findEntry(const VideoFrameSource* source)
@@ -128,13 +133,21 @@ private:
         gl->glClearColor(0, 0, 0, 0);
         gl->glClear(GL_COLOR_BUFFER_BIT);
         m_framebuffer->bindDefault();
-        setTexture(QNativeInterface::QSGOpenGLTexture::fromNative(
-            m_framebuffer->texture(), m_window, m_pixelSize, QQuickWindow::TextureHasAlphaChannel));
+        m_framebufferHasFrame = false;
+        setFramebufferTexture(false);
+    }
+
+    void setFramebufferTexture(bool opaque)
+    {
+        setTexture(QNativeInterface::QSGOpenGLTexture::fromNative(m_framebuffer->texture(), m_window, m_pixelSize,
+            opaque ? QQuickWindow::CreateTextureOptions() : QQuickWindow::TextureHasAlphaChannel));
         setOwnsTexture(true);
+        m_textureIsOpaque = opaque;
     }
 
     // Before each scene frame: every served player takes its new frame; only
-    // the shown one draws it.
+    // the shown one draws it, and only once it has one: before that the
+    // framebuffer stays transparent rather than black.
     void render()
     {
         bool drew = false;
@@ -145,7 +158,8 @@ private:
                 continue;
             const bool shown = entry.source.get() == m_shown;
             const bool hasNewFrame = entry.renderer->hasNewFrame();
-            if (shown && m_framebuffer && (hasNewFrame || m_redraw)) {
+            entry.hasFrame = entry.hasFrame || hasNewFrame;
+            if (shown && m_framebuffer && entry.hasFrame && (hasNewFrame || m_redraw)) {
                 entry.renderer->render(m_framebuffer->handle(), m_pixelSize);
                 drew = true;
             } else if (!shown && hasNewFrame) {
@@ -154,8 +168,12 @@ private:
         }
         m_window->endExternalCommands();
         m_redraw = false;
-        if (drew)
-            markDirty(QSGNode::DirtyMaterial);
+        if (!drew)
+            return;
+        markDirty(QSGNode::DirtyMaterial);
+        m_framebufferHasFrame = true;
+        if (!m_textureIsOpaque)
+            m_relay->frameReady(); // a sync, to make the texture opaque
     }
 
     QQuickWindow* m_window;
@@ -164,6 +182,9 @@ private:
     const VideoFrameSource* m_shown = nullptr;
     QSize m_pixelSize;
     std::unique_ptr<QOpenGLFramebufferObject> m_framebuffer;
+    bool m_framebufferHasFrame = false;
+    bool m_textureIsOpaque = false;
+    // Draw the shown player's current frame even without a new one.
     bool m_redraw = false;
 };
 
