@@ -1,0 +1,286 @@
+// Playback cost of a looping desktop video: our player in real desktop windows
+// against mpv playing the same file full screen (software decoding; --gpu-sw
+// lets its OpenGL output run on Mesa's software renderer), all under a private
+// Xvfb, in one run. Prints CPU and memory of each, the ratios, our cost while
+// paused, and the cost of two displays against one.
+//
+//   bench_playback [--seconds N]   (N: length of each playing run, default 60)
+#include "PlayerProcess.h"
+#include "ProcessSample.h"
+#include "TestClip.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QGuiApplication>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QLocalSocket>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QThread>
+
+#include <cstdio>
+#include <functional>
+#include <memory>
+#include <optional>
+
+namespace {
+
+constexpr double warmUpSeconds = 3;
+constexpr int clipFramesPerSecond = 30;
+
+struct Run
+{
+    ProcessUse use;
+    double peakRssMiB = 0;
+    ProcessUse xserver;
+    // Frames put on screen per second, per display.
+    double framesPerSecond = 0;
+};
+
+// How many frames a player has put on screen so far, as far as it can tell.
+using FrameCounter = std::function<double()>;
+
+QString loadAverage()
+{
+    QFile file(QStringLiteral("/proc/loadavg"));
+    return file.open(QIODevice::ReadOnly) ? QString::fromLatin1(file.readAll()).section(' ', 0, 2) : QString();
+}
+
+void print(const QString& line)
+{
+    std::printf("%s\n", qPrintable(line));
+    std::fflush(stdout);
+}
+
+// A private X server; it ends with the object.
+class XServer
+{
+public:
+    explicit XServer(QSize size)
+    {
+        m_process.start(QStringLiteral("Xvfb"),
+            { QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-screen"), QStringLiteral("0"),
+                QStringLiteral("%1x%2x24").arg(size.width()).arg(size.height()), QStringLiteral("-nolisten"),
+                QStringLiteral("tcp") });
+        m_process.waitForReadyRead(10000);
+        m_display = QStringLiteral(":") + QString::fromLatin1(m_process.readLine().trimmed());
+    }
+    ~XServer()
+    {
+        m_process.terminate();
+        m_process.waitForFinished(5000);
+    }
+    QString display() const { return m_display; }
+    qint64 pid() const { return m_process.processId(); }
+
+private:
+    QProcess m_process;
+    QString m_display;
+};
+
+void startOn(QProcess& process, const XServer& server, const QString& program, const QStringList& arguments)
+{
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("DISPLAY"), server.display());
+    environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+    process.setProcessEnvironment(environment);
+    process.setStandardErrorFile(QProcess::nullDevice());
+    process.start(program, arguments);
+    process.waitForStarted();
+}
+
+Run measure(const QProcess& process, const XServer& server, double seconds, const FrameCounter& frames)
+{
+    QThread::msleep(qint64(warmUpSeconds * 1000));
+    const ProcessSample first = ProcessSample::of(process.processId());
+    const ProcessSample firstServer = ProcessSample::of(server.pid());
+    const double firstFrames = frames();
+    QThread::msleep(qint64(seconds * 1000));
+    const ProcessSample last = ProcessSample::of(process.processId());
+    Run run;
+    run.framesPerSecond = (frames() - firstFrames) / seconds;
+    run.use = ProcessUse::between(first, last, seconds);
+    run.peakRssMiB = last.peakRssKiB / 1024.0;
+    run.xserver = ProcessUse::between(firstServer, ProcessSample::of(server.pid()), seconds);
+    return run;
+}
+
+// The first line that starts with prefix, without it; none when the process ends first.
+std::optional<QByteArray> waitForLine(QProcess& process, const QByteArray& prefix)
+{
+    do {
+        while (process.canReadLine()) {
+            const QByteArray line = process.readLine().trimmed();
+            if (line.startsWith(prefix))
+                return line.mid(prefix.size()).trimmed();
+        }
+    } while (process.waitForReadyRead(60000));
+    return std::nullopt;
+}
+
+// Asks the player process how many frames its windows have swapped.
+FrameCounter swappedFrames(QProcess& player, int displays)
+{
+    return [&player, displays] {
+        player.write("frames\n");
+        return waitForLine(player, "frames").value_or("0").toDouble() / displays;
+    };
+}
+
+// mpv draws the clip's frames at their rate, less those it drops; its IPC socket tells the drops.
+FrameCounter mpvFrames(const QString& socketPath)
+{
+    auto clock = std::make_shared<QElapsedTimer>();
+    clock->start();
+    return [socketPath, clock] {
+        QLocalSocket socket;
+        socket.connectToServer(socketPath);
+        double dropped = 0;
+        if (socket.waitForConnected(2000)) {
+            for (const char* property : { "frame-drop-count", "vo-drop-frame-count" }) {
+                socket.write(QByteArray(R"({"command":["get_property",")") + property + "\"]}\n");
+                while (socket.waitForReadyRead(2000) && !socket.canReadLine()) { }
+                dropped += QJsonDocument::fromJson(socket.readLine()).object().value(QStringLiteral("data")).toDouble();
+            }
+        }
+        return clock->elapsed() / 1000.0 * clipFramesPerSecond - dropped;
+    };
+}
+
+void stop(QProcess& process)
+{
+    process.write("quit\n");
+    if (!process.waitForFinished(10000)) {
+        process.kill();
+        process.waitForFinished();
+    }
+}
+
+struct OurRuns
+{
+    Run playing;
+    Run paused;
+};
+
+OurRuns measureOurs(const QString& clip, int displays, double seconds, double pausedSeconds)
+{
+    XServer server(QSize(1920 * displays, 1080));
+    QProcess player;
+    startOn(player, server, QCoreApplication::applicationFilePath(),
+        { QStringLiteral("--player"), clip, QString::number(displays) });
+    OurRuns runs;
+    if (!waitForLine(player, "playing")) {
+        print(QStringLiteral("our player did not start playing"));
+        stop(player);
+        return runs;
+    }
+    runs.playing = measure(player, server, seconds, swappedFrames(player, displays));
+    if (pausedSeconds > 0) {
+        player.write("pause\n");
+        waitForLine(player, "paused");
+        runs.paused = measure(player, server, pausedSeconds, swappedFrames(player, displays));
+    }
+    stop(player);
+    return runs;
+}
+
+Run measureMpv(const QString& clip, const QString& output, double seconds)
+{
+    XServer server(QSize(1920, 1080));
+    QTemporaryDir socketFolder;
+    const QString socket = socketFolder.filePath(QStringLiteral("mpv.socket"));
+    QProcess mpv;
+    startOn(mpv, server, QStringLiteral("mpv"),
+        { QStringLiteral("--no-config"), QStringLiteral("--vo=") + output, QStringLiteral("--gpu-sw=yes"),
+            QStringLiteral("--hwdec=no"), QStringLiteral("--mute=yes"), QStringLiteral("--loop-file=inf"),
+            QStringLiteral("--fs"), QStringLiteral("--geometry=1920x1080+0+0"), QStringLiteral("--no-osc"),
+            QStringLiteral("--no-input-default-bindings"), QStringLiteral("--no-terminal"),
+            QStringLiteral("--input-ipc-server=") + socket, clip });
+    const Run run = measure(mpv, server, seconds, mpvFrames(socket));
+    mpv.terminate();
+    mpv.waitForFinished(5000);
+    return run;
+}
+
+QString describe(const QString& name, const Run& run)
+{
+    return QStringLiteral("%1: %2 CPU s/min (%3 % of a core), peak RSS %4 MiB, %5 wakeups/s, %7 frames/s shown; "
+                          "Xvfb %6 CPU s/min")
+        .arg(name, -22)
+        .arg(run.use.cpuSecondsPerMinute(), 0, 'f', 1)
+        .arg(run.use.cpuPercent, 0, 'f', 1)
+        .arg(run.peakRssMiB, 0, 'f', 1)
+        .arg(run.use.wakeupsPerSecond, 0, 'f', 1)
+        .arg(run.xserver.cpuSecondsPerMinute(), 0, 'f', 1)
+        .arg(run.framesPerSecond, 0, 'f', 1);
+}
+
+double ratio(double a, double b) { return b > 0 ? a / b : 0; }
+
+int runBenchmark(double seconds)
+{
+    QTemporaryDir folder;
+    const QString clip = folder.filePath(QStringLiteral("clip.mp4"));
+    print(QStringLiteral("load average before: %1 (8 cores)").arg(loadAverage()));
+    print(QStringLiteral("generating a 10 s 1920x1080 30 fps HEVC Main 10 clip..."));
+    TestClip::Spec spec;
+    spec.size = QSize(1920, 1080);
+    spec.frames = 300;
+    spec.encoder = QStringLiteral("libx265");
+    spec.tenBit = true;
+    spec.movingPattern = true;
+    spec.colour = [](int frame) { return QColor::fromHsv(frame * 360 / 300 % 360, 160, 200); };
+    QString error;
+    if (!TestClip::write(clip, spec, &error)) {
+        print(QStringLiteral("cannot make the clip: ") + error);
+        return 1;
+    }
+
+    const double pausedSeconds = seconds / 2;
+    const OurRuns ours = measureOurs(clip, 1, seconds, pausedSeconds);
+    const Run mpvGpu = measureMpv(clip, QStringLiteral("gpu"), seconds);
+    const Run mpvX11 = measureMpv(clip, QStringLiteral("x11"), seconds);
+    const OurRuns two = measureOurs(clip, 2, seconds, 0);
+
+    print(QStringLiteral("each run %1 s after %2 s of warm-up").arg(seconds).arg(warmUpSeconds));
+    print(describe(QStringLiteral("ours, one display"), ours.playing));
+    print(describe(QStringLiteral("mpv --vo=gpu"), mpvGpu));
+    print(describe(QStringLiteral("mpv --vo=x11"), mpvX11));
+    print(describe(QStringLiteral("ours, paused"), ours.paused));
+    print(describe(QStringLiteral("ours, two displays"), two.playing));
+    const double gpuRatio = ratio(ours.playing.use.cpuPercent, mpvGpu.use.cpuPercent);
+    const double x11Ratio = ratio(ours.playing.use.cpuPercent, mpvX11.use.cpuPercent);
+    const double twoRatio = ratio(two.playing.use.cpuPercent, ours.playing.use.cpuPercent);
+    print(QStringLiteral("CPU ours / mpv --vo=gpu: %1, ours / mpv --vo=x11: %2, two displays / one: %3")
+              .arg(gpuRatio, 0, 'f', 2)
+              .arg(x11Ratio, 0, 'f', 2)
+              .arg(twoRatio, 0, 'f', 2));
+    print(QStringLiteral("load average after: %1").arg(loadAverage()));
+    print(QStringLiteral("RESULT cpu_ratio_vs_mpv_gpu=%1 cpu_ratio_vs_mpv_x11=%2 rss_mb=%3 mpv_rss_mb=%4 "
+                         "paused_cpu_pct=%5 paused_wakeups_per_s=%6 two_display_ratio=%7")
+              .arg(gpuRatio, 0, 'f', 2)
+              .arg(x11Ratio, 0, 'f', 2)
+              .arg(ours.playing.peakRssMiB, 0, 'f', 1)
+              .arg(mpvGpu.peakRssMiB, 0, 'f', 1)
+              .arg(ours.paused.use.cpuPercent, 0, 'f', 3)
+              .arg(ours.paused.use.wakeupsPerSecond, 0, 'f', 1)
+              .arg(twoRatio, 0, 'f', 2));
+    return 0;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc == 4 && qstrcmp(argv[1], "--player") == 0) {
+        QGuiApplication app(argc, argv);
+        return runPlayerProcess(QString::fromLocal8Bit(argv[2]), QByteArray(argv[3]).toInt());
+    }
+    QCoreApplication app(argc, argv);
+    double seconds = 60;
+    if (argc == 3 && qstrcmp(argv[1], "--seconds") == 0)
+        seconds = QByteArray(argv[2]).toDouble();
+    return runBenchmark(seconds);
+}
