@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QNetworkAccessManager>
 
 namespace {
 
@@ -26,6 +27,12 @@ std::optional<QUrl> existingFile(const QString& path)
     return QUrl::fromLocalFile(path);
 }
 
+// Whether a resolved path lies strictly below a resolved folder.
+bool isInside(const QString& path, const QString& folder)
+{
+    return !path.isEmpty() && !folder.isEmpty() && path.startsWith(folder + QLatin1Char('/'));
+}
+
 } // namespace
 
 CloudService& CloudService::shared()
@@ -34,14 +41,18 @@ CloudService& CloudService::shared()
     return *service;
 }
 
-CloudService::CloudService(const QString& cacheBase, QObject* parent)
+CloudService::CloudService(const QString& cacheBase, QObject* parent, std::chrono::milliseconds idleTimeout)
     : QObject(parent),
       m_thumbnailsDir(QDir(cacheBase).filePath(QStringLiteral("Cache/thumbnails"))),
-      m_contentDir(QDir(cacheBase).filePath(QStringLiteral("Downloads")))
+      m_contentDir(QDir(cacheBase).filePath(QStringLiteral("Downloads"))),
+      m_network(new QNetworkAccessManager(this)),
+      m_idleTimeout(idleTimeout)
 {
     QDir().mkpath(m_thumbnailsDir);
     QDir().mkpath(m_contentDir);
 }
+
+CloudService::~CloudService() = default;
 
 void CloudService::buildCache()
 {
@@ -137,7 +148,7 @@ void CloudService::deleteContent(const QString& id)
         // A link is removed itself: what it points at lies outside our folder.
         if (QFileInfo(*folder).isSymLink())
             QFile::remove(*folder);
-        else
+        else if (isInside(QFileInfo(*folder).canonicalFilePath(), QFileInfo(m_contentDir).canonicalFilePath()))
             QDir(*folder).removeRecursively();
     }
     forgetCachedURLs(id);

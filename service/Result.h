@@ -23,6 +23,7 @@ public:
     Result(NetworkError error) : m_state(ServiceError(std::move(error))) { }
     Result(DecodingError error) : m_state(ServiceError(std::move(error))) { }
     Result(FileError error) : m_state(ServiceError(std::move(error))) { }
+    Result(CloudError error) : m_state(ServiceError(std::move(error))) { }
 
     bool ok() const { return std::holds_alternative<T>(m_state); }
     explicit operator bool() const { return ok(); }

@@ -77,6 +77,18 @@ struct FileError
     bool operator==(const FileError&) const = default;
 };
 
+// A wallpaper download the service refused, or could not start.
+struct CloudError
+{
+    QString description; // "Failed to download wallpaper: " and the text
+
+    static CloudError downloadFailed(const QString& text)
+    {
+        return { QStringLiteral("Failed to download wallpaper: ") + text };
+    }
+    bool operator==(const CloudError&) const = default;
+};
+
 // Whatever an operation of the service client can fail with.
 class ServiceError
 {
@@ -85,6 +97,7 @@ public:
     ServiceError(NetworkError error) : m_error(std::move(error)) { }
     ServiceError(DecodingError error) : m_error(std::move(error)) { }
     ServiceError(FileError error) : m_error(std::move(error)) { }
+    ServiceError(CloudError error) : m_error(std::move(error)) { }
 
     QString description() const;
 
@@ -103,5 +116,5 @@ public:
     bool operator==(const ServiceError&) const = default;
 
 private:
-    std::variant<APIError, NetworkError, DecodingError, FileError> m_error;
+    std::variant<APIError, NetworkError, DecodingError, FileError, CloudError> m_error;
 };

@@ -21,8 +21,7 @@ ServiceTransfer::ServiceTransfer(QNetworkReply* reply, std::unique_ptr<QIODevice
     }
     if (cancel)
         connect(cancel, &CancelToken::cancelled, this, &ServiceTransfer::cancel);
-    connect(
-        m_reply, &QNetworkReply::downloadProgress, this, [this](qint64 received, qint64) { noteProgress(received); });
+    connect(m_reply, &QNetworkReply::downloadProgress, this, &ServiceTransfer::noteProgress);
     connect(m_reply, &QNetworkReply::uploadProgress, this, [this](qint64, qint64) { m_sinceActivity.start(); });
     connect(m_reply, &QNetworkReply::finished, this, &ServiceTransfer::finish);
     m_sinceActivity.start();
@@ -57,17 +56,44 @@ void ServiceTransfer::checkIdle()
         m_idle.start(m_limits.idleTimeout - quiet);
 }
 
-void ServiceTransfer::noteProgress(qint64 bytesReceived)
+void ServiceTransfer::streamBodyTo(QIODevice* sink, std::function<void(qint64, qint64)> progress)
+{
+    m_sink = sink;
+    m_sinkProgress = std::move(progress);
+    connect(m_reply, &QNetworkReply::readyRead, this, &ServiceTransfer::drainToSink);
+}
+
+bool ServiceTransfer::streamsThisBody() const
+{
+    return m_sink && m_reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt() == 200;
+}
+
+void ServiceTransfer::drainToSink()
+{
+    if (!streamsThisBody())
+        return; // an error page stays in the reply, under the body limit
+    const QByteArray chunk = m_reply->readAll();
+    if (m_sink->write(chunk) != chunk.size())
+        abort(FileError { m_sink->errorString() });
+}
+
+void ServiceTransfer::noteProgress(qint64 bytesReceived, qint64 bytesTotal)
 {
     m_sinceActivity.start();
-    if (bytesReceived > m_limits.maximumBodySize)
+    if (streamsThisBody()) {
+        if (m_sinkProgress)
+            m_sinkProgress(bytesReceived, bytesTotal);
+    } else if (bytesReceived > m_limits.maximumBodySize) {
         abort(APIError::invalidResponse());
+    }
 }
 
 void ServiceTransfer::finish()
 {
     m_idle.stop();
     m_deadline.stop();
+    if (!m_abortReason && m_sink)
+        drainToSink();
     if (m_abortReason) {
         settle(*m_abortReason);
     } else {
@@ -83,7 +109,7 @@ void ServiceTransfer::finish()
             settle(APIError::invalidResponse());
         } else {
             HTTPReply reply { status.toInt(), {} };
-            if (reply.statusCode >= 200 && reply.statusCode <= 299)
+            if (!m_sink && reply.statusCode >= 200 && reply.statusCode <= 299)
                 reply.body = m_reply->readAll();
             settle(std::move(reply));
         }

@@ -3,13 +3,14 @@
 #include "Result.h"
 
 #include <QByteArray>
+#include <QElapsedTimer>
 #include <QFuture>
 #include <QObject>
 #include <QPromise>
-#include <QElapsedTimer>
 #include <QTimer>
 
 #include <chrono>
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -44,15 +45,22 @@ public:
     // Takes ownership of the reply and of the body device it reads from. A
     // cancel token, when given, aborts the request.
     ServiceTransfer(QNetworkReply* reply, std::unique_ptr<QIODevice> body, QPromise<Result<HTTPReply>> promise,
-                    const Limits& limits, CancelToken* cancel, QObject* parent);
+        const Limits& limits, CancelToken* cancel, QObject* parent);
     ~ServiceTransfer() override;
 
     // Ends the request; its result is the cancellation error. Idempotent.
     void cancel();
 
+    // Writes a 200 body to the sink as it arrives instead of holding it; the
+    // reply then carries no body. Progress gets bytes written and expected
+    // (below 1 when the size is unknown). Call right after construction.
+    void streamBodyTo(QIODevice* sink, std::function<void(qint64, qint64)> progress);
+
 private:
     void abort(ServiceError reason);
-    void noteProgress(qint64 bytesReceived);
+    void noteProgress(qint64 bytesReceived, qint64 bytesTotal);
+    bool streamsThisBody() const;
+    void drainToSink();
     void checkIdle();
     void finish();
     void settle(Result<HTTPReply> result);
@@ -64,6 +72,8 @@ private:
     QTimer m_idle;
     QElapsedTimer m_sinceActivity;
     QTimer m_deadline;
+    QIODevice* m_sink = nullptr;
+    std::function<void(qint64, qint64)> m_sinkProgress;
     std::optional<ServiceError> m_abortReason;
     bool m_settled = false;
 };

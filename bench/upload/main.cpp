@@ -8,6 +8,7 @@
 #include "AwaitFuture.h"
 #include "FakeWebService.h"
 #include "LantoAPIClient.h"
+#include "ProcessMemory.h"
 #include "SessionTokenStore.h"
 #include "TemporaryHome.h"
 
@@ -38,24 +39,6 @@ int serve()
     std::printf("%u\n", unsigned(service.port()));
     std::fflush(stdout);
     return QCoreApplication::exec();
-}
-
-qint64 statusKilobytes(const char* field)
-{
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
-        return -1;
-    for (const QByteArray& line : status.readAll().split('\n'))
-        if (line.startsWith(field))
-            return line.mid(qstrlen(field)).trimmed().split(' ').value(0).toLongLong();
-    return -1;
-}
-
-void resetPeakMemory()
-{
-    QFile clear(QStringLiteral("/proc/self/clear_refs"));
-    if (clear.open(QIODevice::WriteOnly))
-        clear.write("5");
 }
 
 bool writeFile(const QString& path, qint64 size)
@@ -98,8 +81,8 @@ struct Figures
 Figures runClient(const QUrl& base, const QString& path)
 {
     LantoAPIClient client(base);
-    const qint64 idle = statusKilobytes("VmRSS:");
-    resetPeakMemory();
+    const qint64 idle = ProcessMemory::residentKB();
+    ProcessMemory::resetPeak();
     QElapsedTimer clock;
     clock.start();
     const std::optional<Result<Done>> done = awaitFuture(
@@ -107,7 +90,7 @@ Figures runClient(const QUrl& base, const QString& path)
     const double seconds = clock.nsecsElapsed() / 1e9;
     if (!done || !done->ok())
         qFatal("the upload failed: %s", done ? qPrintable(done->error().description()) : "unfinished");
-    return { seconds, double(statusKilobytes("VmHWM:") - idle) / 1024.0 };
+    return { seconds, double(ProcessMemory::peakKB() - idle) / 1024.0 };
 }
 
 Figures runCurl(const QUrl& base, const QStringList& parts)
