@@ -1,6 +1,7 @@
 #include "LantoSettings.h"
 
 #include "SerialQueue.h"
+#include "SettingsFileLock.h"
 #include "UuidText.h"
 #include "UserHome.h"
 
@@ -73,19 +74,41 @@ public:
     {
         struct Snapshot
         {
-            PlistValue contents;
+            PlistValue::Dictionary contents;
+            QStringList ownedKeys;
             quint64 sequence;
         };
         const Snapshot snapshot = onQueue([this] {
             dirty = false;
-            return Snapshot{PlistValue(data), ++snapshotCount};
+            return Snapshot{data, ownedKeys, ++snapshotCount};
         });
         // Snapshots are numbered in the queue's order: an older one never replaces a newer one on disk.
         std::lock_guard writing(flushMutex);
         if (snapshot.sequence < writtenSequence)
             return;
         writtenSequence = snapshot.sequence;
-        PropertyList::writeFile(filePath, snapshot.contents, PropertyList::Format::Xml);
+        // Both programs write this file: the lock keeps one's read-change-write from straddling the other's write.
+        const SettingsFileLock lock(filePath);
+        PropertyList::writeFile(filePath, PlistValue(mergedWithFile(snapshot.contents, snapshot.ownedKeys)),
+                                PropertyList::Format::Xml);
+    }
+
+    // The file as it is, with the owned keys taken from the snapshot; the
+    // snapshot whole when nothing is owned or the file cannot be read.
+    PlistValue::Dictionary mergedWithFile(const PlistValue::Dictionary& ours, const QStringList& owned) const
+    {
+        if (owned.isEmpty())
+            return ours;
+        std::optional<PlistValue::Dictionary> merged = readDictionary(filePath);
+        if (!merged)
+            return ours;
+        for (const QString& key : owned) {
+            if (const auto it = ours.constFind(key); it != ours.cend())
+                merged->insert(key, *it);
+            else
+                merged->remove(key);
+        }
+        return *merged;
     }
 
     const QString filePath;
@@ -94,6 +117,7 @@ public:
     // Touched only on queue:
     PlistValue::Dictionary data;
     WorkItemPtr pendingWrite;
+    QStringList ownedKeys;
     bool dirty = false; // changed since the last snapshot was written
     quint64 snapshotCount = 0;
     // Guarded by flushMutex:
@@ -175,6 +199,11 @@ void LantoSettings::set(const QString& key, std::optional<PlistValue> value)
 void LantoSettings::flush()
 {
     d->flush();
+}
+
+void LantoSettings::setOwnedKeys(const QStringList& keys)
+{
+    d->onQueue([&] { d->ownedKeys = keys; });
 }
 
 void LantoSettings::reload()

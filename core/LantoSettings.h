@@ -4,6 +4,7 @@
 #include "SettingsKeys.h"
 
 #include <QSet>
+#include <QStringList>
 #include <QString>
 #include <QUuid>
 
@@ -46,6 +47,11 @@ public:
     void flush();
     // Replaces the dictionary with the file's contents; keeps it when the file is missing or unreadable.
     void reload();
+
+    // From now on every write re-reads the file and changes only these keys
+    // in it, so that keys the other program wrote since the last reload are
+    // kept. Without owned keys (the default) a write replaces the whole file.
+    void setOwnedKeys(const QStringList& keys);
 
     bool boolValue(const QString& key, bool defaultValue) const;
     std::optional<QString> string(const QString& key) const;

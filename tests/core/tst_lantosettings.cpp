@@ -272,6 +272,36 @@ private slots:
         QCOMPARE(fileContents(settings.filePath())->value(SettingsKey::handle), PlistValue(QStringLiteral("h")));
     }
 
+    void ownedKeysLeaveTheOtherProgramsKeys()
+    {
+        // The agent's store owns "screenModels"; the application writes everything else.
+        LantoSettings agent(m_dir->path(), *m_scheduler);
+        agent.setOwnedKeys({SettingsKey::screenModels});
+        agent.set(SettingsKey::screenModels, QByteArray("old"));
+        agent.set(SettingsKey::activeAerialID, QStringLiteral("stale"));
+        agent.flush();
+
+        // The application writes after the agent's last reload.
+        PlistValue::Dictionary application = *fileContents(agent.filePath());
+        application.insert(SettingsKey::activeAerialID, QStringLiteral("A"));
+        application.insert(SettingsKey::handle, QStringLiteral("h"));
+        QVERIFY(PropertyList::writeFile(agent.filePath(), application));
+
+        agent.set(SettingsKey::screenModels, QByteArray("new"));
+        m_scheduler->advance(100ms);
+        PlistValue::Dictionary expected = application;
+        expected.insert(SettingsKey::screenModels, QByteArray("new"));
+        QCOMPARE(*fileContents(agent.filePath()), expected);
+
+        // An owned key gone from memory goes from the file; a missing file is written whole.
+        agent.set(SettingsKey::screenModels, std::nullopt);
+        agent.flush();
+        QVERIFY(!fileContents(agent.filePath())->contains(SettingsKey::screenModels));
+        QVERIFY(QFile::remove(agent.filePath()));
+        agent.flush();
+        QCOMPARE(fileContents(agent.filePath())->value(SettingsKey::activeAerialID), PlistValue(QStringLiteral("stale")));
+    }
+
     void changeMadeDuringReloadsIsKept()
     {
         // The agent's pattern: change and flush as one step on the queue while
