@@ -1,0 +1,44 @@
+// LantoAgent: keeps the lock-screen aerial (and, later, the desktop windows)
+// in place while Lanto is closed. No arguments, no window of its own.
+
+#include "AerialHTTPServer.h"
+#include "AgentDelegate.h"
+#include "AgentDesktop.h"
+#include "DistributedNotifications.h"
+#include "Displays.h"
+#include "LantoSettings.h"
+#include "LoopbackAssetServer.h"
+#include "RunningApplications.h"
+#include "Scheduler.h"
+#include "SettingsKeys.h"
+#include "SystemCommands.h"
+#include "SystemWorkspace.h"
+#include "UserHome.h"
+
+#include <QGuiApplication>
+#include <QTimer>
+
+#include <thread>
+
+int main(int argc, char** argv)
+{
+    QGuiApplication app(argc, argv);
+    app.setQuitOnLastWindowClosed(false);
+
+    // The agent writes only its own keys; Lanto owns the rest of the file.
+    LantoSettings::shared().setOwnedKeys({SettingsKey::screenModels});
+
+    DBusDistributedNotifications notifications;
+    ProcRunningApplications applications;
+    ScreenDisplays displays;
+    SystemWorkspace workspace(displays, applications, notifications);
+    ProcessSystemCommands commands;
+    LoopbackAssetServer server(AerialHTTPServer::shared());
+    NoAgentDesktop desktop;
+    AgentDelegate delegate(AgentEnvironment{
+        notifications, workspace, applications, commands, server, desktop, MainThreadScheduler::shared(),
+        [](std::chrono::milliseconds delay) { std::this_thread::sleep_for(delay); }, UserHome::path()});
+
+    QTimer::singleShot(0, &delegate, &AgentDelegate::start);
+    return app.exec();
+}
