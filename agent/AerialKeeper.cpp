@@ -18,7 +18,7 @@ using namespace std::chrono_literals;
 
 namespace {
 
-constexpr std::array<std::chrono::milliseconds, 3> verificationDelays{500ms, 1500ms, 3000ms};
+constexpr std::array<std::chrono::milliseconds, 3> verificationDelays { 500ms, 1500ms, 3000ms };
 constexpr auto killCooldown = 2000ms;
 constexpr auto killTimeout = 10s;
 constexpr auto recheckAfterRestart = 2s;
@@ -34,14 +34,14 @@ bool hasID(const QJsonObject& entry, const QString& id)
 
 bool containsID(const QJsonArray& entries, const QString& id)
 {
-    return std::any_of(entries.begin(), entries.end(),
-                       [&](const QJsonValue& entry) { return hasID(entry.toObject(), id); });
+    return std::any_of(
+        entries.begin(), entries.end(), [&](const QJsonValue& entry) { return hasID(entry.toObject(), id); });
 }
 
 } // namespace
 
-AerialKeeper::AerialKeeper(const AgentEnvironment& environment, AgentAerialState& state, const bool& mainAppActive,
-                           QObject* parent)
+AerialKeeper::AerialKeeper(
+    const AgentEnvironment& environment, AgentAerialState& state, const bool& mainAppActive, QObject* parent)
     : QObject(parent),
       m_environment(environment),
       m_state(state),
@@ -73,9 +73,9 @@ bool AerialKeeper::ensureEntries()
 
     const std::optional<QJsonObject>& cachedAsset = m_state.cachedAssetEntry;
     manifest.appendAsset(cachedAsset && !cachedAsset->isEmpty() && hasID(*cachedAsset, id)
-                             ? *cachedAsset
-                             : AgentFallbackEntries::assetEntry(id, m_environment.server.videoURL(id),
-                                                                m_environment.server.thumbnailURL(id)));
+            ? *cachedAsset
+            : AgentFallbackEntries::assetEntry(
+                id, m_environment.server.videoURL(id), m_environment.server.thumbnailURL(id)));
     const QJsonObject category = m_state.cachedCategoryEntry.value_or(AgentFallbackEntries::categoryEntry(id));
     QJsonArray categories = manifest.categories();
     const QJsonValue categoryID = category.value(QStringLiteral("id"));
@@ -239,8 +239,8 @@ void AerialKeeper::startManifestMonitor()
 {
     using Event = FileEventSource::Event;
     cancelManifestMonitor();
-    auto* source = new FileEventSource(m_paths.manifest, Event::Write | Event::Delete | Event::Rename | Event::Revoke,
-                                       this);
+    auto* source
+        = new FileEventSource(m_paths.manifest, Event::Write | Event::Delete | Event::Rename | Event::Revoke, this);
     if (!source->isValid()) {
         delete source;
         AgentLog::error(QStringLiteral("Cannot open entries.json for monitoring"));
@@ -277,8 +277,8 @@ void AerialKeeper::startManifestDirectoryMonitor()
         AgentLog::error(QStringLiteral("Cannot open manifest directory for monitoring"));
         return;
     }
-    connect(source, &FileEventSource::fired, this,
-            [this] { runAfter(manifestCheckDelay, [this] { checkManifest(); }); });
+    connect(
+        source, &FileEventSource::fired, this, [this] { runAfter(manifestCheckDelay, [this] { checkManifest(); }); });
     m_directorySource = source;
     AgentLog::info(QStringLiteral("Started manifest directory monitor"));
 }

@@ -25,7 +25,7 @@ class AerialKeeper final : public QObject
 
 public:
     AerialKeeper(const AgentEnvironment& environment, AgentAerialState& state, const bool& mainAppActive,
-                 QObject* parent = nullptr);
+        QObject* parent = nullptr);
 
     const SystemWallpaper::Paths& paths() const { return m_paths; }
     QString settingsPlistPath() const { return m_files.settingsPlistPath(); }

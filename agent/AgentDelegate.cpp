@@ -64,17 +64,13 @@ void AgentDelegate::start()
     m_environment.desktop.start();
 }
 
-void AgentDelegate::loadState()
-{
-    m_state.load(m_keeper.settingsPlistPath());
-}
+void AgentDelegate::loadState() { m_state.load(m_keeper.settingsPlistPath()); }
 
 bool AgentDelegate::isMainAppRunning() const
 {
     const QList<RunningApplication> running = m_environment.applications.runningApplications();
-    return std::any_of(running.cbegin(), running.cend(), [](const RunningApplication& application) {
-        return application.bundleIdentifier == BundleIdentifiers::lanto;
-    });
+    return std::any_of(running.cbegin(), running.cend(),
+        [](const RunningApplication& application) { return application.bundleIdentifier == BundleIdentifiers::lanto; });
 }
 
 void AgentDelegate::registerIPCObservers()
@@ -93,10 +89,10 @@ void AgentDelegate::registerSystemObservers()
     Workspace& workspace = m_environment.workspace;
     connect(&workspace, &Workspace::willSleep, this, &AgentDelegate::handleWillSleep);
     connect(&workspace, &Workspace::didWake, this, &AgentDelegate::handleWake);
-    m_environment.notifications.observe(DistributedNotificationNames::screenIsLocked, this,
-                                        [this] { handleScreenLocked(); });
-    m_environment.notifications.observe(DistributedNotificationNames::screenIsUnlocked, this,
-                                        [this] { handleUnlock(); });
+    m_environment.notifications.observe(
+        DistributedNotificationNames::screenIsLocked, this, [this] { handleScreenLocked(); });
+    m_environment.notifications.observe(
+        DistributedNotificationNames::screenIsUnlocked, this, [this] { handleUnlock(); });
     connect(&workspace, &Workspace::screenParametersChanged, this, &AgentDelegate::handleScreenChange);
     AgentLog::info(QStringLiteral("Registered wake/unlock/screen-change observers"));
 }

@@ -48,10 +48,7 @@ FileEventSource::FileEventSource(const QString& path, Events events, QObject* pa
     connect(m_notifier, &QSocketNotifier::activated, this, &FileEventSource::readEvents);
 }
 
-FileEventSource::~FileEventSource()
-{
-    cancel();
-}
+FileEventSource::~FileEventSource() { cancel(); }
 
 void FileEventSource::cancel()
 {

@@ -15,7 +15,7 @@ class FileEventSource final : public QObject
 
 public:
     enum class Event {
-        Write = 0x1,  // a file's contents, or a folder's entries, changed
+        Write = 0x1, // a file's contents, or a folder's entries, changed
         Delete = 0x2, // the object was deleted
         Rename = 0x4, // the object was moved or renamed
         Revoke = 0x8, // the object can no longer be watched (its file system went away)

@@ -24,10 +24,7 @@ MainAppWatcher::MainAppWatcher(const RunningApplications& applications, QObject*
 {
 }
 
-MainAppWatcher::~MainAppWatcher()
-{
-    release();
-}
+MainAppWatcher::~MainAppWatcher() { release(); }
 
 bool MainAppWatcher::watch()
 {

@@ -4,8 +4,8 @@
 #include "AerialHTTPServer.h"
 #include "AgentDelegate.h"
 #include "AgentDesktop.h"
-#include "DistributedNotifications.h"
 #include "Displays.h"
+#include "DistributedNotifications.h"
 #include "LantoSettings.h"
 #include "LoopbackAssetServer.h"
 #include "RunningApplications.h"
@@ -26,7 +26,7 @@ int main(int argc, char** argv)
     app.setQuitOnLastWindowClosed(false);
 
     // The agent writes only its own keys; Lanto owns the rest of the file.
-    LantoSettings::shared().setOwnedKeys({SettingsKey::screenModels});
+    LantoSettings::shared().setOwnedKeys({ SettingsKey::screenModels });
 
     DBusDistributedNotifications notifications;
     ProcRunningApplications applications;
@@ -35,9 +35,9 @@ int main(int argc, char** argv)
     ProcessSystemCommands commands;
     LoopbackAssetServer server(AerialHTTPServer::shared());
     NoAgentDesktop desktop;
-    AgentDelegate delegate(AgentEnvironment{
-        notifications, workspace, applications, commands, server, desktop, MainThreadScheduler::shared(),
-        [](std::chrono::milliseconds delay) { std::this_thread::sleep_for(delay); }, UserHome::path()});
+    AgentDelegate delegate(AgentEnvironment { notifications, workspace, applications, commands, server, desktop,
+        MainThreadScheduler::shared(), [](std::chrono::milliseconds delay) { std::this_thread::sleep_for(delay); },
+        UserHome::path() });
 
     QTimer::singleShot(0, &delegate, &AgentDelegate::start);
     return app.exec();
