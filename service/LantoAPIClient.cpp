@@ -5,6 +5,7 @@
 #include "Log.h"
 #include "MultipartUpload.h"
 #include "SessionTokenStore.h"
+#include "UploadExchange.h"
 
 #include <QBuffer>
 #include <QCoreApplication>
@@ -147,8 +148,7 @@ LantoAPIClient::LantoAPIClient(const QUrl& baseURL, const Options& options, QObj
       // The upload session gives each exchange 600 s in all.
       m_uploadLimits(limitsWith(options.idleTimeout, std::chrono::seconds(600))),
       m_retryScheduler(options.retryScheduler ? *options.retryScheduler : MainThreadScheduler::shared()),
-      m_network(new QNetworkAccessManager(this)),
-      m_uploadNetwork(new QNetworkAccessManager(this))
+      m_network(new QNetworkAccessManager(this))
 {
 }
 
@@ -217,7 +217,7 @@ QFuture<Result<HTTPReply>> LantoAPIClient::sendJSON(Access access, const QByteAr
         request.setRawHeader("Content-Type"_ba, jsonType);
         source = bytesBody(QJsonDocument(*body).toJson(QJsonDocument::Compact));
     }
-    return send(request, method, source, m_limits, m_network);
+    return send(request, method, source, m_limits);
 }
 
 QNetworkRequest LantoAPIClient::fileRequest(const QUrl& url, const QString& contentType, const QString& token) const
@@ -232,7 +232,7 @@ QNetworkRequest LantoAPIClient::fileRequest(const QUrl& url, const QString& cont
 }
 
 QFuture<Result<HTTPReply>> LantoAPIClient::send(const QNetworkRequest& request, const QByteArray& method,
-    BodySource body, const ServiceTransfer::Limits& limits, QNetworkAccessManager* network, CancelToken* cancel)
+    BodySource body, const ServiceTransfer::Limits& limits, Transport transport, CancelToken* cancel)
 {
     // What the request needs once it runs on the client's thread.
     struct Pending
@@ -244,7 +244,7 @@ QFuture<Result<HTTPReply>> LantoAPIClient::send(const QNetworkRequest& request, 
     QFuture<Result<HTTPReply>> future = pending->promise.future();
     pending->promise.start();
     QPointer<CancelToken> token(cancel);
-    QMetaObject::invokeMethod(network, [pending, request, method, limits, network, token] {
+    QMetaObject::invokeMethod(this, [this, pending, request, method, limits, transport, token] {
         std::unique_ptr<QIODevice> device;
         QNetworkRequest sent = request;
         if (pending->body) {
@@ -256,8 +256,13 @@ QFuture<Result<HTTPReply>> LantoAPIClient::send(const QNetworkRequest& request, 
             }
             sent.setHeader(QNetworkRequest::ContentLengthHeader, device->size());
         }
-        QNetworkReply* reply = network->sendCustomRequest(sent, method, device.get());
-        new ServiceTransfer(reply, std::move(device), std::move(pending->promise), limits, token.data(), network);
+        if (transport == Transport::uploadSession) {
+            new UploadExchange(
+                request, method, std::move(device), std::move(pending->promise), limits, token.data(), this);
+            return;
+        }
+        QNetworkReply* reply = m_network->sendCustomRequest(sent, method, device.get());
+        new ServiceTransfer(reply, std::move(device), std::move(pending->promise), limits, token.data(), m_network);
     });
     return future;
 }
@@ -284,8 +289,7 @@ QFuture<Result<QString>> LantoAPIClient::uploadAvatar(const QByteArray& imageDat
     request.setRawHeader("Content-Type"_ba, contentType.toUtf8());
     request.setRawHeader("Authorization"_ba, "Bearer "_ba + token->toUtf8());
     request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::SameOriginRedirectPolicy);
-    return payloadOf<AvatarResponse>(
-        send(request, "POST", bytesBody(imageData), m_limits, m_network), u"Upload failed"_s)
+    return payloadOf<AvatarResponse>(send(request, "POST", bytesBody(imageData), m_limits), u"Upload failed"_s)
         .then([](const Result<AvatarResponse>& avatar) {
             return avatar.map([](const AvatarResponse& answer) { return answer.avatarUrl; });
         });
@@ -366,7 +370,7 @@ QFuture<Result<HTTPReply>> LantoAPIClient::putFile(
     const std::optional<QString> token = SessionTokenStore::load();
     if (!token)
         return failed<HTTPReply>(APIError::serverError(notSignedIn));
-    return send(fileRequest(url, contentType, *token), "PUT", body, m_uploadLimits, m_uploadNetwork, cancel);
+    return send(fileRequest(url, contentType, *token), "PUT", body, m_uploadLimits, Transport::uploadSession, cancel);
 }
 
 QFuture<Result<Done>> LantoAPIClient::putSubmissionBody(

@@ -63,18 +63,17 @@ public:
 
     // The signed-in user's endpoints: bearer token, "Not signed in" before any traffic without one.
     template <typename T>
-    QFuture<Result<T>> authorizedRequest(const QByteArray& method, const QString& path,
-                                         const std::optional<QJsonObject>& body = std::nullopt)
+    QFuture<Result<T>> authorizedRequest(
+        const QByteArray& method, const QString& path, const std::optional<QJsonObject>& body = std::nullopt)
     {
         return payloadOf<T>(sendJSON(Access::authorized, method, path, {}, body), QStringLiteral("Unknown error"));
     }
 
     // Public catalogue and profile reads; never carries the token.
-    template <typename T>
-    QFuture<Result<T>> publicGet(const QString& path, const QueryItems& queryItems = {})
+    template <typename T> QFuture<Result<T>> publicGet(const QString& path, const QueryItems& queryItems = {})
     {
-        return payloadOf<T>(sendJSON(Access::publicRead, "GET", path, queryItems, std::nullopt),
-                            QStringLiteral("Unknown error"));
+        return payloadOf<T>(
+            sendJSON(Access::publicRead, "GET", path, queryItems, std::nullopt), QStringLiteral("Unknown error"));
     }
 
     // Public POST calls; never carries the token.
@@ -106,13 +105,13 @@ public:
     QFuture<Result<Done>> deleteSubmission(const QString& id);
 
     // Submission files. One PUT of the bytes, not retried by itself.
-    QFuture<Result<Done>> putSubmissionFile(const QString& wallpaperId, const QString& slot,
-                                            const QString& contentType, const QByteArray& data);
+    QFuture<Result<Done>> putSubmissionFile(
+        const QString& wallpaperId, const QString& slot, const QString& contentType, const QByteArray& data);
     // A file read from disk as it is sent: one PUT below 5 MiB, else the
     // multipart sequence with three parts in flight; each PUT is retried on
     // transient failures. onProgress gets the fraction of parts done, on the client's thread.
     QFuture<Result<Done>> uploadSubmissionFile(const QString& wallpaperId, const QString& slot, const QString& fileURL,
-                                               const QString& contentType, ProgressCallback onProgress = {});
+        const QString& contentType, ProgressCallback onProgress = {});
 
     // Retries an operation on transient network failures (see TransientRetry.h), waiting on the client's scheduler.
     template <typename T>
@@ -130,26 +129,25 @@ private:
     using BodySource = std::function<std::unique_ptr<QIODevice>()>;
 
     QFuture<Result<HTTPReply>> sendJSON(Access access, const QByteArray& method, const QString& path,
-                                        const QueryItems& queryItems, const std::optional<QJsonObject>& body);
+        const QueryItems& queryItems, const std::optional<QJsonObject>& body);
     // A request of the upload kind: Content-Type, Authorization, Accept, client name, in that order.
     QNetworkRequest fileRequest(const QUrl& url, const QString& contentType, const QString& token) const;
     // One upload-session PUT of a body made fresh for each attempt.
-    QFuture<Result<HTTPReply>> putFile(const QUrl& url, const QString& contentType, const BodySource& body,
-                                       CancelToken* cancel);
+    QFuture<Result<HTTPReply>> putFile(
+        const QUrl& url, const QString& contentType, const BodySource& body, CancelToken* cancel);
     // A single PUT of the bytes a source gives, judged as the single upload.
-    QFuture<Result<Done>> putSubmissionBody(const QString& wallpaperId, const QString& slot,
-                                            const QString& contentType, const BodySource& body);
+    QFuture<Result<Done>> putSubmissionBody(
+        const QString& wallpaperId, const QString& slot, const QString& contentType, const BodySource& body);
 
     // Sends a request from any thread on the client's thread. A null body
     // source sends no body; a source that gives no device, or one that cannot
     // open, fails as a FileError.
+    enum class Transport { session, uploadSession };
     QFuture<Result<HTTPReply>> send(const QNetworkRequest& request, const QByteArray& method, BodySource body,
-                                    const ServiceTransfer::Limits& limits, QNetworkAccessManager* network,
-                                    CancelToken* cancel = nullptr);
+        const ServiceTransfer::Limits& limits, Transport transport = Transport::session, CancelToken* cancel = nullptr);
 
     // 2xx bodies decoded as an envelope of T; every other status is httpError, its body unread.
-    template <typename T>
-    static QFuture<Result<T>> payloadOf(QFuture<Result<HTTPReply>> reply, const QString& fallback)
+    template <typename T> static QFuture<Result<T>> payloadOf(QFuture<Result<HTTPReply>> reply, const QString& fallback)
     {
         return reply.then([fallback](const Result<HTTPReply>& r) -> Result<T> {
             const Result<QByteArray> body = successBody(r);
@@ -174,10 +172,9 @@ private:
         });
     }
 
-    template <typename T>
-    static QFuture<Result<Done>> dropped(QFuture<Result<T>> future)
+    template <typename T> static QFuture<Result<Done>> dropped(QFuture<Result<T>> future)
     {
-        return future.then([](const Result<T>& r) { return r.map([](const T&) { return Done{}; }); });
+        return future.then([](const Result<T>& r) { return r.map([](const T&) { return Done {}; }); });
     }
 
     static Result<QByteArray> successBody(const Result<HTTPReply>& reply);
@@ -188,14 +185,13 @@ private:
     const ServiceTransfer::Limits m_uploadLimits;
     Scheduler& m_retryScheduler;
     QNetworkAccessManager* m_network;
-    QNetworkAccessManager* m_uploadNetwork;
 };
 
 #include "TransientRetry.h"
 
 template <typename T>
-QFuture<Result<T>> LantoAPIClient::withTransientRetry(std::function<QFuture<Result<T>>()> operation,
-                                                       CancelToken* cancel)
+QFuture<Result<T>> LantoAPIClient::withTransientRetry(
+    std::function<QFuture<Result<T>>()> operation, CancelToken* cancel)
 {
     return ::withTransientRetry<T>(m_retryScheduler, std::move(operation), cancel);
 }

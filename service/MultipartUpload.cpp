@@ -45,7 +45,7 @@ void MultipartUpload::begin()
         = m_client.fileRequest(m_client.endpointURL(m_basePath + "/multipart-init"_L1), m_contentType, m_token);
     auto self = shared_from_this();
     LantoAPIClient::payloadOf<MultipartInitResponse>(
-        m_client.send(request, "POST", {}, m_client.m_limits, m_client.m_network), u"Multipart init failed"_s)
+        m_client.send(request, "POST", {}, m_client.m_limits), u"Multipart init failed"_s)
         .then([self](const Result<MultipartInitResponse>& init) {
             if (!init)
                 return self->finish(init.error());
@@ -113,7 +113,7 @@ void MultipartUpload::complete()
         m_client.endpointURL(m_basePath + "/multipart-complete"_L1), u"application/json"_s, m_token);
     auto self = shared_from_this();
     LantoAPIClient::outcomeOf<CompleteResponse>(
-        m_client.send(request, "POST", LantoAPIClient::bytesBody(json), m_client.m_limits, m_client.m_network),
+        m_client.send(request, "POST", LantoAPIClient::bytesBody(json), m_client.m_limits),
         u"Multipart complete failed"_s)
         .then([self](const Result<Done>& done) { self->finish(done); });
 }

@@ -10,22 +10,13 @@ ServiceTransfer::ServiceTransfer(QNetworkReply* reply, std::unique_ptr<QIODevice
     : QObject(parent), m_reply(reply), m_body(std::move(body)), m_promise(std::move(promise)), m_limits(limits)
 {
     m_reply->setParent(this);
-    m_idle.setSingleShot(true);
-    m_idle.setTimerType(Qt::PreciseTimer);
-    m_idle.setInterval(m_limits.idleTimeout);
-    connect(&m_idle, &QTimer::timeout, this, &ServiceTransfer::checkIdle);
-    if (m_limits.totalTimeout) {
-        m_deadline.setSingleShot(true);
-        connect(&m_deadline, &QTimer::timeout, this, [this] { abort(NetworkError::timedOut()); });
-        m_deadline.start(*m_limits.totalTimeout);
-    }
+    m_watch = new TransferWatch(
+        m_limits, [this] { abort(NetworkError::timedOut()); }, this);
     if (cancel)
         connect(cancel, &CancelToken::cancelled, this, &ServiceTransfer::cancel);
     connect(m_reply, &QNetworkReply::downloadProgress, this, &ServiceTransfer::noteProgress);
-    connect(m_reply, &QNetworkReply::uploadProgress, this, [this](qint64, qint64) { m_sinceActivity.start(); });
+    connect(m_reply, &QNetworkReply::uploadProgress, m_watch, &TransferWatch::stamp);
     connect(m_reply, &QNetworkReply::finished, this, &ServiceTransfer::finish);
-    m_sinceActivity.start();
-    m_idle.start();
 }
 
 ServiceTransfer::~ServiceTransfer()
@@ -42,18 +33,6 @@ void ServiceTransfer::abort(ServiceError reason)
         return;
     m_abortReason = std::move(reason);
     m_reply->abort();
-}
-
-// Progress only stamps the time; the timer, when it fires, waits out what is
-// left of the idle time since the last byte, so busy transfers cost no timer
-// restarts.
-void ServiceTransfer::checkIdle()
-{
-    const auto quiet = std::chrono::milliseconds(m_sinceActivity.elapsed());
-    if (quiet >= m_limits.idleTimeout)
-        abort(NetworkError::timedOut());
-    else
-        m_idle.start(m_limits.idleTimeout - quiet);
 }
 
 void ServiceTransfer::streamBodyTo(QIODevice* sink, std::function<void(qint64, qint64)> progress)
@@ -79,7 +58,7 @@ void ServiceTransfer::drainToSink()
 
 void ServiceTransfer::noteProgress(qint64 bytesReceived, qint64 bytesTotal)
 {
-    m_sinceActivity.start();
+    m_watch->stamp();
     if (streamsThisBody()) {
         if (m_sinkProgress)
             m_sinkProgress(bytesReceived, bytesTotal);
@@ -90,8 +69,7 @@ void ServiceTransfer::noteProgress(qint64 bytesReceived, qint64 bytesTotal)
 
 void ServiceTransfer::finish()
 {
-    m_idle.stop();
-    m_deadline.stop();
+    m_watch->stop();
     if (!m_abortReason && m_sink)
         drainToSink();
     if (m_abortReason) {

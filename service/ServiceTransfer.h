@@ -1,13 +1,12 @@
 #pragma once
 
 #include "Result.h"
+#include "TransferWatch.h"
 
 #include <QByteArray>
-#include <QElapsedTimer>
 #include <QFuture>
 #include <QObject>
 #include <QPromise>
-#include <QTimer>
 
 #include <chrono>
 #include <functional>
@@ -35,12 +34,7 @@ class ServiceTransfer : public QObject
     Q_OBJECT
 
 public:
-    struct Limits
-    {
-        std::chrono::milliseconds idleTimeout { 60'000 };
-        qint64 maximumBodySize = 64 << 20; // bytes of a 2xx body held in memory
-        std::optional<std::chrono::milliseconds> totalTimeout; // for the whole exchange
-    };
+    using Limits = TransferLimits;
 
     // Takes ownership of the reply and of the body device it reads from. A
     // cancel token, when given, aborts the request.
@@ -61,7 +55,6 @@ private:
     void noteProgress(qint64 bytesReceived, qint64 bytesTotal);
     bool streamsThisBody() const;
     void drainToSink();
-    void checkIdle();
     void finish();
     void settle(Result<HTTPReply> result);
 
@@ -69,9 +62,7 @@ private:
     std::unique_ptr<QIODevice> m_body;
     QPromise<Result<HTTPReply>> m_promise;
     Limits m_limits;
-    QTimer m_idle;
-    QElapsedTimer m_sinceActivity;
-    QTimer m_deadline;
+    TransferWatch* m_watch;
     QIODevice* m_sink = nullptr;
     std::function<void(qint64, qint64)> m_sinkProgress;
     std::optional<ServiceError> m_abortReason;
