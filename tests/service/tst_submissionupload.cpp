@@ -49,6 +49,7 @@ private slots:
     void neverMoreThanThreePartsInFlight();
     void transientFailuresAreRetried_data();
     void transientFailuresAreRetried();
+    void droppedConnectionIsRetried();
     void statusFailuresAreNotRetried();
     void envelopeFallbackTexts_data();
     void envelopeFallbackTexts();
@@ -244,6 +245,17 @@ void TestSubmissionUpload::transientFailuresAreRetried()
         QVERIFY(done);
         QCOMPARE(m_service->requestCount("PUT", path), timeouts + 1 + (multipart ? 1 : 0));
     }
+}
+
+void TestSubmissionUpload::droppedConnectionIsRetried()
+{
+    m_service->once("PUT", files, FakeReply::dropped());
+    LogCapture log;
+    QVERIFY(awaitRetrying(upload(MiB)));
+    QCOMPARE(log.lines().size(), 1);
+    QVERIFY(log.lines().constFirst().endsWith("retrying in 0.3s (attempt 1/8)"));
+    QCOMPARE(m_service->requests("PUT", files).size(), 2);
+    QCOMPARE(m_service->requests("PUT", files).constLast().body, m_content);
 }
 
 void TestSubmissionUpload::statusFailuresAreNotRetried()
