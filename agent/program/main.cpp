@@ -31,7 +31,11 @@ int main(int argc, char** argv)
     DBusDistributedNotifications notifications;
     ProcRunningApplications applications;
     ScreenDisplays displays;
-    SystemWorkspace workspace(displays, applications, notifications);
+    // Lanto's end is seen at once by its process descriptor (MainAppWatcher); the process
+    // list is only the fallback, looked at with the verification timer's period so the idle agent sleeps.
+    SystemWorkspaceSources sources;
+    sources.applicationCheckInterval = std::chrono::minutes(5);
+    SystemWorkspace workspace(displays, applications, notifications, sources);
     ProcessSystemCommands commands;
     LoopbackAssetServer server(AerialHTTPServer::shared());
     NoAgentDesktop desktop;
