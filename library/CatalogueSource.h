@@ -5,8 +5,10 @@
 #include <QFuture>
 #include <QList>
 #include <QMap>
+#include <QObject>
 #include <QString>
 
+#include <memory>
 #include <optional>
 
 // What the library asks of the web service's catalogue, behind one narrow
@@ -23,6 +25,16 @@ struct Fetched
     static Fetched failed(QString description) { return Fetched{std::nullopt, std::move(description)}; }
     bool ok() const { return value.has_value(); }
 };
+
+// Hands a request's outcome to handler on context's thread; a cancelled
+// request arrives as a failure. Nothing runs once context is gone.
+template <typename T, typename F>
+void whenFetched(QFuture<Fetched<T>> future, QObject* context, F handler)
+{
+    auto shared = std::make_shared<F>(std::move(handler));
+    future.then(context, [shared](Fetched<T> outcome) { (*shared)(std::move(outcome)); })
+        .onCanceled(context, [shared] { (*shared)(Fetched<T>::failed(QStringLiteral("The request was cancelled"))); });
+}
 
 // One entry of the service's tag catalogue.
 struct CatalogueTag

@@ -27,8 +27,6 @@ using Row = WallpaperManager::DiscoverRow;
 // The rows in the order they are joined into one list.
 constexpr std::array joinOrder{Row::featured, Row::todaysPicks, Row::trending, Row::newThisWeek, Row::free};
 
-const QString cancelledRequest = u"The request was cancelled"_s;
-
 QList<Wallpaper> toWallpapers(const QList<APIWallpaper>& records)
 {
     QList<Wallpaper> wallpapers;
@@ -51,16 +49,6 @@ const QList<APIWallpaper>& recordsOf(const DiscoverRows& rows, Row row)
     return none;
 }
 
-// Hands a request's outcome to handler on context's thread; a cancelled
-// request arrives as a failure. Nothing runs once context is gone.
-template <typename T, typename F>
-void whenFetched(QFuture<Fetched<T>> future, QObject* context, F handler)
-{
-    auto shared = std::make_shared<F>(std::move(handler));
-    future.then(context, [shared](Fetched<T> outcome) { (*shared)(std::move(outcome)); })
-        .onCanceled(context, [shared] { (*shared)(Fetched<T>::failed(cancelledRequest)); });
-}
-
 QString textOrNil(const std::optional<QString>& text)
 {
     return text.value_or(u"nil"_s);
@@ -73,7 +61,10 @@ WallpaperManager::WallpaperManager(Services services, QObject* parent)
       m_services(std::move(services)),
       m_library(m_services.downloadsDirectory),
       m_cache(m_services.appSupportDirectory + u"/wallpaper-cache.json"_s),
-      m_prefetcher(m_services.thumbnails)
+      m_prefetcher(m_services.thumbnails),
+      m_files(m_services.cloud, m_services.downloadsDirectory),
+      m_applier(*this, {m_services.service, m_services.desktop, m_services.lockScreen, m_services.displays,
+                        m_services.scheduler, m_files})
 {
     for (Row row : joinOrder) {
         m_rows.try_emplace(row);
@@ -121,15 +112,6 @@ WallpaperManager::~WallpaperManager()
 {
     if (m_nextRefresh)
         m_nextRefresh->cancel();
-}
-
-template <typename T>
-void WallpaperManager::publish(T& field, T value, void (WallpaperManager::*changed)())
-{
-    if (field == value)
-        return;
-    field = std::move(value);
-    emit(this->*changed)();
 }
 
 // The cache is read and converted off the main thread; the start-up tasks
@@ -354,14 +336,19 @@ void WallpaperManager::dropMissingDownloads()
         return;
     m_downloaded = kept;
     emit downloadedChanged();
+    saveIdSet(SettingsKey::downloads, m_downloaded);
+}
+
+void WallpaperManager::saveIdSet(const QString& key, const QSet<QUuid>& ids)
+{
     QStringList texts;
-    for (const QUuid& id : std::as_const(m_downloaded))
+    for (const QUuid& id : ids)
         texts.append(uuidText(id));
     texts.sort();
     PlistValue::Array array;
     for (const QString& text : std::as_const(texts))
         array.append(text);
-    m_services.settings.set(SettingsKey::downloads, PlistValue(array));
+    m_services.settings.set(key, PlistValue(array));
 }
 
 QFuture<void> WallpaperManager::prefetchThumbnails(const QList<Wallpaper>& wallpapers)

@@ -6,6 +6,8 @@
 #include "ScreenModel.h"
 #include "ThumbnailPrefetcher.h"
 #include "Wallpaper.h"
+#include "WallpaperApplier.h"
+#include "WallpaperFiles.h"
 #include "WallpaperList.h"
 #include "WallpaperListModel.h"
 
@@ -25,11 +27,14 @@
 class AccountSource;
 class CategoryWallpaperModel;
 class CloudService;
+class DesktopShows;
 class Displays;
 class LantoSettings;
+class LockScreen;
 class Scheduler;
 class ScreenRecords;
 class ThumbnailSource;
+class WallpaperService;
 
 // The wallpaper library: the catalogue known from the service, the local
 // items on disk, favourites, downloads and what each display shows, as one
@@ -49,6 +54,7 @@ class WallpaperManager : public QObject
     Q_PROPERTY(QString manifestError READ manifestErrorText NOTIFY manifestErrorChanged)
     Q_PROPERTY(bool hasUltraWideScreen READ hasUltraWideScreen NOTIFY hasUltraWideScreenChanged)
     Q_PROPERTY(QString selectedScreenKey READ selectedScreenKeyText NOTIFY selectedScreenKeyChanged)
+    Q_PROPERTY(QString lastAppliedTitle READ lastAppliedTitleText NOTIFY lastAppliedTitleChanged)
 
 public:
     // Everything the library reaches outside itself.
@@ -61,6 +67,9 @@ public:
         ScreenRecords& screens;
         Displays& displays;
         AccountSource& account;
+        WallpaperService& service;
+        DesktopShows& desktop;
+        LockScreen& lockScreen;
         Scheduler& scheduler; // the refresh loop's clock
         QString appSupportDirectory;
         QString downloadsDirectory;
@@ -113,7 +122,17 @@ public:
     const QSet<QString>& loadingCategories() const { return m_loadingCategories; }
     const QSet<QUuid>& serverKnownIDs() const { return m_serverKnownIDs; }
     bool hasUltraWideScreen() const { return m_hasUltraWideScreen; }
+    const std::optional<QString>& lastAppliedTitle() const { return m_lastAppliedTitle; }
+    QString lastAppliedTitleText() const { return m_lastAppliedTitle.value_or(QString()); }
+    // The wallpaper shown on every display; none while displays were chosen one by one.
+    const std::optional<QUuid>& activeWallpaperID() const { return m_activeWallpaperID; }
+    // Progress 0.0 to 1.0 of each download that runs.
+    const QMap<QUuid, double>& downloadingWallpapers() const { return m_downloadingWallpapers; }
+    qint64 lockScreenApplyGeneration() const { return m_applier.lockScreenApplyGeneration(); }
+    const WallpaperFiles& files() const { return m_files; }
 
+    // The display chosen in the display preview; none means every display.
+    void setSelectedScreenKey(const std::optional<QString>& screenKey);
     // Re-reads the connected displays from the desktop controller.
     void refreshConnectedScreens();
     // Replaces known records in place, appends new ones.
@@ -141,6 +160,24 @@ public:
     // The tags under a parent tag, by sort order (ties by id).
     QList<CatalogueTag> childTags(const QString& parentId) const;
 
+    // Shows the wallpaper on every display or the chosen one, downloading a
+    // catalogue item first when its content is not on disk.
+    void apply(const Wallpaper& wallpaper);
+    void toggleFavorite(const Wallpaper& wallpaper);
+    // Deletes a downloaded wallpaper's folder, taking it off every display
+    // and the lock screen first; the user's own item leaves the library.
+    void deleteWallpaper(const Wallpaper& wallpaper);
+    void renameWallpaper(const QUuid& id, const QString& title);
+    // Rewrites the creator of the user's own wallpapers after a profile edit.
+    void updateOwnCreator(const QString& profileId, const QString& name, const std::optional<QString>& avatarUrl);
+    // Whether the wallpaper shows on the chosen display, or on all of them when none is chosen.
+    bool isActive(const QUuid& id) const;
+    std::optional<Wallpaper> wallpaper(const QString& screenKey) const;
+    // The catalogue wallpapers whose title, creator, tag or category matches; never the user's own items.
+    QList<Wallpaper> search(const QString& query) const;
+    // Lets the download service find the files of a folder made in this run, such as an import.
+    void registerLocalFolder(const Wallpaper& wallpaper);
+
 signals:
     void started();
     void favoritesChanged();
@@ -156,11 +193,27 @@ signals:
     void loadingCategoriesChanged();
     void serverKnownIDsChanged();
     void hasUltraWideScreenChanged();
+    void lastAppliedTitleChanged();
+    void activeWallpaperIDChanged();
+    void downloadingWallpapersChanged();
     // A category's load ended, with or without success.
     void categoryLoaded(const QString& serviceKey);
 
 private:
     using Row = DiscoverRow;
+    friend class WallpaperApplier;
+
+    // The apply's changes of the library state.
+    void recordActiveWallpaper(const QUuid& id, const std::optional<QString>& screenKey);
+    void markDownloaded(const QUuid& id);
+    void setLastAppliedTitle(const QString& title);
+    // Adds, changes or (with none) drops a download's progress entry.
+    void setDownloadProgress(const QUuid& id, std::optional<double> fraction);
+    // Changes the entry of a download that still runs.
+    void updateDownloadProgress(const QUuid& id, double fraction);
+    // Takes the wallpaper off every display that shows it, and off the lock screen.
+    void removeActiveWallpaper(const Wallpaper& wallpaper);
+    void saveIdSet(const QString& key, const QSet<QUuid>& ids);
 
     void loadCatalogueCache();
     void startTasks();
@@ -175,13 +228,21 @@ private:
     void updateLoadingFlags();
     void setLoadingManifest(bool loading);
     void setManifestError(std::optional<QString> error);
+    // Stores the value and tells observers, unless it equals what is stored.
     template <typename T>
-    void publish(T& field, T value, void (WallpaperManager::*changed)());
+    void publish(T& field, T value, void (WallpaperManager::*changed)())
+    {
+        if (field == value)
+            return;
+        field = std::move(value);
+        emit(this->*changed)();
+    }
 
     Services m_services;
     LocalLibrary m_library;
     CatalogueCache m_cache;
     ThumbnailPrefetcher m_prefetcher;
+    WallpaperFiles m_files;
 
     WallpaperList m_all;
     std::map<Row, WallpaperList> m_rows;
@@ -204,7 +265,12 @@ private:
     QSet<QString> m_loadingCategories;
     QSet<QUuid> m_serverKnownIDs;
     bool m_hasUltraWideScreen = false;
+    std::optional<QString> m_lastAppliedTitle;
+    std::optional<QUuid> m_activeWallpaperID;
+    QMap<QUuid, double> m_downloadingWallpapers;
 
     bool m_started = false;
     WorkItemPtr m_nextRefresh;
+    // Last: its pending work refers to the state above.
+    WallpaperApplier m_applier;
 };

@@ -2,8 +2,11 @@
 
 #include "AccountSource.h"
 #include "CatalogueSource.h"
+#include "DesktopShows.h"
+#include "LockScreen.h"
 #include "ScreenRecords.h"
 #include "ThumbnailSource.h"
+#include "WallpaperService.h"
 
 #include <QPromise>
 #include <QSize>
@@ -123,6 +126,107 @@ class FakeAccount final : public AccountSource
 public:
     SignedInAccount account;
     SignedInAccount currentAccount() const override { return account; }
+};
+
+// The web and download services: every call recorded in order as "event
+// apply <id>", "favorite+ <id>", "withdraw <id>", "download <id>"; downloads
+// and favourite syncs are held until the test answers them.
+class FakeWallpaperService final : public WallpaperService
+{
+public:
+    bool signedIn = false;
+    QStringList calls;
+    FakeChannel<std::optional<QString>> favoriteSyncs;
+    FakeChannel<Fetched<QUrl>> downloads;
+    Progress lastProgress;
+
+    static QString eventName(UsageEvent event)
+    {
+        switch (event) {
+        case UsageEvent::download: return QStringLiteral("download");
+        case UsageEvent::favorite: return QStringLiteral("favorite");
+        case UsageEvent::apply: return QStringLiteral("apply");
+        case UsageEvent::remove: return QStringLiteral("remove");
+        }
+        return {};
+    }
+    // The usage events alone, as "<event> <id>".
+    QStringList events() const
+    {
+        QStringList found;
+        for (const QString& call : calls) {
+            if (call.startsWith(QStringLiteral("event ")))
+                found.append(call.mid(6));
+        }
+        return found;
+    }
+
+    bool isSignedIn() const override { return signedIn; }
+    void recordEvent(UsageEvent event, const QString& cloudID) override
+    {
+        calls.append(QStringLiteral("event ") + eventName(event) + QLatin1Char(' ') + cloudID);
+    }
+    QFuture<std::optional<QString>> syncFavorite(const QString& cloudID, bool isFavorite) override
+    {
+        calls.append((isFavorite ? QStringLiteral("favorite+ ") : QStringLiteral("favorite- ")) + cloudID);
+        return favoriteSyncs.next();
+    }
+    void withdrawSubmission(const QString& cloudID) override { calls.append(QStringLiteral("withdraw ") + cloudID); }
+    QFuture<Fetched<QUrl>> downloadContent(const QString& cloudID, const QString&, const std::optional<QString>&,
+                                           Progress onProgress) override
+    {
+        calls.append(QStringLiteral("download ") + cloudID);
+        lastProgress = std::move(onProgress);
+        return downloads.next();
+    }
+};
+
+// The desktop controller's records and shows: every call recorded in order as
+// "video <file name> <key or all>", "picture ...", "remove <key or all>".
+class FakeDesktopShows final : public DesktopShows
+{
+public:
+    ScreenModelMap records;
+    QStringList calls;
+
+    static QString where(const std::optional<QString>& key) { return key.value_or(QStringLiteral("all")); }
+
+    ScreenModelMap screenModels() const override { return records; }
+    void setWallpaperID(const QString& key, const QUuid& id) override
+    {
+        if (auto record = records.find(key); record != records.end())
+            record->wallpaperID = id;
+    }
+    void showPicture(const QUrl& url, const std::optional<QString>& key) override
+    {
+        calls.append(QStringLiteral("picture ") + url.fileName() + QLatin1Char(' ') + where(key));
+    }
+    void showVideo(const QUrl& url, const std::optional<QString>& key) override
+    {
+        calls.append(QStringLiteral("video ") + url.fileName() + QLatin1Char(' ') + where(key));
+    }
+    void removeWallpaper(const std::optional<QString>& key) override
+    {
+        calls.append(QStringLiteral("remove ") + where(key));
+        for (ScreenModel& record : records) {
+            if (!key || record.id() == *key)
+                record.wallpaperID.reset();
+        }
+    }
+};
+
+// The lock screen: "inject <hex id> <display UUID or main>", "remove <hex id>".
+class FakeLockScreen final : public LockScreen
+{
+public:
+    QStringList calls;
+
+    void inject(const Wallpaper& wallpaper, const std::optional<QString>& displayUUID) override
+    {
+        calls.append(QStringLiteral("inject ") + wallpaper.hexID + QLatin1Char(' ')
+                     + displayUUID.value_or(QStringLiteral("main")));
+    }
+    void remove(const Wallpaper& wallpaper) override { calls.append(QStringLiteral("remove ") + wallpaper.hexID); }
 };
 
 // A catalogue record as the service sends it; the id should be hex digits.
