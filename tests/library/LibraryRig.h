@@ -3,6 +3,7 @@
 #include "CatalogueCache.h"
 #include "CloudService.h"
 #include "FakeDisplays.h"
+#include "HexID.h"
 #include "LantoSettings.h"
 #include "LibraryFakes.h"
 #include "LocalWallpaperMeta.h"
@@ -67,11 +68,32 @@ public:
         return ids;
     }
 
-    WallpaperManager& start()
+    // Two attached displays, numbered 1 and 2, known to the desktop and the library.
+    void addTwoDisplays()
     {
-        manager = std::make_unique<WallpaperManager>(WallpaperManager::Services { settings, cloud, catalogue,
-            thumbnails, screens, displays, account, service, desktop, lockScreen, scheduler, appSupport(), downloads(),
-            [this] { ++reconciliations; }, [this](const QList<Wallpaper>& list) { cardPrefetches.append(list); } });
+        for (const QString& name : { QStringLiteral("Display 1"), QStringLiteral("Display 2") }) {
+            const ConnectedDisplay display = displays.addDisplay(name, QRect());
+            ScreenModel record(*display.number, name);
+            screens.screens.append(record);
+            desktop.records.insert(record.id(), record);
+        }
+    }
+
+    // The library with no display chosen.
+    WallpaperManager& startOnAllDisplays()
+    {
+        start().setSelectedScreenKey(std::nullopt);
+        return *manager;
+    }
+
+    WallpaperManager& start() { return start(screens, desktop); }
+    // The library over another desktop than the rig's fake one.
+    WallpaperManager& start(ScreenRecords& screenRecords, DesktopShows& shows)
+    {
+        manager
+            = std::make_unique<WallpaperManager>(WallpaperManager::Services { settings, cloud, catalogue, thumbnails,
+                screenRecords, displays, account, service, shows, lockScreen, scheduler, appSupport(), downloads(),
+                [this] { ++reconciliations; }, [this](const QList<Wallpaper>& list) { cardPrefetches.append(list); } });
         tester = std::make_unique<QAbstractItemModelTester>(
             manager->allWallpapers(), QAbstractItemModelTester::FailureReportingMode::QtTest);
         return *manager;
@@ -100,3 +122,15 @@ public:
     std::unique_ptr<WallpaperManager> manager;
     std::unique_ptr<QAbstractItemModelTester> tester;
 };
+
+inline Wallpaper catalogueItem(int n) { return Wallpaper::fromAPIWallpaper(catalogueRecord(hexId(n))); }
+
+// An item of this machine only, without a cloud id.
+inline Wallpaper localItem(const QString& hex)
+{
+    Wallpaper wallpaper;
+    wallpaper.hexID = hex;
+    wallpaper.id = uuidFromHexID(hex);
+    wallpaper.title = "Own " + hex;
+    return wallpaper;
+}

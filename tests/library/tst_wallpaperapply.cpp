@@ -9,40 +9,6 @@
 
 using namespace std::chrono_literals;
 
-namespace {
-
-// Two attached displays, numbered 1 and 2, known to the desktop and the library.
-void addTwoDisplays(LibraryRig& rig)
-{
-    for (const QString& name : { QStringLiteral("Display 1"), QStringLiteral("Display 2") }) {
-        const ConnectedDisplay display = rig.displays.addDisplay(name, QRect());
-        ScreenModel record(*display.number, name);
-        rig.screens.screens.append(record);
-        rig.desktop.records.insert(record.id(), record);
-    }
-}
-
-// The library with no display chosen.
-WallpaperManager& startOnAllDisplays(LibraryRig& rig)
-{
-    WallpaperManager& library = rig.start();
-    library.setSelectedScreenKey(std::nullopt);
-    return library;
-}
-
-Wallpaper catalogueItem(int n) { return Wallpaper::fromAPIWallpaper(catalogueRecord(hexId(n))); }
-
-Wallpaper localItem(const QString& hex)
-{
-    Wallpaper wallpaper;
-    wallpaper.hexID = hex;
-    wallpaper.id = uuidFromHexID(hex);
-    wallpaper.title = "Own " + hex;
-    return wallpaper;
-}
-
-} // namespace
-
 class TestWallpaperApply : public QObject
 {
     Q_OBJECT
@@ -67,11 +33,11 @@ private slots:
         QFETCH(bool, onDisk);
         QFETCH(QStringList, events);
         LibraryRig rig;
-        addTwoDisplays(rig);
+        rig.addTwoDisplays();
         const Wallpaper wallpaper = catalogue ? catalogueItem(1) : localItem("abc1234");
         if (onDisk)
             rig.addFolder(wallpaper.hexID, "content.mov");
-        WallpaperManager& library = startOnAllDisplays(rig);
+        WallpaperManager& library = rig.startOnAllDisplays();
 
         library.apply(wallpaper);
         library.apply(wallpaper);
@@ -114,8 +80,8 @@ private slots:
         QFETCH(QString, line);
         LogCapture log;
         LibraryRig rig;
-        addTwoDisplays(rig);
-        WallpaperManager& library = startOnAllDisplays(rig);
+        rig.addTwoDisplays();
+        WallpaperManager& library = rig.startOnAllDisplays();
         QSignalSpy downloaded(&library, &WallpaperManager::downloadedChanged);
 
         if (download) {
@@ -152,12 +118,12 @@ private slots:
         QFETCH(QStringList, marked);
         QFETCH(QString, injected);
         LibraryRig rig;
-        addTwoDisplays(rig);
+        rig.addTwoDisplays();
         const Wallpaper other = catalogueItem(9);
         const Wallpaper wallpaper = catalogueItem(1);
         rig.addFolder(other.hexID, "content.mov");
         rig.addFolder(wallpaper.hexID, "content.mov");
-        WallpaperManager& library = startOnAllDisplays(rig);
+        WallpaperManager& library = rig.startOnAllDisplays();
         library.apply(other); // every display shows another one first
         if (!chosen.isEmpty())
             library.setSelectedScreenKey(chosen);
@@ -195,9 +161,9 @@ private slots:
         QFETCH(QString, file);
         QFETCH(bool, video);
         LibraryRig rig;
-        addTwoDisplays(rig);
+        rig.addTwoDisplays();
         rig.addFolder("abc1234", file);
-        WallpaperManager& library = startOnAllDisplays(rig);
+        WallpaperManager& library = rig.startOnAllDisplays();
         library.apply(localItem("abc1234"));
         QCOMPARE(rig.desktop.calls, QStringList { (video ? "video " : "picture ") + file + " all" });
         QCOMPARE(library.lockScreenApplyGeneration(), video ? 1 : 0);
@@ -219,11 +185,11 @@ private slots:
         SystemVersion::setCurrent(QVersionNumber(version, 0, 0));
         LogCapture log;
         LibraryRig rig;
-        addTwoDisplays(rig);
+        rig.addTwoDisplays();
         rig.addFolder("aaaaaaa", "content.mov");
         rig.addFolder("bbbbbbb", "content.mov");
         rig.addFolder("ccccccc", "content.png");
-        WallpaperManager& library = startOnAllDisplays(rig);
+        WallpaperManager& library = rig.startOnAllDisplays();
 
         library.apply(localItem("aaaaaaa"));
         rig.scheduler.advance(1s);
