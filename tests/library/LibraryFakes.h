@@ -17,8 +17,7 @@
 
 // One kind of request of a fake service: answered at once with a set answer,
 // or held until the test answers it.
-template <typename T>
-class FakeChannel
+template <typename T> class FakeChannel
 {
 public:
     std::optional<T> autoAnswer;
@@ -136,35 +135,17 @@ class FakeWallpaperService final : public WallpaperService
 public:
     bool signedIn = false;
     QStringList calls;
+    QStringList events; // the usage events alone, as "<event> <id>"
     FakeChannel<std::optional<QString>> favoriteSyncs;
     FakeChannel<Fetched<QUrl>> downloads;
     Progress lastProgress;
 
-    static QString eventName(UsageEvent event)
-    {
-        switch (event) {
-        case UsageEvent::download: return QStringLiteral("download");
-        case UsageEvent::favorite: return QStringLiteral("favorite");
-        case UsageEvent::apply: return QStringLiteral("apply");
-        case UsageEvent::remove: return QStringLiteral("remove");
-        }
-        return {};
-    }
-    // The usage events alone, as "<event> <id>".
-    QStringList events() const
-    {
-        QStringList found;
-        for (const QString& call : calls) {
-            if (call.startsWith(QStringLiteral("event ")))
-                found.append(call.mid(6));
-        }
-        return found;
-    }
-
     bool isSignedIn() const override { return signedIn; }
     void recordEvent(UsageEvent event, const QString& cloudID) override
     {
-        calls.append(QStringLiteral("event ") + eventName(event) + QLatin1Char(' ') + cloudID);
+        static const char* const names[] = { "download", "favorite", "apply", "remove" };
+        events.append(QLatin1String(names[int(event)]) + QLatin1Char(' ') + cloudID);
+        calls.append(QStringLiteral("event ") + events.last());
     }
     QFuture<std::optional<QString>> syncFavorite(const QString& cloudID, bool isFavorite) override
     {
@@ -172,8 +153,8 @@ public:
         return favoriteSyncs.next();
     }
     void withdrawSubmission(const QString& cloudID) override { calls.append(QStringLiteral("withdraw ") + cloudID); }
-    QFuture<Fetched<QUrl>> downloadContent(const QString& cloudID, const QString&, const std::optional<QString>&,
-                                           Progress onProgress) override
+    QFuture<Fetched<QUrl>> downloadContent(
+        const QString& cloudID, const QString&, const std::optional<QString>&, Progress onProgress) override
     {
         calls.append(QStringLiteral("download ") + cloudID);
         lastProgress = std::move(onProgress);
@@ -197,13 +178,11 @@ public:
         if (auto record = records.find(key); record != records.end())
             record->wallpaperID = id;
     }
-    void showPicture(const QUrl& url, const std::optional<QString>& key) override
+    void showPicture(const QUrl& url, const std::optional<QString>& key) override { show("picture ", url, key); }
+    void showVideo(const QUrl& url, const std::optional<QString>& key) override { show("video ", url, key); }
+    void show(const char* kind, const QUrl& url, const std::optional<QString>& key)
     {
-        calls.append(QStringLiteral("picture ") + url.fileName() + QLatin1Char(' ') + where(key));
-    }
-    void showVideo(const QUrl& url, const std::optional<QString>& key) override
-    {
-        calls.append(QStringLiteral("video ") + url.fileName() + QLatin1Char(' ') + where(key));
+        calls.append(QLatin1String(kind) + url.fileName() + QLatin1Char(' ') + where(key));
     }
     void removeWallpaper(const std::optional<QString>& key) override
     {
@@ -224,14 +203,14 @@ public:
     void inject(const Wallpaper& wallpaper, const std::optional<QString>& displayUUID) override
     {
         calls.append(QStringLiteral("inject ") + wallpaper.hexID + QLatin1Char(' ')
-                     + displayUUID.value_or(QStringLiteral("main")));
+            + displayUUID.value_or(QStringLiteral("main")));
     }
     void remove(const Wallpaper& wallpaper) override { calls.append(QStringLiteral("remove ") + wallpaper.hexID); }
 };
 
 // A catalogue record as the service sends it; the id should be hex digits.
 inline APIWallpaper catalogueRecord(const QString& id, const QString& category = QStringLiteral("Nature"),
-                                    QSize size = QSize(3840, 2160), qint64 downloads = 0)
+    QSize size = QSize(3840, 2160), qint64 downloads = 0)
 {
     APIWallpaper record;
     record.id = id;
@@ -252,7 +231,4 @@ inline APIWallpaper catalogueRecord(const QString& id, const QString& category =
 }
 
 // A 24-digit hex id made from a number.
-inline QString hexId(int n)
-{
-    return QStringLiteral("%1").arg(n, 24, 16, QLatin1Char('0'));
-}
+inline QString hexId(int n) { return QStringLiteral("%1").arg(n, 24, 16, QLatin1Char('0')); }

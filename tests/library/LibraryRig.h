@@ -134,3 +134,11 @@ inline Wallpaper localItem(const QString& hex)
     wallpaper.title = "Own " + hex;
     return wallpaper;
 }
+
+inline QStringList hexIDs(const QList<Wallpaper>& wallpapers)
+{
+    QStringList ids;
+    for (const Wallpaper& wallpaper : wallpapers)
+        ids.append(wallpaper.hexID);
+    return ids;
+}

@@ -52,10 +52,10 @@ private slots:
             rig.cloud.recordDownload(*wallpaper.cloudID,
                 QUrl::fromLocalFile(rig.downloads() + "/" + wallpaper.hexID + "/content.mov"), std::nullopt);
             rig.service.downloads.answer(Fetched<QUrl>::success(QUrl()));
-            QTRY_COMPARE(rig.service.events(), events);
+            QTRY_COMPARE(rig.service.events, events);
             rig.service.lastProgress(0.9); // late report after the end
         }
-        QCOMPARE(rig.service.events(), events);
+        QCOMPARE(rig.service.events, events);
         QVERIFY(library.downloadingWallpapers().isEmpty());
         QCOMPARE(rig.desktop.calls.last(), QStringLiteral("video content.mov all"));
         QCOMPARE(library.lastAppliedTitle(), wallpaper.title);

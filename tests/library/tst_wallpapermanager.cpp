@@ -23,14 +23,6 @@ using namespace std::chrono_literals;
 
 namespace {
 
-QStringList hexIDs(const QList<Wallpaper>& wallpapers)
-{
-    QStringList ids;
-    for (const Wallpaper& w : wallpapers)
-        ids.append(w.hexID);
-    return ids;
-}
-
 QList<APIWallpaper> records(std::initializer_list<int> numbers)
 {
     QList<APIWallpaper> list;

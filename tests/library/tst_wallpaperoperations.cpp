@@ -7,14 +7,6 @@ using namespace std::chrono_literals;
 
 namespace {
 
-QStringList hexIDs(const QList<Wallpaper>& wallpapers)
-{
-    QStringList ids;
-    for (const Wallpaper& wallpaper : wallpapers)
-        ids.append(wallpaper.hexID);
-    return ids;
-}
-
 QStringList recordsShowing(const FakeDesktopShows& desktop, const QUuid& id)
 {
     QStringList keys;
@@ -133,16 +125,6 @@ private slots:
         QVERIFY(!library.downloaded().contains(wallpaper.id));
         QVERIFY(!rig.settings.uuidSet(SettingsKey::downloads).contains(wallpaper.id));
         QCOMPARE(library.allWallpaperList().rowOf(wallpaper.id).has_value(), keptInLibrary);
-    }
-
-    void deleteWithoutCloudIDDoesNothing()
-    {
-        LibraryRig rig;
-        rig.addFolder("abc1234", "content.mov");
-        WallpaperManager& library = rig.start();
-        library.deleteWallpaper(localItem("abc1234"));
-        QVERIFY(QFile::exists(rig.downloads() + "/abc1234/content.mov"));
-        QVERIFY(rig.service.calls.isEmpty());
     }
 
     void search_data()
