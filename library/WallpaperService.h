@@ -1,6 +1,7 @@
 #pragma once
 
 #include "CatalogueSource.h"
+#include "LantoAPIClient.h"
 
 #include <QFuture>
 #include <QString>
@@ -15,7 +16,7 @@
 class WallpaperService
 {
 public:
-    enum class UsageEvent { download, favorite, apply, remove };
+    using UsageEvent = LantoAPIClient::UsageEvent;
     using Progress = std::function<void(double fraction)>;
 
     virtual ~WallpaperService() = default;

@@ -143,8 +143,7 @@ public:
     bool isSignedIn() const override { return signedIn; }
     void recordEvent(UsageEvent event, const QString& cloudID) override
     {
-        static const char* const names[] = { "download", "favorite", "apply", "remove" };
-        events.append(QLatin1String(names[int(event)]) + QLatin1Char(' ') + cloudID);
+        events.append(LantoAPIClient::usageEventName(event) + QLatin1Char(' ') + cloudID);
         calls.append(QStringLiteral("event ") + events.last());
     }
     QFuture<std::optional<QString>> syncFavorite(const QString& cloudID, bool isFavorite) override
