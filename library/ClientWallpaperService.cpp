@@ -1,9 +1,10 @@
 #include "ClientWallpaperService.h"
 
+#include "CloudService.h"
 #include "LantoAPIClient.h"
 
-ClientWallpaperService::ClientWallpaperService(LantoAPIClient& client, SignedIn signedIn, Download download)
-    : m_client(client), m_signedIn(std::move(signedIn)), m_download(std::move(download))
+ClientWallpaperService::ClientWallpaperService(LantoAPIClient& client, CloudService& cloud, SignedIn signedIn)
+    : m_client(client), m_cloud(cloud), m_signedIn(std::move(signedIn))
 {
 }
 
@@ -30,5 +31,9 @@ void ClientWallpaperService::withdrawSubmission(const QString& cloudID) { m_clie
 QFuture<Fetched<QUrl>> ClientWallpaperService::downloadContent(
     const QString& cloudID, const QString& contentPath, const std::optional<QString>& posterPath, Progress onProgress)
 {
-    return m_download(cloudID, contentPath, posterPath, std::move(onProgress));
+    return m_cloud.downloadContent(cloudID, contentPath, posterPath, std::move(onProgress))
+        .then([](const Result<QUrl>& result) {
+            return result ? Fetched<QUrl>::success(result.value())
+                          : Fetched<QUrl>::failed(result.error().description());
+        });
 }

@@ -4,11 +4,12 @@
 
 #include <functional>
 
+class CloudService;
 class LantoAPIClient;
 
-// The library's service calls over the service client. Whether the user is
-// signed in and the content download come from the account and download
-// services, handed in by whoever creates them.
+// The library's service calls over the service client and the download
+// service. Whether the user is signed in comes from the account service,
+// handed in by whoever creates it.
 class ClientWallpaperService final : public WallpaperService
 {
 public:
@@ -16,7 +17,7 @@ public:
     using Download = std::function<QFuture<Fetched<QUrl>>(
         const QString& cloudID, const QString& contentPath, const std::optional<QString>& posterPath, Progress)>;
 
-    ClientWallpaperService(LantoAPIClient& client, SignedIn signedIn, Download download);
+    ClientWallpaperService(LantoAPIClient& client, CloudService& cloud, SignedIn signedIn);
 
     bool isSignedIn() const override;
     void recordEvent(UsageEvent event, const QString& cloudID) override;
@@ -27,6 +28,6 @@ public:
 
 private:
     LantoAPIClient& m_client;
+    CloudService& m_cloud;
     SignedIn m_signedIn;
-    Download m_download;
 };
