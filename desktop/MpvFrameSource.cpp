@@ -36,10 +36,10 @@ public:
 
     bool hasNewFrame() override { return mpv_render_context_update(m_context) & MPV_RENDER_UPDATE_FRAME; }
 
-    void render(unsigned fbo, QSize size) override
+    void render(unsigned fbo, QSize size, bool upsideDown) override
     {
-        mpv_opengl_fbo target { int(fbo), size.width(), size.height(), GL_RGBA8 };
-        int flipY = 0;
+        mpv_opengl_fbo target { int(fbo), size.width(), size.height(), fbo ? GL_RGBA8 : 0 };
+        int flipY = upsideDown ? 1 : 0;
         int block = 0;
         mpv_render_param params[] = {
             { MPV_RENDER_PARAM_OPENGL_FBO, &target },

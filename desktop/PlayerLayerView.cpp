@@ -11,6 +11,7 @@
 #include <QPropertyAnimation>
 #include <QQuickOpenGLUtils>
 #include <QQuickWindow>
+#include <QSGRenderNode>
 #include <QSGSimpleTextureNode>
 
 #include <mutex>
@@ -51,29 +52,68 @@ std::shared_ptr<VideoFrameSource> frameSourceOf(PlayerBackend* player)
     return player ? player->frameSource() : nullptr;
 }
 
-// The render-thread side of a video view: one renderer per player the view
-// serves, and the framebuffer that the shown player draws into, used as the
-// node's texture. Lives on the render thread and is destroyed there, with
-// the window's OpenGL context current.
-class VideoNode final : public QObject, public QSGSimpleTextureNode
+class VideoNode;
+
+// Draws the shown player straight into the window's framebuffer, in its
+// place in the scene: one software-rendered pass fewer per frame than
+// going through a texture.
+class DirectVideoNode final : public QSGRenderNode
 {
 public:
-    explicit VideoNode(QQuickWindow* window) : m_window(window)
+    explicit DirectVideoNode(VideoNode& owner) : m_owner(owner) { }
+    void render(const RenderState* state) override;
+    StateFlags changedStates() const override
     {
+        return DepthState | StencilState | ScissorState | ColorState | BlendState | CullState | ViewportState
+            | RenderTargetState;
+    }
+    QRectF rect() const override { return m_rect; }
+    void setRect(const QRectF& rect) { m_rect = rect; }
+
+private:
+    VideoNode& m_owner;
+    QRectF m_rect;
+};
+
+// The render-thread side of a video view: one renderer per player the view
+// serves. The shown player draws into a framebuffer used as a texture while
+// the view fades or has no frame yet, and straight into the window once the
+// view is opaque. Lives on the render thread and is destroyed there, with the
+// window's OpenGL context current.
+class VideoNode final : public QObject, public QSGNode
+{
+public:
+    explicit VideoNode(QQuickWindow* window) : m_window(window), m_direct(*this)
+    {
+        m_texture.setFlag(OwnedByParent, false);
+        m_direct.setFlag(OwnedByParent, false);
+        appendChildNode(&m_texture);
         connect(window, &QQuickWindow::beforeRendering, this, &VideoNode::render, Qt::DirectConnection);
     }
 
     ~VideoNode() override
     {
+        removeAllChildNodes();
         // Renderers first: a core may end only once its render context is gone.
         m_entries.clear();
     }
 
+    // The shown player's current frame into the window's framebuffer.
+    void renderDirect()
+    {
+        if (Entry* entry = findEntry(m_shown); entry && entry->renderer) {
+            const QSize size = (QSizeF(m_window->size()) * m_window->effectiveDevicePixelRatio()).toSize();
+            entry->renderer->render(QOpenGLContext::currentContext()->defaultFramebufferObject(), size, true);
+        }
+    }
+
     // During the scene graph's sync, with the main thread blocked.
+    // opaque: the view is fully opaque and not fading, so that it may draw straight into the window.
     void sync(std::shared_ptr<VideoFrameSource> shown, std::vector<std::shared_ptr<VideoFrameSource>> served,
-        QSize pixelSize, const QRectF& rect, const std::shared_ptr<PlayerLayerView::FrameRelay>& relay)
+        QSize pixelSize, const QRectF& rect, bool opaque, const std::shared_ptr<PlayerLayerView::FrameRelay>& relay)
     {
         m_relay = relay;
+        m_opaque = opaque;
         if (shown)
             served.push_back(shown);
         std::erase_if(m_entries,
@@ -95,10 +135,23 @@ public:
             // opaque texture is drawn without blending, and hides the poster.
             setFramebufferTexture(true);
         }
-        setRect(rect);
+        m_texture.setRect(rect);
+        m_direct.setRect(rect);
+        const Entry* entry = findEntry(m_shown);
+        setDrawsDirectly(m_opaque && entry && entry->hasFrame);
     }
 
 private:
+    void setDrawsDirectly(bool direct)
+    {
+        if (direct == m_drawsDirectly)
+            return;
+        m_drawsDirectly = direct;
+        removeAllChildNodes();
+        appendChildNode(direct ? static_cast<QSGNode*>(&m_direct) : &m_texture);
+        m_redraw = !direct; // the framebuffer missed the frames drawn directly
+    }
+
     struct Entry
     {
         std::shared_ptr<VideoFrameSource> source;
@@ -139,9 +192,9 @@ private:
 
     void setFramebufferTexture(bool opaque)
     {
-        setTexture(QNativeInterface::QSGOpenGLTexture::fromNative(m_framebuffer->texture(), m_window, m_pixelSize,
-            opaque ? QQuickWindow::CreateTextureOptions() : QQuickWindow::TextureHasAlphaChannel));
-        setOwnsTexture(true);
+        m_texture.setTexture(QNativeInterface::QSGOpenGLTexture::fromNative(m_framebuffer->texture(), m_window,
+            m_pixelSize, opaque ? QQuickWindow::CreateTextureOptions() : QQuickWindow::TextureHasAlphaChannel));
+        m_texture.setOwnsTexture(true);
         m_textureIsOpaque = opaque;
     }
 
@@ -159,8 +212,10 @@ private:
             const bool shown = entry.source.get() == m_shown;
             const bool hasNewFrame = entry.renderer->hasNewFrame();
             entry.hasFrame = entry.hasFrame || hasNewFrame;
-            if (shown && m_framebuffer && entry.hasFrame && (hasNewFrame || m_redraw)) {
-                entry.renderer->render(m_framebuffer->handle(), m_pixelSize);
+            if (shown && m_drawsDirectly) {
+                drew = drew || hasNewFrame; // drawn by the render node, in the scene
+            } else if (shown && m_framebuffer && entry.hasFrame && (hasNewFrame || m_redraw)) {
+                entry.renderer->render(m_framebuffer->handle(), m_pixelSize, false);
                 drew = true;
             } else if (!shown && hasNewFrame) {
                 entry.renderer->skipFrame();
@@ -170,13 +225,21 @@ private:
         m_redraw = false;
         if (!drew)
             return;
-        markDirty(QSGNode::DirtyMaterial);
+        if (m_drawsDirectly) {
+            m_direct.markDirty(QSGNode::DirtyMaterial);
+            return;
+        }
+        m_texture.markDirty(QSGNode::DirtyMaterial);
         m_framebufferHasFrame = true;
-        if (!m_textureIsOpaque)
-            m_relay->frameReady(); // a sync, to make the texture opaque
+        if (!m_textureIsOpaque || m_opaque)
+            m_relay->frameReady(); // a sync, to make the texture opaque or to draw directly
     }
 
     QQuickWindow* m_window;
+    QSGSimpleTextureNode m_texture;
+    DirectVideoNode m_direct;
+    bool m_drawsDirectly = false;
+    bool m_opaque = false;
     std::shared_ptr<PlayerLayerView::FrameRelay> m_relay;
     std::vector<Entry> m_entries;
     const VideoFrameSource* m_shown = nullptr;
@@ -188,6 +251,8 @@ private:
     bool m_redraw = false;
 };
 
+void DirectVideoNode::render(const RenderState*) { m_owner.renderDirect(); }
+
 } // namespace
 
 PlayerLayerView::PlayerLayerView(QQuickItem* parent)
@@ -197,6 +262,8 @@ PlayerLayerView::PlayerLayerView(QQuickItem* parent)
     setAcceptedMouseButtons(Qt::NoButton);
     setAcceptHoverEvents(false);
     setAcceptTouchEvents(false);
+    // Opaque or not decides how the frames are drawn.
+    connect(this, &QQuickItem::opacityChanged, this, &QQuickItem::update);
     if (parent) {
         connect(parent, &QQuickItem::widthChanged, this, &PlayerLayerView::fillParent);
         connect(parent, &QQuickItem::heightChanged, this, &PlayerLayerView::fillParent);
@@ -240,6 +307,7 @@ void PlayerLayerView::fadeIn(int milliseconds)
     if (!m_fade) {
         m_fade = new QPropertyAnimation(this, "opacity", this);
         m_fade->setEasingCurve(QEasingCurve::InOutQuad);
+        connect(m_fade, &QAbstractAnimation::finished, this, &QQuickItem::update);
     }
     m_fade->stop();
     m_fade->setDuration(milliseconds);
@@ -270,7 +338,8 @@ QSGNode* PlayerLayerView::updatePaintNode(QSGNode* oldNode, UpdatePaintNodeData*
     for (PlayerBackend* player : standbyPlayers())
         standby.push_back(frameSourceOf(player));
     const QSize pixels = (size() * window()->effectiveDevicePixelRatio()).toSize();
-    node->sync(frameSourceOf(m_player), std::move(standby), pixels, boundingRect(), m_frameRelay);
+    const bool opaque = qFuzzyCompare(opacity(), 1.0) && !isFading();
+    node->sync(frameSourceOf(m_player), std::move(standby), pixels, boundingRect(), opaque, m_frameRelay);
     return node;
 }
 

@@ -15,8 +15,9 @@ public:
 
     // Whether a frame newer than the last one drawn waits.
     virtual bool hasNewFrame() = 0;
-    // Draws the current frame into the framebuffer object fbo of size pixels.
-    virtual void render(unsigned fbo, QSize size) = 0;
+    // Draws the current frame into the framebuffer object fbo of size pixels;
+    // upsideDown for a window's own framebuffer, whose rows run bottom to top.
+    virtual void render(unsigned fbo, QSize size, bool upsideDown) = 0;
     // Takes the current frame as shown without drawing it, so a player that is
     // not on screen keeps its pace.
     virtual void skipFrame() = 0;
