@@ -339,6 +339,20 @@ void WallpaperManager::dropMissingDownloads()
     saveIdSet(SettingsKey::downloads, m_downloaded);
 }
 
+void WallpaperManager::addImportedWallpaper(const Wallpaper& wallpaper, const QString& contentPath,
+                                            const std::optional<QString>& posterPath)
+{
+    mergeIntoLibrary({wallpaper});
+    if (!m_downloaded.contains(wallpaper.id)) {
+        m_downloaded.insert(wallpaper.id);
+        emit downloadedChanged();
+    }
+    saveIdSet(SettingsKey::downloads, m_downloaded);
+    m_library.writeMetadata(wallpaper);
+    m_services.cloud.recordDownload(wallpaper.hexID, QUrl::fromLocalFile(contentPath),
+                                    posterPath ? std::optional(QUrl::fromLocalFile(*posterPath)) : std::nullopt);
+}
+
 void WallpaperManager::saveIdSet(const QString& key, const QSet<QUuid>& ids)
 {
     QStringList texts;

@@ -138,6 +138,11 @@ public:
     // Replaces known records in place, appends new ones.
     void mergeIntoLibrary(const QList<Wallpaper>& wallpapers);
     bool isOwnedByCurrentUser(const Wallpaper& wallpaper) const;
+    // Adds the user's own new wallpaper: appended to the library, counted as
+    // downloaded (also in the settings), its metadata.json written, and its files
+    // made known to the download service so that it can be applied at once.
+    void addImportedWallpaper(const Wallpaper& wallpaper, const QString& contentPath,
+                              const std::optional<QString>& posterPath);
     bool hasLocalMetadata(const Wallpaper& wallpaper) const { return m_library.hasLocalMetadata(wallpaper); }
     void writeMetadata(const Wallpaper& wallpaper) const { m_library.writeMetadata(wallpaper); }
 

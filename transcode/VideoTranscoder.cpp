@@ -97,6 +97,15 @@ void removeExisting(const QString& path)
         throw MediaError(QStringLiteral("Could not replace the preview"), file.errorString());
 }
 
+// The file opened far enough to read its metadata; null when it cannot be read.
+FFmpeg::InputPtr openHeader(const QString& source)
+{
+    AVFormatContext* opened = nullptr;
+    if (avformat_open_input(&opened, source.toUtf8().constData(), nullptr, nullptr) < 0)
+        return nullptr;
+    return FFmpeg::InputPtr(opened);
+}
+
 // The comments of the file and of its streams, in that order, each value of each.
 QList<QByteArray> userComments(const AVFormatContext& input)
 {
@@ -159,14 +168,25 @@ QFuture<std::optional<EmbeddedMetadata>> readEmbeddedMetadata(const QString& sou
     // A quick read of the file's header; it need not wait behind transcodes.
     return runJob<std::optional<EmbeddedMetadata>>(*QThreadPool::globalInstance(), transcodeQueueLabel,
         [=](const CancelCheck&) -> std::optional<EmbeddedMetadata> {
-            AVFormatContext* opened = nullptr;
-            if (avformat_open_input(&opened, source.toUtf8().constData(), nullptr, nullptr) < 0)
+            const FFmpeg::InputPtr input = openHeader(source);
+            if (!input)
                 return std::nullopt;
-            const FFmpeg::InputPtr input(opened);
             for (const QByteArray& comment : userComments(*input))
                 if (auto metadata = EmbeddedMetadata::fromJson(comment))
                     return metadata;
             return std::nullopt;
+        });
+}
+
+QFuture<std::optional<QString>> readEmbeddedTitle(const QString& source)
+{
+    return runJob<std::optional<QString>>(
+        *QThreadPool::globalInstance(), transcodeQueueLabel, [=](const CancelCheck&) -> std::optional<QString> {
+            const FFmpeg::InputPtr input = openHeader(source);
+            const AVDictionaryEntry* title = input ? av_dict_get(input->metadata, "title", nullptr, 0) : nullptr;
+            if (!title || !*title->value)
+                return std::nullopt;
+            return QString::fromUtf8(title->value);
         });
 }
 

@@ -37,6 +37,9 @@ QFuture<void> generatePoster(const QString& source, const QString& destination);
 // The JSON record in the video's user comment; absent when there is none that reads.
 QFuture<std::optional<EmbeddedMetadata>> readEmbeddedMetadata(const QString& source);
 
+// The title the file carries in its own metadata; absent when it has none or an empty one.
+QFuture<std::optional<QString>> readEmbeddedTitle(const QString& source);
+
 // The files of one imported video.
 struct VideoOutputs
 {
