@@ -4,6 +4,9 @@
 #include "ImportNaming.h"
 #include "LocalLibrary.h"
 #include "LocalWallpaperMeta.h"
+#include "WallpaperManager.h"
+
+#include <QFile>
 
 #include <QtConcurrent>
 
@@ -14,6 +17,15 @@ LocalImporter::LocalImporter(
       m_account(account),
       m_addToLibrary(std::move(addToLibrary))
 {
+}
+
+LocalImporter::AddToLibrary LocalImporter::into(WallpaperManager& library)
+{
+    return [&library](const Wallpaper& wallpaper, const ImportResult& files) {
+        const bool hasPoster = QFile::exists(files.posterPath);
+        library.addImportedWallpaper(
+            wallpaper, files.filePath, hasPoster ? std::optional(files.posterPath) : std::nullopt);
+    };
 }
 
 LocalImporter::~LocalImporter()

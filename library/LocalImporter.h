@@ -12,6 +12,7 @@
 #include <memory>
 
 class AccountSource;
+class WallpaperManager;
 
 // Imports the user's own video and image files: each into a new folder of the
 // downloads folder, then, on the main thread, into the library as a downloaded
@@ -25,6 +26,8 @@ class LocalImporter : public QObject
 public:
     // Puts a finished import into the library (WallpaperManager::addImportedWallpaper).
     using AddToLibrary = std::function<void(const Wallpaper&, const ImportResult&)>;
+    // Hands each finished import to the library.
+    static AddToLibrary into(WallpaperManager& library);
 
     LocalImporter(
         QString downloadsDirectory, AccountSource& account, AddToLibrary addToLibrary, QObject* parent = nullptr);

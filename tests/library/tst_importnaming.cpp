@@ -26,14 +26,20 @@ void TestImportNaming::titlesComeFromFileNames_data()
     QTest::addColumn<QString>("path");
     QTest::addColumn<QString>("title");
 
-    QTest::newRow("extension dropped") << "/home/u/Videos/Holiday.MOV" << "Holiday";
-    QTest::newRow("only the last extension") << "a.b.mov" << "a.b";
-    QTest::newRow("no extension") << "photo" << "photo";
-    QTest::newRow("leading identifier removed") << "3F2504E0-4F89-11D3-9A0C-0305E82C3301-Sunset.mov" << "Sunset";
-    QTest::newRow("lower-case identifier too") << "3f2504e0-4f89-11d3-9a0c-0305e82c3301-Sunset.mov" << "Sunset";
-    QTest::newRow("trailing identifier kept")
-        << "Sunset-3F2504E0-4F89-11D3-9A0C-0305E82C3301.mov" << "Sunset-3F2504E0-4F89-11D3-9A0C-0305E82C3301";
-    QTest::newRow("only the identifier") << "3F2504E0-4F89-11D3-9A0C-0305E82C3301-.mov" << "";
+    QTest::newRow("extension dropped") << "/home/u/Videos/Holiday.MOV"
+                                       << "Holiday";
+    QTest::newRow("only the last extension") << "a.b.mov"
+                                             << "a.b";
+    QTest::newRow("no extension") << "photo"
+                                  << "photo";
+    QTest::newRow("leading identifier removed") << "3F2504E0-4F89-11D3-9A0C-0305E82C3301-Sunset.mov"
+                                                << "Sunset";
+    QTest::newRow("lower-case identifier too") << "3f2504e0-4f89-11d3-9a0c-0305e82c3301-Sunset.mov"
+                                               << "Sunset";
+    QTest::newRow("trailing identifier kept") << "Sunset-3F2504E0-4F89-11D3-9A0C-0305E82C3301.mov"
+                                              << "Sunset-3F2504E0-4F89-11D3-9A0C-0305E82C3301";
+    QTest::newRow("only the identifier") << "3F2504E0-4F89-11D3-9A0C-0305E82C3301-.mov"
+                                         << "";
     QTest::newRow("one prefix only")
         << "3F2504E0-4F89-11D3-9A0C-0305E82C3301-3F2504E0-4F89-11D3-9A0C-0305E82C3301-x.mov"
         << "3F2504E0-4F89-11D3-9A0C-0305E82C3301-x";
@@ -51,9 +57,9 @@ void TestImportNaming::videosAreKnownByExtension_data()
     QTest::addColumn<QString>("path");
     QTest::addColumn<bool>("video");
 
-    for (const char* name : {"a.mp4", "a.MOV", "a.m4v", "a.avi", "a.Mkv"})
+    for (const char* name : { "a.mp4", "a.MOV", "a.m4v", "a.avi", "a.Mkv" })
         QTest::newRow(name) << name << true;
-    for (const char* name : {"a.png", "a.heic", "photo", "a.mov.txt", "mov"})
+    for (const char* name : { "a.png", "a.heic", "photo", "a.mov.txt", "mov" })
         QTest::newRow(name) << name << false;
 }
 
@@ -70,17 +76,39 @@ void TestImportNaming::contentNamesStayInTheFolder_data()
     QTest::addColumn<QString>("extension");
     QTest::addColumn<QString>("name");
 
-    QTest::newRow("plain") << "Holiday" << "mov" << "Holiday.mov";
-    QTest::newRow("spaces and dots inside kept") << "Trip to St. Ives" << "mov" << "Trip to St. Ives.mov";
-    QTest::newRow("parent folder") << "../../etc/passwd" << "mov" << "_.._etc_passwd.mov";
-    QTest::newRow("backslash") << "a\\b" << "png" << "a_b.png";
-    QTest::newRow("hidden") << "  .hidden " << "mov" << "hidden.mov";
-    QTest::newRow("control characters") << "line\nbreak\t" << "mov" << "line_break_.mov";
-    QTest::newRow("empty") << "" << "mov" << "Wallpaper.mov";
-    QTest::newRow("only dots") << ".." << "mov" << "Wallpaper.mov";
-    QTest::newRow("would be the preview") << "preview" << "mov" << "content.mov";
-    QTest::newRow("would be the poster") << "Poster" << "png" << "content.png";
-    QTest::newRow("would look like a download in progress") << "film" << "part" << "content.part";
+    QTest::newRow("plain") << "Holiday"
+                           << "mov"
+                           << "Holiday.mov";
+    QTest::newRow("spaces and dots inside kept") << "Trip to St. Ives"
+                                                 << "mov"
+                                                 << "Trip to St. Ives.mov";
+    QTest::newRow("parent folder") << "../../etc/passwd"
+                                   << "mov"
+                                   << "_.._etc_passwd.mov";
+    QTest::newRow("backslash") << "a\\b"
+                               << "png"
+                               << "a_b.png";
+    QTest::newRow("hidden") << "  .hidden "
+                            << "mov"
+                            << "hidden.mov";
+    QTest::newRow("control characters") << "line\nbreak\t"
+                                        << "mov"
+                                        << "line_break_.mov";
+    QTest::newRow("empty") << ""
+                           << "mov"
+                           << "Wallpaper.mov";
+    QTest::newRow("only dots") << ".."
+                               << "mov"
+                               << "Wallpaper.mov";
+    QTest::newRow("would be the preview") << "preview"
+                                          << "mov"
+                                          << "content.mov";
+    QTest::newRow("would be the poster") << "Poster"
+                                         << "png"
+                                         << "content.png";
+    QTest::newRow("would look like a download in progress") << "film"
+                                                            << "part"
+                                                            << "content.part";
 }
 
 void TestImportNaming::contentNamesStayInTheFolder()

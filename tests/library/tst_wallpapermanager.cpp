@@ -5,6 +5,7 @@
 #include "HexID.h"
 #include "LantoSettings.h"
 #include "LibraryRig.h"
+#include "LocalLibrary.h"
 #include "LocalWallpaperMeta.h"
 #include "LogCapture.h"
 #include "SettingsKeys.h"
@@ -352,6 +353,40 @@ private slots:
         QVERIFY(!library.isOwnedByCurrentUser(w));
         w.creator.serverProfileId = "p1";
         QVERIFY(library.isOwnedByCurrentUser(w));
+    }
+
+    void anImportJoinsTheLibraryAndSurvivesARestart()
+    {
+        LibraryRig rig;
+        rig.catalogue.discover.autoAnswer = discover({});
+        rig.catalogue.tags.autoAnswer = Fetched<TagGroups>::success({});
+        WallpaperManager& library = rig.start();
+        QVERIFY(rig.refreshed());
+        rig.addFolder("abc1234", "Holiday.mov");
+        LocalWallpaperMeta meta;
+        meta.hexID = "abc1234";
+        meta.title = "Holiday";
+        meta.category = "Space";
+        meta.type = "video";
+        const Wallpaper imported = LocalLibrary::wallpaperFrom(meta, {});
+        const QString content = rig.downloads() + "/abc1234/Holiday.mov";
+        QSignalSpy downloadedChanged(&library, &WallpaperManager::downloadedChanged);
+        library.addImportedWallpaper(imported, content, std::nullopt);
+
+        QCOMPARE(hexIDs(library.allWallpaperList().items()), QStringList{"abc1234"});
+        QCOMPARE(downloadedChanged.count(), 1);
+        QCOMPARE(rig.settings.uuidSet(SettingsKey::downloads), QSet<QUuid>{imported.id});
+        // The download service can hand out the content at once, without a new scan.
+        QCOMPARE(rig.cloud.localContentURL("abc1234"), std::optional(QUrl::fromLocalFile(content)));
+        QVERIFY(library.hasLocalMetadata(imported));
+
+        rig.manager.reset();
+        WallpaperManager& again = rig.start();
+        QVERIFY(QTest::qWaitFor([&] { return again.isStarted(); }));
+        QVERIFY(again.downloaded().contains(imported.id));
+        const Wallpaper reloaded = again.allWallpaperList().items().first();
+        QCOMPARE(reloaded.tags, QStringList{"imported"});
+        QCOMPARE(reloaded.category, WallpaperCategory::space);
     }
 };
 
