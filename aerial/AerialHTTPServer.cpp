@@ -9,6 +9,9 @@
 
 #include <mutex>
 
+#include <csignal>
+#include <pthread.h>
+
 namespace {
 
 AerialHTTPServer* sharedServer = nullptr;
@@ -18,6 +21,17 @@ void destroySharedServer() { delete std::exchange(sharedServer, nullptr); }
 QString assetURL(quint16 port, const QString& folder, const QString& assetID, const char* extension)
 {
     return QStringLiteral("http://127.0.0.1:%1/%2/%3%4").arg(port).arg(folder, assetID, QLatin1String(extension));
+}
+
+// sendfile cannot be told MSG_NOSIGNAL: writing to a peer that reset after ending
+// its side raises SIGPIPE, whose default action ends the program. Blocked on the
+// serving threads, the signal stays pending there and the call fails with EPIPE.
+void blockBrokenPipeSignal()
+{
+    sigset_t brokenPipe;
+    sigemptyset(&brokenPipe);
+    sigaddset(&brokenPipe, SIGPIPE);
+    pthread_sigmask(SIG_BLOCK, &brokenPipe, nullptr);
 }
 
 } // namespace
@@ -41,6 +55,7 @@ public:
         : m_listener(new AerialHTTPListener(files, idleTimeout))
     {
         m_thread.setObjectName(QStringLiteral("com.lanto.aerial-http"));
+        QObject::connect(&m_thread, &QThread::started, &blockBrokenPipeSignal); // runs on the new thread
         m_listener->moveToThread(&m_thread);
         m_thread.start();
     }

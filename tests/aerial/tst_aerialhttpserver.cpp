@@ -13,6 +13,7 @@
 
 #include <memory>
 
+#include <csignal>
 #include <sys/socket.h>
 
 using namespace std::chrono_literals;
@@ -76,6 +77,26 @@ void writeFile(const QString& path, const QByteArray& contents)
     file.write(contents);
 }
 
+volatile std::sig_atomic_t brokenPipeSignals = 0;
+
+// Counts SIGPIPE while it lives, in place of the default action that ends the process.
+class BrokenPipeCounter
+{
+public:
+    BrokenPipeCounter()
+    {
+        struct sigaction counting = {};
+        counting.sa_handler = [](int) { brokenPipeSignals = brokenPipeSignals + 1; };
+        ::sigaction(SIGPIPE, &counting, &m_previous);
+        brokenPipeSignals = 0;
+    }
+    ~BrokenPipeCounter() { ::sigaction(SIGPIPE, &m_previous, nullptr); }
+    int count() const { return brokenPipeSignals; }
+
+private:
+    struct sigaction m_previous = {};
+};
+
 // Whether this process holds the file open: the server does from the first body byte to the close.
 bool isOpenInProcess(const QString& path)
 {
@@ -108,6 +129,7 @@ private slots:
     void headerInManySmallWrites();
     void closesPeersThatEndOrStall();
     void peerLeavingMidBodyDoesNotStallOthers();
+    void peerClosingAfterReadingDoesNotEndTheProcess();
     void twoServersShareThePort();
     void failedStartCanBeRetried();
     void assetURLs();
@@ -459,6 +481,38 @@ void tst_AerialHTTPServer::peerLeavingMidBodyDoesNotStallOthers()
     QVERIFY(isOpenInProcess(big));
     stalled.abort();
     QTRY_VERIFY_WITH_TIMEOUT(!isOpenInProcess(big), 5000);
+}
+
+// A peer that ends its side and then resets, as a player giving up on a body
+// does, leaves the server's socket broken: the next send must fail, not raise
+// SIGPIPE, which would end the whole program.
+void tst_AerialHTTPServer::peerClosingAfterReadingDoesNotEndTheProcess()
+{
+    const QString big = downloads(QStringLiteral("big/content.mov"));
+    writeFile(big, QByteArray(16 * 1024 * 1024, 'v'));
+    writeMap({ { asset, hex }, { QStringLiteral("BIG"), QStringLiteral("big") } });
+    const quint16 port = startServer().port();
+    const QByteArray small = get(QStringLiteral("videos/") + asset + QStringLiteral(".mov"));
+    // Qt's first socket sets SIGPIPE to ignored for the whole process; count from after it.
+    QCOMPARE(exchange(port, small).body, QByteArray("0123456789"));
+    const BrokenPipeCounter brokenPipes;
+
+    for (int round = 0; round < 4; ++round) {
+        QTcpSocket peer;
+        peer.setReadBufferSize(64 * 1024);
+        peer.setSocketOption(QAbstractSocket::ReceiveBufferSizeSocketOption, 64 * 1024);
+        peer.connectToHost(QStringLiteral("127.0.0.1"), port);
+        QVERIFY(peer.waitForConnected());
+        peer.write(get(QStringLiteral("videos/BIG.mov")));
+        QVERIFY(peer.waitForBytesWritten());
+        QVERIFY(peer.waitForReadyRead());
+        // Our end first (the server's side goes to close-wait), then a reset.
+        ::shutdown(int(peer.socketDescriptor()), SHUT_WR);
+        peer.abort();
+        QTRY_VERIFY_WITH_TIMEOUT(!isOpenInProcess(big), 5000);
+    }
+    QCOMPARE(brokenPipes.count(), 0);
+    QCOMPARE(exchange(port, small).body, QByteArray("0123456789"));
 }
 
 void tst_AerialHTTPServer::twoServersShareThePort()
