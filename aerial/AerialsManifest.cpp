@@ -131,15 +131,14 @@ void AerialsManifest::appendAsset(const QJsonObject& entry)
     m_root.insert(keyAssets, entries);
 }
 
-template <typename Change> bool AerialsManifest::changeLantoCategory(Change change)
+template <typename Change> void AerialsManifest::changeLantoCategory(Change change)
 {
     QJsonArray entries = categories();
     for (qsizetype i = 0; i < entries.size(); ++i) {
         QJsonObject category = entries.at(i).toObject();
         if (category.value(keyID) != QString(SystemWallpaper::lantoCategoryID))
             continue;
-        if (!change(category))
-            return true;
+        change(category);
         const QJsonValue subcategories = category.value(keySubcategories);
         if (isArrayOfObjects(subcategories) && !subcategories.toArray().isEmpty()) {
             QJsonArray children = subcategories.toArray();
@@ -149,25 +148,25 @@ template <typename Change> bool AerialsManifest::changeLantoCategory(Change chan
             category.insert(keySubcategories, children);
         }
         entries.replace(i, category);
-        m_root.insert(keyCategories, entries);
-        return true;
+        break;
     }
     m_root.insert(keyCategories, entries);
-    return false;
 }
 
 void AerialsManifest::ensureCategory(const QString& assetID)
 {
-    const bool found = changeLantoCategory([&](QJsonObject& category) {
-        const QJsonValue representative = category.value(keyRepresentative);
+    const QJsonObject existing = lantoCategory();
+    if (!existing.isEmpty()) {
+        // Only the category's own representative decides; its first subcategory follows it.
+        const QJsonValue representative = existing.value(keyRepresentative);
         if (representative.isString() && !representative.toString().isEmpty())
-            return false;
-        category.insert(keyRepresentative, assetID);
-        category.insert(keyPreviewImage, QString());
-        return true;
-    });
-    if (found)
+            return;
+        changeLantoCategory([&](QJsonObject& category) {
+            category.insert(keyRepresentative, assetID);
+            category.insert(keyPreviewImage, QString());
+        });
         return;
+    }
     QJsonObject category = sharedCategoryFields(SystemWallpaper::lantoCategoryID, assetID);
     category.insert(
         keySubcategories, QJsonArray { sharedCategoryFields(SystemWallpaper::lantoSubcategoryID, assetID) });
@@ -199,7 +198,6 @@ void AerialsManifest::repointCategory()
             category.insert(keyRepresentative, asset.value(keyID));
             if (asset.value(keyPreviewImage).isString())
                 category.insert(keyPreviewImage, asset.value(keyPreviewImage));
-            return true;
         });
         return;
     }

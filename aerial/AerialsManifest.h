@@ -47,7 +47,7 @@ private:
     void dropCategory();
     bool categoryHasAssets() const;
     // Calls change on the first entry of this system's category, and on its first subcategory.
-    template <typename Change> bool changeLantoCategory(Change change);
+    template <typename Change> void changeLantoCategory(Change change);
 
     QJsonObject m_root;
 };

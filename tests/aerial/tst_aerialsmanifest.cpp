@@ -119,9 +119,11 @@ private slots:
     {
         QFETCH(QJsonValue, representative);
         QFETCH(bool, changes);
+        // The first subcategory follows the category whatever it holds itself.
         QJsonObject category { { "id", lantoCategory }, { "previewImage", "old.png" }, { "custom", 1 },
             { "subcategories",
-                QJsonArray { QJsonObject { { "id", lantoSubcategory }, { "previewImage", "old.png" } },
+                QJsonArray { QJsonObject { { "id", lantoSubcategory }, { "previewImage", "old.png" },
+                                 { "representativeAssetID", "SUB" } },
                     QJsonObject { { "id", "second" } } } } };
         if (!representative.isUndefined())
             category.insert("representativeAssetID", representative);
