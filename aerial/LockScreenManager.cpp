@@ -27,6 +27,9 @@ LockScreenManager::LockScreenManager(
     AerialManager& aerials, LantoSettings& settings, Scheduler& background, ContentLookup contentLookup)
     : m_aerials(aerials), m_settings(settings), m_background(background), m_contentLookup(std::move(contentLookup))
 {
+    // Placements run one after another in the order asked: each reads the record
+    // the one before saved, so no placed aerial is left off the record.
+    m_placements.setMaxThreadCount(1);
     log(QStringLiteral("LockScreenManager initialized — %1 injected wallpaper(s) on record").arg(loadMapping().size()));
     resumeIfNeeded();
     LockScreenManager* none = nullptr;

@@ -126,6 +126,20 @@ private slots:
         QCOMPARE(harness.aerials.settings.string("activeAerialID"), uuidText(record.first()));
     }
 
+    void placementsStartedTogetherLeaveOneAerial()
+    {
+        LockScreenHarness harness;
+        QFuture<void> first = harness.manager->inject(harness.a, std::nullopt);
+        QFuture<void> second = harness.manager->inject(harness.b, std::nullopt);
+        first.waitForFinished();
+        second.waitForFinished();
+
+        // Each placement reads the record the one before it saved, so the earlier aerial is taken out.
+        const auto record = harness.record();
+        QCOMPARE(record.keys(), QList<QUuid> { harness.b.id });
+        QCOMPARE(harness.manifestIDs(), QStringList { uuidText(record.first()) });
+    }
+
     void failedPlacementKeepsWhatIsOnRecord()
     {
         LockScreenHarness harness;
