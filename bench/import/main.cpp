@@ -204,7 +204,8 @@ bool probeMatches(const QString& path, const Expected& expected)
     }
     const QJsonObject root = QJsonDocument::fromJson(json).object();
     const QJsonObject stream = root["streams"].toArray().first().toObject();
-    const int rotation = -stream["side_data_list"].toArray().first().toObject()["rotation"].toInt();
+    // ffprobe reports the turn as the rotate tag names it, clockwise.
+    const int rotation = stream["side_data_list"].toArray().first().toObject()["rotation"].toInt();
     const double duration = root["format"].toObject()["duration"].toString().toDouble();
     const QSize size(stream["width"].toInt(), stream["height"].toInt());
     const bool ok = stream["profile"].toString() == expected.profile
