@@ -14,8 +14,8 @@ class VideoSource;
 struct HevcSettings
 {
     // x265's preset for every movie: "fast" keeps rate-distortion optimisation and
-    // three reference frames, which is where quality per bit stops rising steeply,
-    // at a speed that lets a 4K import finish in about real time on 8 cores.
+    // three reference frames, clearly better than the faster presets for a file that
+    // plays for hours, in about a fifth less time than "medium".
     static constexpr const char* preset = "fast";
     static constexpr int64_t main10BitRateCap = 20'000'000;
 
