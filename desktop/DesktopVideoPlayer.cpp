@@ -171,10 +171,23 @@ void DesktopVideoPlayer::statusAfterPlay(const PlayStart& start, std::optional<S
         }
     }
     if (start.seekPosition > minimumSeekPosition) {
+        logWhereSeekLands(start.seekPosition);
         m_player->seekExactly(start.seekPosition);
         log(QStringLiteral("sought to %1s after handoff").arg(number(start.seekPosition, 1)));
     }
     endObservation();
+}
+
+void DesktopVideoPlayer::logWhereSeekLands(double handedOver)
+{
+    // The position handed over and where the video really goes on, to tell how seamless a hand-over was.
+    connect(
+        m_player.get(), &PlayerBackend::seekCompleted, this,
+        [player = m_player.get(), handedOver] {
+            const QString landed = player->currentTime() ? number(*player->currentTime(), 3) : QStringLiteral("nil");
+            log(QStringLiteral("handoff resumed at %1s (handed over at %2s)").arg(landed, number(handedOver, 3)));
+        },
+        Qt::SingleShotConnection);
 }
 
 void DesktopVideoPlayer::stop()

@@ -93,6 +93,7 @@ private:
     // player, until cancelObservationAndLooping() ends the observation.
     void observeStatus(std::function<void(std::optional<PlayerBackend::TimeControlStatus> previous)> handler);
     void statusAfterPlay(const PlayStart& start, std::optional<PlayerBackend::TimeControlStatus> previous);
+    void logWhereSeekLands(double handedOver);
     void statusAfterRebuild(Scheduler::Clock::time_point start, double savedPosition,
         std::optional<PlayerBackend::TimeControlStatus> previous);
 

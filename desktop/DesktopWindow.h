@@ -2,6 +2,11 @@
 
 #include "DesktopLevelWindow.h"
 
+#include <memory>
+
+class DesktopImageView;
+struct ConnectedDisplay;
+
 // The window class of wallpaper windows. It adds nothing: it exists so that the
 // application shell can tell wallpaper windows from its own by their type.
 class DesktopWindow final : public DesktopLevelWindow
@@ -12,3 +17,15 @@ public:
     using DesktopLevelWindow::DesktopLevelWindow;
     ~DesktopWindow() override;
 };
+
+// A wallpaper window and the image view that is its content.
+struct DesktopWindowWithView
+{
+    std::unique_ptr<DesktopWindow> window;
+    // Owned by the window's content item.
+    DesktopImageView* imageView = nullptr;
+};
+
+// A hidden wallpaper window over the display, at the desktop level, holding an
+// empty image view of the display's size. Both programs build theirs this way.
+DesktopWindowWithView makeDesktopWindow(const ConnectedDisplay& display);

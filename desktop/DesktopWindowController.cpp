@@ -1,5 +1,6 @@
 #include "DesktopWindowController.h"
 
+#include "BlackoutImage.h"
 #include "DesktopImageView.h"
 #include "DesktopVideoPlayer.h"
 #include "DesktopWindow.h"
@@ -11,12 +12,10 @@
 #include "WallpaperFolder.h"
 #include "Workspace.h"
 
-#include <QBuffer>
 #include <QDir>
 #include <QFileInfo>
 #include <QImage>
 #include <QImageReader>
-#include <QSaveFile>
 #include <QSet>
 
 #include <algorithm>
@@ -648,13 +647,7 @@ void DesktopWindowController::handleWake()
     });
 }
 
-void DesktopWindowController::handleActiveSpaceChange()
-{
-    for (const auto& [id, window] : m_windows) {
-        if (window->isVisible())
-            window->orderFront();
-    }
-}
+void DesktopWindowController::handleActiveSpaceChange() { WindowOrderKeeper::bringShownWindowsForward(m_windows); }
 
 void DesktopWindowController::handleOcclusionChange(QObject* window)
 {
@@ -674,12 +667,7 @@ void DesktopWindowController::handleOcclusionChange(QObject* window)
 
 void DesktopWindowController::createWindow(const ConnectedDisplay& display, const QString& screenId)
 {
-    auto window = std::make_unique<DesktopWindow>(display.frame, display.screen.data());
-    window->setLevel(DesktopLevelWindow::desktopLevel);
-
-    // The content item takes the window's size only when the window is first shown.
-    auto* imageView = new DesktopImageView(window->contentItem());
-    imageView->setSize(display.frame.size());
+    auto [window, imageView] = makeDesktopWindow(display);
     const auto model = m_screenModels.constFind(screenId);
     if (model != m_screenModels.cend() && model->wallpaperImageURL)
         imageView->setImage(*model->wallpaperImageURL);
@@ -712,7 +700,7 @@ QUrl DesktopWindowController::blackoutImageURL()
 {
     // Concurrent first uses wait for this one initialisation.
     static const QUrl url = [] {
-        const QString path = QDir(LantoSettings::appSupportDirectory()).filePath(QStringLiteral("Blackout.png"));
+        const QString path = QDir(LantoSettings::appSupportDirectory()).filePath(BlackoutImage::fileName);
         ensureBlackoutImage(path);
         return QUrl::fromLocalFile(path);
     }();
@@ -728,20 +716,8 @@ void DesktopWindowController::ensureBlackoutImage(const QString& path)
 
 void DesktopWindowController::writeBlackoutImage(const QString& path)
 {
-    QImage image(2, 2, QImage::Format_RGBA8888);
-    if (image.isNull())
-        return;
-    image.fill(Qt::black);
-
-    QByteArray png;
-    QBuffer buffer(&png);
-    if (!buffer.open(QIODevice::WriteOnly) || !image.save(&buffer, "PNG"))
-        return;
-
     // A failed write leaves no file and is not reported beyond the usual line.
-    QSaveFile file(path);
-    if (file.open(QIODevice::WriteOnly) && file.write(png) == png.size())
-        file.commit();
+    BlackoutImage::write(path);
     Log::write(QStringLiteral("Lanto: Wrote blackout image to ") + path);
 }
 

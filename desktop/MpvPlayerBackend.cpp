@@ -7,6 +7,7 @@
 
 #include <cmath>
 #include <cstring>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -80,7 +81,7 @@ void MpvPlayerBackend::load(const QUrl& url, std::optional<QSize> maximumSize)
     m_url = url;
     m_maximumSize = maximumSize;
     m_hasItem = true;
-    m_fileRequested = m_fileLoaded = m_playbackStarted = false;
+    m_fileRequested = m_fileLoaded = m_playbackStarted = m_seekPending = false;
     m_itemStatus = ItemStatus::unknown;
     m_lastTime.reset();
     if (!m_core) {
@@ -107,7 +108,7 @@ void MpvPlayerBackend::removeAllItems()
 {
     if (m_core && m_fileRequested)
         command({ "stop" });
-    m_hasItem = m_fileRequested = m_fileLoaded = m_playbackStarted = false;
+    m_hasItem = m_fileRequested = m_fileLoaded = m_playbackStarted = m_seekPending = false;
     m_itemStatus = ItemStatus::unknown;
     m_rate = 0;
     updateStatus();
@@ -165,6 +166,7 @@ void MpvPlayerBackend::seekExactly(double seconds)
         return;
     const QByteArray position = QByteArray::number(seconds, 'f', 6);
     command({ "seek", position.constData(), "absolute+exact" });
+    m_seekPending = m_fileLoaded;
 }
 
 void MpvPlayerBackend::setLoopsWholeFile(bool loops)
@@ -193,6 +195,8 @@ void MpvPlayerBackend::handleEvent(const mpv_event& event)
         if (m_fileLoaded) {
             m_playbackStarted = true;
             updateStatus();
+            if (std::exchange(m_seekPending, false))
+                emit seekCompleted();
         }
         break;
     case MPV_EVENT_END_FILE: {

@@ -60,6 +60,8 @@ private:
     bool m_coreIdle = true;
     bool m_pausedForCache = false;
     bool m_seeking = false;
+    // A seek was asked for and playback has not restarted after it yet.
+    bool m_seekPending = false;
     ItemStatus m_itemStatus = ItemStatus::unknown;
     QString m_error;
     double m_rate = 0;

@@ -61,7 +61,8 @@ public:
     // Seconds into the item; none while it loads or when there is none. A
     // failed item keeps the time it had reached.
     virtual std::optional<double> currentTime() const = 0;
-    // Moves to the frame at seconds exactly, without tolerance.
+    // Moves to the frame at seconds exactly, without tolerance; seekCompleted
+    // follows once playback goes on from there.
     virtual void seekExactly(double seconds) = 0;
     // Whether the whole file starts again when it ends. Turning it off lets the
     // current pass play to its end and stop there, on its last frame.
@@ -78,6 +79,8 @@ signals:
         PlayerBackend::TimeControlStatus status, std::optional<PlayerBackend::TimeControlStatus> previous);
     // The item could not be opened or decoded; itemStatus() is failed from now on.
     void itemFailed(const QString& error);
+    // A seek landed; currentTime() tells where playback goes on.
+    void seekCompleted();
 };
 
 // Makes the players; the window controller hands the same factory to every DesktopVideoPlayer.

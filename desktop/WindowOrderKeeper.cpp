@@ -21,13 +21,23 @@ WindowOrderKeeper::WindowOrderKeeper(const Windows& windows, Scheduler& schedule
 
 WindowOrderKeeper::~WindowOrderKeeper() { stopZOrderPolling(); }
 
-void WindowOrderKeeper::reassertWindowLevels()
+void WindowOrderKeeper::reassertWindowLevels() { reassertWindowLevels(m_windows); }
+
+void WindowOrderKeeper::reassertWindowLevels(const Windows& windows)
 {
-    for (const auto& [id, window] : m_windows) {
+    for (const auto& [id, window] : windows) {
         if (!window->isVisible())
             continue;
         window->setLevel(DesktopLevelWindow::desktopLevel);
         window->orderFront();
+    }
+}
+
+void WindowOrderKeeper::bringShownWindowsForward(const Windows& windows)
+{
+    for (const auto& [id, window] : windows) {
+        if (window->isVisible())
+            window->orderFront();
     }
 }
 

@@ -25,6 +25,9 @@ public:
 
     // Level and order-front of every shown window; hidden ones are left alone.
     void reassertWindowLevels();
+    static void reassertWindowLevels(const Windows& windows);
+    // Order-front of every shown window, at the level it has.
+    static void bringShownWindowsForward(const Windows& windows);
     bool hasVisibleWindow() const;
 
     // Starts the poll afresh, replacing a running one.

@@ -186,7 +186,11 @@ void tst_DesktopVideoPlayer::handOverShowsAtOnceAndSeeksAboveHalfASecond()
     QFETCH(double, position);
     QFETCH(bool, seeks);
 
-    start(videoWithPoster(QStringLiteral("a")), handoff, position);
+    const QUrl url = videoWithPoster(QStringLiteral("a"));
+    FakePlayerBackend::Media longer;
+    longer.durationSeconds = 60;
+    m_backends->setMedia(url, longer);
+    start(url, handoff, position);
     PlayerLayerView* view = m_player->playerView();
     QCOMPARE(view->opacity(), handoff ? 1.0 : 0.0);
     // A hand-over continues what is on screen: no poster in between.
@@ -199,6 +203,10 @@ void tst_DesktopVideoPlayer::handOverShowsAtOnceAndSeeksAboveHalfASecond()
     QCOMPARE(backend->seeks(), seeks ? QList<double> { position } : QList<double> {});
     const QString sought = QStringLiteral("sought to %1s after handoff").arg(position, 0, 'f', 1);
     QCOMPARE(messages().contains(sought), seeks);
+    // Where the video goes on once the seek lands, beside what was handed over.
+    settle();
+    const QString resumed = QStringLiteral("handoff resumed at %1s (handed over at %1s)").arg(position, 0, 'f', 3);
+    QCOMPARE(messages().contains(resumed), seeks);
     QVERIFY(messages().contains(
         QStringLiteral("STATUS → playing (rate=1.0, setup=0.000s, total=0.200s, from=1, handoff=%1)")
             .arg(int(handoff))));

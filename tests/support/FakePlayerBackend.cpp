@@ -79,6 +79,8 @@ void FakePlayerBackend::seekExactly(double seconds)
     m_seeks.append(seconds);
     setPosition(std::clamp(seconds, 0.0, m_current.durationSeconds));
     scheduleEndOfPass();
+    // As a real decoder does, it tells of the landing later, from the event loop.
+    QMetaObject::invokeMethod(this, &PlayerBackend::seekCompleted, Qt::QueuedConnection);
 }
 
 void FakePlayerBackend::setLoopsWholeFile(bool loops)
