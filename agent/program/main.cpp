@@ -1,13 +1,15 @@
-// LantoAgent: keeps the lock-screen aerial (and, later, the desktop windows)
-// in place while Lanto is closed. No arguments, no window of its own.
+// LantoAgent: keeps the lock-screen aerial and the desktop windows in place
+// while Lanto is closed. No arguments, no window of its own.
 
 #include "AerialHTTPServer.h"
 #include "AgentDelegate.h"
-#include "AgentDesktop.h"
+#include "AgentDesktopController.h"
+#include "DesktopPicture.h"
 #include "Displays.h"
 #include "DistributedNotifications.h"
 #include "LantoSettings.h"
 #include "LoopbackAssetServer.h"
+#include "MpvPlayerBackend.h"
 #include "RunningApplications.h"
 #include "Scheduler.h"
 #include "SettingsKeys.h"
@@ -38,7 +40,10 @@ int main(int argc, char** argv)
     SystemWorkspace workspace(displays, applications, notifications, sources);
     ProcessSystemCommands commands;
     LoopbackAssetServer server(AerialHTTPServer::shared());
-    NoAgentDesktop desktop;
+    FileDesktopPicture desktopPictures;
+    MpvPlayerBackendFactory players;
+    AgentDesktopController desktop({ displays, workspace, notifications, desktopPictures, applications, commands,
+        LantoSettings::shared(), MainThreadScheduler::shared(), LantoSettings::downloadsDirectory(), players });
     AgentDelegate delegate(AgentEnvironment { notifications, workspace, applications, commands, server, desktop,
         MainThreadScheduler::shared(), [](std::chrono::milliseconds delay) { std::this_thread::sleep_for(delay); },
         UserHome::path() });

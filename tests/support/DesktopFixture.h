@@ -94,10 +94,38 @@ struct DesktopFixture
         return QUrl::fromLocalFile(file.fileName());
     }
 
+    // What a desktop shows, by screen id; both programs' controllers keep the same maps.
+    using VideoPlayers = DesktopWindowController::VideoPlayers;
+    using Windows = DesktopWindowController::Windows;
+
+    static const DesktopVideoPlayer* player(const VideoPlayers& players, const QString& screenId)
+    {
+        const auto found = players.find(screenId);
+        return found == players.end() ? nullptr : found->second.get();
+    }
+    static FakePlayerBackend* backend(const VideoPlayers& players, const QString& screenId)
+    {
+        const DesktopVideoPlayer* found = player(players, screenId);
+        return found ? static_cast<FakePlayerBackend*>(found->player()) : nullptr;
+    }
+    static bool isPlaying(const VideoPlayers& players, const QString& screenId)
+    {
+        const FakePlayerBackend* found = backend(players, screenId);
+        return found != nullptr && found->timeControlStatus() == PlayerBackend::TimeControlStatus::playing;
+    }
+    static QUrl playing(const VideoPlayers& players, const QString& screenId)
+    {
+        return isPlaying(players, screenId) ? player(players, screenId)->currentURL() : QUrl();
+    }
+    static DesktopWindow* window(const Windows& windows, const QString& screenId)
+    {
+        const auto found = windows.find(screenId);
+        return found == windows.end() ? nullptr : found->second.get();
+    }
+
     const DesktopVideoPlayer* player(const QString& screenId) const
     {
-        const auto found = controller->videoPlayers().find(screenId);
-        return found == controller->videoPlayers().end() ? nullptr : found->second.get();
+        return player(controller->videoPlayers(), screenId);
     }
 
     // Lets the players load and report that they play.
@@ -109,27 +137,12 @@ struct DesktopFixture
     }
 
     // The display's player backend, the newest one.
-    FakePlayerBackend* backend(const QString& screenId) const
-    {
-        const DesktopVideoPlayer* found = player(screenId);
-        return found ? static_cast<FakePlayerBackend*>(found->player()) : nullptr;
-    }
+    FakePlayerBackend* backend(const QString& screenId) const { return backend(controller->videoPlayers(), screenId); }
 
-    bool isPlaying(const QString& screenId) const
-    {
-        const FakePlayerBackend* found = backend(screenId);
-        return found != nullptr && found->timeControlStatus() == PlayerBackend::TimeControlStatus::playing;
-    }
+    bool isPlaying(const QString& screenId) const { return isPlaying(controller->videoPlayers(), screenId); }
 
     // The video a display's player plays; empty when it has no player or plays nothing.
-    QUrl playing(const QString& screenId) const
-    {
-        return isPlaying(screenId) ? player(screenId)->currentURL() : QUrl();
-    }
+    QUrl playing(const QString& screenId) const { return playing(controller->videoPlayers(), screenId); }
 
-    DesktopWindow* window(const QString& screenId) const
-    {
-        const auto found = controller->windows().find(screenId);
-        return found == controller->windows().end() ? nullptr : found->second.get();
-    }
+    DesktopWindow* window(const QString& screenId) const { return window(controller->windows(), screenId); }
 };

@@ -1,0 +1,334 @@
+// The agent's desktop: taking the desktop over from Lanto at the recorded
+// positions, giving it back, and following displays, sleep and wake, in
+// virtual time with made-up displays and players.
+#include "AgentDesktopFixture.h"
+#include "DesktopImageView.h"
+#include "LogCapture.h"
+#include "SystemVersion.h"
+#include "TestPictures.h"
+
+#include <QTest>
+
+#include <chrono>
+
+using namespace std::chrono_literals;
+
+class tst_AgentDesktopController : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+
+    void takeOverResumesAtTheHandedOverPosition_data();
+    void takeOverResumesAtTheHandedOverPosition();
+    void givingBackWritesPositionsBeforeAnythingStops();
+    void aPositionStaysWithItsVideo();
+    void terminationNotices();
+    void windowsFollowTheRecords();
+    void missingVideoFileLeavesThePosterInFront();
+    void displaysComingAndGoing();
+    void sleepPausesAndWakeResumesTwice();
+    void wakeWhileInactive_data();
+    void wakeWhileInactive();
+
+private:
+    // Lanto ran with the video on display 1 at the position, then quit.
+    void takeOverFromLanto(double position);
+
+    std::unique_ptr<AgentFixture> m_fixture;
+    QUrl m_video;
+};
+
+void tst_AgentDesktopController::init()
+{
+    SystemVersion::setCurrent(QVersionNumber(15, 0, 0));
+    m_fixture = std::make_unique<AgentFixture>();
+    m_video = m_fixture->wallpaperFile(QStringLiteral("aa"), QStringLiteral("content.mov"));
+    TestPictures::stripes(
+        QFileInfo(m_video.toLocalFile()).path(), QStringLiteral("Poster.png"), QSize(4, 4), { Qt::red });
+    FakePlayerBackend::Media minute;
+    minute.durationSeconds = 60;
+    m_fixture->backends.setMedia(m_video, minute);
+}
+
+void tst_AgentDesktopController::cleanup()
+{
+    m_fixture.reset();
+    SystemVersion::setCurrent(QVersionNumber(26, 0, 0));
+}
+
+void tst_AgentDesktopController::takeOverFromLanto(double position)
+{
+    AgentFixture& f = *m_fixture;
+    f.displays.addDisplay(QStringLiteral("Display 1"), QRect(0, 0, 800, 600));
+    f.lantoRuns();
+    f.startAgent();
+    f.lantoWrites({ DesktopFixture::showing(1, m_video, position) });
+    f.lantoQuits();
+}
+
+void tst_AgentDesktopController::takeOverResumesAtTheHandedOverPosition_data()
+{
+    QTest::addColumn<double>("position");
+    QTest::addColumn<bool>("handoff");
+
+    QTest::newRow("37.2 s: hand-over") << 37.2 << true;
+    QTest::newRow("0.4 s: no hand-over") << 0.4 << false;
+}
+
+void tst_AgentDesktopController::takeOverResumesAtTheHandedOverPosition()
+{
+    QFETCH(double, position);
+    QFETCH(bool, handoff);
+    AgentFixture& f = *m_fixture;
+    LogCapture log;
+
+    takeOverFromLanto(position);
+    QVERIFY(f.agent->isActive());
+    const QString starting = QStringLiteral("Starting video: content.mov on screen 1 at %1s handoff=%2")
+                                 .arg(position, 0, 'f', 1)
+                                 .arg(handoff ? QStringLiteral("true") : QStringLiteral("false"));
+    QVERIFY2(log.contains(starting), qPrintable(log.lines().join('\n')));
+    QVERIFY(log.contains(QStringLiteral("IPC appWillTerminate handled in 0.000s")));
+    QVERIFY(log.contains(QStringLiteral("activate() screen=1 video=content.mov image=nil")));
+
+    f.settle();
+    QCOMPARE(f.agentPlaying(QStringLiteral("1")), m_video);
+    QCOMPARE(f.agentBackend(QStringLiteral("1"))->seeks(), handoff ? QList<double> { position } : QList<double> {});
+    const DesktopWindow* window = f.agentWindow(QStringLiteral("1"));
+    QVERIFY(window->isVisible());
+    QCOMPARE(window->level(), DesktopLevelWindow::desktopLevel);
+    // The poster stands in until the first frame.
+    QCOMPARE(f.agent->imageViews().value(QStringLiteral("1"))->image().pixelColor(0, 0), QColor(Qt::red));
+}
+
+void tst_AgentDesktopController::givingBackWritesPositionsBeforeAnythingStops()
+{
+    AgentFixture& f = *m_fixture;
+    takeOverFromLanto(10.0);
+    f.settle();
+    f.playerClock.advance(5s);
+    const double position = *f.agentBackend(QStringLiteral("1"))->currentTime();
+    QVERIFY(position >= 15.0);
+
+    // What Lanto would read, taken at the moment the player stops.
+    LogCapture log;
+    std::optional<double> onDiskAtStop;
+    const Log::Sink previous = Log::setSink([&](const QString& line) {
+        if (line.contains(QStringLiteral("] stop() — url=content.mov")))
+            onDiskAtStop = f.positionOnDisk(QStringLiteral("1"));
+        previous(line);
+    });
+    f.lantoRuns();
+    f.notifications.deliver(DistributedNotificationNames::appLaunched);
+    Log::setSink(previous);
+
+    QCOMPARE(onDiskAtStop, position);
+    QVERIFY(log.contains(QStringLiteral("deactivate() START — tearing down 1 window(s), 1 player(s)")));
+    QVERIFY(log.contains(QStringLiteral("deactivate() snapshot screen=1 pos=%1s").arg(position, 0, 'f', 1)));
+    QVERIFY(log.contains(QStringLiteral("IPC appLaunched handled — 0.000s")));
+    QVERIFY(!f.agent->isActive());
+    QVERIFY(f.agent->windows().empty());
+    QVERIFY(f.agent->videoPlayers().empty());
+    QVERIFY(f.agent->imageViews().isEmpty());
+    QCOMPARE(f.backends.alive(), 0);
+
+    log.clear();
+    f.notifications.deliver(DistributedNotificationNames::appLaunched);
+    QCOMPARE(log.lines(),
+        QStringList({ QStringLiteral("IPC appLaunched received — yielding"),
+            QStringLiteral("deactivate() SKIPPED — not active"), QStringLiteral("IPC appLaunched handled — 0.000s") }));
+}
+
+void tst_AgentDesktopController::aPositionStaysWithItsVideo()
+{
+    AgentFixture& f = *m_fixture;
+    takeOverFromLanto(10.0);
+    f.settle();
+    f.playerClock.advance(5s);
+    // The records change under the agent to another video, with a position of its own.
+    const QUrl other = f.wallpaperFile(QStringLiteral("bb"), QStringLiteral("content.mov"));
+    f.lantoWrites({ DesktopFixture::showing(1, other, 3.0) });
+    f.notifications.deliver(DistributedNotificationNames::wallpaperChanged);
+
+    f.notifications.deliver(DistributedNotificationNames::appLaunched);
+    QCOMPARE(f.positionOnDisk(QStringLiteral("1")), 3.0);
+}
+
+void tst_AgentDesktopController::terminationNotices()
+{
+    AgentFixture& f = *m_fixture;
+    f.displays.addDisplay(QStringLiteral("Display 1"), QRect(0, 0, 800, 600));
+    f.lantoRuns();
+    LogCapture log;
+    f.startAgent();
+    QCOMPARE(log.lines(), QStringList { QStringLiteral("Main app is running — desktop windows deferred to main app") });
+    f.lantoWrites({ DesktopFixture::showing(1, m_video, 2.0) });
+
+    // Another program ending means nothing.
+    log.clear();
+    f.workspace.raiseApplicationDidTerminate({ 77, QStringLiteral("other"), QStringLiteral("other") });
+    QVERIFY(log.lines().isEmpty());
+
+    // Lanto's notice first, then the workspace telling of the same end.
+    f.lantoQuits();
+    QVERIFY(f.agent->isActive());
+    log.clear();
+    f.workspace.raiseApplicationDidTerminate(
+        { AgentFixture::lantoPid, BundleIdentifiers::lanto, QStringLiteral("Lanto") });
+    QCOMPARE(log.lines(),
+        QStringList({ QStringLiteral("Detected main app termination via NSWorkspace — reclaiming immediately"),
+            QStringLiteral("activate() START — reloading plist"),
+            QStringLiteral("activate() SKIPPED — already active") }));
+
+    // A second report of that same process is not acted on again.
+    log.clear();
+    f.workspace.raiseApplicationDidTerminate(
+        { AgentFixture::lantoPid, BundleIdentifiers::lanto, QStringLiteral("Lanto") });
+    QVERIFY(log.lines().isEmpty());
+}
+
+void tst_AgentDesktopController::windowsFollowTheRecords()
+{
+    AgentFixture& f = *m_fixture;
+    for (int i = 1; i <= 3; ++i)
+        f.displays.addDisplay(QStringLiteral("Display %1").arg(i), QRect(800 * (i - 1), 0, 800, 600));
+    const QUrl picture = f.wallpaperFile(QStringLiteral("cc"), QStringLiteral("content.png"));
+    QImage(4, 4, QImage::Format_RGB32).save(picture.toLocalFile(), "PNG");
+    ScreenModel still(1, QStringLiteral("Display 1"));
+    still.isShowingWallpaper = true;
+    still.wallpaperImageURL = picture;
+    ScreenModel empty(2, QStringLiteral("Display 2"));
+    empty.isShowingWallpaper = true;
+    f.lantoWrites({ still, empty });
+    LogCapture log;
+    f.startAgent();
+
+    QVERIFY(log.contains(QStringLiteral("activate() creating windows for 2 screen(s)")));
+    QVERIFY(log.contains(QStringLiteral("activate() screen=2 video=nil image=nil")));
+    // A picture record shows its picture; an empty one its clear window; a display without a record stays hidden.
+    QVERIFY(f.agentWindow(QStringLiteral("1"))->isVisible());
+    QVERIFY(!f.agent->imageViews().value(QStringLiteral("1"))->image().isNull());
+    QVERIFY(f.agentWindow(QStringLiteral("2"))->isVisible());
+    QVERIFY(f.agent->imageViews().value(QStringLiteral("2"))->image().isNull());
+    QVERIFY(!f.agentWindow(QStringLiteral("3"))->isVisible());
+    QVERIFY(log.contains(QStringLiteral("Created desktop window for screen 3")));
+    QVERIFY(f.agent->videoPlayers().empty());
+
+    // Nothing left to show: the agent keeps what it has.
+    f.lantoWrites({});
+    log.clear();
+    f.agent->activate();
+    QVERIFY(log.contains(QStringLiteral("activate() — no active wallpapers, nothing to display")));
+    QVERIFY(f.agent->isActive());
+    QCOMPARE(f.agent->windows().size(), size_t(3));
+}
+
+void tst_AgentDesktopController::missingVideoFileLeavesThePosterInFront()
+{
+    AgentFixture& f = *m_fixture;
+    f.displays.addDisplay(QStringLiteral("Display 1"), QRect(0, 0, 800, 600));
+    const QUrl gone = QUrl::fromLocalFile(QFileInfo(m_video.toLocalFile()).path() + QStringLiteral("/gone.mov"));
+    f.lantoWrites({ DesktopFixture::showing(1, gone, 8.0) });
+    LogCapture log;
+    f.startAgent();
+
+    QVERIFY(log.contains(QStringLiteral("Video file missing: ") + gone.toLocalFile()));
+    QVERIFY(f.agent->videoPlayers().empty());
+    QVERIFY(f.agentWindow(QStringLiteral("1"))->isVisible());
+    QCOMPARE(f.agent->imageViews().value(QStringLiteral("1"))->image().pixelColor(0, 0), QColor(Qt::red));
+}
+
+void tst_AgentDesktopController::displaysComingAndGoing()
+{
+    AgentFixture& f = *m_fixture;
+    const ConnectedDisplay second = f.addTwoDisplays();
+    f.lantoWrites({ DesktopFixture::showing(1, m_video), DesktopFixture::showing(2, m_video) });
+    f.startAgent();
+    f.settle();
+    QCOMPARE(f.agentPlaying(QStringLiteral("2")), m_video);
+
+    LogCapture log;
+    f.displays.removeDisplay(second.uuid);
+    f.workspace.raiseScreenParametersChanged();
+    QVERIFY(log.contains(QStringLiteral("Screen parameters changed — re-syncing")));
+    QVERIFY(!f.agentWindow(QStringLiteral("2")));
+    QVERIFY(!f.agent->imageViews().contains(QStringLiteral("2")));
+    QCOMPARE(f.agent->videoPlayers().count(QStringLiteral("2")), size_t(0));
+    QCOMPARE(f.agentPlaying(QStringLiteral("1")), m_video);
+
+    // Plugged in again: a window at once, and its video.
+    f.displays.addDisplay(second);
+    f.workspace.raiseScreenParametersChanged();
+    f.settle();
+    QVERIFY(f.agentWindow(QStringLiteral("2"))->isVisible());
+    QCOMPARE(f.agentPlaying(QStringLiteral("2")), m_video);
+
+    // While Lanto owns the desktop the agent does not follow displays.
+    f.lantoRuns();
+    f.notifications.deliver(DistributedNotificationNames::appLaunched);
+    log.clear();
+    f.workspace.raiseScreenParametersChanged();
+    f.workspace.raiseActiveSpaceDidChange();
+    QVERIFY(log.lines().isEmpty());
+    QVERIFY(f.agent->windows().empty());
+}
+
+void tst_AgentDesktopController::sleepPausesAndWakeResumesTwice()
+{
+    AgentFixture& f = *m_fixture;
+    takeOverFromLanto(20.0);
+    f.settle();
+    FakePlayerBackend* backend = f.agentBackend(QStringLiteral("1"));
+    f.playerClock.advance(4s);
+
+    f.workspace.raiseScreensDidSleep();
+    QCOMPARE(backend->rate(), 0.0);
+    const double asleep = *backend->currentTime();
+    QVERIFY(asleep >= 24.0);
+    f.workspace.raiseScreensDidWake();
+    f.settle();
+    // The same player goes on from where it paused, not from the take-over's position.
+    QCOMPARE(f.agentBackend(QStringLiteral("1")), backend);
+    QCOMPARE(backend->rate(), 1.0);
+    QVERIFY(*backend->currentTime() >= asleep);
+
+    // The second pass 1.5 s later resumes again what paused meanwhile.
+    f.workspace.raiseSessionDidResignActive();
+    QCOMPARE(backend->rate(), 0.0);
+    f.scheduler.advance(1499ms);
+    QCOMPARE(backend->rate(), 0.0);
+    f.scheduler.advance(1ms);
+    QCOMPARE(backend->rate(), 1.0);
+    QCOMPARE(f.agentBackend(QStringLiteral("1")), backend);
+    QCOMPARE(f.scheduler.pendingCount(), 0);
+}
+
+void tst_AgentDesktopController::wakeWhileInactive_data()
+{
+    QTest::addColumn<bool>("lantoRunning");
+    QTest::newRow("Lanto not running: the agent takes over") << false;
+    QTest::newRow("Lanto running: nothing happens") << true;
+}
+
+void tst_AgentDesktopController::wakeWhileInactive()
+{
+    QFETCH(bool, lantoRunning);
+    AgentFixture& f = *m_fixture;
+    f.displays.addDisplay(QStringLiteral("Display 1"), QRect(0, 0, 800, 600));
+    f.lantoRuns();
+    f.startAgent();
+    f.lantoWrites({ DesktopFixture::showing(1, m_video) });
+    if (!lantoRunning)
+        f.applications.remove(AgentFixture::lantoPid); // it ended without a word the agent heard
+
+    f.workspace.raiseSessionDidBecomeActive();
+    f.settle();
+    QCOMPARE(f.agent->isActive(), !lantoRunning);
+    QCOMPARE(f.agentPlaying(QStringLiteral("1")), lantoRunning ? QUrl() : m_video);
+}
+
+QTEST_MAIN(tst_AgentDesktopController)
+#include "tst_agentdesktopcontroller.moc"
