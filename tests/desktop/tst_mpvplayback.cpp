@@ -23,6 +23,7 @@ class tst_MpvPlayback : public QObject
 
 private slots:
     void initTestCase();
+    void loopsAndShowsVideoOverPoster_data();
     void loopsAndShowsVideoOverPoster();
 
 private:
@@ -46,8 +47,20 @@ void tst_MpvPlayback::initTestCase()
     TestPictures::stripes(folder, QStringLiteral("Poster.png"), QSize(32, 18), { Qt::red });
 }
 
+void tst_MpvPlayback::loopsAndShowsVideoOverPoster_data()
+{
+    QTest::addColumn<bool>("handoff");
+    QTest::addColumn<double>("position");
+
+    QTest::newRow("first play, over the poster") << false << 0.0;
+    // Taken over from the other program: shown at once, at its position.
+    QTest::newRow("hand-over at 0.7 s") << true << 0.7;
+}
+
 void tst_MpvPlayback::loopsAndShowsVideoOverPoster()
 {
+    QFETCH(bool, handoff);
+    QFETCH(double, position);
     LogCapture log;
     LantoSettings settings(m_home.appSupportPath(), MainThreadScheduler::shared());
     Workspace workspace;
@@ -58,7 +71,7 @@ void tst_MpvPlayback::loopsAndShowsVideoOverPoster()
     imageView->setSize(frame.size());
     DesktopVideoPlayer player({ backends, workspace, settings, MainThreadScheduler::shared() });
 
-    player.play(m_clip, imageView, false, 0);
+    player.play(m_clip, imageView, handoff, position);
     QVERIFY(QTest::qWaitForWindowExposed(&window));
     QTRY_VERIFY_WITH_TIMEOUT(!log.lines().filter(QStringLiteral("STATUS → playing")).isEmpty(), 20000);
 
