@@ -189,8 +189,10 @@ void AgentDesktopController::deactivate()
     for (const auto& [key, player] : m_videoPlayers)
         player->stop();
     m_videoPlayers.clear();
-    while (!m_windows.empty())
-        dropWindow(m_windows.begin()->first);
+    while (!m_windows.empty()) {
+        const QString key = m_windows.begin()->first;
+        closeDesktopWindow(m_windows, m_imageViews, key);
+    }
     m_isActive = false;
 
     const std::chrono::duration<double> elapsed = m_environment.scheduler.now() - start;
@@ -226,7 +228,7 @@ void AgentDesktopController::syncWindows()
             player->second->stop();
             m_videoPlayers.erase(player);
         }
-        dropWindow(key);
+        closeDesktopWindow(m_windows, m_imageViews, key);
     }
 
     for (const QString& key : std::as_const(present)) {
@@ -258,17 +260,6 @@ void AgentDesktopController::createWindow(const ConnectedDisplay& display, const
     m_windows[screenKey] = std::move(window);
     m_imageViews.insert(screenKey, imageView);
     AgentLog::info(QStringLiteral("Created desktop window for screen %1").arg(screenKey));
-}
-
-void AgentDesktopController::dropWindow(const QString& screenKey)
-{
-    m_imageViews.remove(screenKey);
-    const auto found = m_windows.find(screenKey);
-    if (found == m_windows.end())
-        return;
-    const std::unique_ptr<DesktopWindow> window = std::move(found->second);
-    m_windows.erase(found);
-    window->orderOut();
 }
 
 void AgentDesktopController::startVideo(const QString& screenKey, const QUrl& url)

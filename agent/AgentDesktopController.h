@@ -58,7 +58,7 @@ public:
 
     bool isActive() const { return m_isActive; }
     const Windows& windows() const { return m_windows; }
-    const QMap<QString, DesktopImageView*>& imageViews() const { return m_imageViews; }
+    const DesktopImageViews& imageViews() const { return m_imageViews; }
     const VideoPlayers& videoPlayers() const { return m_videoPlayers; }
     const ScreenModelMap& screenModels() const { return m_screenModels; }
     const QMap<QString, QUrl>& preLockDesktopByDisplay() const { return m_preLockDesktopByDisplay; }
@@ -76,7 +76,6 @@ private:
     void reloadRecords();
 
     void createWindow(const ConnectedDisplay& display, const QString& screenKey);
-    void dropWindow(const QString& screenKey);
     void startVideo(const QString& screenKey, const QUrl& url);
 
     void handleScreenParametersChanged();
@@ -95,7 +94,7 @@ private:
 
     // Players go before the windows whose views they show in.
     Windows m_windows;
-    QMap<QString, DesktopImageView*> m_imageViews;
+    DesktopImageViews m_imageViews;
     VideoPlayers m_videoPlayers;
     ScreenModelMap m_screenModels;
     bool m_isActive = false;

@@ -2,6 +2,10 @@
 
 #include "DesktopLevelWindow.h"
 
+#include <QMap>
+#include <QString>
+
+#include <map>
 #include <memory>
 
 class DesktopImageView;
@@ -25,6 +29,14 @@ struct DesktopWindowWithView
     // Owned by the window's content item.
     DesktopImageView* imageView = nullptr;
 };
+
+// A program's wallpaper windows and their image views, by screen id.
+using DesktopWindows = std::map<QString, std::unique_ptr<DesktopWindow>>;
+using DesktopImageViews = QMap<QString, DesktopImageView*>;
+
+// Takes the window and the image view stored under screenId out of the maps
+// and closes the window, which goes off screen at once.
+void closeDesktopWindow(DesktopWindows& windows, DesktopImageViews& imageViews, const QString& screenId);
 
 // A hidden wallpaper window over the display, at the desktop level, holding an
 // empty image view of the display's size. Both programs build theirs this way.

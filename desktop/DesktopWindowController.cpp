@@ -687,13 +687,7 @@ void DesktopWindowController::createWindow(const ConnectedDisplay& display, cons
 
 void DesktopWindowController::dropWindow(const QString& screenId)
 {
-    m_imageViews.remove(screenId);
-    const auto found = m_windows.find(screenId);
-    if (found == m_windows.end())
-        return;
-    const std::unique_ptr<DesktopWindow> window = std::move(found->second);
-    m_windows.erase(found);
-    window->close();
+    closeDesktopWindow(m_windows, m_imageViews, screenId);
 }
 
 QUrl DesktopWindowController::blackoutImageURL()

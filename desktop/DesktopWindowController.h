@@ -70,7 +70,7 @@ public:
     ~DesktopWindowController() override;
 
     const Windows& windows() const { return m_windows; }
-    const QMap<QString, DesktopImageView*>& imageViews() const { return m_imageViews; }
+    const DesktopImageViews& imageViews() const { return m_imageViews; }
     const VideoPlayers& videoPlayers() const { return m_videoPlayers; }
     const ScreenModelMap& screenModels() const { return m_screenModels; }
     const SystemWallpapers& systemWallpapers() const { return m_systemWallpapers; }
@@ -168,7 +168,7 @@ private:
 
     // Players go before the windows whose views they show in.
     Windows m_windows;
-    QMap<QString, DesktopImageView*> m_imageViews;
+    DesktopImageViews m_imageViews;
     VideoPlayers m_videoPlayers;
     ScreenModelMap m_screenModels;
     SystemWallpapers m_systemWallpapers;

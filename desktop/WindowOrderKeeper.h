@@ -1,6 +1,7 @@
 #pragma once
 
 #include "DelayedTasks.h"
+#include "DesktopWindow.h"
 
 #include <QString>
 
@@ -17,7 +18,7 @@ class Scheduler;
 class WindowOrderKeeper
 {
 public:
-    using Windows = std::map<QString, std::unique_ptr<DesktopWindow>>;
+    using Windows = DesktopWindows;
 
     // The windows are the controller's map, read at every tick.
     WindowOrderKeeper(const Windows& windows, Scheduler& scheduler);
