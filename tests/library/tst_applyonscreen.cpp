@@ -1,6 +1,5 @@
 // A downloaded video applied through the library reaches the X display
 // through the real desktop controller and the libmpv player.
-#include "../desktop/TestPictures.h"
 #include "ControllerDesktop.h"
 #include "DesktopWindowController.h"
 #include "FakeDesktopPicture.h"
@@ -10,6 +9,7 @@
 #include "LibraryRig.h"
 #include "MpvPlayerBackend.h"
 #include "TestClip.h"
+#include "TestPictures.h"
 #include "Workspace.h"
 
 #include <QGuiApplication>
