@@ -1,5 +1,6 @@
 #include "CatalogueCache.h"
 
+#include "ChunkedMap.h"
 #include "Log.h"
 
 #include <QFile>
@@ -62,6 +63,20 @@ struct CatalogueCache::Contents
     }
 };
 
+// Replaces the record of each known id in place, appends the others; a later
+// record of one id replaces an earlier one.
+void CatalogueCache::merge(Contents& contents, const QList<APIWallpaper>& records)
+{
+    const QList<QByteArray> json = mapInChunks(records, encoded).result();
+    for (qsizetype i = 0; i < records.size(); ++i) {
+        const QString& id = records.at(i).id;
+        if (const auto found = contents.positions.constFind(id); found != contents.positions.cend())
+            contents.json[*found] = json.at(i);
+        else
+            contents.append(id, json.at(i));
+    }
+}
+
 CatalogueCache::CatalogueCache(QString filePath) : m_filePath(std::move(filePath)) {}
 
 CatalogueCache::~CatalogueCache()
@@ -76,13 +91,16 @@ std::optional<QList<APIWallpaper>> CatalogueCache::decode(const QByteArray& json
     if (error.error != QJsonParseError::NoError || !document.isArray())
         return std::nullopt;
     const QJsonArray array = document.array();
+    const QList<QJsonValue> elements(array.begin(), array.end());
+    const QList<std::optional<APIWallpaper>> decoded = mapInChunks(elements, [](const QJsonValue& element) {
+        return element.isObject() ? APIWallpaper::fromJson(element.toObject()) : std::nullopt;
+    }).result();
     QList<APIWallpaper> records;
-    records.reserve(array.size());
-    for (const QJsonValue& element : array) {
-        std::optional<APIWallpaper> record = element.isObject() ? APIWallpaper::fromJson(element.toObject()) : std::nullopt;
+    records.reserve(decoded.size());
+    for (const std::optional<APIWallpaper>& record : decoded) {
         if (!record)
             return std::nullopt;
-        records.append(std::move(*record));
+        records.append(*record);
     }
     return records;
 }
@@ -97,13 +115,7 @@ CatalogueCache::Contents& CatalogueCache::contents(QList<APIWallpaper>* firstRea
     if (records) {
         if (firstRead)
             *firstRead = *records;
-        for (const APIWallpaper& record : *records) {
-            // A file written elsewhere may repeat an id: the first position keeps the last record.
-            if (const auto found = m_contents->positions.constFind(record.id); found != m_contents->positions.cend())
-                m_contents->json[*found] = encoded(record);
-            else
-                m_contents->append(record.id, encoded(record));
-        }
+        merge(*m_contents, *records);
     }
     return *m_contents;
 }
@@ -151,12 +163,7 @@ QFuture<void> CatalogueCache::save(QList<APIWallpaper> records)
 {
     return resolveOn<void>(m_queue, [this, records = std::move(records)] {
         Contents& cached = contents();
-        for (const APIWallpaper& record : records) {
-            if (const auto found = cached.positions.constFind(record.id); found != cached.positions.cend())
-                cached.json[*found] = encoded(record);
-            else
-                cached.append(record.id, encoded(record));
-        }
+        merge(cached, records);
         QString error;
         if (!write(cached, &error))
             Log::write(u"Lanto: Failed to write wallpaper cache — "_s + error);

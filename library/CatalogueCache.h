@@ -53,6 +53,7 @@ private:
     struct Contents;
     // On the queue only. Reads the file the first time, handing its records to firstRead.
     Contents& contents(QList<APIWallpaper>* firstRead = nullptr);
+    static void merge(Contents& contents, const QList<APIWallpaper>& records);
     bool write(const Contents& contents, QString* error) const;
 
     const QString m_filePath;

@@ -1,6 +1,7 @@
 #pragma once
 
-#include "APIWallpaper.h"
+#include "APIModels.h"
+#include "Result.h"
 
 #include <QFuture>
 #include <QList>
@@ -14,7 +15,7 @@
 // What the library asks of the web service's catalogue, behind one narrow
 // interface: the service client in production, a scripted fake in tests.
 
-// The value of a catalogue request, or the description of its failure.
+// The value of a library request, or the description of its failure.
 template <typename T>
 struct Fetched
 {
@@ -36,38 +37,25 @@ void whenFetched(QFuture<Fetched<T>> future, QObject* context, F handler)
         .onCanceled(context, [shared] { (*shared)(Fetched<T>::failed(QStringLiteral("The request was cancelled"))); });
 }
 
-// One entry of the service's tag catalogue.
-struct CatalogueTag
+// The same for a service client's result.
+template <typename T, typename F>
+void whenFetched(QFuture<Result<T>> future, QObject* context, F handler)
 {
-    QString id;
-    QString name;
-    QString groupName;
-    qint64 sortOrder = 0;
-    std::optional<QString> parentId;
-
-    bool operator==(const CatalogueTag&) const = default;
-};
+    auto shared = std::make_shared<F>(std::move(handler));
+    future.then(context, [shared](Result<T> outcome) { (*shared)(std::move(outcome)); })
+        .onCanceled(context, [shared] { (*shared)(Result<T>(NetworkError::cancelled())); });
+}
 
 // The tag catalogue as the service sends it: tags grouped under a group name.
-using TagGroups = QMap<QString, QList<CatalogueTag>>;
-
-// The curated rows of the Discover page.
-struct DiscoverRows
-{
-    QList<APIWallpaper> featured;
-    QList<APIWallpaper> todaysPicks;
-    QList<APIWallpaper> trending;
-    QList<APIWallpaper> newThisWeek;
-    std::optional<QList<APIWallpaper>> free;
-};
+using TagGroups = QMap<QString, QList<APITag>>;
 
 class CatalogueSource
 {
 public:
     virtual ~CatalogueSource() = default;
 
-    virtual QFuture<Fetched<DiscoverRows>> fetchDiscover() = 0;
-    virtual QFuture<Fetched<TagGroups>> fetchTags() = 0;
+    virtual QFuture<Result<DiscoverResponse>> fetchDiscover() = 0;
+    virtual QFuture<Result<TagGroups>> fetchTags() = 0;
     // Every page of one category, in page order; a failed page fails the whole listing.
-    virtual QFuture<Fetched<QList<APIWallpaper>>> fetchWallpapers(const QString& categoryKey) = 0;
+    virtual QFuture<Result<QList<APIWallpaper>>> fetchWallpapers(const QString& categoryKey) = 0;
 };

@@ -13,7 +13,9 @@ class ThumbnailSource;
 
 // Fetches the catalogue thumbnails of lists of wallpapers ahead of the cards,
 // with a fixed number of requests in flight across all lists, so that a page
-// of thousands never opens thousands of connections. Main thread.
+// of thousands never opens thousands of connections. Lists are walked a few
+// requests per turn of the event loop, so even a source answering from memory
+// never holds the main thread for a whole list. Main thread.
 class ThumbnailPrefetcher : public QObject
 {
     Q_OBJECT
@@ -33,19 +35,14 @@ public:
 
 private:
     struct Batch;
-    struct Request
-    {
-        QString id;
-        QString path;
-        std::shared_ptr<Batch> batch;
-    };
 
     void pump();
+    void schedulePump();
     void finished(const std::shared_ptr<Batch>& batch);
 
     ThumbnailSource& m_source;
     const int m_maxInFlight;
     int m_inFlight = 0;
-    bool m_pumping = false;
-    std::deque<Request> m_waiting;
+    bool m_pumpQueued = false;
+    std::deque<std::shared_ptr<Batch>> m_batches; // lists with records not yet asked for
 };

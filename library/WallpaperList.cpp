@@ -1,5 +1,7 @@
 #include "WallpaperList.h"
 
+#include <QThreadPool>
+
 namespace {
 
 // Past this many separate runs of removed rows one reset is cheaper for views.
@@ -35,49 +37,96 @@ void WallpaperList::assign(QList<Wallpaper> items)
     if (sameIds(items, m_items)) {
         if (items.isEmpty())
             return;
-        m_items = std::move(items);
+        ++m_generation;
+        dispose(std::exchange(m_items, std::move(items)));
         emit rowsChanged(0, m_items.size() - 1);
         return;
     }
     emit aboutToReset();
-    m_items = std::move(items);
+    ++m_generation;
+    dispose(std::exchange(m_items, std::move(items)));
     m_indexStale = true;
     emit didReset();
     emit idsChanged();
 }
 
-void WallpaperList::merge(const QList<Wallpaper>& records)
+WallpaperList::Snapshot WallpaperList::snapshot() const
 {
-    if (records.isEmpty())
-        return;
-    index(); // kept current below
-    const qsizetype oldSize = m_items.size();
-    qsizetype firstChanged = oldSize;
-    qsizetype lastChanged = -1;
-    QList<Wallpaper> appended;
-    QHash<QUuid, qsizetype> appendedRows;
+    return Snapshot{m_generation, m_items, index()};
+}
+
+WallpaperList::MergePlan WallpaperList::planMerge(Snapshot snapshot, const QList<Wallpaper>& records)
+{
+    MergePlan plan;
+    plan.basedOn = snapshot.generation;
+    plan.items = std::move(snapshot.items);
+    plan.index = std::move(snapshot.index);
+    const qsizetype oldSize = plan.items.size();
+    plan.firstChanged = oldSize;
     for (const Wallpaper& record : records) {
-        if (const auto found = m_index.constFind(record.id); found != m_index.cend()) {
-            m_items[*found] = record;
-            firstChanged = std::min(firstChanged, *found);
-            lastChanged = std::max(lastChanged, *found);
-        } else if (const auto pending = appendedRows.constFind(record.id); pending != appendedRows.cend()) {
-            appended[*pending] = record;
+        if (const auto found = plan.index.constFind(record.id); found != plan.index.cend()) {
+            if (*found < oldSize) {
+                plan.items[*found] = record;
+                plan.firstChanged = std::min(plan.firstChanged, *found);
+                plan.lastChanged = std::max(plan.lastChanged, *found);
+            } else {
+                plan.appended[*found - oldSize] = record;
+            }
         } else {
-            appendedRows.insert(record.id, appended.size());
-            appended.append(record);
+            plan.index.insert(record.id, oldSize + plan.appended.size());
+            plan.appended.append(record);
         }
     }
-    if (lastChanged >= 0)
-        emit rowsChanged(firstChanged, lastChanged);
-    if (appended.isEmpty())
-        return;
-    emit aboutToInsert(oldSize, oldSize + appended.size() - 1);
-    m_items.append(appended);
-    for (auto it = appendedRows.cbegin(); it != appendedRows.cend(); ++it)
-        m_index.insert(it.key(), oldSize + it.value());
-    emit didInsert();
-    emit idsChanged();
+    plan.oldSize = oldSize;
+    // With nothing replaced the whole list is built here, so applying it is one swap.
+    if (plan.lastChanged < plan.firstChanged) {
+        plan.items.append(std::move(plan.appended));
+        plan.appended.clear();
+    } else {
+        plan.items.reserve(oldSize + plan.appended.size());
+    }
+    return plan;
+}
+
+bool WallpaperList::applyMerge(MergePlan plan)
+{
+    if (plan.basedOn != m_generation)
+        return false;
+    ++m_generation;
+    const qsizetype oldSize = plan.oldSize;
+    const qsizetype newSize = plan.items.size() + plan.appended.size();
+    const bool whole = plan.items.size() > oldSize; // only appended, joined already
+    if (whole)
+        emit aboutToInsert(oldSize, newSize - 1);
+    dispose(std::exchange(m_items, std::move(plan.items)));
+    m_index = std::move(plan.index);
+    m_indexStale = false;
+    // Otherwise replacements first, then the new rows, so views see each change on its own.
+    if (plan.lastChanged >= plan.firstChanged)
+        emit rowsChanged(plan.firstChanged, plan.lastChanged);
+    if (!whole && !plan.appended.isEmpty()) {
+        emit aboutToInsert(oldSize, newSize - 1);
+        m_items.append(std::move(plan.appended));
+    }
+    if (newSize > oldSize) {
+        emit didInsert();
+        emit idsChanged();
+    }
+    return true;
+}
+
+void WallpaperList::merge(const QList<Wallpaper>& records)
+{
+    if (!records.isEmpty())
+        applyMerge(planMerge(snapshot(), records));
+}
+
+void WallpaperList::dispose(QList<Wallpaper> items)
+{
+    // A list still shared elsewhere only loses a reference here.
+    constexpr qsizetype freedHere = 4096;
+    if (items.size() > freedHere && items.isDetached())
+        QThreadPool::globalInstance()->start([items = std::move(items)] {});
 }
 
 qsizetype WallpaperList::removeIf(const std::function<bool(const Wallpaper&)>& matches)
@@ -100,6 +149,7 @@ qsizetype WallpaperList::removeIf(const std::function<bool(const Wallpaper&)>& m
     for (const auto& [first, last] : runs)
         removed += last - first + 1;
     m_indexStale = true;
+    ++m_generation;
     if (runs.size() > maxRemovedRuns) {
         emit aboutToReset();
         QList<Wallpaper> kept;
@@ -108,7 +158,7 @@ qsizetype WallpaperList::removeIf(const std::function<bool(const Wallpaper&)>& m
             if (!gone.at(row))
                 kept.append(m_items.at(row));
         }
-        m_items = std::move(kept);
+        dispose(std::exchange(m_items, std::move(kept)));
         emit didReset();
     } else {
         for (const auto& [first, last] : runs) {

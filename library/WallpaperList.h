@@ -33,6 +33,31 @@ public:
     // of an id that occurs twice), and appends the others in order; an id
     // repeated in records is appended once, then replaced by its later record.
     void merge(const QList<Wallpaper>& records);
+
+    // A long merge is worked out on another thread from a snapshot, then
+    // applied here: copying tens of thousands of records stays off the main thread.
+    struct Snapshot
+    {
+        quint64 generation = 0;
+        QList<Wallpaper> items;
+        QHash<QUuid, qsizetype> index;
+    };
+    struct MergePlan
+    {
+        quint64 basedOn = 0;
+        qsizetype oldSize = 0;
+        // The rows there were with the replacements made, and the new rows:
+        // joined already in items when nothing was replaced.
+        QList<Wallpaper> items;
+        QList<Wallpaper> appended;
+        QHash<QUuid, qsizetype> index; // of every row, the appended included
+        qsizetype firstChanged = 0;
+        qsizetype lastChanged = -1; // none replaced when below firstChanged
+    };
+    Snapshot snapshot() const; // shares the data: cheap
+    static MergePlan planMerge(Snapshot snapshot, const QList<Wallpaper>& records); // any thread
+    // False, changing nothing, when the list changed since the plan's snapshot.
+    bool applyMerge(MergePlan plan);
     // Removes the matching records, keeping the order of the rest. Returns how many went.
     qsizetype removeIf(const std::function<bool(const Wallpaper&)>& matches);
 
@@ -52,7 +77,11 @@ signals:
 private:
     const QHash<QUuid, qsizetype>& index() const;
 
+    // Keeps a long list being replaced from being freed on the main thread.
+    void dispose(QList<Wallpaper> items);
+
     QList<Wallpaper> m_items;
+    quint64 m_generation = 0; // counts changes, so a stale plan is refused
     mutable QHash<QUuid, qsizetype> m_index; // id to its last row; rebuilt when stale
     mutable bool m_indexStale = true;
 };

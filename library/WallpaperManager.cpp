@@ -2,6 +2,7 @@
 
 #include "AccountSource.h"
 #include "CategoryWallpaperModel.h"
+#include "ChunkedMap.h"
 #include "CloudService.h"
 #include "Displays.h"
 #include "LantoSettings.h"
@@ -27,16 +28,13 @@ using Row = WallpaperManager::DiscoverRow;
 // The rows in the order they are joined into one list.
 constexpr std::array joinOrder{Row::featured, Row::todaysPicks, Row::trending, Row::newThisWeek, Row::free};
 
-QList<Wallpaper> toWallpapers(const QList<APIWallpaper>& records)
+// Off the main thread, on every core.
+QFuture<QList<Wallpaper>> toWallpapers(const QList<APIWallpaper>& records)
 {
-    QList<Wallpaper> wallpapers;
-    wallpapers.reserve(records.size());
-    for (const APIWallpaper& record : records)
-        wallpapers.append(Wallpaper::fromAPIWallpaper(record));
-    return wallpapers;
+    return mapInChunks(records, &Wallpaper::fromAPIWallpaper);
 }
 
-const QList<APIWallpaper>& recordsOf(const DiscoverRows& rows, Row row)
+const QList<APIWallpaper>& recordsOf(const DiscoverResponse& rows, Row row)
 {
     static const QList<APIWallpaper> none;
     switch (row) {
@@ -47,6 +45,14 @@ const QList<APIWallpaper>& recordsOf(const DiscoverRows& rows, Row row)
     case Row::free: return rows.free ? *rows.free : none;
     }
     return none;
+}
+
+QList<APIWallpaper> joinedRecords(const DiscoverResponse& rows)
+{
+    QList<APIWallpaper> joined;
+    for (Row row : joinOrder)
+        joined.append(recordsOf(rows, row));
+    return joined;
 }
 
 QString textOrNil(const std::optional<QString>& text)
@@ -118,12 +124,11 @@ WallpaperManager::~WallpaperManager()
 // begin once its records are in the library, so a refresh never races them.
 void WallpaperManager::loadCatalogueCache()
 {
-    m_cache.load()
-        .then([](const QList<APIWallpaper>& records) { return toWallpapers(records); })
-        .then(this, [this](const QList<Wallpaper>& cached) {
-            mergeIntoLibrary(cached);
-            startTasks();
+    m_cache.load().then(this, [this](const QList<APIWallpaper>& records) {
+        toWallpapers(records).then(this, [this](const QList<Wallpaper>& cached) {
+            mergeIntoLibrary(cached).then(this, [this] { startTasks(); });
         });
+    });
 }
 
 void WallpaperManager::startTasks()
@@ -186,14 +191,42 @@ void WallpaperManager::refreshConnectedScreens()
             &WallpaperManager::hasUltraWideScreenChanged);
 }
 
-void WallpaperManager::mergeIntoLibrary(const QList<Wallpaper>& wallpapers)
+QFuture<void> WallpaperManager::mergeIntoLibrary(const QList<Wallpaper>& wallpapers)
 {
-    m_all.merge(wallpapers);
+    // Past this many records the copying is worked out on the pool.
+    constexpr qsizetype mergedHere = 512;
+    if (wallpapers.size() <= mergedHere) {
+        m_all.merge(wallpapers);
+        return QtFuture::makeReadyFuture();
+    }
+    return QtConcurrent::run([snapshot = m_all.snapshot(), wallpapers] {
+        return WallpaperList::planMerge(snapshot, wallpapers);
+    }).then(this, [this, wallpapers](WallpaperList::MergePlan plan) {
+        if (!m_all.applyMerge(std::move(plan)))
+            m_all.merge(wallpapers); // the library changed meanwhile: merge into what it is now
+    });
 }
 
+// Once per turn however many changes came, and off the main thread, since
+// the rule looks on disk for each wide candidate.
 void WallpaperManager::updateUltraWideWallpapers()
 {
-    m_ultraWide.assign(UltraWide::catalogueWallpapers(m_all.items(), m_library));
+    if (m_ultraWideQueued)
+        return;
+    m_ultraWideQueued = true;
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            m_ultraWideQueued = false;
+            const quint64 generation = ++m_ultraWideGeneration;
+            QtConcurrent::run([items = m_all.items(), library = m_library] {
+                return UltraWide::catalogueWallpapers(items, library);
+            }).then(this, [this, generation](const QList<Wallpaper>& wide) {
+                if (generation == m_ultraWideGeneration) // else a newer pass is under way
+                    m_ultraWide.assign(wide);
+            });
+        },
+        Qt::QueuedConnection);
 }
 
 bool WallpaperManager::isOwnedByCurrentUser(const Wallpaper& wallpaper) const
@@ -235,25 +268,20 @@ QFuture<void> WallpaperManager::refreshCatalogue()
     auto done = std::make_shared<QPromise<void>>();
     done->start();
     // Both requests start at once; the tags are awaited only after a good discover.
-    QFuture<Fetched<TagGroups>> tags = m_services.catalogue.fetchTags();
-    whenFetched(m_services.catalogue.fetchDiscover(), this, [this, done, tags](Fetched<DiscoverRows> discover) mutable {
-        if (!discover.ok()) {
+    QFuture<Result<TagGroups>> tags = m_services.catalogue.fetchTags();
+    whenFetched(m_services.catalogue.fetchDiscover(), this, [this, done, tags](Result<DiscoverResponse> discover) mutable {
+        if (!discover) {
             tags.cancel();
-            setManifestError(discover.failure);
+            setManifestError(discover.error().description());
             setLoadingManifest(false);
             done->finish();
             return;
         }
-        whenFetched(tags, this, [this, done, records = std::move(*discover.value)](Fetched<TagGroups> tagGroups) {
-            if (tagGroups.ok())
-                applyTags(*tagGroups.value);
-            QtConcurrent::run([records] {
-                std::map<Row, QList<Wallpaper>> rows;
-                for (Row row : joinOrder)
-                    rows.emplace(row, toWallpapers(recordsOf(records, row)));
-                return rows;
-            }).then(this, [this, done, records](const std::map<Row, QList<Wallpaper>>& rows) {
-                prefetchThumbnails(applyDiscover(rows, records)).then(this, [this, done] {
+        whenFetched(tags, this, [this, done, rows = std::move(discover).value()](Result<TagGroups> tagGroups) {
+            if (tagGroups)
+                applyTags(tagGroups.value());
+            prepareRows(rows).then(this, [this, done](const PreparedRows& prepared) {
+                applyRows(prepared).then(this, [this, done] {
                     setLoadingManifest(false);
                     done->finish();
                 });
@@ -263,33 +291,48 @@ QFuture<void> WallpaperManager::refreshCatalogue()
     return done->future();
 }
 
+QFuture<WallpaperManager::PreparedRows> WallpaperManager::prepareRows(const DiscoverResponse& discover)
+{
+    return QtConcurrent::run([discover] { return joinedRecords(discover); })
+        .then([discover](const QList<APIWallpaper>& records) {
+            return toWallpapers(records).then([discover, records](const QList<Wallpaper>& converted) {
+                PreparedRows prepared{records, {}, converted};
+                qsizetype start = 0;
+                for (Row row : joinOrder) {
+                    const qsizetype count = recordsOf(discover, row).size();
+                    prepared.rows.emplace(row, converted.mid(start, count));
+                    start += count;
+                }
+                return prepared;
+            });
+        })
+        .unwrap();
+}
+
+QFuture<void> WallpaperManager::applyRows(const PreparedRows& prepared)
+{
+    for (Row row : joinOrder)
+        m_rows.at(row).assign(prepared.rows.at(row));
+    return mergeIntoLibrary(prepared.joined)
+        .then(this,
+              [this, prepared] {
+                  addServerKnownIDs(prepared.joined);
+                  pruneStaleWallpapers();
+                  saveCatalogueCache(prepared.records);
+                  dropMissingDownloads();
+                  return prefetchThumbnails(prepared.joined);
+              })
+        .unwrap();
+}
+
 void WallpaperManager::applyTags(const TagGroups& groups)
 {
-    QMap<QString, CatalogueTag> catalog;
-    for (const QList<CatalogueTag>& group : groups) {
-        for (const CatalogueTag& tag : group)
+    QMap<QString, APITag> catalog;
+    for (const QList<APITag>& group : groups) {
+        for (const APITag& tag : group)
             catalog.insert(tag.id, tag);
     }
     publish(m_tagCatalog, catalog, &WallpaperManager::tagCatalogChanged);
-}
-
-QList<Wallpaper> WallpaperManager::applyDiscover(const std::map<Row, QList<Wallpaper>>& rows,
-                                                const DiscoverRows& records)
-{
-    for (Row row : joinOrder)
-        m_rows.at(row).assign(rows.at(row));
-    QList<Wallpaper> joined;
-    QList<APIWallpaper> joinedRecords;
-    for (Row row : joinOrder) {
-        joined.append(m_rows.at(row).items());
-        joinedRecords.append(recordsOf(records, row));
-    }
-    mergeIntoLibrary(joined);
-    addServerKnownIDs(joined);
-    pruneStaleWallpapers();
-    saveCatalogueCache(joinedRecords);
-    dropMissingDownloads();
-    return joined;
 }
 
 void WallpaperManager::addServerKnownIDs(const QList<Wallpaper>& wallpapers)
@@ -397,18 +440,19 @@ void WallpaperManager::fetchCategory(WallpaperCategory category)
     m_loadingCategories.insert(key);
     emit loadingCategoriesChanged();
     updateLoadingFlags();
-    whenFetched(m_services.catalogue.fetchWallpapers(key), this, [this, key](Fetched<QList<APIWallpaper>> listing) {
-        if (!listing.ok()) {
-            Log::write(u"Lanto: Failed to load category %1 — %2"_s.arg(key, listing.failure));
+    whenFetched(m_services.catalogue.fetchWallpapers(key), this, [this, key](Result<QList<APIWallpaper>> listing) {
+        if (!listing) {
+            Log::write(u"Lanto: Failed to load category %1 — %2"_s.arg(key, listing.error().description()));
             finishCategory(key);
             return;
         }
-        QtConcurrent::run([records = *listing.value] { return toWallpapers(records); })
-            .then(this, [this, key, records = *listing.value](const QList<Wallpaper>& wallpapers) {
-                mergeIntoLibrary(wallpapers);
-                addServerKnownIDs(wallpapers);
-                saveCatalogueCache(records);
-                prefetchThumbnails(wallpapers).then(this, [this, key] { finishCategory(key); });
+        toWallpapers(listing.value())
+            .then(this, [this, key, records = listing.value()](const QList<Wallpaper>& wallpapers) {
+                mergeIntoLibrary(wallpapers).then(this, [this, key, records, wallpapers] {
+                    addServerKnownIDs(wallpapers);
+                    saveCatalogueCache(records);
+                    prefetchThumbnails(wallpapers).then(this, [this, key] { finishCategory(key); });
+                });
             });
     });
 }
@@ -423,14 +467,14 @@ void WallpaperManager::finishCategory(const QString& key)
     emit categoryLoaded(key);
 }
 
-QList<CatalogueTag> WallpaperManager::childTags(const QString& parentId) const
+QList<APITag> WallpaperManager::childTags(const QString& parentId) const
 {
-    QList<CatalogueTag> children;
-    for (const CatalogueTag& tag : m_tagCatalog) {
+    QList<APITag> children;
+    for (const APITag& tag : m_tagCatalog) {
         if (tag.parentId == parentId)
             children.append(tag);
     }
     std::stable_sort(children.begin(), children.end(),
-                     [](const CatalogueTag& a, const CatalogueTag& b) { return a.sortOrder < b.sortOrder; });
+                     [](const APITag& a, const APITag& b) { return a.sortOrder < b.sortOrder; });
     return children;
 }

@@ -117,7 +117,7 @@ public:
     bool isLoadingManifest() const { return m_isLoadingManifest; }
     const std::optional<QString>& manifestError() const { return m_manifestError; }
     QString manifestErrorText() const { return m_manifestError.value_or(QString()); }
-    const QMap<QString, CatalogueTag>& tagCatalog() const { return m_tagCatalog; }
+    const QMap<QString, APITag>& tagCatalog() const { return m_tagCatalog; }
     const QSet<QString>& loadedCategories() const { return m_loadedCategories; }
     const QSet<QString>& loadingCategories() const { return m_loadingCategories; }
     const QSet<QUuid>& serverKnownIDs() const { return m_serverKnownIDs; }
@@ -135,8 +135,9 @@ public:
     void setSelectedScreenKey(const std::optional<QString>& screenKey);
     // Re-reads the connected displays from the desktop controller.
     void refreshConnectedScreens();
-    // Replaces known records in place, appends new ones.
-    void mergeIntoLibrary(const QList<Wallpaper>& wallpapers);
+    // Replaces known records in place, appends new ones. A long list is
+    // prepared off the main thread; the future finishes once it is merged.
+    QFuture<void> mergeIntoLibrary(const QList<Wallpaper>& wallpapers);
     bool isOwnedByCurrentUser(const Wallpaper& wallpaper) const;
     // Adds the user's own new wallpaper: appended to the library, counted as
     // downloaded (also in the settings), its metadata.json written, and its files
@@ -163,7 +164,7 @@ public:
     // run unless it is loaded or loading.
     QList<Wallpaper> loadCategory(WallpaperCategory category);
     // The tags under a parent tag, by sort order (ties by id).
-    QList<CatalogueTag> childTags(const QString& parentId) const;
+    QList<APITag> childTags(const QString& parentId) const;
 
     // Shows the wallpaper on every display or the chosen one, downloading a
     // catalogue item first when its content is not on disk.
@@ -220,14 +221,25 @@ private:
     void removeActiveWallpaper(const Wallpaper& wallpaper);
     void saveIdSet(const QString& key, const QSet<QUuid>& ids);
 
+    // The Discover rows of one refresh, prepared for the library.
+    struct PreparedRows
+    {
+        QList<APIWallpaper> records; // the service's rows joined in row order, for the cache file
+        std::map<Row, QList<Wallpaper>> rows;
+        QList<Wallpaper> joined; // the library records of records
+    };
+
+    // The rows joined, converted and cut apart again, all off the main thread.
+    static QFuture<PreparedRows> prepareRows(const DiscoverResponse& discover);
+    // Stores the rows, merges them and does what follows; finishes after their thumbnails.
+    QFuture<void> applyRows(const PreparedRows& prepared);
+
     void loadCatalogueCache();
     void startTasks();
     void scheduleNextRefresh();
     void fetchCategory(WallpaperCategory category);
     void finishCategory(const QString& key);
     void addServerKnownIDs(const QList<Wallpaper>& wallpapers);
-    // Stores the rows and merges them; returns them joined, in row order.
-    QList<Wallpaper> applyDiscover(const std::map<Row, QList<Wallpaper>>& rows, const DiscoverRows& records);
     void applyTags(const TagGroups& groups);
     void updateUltraWideWallpapers();
     void updateLoadingFlags();
@@ -265,7 +277,7 @@ private:
     QMap<QString, QString> m_submissionStatuses;
     bool m_isLoadingManifest = false;
     std::optional<QString> m_manifestError;
-    QMap<QString, CatalogueTag> m_tagCatalog;
+    QMap<QString, APITag> m_tagCatalog;
     QSet<QString> m_loadedCategories;
     QSet<QString> m_loadingCategories;
     QSet<QUuid> m_serverKnownIDs;
@@ -275,6 +287,8 @@ private:
     QMap<QUuid, double> m_downloadingWallpapers;
 
     bool m_started = false;
+    bool m_ultraWideQueued = false;
+    quint64 m_ultraWideGeneration = 0;
     WorkItemPtr m_nextRefresh;
     // Last: its pending work refers to the state above.
     WallpaperApplier m_applier;

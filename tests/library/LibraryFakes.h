@@ -59,14 +59,14 @@ private:
 class FakeCatalogueSource final : public CatalogueSource
 {
 public:
-    FakeChannel<Fetched<DiscoverRows>> discover;
-    FakeChannel<Fetched<TagGroups>> tags;
-    FakeChannel<Fetched<QList<APIWallpaper>>> category;
+    FakeChannel<Result<DiscoverResponse>> discover;
+    FakeChannel<Result<TagGroups>> tags;
+    FakeChannel<Result<QList<APIWallpaper>>> category;
     QStringList categoryKeys; // in the order asked
 
-    QFuture<Fetched<DiscoverRows>> fetchDiscover() override { return discover.next(); }
-    QFuture<Fetched<TagGroups>> fetchTags() override { return tags.next(); }
-    QFuture<Fetched<QList<APIWallpaper>>> fetchWallpapers(const QString& key) override
+    QFuture<Result<DiscoverResponse>> fetchDiscover() override { return discover.next(); }
+    QFuture<Result<TagGroups>> fetchTags() override { return tags.next(); }
+    QFuture<Result<QList<APIWallpaper>>> fetchWallpapers(const QString& key) override
     {
         categoryKeys.append(key);
         return category.next();

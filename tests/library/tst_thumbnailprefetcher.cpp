@@ -80,6 +80,17 @@ private slots:
         QCOMPARE(source.requested.size(), 50000);
     }
 
+    void aListFinishesOnceWhenItsLastFetchAnswersAtOnce()
+    {
+        FakeThumbnailSource source;
+        ThumbnailPrefetcher prefetcher(source);
+        int continuations = 0;
+        prefetcher.prefetch(catalogue(3)).then(&prefetcher, [&] { ++continuations; });
+        QTRY_COMPARE(continuations, 1);
+        QCoreApplication::processEvents();
+        QCOMPARE(continuations, 1);
+    }
+
     void cancelledFetchesCountAsFinished()
     {
         CancellingSource source;

@@ -121,6 +121,37 @@ private slots:
         QCOMPARE(m_list->removeIf(removable), 0);
     }
 
+    void aPlanMadeElsewhereIsAppliedOrRefused_data()
+    {
+        QTest::addColumn<QList<int>>("merged");
+        QTest::addColumn<QStringList>("titles");
+        QTest::newRow("only new rows") << QList<int>{3, 4} << QStringList{"old 1", "old 2", "W3", "W4"};
+        QTest::newRow("replacing the last row and adding") << QList<int>{2, 5} << QStringList{"old 1", "W2", "W5"};
+        QTest::newRow("only replacements") << QList<int>{1} << QStringList{"W1", "old 2"};
+    }
+
+    void aPlanMadeElsewhereIsAppliedOrRefused()
+    {
+        QFETCH(QList<int>, merged);
+        m_list->assign({item(1, "old 1"), item(2, "old 2")});
+        QList<Wallpaper> records;
+        for (int n : merged)
+            records.append(item(n));
+        WallpaperList::MergePlan plan = WallpaperList::planMerge(m_list->snapshot(), records);
+        QVERIFY(m_list->applyMerge(plan));
+        QTEST(titles(*m_list), "titles");
+        QCOMPARE(m_model->rowCount(), int(m_list->size()));
+        for (qsizetype row = 0; row < m_list->size(); ++row)
+            QCOMPARE(m_list->rowOf(m_list->at(row).id), std::optional(row));
+
+        // A plan from before a change is refused and changes nothing.
+        WallpaperList::MergePlan stale = WallpaperList::planMerge(m_list->snapshot(), {item(9)});
+        m_list->removeIf([](const Wallpaper& w) { return w.title == "W1" || w.title == "old 1"; });
+        const QStringList before = titles(*m_list);
+        QVERIFY(!m_list->applyMerge(stale));
+        QCOMPARE(titles(*m_list), before);
+    }
+
     void rolesDescribeTheRecord()
     {
         Wallpaper w = item(1, "Sea");

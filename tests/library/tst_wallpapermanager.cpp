@@ -32,16 +32,21 @@ QList<APIWallpaper> records(std::initializer_list<int> numbers)
     return list;
 }
 
-Fetched<DiscoverRows> discover(QList<APIWallpaper> featured, QList<APIWallpaper> todaysPicks = {},
+Result<DiscoverResponse> discover(QList<APIWallpaper> featured, QList<APIWallpaper> todaysPicks = {},
                                QList<APIWallpaper> trending = {}, QList<APIWallpaper> newThisWeek = {},
                                std::optional<QList<APIWallpaper>> free = std::nullopt)
 {
-    return Fetched<DiscoverRows>::success({featured, todaysPicks, trending, newThisWeek, free});
+    return Result<DiscoverResponse>(DiscoverResponse{featured, todaysPicks, trending, newThisWeek, free});
 }
 
-CatalogueTag tag(const QString& id, qint64 sortOrder, std::optional<QString> parent)
+APITag tag(const QString& id, qint64 sortOrder, std::optional<QString> parent)
 {
-    return CatalogueTag{id, id, "g", sortOrder, parent};
+    APITag t;
+    t.id = t.name = id;
+    t.groupName = "g";
+    t.sortOrder = sortOrder;
+    t.parentId = std::move(parent);
+    return t;
 }
 
 } // namespace
@@ -137,7 +142,7 @@ private slots:
         LibraryRig rig;
         rig.writeCache(records({10, 11, 3}));
         rig.catalogue.discover.autoAnswer = discover(records({1, 2}), records({2, 3}), {}, records({4}));
-        rig.catalogue.tags.autoAnswer = Fetched<TagGroups>::success({{"g", {tag("t1", 0, std::nullopt)}}});
+        rig.catalogue.tags.autoAnswer = Result<TagGroups>(TagGroups{{"g", {tag("t1", 0, std::nullopt)}}});
         WallpaperManager& library = rig.start();
         QSignalSpy loading(&library, &WallpaperManager::isLoadingManifestChanged);
         QVERIFY(rig.refreshed());
@@ -154,6 +159,24 @@ private slots:
         QVERIFY(!library.manifestError());
         QVERIFY(QTest::qWaitFor([&] { return rig.cachedIds() == QStringList{hexId(3), hexId(1), hexId(2), hexId(4)}; }));
         QCOMPARE(rig.thumbnails.requested, (QStringList{hexId(1), hexId(2), hexId(3), hexId(4)}));
+        QCOMPARE(library.ultraWideWallpapers()->rowCount(), 0);
+    }
+
+    void ultraWideWallpapersFollowTheLibrary()
+    {
+        LibraryRig rig;
+        rig.addLocalItem("abc1234");
+        QList<APIWallpaper> rows{catalogueRecord(hexId(1), "Nature", QSize(5120, 1440), 3),
+                                 catalogueRecord(hexId(2), "Nature", QSize(3840, 2160), 9),
+                                 catalogueRecord(hexId(3), "Nature", QSize(3840, 1920), 8)};
+        rig.catalogue.discover.autoAnswer = discover(rows);
+        rig.catalogue.tags.autoAnswer = Result<TagGroups>(TagGroups{});
+        WallpaperManager& library = rig.start();
+        QAbstractItemModelTester tester(library.ultraWideWallpapers(),
+                                        QAbstractItemModelTester::FailureReportingMode::QtTest);
+        QVERIFY(rig.refreshed());
+        QTRY_COMPARE(library.ultraWideWallpapers()->rowCount(), 2);
+        QCOMPARE(library.ultraWideWallpapers()->index(0).data(WallpaperListModel::HexIDRole).toString(), hexId(3));
     }
 
     void pruningSparesDownloadsAndLocalItems()
@@ -164,7 +187,7 @@ private slots:
         QList<APIWallpaper> cached = records({1, 2, 3, 4});
         rig.writeCache(cached);
         rig.catalogue.discover.autoAnswer = discover(records({4}));
-        rig.catalogue.tags.autoAnswer = Fetched<TagGroups>::failed("offline");
+        rig.catalogue.tags.autoAnswer = Result<TagGroups>(APIError::serverError("offline"));
         LogCapture log;
         WallpaperManager& library = rig.start();
         QVERIFY(rig.refreshed());
@@ -178,11 +201,11 @@ private slots:
     {
         LibraryRig rig;
         rig.writeCache(records({1}));
-        rig.catalogue.tags.autoAnswer = Fetched<TagGroups>::success({{"g", {tag("t1", 0, std::nullopt)}}});
+        rig.catalogue.tags.autoAnswer = Result<TagGroups>(TagGroups{{"g", {tag("t1", 0, std::nullopt)}}});
         WallpaperManager& library = rig.start();
         QVERIFY(QTest::qWaitFor([&] { return rig.catalogue.discover.pendingCount() == 1; }));
         LogCapture log;
-        rig.catalogue.discover.answer(Fetched<DiscoverRows>::failed("The Internet connection appears to be offline."));
+        rig.catalogue.discover.answer(Result<DiscoverResponse>(APIError::serverError("The Internet connection appears to be offline.")));
         QVERIFY(rig.refreshed());
 
         QCOMPARE(library.manifestError(), std::optional<QString>("The Internet connection appears to be offline."));
@@ -204,10 +227,10 @@ private slots:
     {
         LibraryRig rig;
         rig.catalogue.discover.autoAnswer = discover(records({1}));
-        rig.catalogue.tags.autoAnswer = Fetched<TagGroups>::success({{"g", {tag("t1", 0, std::nullopt)}}});
+        rig.catalogue.tags.autoAnswer = Result<TagGroups>(TagGroups{{"g", {tag("t1", 0, std::nullopt)}}});
         WallpaperManager& library = rig.start();
         QVERIFY(rig.refreshed());
-        rig.catalogue.tags.autoAnswer = Fetched<TagGroups>::failed("timed out");
+        rig.catalogue.tags.autoAnswer = Result<TagGroups>(APIError::serverError("timed out"));
         QSignalSpy tags(&library, &WallpaperManager::tagCatalogChanged);
         library.refreshCatalogue();
         QVERIFY(rig.refreshed());
@@ -227,7 +250,7 @@ private slots:
                          PlistValue(PlistValue::Array{uuidText(uuidFromHexID(hexId(1))), uuidText(uuidFromHexID(hexId(2))),
                                                       uuidText(unknown)}));
         rig.catalogue.discover.autoAnswer = discover(records({1, 2}));
-        rig.catalogue.tags.autoAnswer = Fetched<TagGroups>::success({});
+        rig.catalogue.tags.autoAnswer = Result<TagGroups>(TagGroups{});
         WallpaperManager& library = rig.start();
         QVERIFY(rig.refreshed());
 
@@ -240,7 +263,7 @@ private slots:
     {
         LibraryRig rig;
         rig.catalogue.discover.autoAnswer = discover({});
-        rig.catalogue.tags.autoAnswer = Fetched<TagGroups>::success({});
+        rig.catalogue.tags.autoAnswer = Result<TagGroups>(TagGroups{});
         WallpaperManager& library = rig.start();
         QVERIFY(rig.refreshed());
 
@@ -257,7 +280,7 @@ private slots:
         for (APIWallpaper& record : shows)
             record.category.name = "TV Shows";
         QSignalSpy loaded(&library, &WallpaperManager::categoryLoaded);
-        rig.catalogue.category.answer(Fetched<QList<APIWallpaper>>::success(shows));
+        rig.catalogue.category.answer(Result<QList<APIWallpaper>>(shows));
         QTRY_COMPARE(loaded.size(), 1);
         QVERIFY(!page->loading());
         QCOMPARE(page->rowCount(), 2);
@@ -270,7 +293,7 @@ private slots:
     void aFailedCategoryCountsAsLoaded()
     {
         LibraryRig rig;
-        rig.catalogue.category.autoAnswer = Fetched<QList<APIWallpaper>>::failed("HTTP error 500");
+        rig.catalogue.category.autoAnswer = Result<QList<APIWallpaper>>(APIError::httpError(500));
         WallpaperManager& library = rig.start();
         LogCapture log;
         QSignalSpy loaded(&library, &WallpaperManager::categoryLoaded);
@@ -287,13 +310,13 @@ private slots:
     {
         LibraryRig rig;
         rig.catalogue.discover.autoAnswer = discover({});
-        rig.catalogue.tags.autoAnswer = Fetched<TagGroups>::success(
+        rig.catalogue.tags.autoAnswer = Result<TagGroups>(TagGroups
             {{"a", {tag("z", 2, "p"), tag("y", 1, "p"), tag("p", 0, std::nullopt)}},
              {"b", {tag("x", 1, "p"), tag("w", 0, "q"), tag("z", 0, "p")}}});
         WallpaperManager& library = rig.start();
         QVERIFY(rig.refreshed());
         QStringList order;
-        for (const CatalogueTag& child : library.childTags("p"))
+        for (const APITag& child : library.childTags("p"))
             order.append(child.id);
         // "z" was stored last with sort order 0; equal orders come by id.
         QCOMPARE(order, (QStringList{"z", "x", "y"}));
@@ -303,7 +326,7 @@ private slots:
     void theCatalogueIsRefreshedEveryFiveMinutes()
     {
         LibraryRig rig;
-        rig.catalogue.tags.autoAnswer = Fetched<TagGroups>::success({});
+        rig.catalogue.tags.autoAnswer = Result<TagGroups>(TagGroups{});
         rig.start();
         QVERIFY(QTest::qWaitFor([&] { return rig.catalogue.discover.requests == 1; }));
         rig.scheduler.advance(299s);
@@ -327,7 +350,7 @@ private slots:
         LibraryRig rig;
         rig.thumbnails.answerAtOnce = false;
         rig.catalogue.discover.autoAnswer = discover(records({1, 2, 3, 4, 5, 6, 7, 8}), records({1}));
-        rig.catalogue.tags.autoAnswer = Fetched<TagGroups>::success({});
+        rig.catalogue.tags.autoAnswer = Result<TagGroups>(TagGroups{});
         WallpaperManager& library = rig.start();
         QVERIFY(QTest::qWaitFor([&] { return rig.thumbnails.inFlight() > 0; }));
         while (rig.thumbnails.inFlight() > 0) {
