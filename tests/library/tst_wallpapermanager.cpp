@@ -382,7 +382,7 @@ private slots:
     {
         LibraryRig rig;
         rig.catalogue.discover.autoAnswer = discover({});
-        rig.catalogue.tags.autoAnswer = Fetched<TagGroups>::success({});
+        rig.catalogue.tags.autoAnswer = Result<TagGroups>(TagGroups{});
         WallpaperManager& library = rig.start();
         QVERIFY(rig.refreshed());
         rig.addFolder("abc1234", "Holiday.mov");
