@@ -1,10 +1,16 @@
 #include "AwaitFuture.h"
+#include "AuthAccount.h"
+#include "ClientCatalogue.h"
 #include "ClientWallpaperService.h"
 #include "CloudService.h"
 #include "FakeWebService.h"
+#include "LantoSettings.h"
 #include "SessionTokenStore.h"
 #include "TemporaryHome.h"
+#include "VirtualScheduler.h"
+#include "WebAuthSession.h"
 
+#include <QJsonArray>
 #include <QJsonObject>
 #include <QTest>
 
@@ -47,6 +53,34 @@ private slots:
         const auto missing
             = awaitFuture(service.downloadContent("def", web.url("/content/def.mov").toString(), {}, {}));
         QVERIFY(missing && !missing->ok() && !missing->failure.isEmpty());
+    }
+
+    // The catalogue reads go out as the service's public reads; a signed-out
+    // account gives the library nothing to match against.
+    void catalogueReadsAndAccountReachTheirServices()
+    {
+        TemporaryHome home;
+        FakeWebService web;
+        LantoAPIClient client(web.baseURL(), LantoAPIClient::Options { .idleTimeout = 2s });
+        CloudService cloud(home.appSupportPath());
+        ClientCatalogue catalogue(client, cloud);
+        const QJsonArray none;
+        web.on("GET", "discover",
+            FakeReply::ok(QJsonObject {
+                { "featured", none }, { "todaysPicks", none }, { "trending", none }, { "newThisWeek", none } }));
+        web.on("GET", "tags", FakeReply::ok(QJsonObject {}));
+
+        const auto discover = awaitFuture(catalogue.fetchDiscover());
+        QVERIFY(discover && *discover);
+        const auto tags = awaitFuture(catalogue.fetchTags());
+        QVERIFY(tags && *tags && tags->value().isEmpty());
+        QCOMPARE(web.requestCount("GET", "discover"), 1);
+
+        VirtualScheduler writes;
+        LantoSettings settings(home.appSupportPath(), writes);
+        AuthService auth(client, settings, WebAuthSession::system());
+        const SignedInAccount account = AuthAccount(auth).currentAccount();
+        QVERIFY(!account.profileId && !account.displayName && !account.avatarUrl);
     }
 };
 

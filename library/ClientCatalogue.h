@@ -1,0 +1,24 @@
+#pragma once
+
+#include "CatalogueSource.h"
+#include "ThumbnailSource.h"
+
+class CloudService;
+class LantoAPIClient;
+
+// The library's catalogue and thumbnail reads over the service client and the
+// download service.
+class ClientCatalogue final : public CatalogueSource, public ThumbnailSource
+{
+public:
+    ClientCatalogue(LantoAPIClient& client, CloudService& cloud) : m_client(client), m_cloud(cloud) { }
+
+    QFuture<Result<DiscoverResponse>> fetchDiscover() override;
+    QFuture<Result<TagGroups>> fetchTags() override;
+    QFuture<Result<QList<APIWallpaper>>> fetchWallpapers(const QString& categoryKey) override;
+    QFuture<std::optional<QUrl>> fetchThumbnail(const QString& wallpaperId, const QString& thumbnailPath) override;
+
+private:
+    LantoAPIClient& m_client;
+    CloudService& m_cloud;
+};
