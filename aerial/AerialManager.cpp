@@ -32,12 +32,11 @@ namespace {
 
 std::atomic<AerialManager*> sharedManager { nullptr };
 
-constexpr auto killCooldown = 2000ms;
-constexpr auto killTimeout = 10s;
 constexpr auto verificationDelay = 3s;
 constexpr auto eventSettleDelay = 1s;
 
 void log(const QString& text) { Log::write(QStringLiteral("Lanto AerialManager: ") + text); }
+const auto logLine = [](const QString& text) { log(text); };
 
 bool isFile(const QString& path) { return QFileInfo(path).isFile(); }
 
@@ -56,7 +55,7 @@ AerialManager::AerialManager(Environment environment, QObject* parent)
       m_displays(environment.displays),
       m_workspace(environment.workspace),
       m_notifications(environment.notifications),
-      m_commands(environment.commands),
+      m_killer(environment.commands, logLine, logLine),
       m_server(environment.server),
       m_background(environment.background),
       m_paths(std::move(environment.paths)),
@@ -496,21 +495,7 @@ void AerialManager::restampActiveAerialInBackground()
 void AerialManager::kill(const QString& processName)
 {
     std::lock_guard lock(m_lifetime->mutex);
-    const auto now = m_background.now();
-    const auto last = m_lastKillAt.constFind(processName);
-    if (last != m_lastKillAt.cend() && now - *last < killCooldown) {
-        log(QStringLiteral("SIGKILL cooldown — skipping kill of %1").arg(processName));
-        return;
-    }
-    // Set before the attempt, so a failed attempt starts the cooldown too.
-    m_lastKillAt.insert(processName, now);
-    const auto result = m_commands.killall(processName, SystemCommands::KillSignal::Kill, killTimeout);
-    if (!result.started) {
-        log(QStringLiteral("Failed to kill %1 — %2").arg(processName, result.error));
-        return;
-    }
-    if (result.exitCode == 0)
-        log(QStringLiteral("SIGKILL'd %1").arg(processName));
+    m_killer.kill(processName, m_background.now());
 }
 
 // MARK: Observers

@@ -3,6 +3,7 @@
 #include "DesktopWindowController.h"
 #include "Scheduler.h"
 #include "SystemWallpaper.h"
+#include "WallpaperProcessKiller.h"
 
 #include <QMap>
 #include <QMetaObject>
@@ -138,7 +139,7 @@ private:
     Displays& m_displays;
     Workspace& m_workspace;
     DistributedNotifications& m_notifications;
-    SystemCommands& m_commands;
+    WallpaperProcessKiller m_killer;
     AerialAssetServer& m_server;
     Scheduler& m_background;
     const SystemWallpaper::Paths m_paths;
@@ -150,7 +151,6 @@ private:
     std::optional<QString> m_activeDisplayUUID;
     bool m_unlockObserverRegistered = false;
     bool m_screenChangeObserverRegistered = false;
-    QMap<QString, Scheduler::Clock::time_point> m_lastKillAt;
     qint64 m_applyGeneration = 0;
     QList<QMetaObject::Connection> m_observerConnections;
     QMetaObject::Connection m_screenChangeConnection;

@@ -19,8 +19,6 @@ using namespace std::chrono_literals;
 namespace {
 
 constexpr std::array<std::chrono::milliseconds, 3> verificationDelays { 500ms, 1500ms, 3000ms };
-constexpr auto killCooldown = 2000ms;
-constexpr auto killTimeout = 10s;
 constexpr auto recheckAfterRestart = 2s;
 constexpr auto manifestCheckDelay = 500ms;
 constexpr auto manifestReopenDelay = 1s;
@@ -47,7 +45,8 @@ AerialKeeper::AerialKeeper(
       m_state(state),
       m_mainAppActive(mainAppActive),
       m_paths(SystemWallpaper::Paths::forHome(environment.home)),
-      m_files(environment.home)
+      m_files(environment.home),
+      m_killer(environment.commands, AgentLog::info, AgentLog::error)
 {
 }
 
@@ -189,22 +188,7 @@ void AerialKeeper::verifyAfterRestart(const QString& assetID, const QString& dis
 
 void AerialKeeper::kill(const QString& processName)
 {
-    const auto now = m_environment.scheduler.now();
-    const auto last = m_lastKillAt.constFind(processName);
-    if (last != m_lastKillAt.cend() && now - *last < killCooldown) {
-        AgentLog::info(QStringLiteral("SIGKILL cooldown — skipping kill of %1").arg(processName));
-        return;
-    }
-    // Set before the attempt, so a failed attempt starts the cooldown too.
-    m_lastKillAt.insert(processName, now);
-    const SystemCommands::Result result
-        = m_environment.commands.killall(processName, SystemCommands::KillSignal::Kill, killTimeout);
-    if (!result.started) {
-        AgentLog::error(QStringLiteral("Failed to kill %1 — %2").arg(processName, result.error));
-        return;
-    }
-    if (result.exitCode == 0)
-        AgentLog::info(QStringLiteral("SIGKILL'd %1").arg(processName));
+    m_killer.kill(processName, m_environment.scheduler.now());
 }
 
 bool AerialKeeper::videoFileAvailable(const QString& assetID) const

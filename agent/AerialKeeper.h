@@ -4,6 +4,7 @@
 #include "FileEventSource.h"
 #include "Scheduler.h"
 #include "SystemWallpaper.h"
+#include "WallpaperProcessKiller.h"
 
 #include <QMap>
 #include <QObject>
@@ -65,5 +66,5 @@ private:
     const AerialAssetFiles m_files;
     QPointer<FileEventSource> m_manifestSource;
     QPointer<FileEventSource> m_directorySource;
-    QMap<QString, Scheduler::Clock::time_point> m_lastKillAt;
+    WallpaperProcessKiller m_killer;
 };
