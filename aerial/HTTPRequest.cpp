@@ -40,11 +40,11 @@ std::optional<qint64> parseBytePosition(QStringView text)
 
 std::optional<HTTPRequest::Range> parseRangeValue(const QString& value)
 {
-    const QString spec = trimmedBlanks(value).toString().toLower();
+    const QString rangeText = trimmedBlanks(value).toString().toLower();
     const QLatin1String unit("bytes=");
-    if (!spec.startsWith(unit))
+    if (!rangeText.startsWith(unit))
         return std::nullopt;
-    const QList<QStringView> pieces = QStringView(spec).sliced(unit.size()).split(QLatin1Char('-'));
+    const QList<QStringView> pieces = QStringView(rangeText).sliced(unit.size()).split(QLatin1Char('-'));
     const std::optional<qint64> start = parseBytePosition(trimmedBlanks(pieces.first()));
     if (!start)
         return std::nullopt;

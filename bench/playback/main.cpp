@@ -225,15 +225,15 @@ int runBenchmark(double seconds)
     const QString clip = folder.filePath(QStringLiteral("clip.mp4"));
     print(QStringLiteral("load average before: %1 (8 cores)").arg(loadAverage()));
     print(QStringLiteral("generating a 10 s 1920x1080 30 fps HEVC Main 10 clip..."));
-    TestClip::Spec spec;
-    spec.size = QSize(1920, 1080);
-    spec.frames = 300;
-    spec.encoder = QStringLiteral("libx265");
-    spec.tenBit = true;
-    spec.movingPattern = true;
-    spec.colour = [](int frame) { return QColor::fromHsv(frame * 360 / 300 % 360, 160, 200); };
+    TestClip::Recipe recipe;
+    recipe.size = QSize(1920, 1080);
+    recipe.frames = 300;
+    recipe.encoder = QStringLiteral("libx265");
+    recipe.tenBit = true;
+    recipe.movingPattern = true;
+    recipe.colour = [](int frame) { return QColor::fromHsv(frame * 360 / 300 % 360, 160, 200); };
     QString error;
-    if (!TestClip::write(clip, spec, &error)) {
+    if (!TestClip::write(clip, recipe, &error)) {
         print(QStringLiteral("cannot make the clip: ") + error);
         return 1;
     }

@@ -121,15 +121,15 @@ void tst_AgentHandover::initTestCase()
     QVERIFY(m_home.isValid());
     const QString folder = m_home.filePath(QStringLiteral("Library/Application Support/Lanto/Downloads/aa"));
     QVERIFY(QDir().mkpath(folder));
-    TestClip::Spec spec;
-    spec.size = QSize(160, 90);
-    spec.framesPerSecond = 10;
-    spec.frames = 600; // a minute: longer than the test runs, so no loop muddles the positions
-    spec.colour = [](int) { return QColor(Qt::blue); };
-    spec.lowerHalf = Qt::yellow;
+    TestClip::Recipe recipe;
+    recipe.size = QSize(160, 90);
+    recipe.framesPerSecond = 10;
+    recipe.frames = 600; // a minute: longer than the test runs, so no loop muddles the positions
+    recipe.colour = [](int) { return QColor(Qt::blue); };
+    recipe.lowerHalf = Qt::yellow;
     m_video = QDir(folder).filePath(QStringLiteral("content.mp4"));
     QString error;
-    QVERIFY2(TestClip::write(m_video, spec, &error), qPrintable(error));
+    QVERIFY2(TestClip::write(m_video, recipe, &error), qPrintable(error));
     TestPictures::stripes(folder, QStringLiteral("Poster.png"), QSize(32, 18), { Qt::red });
 
     m_environment = QProcessEnvironment::systemEnvironment();

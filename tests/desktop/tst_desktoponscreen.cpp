@@ -32,12 +32,12 @@ void tst_DesktopOnScreen::videoReachesBothDisplays()
     TemporaryHome home;
     const QString folder = home.filePath(QStringLiteral("Downloads/aa"));
     QVERIFY(QDir().mkpath(folder));
-    TestClip::Spec spec;
-    spec.colour = [](int) { return QColor(Qt::blue); };
-    spec.lowerHalf = Qt::yellow;
+    TestClip::Recipe recipe;
+    recipe.colour = [](int) { return QColor(Qt::blue); };
+    recipe.lowerHalf = Qt::yellow;
     QString error;
     const QString clip = QDir(folder).filePath(QStringLiteral("content.mp4"));
-    QVERIFY2(TestClip::write(clip, spec, &error), qPrintable(error));
+    QVERIFY2(TestClip::write(clip, recipe, &error), qPrintable(error));
     TestPictures::stripes(folder, QStringLiteral("Poster.png"), QSize(32, 18), { Qt::red });
 
     // Two displays side by side on the one X screen of the test display.

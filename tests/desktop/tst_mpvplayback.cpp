@@ -37,12 +37,12 @@ void tst_MpvPlayback::initTestCase()
     const QString folder = m_home.filePath(QStringLiteral("clip"));
     QVERIFY(QDir().mkpath(folder));
     // One second, blue above yellow; the poster beside it is red.
-    TestClip::Spec spec;
-    spec.size = QSize(320, 180);
-    spec.colour = [](int) { return QColor(Qt::blue); };
-    spec.lowerHalf = Qt::yellow;
+    TestClip::Recipe recipe;
+    recipe.size = QSize(320, 180);
+    recipe.colour = [](int) { return QColor(Qt::blue); };
+    recipe.lowerHalf = Qt::yellow;
     QString error;
-    QVERIFY2(TestClip::write(QDir(folder).filePath(QStringLiteral("clip.mp4")), spec, &error), qPrintable(error));
+    QVERIFY2(TestClip::write(QDir(folder).filePath(QStringLiteral("clip.mp4")), recipe, &error), qPrintable(error));
     m_clip = QUrl::fromLocalFile(QDir(folder).filePath(QStringLiteral("clip.mp4")));
     TestPictures::stripes(folder, QStringLiteral("Poster.png"), QSize(32, 18), { Qt::red });
 }

@@ -28,7 +28,7 @@ void tst_MpvWithoutOpenGL::posterStaysAndReasonIsLogged()
     const QString folder = home.filePath(QStringLiteral("clip"));
     QVERIFY(QDir().mkpath(folder));
     const QString clip = QDir(folder).filePath(QStringLiteral("clip.mp4"));
-    QVERIFY(TestClip::write(clip, TestClip::Spec()));
+    QVERIFY(TestClip::write(clip, TestClip::Recipe()));
     TestPictures::stripes(folder, QStringLiteral("Poster.png"), QSize(32, 18), { Qt::red });
 
     LogCapture log;

@@ -27,10 +27,10 @@ private slots:
         const Wallpaper wallpaper = catalogueItem(1);
         const QString folder = rig.downloads() + "/" + wallpaper.hexID;
         QVERIFY(QDir().mkpath(folder));
-        TestClip::Spec spec;
-        spec.colour = [](int) { return QColor(Qt::blue); };
+        TestClip::Recipe recipe;
+        recipe.colour = [](int) { return QColor(Qt::blue); };
         QString error;
-        QVERIFY2(TestClip::write(folder + "/content.mp4", spec, &error), qPrintable(error));
+        QVERIFY2(TestClip::write(folder + "/content.mp4", recipe, &error), qPrintable(error));
 
         QScreen* screen = QGuiApplication::primaryScreen();
         const QRect frame(120, 120, 320, 180);

@@ -11,12 +11,12 @@
 
 namespace {
 
-TestClip::Spec smallClip(int frames = 15)
+TestClip::Recipe smallClip(int frames = 15)
 {
-    TestClip::Spec spec;
-    spec.size = QSize(64, 36);
-    spec.frames = frames;
-    return spec;
+    TestClip::Recipe recipe;
+    recipe.size = QSize(64, 36);
+    recipe.frames = frames;
+    return recipe;
 }
 
 } // namespace
@@ -39,11 +39,11 @@ private slots:
     void importerGoneStopsItsImportsAndTheirFolders();
 
 private:
-    QString write(const QString& name, const TestClip::Spec& spec = smallClip())
+    QString write(const QString& name, const TestClip::Recipe& recipe = smallClip())
     {
         const QString path = m_sources->filePath(name);
         QString error;
-        if (!TestClip::write(path, spec, &error))
+        if (!TestClip::write(path, recipe, &error))
             QTest::qFail(qPrintable(error), __FILE__, __LINE__);
         return path;
     }
@@ -91,9 +91,9 @@ void TestLocalImporter::cleanup() { m_importer.reset(); }
 
 void TestLocalImporter::videoBecomesAWallpaperWithItsFiles()
 {
-    TestClip::Spec spec = smallClip();
-    spec.audio = true;
-    const QString source = write("Holiday.MOV", spec);
+    TestClip::Recipe recipe = smallClip();
+    recipe.audio = true;
+    const QString source = write("Holiday.MOV", recipe);
     QSignalSpy importing(m_importer.get(), &LocalImporter::importingChanged);
     QFuture<Wallpaper> import = m_importer->importLocalFile(source);
     QVERIFY(m_importer->isImporting());
@@ -143,12 +143,12 @@ void TestLocalImporter::titleAndCategoryFromTheVideosOwnMetadata()
     QFETCH(QString, expectedTitle);
     QFETCH(WallpaperCategory, category);
 
-    TestClip::Spec spec = smallClip();
+    TestClip::Recipe recipe = smallClip();
     if (!title.isNull())
-        spec.fileTags.append(qMakePair(QByteArray("title"), title));
+        recipe.fileTags.append(qMakePair(QByteArray("title"), title));
     if (!comment.isNull())
-        spec.fileTags.append(qMakePair(QByteArray("comment"), comment));
-    QFuture<Wallpaper> import = m_importer->importLocalFile(write("clip.mov", spec));
+        recipe.fileTags.append(qMakePair(QByteArray("comment"), comment));
+    QFuture<Wallpaper> import = m_importer->importLocalFile(write("clip.mov", recipe));
     QCOMPARE(failureOf(import), QString());
     QCOMPARE(import.result().title, expectedTitle);
     QCOMPARE(import.result().category, category);
@@ -156,9 +156,9 @@ void TestLocalImporter::titleAndCategoryFromTheVideosOwnMetadata()
 
 void TestLocalImporter::unsafeTitleNamesAFileInsideTheFolder()
 {
-    TestClip::Spec spec = smallClip();
-    spec.fileTags.append(qMakePair(QByteArray("title"), QByteArray("../../escaped")));
-    QFuture<Wallpaper> import = m_importer->importLocalFile(write("clip.mov", spec));
+    TestClip::Recipe recipe = smallClip();
+    recipe.fileTags.append(qMakePair(QByteArray("title"), QByteArray("../../escaped")));
+    QFuture<Wallpaper> import = m_importer->importLocalFile(write("clip.mov", recipe));
     QCOMPARE(failureOf(import), QString());
     const Wallpaper wallpaper = import.result();
     QCOMPARE(wallpaper.title, QString("../../escaped"));
@@ -213,11 +213,11 @@ void TestLocalImporter::unreadablePictureFallsBackTo4K()
 
 void TestLocalImporter::failedImportLeavesNoFolder()
 {
-    TestClip::Spec spec = smallClip();
-    spec.video = false;
-    spec.audio = true;
+    TestClip::Recipe recipe = smallClip();
+    recipe.video = false;
+    recipe.audio = true;
     QCOMPARE(
-        failureOf(m_importer->importLocalFile(write("song.mov", spec))), QString("No video track found in the file"));
+        failureOf(m_importer->importLocalFile(write("song.mov", recipe))), QString("No video track found in the file"));
     QFile broken(m_sources->filePath("broken.mp4"));
     QVERIFY(broken.open(QIODevice::WriteOnly));
     broken.write(QByteArray(4096, 'x'));
@@ -229,9 +229,9 @@ void TestLocalImporter::failedImportLeavesNoFolder()
 
 void TestLocalImporter::importerGoneStopsItsImportsAndTheirFolders()
 {
-    TestClip::Spec spec = smallClip(600);
-    spec.size = QSize(640, 360);
-    m_importer->importLocalFile(write("long.mov", spec));
+    TestClip::Recipe recipe = smallClip(600);
+    recipe.size = QSize(640, 360);
+    m_importer->importLocalFile(write("long.mov", recipe));
     QTRY_VERIFY_WITH_TIMEOUT(m_importer->progress() > 0, 30000);
     m_importer.reset();
     QCOMPARE(folders(), QStringList());

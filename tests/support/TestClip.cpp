@@ -65,12 +65,12 @@ void fillPlane(AVFrame* frame, int plane, int scale, int upper, int lower, int s
     }
 }
 
-template <typename Sample> void fillFrame(AVFrame* frame, const TestClip::Spec& spec, int index)
+template <typename Sample> void fillFrame(AVFrame* frame, const TestClip::Recipe& recipe, int index)
 {
-    const Yuv upper = toYuv(spec.colour(index));
-    const Yuv lower = spec.lowerHalf.isValid() ? toYuv(spec.lowerHalf) : upper;
-    const int shift = spec.tenBit ? 2 : 0;
-    fillPlane<Sample>(frame, 0, 1, upper.y, lower.y, shift, spec.movingPattern ? index * 4 + 1 : 0);
+    const Yuv upper = toYuv(recipe.colour(index));
+    const Yuv lower = recipe.lowerHalf.isValid() ? toYuv(recipe.lowerHalf) : upper;
+    const int shift = recipe.tenBit ? 2 : 0;
+    fillPlane<Sample>(frame, 0, 1, upper.y, lower.y, shift, recipe.movingPattern ? index * 4 + 1 : 0);
     fillPlane<Sample>(frame, 1, 2, upper.u, lower.u, shift, 0);
     fillPlane<Sample>(frame, 2, 2, upper.v, lower.v, shift, 0);
 }
@@ -125,32 +125,32 @@ Codec addStream(AVFormatContext* format, const AVCodec* encoder, const std::func
 
 } // namespace
 
-bool TestClip::write(const QString& path, const Spec& spec, QString* error)
+bool TestClip::write(const QString& path, const Recipe& recipe, QString* error)
 {
     const QByteArray file = path.toUtf8();
     AVFormatContext* rawFormat = nullptr;
     if (avformat_alloc_output_context2(&rawFormat, nullptr, nullptr, file.constData()) < 0)
         return fail(error, QStringLiteral("no container for ") + path);
     std::unique_ptr<AVFormatContext, FormatCloser> format(rawFormat);
-    setTags(&format->metadata, spec.fileTags);
+    setTags(&format->metadata, recipe.fileTags);
 
     Codec codec;
     AVStream* stream = nullptr;
-    if (spec.video) {
-        const AVCodec* encoder = avcodec_find_encoder_by_name(spec.encoder.toUtf8().constData());
+    if (recipe.video) {
+        const AVCodec* encoder = avcodec_find_encoder_by_name(recipe.encoder.toUtf8().constData());
         if (!encoder)
-            return fail(error, QStringLiteral("no encoder ") + spec.encoder);
+            return fail(error, QStringLiteral("no encoder ") + recipe.encoder);
         codec = addStream(
             format.get(), encoder,
-            [&spec](AVCodecContext* codec) {
-                codec->width = spec.size.width();
-                codec->height = spec.size.height();
-                codec->time_base = AVRational { 1, spec.framesPerSecond };
-                codec->framerate = AVRational { spec.framesPerSecond, 1 };
-                codec->pix_fmt = spec.tenBit ? AV_PIX_FMT_YUV420P10LE : AV_PIX_FMT_YUV420P;
-                codec->gop_size = spec.framesPerSecond;
-                codec->bit_rate = int64_t(spec.size.width()) * spec.size.height() * 2;
-                if (spec.encoder == QLatin1String("libx265")) {
+            [&recipe](AVCodecContext* codec) {
+                codec->width = recipe.size.width();
+                codec->height = recipe.size.height();
+                codec->time_base = AVRational { 1, recipe.framesPerSecond };
+                codec->framerate = AVRational { recipe.framesPerSecond, 1 };
+                codec->pix_fmt = recipe.tenBit ? AV_PIX_FMT_YUV420P10LE : AV_PIX_FMT_YUV420P;
+                codec->gop_size = recipe.framesPerSecond;
+                codec->bit_rate = int64_t(recipe.size.width()) * recipe.size.height() * 2;
+                if (recipe.encoder == QLatin1String("libx265")) {
                     av_opt_set(codec->priv_data, "preset", "ultrafast", 0);
                     av_opt_set(codec->priv_data, "x265-params", "log-level=error", 0);
                     codec->codec_tag = MKTAG('h', 'v', 'c', '1');
@@ -158,17 +158,17 @@ bool TestClip::write(const QString& path, const Spec& spec, QString* error)
             },
             &stream);
         if (!codec)
-            return fail(error, QStringLiteral("cannot open encoder ") + spec.encoder);
-        setTags(&stream->metadata, spec.videoTags);
-        if (spec.rotationClockwise) {
+            return fail(error, QStringLiteral("cannot open encoder ") + recipe.encoder);
+        setTags(&stream->metadata, recipe.videoTags);
+        if (recipe.rotationClockwise) {
             auto* matrix = reinterpret_cast<int32_t*>(
                 av_stream_new_side_data(stream, AV_PKT_DATA_DISPLAYMATRIX, 9 * sizeof(int32_t)));
-            av_display_rotation_set(matrix, spec.rotationClockwise);
+            av_display_rotation_set(matrix, recipe.rotationClockwise);
         }
     }
     Codec sound;
     AVStream* soundStream = nullptr;
-    if (spec.audio) {
+    if (recipe.audio) {
         sound = addStream(
             format.get(), avcodec_find_encoder(AV_CODEC_ID_PCM_S16LE),
             [](AVCodecContext* codec) {
@@ -187,22 +187,22 @@ bool TestClip::write(const QString& path, const Spec& spec, QString* error)
 
     std::unique_ptr<AVFrame, FrameFreer> frame(av_frame_alloc());
     std::unique_ptr<AVPacket, PacketFreer> packet(av_packet_alloc());
-    for (int index = 0; codec && index < spec.frames; ++index) {
+    for (int index = 0; codec && index < recipe.frames; ++index) {
         frame->format = codec->pix_fmt;
         frame->width = codec->width;
         frame->height = codec->height;
         if (av_frame_get_buffer(frame.get(), 0) < 0 || av_frame_make_writable(frame.get()) < 0)
             return fail(error, QStringLiteral("out of memory"));
-        if (spec.tenBit)
-            fillFrame<uint16_t>(frame.get(), spec, index);
+        if (recipe.tenBit)
+            fillFrame<uint16_t>(frame.get(), recipe, index);
         else
-            fillFrame<uint8_t>(frame.get(), spec, index);
+            fillFrame<uint8_t>(frame.get(), recipe, index);
         frame->pts = index;
         if (avcodec_send_frame(codec.get(), frame.get()) < 0 || !drain(codec.get(), format.get(), stream, packet.get()))
             return fail(error, QStringLiteral("encoding failed"));
         av_frame_unref(frame.get());
     }
-    const int samples = int(int64_t(spec.frames) * audioRate / spec.framesPerSecond);
+    const int samples = int(int64_t(recipe.frames) * audioRate / recipe.framesPerSecond);
     for (int start = 0; sound && start < samples; start += audioRate / 10) {
         frame->nb_samples = std::min(audioRate / 10, samples - start);
         frame->format = AV_SAMPLE_FMT_S16;

@@ -14,7 +14,7 @@
 // decoder has real work to do.
 namespace TestClip {
 
-struct Spec
+struct Recipe
 {
     QSize size { 320, 180 };
     int framesPerSecond = 30;
@@ -42,6 +42,6 @@ struct Spec
 
 // Writes the clip to path (the container follows the extension); false with
 // the reason in error on failure.
-bool write(const QString& path, const Spec& spec, QString* error = nullptr);
+bool write(const QString& path, const Recipe& recipe, QString* error = nullptr);
 
 } // namespace TestClip

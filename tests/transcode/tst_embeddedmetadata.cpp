@@ -96,7 +96,7 @@ void TestEmbeddedMetadata::readsTheFirstCommentThatDecodes()
     QFETCH(Metadata, expected);
 
     QTemporaryDir dir;
-    TestClip::Spec clip;
+    TestClip::Recipe clip;
     clip.size = QSize(64, 36);
     clip.frames = 3;
     clip.fileTags = fileTags;

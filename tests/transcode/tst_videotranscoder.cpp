@@ -56,15 +56,15 @@ bool isRed(QRgb pixel) { return qRed(pixel) > 180 && qBlue(pixel) < 90; }
 bool isBlue(QRgb pixel) { return qBlue(pixel) > 180 && qRed(pixel) < 90; }
 
 // 64 × 36, one second at 30 frames a second, red above and blue below.
-TestClip::Spec small(double seconds = 1.0, int framesPerSecond = 30)
+TestClip::Recipe small(double seconds = 1.0, int framesPerSecond = 30)
 {
-    TestClip::Spec spec;
-    spec.size = QSize(64, 36);
-    spec.framesPerSecond = framesPerSecond;
-    spec.frames = int(seconds * framesPerSecond);
-    spec.colour = [](int) { return QColor(Qt::red); };
-    spec.lowerHalf = Qt::blue;
-    return spec;
+    TestClip::Recipe recipe;
+    recipe.size = QSize(64, 36);
+    recipe.framesPerSecond = framesPerSecond;
+    recipe.frames = int(seconds * framesPerSecond);
+    recipe.colour = [](int) { return QColor(Qt::red); };
+    recipe.lowerHalf = Qt::blue;
+    return recipe;
 }
 
 } // namespace
@@ -98,11 +98,11 @@ private slots:
 private:
     QString path(const QString& name) const { return m_dir->filePath(name); }
     // Writes a clip (the container follows the name) and gives its path.
-    QString clip(const QString& name, const TestClip::Spec& spec = small())
+    QString clip(const QString& name, const TestClip::Recipe& recipe = small())
     {
         const QString file = path(name);
         QString error;
-        if (!TestClip::write(file, spec, &error))
+        if (!TestClip::write(file, recipe, &error))
             QTest::qFail(qPrintable("cannot write the test clip: " + error), __FILE__, __LINE__);
         return file;
     }
@@ -118,9 +118,9 @@ void TestVideoTranscoder::init()
 
 void TestVideoTranscoder::transcodeKeepsOnlyTheFirstVideoTrack()
 {
-    TestClip::Spec spec = small(2.0);
-    spec.audio = true;
-    const QString source = clip("holiday.mov", spec);
+    TestClip::Recipe recipe = small(2.0);
+    recipe.audio = true;
+    const QString source = clip("holiday.mov", recipe);
     QCOMPARE(MediaProbe::of(source).audioTracks, 1);
 
     ProgressLog progress;
@@ -150,9 +150,9 @@ void TestVideoTranscoder::transcodeKeepsOnlyTheFirstVideoTrack()
 
 void TestVideoTranscoder::transcodeCarriesTheRotationOfPortraitVideos()
 {
-    TestClip::Spec spec = small();
-    spec.rotationClockwise = 90;
-    const QString source = clip("portrait.mov", spec);
+    TestClip::Recipe recipe = small();
+    recipe.rotationClockwise = 90;
+    const QString source = clip("portrait.mov", recipe);
     const QString output = path("out.mov");
     // Callers pass the displayed size; the movie stores its frames as the source
     // does and turns them the same way, rather than squeezing and turning them twice.
@@ -164,10 +164,10 @@ void TestVideoTranscoder::transcodeCarriesTheRotationOfPortraitVideos()
 
 void TestVideoTranscoder::transcodeEvensOddSizes()
 {
-    TestClip::Spec spec = small(0.2);
-    spec.size = QSize(89, 51);
-    spec.encoder = "ffv1";
-    const QString source = clip("odd.mkv", spec);
+    TestClip::Recipe recipe = small(0.2);
+    recipe.size = QSize(89, 51);
+    recipe.encoder = "ffv1";
+    const QString source = clip("odd.mkv", recipe);
     const QString output = path("out.mov");
     QCOMPARE(failureOf(VideoTranscoder::transcodeToHEVCMain10(source, output, 89, 51)), QString());
     QCOMPARE(MediaProbe::of(output).size, QSize(88, 50));
@@ -195,10 +195,10 @@ void TestVideoTranscoder::failuresLeaveNoFile()
 
     QString source = path("source.mov");
     if (kind == "audio") {
-        TestClip::Spec spec = small();
-        spec.video = false;
-        spec.audio = true;
-        clip("source.mov", spec);
+        TestClip::Recipe recipe = small();
+        recipe.video = false;
+        recipe.audio = true;
+        clip("source.mov", recipe);
     } else if (kind == "text") {
         QFile file(source);
         QVERIFY(file.open(QIODevice::WriteOnly));
@@ -219,9 +219,9 @@ void TestVideoTranscoder::failuresLeaveNoFile()
 
 void TestVideoTranscoder::cancelledTranscodeLeavesNoFile()
 {
-    TestClip::Spec spec = small(20);
-    spec.size = QSize(640, 360);
-    const QString source = clip("long.mov", spec);
+    TestClip::Recipe recipe = small(20);
+    recipe.size = QSize(640, 360);
+    const QString source = clip("long.mov", recipe);
     ProgressLog progress;
     QFuture<void> job = VideoTranscoder::transcodeToHEVCMain10(source, path("out.mov"), 640, 360, progress.callback());
     QTRY_VERIFY_WITH_TIMEOUT(progress.calls > 0, 20000);
@@ -321,9 +321,9 @@ void TestVideoTranscoder::previewReplacesItsDestination()
 
 void TestVideoTranscoder::previewOfPortraitVideoKeepsItsShape()
 {
-    TestClip::Spec spec = small();
-    spec.rotationClockwise = 90;
-    const QString source = clip("portrait.mov", spec);
+    TestClip::Recipe recipe = small();
+    recipe.rotationClockwise = 90;
+    const QString source = clip("portrait.mov", recipe);
     const QString output = path("preview.mov");
     // Displayed 36 × 64, scaled to 32 high: 18 × 32, stored unturned as 32 × 18.
     QCOMPARE(failureOf(VideoTranscoder::generatePreviewClip(source, output, 5.0, 32)), QString());
@@ -352,9 +352,9 @@ void TestVideoTranscoder::posterIsUprightAndFullSize()
     QFETCH(QPoint, red);
     QFETCH(QPoint, blue);
 
-    TestClip::Spec spec = small();
-    spec.rotationClockwise = rotation;
-    const QString source = clip("source.mov", spec);
+    TestClip::Recipe recipe = small();
+    recipe.rotationClockwise = rotation;
+    const QString source = clip("source.mov", recipe);
     const QString poster = path("Poster.png");
     QCOMPARE(failureOf(VideoTranscoder::generatePoster(source, poster)), QString());
     const QImage image(poster, "PNG");
@@ -365,10 +365,10 @@ void TestVideoTranscoder::posterIsUprightAndFullSize()
 
 void TestVideoTranscoder::importFilesComeFromOneDecode()
 {
-    TestClip::Spec spec = small(7, 60);
-    spec.size = QSize(96, 54);
-    spec.rotationClockwise = 90;
-    const QString source = clip("portrait.mov", spec);
+    TestClip::Recipe recipe = small(7, 60);
+    recipe.size = QSize(96, 54);
+    recipe.rotationClockwise = 90;
+    const QString source = clip("portrait.mov", recipe);
     const VideoTranscoder::VideoOutputs outputs { path("Portrait.mov"), path("Poster.png"), path("preview.mov"), 5.0,
         32 };
     ProgressLog progress;
