@@ -99,3 +99,25 @@ QString Wallpaper::localizedTitle(const LocaleName& locale) const
     }
     return title;
 }
+
+QVariantList Wallpaper::previewColorList() const
+{
+    QVariantList colors;
+    colors.reserve(previewColors.size());
+    for (const QColor& color : previewColors)
+        colors.append(color);
+    return colors;
+}
+
+QString Wallpaper::typeName() const
+{
+    switch (wallpaperType) {
+    case WallpaperType::image:
+        return u"image"_s;
+    case WallpaperType::video:
+        return u"video"_s;
+    case WallpaperType::gradient:
+        return u"gradient"_s;
+    }
+    return u"image"_s;
+}

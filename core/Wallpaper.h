@@ -10,10 +10,13 @@
 #include <QHashFunctions>
 #include <QList>
 #include <QMap>
+#include <QObject>
 #include <QSizeF>
 #include <QString>
 #include <QStringList>
 #include <QUuid>
+#include <QVariantList>
+#include <QtQml/qqmlregistration.h>
 
 #include <optional>
 
@@ -24,6 +27,37 @@ struct APIWallpaper;
 // else they hold.
 struct Wallpaper
 {
+    Q_GADGET
+    QML_VALUE_TYPE(wallpaper)
+    // What the screens read of a record; absent optional texts read as empty.
+    Q_PROPERTY(QString id READ idText CONSTANT)
+    Q_PROPERTY(bool isValid READ isValid CONSTANT)
+    Q_PROPERTY(QString hexID MEMBER hexID CONSTANT)
+    Q_PROPERTY(QString title MEMBER title CONSTANT)
+    Q_PROPERTY(QString displayTitle READ displayTitle CONSTANT)
+    Q_PROPERTY(Creator creator MEMBER creator CONSTANT)
+    Q_PROPERTY(QString categoryName READ categoryName CONSTANT)
+    Q_PROPERTY(QStringList tags MEMBER tags CONSTANT)
+    Q_PROPERTY(QVariantList previewColors READ previewColorList CONSTANT)
+    Q_PROPERTY(QSizeF resolution MEMBER resolution CONSTANT)
+    Q_PROPERTY(QString resolutionText READ resolutionText CONSTANT)
+    Q_PROPERTY(qint64 fileSize MEMBER fileSize CONSTANT)
+    Q_PROPERTY(bool isFeatured MEMBER isFeatured CONSTANT)
+    Q_PROPERTY(bool isNew MEMBER isNew CONSTANT)
+    Q_PROPERTY(qint64 downloadCount MEMBER downloadCount CONSTANT)
+    Q_PROPERTY(qint64 favoriteCount MEMBER favoriteCount CONSTANT)
+    Q_PROPERTY(QDateTime dateAdded MEMBER dateAdded CONSTANT)
+    Q_PROPERTY(QString type READ typeName CONSTANT)
+    Q_PROPERTY(bool isVideo READ isVideo CONSTANT)
+    Q_PROPERTY(QString cloudID READ cloudIDText CONSTANT)
+    Q_PROPERTY(QString remoteThumbnailURL READ remoteThumbnailText CONSTANT)
+    Q_PROPERTY(QString remotePosterURL READ remotePosterText CONSTANT)
+    Q_PROPERTY(QString remoteContentURL READ remoteContentText CONSTANT)
+    Q_PROPERTY(QString remotePreviewClipURL READ remotePreviewClipText CONSTANT)
+    Q_PROPERTY(QString submissionStatus READ submissionStatusText CONSTANT)
+    Q_PROPERTY(QString serverWallpaperId READ serverWallpaperIdText CONSTANT)
+
+public:
     QUuid id; // uuidFromHexID(hexID) for items with a hex id
     QString hexID; // also the name of the item's folder under the downloads folder
     QString title;
@@ -63,6 +97,22 @@ struct Wallpaper
     // with script, language alone, then English; the plain title otherwise.
     // Only the parts the locale names are tried.
     QString localizedTitle(const LocaleName& locale) const;
+
+    // The record as QML sees it.
+    bool isValid() const { return !id.isNull(); }
+    QString idText() const { return id.toString(QUuid::WithoutBraces); }
+    QString displayTitle() const { return localizedTitle(LocaleName::current()); }
+    QString categoryName() const { return rawValue(category); }
+    QVariantList previewColorList() const;
+    QString typeName() const;
+    bool isVideo() const { return wallpaperType == WallpaperType::video; }
+    QString cloudIDText() const { return cloudID.value_or(QString()); }
+    QString remoteThumbnailText() const { return remoteThumbnailURL.value_or(QString()); }
+    QString remotePosterText() const { return remotePosterURL.value_or(QString()); }
+    QString remoteContentText() const { return remoteContentURL.value_or(QString()); }
+    QString remotePreviewClipText() const { return remotePreviewClipURL.value_or(QString()); }
+    QString submissionStatusText() const { return submissionStatus.value_or(QString()); }
+    QString serverWallpaperIdText() const { return serverWallpaperId.value_or(QString()); }
 
     friend bool operator==(const Wallpaper& a, const Wallpaper& b) noexcept { return a.id == b.id; }
 };

@@ -3,12 +3,15 @@
 #include "WallpaperCategory.h"
 
 #include <QSortFilterProxyModel>
+#include <QtQml/qqmlregistration.h>
 
 // The wallpapers of one category, in library order: a filter over the model
 // of every wallpaper, so the page follows each merge without copying the list.
 class CategoryWallpaperModel : public QSortFilterProxyModel
 {
     Q_OBJECT
+    QML_ELEMENT
+    QML_UNCREATABLE("Lists come from the library")
     Q_PROPERTY(bool loading READ loading NOTIFY loadingChanged)
     Q_PROPERTY(int count READ count NOTIFY countChanged)
 

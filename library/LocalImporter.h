@@ -7,6 +7,7 @@
 #include <QFuture>
 #include <QList>
 #include <QObject>
+#include <QtQml/qqmlregistration.h>
 
 #include <functional>
 #include <memory>
@@ -20,6 +21,8 @@ class WallpaperManager;
 class LocalImporter : public QObject
 {
     Q_OBJECT
+    QML_ELEMENT
+    QML_UNCREATABLE("The importer is created once by the application")
     Q_PROPERTY(bool importing READ isImporting NOTIFY importingChanged)
     Q_PROPERTY(double progress READ progress NOTIFY progressChanged)
 

@@ -14,16 +14,6 @@ QVariant optionalText(const std::optional<QString>& text)
     return text ? QVariant(*text) : QVariant();
 }
 
-QString typeName(WallpaperType type)
-{
-    switch (type) {
-    case WallpaperType::image: return u"image"_s;
-    case WallpaperType::video: return u"video"_s;
-    case WallpaperType::gradient: return u"gradient"_s;
-    }
-    return u"image"_s;
-}
-
 } // namespace
 
 WallpaperListModel::WallpaperListModel(const WallpaperList& list, QObject* parent)
@@ -67,7 +57,7 @@ QVariant WallpaperListModel::data(const QModelIndex& index, int role) const
     case HexIDRole: return w.hexID;
     case CreatorNameRole: return w.creator.name;
     case CategoryRole: return rawValue(w.category);
-    case TypeRole: return typeName(w.wallpaperType);
+    case TypeRole: return w.typeName();
     case ResolutionTextRole: return w.resolutionText();
     case WidthRole: return w.resolution.width();
     case HeightRole: return w.resolution.height();

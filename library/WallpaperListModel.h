@@ -3,6 +3,7 @@
 #include "LocaleName.h"
 
 #include <QAbstractListModel>
+#include <QtQml/qqmlregistration.h>
 
 class WallpaperList;
 
@@ -12,6 +13,8 @@ class WallpaperList;
 class WallpaperListModel : public QAbstractListModel
 {
     Q_OBJECT
+    QML_ELEMENT
+    QML_UNCREATABLE("Lists come from the library")
     Q_PROPERTY(bool loading READ loading NOTIFY loadingChanged)
     Q_PROPERTY(int count READ count NOTIFY countChanged)
 

@@ -15,6 +15,7 @@
 #include <QHash>
 #include <QMap>
 #include <QObject>
+#include <QtQml/qqmlregistration.h>
 #include <QSet>
 #include <QString>
 #include <QUuid>
@@ -43,6 +44,8 @@ class WallpaperService;
 class WallpaperManager : public QObject
 {
     Q_OBJECT
+    QML_ELEMENT
+    QML_UNCREATABLE("The library is created once by the application")
     Q_PROPERTY(WallpaperListModel* allWallpapers READ allWallpapers CONSTANT)
     Q_PROPERTY(WallpaperListModel* featuredWallpapers READ featuredWallpapers CONSTANT)
     Q_PROPERTY(WallpaperListModel* todaysPicks READ todaysPicks CONSTANT)

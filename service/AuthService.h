@@ -4,6 +4,7 @@
 
 #include <QImage>
 #include <QObject>
+#include <QtQml/qqmlregistration.h>
 #include <QString>
 #include <QUrl>
 
@@ -21,6 +22,8 @@ struct AuthCodeExchangeResponse;
 class AuthService : public QObject
 {
     Q_OBJECT
+    QML_ELEMENT
+    QML_UNCREATABLE("The account service is created once by the application")
     Q_PROPERTY(bool isSignedIn READ isSignedIn NOTIFY isSignedInChanged)
     Q_PROPERTY(bool isLoading READ isLoading WRITE setIsLoading NOTIFY isLoadingChanged)
     Q_PROPERTY(QString userID READ userID NOTIFY userIDChanged)
