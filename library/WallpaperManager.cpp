@@ -55,6 +55,8 @@ QList<APIWallpaper> joinedRecords(const DiscoverResponse& rows)
     return joined;
 }
 
+const QString uploadingStatus = u"uploading"_s;
+
 QString textOrNil(const std::optional<QString>& text)
 {
     return text.value_or(u"nil"_s);
@@ -70,8 +72,12 @@ WallpaperManager::WallpaperManager(Services services, QObject* parent)
       m_prefetcher(m_services.thumbnails),
       m_files(m_services.cloud, m_services.downloadsDirectory),
       m_applier(*this, {m_services.service, m_services.desktop, m_services.lockScreen, m_services.displays,
-                        m_services.scheduler, m_files})
+                        m_services.scheduler, m_files}),
+      m_submitter(*this, m_services.client, m_services.downloadsDirectory)
 {
+    connect(&m_submitter, &WallpaperSubmitter::isSubmittingChanged, this, &WallpaperManager::isSubmittingChanged);
+    connect(&m_submitter, &WallpaperSubmitter::submissionProgressChanged, this,
+            &WallpaperManager::submissionProgressChanged);
     for (Row row : joinOrder) {
         m_rows.try_emplace(row);
         m_rowModels.try_emplace(row, m_rows.at(row));
@@ -100,9 +106,16 @@ WallpaperManager::WallpaperManager(Services services, QObject* parent)
             QMetaObject::invokeMethod(library, &WallpaperManager::refreshConnectedScreens, Qt::QueuedConnection);
     });
 
-    const QList<Wallpaper> local = m_library.scan([this] { return m_services.account.currentAccount(); });
+    QList<Wallpaper> local = m_library.scan([this] { return m_services.account.currentAccount(); });
+    for (Wallpaper& wallpaper : local) {
+        // A submission cut short when the program ended: nothing is uploading any more.
+        if (wallpaper.submissionStatus == uploadingStatus) {
+            wallpaper.submissionStatus.reset();
+            m_library.writeMetadata(wallpaper);
+        }
+    }
     m_all.assign(local);
-    for (const Wallpaper& wallpaper : local) {
+    for (const Wallpaper& wallpaper : std::as_const(local)) {
         m_downloaded.insert(wallpaper.id);
         if (wallpaper.submissionStatus)
             m_submissionStatuses.insert(wallpaper.hexID, *wallpaper.submissionStatus);

@@ -10,6 +10,7 @@
 #include "WallpaperFiles.h"
 #include "WallpaperList.h"
 #include "WallpaperListModel.h"
+#include "WallpaperSubmitter.h"
 
 #include <QFuture>
 #include <QHash>
@@ -30,6 +31,7 @@ class CategoryWallpaperModel;
 class CloudService;
 class DesktopShows;
 class Displays;
+class LantoAPIClient;
 class LantoSettings;
 class LockScreen;
 class Scheduler;
@@ -58,6 +60,8 @@ class WallpaperManager : public QObject
     Q_PROPERTY(bool hasUltraWideScreen READ hasUltraWideScreen NOTIFY hasUltraWideScreenChanged)
     Q_PROPERTY(QString selectedScreenKey READ selectedScreenKeyText NOTIFY selectedScreenKeyChanged)
     Q_PROPERTY(QString lastAppliedTitle READ lastAppliedTitleText NOTIFY lastAppliedTitleChanged)
+    Q_PROPERTY(bool isSubmitting READ isSubmitting NOTIFY isSubmittingChanged)
+    Q_PROPERTY(double submissionProgress READ submissionProgress NOTIFY submissionProgressChanged)
 
 public:
     // Everything the library reaches outside itself.
@@ -71,6 +75,7 @@ public:
         Displays& displays;
         AccountSource& account;
         WallpaperService& service;
+        LantoAPIClient& client; // submissions and their review states
         DesktopShows& desktop;
         LockScreen& lockScreen;
         Scheduler& scheduler; // the refresh loop's clock
@@ -187,6 +192,16 @@ public:
     // Lets the download service find the files of a folder made in this run, such as an import.
     void registerLocalFolder(const Wallpaper& wallpaper);
 
+    // Submission of the user's own wallpapers for review (WallpaperSubmitter).
+    bool isSubmitting() const { return m_submitter.isSubmitting(); }
+    double submissionProgress() const { return m_submitter.submissionProgress(); }
+    QFuture<WallpaperSubmitter::Outcome> submitWallpaper(const Wallpaper& wallpaper);
+    // Records a submission's status (none: forgets it) under its key, in the
+    // first record whose hex id is the key and in that folder's metadata.json.
+    void setSubmissionStatus(const QString& key, const std::optional<QString>& status);
+    // The service's id of a submission, in the first record whose hex id is the key.
+    void setServerWallpaperId(const QString& key, const QString& serverId);
+
 signals:
     void started();
     void favoritesChanged();
@@ -205,6 +220,8 @@ signals:
     void lastAppliedTitleChanged();
     void activeWallpaperIDChanged();
     void downloadingWallpapersChanged();
+    void isSubmittingChanged();
+    void submissionProgressChanged();
     // A category's load ended, with or without success.
     void categoryLoaded(const QString& serviceKey);
 
@@ -293,6 +310,7 @@ private:
     bool m_ultraWideQueued = false;
     quint64 m_ultraWideGeneration = 0;
     WorkItemPtr m_nextRefresh;
-    // Last: its pending work refers to the state above.
+    // Last: their pending work refers to the state above.
     WallpaperApplier m_applier;
+    WallpaperSubmitter m_submitter;
 };

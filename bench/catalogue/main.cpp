@@ -251,6 +251,8 @@ double longestMainThreadBlock(const TemporaryHome& home, const QList<APIWallpape
     FakeDisplays displays;
     SignedOut account;
     Idle idle;
+    // Never asked: the benchmark submits nothing.
+    LantoAPIClient client(LantoAPIClient::defaultBaseURL());
 
     QElapsedTimer sinceBeat;
     double longestGap = 0;
@@ -274,7 +276,7 @@ double longestMainThreadBlock(const TemporaryHome& home, const QList<APIWallpape
     heartbeat.start();
     QElapsedTimer wall;
     wall.start();
-    WallpaperManager library({settings, cloud, service, thumbnails, screens, displays, account, idle, idle, idle, scheduler, support,
+    WallpaperManager library({settings, cloud, service, thumbnails, screens, displays, account, idle, client, idle, idle, scheduler, support,
                               support + QStringLiteral("/Downloads"), {}, {}});
     beat();
     while ((!library.isStarted() || library.isLoadingManifest()) && wall.elapsed() < 120'000)

@@ -3,7 +3,9 @@
 #include "CatalogueCache.h"
 #include "CloudService.h"
 #include "FakeDisplays.h"
+#include "FakeWebService.h"
 #include "HexID.h"
+#include "LantoAPIClient.h"
 #include "LantoSettings.h"
 #include "LibraryFakes.h"
 #include "LocalWallpaperMeta.h"
@@ -92,7 +94,7 @@ public:
     {
         manager
             = std::make_unique<WallpaperManager>(WallpaperManager::Services { settings, cloud, catalogue, thumbnails,
-                screenRecords, displays, account, service, shows, lockScreen, scheduler, appSupport(), downloads(),
+                screenRecords, displays, account, service, client, shows, lockScreen, scheduler, appSupport(), downloads(),
                 [this] { ++reconciliations; }, [this](const QList<Wallpaper>& list) { cardPrefetches.append(list); } });
         tester = std::make_unique<QAbstractItemModelTester>(
             manager->allWallpapers(), QAbstractItemModelTester::FailureReportingMode::QtTest);
@@ -115,6 +117,9 @@ public:
     FakeDisplays displays;
     FakeAccount account;
     FakeWallpaperService service;
+    // The web service of submissions and their review states.
+    FakeWebService web;
+    LantoAPIClient client { web.baseURL(), LantoAPIClient::Options { .idleTimeout = std::chrono::seconds(5) } };
     FakeDesktopShows desktop;
     FakeLockScreen lockScreen;
     int reconciliations = 0;
