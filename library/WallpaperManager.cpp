@@ -11,6 +11,7 @@
 #include "SettingsKeys.h"
 #include "UltraWide.h"
 #include "UuidText.h"
+#include "WallpaperService.h"
 
 #include <QPointer>
 #include <QPromise>
@@ -73,7 +74,8 @@ WallpaperManager::WallpaperManager(Services services, QObject* parent)
       m_files(m_services.cloud, m_services.downloadsDirectory),
       m_applier(*this, {m_services.service, m_services.desktop, m_services.lockScreen, m_services.displays,
                         m_services.scheduler, m_files}),
-      m_submitter(*this, m_services.client, m_services.downloadsDirectory)
+      m_submitter(*this, m_services.client, m_services.downloadsDirectory),
+      m_statusSync(*this, m_services.client, [service = &m_services.service] { return service->isSignedIn(); })
 {
     connect(&m_submitter, &WallpaperSubmitter::isSubmittingChanged, this, &WallpaperManager::isSubmittingChanged);
     connect(&m_submitter, &WallpaperSubmitter::submissionProgressChanged, this,

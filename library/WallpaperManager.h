@@ -4,6 +4,7 @@
 #include "CatalogueSource.h"
 #include "LocalLibrary.h"
 #include "ScreenModel.h"
+#include "SubmissionStatusSync.h"
 #include "ThumbnailPrefetcher.h"
 #include "Wallpaper.h"
 #include "WallpaperApplier.h"
@@ -196,6 +197,8 @@ public:
     bool isSubmitting() const { return m_submitter.isSubmitting(); }
     double submissionProgress() const { return m_submitter.submissionProgress(); }
     QFuture<WallpaperSubmitter::Outcome> submitWallpaper(const Wallpaper& wallpaper);
+    // The review states of the user's submissions from the service (SubmissionStatusSync).
+    QFuture<void> syncSubmissionStatuses();
     // Records a submission's status (none: forgets it) under its key, in the
     // first record whose hex id is the key and in that folder's metadata.json.
     void setSubmissionStatus(const QString& key, const std::optional<QString>& status);
@@ -313,4 +316,5 @@ private:
     // Last: their pending work refers to the state above.
     WallpaperApplier m_applier;
     WallpaperSubmitter m_submitter;
+    SubmissionStatusSync m_statusSync;
 };

@@ -20,6 +20,8 @@ QFuture<WallpaperSubmitter::Outcome> WallpaperManager::submitWallpaper(const Wal
     return m_submitter.submitWallpaper(wallpaper);
 }
 
+QFuture<void> WallpaperManager::syncSubmissionStatuses() { return m_statusSync.syncSubmissionStatuses(); }
+
 void WallpaperManager::setSubmissionStatus(const QString& key, const std::optional<QString>& status)
 {
     QMap<QString, QString> statuses = m_submissionStatuses;
