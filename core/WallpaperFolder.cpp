@@ -26,8 +26,8 @@ bool isTemporaryName(const QString& name)
         return true;
     if (temporarySuffixes.contains(QFileInfo(name).suffix().toLower()))
         return true;
-    // An atomic write in progress: the target's own name and six random letters or digits.
-    static const QRegularExpression saveFileName(QStringLiteral("^[^.]+\\.[^.]+\\.[A-Za-z0-9]{6}$"));
+    // An atomic write in progress: the target's own name (dots and all) and six random letters or digits.
+    static const QRegularExpression saveFileName(QStringLiteral("^.+\\.[^.]+\\.[A-Za-z0-9]{6}$"));
     return saveFileName.match(name).hasMatch();
 }
 

@@ -31,6 +31,9 @@ void tst_WallpaperFolder::picksTheContentFile_data()
         << QStringList { "DesktopImage.png", "Poster.png", "content.mp4" } << "content.mp4";
     QTest::newRow("hidden file first") << QStringList { ".DS_Store", "clip.mkv" } << "clip.mkv";
     QTest::newRow("temporary files") << QStringList { "content.mp4.part", "content.mov.Ab12Cd", "x.tmp", "y~" } << "";
+    QTest::newRow("temporary copy of a name with several dots")
+        << QStringList { "My.Holiday.2024.mov.Xy9Zq1" } << "";
+    QTest::newRow("names with several dots") << QStringList { "My.Holiday.2024.mov" } << "My.Holiday.2024.mov";
     QTest::newRow("content name wins over earlier names")
         << QStringList { "aaa.txt", "content.m4v", "b.mov" } << "content.m4v";
     QTest::newRow("otherwise the first by name") << QStringList { "zebra.mov", "alpha.png" } << "alpha.png";
