@@ -27,6 +27,13 @@ struct Fetched
     bool ok() const { return value.has_value(); }
 };
 
+// A service client's result as the library's value or failure description.
+template <typename T>
+Fetched<T> fetchedFrom(const Result<T>& result)
+{
+    return result ? Fetched<T>::success(result.value()) : Fetched<T>::failed(result.error().description());
+}
+
 // Hands a request's outcome to handler on context's thread; a cancelled
 // request arrives as a failure. Nothing runs once context is gone.
 template <typename T, typename F>

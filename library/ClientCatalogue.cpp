@@ -12,6 +12,11 @@ QFuture<Result<QList<APIWallpaper>>> ClientCatalogue::fetchWallpapers(const QStr
     return m_client.fetchWallpapers(categoryKey);
 }
 
+QFuture<Fetched<APIWallpaper>> ClientCatalogue::fetchWallpaper(const QString& id)
+{
+    return m_client.fetchWallpaper(id).then(&fetchedFrom<APIWallpaper>);
+}
+
 QFuture<std::optional<QUrl>> ClientCatalogue::fetchThumbnail(const QString& wallpaperId, const QString& thumbnailPath)
 {
     return m_cloud.fetchThumbnail(wallpaperId, thumbnailPath);

@@ -32,8 +32,5 @@ QFuture<Fetched<QUrl>> ClientWallpaperService::downloadContent(
     const QString& cloudID, const QString& contentPath, const std::optional<QString>& posterPath, Progress onProgress)
 {
     return m_cloud.downloadContent(cloudID, contentPath, posterPath, std::move(onProgress))
-        .then([](const Result<QUrl>& result) {
-            return result ? Fetched<QUrl>::success(result.value())
-                          : Fetched<QUrl>::failed(result.error().description());
-        });
+        .then(&fetchedFrom<QUrl>);
 }

@@ -5,6 +5,8 @@
 #include "CloudService.h"
 #include "FakeWebService.h"
 #include "LantoSettings.h"
+#include "LibraryRig.h"
+#include "OrphanRecovery.h"
 #include "SessionTokenStore.h"
 #include "TemporaryHome.h"
 #include "VirtualScheduler.h"
@@ -81,6 +83,24 @@ private slots:
         AuthService auth(client, settings, WebAuthSession::system());
         const SignedInAccount account = AuthAccount(auth).currentAccount();
         QVERIFY(!account.profileId && !account.displayName && !account.avatarUrl);
+    }
+
+    // Orphan recovery asks the service for each stray folder, and for nothing when there is none.
+    void orphansAreLookedUpAtTheService()
+    {
+        LibraryRig rig;
+        WallpaperManager& library = rig.start();
+        ClientCatalogue catalogue(rig.client, rig.cloud);
+        OrphanRecovery recovery(library, catalogue, rig.downloads());
+        rig.addFolder(hexId(5), "content.mov");
+        rig.web.on("GET", "wallpapers/" + hexId(5), FakeReply::ok(catalogueRecord(hexId(5)).toJson()));
+
+        QVERIFY(awaitFuture(recovery.reconcileOrphanedDownloads().then([] { return true; })));
+        QCOMPARE(rig.web.requestCount("GET", "wallpapers/" + hexId(5)), 1);
+        QCOMPARE(hexIDs(library.allWallpaperList().items()), QStringList { hexId(5) });
+        rig.web.clearRequests();
+        QVERIFY(recovery.reconcileOrphanedDownloads().isFinished());
+        QCOMPARE(rig.web.requestCount(), 0);
     }
 };
 
