@@ -1,0 +1,71 @@
+#include "DesktopEntry.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+
+#include <algorithm>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+// Larger files are not ours.
+constexpr qint64 maxEntryBytes = 64 * 1024;
+
+bool hasControlCharacter(const QString& text)
+{
+    return std::any_of(text.cbegin(), text.cend(), [](QChar c) { return c.category() == QChar::Other_Control; });
+}
+
+// One argument in double quotes, with the characters the format reserves
+// escaped twice over: once for the quoting, once for the string value.
+QString quoted(const QString& argument)
+{
+    QString result = u"\""_s;
+    for (const QChar c : argument) {
+        if (c == u'\\')
+            result += u"\\\\\\\\"_s;
+        else if (c == u'"' || c == u'`' || c == u'$')
+            result += u"\\\\"_s + c;
+        else if (c == u'%')
+            result += u"%%"_s;
+        else
+            result += c;
+    }
+    return result + u'"';
+}
+
+} // namespace
+
+std::optional<QString> DesktopEntry::execValue(
+    const QString& program, const QStringList& arguments, const QStringList& fieldCodes)
+{
+    QStringList parts;
+    for (const QString& part : QStringList { program } + arguments) {
+        if (part.isEmpty() || hasControlCharacter(part))
+            return std::nullopt;
+        parts.append(quoted(part));
+    }
+    return (parts + fieldCodes).join(u' ');
+}
+
+std::optional<QString> DesktopEntry::write(const QString& path, const QByteArray& contents)
+{
+    const QString folder = QFileInfo(path).absolutePath();
+    if (!QDir().mkpath(folder))
+        return u"Could not create %1"_s.arg(folder);
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(contents) != contents.size() || !file.commit())
+        return file.errorString();
+    return std::nullopt;
+}
+
+bool DesktopEntry::holds(const QString& path, const QByteArray& contents)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly) || file.size() > maxEntryBytes)
+        return false;
+    return file.readAll() == contents;
+}
