@@ -243,6 +243,9 @@ private:
     // Takes the wallpaper off every display that shows it, and off the lock screen.
     void removeActiveWallpaper(const Wallpaper& wallpaper);
     void saveIdSet(const QString& key, const QSet<QUuid>& ids);
+    // Changes the first matching record in place; the changed record, or none.
+    std::optional<Wallpaper> updateFirst(
+        const std::function<bool(const Wallpaper&)>& matches, const std::function<void(Wallpaper&)>& change);
 
     // The Discover rows of one refresh, prepared for the library.
     struct PreparedRows

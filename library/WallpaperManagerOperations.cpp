@@ -158,14 +158,26 @@ void WallpaperManager::removeActiveWallpaper(const Wallpaper& wallpaper)
         m_services.desktop.removeWallpaper(key);
 }
 
+std::optional<Wallpaper> WallpaperManager::updateFirst(
+    const std::function<bool(const Wallpaper&)>& matches, const std::function<void(Wallpaper&)>& change)
+{
+    const QList<Wallpaper>& items = m_all.items();
+    const auto found = std::find_if(items.cbegin(), items.cend(), matches);
+    if (found == items.cend())
+        return std::nullopt;
+    Wallpaper changed = *found;
+    change(changed);
+    m_all.merge({ changed });
+    return changed;
+}
+
 void WallpaperManager::renameWallpaper(const QUuid& id, const QString& title)
 {
-    std::optional<Wallpaper> renamed = firstWithId(m_all.items(), id);
-    if (!renamed)
-        return;
-    renamed->title = title;
-    m_all.merge({ *renamed });
-    writeMetadata(*renamed);
+    const std::optional<Wallpaper> renamed = updateFirst(
+        [&](const Wallpaper& wallpaper) { return wallpaper.id == id; },
+        [&](Wallpaper& wallpaper) { wallpaper.title = title; });
+    if (renamed)
+        writeMetadata(*renamed);
 }
 
 void WallpaperManager::updateOwnCreator(

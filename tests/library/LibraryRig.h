@@ -39,7 +39,8 @@ public:
     }
 
     // An own item: its folder holds metadata.json and, unless told otherwise, content.
-    void addLocalItem(const QString& id, std::optional<QString> status = std::nullopt, bool withContent = true)
+    void addLocalItem(const QString& id, std::optional<QString> status = std::nullopt, bool withContent = true,
+        std::optional<QString> serverWallpaperId = std::nullopt)
     {
         LocalWallpaperMeta meta;
         meta.hexID = id;
@@ -49,12 +50,29 @@ public:
         meta.resolutionWidth = 1920;
         meta.resolutionHeight = 1080;
         meta.submissionStatus = status;
+        meta.serverWallpaperId = serverWallpaperId;
         QDir().mkpath(downloads() + "/" + id);
         if (withContent)
             addFolder(id, "content.mov");
         QFile f(downloads() + "/" + id + "/metadata.json");
         QVERIFY(f.open(QIODevice::WriteOnly));
         f.write(meta.toJson());
+    }
+
+    std::optional<LocalWallpaperMeta> metadata(const QString& id) const
+    {
+        QFile file(downloads() + "/" + id + "/metadata.json");
+        return file.open(QIODevice::ReadOnly) ? LocalWallpaperMeta::fromJson(file.readAll()) : std::nullopt;
+    }
+
+    // The running library's first record of that hex id.
+    std::optional<Wallpaper> record(const QString& hexID) const
+    {
+        for (const Wallpaper& wallpaper : manager->allWallpaperList().items()) {
+            if (wallpaper.hexID == hexID)
+                return wallpaper;
+        }
+        return std::nullopt;
     }
 
     void writeCache(const QList<APIWallpaper>& records) { CatalogueCache(cachePath()).save(records).waitForFinished(); }

@@ -38,21 +38,11 @@ private slots:
     void signedOutOrFailedChangesNothing();
 
 private:
-    void addSubmission(const QString& id, const QString& status, const QString& serverId = {})
+    void addSubmission(const QString& id, const QString& status, const QString& serverId)
     {
-        m_rig->addLocalItem(id, status);
-        LocalWallpaperMeta meta = *metadata(id);
-        if (!serverId.isEmpty())
-            meta.serverWallpaperId = serverId;
-        QFile file(m_rig->downloads() + "/" + id + "/metadata.json");
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write(meta.toJson());
+        m_rig->addLocalItem(id, status, true, serverId.isEmpty() ? std::nullopt : std::optional(serverId));
     }
-    std::optional<LocalWallpaperMeta> metadata(const QString& id) const
-    {
-        QFile file(m_rig->downloads() + "/" + id + "/metadata.json");
-        return file.open(QIODevice::ReadOnly) ? LocalWallpaperMeta::fromJson(file.readAll()) : std::nullopt;
-    }
+    std::optional<LocalWallpaperMeta> metadata(const QString& id) const { return m_rig->metadata(id); }
     WallpaperManager& startSignedIn()
     {
         m_rig->service.signedIn = true;
@@ -117,7 +107,7 @@ void TestSubmissionStatusSync::carriesTheServicesStatus()
     QVERIFY(awaitFuture(library.syncSubmissionStatuses().then([] { return true; })));
     QCOMPARE(refreshes() - before, refreshed);
     QCOMPARE(library.submissionStatuses().value(key), status);
-    const Wallpaper record = library.allWallpaperList().items().first();
+    const Wallpaper record = *m_rig->record(key);
     QCOMPARE(record.submissionStatus, std::optional<QString>(status));
     QCOMPARE(record.title, title);
     QCOMPARE(metadata(key)->submissionStatus, std::optional<QString>(status));
