@@ -1,0 +1,40 @@
+#include "WallpaperCutModel.h"
+
+WallpaperCutModel::WallpaperCutModel(QObject* parent) : QSortFilterProxyModel(parent)
+{
+    for (auto signal : {&QAbstractItemModel::rowsInserted, &QAbstractItemModel::rowsRemoved})
+        connect(this, signal, this, &WallpaperCutModel::countChanged);
+    connect(this, &QAbstractItemModel::modelReset, this, &WallpaperCutModel::countChanged);
+}
+
+void WallpaperCutModel::setSource(QAbstractItemModel* source)
+{
+    if (source == sourceModel())
+        return;
+    if (sourceModel())
+        sourceModel()->disconnect(this);
+    setSourceModel(source);
+    if (source) {
+        // A row added or removed ahead of the cut moves others across it,
+        // which the proxy would not test again by itself.
+        const auto recut = [this] { invalidateRowsFilter(); };
+        connect(source, &QAbstractItemModel::rowsInserted, this, recut);
+        connect(source, &QAbstractItemModel::rowsRemoved, this, recut);
+        connect(source, &QAbstractItemModel::rowsMoved, this, recut);
+    }
+    emit sourceChanged();
+}
+
+void WallpaperCutModel::setLimit(int limit)
+{
+    if (m_limit == limit)
+        return;
+    m_limit = limit;
+    invalidateRowsFilter();
+    emit limitChanged();
+}
+
+bool WallpaperCutModel::filterAcceptsRow(int sourceRow, const QModelIndex&) const
+{
+    return m_limit < 0 || sourceRow < m_limit;
+}
