@@ -79,8 +79,10 @@ void ServiceTransfer::finish()
         const QNetworkReply::NetworkError error = m_reply->error();
         // Transport, proxy and protocol errors mean the exchange did not
         // complete, whatever status line came first; the others are statuses.
+        // The network stack reports a plain 400 as an invalid operation.
+        const bool badRequest = error == QNetworkReply::ProtocolInvalidOperationError && status.isValid();
         const bool transferFailed = (error > QNetworkReply::NoError && error < QNetworkReply::ContentAccessDenied)
-            || (error >= QNetworkReply::ProtocolUnknownError && error <= QNetworkReply::ProtocolFailure);
+            || (error >= QNetworkReply::ProtocolUnknownError && error <= QNetworkReply::ProtocolFailure && !badRequest);
         if (transferFailed) {
             settle(NetworkError::fromReply(error, m_reply->errorString()));
         } else if (!status.isValid()) {

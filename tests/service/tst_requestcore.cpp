@@ -163,6 +163,7 @@ void TestRequestCore::replyJudging_data()
         << false;
     QTest::newRow("200 ok false with error") << 200 << refused << "Nope" << false;
     QTest::newRow("404 with a valid envelope") << 404 << refused << "HTTP error 404" << false;
+    QTest::newRow("400") << 400 << refused << "HTTP error 400" << false;
     QTest::newRow("401") << 401 << refused << "HTTP error 401" << false;
     QTest::newRow("500 with a valid payload") << 500 << valid << "HTTP error 500" << false;
     QTest::newRow("300") << 300 << valid << "HTTP error 300" << false;
