@@ -155,6 +155,13 @@ void AuthService::signIn()
     m_browser.open(url);
 }
 
+void AuthService::beginSignIn()
+{
+    setIsLoading(true);
+    setSignInError(QString());
+    signIn();
+}
+
 void AuthService::handleCallback(const QUrl& url)
 {
     // Any page can send the browser to a "lanto" URL: without a sign-in of

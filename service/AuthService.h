@@ -78,6 +78,8 @@ public:
 
     // Opens the web authorization page in the browser; a callback ends the attempt.
     Q_INVOKABLE void signIn();
+    // What a sign-in button does: marks the sign-in under way, clears the last error, then signIn().
+    Q_INVOKABLE void beginSignIn();
     // Every "lanto" URL. Taken only while a sign-in is pending, and only when
     // its state, if it carries one, is the pending sign-in's.
     Q_INVOKABLE void handleCallback(const QUrl& url);

@@ -29,6 +29,11 @@ void AppEnvironment::install(const Objects& objects)
     installed() = objects;
 }
 
+const AppEnvironment::Objects& AppEnvironment::installedObjects()
+{
+    return installed();
+}
+
 AppEnvironment* AppEnvironment::create(QQmlEngine* engine, QJSEngine*)
 {
     const Objects& objects = installed();

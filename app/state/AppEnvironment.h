@@ -5,6 +5,8 @@
 
 class AppState;
 class AuthService;
+class LantoAPIClient;
+class LantoSettings;
 class LocalImporter;
 class QJSEngine;
 class QQmlEngine;
@@ -34,10 +36,15 @@ public:
         WallpaperManager* wallpaperManager = nullptr;
         AuthService* auth = nullptr;
         LocalImporter* importer = nullptr;
+        // For view-models made in QML; not QML properties.
+        LantoAPIClient* apiClient = nullptr;
+        LantoSettings* settings = nullptr;
     };
 
     // Replaces what later engines see.
     static void install(const Objects& objects);
+    // What install() was last given.
+    static const Objects& installedObjects();
     static AppEnvironment* create(QQmlEngine* engine, QJSEngine*);
 
     AppState* appState() const { return m_objects.appState; }

@@ -17,9 +17,11 @@ void ScreenTestSetup::qmlEngineAvailable(QQmlEngine* engine)
     m_auth = std::make_unique<AuthService>(*m_client, m_rig->settings, m_browser);
     m_importer = std::make_unique<LocalImporter>(
         m_rig->downloads(), m_rig->account, LocalImporter::into(*m_rig->manager));
-    AppEnvironment::install({m_appState.get(), m_rig->manager.get(), m_auth.get(), m_importer.get()});
+    AppEnvironment::install(
+        {m_appState.get(), m_rig->manager.get(), m_auth.get(), m_importer.get(), m_client.get(), &m_rig->settings});
     qmlRegisterSingletonInstance("Lanto.Test", 1, 0, "TestRig", this);
-    Q_UNUSED(engine);
+    // Where the modules keep their QML files; Qt 6.4 does not look there by itself.
+    engine->addImportPath(u"qrc:/"_qs);
 }
 
 void ScreenTestSetup::cleanupTestCase()
@@ -51,4 +53,14 @@ QStringList ScreenTestSetup::serviceCalls() const
 void ScreenTestSetup::advance(int milliseconds)
 {
     m_rig->scheduler.advance(std::chrono::milliseconds(milliseconds));
+}
+
+QVariant ScreenTestSetup::settingsValue(const QString& key) const
+{
+    const std::optional<PlistValue> value = m_rig->settings.value(key);
+    if (value && value->isBool())
+        return *value->toBool();
+    if (value && value->isString())
+        return *value->toString();
+    return {};
 }

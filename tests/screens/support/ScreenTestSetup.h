@@ -31,6 +31,8 @@ public:
     Q_INVOKABLE Wallpaper catalogueWallpaper(int n) const;
     // The calls the library made of the web and download services, in order.
     Q_INVOKABLE QStringList serviceCalls() const;
+    // A Bool or text value of the settings store; undefined when absent or of another kind.
+    Q_INVOKABLE QVariant settingsValue(const QString& key) const;
     // Runs delayed work of the library and the state up to that many milliseconds ahead.
     Q_INVOKABLE void advance(int milliseconds);
 

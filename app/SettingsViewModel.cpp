@@ -1,0 +1,88 @@
+#include "SettingsViewModel.h"
+
+#include "EnvironmentServices.h"
+#include "LantoSettings.h"
+
+#include <QCoreApplication>
+
+SettingsViewModel::SettingsViewModel(QObject* parent)
+    : SettingsViewModel(EnvironmentServices::settings(), SettingsBackends::installed(), parent)
+{
+}
+
+SettingsViewModel::SettingsViewModel(LantoSettings& settings, const SettingsBackends& backends, QObject* parent)
+    : QObject(parent)
+    , m_settings(settings)
+    , m_backends(backends)
+    , m_launchAtLogin(settings.boolValue(SettingsKey::launchAtLogin, false))
+    , m_pauseOnBattery(settings.boolValue(SettingsKey::pauseOnBattery, false))
+    , m_pauseOnFullscreen(settings.boolValue(SettingsKey::pauseOnFullscreen, false))
+    , m_reducedFrameRate(settings.boolValue(SettingsKey::reducedFrameRate, false))
+    , m_respectReduceMotion(settings.boolValue(SettingsKey::respectReduceMotion, false))
+    , m_autoUpdateEnabled(backends.updates && backends.updates->isEnabled())
+    , m_appLanguage(backends.language ? backends.language->language() : QString())
+{
+}
+
+bool SettingsViewModel::store(bool& field, bool on, const QString& key, void (SettingsViewModel::*changed)())
+{
+    if (field == on)
+        return false;
+    field = on;
+    m_settings.set(key, PlistValue(on));
+    emit(this->*changed)();
+    return true;
+}
+
+void SettingsViewModel::setLaunchAtLogin(bool on)
+{
+    if (store(m_launchAtLogin, on, SettingsKey::launchAtLogin, &SettingsViewModel::launchAtLoginChanged)
+        && m_backends.loginItem)
+        m_backends.loginItem->setRegistered(on);
+}
+
+void SettingsViewModel::setPauseOnBattery(bool on)
+{
+    store(m_pauseOnBattery, on, SettingsKey::pauseOnBattery, &SettingsViewModel::pauseOnBatteryChanged);
+}
+
+void SettingsViewModel::setPauseOnFullscreen(bool on)
+{
+    store(m_pauseOnFullscreen, on, SettingsKey::pauseOnFullscreen, &SettingsViewModel::pauseOnFullscreenChanged);
+}
+
+void SettingsViewModel::setReducedFrameRate(bool on)
+{
+    store(m_reducedFrameRate, on, SettingsKey::reducedFrameRate, &SettingsViewModel::reducedFrameRateChanged);
+}
+
+void SettingsViewModel::setRespectReduceMotion(bool on)
+{
+    store(m_respectReduceMotion, on, SettingsKey::respectReduceMotion, &SettingsViewModel::respectReduceMotionChanged);
+}
+
+void SettingsViewModel::setAutoUpdateEnabled(bool on)
+{
+    if (m_autoUpdateEnabled == on)
+        return;
+    m_autoUpdateEnabled = on;
+    if (m_backends.updates)
+        m_backends.updates->setEnabled(on);
+    emit autoUpdateEnabledChanged();
+}
+
+void SettingsViewModel::setAppLanguage(const QString& code)
+{
+    if (m_appLanguage == code)
+        return;
+    m_appLanguage = code;
+    if (m_backends.language)
+        m_backends.language->setLanguage(code);
+    emit appLanguageChanged();
+}
+
+QString SettingsViewModel::version() const
+{
+    const QString version = QCoreApplication::applicationVersion();
+    return version.isEmpty() ? QStringLiteral("1.0") : version;
+}

@@ -1,0 +1,194 @@
+#include "LanguageListModel.h"
+#include "LantoSettings.h"
+#include "SettingsViewModel.h"
+#include "TemporaryHome.h"
+#include "VirtualScheduler.h"
+
+#include <QAbstractItemModelTester>
+#include <QFile>
+#include <QtTest>
+
+using namespace std::chrono_literals;
+
+namespace {
+
+class FakeLoginItem final : public LoginItemSwitch
+{
+public:
+    void setRegistered(bool registered) override { calls.append(registered); }
+    QList<bool> calls;
+};
+
+class FakeLanguage final : public LanguagePreference
+{
+public:
+    QString language() const override { return stored; }
+    void setLanguage(const QString& code) override { stored = code; }
+    QString stored = "ja";
+};
+
+class FakeUpdates final : public AutomaticUpdates
+{
+public:
+    bool isEnabled() const override { return checks; }
+    void setEnabled(bool enabled) override { checks = downloads = enabled; }
+    bool checks = true;
+    bool downloads = true;
+};
+
+using Setter = void (SettingsViewModel::*)(bool);
+using Getter = bool (SettingsViewModel::*)() const;
+
+} // namespace
+
+class TestSettingsViewModel : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+
+    void startsFromTheStoredValues();
+    void switchesWriteTheirKey_data();
+    void switchesWriteTheirKey();
+    void loginSwitchRegistersTheAgent();
+    void updatesAndLanguageGoToTheirBackends();
+    void versionFallsBack();
+    void languageTable();
+
+private:
+    SettingsBackends backends() { return { &m_loginItem, &m_language, &m_updates }; }
+    std::unique_ptr<TemporaryHome> m_home;
+    std::unique_ptr<VirtualScheduler> m_writes;
+    std::unique_ptr<LantoSettings> m_settings;
+    FakeLoginItem m_loginItem;
+    FakeLanguage m_language;
+    FakeUpdates m_updates;
+};
+
+void TestSettingsViewModel::init()
+{
+    m_home = std::make_unique<TemporaryHome>();
+    m_writes = std::make_unique<VirtualScheduler>();
+    m_settings = std::make_unique<LantoSettings>(m_home->appSupportPath(), *m_writes);
+    m_loginItem = {};
+    m_language = {};
+    m_updates = {};
+}
+
+void TestSettingsViewModel::cleanup()
+{
+    m_settings.reset();
+    m_writes.reset();
+    m_home.reset();
+}
+
+void TestSettingsViewModel::startsFromTheStoredValues()
+{
+    {
+        SettingsViewModel fresh(*m_settings, backends());
+        QVERIFY(!fresh.launchAtLogin() && !fresh.pauseOnBattery() && !fresh.pauseOnFullscreen());
+        QVERIFY(!fresh.reducedFrameRate() && !fresh.respectReduceMotion());
+        QVERIFY(fresh.autoUpdateEnabled());
+        QCOMPARE(fresh.appLanguage(), "ja");
+    }
+    m_settings->set("reducedFrameRate", PlistValue(true));
+    m_settings->set("pauseOnBattery", PlistValue("yes")); // not a Bool: reads as off
+    SettingsViewModel model(*m_settings, backends());
+    QVERIFY(model.reducedFrameRate());
+    QVERIFY(!model.pauseOnBattery());
+    // Opening the screen changes nothing.
+    QVERIFY(m_loginItem.calls.isEmpty());
+    QCOMPARE(m_settings->value("pauseOnBattery"), PlistValue("yes"));
+}
+
+void TestSettingsViewModel::switchesWriteTheirKey_data()
+{
+    QTest::addColumn<QString>("key");
+    QTest::addColumn<Setter>("setter");
+    QTest::addColumn<Getter>("getter");
+
+    QTest::newRow("launchAtLogin") << "launchAtLogin" << &SettingsViewModel::setLaunchAtLogin
+                                   << &SettingsViewModel::launchAtLogin;
+    QTest::newRow("pauseOnBattery") << "pauseOnBattery" << &SettingsViewModel::setPauseOnBattery
+                                    << &SettingsViewModel::pauseOnBattery;
+    QTest::newRow("pauseOnFullscreen") << "pauseOnFullscreen" << &SettingsViewModel::setPauseOnFullscreen
+                                       << &SettingsViewModel::pauseOnFullscreen;
+    QTest::newRow("reducedFrameRate") << "reducedFrameRate" << &SettingsViewModel::setReducedFrameRate
+                                      << &SettingsViewModel::reducedFrameRate;
+    QTest::newRow("respectReduceMotion") << "respectReduceMotion" << &SettingsViewModel::setRespectReduceMotion
+                                         << &SettingsViewModel::respectReduceMotion;
+}
+
+void TestSettingsViewModel::switchesWriteTheirKey()
+{
+    QFETCH(QString, key);
+    QFETCH(Setter, setter);
+    QFETCH(Getter, getter);
+    SettingsViewModel model(*m_settings, backends());
+    (model.*setter)(true);
+    QVERIFY((model.*getter)());
+    QCOMPARE(m_settings->value(key), PlistValue(true));
+    (model.*setter)(false);
+    (model.*setter)(true);
+    // A burst of changes is written once, after the debounce.
+    m_writes->advance(100ms);
+    SettingsViewModel reopened(*m_settings, backends());
+    QVERIFY((reopened.*getter)());
+    LantoSettings fromFile(m_home->appSupportPath(), *m_writes);
+    QCOMPARE(fromFile.boolValue(key, false), true);
+}
+
+void TestSettingsViewModel::loginSwitchRegistersTheAgent()
+{
+    SettingsViewModel model(*m_settings, backends());
+    model.setLaunchAtLogin(true);
+    model.setLaunchAtLogin(true);
+    model.setLaunchAtLogin(false);
+    QCOMPARE(m_loginItem.calls, (QList<bool> { true, false }));
+    QCOMPARE(m_settings->value("launchAtLogin"), PlistValue(false));
+}
+
+void TestSettingsViewModel::updatesAndLanguageGoToTheirBackends()
+{
+    SettingsViewModel model(*m_settings, backends());
+    model.setAutoUpdateEnabled(false);
+    QVERIFY(!m_updates.checks && !m_updates.downloads);
+    model.setAutoUpdateEnabled(true);
+    QVERIFY(m_updates.checks && m_updates.downloads);
+    model.setAppLanguage("pt-BR");
+    QCOMPARE(m_language.stored, "pt-BR");
+    model.setAppLanguage("");
+    QCOMPARE(m_language.stored, "");
+
+    // Without installed backends the values stay in memory.
+    SettingsViewModel bare(*m_settings, SettingsBackends {});
+    QVERIFY(!bare.autoUpdateEnabled());
+    bare.setAppLanguage("ar");
+    QCOMPARE(bare.appLanguage(), "ar");
+}
+
+void TestSettingsViewModel::versionFallsBack()
+{
+    SettingsViewModel model(*m_settings, backends());
+    QCoreApplication::setApplicationVersion(QString());
+    QCOMPARE(model.version(), "1.0");
+    QCoreApplication::setApplicationVersion("2.3.1");
+    QCOMPARE(model.version(), "2.3.1");
+}
+
+void TestSettingsViewModel::languageTable()
+{
+    LanguageListModel languages;
+    QAbstractItemModelTester tester(&languages, QAbstractItemModelTester::FailureReportingMode::QtTest);
+    QCOMPARE(languages.rowCount(), 21);
+    QCOMPARE(languages.indexOf(""), 0);
+    const QModelIndex traditional = languages.index(languages.indexOf("zh-Hant"));
+    QCOMPARE(traditional.data(LanguageListModel::NameRole).toString(), u"\u7e41\u9ad4\u4e2d\u6587"_qs);
+    QCOMPARE(languages.index(20).data(LanguageListModel::CodeRole).toString(), "vi");
+    QCOMPARE(languages.indexOf("xx"), 0);
+}
+
+QTEST_GUILESS_MAIN(TestSettingsViewModel)
+#include "tst_settingsviewmodel.moc"

@@ -1,0 +1,31 @@
+import QtQuick
+import QtTest
+import Lanto.App
+import Lanto.State
+
+// The welcome screen fades in and starts the web sign-in once.
+TestCase {
+    name: "Onboarding"
+    when: windowShown
+    width: 800
+    height: 600
+
+    Component {
+        id: screen
+        OnboardingView { anchors.fill: parent; onboardingWallpaperSubtitle: "Browse" }
+    }
+
+    function test_fadesInAndSignsIn() {
+        const auth = AppEnvironment.auth
+        const view = createTemporaryObject(screen, this)
+        compare(view.contentOpacity, 0)
+        tryCompare(view, "contentOpacity", 1.0, 2000)
+        const button = findChild(view, "signInButton")
+        verify(button.enabled)
+        // Synthesised mouse clicks do not reach items in this Qt build's test windows.
+        button.clicked()
+        verify(auth.isLoading)
+        verify(!button.enabled)
+        auth.isLoading = false
+    }
+}
