@@ -2,8 +2,15 @@
 
 #include "EnvironmentServices.h"
 #include "LantoSettings.h"
+#include "LoginItem.h"
+#include "SparkleUpdateManager.h"
+#include "UserDefaults.h"
 
-#include <QCoreApplication>
+namespace {
+
+const QString appLanguageKey = QStringLiteral("appLanguage");
+
+} // namespace
 
 SettingsViewModel::SettingsViewModel(QObject* parent)
     : SettingsViewModel(EnvironmentServices::settings(), SettingsBackends::installed(), parent)
@@ -19,8 +26,8 @@ SettingsViewModel::SettingsViewModel(LantoSettings& settings, const SettingsBack
     , m_pauseOnFullscreen(settings.boolValue(SettingsKey::pauseOnFullscreen, false))
     , m_reducedFrameRate(settings.boolValue(SettingsKey::reducedFrameRate, false))
     , m_respectReduceMotion(settings.boolValue(SettingsKey::respectReduceMotion, false))
-    , m_autoUpdateEnabled(backends.updates && backends.updates->isEnabled())
-    , m_appLanguage(backends.language ? backends.language->language() : QString())
+    , m_autoUpdateEnabled(backends.updates && backends.updates->automaticallyChecksForUpdates())
+    , m_appLanguage(backends.defaults ? backends.defaults->string(appLanguageKey).value_or(QString()) : QString())
 {
 }
 
@@ -37,8 +44,13 @@ bool SettingsViewModel::store(bool& field, bool on, const QString& key, void (Se
 void SettingsViewModel::setLaunchAtLogin(bool on)
 {
     if (store(m_launchAtLogin, on, SettingsKey::launchAtLogin, &SettingsViewModel::launchAtLoginChanged)
-        && m_backends.loginItem)
-        m_backends.loginItem->setRegistered(on);
+        && m_backends.loginItem) {
+        // A failure leaves no trace: the switch and the stored value keep the choice.
+        if (on)
+            m_backends.loginItem->registerItem();
+        else
+            m_backends.loginItem->unregisterItem();
+    }
 }
 
 void SettingsViewModel::setPauseOnBattery(bool on)
@@ -66,8 +78,10 @@ void SettingsViewModel::setAutoUpdateEnabled(bool on)
     if (m_autoUpdateEnabled == on)
         return;
     m_autoUpdateEnabled = on;
-    if (m_backends.updates)
-        m_backends.updates->setEnabled(on);
+    if (m_backends.updates) {
+        m_backends.updates->setAutomaticallyChecksForUpdates(on);
+        m_backends.updates->setAutomaticallyDownloadsUpdates(on);
+    }
     emit autoUpdateEnabledChanged();
 }
 
@@ -76,13 +90,17 @@ void SettingsViewModel::setAppLanguage(const QString& code)
     if (m_appLanguage == code)
         return;
     m_appLanguage = code;
-    if (m_backends.language)
-        m_backends.language->setLanguage(code);
+    if (m_backends.defaults)
+        m_backends.defaults->setString(appLanguageKey, code);
     emit appLanguageChanged();
 }
 
 QString SettingsViewModel::version() const
 {
-    const QString version = QCoreApplication::applicationVersion();
-    return version.isEmpty() ? QStringLiteral("1.0") : version;
+    return versionText(SparkleUpdateManager::bundleVersions().shortVersion);
+}
+
+QString SettingsViewModel::versionText(const QString& bundleVersion)
+{
+    return bundleVersion.isEmpty() || bundleVersion == u"0" ? QStringLiteral("1.0") : bundleVersion;
 }

@@ -47,6 +47,8 @@ public:
     void setAppLanguage(const QString& code);
     // The application's version, "1.0" when it has none.
     QString version() const;
+    // The version line's text for a bundle version ("0" or empty: unknown).
+    static QString versionText(const QString& bundleVersion);
 
 signals:
     void launchAtLoginChanged();

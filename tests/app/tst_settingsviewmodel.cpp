@@ -1,39 +1,36 @@
 #include "LanguageListModel.h"
 #include "LantoSettings.h"
+#include "LoginItem.h"
 #include "SettingsViewModel.h"
+#include "SparkleUpdateManager.h"
 #include "TemporaryHome.h"
+#include "UserDefaults.h"
 #include "VirtualScheduler.h"
 
 #include <QAbstractItemModelTester>
-#include <QFile>
+#include <QNetworkAccessManager>
 #include <QtTest>
 
 using namespace std::chrono_literals;
 
 namespace {
 
-class FakeLoginItem final : public LoginItemSwitch
+class FakeLoginItem final : public LoginItem
 {
 public:
-    void setRegistered(bool registered) override { calls.append(registered); }
+    Status status() const override { return Status::notRegistered; }
+    std::optional<QString> registerItem() override
+    {
+        calls.append(true);
+        return failure;
+    }
+    std::optional<QString> unregisterItem() override
+    {
+        calls.append(false);
+        return failure;
+    }
     QList<bool> calls;
-};
-
-class FakeLanguage final : public LanguagePreference
-{
-public:
-    QString language() const override { return stored; }
-    void setLanguage(const QString& code) override { stored = code; }
-    QString stored = "ja";
-};
-
-class FakeUpdates final : public AutomaticUpdates
-{
-public:
-    bool isEnabled() const override { return checks; }
-    void setEnabled(bool enabled) override { checks = downloads = enabled; }
-    bool checks = true;
-    bool downloads = true;
+    std::optional<QString> failure;
 };
 
 using Setter = void (SettingsViewModel::*)(bool);
@@ -52,19 +49,21 @@ private slots:
     void startsFromTheStoredValues();
     void switchesWriteTheirKey_data();
     void switchesWriteTheirKey();
+    void loginSwitchRegistersTheAgent_data();
     void loginSwitchRegistersTheAgent();
     void updatesAndLanguageGoToTheirBackends();
     void versionFallsBack();
     void languageTable();
 
 private:
-    SettingsBackends backends() { return { &m_loginItem, &m_language, &m_updates }; }
+    SettingsBackends backends() { return { &m_loginItem, m_defaults.get(), m_updates.get() }; }
     std::unique_ptr<TemporaryHome> m_home;
     std::unique_ptr<VirtualScheduler> m_writes;
     std::unique_ptr<LantoSettings> m_settings;
+    std::unique_ptr<UserDefaults> m_defaults;
+    QNetworkAccessManager m_network;
+    std::unique_ptr<SparkleUpdateManager> m_updates;
     FakeLoginItem m_loginItem;
-    FakeLanguage m_language;
-    FakeUpdates m_updates;
 };
 
 void TestSettingsViewModel::init()
@@ -72,13 +71,18 @@ void TestSettingsViewModel::init()
     m_home = std::make_unique<TemporaryHome>();
     m_writes = std::make_unique<VirtualScheduler>();
     m_settings = std::make_unique<LantoSettings>(m_home->appSupportPath(), *m_writes);
+    m_defaults = std::make_unique<UserDefaults>(m_home->filePath("user-defaults.conf"));
+    m_defaults->setString("appLanguage", "ja");
+    // The feed is never read: checks wait on the virtual clock.
+    m_updates = std::make_unique<SparkleUpdateManager>(
+        m_network, *m_defaults, *m_writes, QUrl("http://127.0.0.1:9/appcast.xml"), Updater::Versions { "1.0", "1" });
     m_loginItem = {};
-    m_language = {};
-    m_updates = {};
 }
 
 void TestSettingsViewModel::cleanup()
 {
+    m_updates.reset();
+    m_defaults.reset();
     m_settings.reset();
     m_writes.reset();
     m_home.reset();
@@ -140,11 +144,24 @@ void TestSettingsViewModel::switchesWriteTheirKey()
     QCOMPARE(fromFile.boolValue(key, false), true);
 }
 
+void TestSettingsViewModel::loginSwitchRegistersTheAgent_data()
+{
+    QTest::addColumn<bool>("fails");
+    QTest::newRow("registered") << false;
+    QTest::newRow("registration fails") << true;
+}
+
 void TestSettingsViewModel::loginSwitchRegistersTheAgent()
 {
+    QFETCH(bool, fails);
+    if (fails)
+        m_loginItem.failure = "refused";
     SettingsViewModel model(*m_settings, backends());
     model.setLaunchAtLogin(true);
     model.setLaunchAtLogin(true);
+    // Whatever the registration did, the switch and the store keep the choice.
+    QVERIFY(model.launchAtLogin());
+    QCOMPARE(m_settings->value("launchAtLogin"), PlistValue(true));
     model.setLaunchAtLogin(false);
     QCOMPARE(m_loginItem.calls, (QList<bool> { true, false }));
     QCOMPARE(m_settings->value("launchAtLogin"), PlistValue(false));
@@ -154,13 +171,15 @@ void TestSettingsViewModel::updatesAndLanguageGoToTheirBackends()
 {
     SettingsViewModel model(*m_settings, backends());
     model.setAutoUpdateEnabled(false);
-    QVERIFY(!m_updates.checks && !m_updates.downloads);
+    QCOMPARE(m_defaults->boolValue("SUEnableAutomaticChecks"), false);
+    QCOMPARE(m_defaults->boolValue("SUAutomaticallyUpdate"), false);
     model.setAutoUpdateEnabled(true);
-    QVERIFY(m_updates.checks && m_updates.downloads);
+    QCOMPARE(m_defaults->boolValue("SUEnableAutomaticChecks"), true);
+    QCOMPARE(m_defaults->boolValue("SUAutomaticallyUpdate"), true);
     model.setAppLanguage("pt-BR");
-    QCOMPARE(m_language.stored, "pt-BR");
+    QCOMPARE(m_defaults->string("appLanguage"), "pt-BR");
     model.setAppLanguage("");
-    QCOMPARE(m_language.stored, "");
+    QCOMPARE(m_defaults->string("appLanguage"), "");
 
     // Without installed backends the values stay in memory.
     SettingsViewModel bare(*m_settings, SettingsBackends {});
@@ -171,11 +190,9 @@ void TestSettingsViewModel::updatesAndLanguageGoToTheirBackends()
 
 void TestSettingsViewModel::versionFallsBack()
 {
-    SettingsViewModel model(*m_settings, backends());
-    QCoreApplication::setApplicationVersion(QString());
-    QCOMPARE(model.version(), "1.0");
-    QCoreApplication::setApplicationVersion("2.3.1");
-    QCOMPARE(model.version(), "2.3.1");
+    QCOMPARE(SettingsViewModel::versionText(""), "1.0");
+    QCOMPARE(SettingsViewModel::versionText("0"), "1.0");
+    QCOMPARE(SettingsViewModel::versionText("2.3.1"), "2.3.1");
 }
 
 void TestSettingsViewModel::languageTable()
