@@ -89,7 +89,7 @@ Item {
         Column {
             anchors.horizontalCenter: parent.horizontalCenter
             spacing: 16
-            FeatureRow { symbol: "\u2728"; title: "Stunning Video Wallpapers"; detail: root.onboardingWallpaperSubtitle }
+            FeatureRow { symbol: "\u2726"; title: "Stunning Video Wallpapers"; detail: root.onboardingWallpaperSubtitle }
             FeatureRow { symbol: "\u2913"; title: "Download & Sync"; detail: "Keep your favorites synced and available offline" }
             FeatureRow { symbol: "\u25AD"; title: "Multi-Display Support"; detail: "Set different wallpapers on each connected display" }
         }

@@ -32,8 +32,24 @@ Item {
         objectName: "switch"
         anchors.right: parent.right
         anchors.verticalCenter: parent.verticalCenter
-        scale: 0.8
         checked: toggle.isOn
         onToggled: toggle.isOn = checked
+        // The small switch: a 30 x 17 track with a sliding knob.
+        indicator: Rectangle {
+            implicitWidth: 30
+            implicitHeight: 17
+            x: control.leftPadding
+            anchors.verticalCenter: parent.verticalCenter
+            radius: height / 2
+            color: control.checked ? "#2f7cf6" : Qt.rgba(1, 1, 1, 0.2)
+            Rectangle {
+                x: control.checked ? parent.width - width - 1.5 : 1.5
+                anchors.verticalCenter: parent.verticalCenter
+                width: 14; height: 14
+                radius: 7
+                color: "white"
+                Behavior on x { NumberAnimation { duration: 150; easing.type: Easing.OutCubic } }
+            }
+        }
     }
 }

@@ -7,6 +7,7 @@ import Lanto.Test
 TestCase {
     name: "ProfileSetup"
     when: windowShown
+    visible: true // a TestCase is invisible by default, and so would be what it holds
     width: 800
     height: 600
 
