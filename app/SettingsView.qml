@@ -19,7 +19,7 @@ ScrollView {
         width: Math.min(600, root.availableWidth - 64)
         spacing: 24
 
-        Item { width: 1; height: 52 - parent.spacing }
+        Item { width: 1; height: 52 }
         Text {
             text: qsTr("Settings")
             font.pixelSize: 30; font.bold: true
@@ -109,7 +109,7 @@ ScrollView {
                 }
             }
         }
-        Item { width: 1; height: 40 - parent.spacing }
+        Item { width: 1; height: 40 }
     }
 
     // Until the account row lands: the name and "Sign Out", or "Sign In".

@@ -1,6 +1,7 @@
 import QtQuick
 import QtTest
 import Lanto.App
+import Lanto.State
 import Lanto.Test
 
 // The handle set-up cleans typed text at once and judges the local rules without the service.
@@ -30,5 +31,27 @@ TestCase {
         compare(field.text, "a")
         compare(status.text, "\u2716 Must be at least 3 characters")
         verify(!findChild(view, "continueButton").enabled)
+    }
+
+    SignalSpy { id: completed; signalName: "complete" }
+
+    function test_freeHandleIsSaved() {
+        TestRig.serve("GET", "handles/check", { available: true })
+        TestRig.serve("PATCH", "me", { id: "u1", name: "Ada", handle: "ada", isVerified: false,
+                                       wallpaperCount: 0, followerCount: 0, createdAt: "2024-01-01" })
+        TestRig.storeSessionToken("tok")
+        const view = createTemporaryObject(screen, this)
+        completed.target = view
+        const field = findChild(view, "handleField")
+        field.forceActiveFocus()
+        for (const letter of "ada")
+            keyClick(letter)
+        tryCompare(findChild(view, "statusText"), "text", "\u2714 Available")
+        const button = findChild(view, "continueButton")
+        verify(button.enabled)
+        mouseClick(button)
+        completed.wait()
+        compare(AppEnvironment.auth.handle, "ada")
+        compare(TestRig.settingsValue("handle"), "ada")
     }
 }

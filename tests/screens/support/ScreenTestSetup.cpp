@@ -1,6 +1,7 @@
 #include "ScreenTestSetup.h"
 
 #include "AppEnvironment.h"
+#include "SessionTokenStore.h"
 
 using namespace std::chrono_literals;
 
@@ -63,4 +64,15 @@ QVariant ScreenTestSetup::settingsValue(const QString& key) const
     if (value && value->isString())
         return *value->toString();
     return {};
+}
+
+void ScreenTestSetup::serve(const QString& method, const QString& path, const QVariantMap& data)
+{
+    m_webService->on(method.toUtf8(), path, FakeReply::ok(QJsonObject::fromVariantMap(data)));
+}
+
+void ScreenTestSetup::storeSessionToken(const QString& token)
+{
+    if (!SessionTokenStore::save(token))
+        qWarning("The session token could not be stored");
 }

@@ -31,6 +31,10 @@ public:
     Q_INVOKABLE Wallpaper catalogueWallpaper(int n) const;
     // The calls the library made of the web and download services, in order.
     Q_INVOKABLE QStringList serviceCalls() const;
+    // The fake web service answers every such request with {"ok":true,"data":data}.
+    Q_INVOKABLE void serve(const QString& method, const QString& path, const QVariantMap& data);
+    // The session token authorised requests carry, as a sign-in leaves it.
+    Q_INVOKABLE void storeSessionToken(const QString& token);
     // A Bool or text value of the settings store; undefined when absent or of another kind.
     Q_INVOKABLE QVariant settingsValue(const QString& key) const;
     // Runs delayed work of the library and the state up to that many milliseconds ahead.
