@@ -37,6 +37,8 @@ public:
     Q_INVOKABLE void storeSessionToken(const QString& token);
     // A Bool or text value of the settings store; undefined when absent or of another kind.
     Q_INVOKABLE QVariant settingsValue(const QString& key) const;
+    // An own video of this machine, imported into the library; status empty for none.
+    Q_INVOKABLE void addOwnWallpaper(const QString& hexID, const QString& status);
     // Runs delayed work of the library and the state up to that many milliseconds ahead.
     Q_INVOKABLE void advance(int milliseconds);
 
