@@ -1,0 +1,116 @@
+import QtQuick
+import Lanto.Core
+import Lanto.Screens.Profile
+import Lanto.State
+
+// The tile of one of the user's own wallpapers: its picture over a gradient,
+// the review badge, the title and the kind line, and "Make Public" on a
+// never-submitted video under the pointer.
+Column {
+    id: card
+
+    required property wallpaper wallpaper
+    signal makePublic
+    signal selected
+
+    readonly property bool isHovered: hover.hovered
+    readonly property bool showsMakePublic: LocalCardInfo.canMakePublic(wallpaper) && isHovered
+                                            && !(AppEnvironment.wallpaperManager.isSubmitting ?? false)
+    readonly property string badgeText: LocalCardInfo.badgeText(wallpaper.submissionStatus)
+
+    width: 220
+    spacing: 0
+
+    Item {
+        id: pictureArea
+        objectName: "pictureArea"
+        width: 220
+        height: 140
+
+        Rectangle {
+            anchors.fill: parent
+            radius: 14
+            gradient: Gradient {
+                orientation: Gradient.Horizontal
+                GradientStop { position: 0; color: card.wallpaper.previewColors[0] ?? "#2a2a3a" }
+                GradientStop { position: 1; color: card.wallpaper.previewColors[card.wallpaper.previewColors.length - 1] ?? "#1a1a2a" }
+            }
+        }
+        Image {
+            anchors.fill: parent
+            // Decoded off the main thread; the image cache shares pictures between cards.
+            asynchronous: true
+            cache: true
+            fillMode: Image.PreserveAspectCrop
+            source: LocalCardInfo.pictureFor(card.wallpaper)
+            clip: true
+        }
+
+        Rectangle {
+            objectName: "statusBadge"
+            visible: card.badgeText !== ""
+            anchors.top: parent.top
+            anchors.right: parent.right
+            anchors.margins: 8
+            width: badgeLabel.implicitWidth + 16
+            height: badgeLabel.implicitHeight + 6
+            radius: height / 2
+            readonly property color tint: LocalCardInfo.badgeColor(card.wallpaper.submissionStatus)
+            color: Qt.rgba(tint.r, tint.g, tint.b, 0.85)
+            Text {
+                id: badgeLabel
+                anchors.centerIn: parent
+                text: card.badgeText
+                font.pixelSize: 10; font.weight: Font.DemiBold
+                color: "white"
+            }
+        }
+
+        HoverHandler { id: hover }
+        TapHandler { onTapped: card.selected() }
+
+        Rectangle {
+            objectName: "makePublicButton"
+            visible: card.showsMakePublic
+            opacity: visible ? 1 : 0
+            Behavior on opacity { NumberAnimation { duration: 150; easing.type: Easing.InOutQuad } }
+            anchors.horizontalCenter: parent.horizontalCenter
+            anchors.bottom: parent.bottom
+            anchors.bottomMargin: 8
+            width: makePublicLabel.implicitWidth + 24
+            height: makePublicLabel.implicitHeight + 12
+            radius: height / 2
+            color: "#0a84ff"
+            Text {
+                id: makePublicLabel
+                anchors.centerIn: parent
+                text: "🌐 " + qsTr("Make Public")
+                font.pixelSize: 11; font.weight: Font.DemiBold
+                color: "white"
+            }
+            // Takes the click, so the picture beneath does not open the wallpaper too.
+            MouseArea { anchors.fill: parent; onClicked: card.makePublic() }
+        }
+    }
+
+    Text {
+        width: 220
+        topPadding: 8
+        leftPadding: 4
+        rightPadding: 4
+        text: card.wallpaper.title
+        elide: Text.ElideRight
+        maximumLineCount: 1
+        font.pixelSize: 12; font.weight: Font.DemiBold
+        color: Qt.rgba(1, 1, 1, 0.85)
+    }
+    Text {
+        objectName: "kindLine"
+        topPadding: 2
+        leftPadding: 4
+        rightPadding: 4
+        text: qsTr("%1 • %2").arg(LocalCardInfo.kindWord(card.wallpaper)).arg(card.wallpaper.resolutionText)
+        font.pixelSize: 10
+        color: Qt.rgba(1, 1, 1, 0.4)
+    }
+}

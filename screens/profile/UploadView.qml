@@ -1,0 +1,126 @@
+import QtQuick
+import Lanto.Screens.Profile
+import QtQuick.Controls
+import QtQuick.Dialogs
+import Lanto.Core
+import Lanto.State
+
+// My Wallpapers: the user's own imports and submissions, the drop zone that
+// brings new files in, and the filter chips over the grid.
+Item {
+    id: view
+
+    readonly property AppState appState: AppEnvironment.appState
+
+    ImportQueue { id: imports }
+    OwnWallpapers { id: own }
+
+    FileDialog {
+        id: chooser
+        title: qsTr("Choose wallpaper files")
+        fileMode: FileDialog.OpenFiles
+        nameFilters: ImportFileTypes.nameFilters
+        onAccepted: {
+            if (selectedFiles.length > 0)
+                imports.start(selectedFiles)
+        }
+    }
+
+    function selectWallpaper(wallpaper) {
+        view.appState.selectedWallpaper = wallpaper
+    }
+
+    ScrollView {
+        id: scroller
+        anchors.fill: parent
+        contentWidth: availableWidth
+        ScrollBar.vertical.policy: ScrollBar.AlwaysOn
+
+        Column {
+            width: scroller.availableWidth
+            spacing: 0
+
+            Column {
+                x: 32
+                width: parent.width - 64
+                bottomPadding: 24
+                spacing: 8
+                Item { width: 1; height: 52 }
+                Text {
+                    text: qsTr("Upload")
+                    font.pixelSize: 30; font.bold: true
+                    color: "white"
+                }
+                Text {
+                    text: qsTr("Import your own wallpapers")
+                    font.pixelSize: 13
+                    color: Qt.rgba(1, 1, 1, 0.45)
+                }
+            }
+
+            ImportDropZone {
+                id: dropZone
+                objectName: "dropZone"
+                x: 32
+                width: parent.width - 64
+                height: 160
+                isImporting: imports.isImporting
+                importError: imports.importError
+                importSuccess: imports.importSuccess
+                currentFile: imports.currentFile
+                currentIndex: imports.currentIndex
+                totalFiles: imports.totalFiles
+                onImportRequested: chooser.open()
+                onFilesDropped: urls => imports.start(urls)
+                onErrorDismissed: imports.dismissError()
+            }
+            Item { width: 1; height: 24 }
+
+            Row {
+                objectName: "filterBar"
+                visible: own.hasAny
+                x: 32
+                height: visible ? implicitHeight + 12 : 0
+                spacing: 12
+                Text {
+                    anchors.verticalCenter: parent.verticalCenter
+                    text: qsTr("My Wallpapers")
+                    font.pixelSize: 17; font.weight: Font.DemiBold
+                    color: Qt.rgba(1, 1, 1, 0.85)
+                }
+                Row {
+                    spacing: 4
+                    Repeater {
+                        id: chips
+                        objectName: "chips"
+                        model: own.filters
+                        FilterChip {
+                            required property string modelData
+                            title: modelData
+                            isSelected: own.filter === modelData
+                            onActivated: own.filter = modelData
+                        }
+                    }
+                }
+            }
+
+            Grid {
+                id: grid
+                objectName: "wallpaperGrid"
+                visible: own.hasAny
+                x: 32
+                columns: AppLayout.gridColumnCount(parent.width - 64)
+                columnSpacing: 16
+                rowSpacing: 24
+                bottomPadding: 32
+                Repeater {
+                    objectName: "cards"
+                    model: own.wallpapers
+                    LocalWallpaperCard {
+                        onSelected: view.selectWallpaper(wallpaper)
+                    }
+                }
+            }
+        }
+    }
+}

@@ -1,0 +1,125 @@
+import QtQuick
+import QtTest
+import Lanto.State
+import Lanto.Screens.Profile
+import Lanto.Test
+
+// My Wallpapers over the test library: the grid of own items, its chips, the
+// cards' actions and the drop zone's states.
+Item {
+    id: root
+    width: 1000
+    height: 800
+
+    TestCase {
+        id: test
+        name: "UploadView"
+        when: windowShown
+
+        Component {
+            id: uploadComponent
+            UploadView {
+                width: 1000
+                height: 800
+            }
+        }
+        Component {
+            id: zoneComponent
+            ImportDropZone {
+                width: 600
+                height: 160
+                isImporting: false
+                importError: ""
+                importSuccess: ""
+                currentFile: ""
+                currentIndex: 0
+                totalFiles: 0
+            }
+        }
+        SignalSpy {
+            id: importRequests
+            signalName: "importRequested"
+        }
+
+        function test_1_ownWallpapersAndChips() {
+            const view = createTemporaryObject(uploadComponent, root);
+            const bar = findChild(view, "filterBar");
+            const grid = findChild(view, "wallpaperGrid");
+            verify(!bar.visible);
+            verify(!grid.visible);
+            TestRig.addCatalogueWallpapers(2);
+            TestRig.addOwnWallpaper("c0ffee1", "");
+            TestRig.addOwnWallpaper("c0ffee2", "approved");
+            TestRig.addOwnWallpaper("c0ffee3", "rejected");
+            tryVerify(() => bar.visible);
+            const cards = findChild(view, "cards");
+            tryCompare(cards, "count", 3);
+            const chips = findChild(view, "chips");
+            compare(chips.count, 3);
+            compare(chips.itemAt(0).title, "All");
+            mouseClick(chips.itemAt(1));
+            tryCompare(cards, "count", 1);
+            verify(chips.itemAt(1).isSelected && !chips.itemAt(0).isSelected);
+            const badge = findChild(cards.itemAt(0), "statusBadge");
+            verify(badge.visible);
+            compare(badge.children[0].text, "Public");
+            mouseClick(chips.itemAt(2));
+            tryCompare(cards, "count", 1);
+            compare(cards.itemAt(0).wallpaper.hexID, "c0ffee1");
+            verify(!findChild(cards.itemAt(0), "statusBadge").visible);
+            compare(findChild(cards.itemAt(0), "kindLine").text, "Video • 1920x1080");
+        }
+
+        function test_2_cardActions() {
+            const view = createTemporaryObject(uploadComponent, root);
+            const cards = findChild(view, "cards");
+            tryCompare(cards, "count", 3);
+            const local = cards.itemAt(0);
+            const rejected = cards.itemAt(2);
+            const button = findChild(local, "makePublicButton");
+            verify(!button.visible);
+            mouseMove(findChild(local, "pictureArea"), 50, 50);
+            tryVerify(() => button.visible);
+            mouseMove(findChild(rejected, "pictureArea"), 50, 50);
+            tryVerify(() => !button.visible);
+            verify(!findChild(rejected, "makePublicButton").visible);
+            mouseClick(findChild(rejected, "pictureArea"), 20, 20);
+            compare(AppEnvironment.appState.selectedWallpaper.hexID, "c0ffee3");
+            AppEnvironment.appState.selectedWallpaper = undefined;
+        }
+
+        function test_3_failedImportShowsItsLine() {
+            const view = createTemporaryObject(uploadComponent, root);
+            const zone = findChild(view, "dropZone");
+            zone.filesDropped([Qt.resolvedUrl("file:///nonexistent/Missing.mov")]);
+            tryVerify(() => findChild(zone, "errorBox").visible, 10000);
+            verify(zone.importError.startsWith("Missing.mov: "));
+            mouseClick(findChild(zone, "dismissButton"));
+            tryVerify(() => findChild(zone, "idleTarget").visible);
+        }
+
+        function test_4_dropZoneStates() {
+            const zone = createTemporaryObject(zoneComponent, root);
+            importRequests.target = zone;
+            verify(findChild(zone, "idleTarget").visible);
+            mouseClick(findChild(zone, "idleTarget"));
+            compare(importRequests.count, 1);
+            zone.isImporting = true;
+            zone.importError = "failed";
+            zone.totalFiles = 1;
+            zone.currentIndex = 1;
+            verify(findChild(zone, "importingBox").visible);
+            verify(!findChild(zone, "errorBox").visible);
+            verify(!findChild(zone, "processingText").visible);
+            zone.totalFiles = 3;
+            zone.currentIndex = 2;
+            verify(findChild(zone, "processingText").visible);
+            compare(findChild(zone, "processingText").text, "Processing 2 of 3");
+            zone.isImporting = false;
+            zone.importSuccess = "Wallpaper imported successfully!";
+            verify(findChild(zone, "errorBox").visible);
+            zone.importError = "";
+            verify(findChild(zone, "successBox").visible);
+        }
+    }
+}
