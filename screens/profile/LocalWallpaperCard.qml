@@ -15,7 +15,7 @@ Column {
 
     readonly property bool isHovered: hover.hovered
     readonly property bool showsMakePublic: LocalCardInfo.canMakePublic(wallpaper) && isHovered
-                                            && !(AppEnvironment.wallpaperManager.isSubmitting ?? false)
+                                            && !AppEnvironment.wallpaperManager.isSubmitting
     readonly property string badgeText: LocalCardInfo.badgeText(wallpaper.submissionStatus)
 
     width: 220

@@ -3,6 +3,7 @@ import Lanto.Screens.Profile
 import QtQuick.Controls
 import QtQuick.Dialogs
 import Lanto.Core
+import Lanto.Library
 import Lanto.State
 
 // My Wallpapers: the user's own imports and submissions, the drop zone that
@@ -12,8 +13,13 @@ Item {
 
     readonly property AppState appState: AppEnvironment.appState
 
+    readonly property WallpaperManager manager: AppEnvironment.wallpaperManager
+
     ImportQueue { id: imports }
     OwnWallpapers { id: own }
+    SubmissionFlow { id: submission }
+    // Review states stay current while the screen is shown.
+    StatusRefresh { running: true }
 
     FileDialog {
         id: chooser
@@ -76,6 +82,14 @@ Item {
             }
             Item { width: 1; height: 24 }
 
+            SubmissionBanners {
+                x: 32
+                width: parent.width - 64
+                isSubmitting: view.manager.isSubmitting
+                submissionProgress: view.manager.submissionProgress
+                flow: submission
+            }
+
             Row {
                 objectName: "filterBar"
                 visible: own.hasAny
@@ -118,6 +132,7 @@ Item {
                     model: own.wallpapers
                     LocalWallpaperCard {
                         onSelected: view.selectWallpaper(wallpaper)
+                        onMakePublic: submission.submit(wallpaper)
                     }
                 }
             }

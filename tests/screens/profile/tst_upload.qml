@@ -88,6 +88,23 @@ Item {
             AppEnvironment.appState.selectedWallpaper = undefined;
         }
 
+        function test_2b_failedSubmissionOffersTryAgain() {
+            const view = createTemporaryObject(uploadComponent, root)
+            const cards = findChild(view, "cards")
+            tryCompare(cards, "count", 3)
+            const local = cards.itemAt(0)
+            mouseMove(findChild(local, "pictureArea"), 50, 50)
+            const button = findChild(local, "makePublicButton")
+            tryVerify(() => button.visible)
+            mouseClick(button)
+            const banner = findChild(view, "errorBanner")
+            tryVerify(() => banner.visible, 10000)
+            verify(findChild(view, "tryAgainButton").visible)
+            compare(AppEnvironment.appState.selectedWallpaper.isValid, false)
+            mouseClick(findChild(view, "dismissSubmissionButton"))
+            verify(!banner.visible)
+        }
+
         function test_3_failedImportShowsItsLine() {
             const view = createTemporaryObject(uploadComponent, root);
             const zone = findChild(view, "dropZone");
