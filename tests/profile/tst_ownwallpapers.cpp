@@ -16,7 +16,7 @@ private slots:
     {
         QTest::addColumn<QString>("filter");
         QTest::addColumn<QStringList>("expected");
-        QTest::newRow("All") << "All" << QStringList { "a1", "a2", "a3", "a4", "a5", "a6" };
+        QTest::newRow("All") << "All" << QStringList { "a1", "a2", "a3", "a5", "a6" };
         QTest::newRow("Public") << "Public" << QStringList { "a2" };
         QTest::newRow("Local") << "Local" << QStringList { "a1" };
     }
@@ -28,7 +28,7 @@ private slots:
         rig.addLocalItem("a1");
         rig.addLocalItem("a2", QStringLiteral("approved"));
         rig.addLocalItem("a3", QStringLiteral("pending"));
-        rig.addLocalItem("a4", QStringLiteral("uploading"));
+        // ("uploading" is cleared by the library at start: a run that was cut off.)
         rig.addLocalItem("a5", QStringLiteral("rejected"));
         rig.addLocalItem("a6", QStringLiteral("Approved"));
         rig.addFolder("c1", "content.mov"); // downloaded only, no metadata
