@@ -14,7 +14,7 @@ namespace {
 
 ImportQueue::ImportFile throughEnvironment()
 {
-    LocalImporter* importer = AppEnvironment::installed().importer;
+    LocalImporter* importer = AppEnvironment::installedObjects().importer;
     return [importer](const QString& path) -> QFuture<void> {
         if (!importer)
             return QtFuture::makeExceptionalFuture<void>(std::make_exception_ptr(std::runtime_error("No importer")));

@@ -33,7 +33,7 @@ const Badge* badgeOf(const QString& status)
 
 } // namespace
 
-LocalCardInfo::LocalCardInfo(QObject* parent) : LocalCardInfo(AppEnvironment::installed().wallpaperManager, parent) {}
+LocalCardInfo::LocalCardInfo(QObject* parent) : LocalCardInfo(AppEnvironment::installedObjects().wallpaperManager, parent) {}
 
 LocalCardInfo::LocalCardInfo(WallpaperManager* manager, QObject* parent) : QObject(parent), m_manager(manager) {}
 

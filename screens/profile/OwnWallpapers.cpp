@@ -53,7 +53,7 @@ QList<Wallpaper> OwnWallpapers::filtered(const QList<Wallpaper>& own, Filter fil
     return kept;
 }
 
-OwnWallpapers::OwnWallpapers(QObject* parent) : OwnWallpapers(AppEnvironment::installed().wallpaperManager, parent) {}
+OwnWallpapers::OwnWallpapers(QObject* parent) : OwnWallpapers(AppEnvironment::installedObjects().wallpaperManager, parent) {}
 
 OwnWallpapers::OwnWallpapers(WallpaperManager* manager, QObject* parent) : QObject(parent), m_manager(manager)
 {

@@ -8,7 +8,7 @@ namespace {
 
 StatusRefresh::Sync throughEnvironment()
 {
-    WallpaperManager* manager = AppEnvironment::installed().wallpaperManager;
+    WallpaperManager* manager = AppEnvironment::installedObjects().wallpaperManager;
     return [manager] { return manager ? manager->syncSubmissionStatuses() : QtFuture::makeReadyFuture(); };
 }
 

@@ -4,8 +4,8 @@
 #include "WallpaperManager.h"
 
 SubmissionFlow::SubmissionFlow(QObject* parent)
-    : SubmissionFlow(submitThrough(AppEnvironment::installed().wallpaperManager),
-          [manager = AppEnvironment::installed().wallpaperManager] { return manager && manager->isSubmitting(); },
+    : SubmissionFlow(submitThrough(AppEnvironment::installedObjects().wallpaperManager),
+          [manager = AppEnvironment::installedObjects().wallpaperManager] { return manager && manager->isSubmitting(); },
           parent)
 {
 }

@@ -56,6 +56,18 @@ void ScreenTestSetup::advance(int milliseconds)
     m_rig->scheduler.advance(std::chrono::milliseconds(milliseconds));
 }
 
+void ScreenTestSetup::addOwnWallpaper(const QString& hexID, const QString& status)
+{
+    Wallpaper wallpaper = localItem(hexID);
+    wallpaper.cloudID = hexID; // as the importer names its items
+    wallpaper.wallpaperType = WallpaperType::video;
+    wallpaper.resolution = QSizeF(1920, 1080);
+    if (!status.isEmpty())
+        wallpaper.submissionStatus = status;
+    m_rig->addFolder(hexID, "content.mov");
+    m_rig->manager->addImportedWallpaper(wallpaper, m_rig->downloads() + "/" + hexID + "/content.mov", std::nullopt);
+}
+
 QVariant ScreenTestSetup::settingsValue(const QString& key) const
 {
     const std::optional<PlistValue> value = m_rig->settings.value(key);
