@@ -25,6 +25,7 @@ const QList<Spring>& AppAnimation::all()
         {QStringLiteral("hover"), 0.3, 0.8},
         {QStringLiteral("sectionChange"), 0.45, 0.88},
         {QStringLiteral("apply"), 0.7, 0.9},
+        {QStringLiteral("slow"), 0.6, 0.9},
     };
     return presets;
 }
@@ -37,3 +38,4 @@ const Spring& AppAnimation::standard() { return all()[4]; }
 const Spring& AppAnimation::hover() { return all()[5]; }
 const Spring& AppAnimation::sectionChange() { return all()[6]; }
 const Spring& AppAnimation::apply() { return all()[7]; }
+const Spring& AppAnimation::slow() { return all()[8]; }

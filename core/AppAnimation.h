@@ -47,6 +47,7 @@ class AppAnimation : public QObject
     Q_PROPERTY(Spring hover READ hover CONSTANT)
     Q_PROPERTY(Spring sectionChange READ sectionChange CONSTANT)
     Q_PROPERTY(Spring apply READ apply CONSTANT)
+    Q_PROPERTY(Spring slow READ slow CONSTANT)
 
 public:
     explicit AppAnimation(QObject* parent = nullptr);
@@ -59,6 +60,7 @@ public:
     static const Spring& hover();
     static const Spring& sectionChange();
     static const Spring& apply();
+    static const Spring& slow();
 
 private:
     // Built once on first use, in the order above.

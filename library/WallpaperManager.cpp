@@ -186,6 +186,20 @@ CategoryWallpaperModel* WallpaperManager::categoryModel(WallpaperCategory catego
     return model.get();
 }
 
+void WallpaperManager::selectScreen(const QString& screenKey)
+{
+    if (!screenKey.isEmpty())
+        setSelectedScreenKey(screenKey);
+}
+
+std::optional<QString> WallpaperManager::mainScreenKey() const
+{
+    const std::optional<ConnectedDisplay> main = m_services.displays.mainDisplay();
+    if (!main || !main->number)
+        return std::nullopt;
+    return QString::number(*main->number);
+}
+
 void WallpaperManager::refreshConnectedScreens()
 {
     const QList<ScreenModel> screens = m_services.screens.connectedScreens();

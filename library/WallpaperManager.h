@@ -59,7 +59,7 @@ class WallpaperManager : public QObject
     Q_PROPERTY(bool isLoadingManifest READ isLoadingManifest NOTIFY isLoadingManifestChanged)
     Q_PROPERTY(QString manifestError READ manifestErrorText NOTIFY manifestErrorChanged)
     Q_PROPERTY(bool hasUltraWideScreen READ hasUltraWideScreen NOTIFY hasUltraWideScreenChanged)
-    Q_PROPERTY(QString selectedScreenKey READ selectedScreenKeyText NOTIFY selectedScreenKeyChanged)
+    Q_PROPERTY(QString selectedScreenKey READ selectedScreenKeyText WRITE selectScreen NOTIFY selectedScreenKeyChanged)
     Q_PROPERTY(QString lastAppliedTitle READ lastAppliedTitleText NOTIFY lastAppliedTitleChanged)
     Q_PROPERTY(bool isSubmitting READ isSubmitting NOTIFY isSubmittingChanged)
     Q_PROPERTY(double submissionProgress READ submissionProgress NOTIFY submissionProgressChanged)
@@ -142,6 +142,18 @@ public:
 
     // The display chosen in the display preview; none means every display.
     void setSelectedScreenKey(const std::optional<QString>& screenKey);
+
+    // --- The main window's display preview (QML) ---
+    // A tile chooses its display; the preview never goes back to every display, so an empty key is ignored.
+    Q_INVOKABLE void selectScreen(const QString& screenKey);
+    // The wallpaper recorded on a display; an invalid record when none is.
+    Q_INVOKABLE Wallpaper wallpaperOnScreen(const QString& screenKey) const
+    {
+        return wallpaper(screenKey).value_or(Wallpaper());
+    }
+    // The key of the main display, when it is one of the connected ones.
+    std::optional<QString> mainScreenKey() const;
+    // --- end of the display preview's block ---
     // Re-reads the connected displays from the desktop controller.
     void refreshConnectedScreens();
     // Replaces known records in place, appends new ones. A long list is

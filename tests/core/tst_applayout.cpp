@@ -73,6 +73,7 @@ void TestAppLayout::springPresets_data()
     QTest::newRow("hover") << AppAnimation::hover() << "hover" << 0.3 << 0.8;
     QTest::newRow("sectionChange") << AppAnimation::sectionChange() << "sectionChange" << 0.45 << 0.88;
     QTest::newRow("apply") << AppAnimation::apply() << "apply" << 0.7 << 0.9;
+    QTest::newRow("slow") << AppAnimation::slow() << "slow" << 0.6 << 0.9;
 }
 
 void TestAppLayout::springPresets()

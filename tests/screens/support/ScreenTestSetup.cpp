@@ -88,3 +88,16 @@ void ScreenTestSetup::storeSessionToken(const QString& token)
     if (!SessionTokenStore::save(token))
         qWarning("The session token could not be stored");
 }
+
+void ScreenTestSetup::connectDisplays(int count, int wallpaperOnLast)
+{
+    QList<ScreenModel>& screens = m_rig->screens.screens;
+    screens.clear();
+    for (int n = 1; n <= count; ++n)
+        screens.append(ScreenModel(quint32(n), QStringLiteral("Display %1").arg(n)));
+    if (count > 0 && wallpaperOnLast > 0)
+        screens.last().wallpaperID = catalogueItem(wallpaperOnLast).id;
+    if (m_rig->displays.displays().isEmpty())
+        m_rig->displays.addDisplay(QStringLiteral("Display 1"), QRect()); // number 1: the main display
+    m_rig->manager->refreshConnectedScreens();
+}

@@ -41,6 +41,9 @@ public:
     Q_INVOKABLE void addOwnWallpaper(const QString& hexID, const QString& status);
     // Runs delayed work of the library and the state up to that many milliseconds ahead.
     Q_INVOKABLE void advance(int milliseconds);
+    // Exactly count displays connected, "Display 1" (the main one) onwards; the
+    // wallpaper n, when given, recorded on the last of them.
+    Q_INVOKABLE void connectDisplays(int count, int wallpaperOnLast = 0);
 
     LibraryRig& rig() { return *m_rig; }
     AppState& appState() { return *m_appState; }

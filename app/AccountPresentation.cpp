@@ -1,0 +1,54 @@
+#include "AccountPresentation.h"
+
+#include "AuthService.h"
+
+AccountPresentation::AccountPresentation(QObject* parent) : QObject(parent) {}
+
+void AccountPresentation::setAuth(AuthService* auth)
+{
+    if (m_auth == auth)
+        return;
+    if (m_auth)
+        disconnect(m_auth, nullptr, this, nullptr);
+    m_auth = auth;
+    if (auth)
+        connect(auth, &AuthService::displayNameChanged, this, &AccountPresentation::changed);
+    emit changed();
+}
+
+QString AccountPresentation::displayName() const
+{
+    return m_auth ? m_auth->displayName() : QString();
+}
+
+QString AccountPresentation::accountName() const
+{
+    const QString name = displayName();
+    return name.isNull() ? tr("Lanto User") : name;
+}
+
+QString AccountPresentation::profileLabel() const
+{
+    const QString name = displayName();
+    return name.isNull() ? tr("Profile") : name;
+}
+
+QString AccountPresentation::initials(const QString& displayName)
+{
+    const QStringList words = displayName.split(u' ', Qt::SkipEmptyParts);
+    if (words.isEmpty())
+        return QStringLiteral("?");
+    QString result = words.first().left(1);
+    if (words.size() >= 2)
+        result += words.last().left(1);
+    return result.toUpper();
+}
+
+void AccountPresentation::startSignIn()
+{
+    if (!m_auth || m_auth->isLoading())
+        return;
+    m_auth->setIsLoading(true);
+    m_auth->setSignInError(QString());
+    m_auth->signIn();
+}

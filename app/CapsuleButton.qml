@@ -1,0 +1,31 @@
+import QtQuick
+import Lanto.App
+
+// A confirmation card's button: the glass capsule for Cancel, a red capsule for
+// the destructive action.
+Rectangle {
+    id: button
+
+    required property string label
+    property bool destructive: false
+
+    signal clicked()
+
+    implicitHeight: text.implicitHeight + 20
+    radius: height / 2
+    color: destructive ? Qt.rgba(1, 0.23, 0.19, 0.15) : Qt.rgba(1, 1, 1, 0.15)
+    border.width: 1
+    border.color: destructive ? Qt.rgba(1, 0.23, 0.19, 0.3) : Qt.rgba(1, 1, 1, 0.1)
+
+    Text {
+        id: text
+        anchors.centerIn: parent
+        text: button.label
+        font { pixelSize: 13; weight: Font.DemiBold }
+        color: button.destructive ? "#ff3b30" : "white"
+    }
+    MouseArea {
+        anchors.fill: parent
+        onClicked: button.clicked()
+    }
+}

@@ -1,0 +1,109 @@
+#include "DisplayPreviewModel.h"
+
+#include "WallpaperManager.h"
+
+DisplayPreviewModel::DisplayPreviewModel(QObject* parent) : QAbstractListModel(parent) {}
+
+void DisplayPreviewModel::setWallpaperManager(WallpaperManager* manager)
+{
+    if (m_manager == manager)
+        return;
+    if (m_manager)
+        disconnect(m_manager, nullptr, this, nullptr);
+    m_manager = manager;
+    if (manager) {
+        for (auto signal : {&WallpaperManager::connectedScreensChanged, &WallpaperManager::screenWallpapersChanged,
+                            &WallpaperManager::selectedScreenKeyChanged, &WallpaperManager::downloadedChanged})
+            connect(manager, signal, this, &DisplayPreviewModel::refresh);
+        // A record's colours or pictures may change with the catalogue.
+        WallpaperListModel* all = manager->allWallpapers();
+        connect(all, &QAbstractItemModel::dataChanged, this, &DisplayPreviewModel::refresh);
+        connect(all, &QAbstractItemModel::rowsInserted, this, &DisplayPreviewModel::refresh);
+        connect(all, &QAbstractItemModel::modelReset, this, &DisplayPreviewModel::refresh);
+    }
+    refresh();
+    emit wallpaperManagerChanged();
+}
+
+QList<DisplayPreviewModel::Row> DisplayPreviewModel::buildRows() const
+{
+    QList<Row> rows;
+    if (!m_manager)
+        return rows;
+    const std::optional<QString> mainKey = m_manager->mainScreenKey();
+    const std::optional<QString>& selectedKey = m_manager->selectedScreenKey();
+    for (const ScreenModel& screen : m_manager->connectedScreens()) {
+        Row row;
+        row.screenKey = screen.id();
+        row.name = row.screenKey == mainKey ? tr("Main Display") : screen.screenName;
+        if (const std::optional<Wallpaper> wallpaper = m_manager->wallpaper(row.screenKey)) {
+            row.previewColors = wallpaper->previewColorList();
+            row.thumbnailURL = m_manager->files().localThumbnailURL(*wallpaper).value_or(QUrl());
+        }
+        row.isSelected = selectedKey == row.screenKey;
+        rows.append(row);
+    }
+    return rows;
+}
+
+void DisplayPreviewModel::refresh()
+{
+    const QList<Row> rows = buildRows();
+    const auto keys = [](const QList<Row>& list) {
+        QStringList result;
+        for (const Row& row : list)
+            result.append(row.screenKey);
+        return result;
+    };
+    if (keys(rows) != keys(m_rows)) {
+        const bool countChanges = rows.size() != m_rows.size();
+        beginResetModel();
+        m_rows = rows;
+        endResetModel();
+        if (countChanges)
+            emit countChanged();
+        return;
+    }
+    for (qsizetype i = 0; i < rows.size(); ++i) {
+        if (rows[i] == m_rows[i])
+            continue;
+        m_rows[i] = rows[i];
+        emit dataChanged(index(int(i)), index(int(i)));
+    }
+}
+
+int DisplayPreviewModel::rowCount(const QModelIndex& parent) const
+{
+    return parent.isValid() ? 0 : int(m_rows.size());
+}
+
+QVariant DisplayPreviewModel::data(const QModelIndex& index, int role) const
+{
+    if (!checkIndex(index, CheckIndexOption::IndexIsValid | CheckIndexOption::ParentIsInvalid))
+        return {};
+    const Row& row = m_rows.at(index.row());
+    switch (role) {
+    case ScreenKeyRole: return row.screenKey;
+    case Qt::DisplayRole:
+    case NameRole: return row.name;
+    case PreviewColorsRole: return row.previewColors;
+    case ThumbnailURLRole: return row.thumbnailURL;
+    case IsSelectedRole: return row.isSelected;
+    default: return {};
+    }
+}
+
+QHash<int, QByteArray> DisplayPreviewModel::roleNames() const
+{
+    return {{ScreenKeyRole, "screenKey"},
+            {NameRole, "name"},
+            {PreviewColorsRole, "previewColors"},
+            {ThumbnailURLRole, "thumbnailURL"},
+            {IsSelectedRole, "isSelected"}};
+}
+
+void DisplayPreviewModel::select(int row)
+{
+    if (m_manager && row >= 0 && row < m_rows.size())
+        m_manager->selectScreen(m_rows.at(row).screenKey);
+}

@@ -1,0 +1,108 @@
+#include "MainWindowModel.h"
+
+#include "AppState.h"
+#include "AuthService.h"
+#include "FloatingMonitorWindowManager.h"
+#include "WallpaperManager.h"
+
+MainWindowModel::MainWindowModel(QObject* parent) : QObject(parent) {}
+
+void MainWindowModel::setAppState(AppState* state)
+{
+    if (m_appState == state)
+        return;
+    if (m_appState)
+        disconnect(m_appState, nullptr, this, nullptr);
+    m_appState = state;
+    if (state) {
+        for (auto signal : {&AppState::deleteConfirmationChanged, &AppState::showEditProfileChanged,
+                            &AppState::showSignOutConfirmChanged})
+            connect(state, signal, this, &MainWindowModel::overlaysChanged);
+    }
+    emit appStateChanged();
+    emit overlaysChanged();
+}
+
+void MainWindowModel::setWallpaperManager(WallpaperManager* manager)
+{
+    if (m_manager == manager)
+        return;
+    if (m_manager)
+        disconnect(m_manager, nullptr, this, nullptr);
+    m_manager = manager;
+    if (manager) {
+        // Only changes count: the title already there when the window appears is old news.
+        connect(manager, &WallpaperManager::lastAppliedTitleChanged, this, &MainWindowModel::showAppliedToast);
+        connect(manager, &WallpaperManager::connectedScreensChanged, this, &MainWindowModel::updatePanelVisibility);
+    }
+    updatePanelVisibility();
+    emit wallpaperManagerChanged();
+}
+
+void MainWindowModel::setAuth(AuthService* auth)
+{
+    if (m_auth == auth)
+        return;
+    m_auth = auth;
+    emit authChanged();
+}
+
+bool MainWindowModel::dimmed() const
+{
+    return m_appState
+        && (m_appState->hasDeleteConfirmation() || m_appState->showEditProfile() || m_appState->showSignOutConfirm());
+}
+
+qsizetype MainWindowModel::removeCount() const
+{
+    if (!m_appState || !m_appState->deleteConfirmation())
+        return 0;
+    return m_appState->deleteConfirmation()->wallpapers.size();
+}
+
+QString MainWindowModel::removeTitle(qsizetype count)
+{
+    if (count == 1)
+        return tr("Remove Wallpaper?");
+    return tr("Remove %1 Wallpapers?").arg(count);
+}
+
+QString MainWindowModel::removeMessage(qsizetype count)
+{
+    if (count == 1)
+        return tr("This will delete the downloaded file.") + u'\n' + tr("You can re-download it anytime.");
+    return tr("This will delete the downloaded files.") + u'\n' + tr("You can re-download them anytime.");
+}
+
+void MainWindowModel::dismissOverlays()
+{
+    if (!m_appState)
+        return;
+    if (m_appState->hasDeleteConfirmation())
+        m_appState->cancelDeletion();
+    if (m_appState->showEditProfile())
+        m_appState->setShowEditProfile(false);
+    if (m_appState->showSignOutConfirm())
+        m_appState->setShowSignOutConfirm(false);
+}
+
+void MainWindowModel::signOut()
+{
+    if (m_auth)
+        m_auth->signOut();
+    if (m_appState)
+        m_appState->setShowSignOutConfirm(false);
+}
+
+void MainWindowModel::showAppliedToast()
+{
+    const std::optional<QString>& title = m_manager->lastAppliedTitle();
+    if (title && m_appState)
+        m_appState->showToast(*title + tr(" applied"));
+}
+
+void MainWindowModel::updatePanelVisibility()
+{
+    if (m_manager)
+        FloatingMonitorWindowManager::shared().setVisible(m_manager->connectedScreens().size() >= 2);
+}

@@ -1,0 +1,92 @@
+import QtQuick
+import Lanto.App
+import Lanto.Core
+import Lanto.Service
+import Lanto.State
+
+// The left column: logo, the top sections, then the profile and settings rows
+// at the bottom, and the update offer when a newer version is known.
+Item {
+    id: sidebar
+
+    required property AppState appState
+    required property AuthService auth
+
+    SidebarNavigation {
+        id: navigation
+        appState: sidebar.appState
+    }
+    AccountPresentation {
+        id: account
+        auth: sidebar.auth
+    }
+
+    Column {
+        id: header
+        width: parent.width
+        topPadding: 52
+
+        Row {
+            x: 20
+            spacing: 10
+            height: 32
+            Rectangle {
+                width: 32
+                height: 32
+                radius: 8
+                gradient: Gradient {
+                    GradientStop { position: 0; color: "#4d8cf2" }
+                    GradientStop { position: 1; color: "#734ce6" }
+                }
+            }
+            Text {
+                anchors.verticalCenter: parent.verticalCenter
+                text: qsTr("Lanto")
+                font { pixelSize: 17; bold: true }
+                color: "white"
+            }
+        }
+    }
+
+    Column {
+        id: topRows
+        anchors { top: header.bottom; topMargin: 32; left: parent.left; right: parent.right; margins: 12 }
+        spacing: 4
+        Repeater {
+            model: navigation.topSections
+            SidebarItem {
+                required property string modelData
+                objectName: "row" + modelData
+                section: modelData
+                isSelected: sidebar.appState.selectedSection === modelData
+                onActivated: navigation.select(modelData)
+            }
+        }
+    }
+
+    Column {
+        anchors { bottom: badge.top; left: parent.left; right: parent.right; margins: 12; bottomMargin: 8 }
+        spacing: 4
+        SidebarItem {
+            objectName: "rowProfile"
+            section: "Profile"
+            isSelected: sidebar.appState.selectedSection === "Profile"
+            customLabel: account.profileLabel
+            customIcon: Component { SidebarAvatar { auth: sidebar.auth } }
+            onActivated: navigation.select("Profile")
+        }
+        SidebarItem {
+            objectName: "rowSettings"
+            section: "Settings"
+            isSelected: sidebar.appState.selectedSection === "Settings"
+            onActivated: navigation.select("Settings")
+        }
+    }
+
+    // The update manager's offer; absent until the manager exists and knows a version.
+    Loader {
+        id: badge
+        anchors { bottom: parent.bottom; left: parent.left; right: parent.right; margins: 14; bottomMargin: 16 }
+        height: item ? item.implicitHeight : 0
+    }
+}

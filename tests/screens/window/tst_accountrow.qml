@@ -1,0 +1,47 @@
+import QtQuick
+import QtTest
+import Lanto.App
+import Lanto.State
+import Lanto.Test
+
+// The settings screen's account row while signed out.
+// Test cases are not drawn themselves, so what they click lies on this stage.
+Item {
+    id: stage
+    width: 500
+    height: 100
+
+    TestCase {
+        id: test
+        name: "AccountRow"
+        when: windowShown
+
+        Component { id: row; AccountRow { width: 480 } }
+
+        function findNamed(item, name) {
+            if (item.objectName === name)
+                return item
+            for (let i = 0; i < item.children.length; ++i) {
+                const found = findNamed(item.children[i], name)
+                if (found)
+                    return found
+            }
+            return null
+        }
+
+        function test_signInStartsOnceAndDisablesTheButton() {
+            const auth = AppEnvironment.auth
+            const view = createTemporaryObject(row, stage)
+            compare(findNamed(view, "signedOutLayout").visible, true)
+            compare(findNamed(view, "signedInLayout").visible, false)
+            auth.signInError = "old failure"
+            const button = findNamed(view, "signInButton")
+            mouseClick(button)
+            compare(auth.isLoading, true)
+            compare(auth.signInError, "")
+            compare(button.enabled, false)
+            auth.isLoading = false
+            compare(button.enabled, true)
+        }
+    }
+}

@@ -1,0 +1,85 @@
+import QtQuick
+import QtTest
+import Lanto.App
+import Lanto.State
+import Lanto.Test
+
+// The display strip: a tile per display, paging past five, clicks choose a display.
+// Test cases are not drawn themselves, so what they click lies on this stage.
+Item {
+    id: stage
+    width: 700
+    height: 200
+
+    TestCase {
+        id: test
+        name: "DisplayPreview"
+        when: windowShown
+
+        Component {
+            id: preview
+            DisplayPreviewView {
+                wallpaperManager: AppEnvironment.wallpaperManager
+                compact: false
+                themeGradient: []
+            }
+        }
+
+        function findNamed(item, name) {
+            if (item.objectName === name)
+                return item
+            for (let i = 0; i < item.children.length; ++i) {
+                const found = findNamed(item.children[i], name)
+                if (found)
+                    return found
+            }
+            return null
+        }
+
+        function test_tilesAndSelection() {
+            TestRig.addCatalogueWallpapers(1)
+            TestRig.connectDisplays(2, 1)
+            const strip = createTemporaryObject(preview, stage)
+            tryCompare(strip, "width", 234)
+            const main = findNamed(strip, "tile1")
+            const second = findNamed(strip, "tile2")
+            compare(main.name, "Main Display")
+            compare(second.name, "Display 2")
+            compare(second.previewColors.length, TestRig.catalogueWallpaper(1).previewColors.length)
+            compare(findNamed(strip, "backArrow").visible, false)
+
+            mouseClick(second)
+            compare(AppEnvironment.wallpaperManager.selectedScreenKey, "2")
+            compare(second.isSelected, true)
+            compare(main.isSelected, false)
+            tryCompare(findNamed(second, "picture"), "width", 76.32)
+        }
+
+        function test_nameLabelShowsAtFirstThenOnHover() {
+            TestRig.connectDisplays(2)
+            const strip = createTemporaryObject(preview, stage)
+            const tile = findNamed(strip, "tile2")
+            const label = findNamed(tile, "nameLabel")
+            compare(label.opacity, 1)
+            tryCompare(label, "opacity", 0, 4000)
+            mouseMove(tile, tile.width / 2, tile.height / 2)
+            tryCompare(label, "opacity", 1)
+        }
+
+        function test_pagingPastFiveDisplays() {
+            TestRig.connectDisplays(6)
+            const strip = createTemporaryObject(preview, stage)
+            tryCompare(strip, "width", 596)
+            const back = findNamed(strip, "backArrow")
+            const forward = findNamed(strip, "forwardArrow")
+            compare(back.enabled, false)
+            compare(forward.enabled, true)
+            compare(findNamed(strip, "tile6").visible, false)
+            mouseClick(forward)
+            compare(findNamed(strip, "tile1").visible, false)
+            compare(findNamed(strip, "tile6").visible, true)
+            compare(forward.enabled, false)
+            compare(back.enabled, true)
+        }
+    }
+}

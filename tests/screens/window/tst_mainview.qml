@@ -1,0 +1,141 @@
+import QtQuick
+import QtTest
+import Lanto.App
+import Lanto.State
+import Lanto.Test
+
+// The main window: sidebar, content layers, confirmations and the toast.
+// Test cases are not drawn themselves, so what they click lies on this stage.
+Item {
+    id: stage
+    width: 1000
+    height: 700
+
+    TestCase {
+        id: test
+        name: "MainView"
+        when: windowShown
+
+        readonly property var state: AppEnvironment.appState
+
+        Component { id: mainView; MainView { anchors.fill: parent } }
+
+        function findNamed(item, name) {
+            if (item.objectName === name)
+                return item
+            for (let i = 0; i < item.children.length; ++i) {
+                const found = findNamed(item.children[i], name)
+                if (found)
+                    return found
+            }
+            return null
+        }
+
+        function init() {
+            state.selectedSection = "Discover"
+            state.selectedWallpaper = undefined
+            state.selectedCreator = undefined
+            state.cancelDeletion()
+            state.showSignOutConfirm = false
+            state.showEditProfile = false
+        }
+
+        function test_sidebarRowClosesPagesAndSwitches() {
+            TestRig.addCatalogueWallpapers(1)
+            const view = createTemporaryObject(mainView, stage)
+            state.openWallpaper(TestRig.catalogueWallpaper(1))
+            const pane = findNamed(view, "pane")
+            tryCompare(pane, "enabled", false)
+            mouseClick(findNamed(view, "rowCategories"))
+            compare(state.selectedSection, "Categories")
+            verify(!state.selectedWallpaper.isValid)
+            tryCompare(pane, "opacity", 1)
+
+            // The row already selected still closes an open page.
+            state.openWallpaper(TestRig.catalogueWallpaper(1))
+            mouseClick(findNamed(view, "rowCategories"))
+            verify(!state.selectedWallpaper.isValid)
+            compare(findNamed(findNamed(view, "rowProfile"), "label").text, "Profile")
+        }
+
+        function test_detailPageCoversTheCreatorPage() {
+            TestRig.addCatalogueWallpapers(1)
+            const view = createTemporaryObject(mainView, stage)
+            const wallpaper = TestRig.catalogueWallpaper(1)
+            state.openCreatorFromWallpaper(wallpaper)
+            const creatorPage = findNamed(view, "creatorPage")
+            tryCompare(creatorPage, "enabled", true)
+            state.selectedWallpaper = wallpaper
+            compare(creatorPage.enabled, false)
+            tryCompare(creatorPage, "opacity", 0)
+            compare(findNamed(view, "detailPage").enabled, true)
+            compare(findNamed(view, "pane").enabled, false)
+            state.selectedWallpaper = undefined
+            tryCompare(creatorPage, "opacity", 1)
+        }
+
+        function test_dimmingClosesWithoutConfirming() {
+            TestRig.addCatalogueWallpapers(1)
+            const view = createTemporaryObject(mainView, stage)
+            let removed = false
+            state.requestDeletion([TestRig.catalogueWallpaper(1)], function() { removed = true })
+            const card = findNamed(view, "removeConfirmation")
+            tryCompare(card, "opacity", 1)
+            compare(card.title, "Remove Wallpaper?")
+            mouseClick(view, 20, 20)
+            verify(!state.hasDeleteConfirmation)
+            verify(!removed)
+            tryCompare(card, "visible", false)
+        }
+
+        function test_removeRunsTheRequestersAction() {
+            TestRig.addCatalogueWallpapers(2)
+            const view = createTemporaryObject(mainView, stage)
+            let removed = 0
+            state.requestDeletion([TestRig.catalogueWallpaper(1), TestRig.catalogueWallpaper(2)], function() { ++removed })
+            const card = findNamed(view, "removeConfirmation")
+            compare(card.title, "Remove 2 Wallpapers?")
+            tryCompare(card, "opacity", 1)
+            mouseClick(findNamed(card, "confirmButton"))
+            compare(removed, 1)
+            verify(!state.hasDeleteConfirmation)
+        }
+
+        function test_signOutClosesTheCard() {
+            const view = createTemporaryObject(mainView, stage)
+            state.showSignOutConfirm = true
+            const card = findNamed(view, "signOutConfirmation")
+            tryCompare(card, "opacity", 1)
+            mouseClick(findNamed(card, "cancelButton"))
+            verify(!state.showSignOutConfirm)
+            state.showSignOutConfirm = true
+            tryCompare(card, "opacity", 1)
+            mouseClick(findNamed(card, "confirmButton"))
+            verify(!state.showSignOutConfirm)
+            verify(!AppEnvironment.auth.isSignedIn)
+        }
+
+        function test_toastShowsTheMessageAndLeaves() {
+            const view = createTemporaryObject(mainView, stage)
+            state.showToast("Dunes applied")
+            const capsule = findNamed(view, "toastCapsule")
+            tryCompare(capsule, "opacity", 1)
+            compare(findNamed(view, "toastText").text, "Dunes applied")
+            TestRig.advance(2000)
+            tryCompare(capsule, "visible", false)
+            // The text stays while it fades.
+            compare(findNamed(view, "toastText").text, "Dunes applied")
+        }
+
+        function test_panelShownOnlyWithTwoDisplays() {
+            createTemporaryObject(mainView, stage)
+            tryCompare(FloatingMonitorWindowManager, "isAttached", true)
+            TestRig.connectDisplays(1)
+            compare(FloatingMonitorWindowManager.isVisible, false)
+            TestRig.connectDisplays(2)
+            compare(FloatingMonitorWindowManager.isVisible, true)
+            TestRig.connectDisplays(1)
+            compare(FloatingMonitorWindowManager.isVisible, false)
+        }
+    }
+}
