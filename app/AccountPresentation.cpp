@@ -1,19 +1,17 @@
 #include "AccountPresentation.h"
 
 #include "AuthService.h"
+#include "Rebind.h"
 
 AccountPresentation::AccountPresentation(QObject* parent) : QObject(parent) {}
 
 void AccountPresentation::setAuth(AuthService* auth)
 {
-    if (m_auth == auth)
-        return;
-    if (m_auth)
-        disconnect(m_auth, nullptr, this, nullptr);
-    m_auth = auth;
-    if (auth)
-        connect(auth, &AuthService::displayNameChanged, this, &AccountPresentation::changed);
-    emit changed();
+    const bool changedAuth = rebind(m_auth, auth, this, [this](AuthService* added) {
+        connect(added, &AuthService::displayNameChanged, this, &AccountPresentation::changed);
+    });
+    if (changedAuth)
+        emit changed();
 }
 
 QString AccountPresentation::displayName() const

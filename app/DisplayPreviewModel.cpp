@@ -1,26 +1,26 @@
 #include "DisplayPreviewModel.h"
 
+#include "Rebind.h"
 #include "WallpaperManager.h"
 
 DisplayPreviewModel::DisplayPreviewModel(QObject* parent) : QAbstractListModel(parent) {}
 
 void DisplayPreviewModel::setWallpaperManager(WallpaperManager* manager)
 {
-    if (m_manager == manager)
-        return;
     if (m_manager)
-        disconnect(m_manager, nullptr, this, nullptr);
-    m_manager = manager;
-    if (manager) {
+        disconnect(m_manager->allWallpapers(), nullptr, this, nullptr);
+    const bool changedManager = rebind(m_manager, manager, this, [this](WallpaperManager* added) {
         for (auto signal : {&WallpaperManager::connectedScreensChanged, &WallpaperManager::screenWallpapersChanged,
                             &WallpaperManager::selectedScreenKeyChanged, &WallpaperManager::downloadedChanged})
-            connect(manager, signal, this, &DisplayPreviewModel::refresh);
+            connect(added, signal, this, &DisplayPreviewModel::refresh);
         // A record's colours or pictures may change with the catalogue.
-        WallpaperListModel* all = manager->allWallpapers();
+        WallpaperListModel* all = added->allWallpapers();
         connect(all, &QAbstractItemModel::dataChanged, this, &DisplayPreviewModel::refresh);
         connect(all, &QAbstractItemModel::rowsInserted, this, &DisplayPreviewModel::refresh);
         connect(all, &QAbstractItemModel::modelReset, this, &DisplayPreviewModel::refresh);
-    }
+    });
+    if (!changedManager)
+        return;
     refresh();
     emit wallpaperManagerChanged();
 }

@@ -3,38 +3,33 @@
 #include "AppState.h"
 #include "AuthService.h"
 #include "FloatingMonitorWindowManager.h"
+#include "Rebind.h"
 #include "WallpaperManager.h"
 
 MainWindowModel::MainWindowModel(QObject* parent) : QObject(parent) {}
 
 void MainWindowModel::setAppState(AppState* state)
 {
-    if (m_appState == state)
-        return;
-    if (m_appState)
-        disconnect(m_appState, nullptr, this, nullptr);
-    m_appState = state;
-    if (state) {
+    const bool changedState = rebind(m_appState, state, this, [this](AppState* added) {
         for (auto signal : {&AppState::deleteConfirmationChanged, &AppState::showEditProfileChanged,
                             &AppState::showSignOutConfirmChanged})
-            connect(state, signal, this, &MainWindowModel::overlaysChanged);
-    }
+            connect(added, signal, this, &MainWindowModel::overlaysChanged);
+    });
+    if (!changedState)
+        return;
     emit appStateChanged();
     emit overlaysChanged();
 }
 
 void MainWindowModel::setWallpaperManager(WallpaperManager* manager)
 {
-    if (m_manager == manager)
-        return;
-    if (m_manager)
-        disconnect(m_manager, nullptr, this, nullptr);
-    m_manager = manager;
-    if (manager) {
+    const bool changedManager = rebind(m_manager, manager, this, [this](WallpaperManager* added) {
         // Only changes count: the title already there when the window appears is old news.
-        connect(manager, &WallpaperManager::lastAppliedTitleChanged, this, &MainWindowModel::showAppliedToast);
-        connect(manager, &WallpaperManager::connectedScreensChanged, this, &MainWindowModel::updatePanelVisibility);
-    }
+        connect(added, &WallpaperManager::lastAppliedTitleChanged, this, &MainWindowModel::showAppliedToast);
+        connect(added, &WallpaperManager::connectedScreensChanged, this, &MainWindowModel::updatePanelVisibility);
+    });
+    if (!changedManager)
+        return;
     updatePanelVisibility();
     emit wallpaperManagerChanged();
 }

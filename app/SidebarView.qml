@@ -83,10 +83,24 @@ Item {
         }
     }
 
-    // The update manager's offer; absent until the manager exists and knows a version.
-    Loader {
+    SidebarUpdateOffer { id: update }
+    // Rises in from the bottom edge while a newer version is known.
+    Item {
         id: badge
         anchors { bottom: parent.bottom; left: parent.left; right: parent.right; margins: 14; bottomMargin: 16 }
-        height: item ? item.implicitHeight : 0
+        height: update.shown ? offer.implicitHeight : 0
+        clip: true
+        Behavior on height { PresetAnimation { preset: AppAnimation.smooth } }
+        SidebarUpdateBadge {
+            id: offer
+            objectName: "updateBadge"
+            width: parent.width
+            height: implicitHeight
+            opacity: update.shown ? 1 : 0
+            visible: opacity > 0
+            version: update.version
+            onUpdate: update.accept()
+            Behavior on opacity { PresetAnimation { preset: AppAnimation.smooth } }
+        }
     }
 }

@@ -1,5 +1,6 @@
 #include "DisplayPreviewModel.h"
 #include "DisplayStrip.h"
+#include "ScreenTileMetrics.h"
 #include "LibraryRig.h"
 
 #include <QAbstractItemModelTester>

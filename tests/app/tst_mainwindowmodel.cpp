@@ -1,9 +1,13 @@
 #include "AccountPresentation.h"
+#include "FakeWebService.h"
+#include "SidebarUpdateOffer.h"
+#include "UserDefaults.h"
 #include "FloatingMonitorWindowManager.h"
 #include "FullScreenObserver.h"
 #include "LibraryRig.h"
 #include "MainWindowModel.h"
 
+#include <QNetworkAccessManager>
 #include <QSignalSpy>
 #include <QTest>
 #include <QWindow>
@@ -22,6 +26,7 @@ private slots:
     void initials_data();
     void initials();
     void accountNamesWithoutDisplayName();
+    void updateBadgeNeedsAVersionAndHidesOnTap();
 };
 
 void TestMainWindowModel::removeTexts_data()
@@ -168,6 +173,36 @@ void TestMainWindowModel::accountNamesWithoutDisplayName()
     QCOMPARE(account.accountName(), "Lanto User");
     QCOMPARE(account.profileLabel(), "Profile");
     QCOMPARE(account.initials(), "?");
+}
+
+void TestMainWindowModel::updateBadgeNeedsAVersionAndHidesOnTap()
+{
+    TemporaryHome home;
+    UserDefaults defaults(home.filePath(".config/lanto/user-defaults.conf"));
+    FakeWebService web;
+    web.on("GET", "/appcast.xml",
+           FakeReply::raw(200,
+                          "<rss xmlns:sparkle=\"http://example.com/ns\"><channel><item><sparkle:shortVersionString>1.3"
+                          "</sparkle:shortVersionString><sparkle:version>13</sparkle:version></item></channel></rss>",
+                          "application/rss+xml"));
+    QNetworkAccessManager network;
+    VirtualScheduler scheduler;
+    SparkleUpdateManager manager(network, defaults, scheduler, web.url("/appcast.xml"), Updater::Versions{"1.2", "12"});
+    SidebarUpdateOffer offer;
+    QVERIFY(!offer.shown()); // no manager installed in this program
+    offer.setManager(&manager);
+
+    manager.setUpdateAvailable(true);
+    QVERIFY(!offer.shown()); // known to be newer, but no version to name
+
+    QSignalSpy checked(&manager, &SparkleUpdateManager::appcastChecked);
+    manager.checkAppcast();
+    QVERIFY(checked.wait(10000));
+    QTRY_VERIFY(offer.shown());
+    QCOMPARE(offer.version(), "1.3");
+    offer.accept();
+    QVERIFY(!offer.shown());
+    QVERIFY(!manager.updateAvailable());
 }
 
 QTEST_MAIN(TestMainWindowModel)
