@@ -18,24 +18,14 @@ Item {
 
         Component { id: row; AccountRow { width: 480 } }
 
-        function findNamed(item, name) {
-            if (item.objectName === name)
-                return item
-            for (let i = 0; i < item.children.length; ++i) {
-                const found = findNamed(item.children[i], name)
-                if (found)
-                    return found
-            }
-            return null
-        }
 
         function test_signInStartsOnceAndDisablesTheButton() {
             const auth = AppEnvironment.auth
             const view = createTemporaryObject(row, stage)
-            compare(findNamed(view, "signedOutLayout").visible, true)
-            compare(findNamed(view, "signedInLayout").visible, false)
+            compare(findChild(view, "signedOutLayout").visible, true)
+            compare(findChild(view, "signedInLayout").visible, false)
             auth.signInError = "old failure"
-            const button = findNamed(view, "signInButton")
+            const button = findChild(view, "signInButton")
             mouseClick(button)
             compare(auth.isLoading, true)
             compare(auth.signInError, "")

@@ -25,41 +25,31 @@ Item {
             }
         }
 
-        function findNamed(item, name) {
-            if (item.objectName === name)
-                return item
-            for (let i = 0; i < item.children.length; ++i) {
-                const found = findNamed(item.children[i], name)
-                if (found)
-                    return found
-            }
-            return null
-        }
 
         function test_tilesAndSelection() {
             TestRig.addCatalogueWallpapers(1)
             TestRig.connectDisplays(2, 1)
             const strip = createTemporaryObject(preview, stage)
             tryCompare(strip, "width", 234)
-            const main = findNamed(strip, "tile1")
-            const second = findNamed(strip, "tile2")
+            const main = findChild(strip, "tile1")
+            const second = findChild(strip, "tile2")
             compare(main.name, "Main Display")
             compare(second.name, "Display 2")
             compare(second.previewColors.length, TestRig.catalogueWallpaper(1).previewColors.length)
-            compare(findNamed(strip, "backArrow").visible, false)
+            compare(findChild(strip, "backArrow").visible, false)
 
             mouseClick(second)
             compare(AppEnvironment.wallpaperManager.selectedScreenKey, "2")
             compare(second.isSelected, true)
             compare(main.isSelected, false)
-            tryCompare(findNamed(second, "picture"), "width", 76.32)
+            tryCompare(findChild(second, "picture"), "width", 76.32)
         }
 
         function test_nameLabelShowsAtFirstThenOnHover() {
             TestRig.connectDisplays(2)
             const strip = createTemporaryObject(preview, stage)
-            const tile = findNamed(strip, "tile2")
-            const label = findNamed(tile, "nameLabel")
+            const tile = findChild(strip, "tile2")
+            const label = findChild(tile, "nameLabel")
             compare(label.opacity, 1)
             tryCompare(label, "opacity", 0, 4000)
             mouseMove(tile, tile.width / 2, tile.height / 2)
@@ -70,14 +60,14 @@ Item {
             TestRig.connectDisplays(6)
             const strip = createTemporaryObject(preview, stage)
             tryCompare(strip, "width", 596)
-            const back = findNamed(strip, "backArrow")
-            const forward = findNamed(strip, "forwardArrow")
+            const back = findChild(strip, "backArrow")
+            const forward = findChild(strip, "forwardArrow")
             compare(back.enabled, false)
             compare(forward.enabled, true)
-            compare(findNamed(strip, "tile6").visible, false)
+            compare(findChild(strip, "tile6").visible, false)
             mouseClick(forward)
-            compare(findNamed(strip, "tile1").visible, false)
-            compare(findNamed(strip, "tile6").visible, true)
+            compare(findChild(strip, "tile1").visible, false)
+            compare(findChild(strip, "tile6").visible, true)
             compare(forward.enabled, false)
             compare(back.enabled, true)
         }

@@ -20,16 +20,6 @@ Item {
 
         Component { id: mainView; MainView { anchors.fill: parent } }
 
-        function findNamed(item, name) {
-            if (item.objectName === name)
-                return item
-            for (let i = 0; i < item.children.length; ++i) {
-                const found = findNamed(item.children[i], name)
-                if (found)
-                    return found
-            }
-            return null
-        }
 
         function init() {
             state.selectedSection = "Discover"
@@ -44,18 +34,18 @@ Item {
             TestRig.addCatalogueWallpapers(1)
             const view = createTemporaryObject(mainView, stage)
             state.openWallpaper(TestRig.catalogueWallpaper(1))
-            const pane = findNamed(view, "pane")
+            const pane = findChild(view, "pane")
             tryCompare(pane, "enabled", false)
-            mouseClick(findNamed(view, "rowCategories"))
+            mouseClick(findChild(view, "rowCategories"))
             compare(state.selectedSection, "Categories")
             verify(!state.selectedWallpaper.isValid)
             tryCompare(pane, "opacity", 1)
 
             // The row already selected still closes an open page.
             state.openWallpaper(TestRig.catalogueWallpaper(1))
-            mouseClick(findNamed(view, "rowCategories"))
+            mouseClick(findChild(view, "rowCategories"))
             verify(!state.selectedWallpaper.isValid)
-            compare(findNamed(findNamed(view, "rowProfile"), "label").text, "Profile")
+            compare(findChild(findChild(view, "rowProfile"), "label").text, "Profile")
         }
 
         function test_detailPageCoversTheCreatorPage() {
@@ -63,13 +53,13 @@ Item {
             const view = createTemporaryObject(mainView, stage)
             const wallpaper = TestRig.catalogueWallpaper(1)
             state.openCreatorFromWallpaper(wallpaper)
-            const creatorPage = findNamed(view, "creatorPage")
+            const creatorPage = findChild(view, "creatorPage")
             tryCompare(creatorPage, "enabled", true)
             state.selectedWallpaper = wallpaper
             compare(creatorPage.enabled, false)
             tryCompare(creatorPage, "opacity", 0)
-            compare(findNamed(view, "detailPage").enabled, true)
-            compare(findNamed(view, "pane").enabled, false)
+            compare(findChild(view, "detailPage").enabled, true)
+            compare(findChild(view, "pane").enabled, false)
             state.selectedWallpaper = undefined
             tryCompare(creatorPage, "opacity", 1)
         }
@@ -79,7 +69,7 @@ Item {
             const view = createTemporaryObject(mainView, stage)
             let removed = false
             state.requestDeletion([TestRig.catalogueWallpaper(1)], function() { removed = true })
-            const card = findNamed(view, "removeConfirmation")
+            const card = findChild(view, "removeConfirmation")
             tryCompare(card, "opacity", 1)
             compare(card.title, "Remove Wallpaper?")
             mouseClick(view, 20, 20)
@@ -93,10 +83,10 @@ Item {
             const view = createTemporaryObject(mainView, stage)
             let removed = 0
             state.requestDeletion([TestRig.catalogueWallpaper(1), TestRig.catalogueWallpaper(2)], function() { ++removed })
-            const card = findNamed(view, "removeConfirmation")
+            const card = findChild(view, "removeConfirmation")
             compare(card.title, "Remove 2 Wallpapers?")
             tryCompare(card, "opacity", 1)
-            mouseClick(findNamed(card, "confirmButton"))
+            mouseClick(findChild(card, "confirmButton"))
             compare(removed, 1)
             verify(!state.hasDeleteConfirmation)
         }
@@ -104,13 +94,13 @@ Item {
         function test_signOutClosesTheCard() {
             const view = createTemporaryObject(mainView, stage)
             state.showSignOutConfirm = true
-            const card = findNamed(view, "signOutConfirmation")
+            const card = findChild(view, "signOutConfirmation")
             tryCompare(card, "opacity", 1)
-            mouseClick(findNamed(card, "cancelButton"))
+            mouseClick(findChild(card, "cancelButton"))
             verify(!state.showSignOutConfirm)
             state.showSignOutConfirm = true
             tryCompare(card, "opacity", 1)
-            mouseClick(findNamed(card, "confirmButton"))
+            mouseClick(findChild(card, "confirmButton"))
             verify(!state.showSignOutConfirm)
             verify(!AppEnvironment.auth.isSignedIn)
         }
@@ -118,13 +108,13 @@ Item {
         function test_toastShowsTheMessageAndLeaves() {
             const view = createTemporaryObject(mainView, stage)
             state.showToast("Dunes applied")
-            const capsule = findNamed(view, "toastCapsule")
+            const capsule = findChild(view, "toastCapsule")
             tryCompare(capsule, "opacity", 1)
-            compare(findNamed(view, "toastText").text, "Dunes applied")
+            compare(findChild(view, "toastText").text, "Dunes applied")
             TestRig.advance(2000)
             tryCompare(capsule, "visible", false)
             // The text stays while it fades.
-            compare(findNamed(view, "toastText").text, "Dunes applied")
+            compare(findChild(view, "toastText").text, "Dunes applied")
         }
 
         function test_panelShownOnlyWithTwoDisplays() {
