@@ -30,13 +30,13 @@ Item {
             x: 20
             spacing: 10
             height: 32
-            Rectangle {
+            // The launch screens' mark, at sidebar size.
+            Item {
                 width: 32
                 height: 32
-                radius: 8
-                gradient: Gradient {
-                    GradientStop { position: 0; color: "#4d8cf2" }
-                    GradientStop { position: 1; color: "#734ce6" }
+                LantoLogo {
+                    anchors.centerIn: parent
+                    scale: 0.32
                 }
             }
             Text {
