@@ -3,6 +3,7 @@
 #include <QColor>
 #include <QObject>
 #include <QString>
+#include <QUrl>
 #include <QUuid>
 #include <QtQml/qqmlregistration.h>
 
@@ -23,6 +24,9 @@ struct Creator
     Q_PROPERTY(qint64 followerCount MEMBER followerCount CONSTANT)
     Q_PROPERTY(bool isVerified MEMBER isVerified CONSTANT)
     Q_PROPERTY(QString serverProfileId READ serverProfileIdText CONSTANT)
+    // The creator chip's avatar and its stand-in letter.
+    Q_PROPERTY(QUrl avatarImageUrl READ avatarImageUrl CONSTANT)
+    Q_PROPERTY(QString initial READ initial CONSTANT)
 
 public:
     QUuid id;
@@ -40,4 +44,9 @@ public:
     QString idText() const { return id.toString(QUuid::WithoutBraces); }
     QString avatarUrlText() const { return avatarUrl.value_or(QString()); }
     QString serverProfileIdText() const { return serverProfileId.value_or(QString()); }
+    // The avatar address when it is an absolute URL; empty otherwise, so nothing is loaded.
+    QUrl avatarImageUrl() const;
+    // The first character of the name as the reader sees it (an emoji or a letter with
+    // its accents), its case unchanged; empty for an empty name.
+    QString initial() const;
 };

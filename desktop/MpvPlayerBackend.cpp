@@ -100,7 +100,8 @@ void MpvPlayerBackend::openFile()
     m_fileRequested = true;
     if (m_maximumSize)
         setMaximumSize(m_core->handle(), *m_maximumSize);
-    const QByteArray path = m_url.toLocalFile().toUtf8();
+    // Previews may stream a remote clip; desktop videos are always local files.
+    const QByteArray path = m_url.isLocalFile() ? m_url.toLocalFile().toUtf8() : m_url.toEncoded();
     command({ "loadfile", path.constData() });
 }
 

@@ -320,6 +320,12 @@ bool PlayerLayerView::isFading() const { return m_fade && m_fade->state() == QAb
 
 bool PlayerLayerView::contains(const QPointF&) const { return false; }
 
+void PlayerLayerView::setDrawsDirectlyWhenOpaque(bool direct)
+{
+    m_drawsDirectlyWhenOpaque = direct;
+    update();
+}
+
 QSGNode* PlayerLayerView::updatePaintNode(QSGNode* oldNode, UpdatePaintNodeData*)
 {
     auto* node = static_cast<VideoNode*>(oldNode);
@@ -338,7 +344,7 @@ QSGNode* PlayerLayerView::updatePaintNode(QSGNode* oldNode, UpdatePaintNodeData*
     for (PlayerBackend* player : standbyPlayers())
         standby.push_back(frameSourceOf(player));
     const QSize pixels = (size() * window()->effectiveDevicePixelRatio()).toSize();
-    const bool opaque = qFuzzyCompare(opacity(), 1.0) && !isFading();
+    const bool opaque = m_drawsDirectlyWhenOpaque && qFuzzyCompare(opacity(), 1.0) && !isFading();
     node->sync(frameSourceOf(m_player), std::move(standby), pixels, boundingRect(), opaque, m_frameRelay);
     return node;
 }

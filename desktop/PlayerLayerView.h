@@ -40,6 +40,11 @@ public:
 
     bool contains(const QPointF& point) const override;
 
+    // Whether an opaque view may draw straight into the window, which holds
+    // only for a view that fills its window outside any layer. Views inside a
+    // page (previews) always draw through their texture.
+    void setDrawsDirectlyWhenOpaque(bool direct);
+
 protected:
     QSGNode* updatePaintNode(QSGNode* oldNode, UpdatePaintNodeData* data) override;
 
@@ -53,6 +58,7 @@ private:
     QPointer<PlayerBackend> m_player;
     QList<QPointer<PlayerBackend>> m_standbyPlayers;
     QPropertyAnimation* m_fade = nullptr;
+    bool m_drawsDirectlyWhenOpaque = true;
     // Render thread, during sync.
     bool m_reportedNoOpenGL = false;
 };

@@ -189,16 +189,16 @@ public:
 
     // Shows the wallpaper on every display or the chosen one, downloading a
     // catalogue item first when its content is not on disk.
-    void apply(const Wallpaper& wallpaper);
-    void toggleFavorite(const Wallpaper& wallpaper);
+    Q_INVOKABLE void apply(const Wallpaper& wallpaper);
+    Q_INVOKABLE void toggleFavorite(const Wallpaper& wallpaper);
     // Deletes a downloaded wallpaper's folder, taking it off every display
     // and the lock screen first; the user's own item leaves the library.
-    void deleteWallpaper(const Wallpaper& wallpaper);
-    void renameWallpaper(const QUuid& id, const QString& title);
+    Q_INVOKABLE void deleteWallpaper(const Wallpaper& wallpaper);
+    Q_INVOKABLE void renameWallpaper(const QUuid& id, const QString& title);
     // Rewrites the creator of the user's own wallpapers after a profile edit.
     void updateOwnCreator(const QString& profileId, const QString& name, const std::optional<QString>& avatarUrl);
     // Whether the wallpaper shows on the chosen display, or on all of them when none is chosen.
-    bool isActive(const QUuid& id) const;
+    Q_INVOKABLE bool isActive(const QUuid& id) const;
     std::optional<Wallpaper> wallpaper(const QString& screenKey) const;
     // The catalogue wallpapers whose title, creator, tag or category matches; never the user's own items.
     QList<Wallpaper> search(const QString& query) const;
@@ -216,6 +216,10 @@ public:
     void setSubmissionStatus(const QString& key, const std::optional<QString>& status);
     // The service's id of a submission, in the first record whose hex id is the key.
     void setServerWallpaperId(const QString& key, const QString& serverId);
+
+    // For the wallpaper cards and the detail page: where they fetch a
+    // catalogue thumbnail that is not on disk yet.
+    ThumbnailSource& thumbnailSource() const { return m_services.thumbnails; }
 
 signals:
     void started();

@@ -98,11 +98,11 @@ public:
     }
 
     int inFlight() const { return int(m_inFlight.size()); }
-    void finishOldest()
+    void finishOldest(const std::optional<QUrl>& file = std::nullopt)
     {
         auto promise = m_inFlight.front();
         m_inFlight.pop_front();
-        promise->addResult(std::nullopt);
+        promise->addResult(file);
         promise->finish();
     }
 

@@ -2,6 +2,11 @@
 
 #include "AppEnvironment.h"
 #include "SessionTokenStore.h"
+#include "VideoPreviewManager.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QImage>
 
 using namespace std::chrono_literals;
 
@@ -20,6 +25,8 @@ void ScreenTestSetup::qmlEngineAvailable(QQmlEngine* engine)
         m_rig->downloads(), m_rig->account, LocalImporter::into(*m_rig->manager));
     AppEnvironment::install(
         {m_appState.get(), m_rig->manager.get(), m_auth.get(), m_importer.get(), m_client.get(), &m_rig->settings});
+    m_previewPlayers = std::make_unique<FakePlayerBackendFactory>(m_rig->scheduler);
+    VideoPreviewManager::installPlayerFactory(m_previewPlayers.get());
     qmlRegisterSingletonInstance("Lanto.Test", 1, 0, "TestRig", this);
     // Where the modules keep their QML files; Qt 6.4 does not look there by itself.
     engine->addImportPath(u"qrc:/"_qs);
@@ -28,6 +35,7 @@ void ScreenTestSetup::qmlEngineAvailable(QQmlEngine* engine)
 void ScreenTestSetup::cleanupTestCase()
 {
     AppEnvironment::install({});
+    VideoPreviewManager::installPlayerFactory(nullptr);
 }
 
 void ScreenTestSetup::addCatalogueWallpapers(int count)
@@ -44,6 +52,13 @@ void ScreenTestSetup::addCatalogueWallpapers(int count)
 Wallpaper ScreenTestSetup::catalogueWallpaper(int n) const
 {
     return catalogueItem(n);
+}
+
+Wallpaper ScreenTestSetup::stillWallpaper(int n) const
+{
+    Wallpaper wallpaper = catalogueItem(n);
+    wallpaper.wallpaperType = WallpaperType::image;
+    return wallpaper;
 }
 
 QStringList ScreenTestSetup::serviceCalls() const
@@ -100,4 +115,56 @@ void ScreenTestSetup::connectDisplays(int count, int wallpaperOnLast)
     if (m_rig->displays.displays().isEmpty())
         m_rig->displays.addDisplay(QStringLiteral("Display 1"), QRect()); // number 1: the main display
     m_rig->manager->refreshConnectedScreens();
+}
+
+int ScreenTestSetup::pendingDownloads() const { return m_rig->service.downloads.pendingCount(); }
+
+void ScreenTestSetup::reportDownloadProgress(double fraction) { m_rig->service.lastProgress(fraction); }
+
+void ScreenTestSetup::finishDownload(const Wallpaper& wallpaper)
+{
+    addDownloadedFile(wallpaper, QStringLiteral("content.mov"));
+    m_rig->cloud.recordDownload(wallpaper.cloudID.value_or(wallpaper.hexID),
+        QUrl::fromLocalFile(m_rig->downloads() + "/" + wallpaper.hexID + "/content.mov"), std::nullopt);
+    m_rig->service.downloads.answer(Fetched<QUrl>::success(QUrl()));
+}
+
+void ScreenTestSetup::addDownloadedFile(const Wallpaper& wallpaper, const QString& file)
+{
+    m_rig->addFolder(wallpaper.hexID, file);
+}
+
+QString ScreenTestSetup::writePicture(const Wallpaper& wallpaper, const QColor& colour, bool asPoster)
+{
+    const QString path = asPoster ? m_rig->downloads() + "/" + wallpaper.hexID + "/Poster.png"
+                                  : m_rig->home.path() + "/" + wallpaper.hexID + ".jpg";
+    QImage image(800, 450, QImage::Format_RGB32);
+    image.fill(colour);
+    QDir().mkpath(QFileInfo(path).path());
+    if (!image.save(path))
+        qWarning("Could not write the test thumbnail %s", qPrintable(path));
+    return path;
+}
+
+void ScreenTestSetup::holdThumbnailFetches(bool hold) { m_rig->thumbnails.answerAtOnce = !hold; }
+
+QStringList ScreenTestSetup::requestedThumbnails() const { return m_rig->thumbnails.requested; }
+
+void ScreenTestSetup::answerThumbnail(const QString& file)
+{
+    m_rig->thumbnails.finishOldest(file.isEmpty() ? std::nullopt : std::optional(QUrl::fromLocalFile(file)));
+}
+
+int ScreenTestSetup::livePreviewPlayers() const { return m_previewPlayers->alive(); }
+
+QUrl ScreenTestSetup::lastPreviewURL() const
+{
+    const FakePlayerBackend* player = m_previewPlayers->last();
+    return player ? player->url() : QUrl();
+}
+
+bool ScreenTestSetup::lastPreviewPlays() const
+{
+    const FakePlayerBackend* player = m_previewPlayers->last();
+    return player && player->rate() > 0 && player->loopsWholeFile();
 }

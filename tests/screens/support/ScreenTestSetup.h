@@ -2,6 +2,7 @@
 
 #include "AppState.h"
 #include "AuthService.h"
+#include "FakePlayerBackend.h"
 #include "FakeWebService.h"
 #include "LantoAPIClient.h"
 #include "LibraryRig.h"
@@ -29,6 +30,8 @@ public:
     Q_INVOKABLE void addCatalogueWallpapers(int count);
     // Catalogue item n as a record, as a card would hold it.
     Q_INVOKABLE Wallpaper catalogueWallpaper(int n) const;
+    // Catalogue item n as a still picture.
+    Q_INVOKABLE Wallpaper stillWallpaper(int n) const;
     // The calls the library made of the web and download services, in order.
     Q_INVOKABLE QStringList serviceCalls() const;
     // The fake web service answers every such request with {"ok":true,"data":data}.
@@ -44,6 +47,26 @@ public:
     // Exactly count displays connected, "Display 1" (the main one) onwards; the
     // wallpaper n, when given, recorded on the last of them.
     Q_INVOKABLE void connectDisplays(int count, int wallpaperOnLast = 0);
+
+    // Downloads: the running one's progress, and its end with the content on disk.
+    Q_INVOKABLE int pendingDownloads() const;
+    Q_INVOKABLE void reportDownloadProgress(double fraction);
+    Q_INVOKABLE void finishDownload(const Wallpaper& wallpaper);
+    // A file of the wallpaper's folder under the downloads folder, as the library finds it.
+    Q_INVOKABLE void addDownloadedFile(const Wallpaper& wallpaper, const QString& file);
+
+    // Pictures of one colour: the wallpaper's "Poster.png" in its downloads folder,
+    // or a file elsewhere for a thumbnail fetch to answer with. Gives the path.
+    Q_INVOKABLE QString writePicture(const Wallpaper& wallpaper, const QColor& colour, bool asPoster);
+    // Fetches held until answered: the ids asked for, and the oldest answered with a file or none.
+    Q_INVOKABLE void holdThumbnailFetches(bool hold);
+    Q_INVOKABLE QStringList requestedThumbnails() const;
+    Q_INVOKABLE void answerThumbnail(const QString& file);
+
+    // The preview players, faked in the scheduler's time.
+    Q_INVOKABLE int livePreviewPlayers() const;
+    Q_INVOKABLE QUrl lastPreviewURL() const;
+    Q_INVOKABLE bool lastPreviewPlays() const;
 
     LibraryRig& rig() { return *m_rig; }
     AppState& appState() { return *m_appState; }
@@ -68,4 +91,5 @@ private:
     Browser m_browser;
     std::unique_ptr<AuthService> m_auth;
     std::unique_ptr<LocalImporter> m_importer;
+    std::unique_ptr<FakePlayerBackendFactory> m_previewPlayers;
 };

@@ -1,0 +1,68 @@
+import QtQuick
+import Lanto.Core
+import Lanto.Screens.Wallpaper
+
+// The text under a card's picture: the title on one line, then the creator chip
+// and the download count.
+Column {
+    id: block
+
+    required property wallpaper wallpaper
+
+    signal creatorClicked()
+
+    width: 220
+    topPadding: 10
+    leftPadding: 2
+    rightPadding: 2
+    spacing: 4
+
+    Text {
+        objectName: "title"
+        width: parent.width - 4
+        text: block.wallpaper.displayTitle
+        color: Qt.rgba(1, 1, 1, 0.9)
+        font.pixelSize: 13
+        font.weight: Font.DemiBold
+        elide: Text.ElideRight
+        maximumLineCount: 1
+    }
+
+    Item {
+        width: parent.width - 4
+        height: Math.max(creator.height, count.height)
+
+        CreatorLabel {
+            id: creator
+            anchors.verticalCenter: parent.verticalCenter
+            creator: block.wallpaper.creator
+        }
+        MouseArea {
+            objectName: "creatorArea"
+            anchors.fill: creator
+            onClicked: block.creatorClicked()
+        }
+
+        Row {
+            id: count
+            anchors.right: parent.right
+            anchors.verticalCenter: parent.verticalCenter
+            spacing: 3
+
+            SymbolIcon {
+                anchors.verticalCenter: parent.verticalCenter
+                name: "arrow.down.circle"
+                pointSize: 9
+                color: Qt.rgba(1, 1, 1, 0.35)
+            }
+            Text {
+                objectName: "downloadCount"
+                anchors.verticalCenter: parent.verticalCenter
+                text: WallpaperFormat.compactCount(block.wallpaper.downloadCount)
+                color: Qt.rgba(1, 1, 1, 0.35)
+                font.pixelSize: 10
+                font.weight: Font.Medium
+            }
+        }
+    }
+}

@@ -1,0 +1,65 @@
+import QtQuick
+import Lanto.Core
+import Qt5Compat.GraphicalEffects
+
+// A creator's chip: the avatar, or a circle in the creator's colour with the
+// first letter of the name, and the name. The caller handles clicks on it.
+Row {
+    id: label
+
+    required property creator creator
+
+    spacing: 5
+
+    Item {
+        width: 15
+        height: 15
+        anchors.verticalCenter: parent.verticalCenter
+
+        Rectangle {
+            objectName: "initialCircle"
+            anchors.fill: parent
+            radius: width / 2
+            visible: avatar.status !== Image.Ready
+            gradient: Gradient {
+                GradientStop { position: 0; color: Qt.lighter(label.creator.avatarColor, 1.25) }
+                GradientStop { position: 1; color: label.creator.avatarColor }
+            }
+
+            Text {
+                anchors.centerIn: parent
+                text: label.creator.initial
+                color: "white"
+                font.pixelSize: 7
+                font.bold: true
+            }
+        }
+
+        Image {
+            id: avatar
+            objectName: "avatar"
+            anchors.fill: parent
+            source: label.creator.avatarImageUrl
+            sourceSize: Qt.size(30, 30)
+            fillMode: Image.PreserveAspectCrop
+            asynchronous: true
+            visible: status === Image.Ready
+            layer.enabled: visible
+            layer.effect: OpacityMask {
+                maskSource: Rectangle {
+                    width: 15
+                    height: 15
+                    radius: 7.5
+                }
+            }
+        }
+    }
+
+    Text {
+        anchors.verticalCenter: parent.verticalCenter
+        text: label.creator.name
+        color: Qt.rgba(1, 1, 1, 0.6)
+        font.pixelSize: 11
+        font.weight: Font.Medium
+    }
+}
