@@ -1,6 +1,7 @@
 #include "CategoryBrowserModel.h"
 
 #include "CategoryWallpaperModel.h"
+#include "ModelSignals.h"
 #include "SearchQuery.h"
 #include "UltraWide.h"
 #include "WallpaperListModel.h"
@@ -37,10 +38,7 @@ CategoryBrowserModel::CategoryBrowserModel(QObject* parent) : QSortFilterProxyMo
 {
     // The direction is applied in lessThan, so that ties keep library order either way.
     sort(0, Qt::AscendingOrder);
-    for (auto signal : {&QAbstractItemModel::rowsInserted, &QAbstractItemModel::rowsRemoved})
-        connect(this, signal, this, &CategoryBrowserModel::countChanged);
-    connect(this, &QAbstractItemModel::modelReset, this, &CategoryBrowserModel::countChanged);
-    connect(this, &QAbstractItemModel::layoutChanged, this, &CategoryBrowserModel::countChanged);
+    ModelSignals::onRowsChanged(this, this, &CategoryBrowserModel::countChanged);
 }
 
 void CategoryBrowserModel::setManager(WallpaperManager* manager)

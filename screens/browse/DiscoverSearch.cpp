@@ -1,5 +1,6 @@
 #include "DiscoverSearch.h"
 
+#include "ModelSignals.h"
 #include "SearchQuery.h"
 #include "WallpaperManager.h"
 
@@ -14,11 +15,7 @@ void DiscoverSearch::setManager(WallpaperManager* manager)
     m_manager = manager;
     if (manager) {
         // Any change of the library's rows (new items, edited titles) can change the matches.
-        QAbstractItemModel* library = manager->allWallpapers();
-        connect(library, &QAbstractItemModel::dataChanged, this, &DiscoverSearch::update);
-        connect(library, &QAbstractItemModel::rowsInserted, this, &DiscoverSearch::update);
-        connect(library, &QAbstractItemModel::rowsRemoved, this, &DiscoverSearch::update);
-        connect(library, &QAbstractItemModel::modelReset, this, &DiscoverSearch::update);
+        ModelSignals::onAnyChange(manager->allWallpapers(), this, &DiscoverSearch::update);
     }
     update();
     emit managerChanged();

@@ -1,5 +1,6 @@
 #include "TagFilterChips.h"
 
+#include "ModelSignals.h"
 #include "WallpaperListModel.h"
 #include "WallpaperManager.h"
 
@@ -29,13 +30,8 @@ void TagFilterChips::setWallpapers(QAbstractItemModel* wallpapers)
     if (m_wallpapers)
         m_wallpapers->disconnect(this);
     m_wallpapers = wallpapers;
-    if (wallpapers) {
-        connect(wallpapers, &QAbstractItemModel::rowsInserted, this, &TagFilterChips::updateUsedTags);
-        connect(wallpapers, &QAbstractItemModel::rowsRemoved, this, &TagFilterChips::updateUsedTags);
-        connect(wallpapers, &QAbstractItemModel::dataChanged, this, &TagFilterChips::updateUsedTags);
-        connect(wallpapers, &QAbstractItemModel::modelReset, this, &TagFilterChips::updateUsedTags);
-        connect(wallpapers, &QAbstractItemModel::layoutChanged, this, &TagFilterChips::updateUsedTags);
-    }
+    if (wallpapers)
+        ModelSignals::onAnyChange(wallpapers, this, &TagFilterChips::updateUsedTags);
     updateUsedTags();
     emit wallpapersChanged();
 }

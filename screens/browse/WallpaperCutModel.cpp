@@ -1,10 +1,10 @@
 #include "WallpaperCutModel.h"
 
+#include "ModelSignals.h"
+
 WallpaperCutModel::WallpaperCutModel(QObject* parent) : QSortFilterProxyModel(parent)
 {
-    for (auto signal : {&QAbstractItemModel::rowsInserted, &QAbstractItemModel::rowsRemoved})
-        connect(this, signal, this, &WallpaperCutModel::countChanged);
-    connect(this, &QAbstractItemModel::modelReset, this, &WallpaperCutModel::countChanged);
+    ModelSignals::onRowsChanged(this, this, &WallpaperCutModel::countChanged);
 }
 
 void WallpaperCutModel::setSource(QAbstractItemModel* source)
@@ -17,10 +17,7 @@ void WallpaperCutModel::setSource(QAbstractItemModel* source)
     if (source) {
         // A row added or removed ahead of the cut moves others across it,
         // which the proxy would not test again by itself.
-        const auto recut = [this] { invalidateRowsFilter(); };
-        connect(source, &QAbstractItemModel::rowsInserted, this, recut);
-        connect(source, &QAbstractItemModel::rowsRemoved, this, recut);
-        connect(source, &QAbstractItemModel::rowsMoved, this, recut);
+        ModelSignals::onRowsChanged(source, this, [this] { invalidateRowsFilter(); });
     }
     emit sourceChanged();
 }

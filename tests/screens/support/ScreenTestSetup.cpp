@@ -61,6 +61,49 @@ Wallpaper ScreenTestSetup::stillWallpaper(int n) const
     return wallpaper;
 }
 
+void ScreenTestSetup::refreshCatalogue(const QVariantMap& rows, const QVariantList& tags)
+{
+    const auto records = [&rows](const char* row) {
+        QList<APIWallpaper> list;
+        for (const QVariant& n : rows.value(QLatin1String(row)).toList())
+            list.append(catalogueRecord(hexId(n.toInt())));
+        return list;
+    };
+    DiscoverResponse discover{records("featured"), records("todaysPicks"), records("trending"),
+                              records("newThisWeek"), std::nullopt};
+    QList<APITag> catalogue;
+    for (const QVariant& entry : tags) {
+        const QVariantMap fields = entry.toMap();
+        APITag tag;
+        tag.id = fields.value("id").toString();
+        tag.name = fields.value("name", tag.id).toString();
+        tag.groupName = fields.value("groupName").toString();
+        if (fields.contains("parentId"))
+            tag.parentId = fields.value("parentId").toString();
+        catalogue.append(tag);
+    }
+    FakeCatalogueSource& source = m_rig->catalogue;
+    source.discover.autoAnswer = Result<DiscoverResponse>(discover);
+    source.tags.autoAnswer = Result<TagGroups>(TagGroups{{QStringLiteral("all"), catalogue}});
+    // The start-up refresh is still held the first time; later ones are asked for.
+    if (source.discover.pendingCount() > 0) {
+        if (source.tags.pendingCount() > 0)
+            source.tags.answer(*source.tags.autoAnswer);
+        source.discover.answer(*source.discover.autoAnswer);
+    } else {
+        m_rig->manager->refreshCatalogue();
+    }
+    if (!m_rig->refreshed())
+        qWarning("The library did not finish the test refresh");
+}
+
+void ScreenTestSetup::addTaggedWallpaper(int n, const QStringList& tags)
+{
+    Wallpaper wallpaper = catalogueItem(n);
+    wallpaper.tags = tags;
+    m_rig->manager->mergeIntoLibrary({wallpaper}).waitForFinished();
+}
+
 QStringList ScreenTestSetup::serviceCalls() const
 {
     return m_rig->service.calls;

@@ -32,6 +32,12 @@ public:
     Q_INVOKABLE Wallpaper catalogueWallpaper(int n) const;
     // Catalogue item n as a still picture.
     Q_INVOKABLE Wallpaper stillWallpaper(int n) const;
+    // A finished catalogue refresh: the Discover rows ("featured", "todaysPicks",
+    // "trending", "newThisWeek") as lists of item numbers, and the tag catalogue
+    // as objects of id, name, groupName and, for a character, parentId.
+    Q_INVOKABLE void refreshCatalogue(const QVariantMap& rows, const QVariantList& tags);
+    // Catalogue item n carrying the tag ids, merged into the library.
+    Q_INVOKABLE void addTaggedWallpaper(int n, const QStringList& tags);
     // The calls the library made of the web and download services, in order.
     Q_INVOKABLE QStringList serviceCalls() const;
     // The fake web service answers every such request with {"ok":true,"data":data}.

@@ -1,0 +1,62 @@
+import QtQuick
+import Lanto.Screens.Browse
+import Lanto.Screens.Wallpaper
+
+// The Discover page while searching: the number of matches over their cards,
+// or a message quoting the text as typed when nothing matches.
+WallpaperGrid {
+    id: results
+
+    required property DiscoverSearch search
+    readonly property int resultCount: search.results.count
+
+    model: search.results
+
+    header: Item {
+        width: results.width
+        height: results.resultCount === 0 ? empty.height : countLine.height + 8
+
+        Text {
+            id: countLine
+            objectName: "resultCount"
+            visible: results.resultCount > 0
+            x: 32 - results.pageInset
+            text: (results.resultCount === 1 ? qsTr("%1 result") : qsTr("%1 results"))
+                  .arg(Number(results.resultCount).toLocaleString(Qt.locale(), "f", 0))
+            color: Qt.rgba(1, 1, 1, 0.4)
+            font.pixelSize: 13
+            font.weight: Font.Medium
+        }
+
+        Column {
+            id: empty
+            objectName: "noResults"
+            visible: results.resultCount === 0
+            x: -results.pageInset
+            width: results.page.width
+            spacing: 12
+            topPadding: 60
+
+            SymbolIcon {
+                anchors.horizontalCenter: parent.horizontalCenter
+                name: "magnifyingglass"
+                pointSize: 40
+                color: Qt.rgba(1, 1, 1, 0.15)
+            }
+            Text {
+                objectName: "noResultsText"
+                anchors.horizontalCenter: parent.horizontalCenter
+                text: qsTr("No results for ") + "\"" + results.search.text + "\""
+                color: Qt.rgba(1, 1, 1, 0.5)
+                font.pixelSize: 15
+                font.weight: Font.Medium
+            }
+            Text {
+                anchors.horizontalCenter: parent.horizontalCenter
+                text: qsTr("Try a different search term")
+                color: Qt.rgba(1, 1, 1, 0.3)
+                font.pixelSize: 12
+            }
+        }
+    }
+}

@@ -1,0 +1,74 @@
+#include "HeroPreview.h"
+
+HeroPreview::HeroPreview(QObject* parent) : QObject(parent) {}
+
+HeroPreview::~HeroPreview()
+{
+    if (m_player)
+        m_player->stop();
+}
+
+void HeroPreview::setManager(WallpaperManager* manager)
+{
+    if (m_manager == manager)
+        return;
+    m_manager = manager;
+    update();
+    emit managerChanged();
+}
+
+void HeroPreview::setWallpaper(const Wallpaper& wallpaper)
+{
+    // Records are equal by id; a refreshed record of the same wallpaper keeps playing.
+    if (m_wallpaper == wallpaper)
+        return;
+    m_wallpaper = wallpaper;
+    update();
+    emit wallpaperChanged();
+}
+
+void HeroPreview::setPlayer(VideoPreviewManager* player)
+{
+    if (m_player == player)
+        return;
+    if (m_player)
+        m_player->stop();
+    m_player = player;
+    update();
+    emit playerChanged();
+}
+
+void HeroPreview::setVisibleFraction(double fraction)
+{
+    if (m_visibleFraction == fraction)
+        return;
+    const bool wasVisible = isVisible();
+    m_visibleFraction = fraction;
+    emit visibleFractionChanged();
+    if (wasVisible != isVisible()) {
+        update();
+        emit isVisibleChanged();
+    }
+}
+
+QUrl HeroPreview::previewURL() const
+{
+    if (!m_wallpaper.isVideo())
+        return {};
+    if (m_manager) {
+        if (const std::optional<QUrl> local = m_manager->files().localContentURL(m_wallpaper))
+            return *local;
+    }
+    return m_wallpaper.remoteContentURL ? QUrl(*m_wallpaper.remoteContentURL) : QUrl();
+}
+
+void HeroPreview::update()
+{
+    if (!m_player || !m_manager)
+        return;
+    const QUrl url = isVisible() ? previewURL() : QUrl();
+    if (url.isEmpty())
+        m_player->stop();
+    else
+        m_player->load(url);
+}

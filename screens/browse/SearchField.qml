@@ -1,0 +1,79 @@
+import QtQuick
+import Lanto.Screens.Browse
+import Lanto.Screens.Wallpaper
+
+// The search field of the browsing pages: magnifier, text and, while clearable,
+// a clear button. The caller owns the text: it passes text and takes edited().
+Rectangle {
+    id: field
+
+    required property string text
+    // Whether the clear button shows; the caller decides by its own rule.
+    required property bool clearable
+
+    signal edited(string text)
+
+    width: 220
+    height: row.implicitHeight + 16
+    radius: 8
+    color: Qt.rgba(1, 1, 1, 0.08)
+    border.color: Qt.rgba(1, 1, 1, 0.1)
+    border.width: 1
+
+    Row {
+        id: row
+        x: 12
+        width: parent.width - 24
+        anchors.verticalCenter: parent.verticalCenter
+        spacing: 8
+
+        SymbolIcon {
+            name: "magnifyingglass"
+            pointSize: 12
+            color: Qt.rgba(1, 1, 1, 0.4)
+            anchors.verticalCenter: parent.verticalCenter
+        }
+
+        TextInput {
+            id: input
+            objectName: "searchInput"
+            width: row.width - x - (clear.visible ? clear.width + row.spacing : 0)
+            anchors.verticalCenter: parent.verticalCenter
+            text: field.text
+            color: "white"
+            font.pixelSize: 13
+            clip: true
+            selectByMouse: true
+            onTextEdited: field.edited(text)
+
+            Text {
+                text: qsTr("Search...")
+                visible: input.text.length === 0
+                color: Qt.rgba(1, 1, 1, 0.3)
+                font: input.font
+            }
+        }
+
+        Item {
+            id: clear
+            objectName: "clearButton"
+            visible: field.clearable
+            width: clearIcon.width
+            height: clearIcon.height
+            anchors.verticalCenter: parent.verticalCenter
+            Accessible.role: Accessible.Button
+            Accessible.name: qsTr("Clear")
+
+            SymbolIcon {
+                id: clearIcon
+                name: "xmark.circle.fill"
+                pointSize: 12
+                color: Qt.rgba(1, 1, 1, 0.4)
+            }
+
+            TapHandler {
+                onTapped: field.edited("")
+            }
+        }
+    }
+}
