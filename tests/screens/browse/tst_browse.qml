@@ -150,6 +150,21 @@ TestCase {
         verify(findChild(categories, "categoryCard_Nature"))
     }
 
+    function test_sortDirectionAndUltraWideFilter() {
+        appState.pendingCategory = "Nature"
+        const page = makePage(categoriesMaker)
+        // The test displays are not ultra-wide.
+        verify(!child(page, "ultraWidePill").visible)
+        const direction = child(page, "directionButton")
+        compare(direction.Accessible.name, "arrow.down")
+        mouseClick(direction)
+        compare(direction.Accessible.name, "arrow.up")
+        // Back to the cards puts the direction back too.
+        mouseClick(child(page, "backButton"))
+        verify(!child(page, "backButton").visible)
+        compare(direction.Accessible.name, "arrow.down")
+    }
+
     function test_categoryCardsAndTagsNarrowTheGrid() {
         TestRig.addTaggedWallpaper(20, ["s", "h"])
         TestRig.addTaggedWallpaper(21, ["r"])
