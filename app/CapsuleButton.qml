@@ -1,9 +1,10 @@
 import QtQuick
 import Lanto.App
+import Lanto.Screens.Wallpaper
 
 // A confirmation card's button: the glass capsule for Cancel, a red capsule for
 // the destructive action.
-Rectangle {
+Item {
     id: button
 
     required property string label
@@ -12,11 +13,19 @@ Rectangle {
     signal clicked()
 
     implicitHeight: text.implicitHeight + 20
-    radius: height / 2
-    color: destructive ? Qt.rgba(1, 0.23, 0.19, 0.15) : Qt.rgba(1, 1, 1, 0.15)
-    border.width: 1
-    border.color: destructive ? Qt.rgba(1, 0.23, 0.19, 0.3) : Qt.rgba(1, 1, 1, 0.1)
 
+    GlassCapsule {
+        anchors.fill: parent
+        visible: !button.destructive
+    }
+    Rectangle {
+        anchors.fill: parent
+        visible: button.destructive
+        radius: height / 2
+        color: Qt.rgba(1, 0.23, 0.19, 0.15)
+        border.width: 1
+        border.color: Qt.rgba(1, 0.23, 0.19, 0.3)
+    }
     Text {
         id: text
         anchors.centerIn: parent

@@ -1,5 +1,6 @@
 import QtQuick
 import Lanto.App
+import Lanto.Screens.Wallpaper
 import Lanto.Core
 
 // The card of both confirmations: symbol, title, message, then Cancel on the left
@@ -24,7 +25,7 @@ OverlayLayer {
         border.color: Qt.rgba(1, 1, 1, 0.1)
         border.width: 1
         scale: card.shown ? 1 : 0.9
-        Behavior on scale { PresetAnimation { preset: AppAnimation.bouncy } }
+        Behavior on scale { SpringMotion { preset: AppAnimation.bouncy } }
 
         Column {
             id: content

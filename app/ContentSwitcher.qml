@@ -1,5 +1,6 @@
 import QtQuick
 import Lanto.App
+import Lanto.Screens.Wallpaper
 import Lanto.Core
 import Lanto.State
 
@@ -36,8 +37,8 @@ Item {
             transform: Translate { id: arrival }
             ParallelAnimation {
                 id: entrance
-                PresetAnimation { target: pane; property: "opacity"; from: 0; to: 1; preset: AppAnimation.sectionChange }
-                PresetAnimation { target: arrival; property: "y"; from: 8; to: 0; preset: AppAnimation.sectionChange }
+                SpringMotion { target: pane; property: "opacity"; from: 0; to: 1; preset: AppAnimation.sectionChange }
+                SpringMotion { target: arrival; property: "y"; from: 8; to: 0; preset: AppAnimation.sectionChange }
             }
         }
     }

@@ -2,6 +2,7 @@ import QtQuick
 import Lanto.Core
 import Lanto.Library
 import Lanto.App
+import Lanto.Screens.Wallpaper
 
 // The strip of the floating panel: a tile per connected display, five at a time
 // with arrows once there are six or more. A tile's click makes its display the
@@ -28,11 +29,9 @@ Item {
         compact: view.compact
     }
 
-    // The window's material becomes a translucent fill; it takes no input.
-    Rectangle {
+    VibrancyBackgroundView {
         anchors.fill: parent
-        radius: strip.cornerRadius
-        color: Qt.rgba(0.09, 0.09, 0.11, 0.78)
+        cornerRadius: strip.cornerRadius
     }
     Row {
         anchors.centerIn: parent

@@ -1,5 +1,6 @@
 import QtQuick
 import Lanto.App
+import Lanto.Screens.Wallpaper
 import Lanto.Core
 
 // A layer of the main window that appears and leaves by scaling from `hiddenScale`
@@ -14,6 +15,6 @@ Item {
     visible: opacity > 0
     enabled: shown
 
-    Behavior on opacity { PresetAnimation { preset: AppAnimation.bouncy } }
-    Behavior on scale { PresetAnimation { preset: AppAnimation.bouncy } }
+    Behavior on opacity { SpringMotion { preset: AppAnimation.bouncy } }
+    Behavior on scale { SpringMotion { preset: AppAnimation.bouncy } }
 }

@@ -1,5 +1,6 @@
 import QtQuick
 import Lanto.App
+import Lanto.Screens.Wallpaper
 import Lanto.Core
 
 // A full-size layer of the content: fades in while rising from 8 below, and
@@ -18,7 +19,7 @@ Item {
 
     transform: Translate {
         y: layer.shown ? 0 : layer.travel
-        Behavior on y { PresetAnimation { preset: layer.preset } }
+        Behavior on y { SpringMotion { preset: layer.preset } }
     }
-    Behavior on opacity { PresetAnimation { preset: layer.preset } }
+    Behavior on opacity { SpringMotion { preset: layer.preset } }
 }

@@ -1,5 +1,6 @@
 import QtQuick
 import Lanto.App
+import Lanto.Screens.Wallpaper
 import Lanto.Core
 
 // One display's tile: its picture in a black bezel with a white border, grown a
@@ -46,8 +47,8 @@ Item {
         radius: height / 2
         color: Qt.rgba(0, 0, 0, 0.75)
         opacity: tile.labelShown ? 1 : 0
-        Behavior on opacity { PresetAnimation { preset: hover.containsMouse ? AppAnimation.snappy : AppAnimation.slow } }
-        Behavior on y { PresetAnimation { preset: hover.containsMouse ? AppAnimation.snappy : AppAnimation.slow } }
+        Behavior on opacity { SpringMotion { preset: hover.containsMouse ? AppAnimation.snappy : AppAnimation.slow } }
+        Behavior on y { SpringMotion { preset: hover.containsMouse ? AppAnimation.snappy : AppAnimation.slow } }
         Text {
             id: nameText
             anchors.centerIn: parent
@@ -64,8 +65,8 @@ Item {
         y: parent.height - 5 - height
         width: metrics.pictureWidth
         height: metrics.pictureHeight
-        Behavior on width { PresetAnimation { preset: AppAnimation.smooth } }
-        Behavior on height { PresetAnimation { preset: AppAnimation.smooth } }
+        Behavior on width { SpringMotion { preset: AppAnimation.smooth } }
+        Behavior on height { SpringMotion { preset: AppAnimation.smooth } }
 
         Rectangle {
             anchors.fill: parent

@@ -1,5 +1,6 @@
 import QtQuick
 import Lanto.App
+import Lanto.Screens.Wallpaper
 import Lanto.Core
 import Lanto.Service
 import Lanto.State
@@ -90,7 +91,7 @@ Item {
         anchors { bottom: parent.bottom; left: parent.left; right: parent.right; margins: 14; bottomMargin: 16 }
         height: update.shown ? offer.implicitHeight : 0
         clip: true
-        Behavior on height { PresetAnimation { preset: AppAnimation.smooth } }
+        Behavior on height { SpringMotion { preset: AppAnimation.smooth } }
         SidebarUpdateBadge {
             id: offer
             objectName: "updateBadge"
@@ -100,7 +101,7 @@ Item {
             visible: opacity > 0
             version: update.version
             onUpdate: update.accept()
-            Behavior on opacity { PresetAnimation { preset: AppAnimation.smooth } }
+            Behavior on opacity { SpringMotion { preset: AppAnimation.smooth } }
         }
     }
 }

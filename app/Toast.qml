@@ -1,5 +1,6 @@
 import QtQuick
 import Lanto.App
+import Lanto.Screens.Wallpaper
 import Lanto.Core
 
 // The "applied" toast, 80 above the window's bottom edge: rises in from the
@@ -28,8 +29,8 @@ Item {
         border.color: Qt.rgba(1, 1, 1, 0.1)
         border.width: 1
 
-        Behavior on y { PresetAnimation { preset: AppAnimation.bouncy } }
-        Behavior on opacity { PresetAnimation { preset: AppAnimation.bouncy } }
+        Behavior on y { SpringMotion { preset: AppAnimation.bouncy } }
+        Behavior on opacity { SpringMotion { preset: AppAnimation.bouncy } }
 
         Row {
             id: row
