@@ -28,7 +28,7 @@ ScrollView {
         SettingsSection {
             width: parent.width
             title: qsTr("Account")
-            AccountRowStandIn { width: parent.width }
+            AccountRow { width: parent.width }
         }
         SettingsSection {
             width: parent.width
@@ -110,31 +110,6 @@ ScrollView {
             }
         }
         Item { width: 1; height: 40 }
-    }
-
-    // Until the account row lands: the name and "Sign Out", or "Sign In".
-    component AccountRowStandIn: Item {
-        readonly property var auth: AppEnvironment.auth
-        implicitHeight: 44
-        Text {
-            anchors.verticalCenter: parent.verticalCenter
-            text: parent.auth.isSignedIn ? (parent.auth.displayName || qsTr("Lanto User")) : qsTr("Sign in with Apple")
-            font.pixelSize: 13; font.weight: Font.Medium
-            color: Qt.rgba(1, 1, 1, 0.85)
-        }
-        Button {
-            objectName: "accountButton"
-            anchors.right: parent.right
-            anchors.verticalCenter: parent.verticalCenter
-            text: parent.auth.isSignedIn ? qsTr("Sign Out") : qsTr("Sign In")
-            enabled: parent.auth.isSignedIn || !parent.auth.isLoading
-            onClicked: {
-                if (parent.auth.isSignedIn)
-                    AppEnvironment.appState.showSignOutConfirm = true
-                else
-                    parent.auth.beginSignIn()
-            }
-        }
     }
 
     component SettingsDivider: Rectangle {
