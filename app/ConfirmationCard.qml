@@ -56,13 +56,13 @@ OverlayLayer {
             }
             Row {
                 spacing: 12
-                CapsuleButton {
+                ConfirmationButton {
                     objectName: "cancelButton"
                     width: (content.width - 12) / 2
                     label: qsTr("Cancel")
                     onClicked: card.cancelled()
                 }
-                CapsuleButton {
+                ConfirmationButton {
                     objectName: "confirmButton"
                     width: (content.width - 12) / 2
                     label: card.actionTitle

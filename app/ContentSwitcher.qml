@@ -62,7 +62,7 @@ Item {
         Loader {
             id: detailPage
             anchors.fill: parent
-            onLoaded: if (item.dismissed) item.dismissed.connect(() => switcher.appState.selectedWallpaper = undefined)
+            onLoaded: item.dismiss.connect(() => switcher.appState.selectedWallpaper = undefined)
         }
     }
 

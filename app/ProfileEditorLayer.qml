@@ -12,6 +12,7 @@ OverlayLayer {
         anchors.centerIn: parent
         active: layer.visible
         source: "qrc:/Lanto/Screens/Profile/EditProfileSheet.qml"
-        onLoaded: if (item.dismissed) item.dismissed.connect(layer.dismissed)
+        // The sheet says when it is done or cancelled, as the detail page does.
+        onLoaded: if (item.dismiss) item.dismiss.connect(layer.dismissed)
     }
 }
