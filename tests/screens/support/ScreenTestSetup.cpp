@@ -1,6 +1,9 @@
 #include "ScreenTestSetup.h"
 
 #include "AppEnvironment.h"
+
+#include <QJsonArray>
+#include <QJsonObject>
 #include "SessionTokenStore.h"
 #include "VideoPreviewManager.h"
 
@@ -124,6 +127,24 @@ void ScreenTestSetup::addOwnWallpaper(const QString& hexID, const QString& statu
         wallpaper.submissionStatus = status;
     m_rig->addFolder(hexID, "content.mov");
     m_rig->manager->addImportedWallpaper(wallpaper, m_rig->downloads() + "/" + hexID + "/content.mov", std::nullopt);
+}
+
+Creator ScreenTestSetup::servedCreator(const QString& profileId, const QList<int>& pageSizes)
+{
+    m_webService->on("GET", "profiles/" + profileId + "/wallpapers", [pageSizes](const FakeRequest& request) {
+        const qsizetype page = request.queryValue("page").toInt();
+        QJsonArray wallpapers;
+        if (page >= 1 && page <= pageSizes.size()) {
+            for (int n = 0; n < pageSizes.at(page - 1); ++n)
+                wallpapers.append(catalogueRecord(hexId(int(page) * 100 + n)).toJson());
+        }
+        return FakeReply::ok(QJsonObject { { "wallpapers", wallpapers }, { "page", page } });
+    });
+    Creator creator;
+    creator.id = uuidFromHexID(profileId);
+    creator.name = "Mika";
+    creator.serverProfileId = profileId;
+    return creator;
 }
 
 QVariant ScreenTestSetup::settingsValue(const QString& key) const

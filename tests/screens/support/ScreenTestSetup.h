@@ -48,6 +48,8 @@ public:
     Q_INVOKABLE QVariant settingsValue(const QString& key) const;
     // An own video of this machine, imported into the library; status empty for none.
     Q_INVOKABLE void addOwnWallpaper(const QString& hexID, const QString& status);
+    // A creator with that service profile, whose pages of wallpapers hold these many each.
+    Q_INVOKABLE Creator servedCreator(const QString& profileId, const QList<int>& pageSizes);
     // Runs delayed work of the library and the state up to that many milliseconds ahead.
     Q_INVOKABLE void advance(int milliseconds);
     // Exactly count displays connected, "Display 1" (the main one) onwards; the

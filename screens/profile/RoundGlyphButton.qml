@@ -1,0 +1,21 @@
+import QtQuick
+
+// A 28-point round button with a single glyph.
+Rectangle {
+    id: button
+
+    required property string glyph
+    signal activated
+
+    width: 28
+    height: 28
+    radius: 14
+    color: Qt.rgba(1, 1, 1, 0.08)
+    Text {
+        anchors.centerIn: parent
+        text: button.glyph
+        font.pixelSize: 16; font.weight: Font.DemiBold
+        color: Qt.rgba(1, 1, 1, 0.6)
+    }
+    MouseArea { anchors.fill: parent; onClicked: button.activated() }
+}

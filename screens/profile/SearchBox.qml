@@ -1,0 +1,50 @@
+import QtQuick
+import QtQuick.Controls
+
+// The search field of a page: glass, magnifier, text and a clear button.
+Rectangle {
+    id: box
+
+    required property string text
+    signal edited(string text)
+
+    width: 220
+    height: field.implicitHeight + 16
+    radius: 8
+    color: Qt.rgba(1, 1, 1, 0.08)
+    border.color: Qt.rgba(1, 1, 1, 0.1)
+
+    Row {
+        anchors.fill: parent
+        anchors.leftMargin: 12
+        anchors.rightMargin: 12
+        spacing: 8
+        Text {
+            anchors.verticalCenter: parent.verticalCenter
+            text: "⌕"
+            font.pixelSize: 12
+            color: Qt.rgba(1, 1, 1, 0.4)
+        }
+        TextField {
+            id: field
+            objectName: "searchField"
+            anchors.verticalCenter: parent.verticalCenter
+            width: parent.width - 40
+            placeholderText: qsTr("Search...")
+            text: box.text
+            font.pixelSize: 13
+            color: "white"
+            background: null
+            onTextEdited: box.edited(text)
+        }
+        Text {
+            objectName: "clearSearch"
+            anchors.verticalCenter: parent.verticalCenter
+            visible: box.text !== ""
+            text: "✕"
+            font.pixelSize: 12
+            color: Qt.rgba(1, 1, 1, 0.4)
+            MouseArea { anchors.fill: parent; onClicked: box.edited("") }
+        }
+    }
+}
