@@ -113,6 +113,9 @@ public:
     const WallpaperList& allWallpaperList() const { return m_all; }
     const WallpaperList& row(DiscoverRow row) const { return m_rows.at(row); }
 
+    // For the screens: the folder of the wallpapers on disk, one folder per hex id.
+    const QString& downloadsDirectory() const { return m_services.downloadsDirectory; }
+
     // Whether the cached catalogue has been read and the start-up tasks started.
     bool isStarted() const { return m_started; }
 

@@ -32,7 +32,7 @@ Item {
     AvatarImage {
         id: picture
         anchors.fill: parent
-        image: avatar.image ?? null
+        image: avatar.image
         source: avatar.source
     }
 }

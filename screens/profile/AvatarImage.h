@@ -4,6 +4,7 @@
 #include <QPointer>
 #include <QQuickPaintedItem>
 #include <QUrl>
+#include <QVariant>
 #include <QtQml/qqmlregistration.h>
 
 class QNetworkReply;
@@ -15,7 +16,8 @@ class AvatarImage : public QQuickPaintedItem
 {
     Q_OBJECT
     QML_ELEMENT
-    Q_PROPERTY(QImage image READ image WRITE setImage NOTIFY imageChanged)
+    // A QImage; anything else (undefined, null) shows no picture of its own.
+    Q_PROPERTY(QVariant image READ imageValue WRITE setImageValue NOTIFY imageChanged)
     Q_PROPERTY(QUrl source READ source WRITE setSource NOTIFY sourceChanged)
     Q_PROPERTY(bool ready READ isReady NOTIFY readyChanged)
 
@@ -28,6 +30,8 @@ public:
 
     QImage image() const { return m_image; }
     void setImage(const QImage& image);
+    QVariant imageValue() const { return m_image; }
+    void setImageValue(const QVariant& value) { setImage(value.value<QImage>()); }
     QUrl source() const { return m_source; }
     void setSource(const QUrl& source);
     bool isReady() const { return !shown().isNull(); }

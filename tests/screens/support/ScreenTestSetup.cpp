@@ -147,6 +147,20 @@ Creator ScreenTestSetup::servedCreator(const QString& profileId, const QList<int
     return creator;
 }
 
+void ScreenTestSetup::signIn(const QString& profileId, const QString& name)
+{
+    const QJsonObject profile { { "name", name }, { "isVerified", false }, { "wallpaperCount", 0 },
+        { "followerCount", 0 } };
+    m_webService->on("POST", "auth/exchange",
+        FakeReply::ok(QJsonObject { { "sessionToken", "token" }, { "profileId", profileId },
+            { "appleUserID", "apple-" + profileId }, { "profile", profile } }));
+    m_webService->on("GET", "me", FakeReply::failure("not now", 500));
+    m_auth->signIn();
+    m_auth->handleCallback(QUrl("lanto://auth?code=test"));
+    if (!QTest::qWaitFor([this] { return m_auth->isSignedIn(); }, 10000))
+        qWarning("The test account did not sign in");
+}
+
 QVariant ScreenTestSetup::settingsValue(const QString& key) const
 {
     const std::optional<PlistValue> value = m_rig->settings.value(key);

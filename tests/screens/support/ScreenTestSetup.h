@@ -50,6 +50,8 @@ public:
     Q_INVOKABLE void addOwnWallpaper(const QString& hexID, const QString& status);
     // A creator with that service profile, whose pages of wallpapers hold these many each.
     Q_INVOKABLE Creator servedCreator(const QString& profileId, const QList<int>& pageSizes);
+    // Signs the account in through the web flow against the fake service.
+    Q_INVOKABLE void signIn(const QString& profileId, const QString& name);
     // Runs delayed work of the library and the state up to that many milliseconds ahead.
     Q_INVOKABLE void advance(int milliseconds);
     // Exactly count displays connected, "Display 1" (the main one) onwards; the

@@ -1,0 +1,56 @@
+import QtQuick
+import QtQuick.Controls
+import Lanto.Core
+import Lanto.Screens.Profile
+
+// The current tab's cards; in select mode a click selects a card instead of opening it.
+WallpaperGrid {
+    id: grid
+
+    required property ProfileTabs tabs
+
+    model: tabs.currentList
+    bottomInset: tabs.isSelectMode && tabs.selectedIds.length > 0 ? 80 : 40
+    delegate: Item {
+        id: cell
+        required property wallpaper wallpaper
+        readonly property bool selected: grid.tabs.selectedIds.indexOf(wallpaper.id) >= 0
+        width: card.width
+        height: card.height
+
+        StandInCard { id: card; wallpaper: cell.wallpaper }
+
+        Item {
+            objectName: "selectionOverlay"
+            visible: grid.tabs.isSelectMode
+            width: card.width
+            height: 140
+            Rectangle {
+                anchors.fill: parent
+                radius: 14
+                color: cell.selected ? Qt.rgba(0, 0, 0, 0.3) : "transparent"
+            }
+            Rectangle {
+                x: 8; y: 8
+                width: 26; height: 26
+                radius: 13
+                color: cell.selected ? "white" : Qt.rgba(0, 0, 0, 0.4)
+                border.width: cell.selected ? 0 : 1.5
+                border.color: Qt.rgba(1, 1, 1, 0.5)
+                Text {
+                    anchors.centerIn: parent
+                    visible: cell.selected
+                    text: "✓"
+                    font.pixelSize: 12; font.bold: true
+                    color: "black"
+                }
+            }
+        }
+        MouseArea {
+            objectName: "selectionTap"
+            anchors.fill: parent
+            enabled: grid.tabs.isSelectMode
+            onClicked: grid.tabs.toggleSelection(cell.wallpaper.id)
+        }
+    }
+}

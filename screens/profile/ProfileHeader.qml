@@ -1,0 +1,93 @@
+import QtQuick
+import Lanto.Service
+import Lanto.Screens.Profile
+
+// The own profile's header: title, avatar, name, "Edit Profile" and the tab row.
+Column {
+    id: header
+
+    required property AuthService auth
+    required property ProfileTabs tabs
+    signal editRequested
+
+    spacing: 16
+    bottomPadding: 16
+
+    FavoritesVisibility { id: visibility }
+
+    Item { width: 1; height: 52 }
+    Text {
+        text: qsTr("Profile")
+        font.pixelSize: 30; font.bold: true
+        color: "white"
+    }
+
+    Item {
+        width: parent.width
+        height: 48
+        Row {
+            spacing: 14
+            AvatarCircle {
+                width: 48; height: 48
+                fill: AvatarStyle.placeholderColor(header.auth.avatarColor)
+                initials: AvatarStyle.profileInitials(header.auth.displayName)
+                image: header.auth.localAvatarImage
+                source: header.auth.avatarUrl
+            }
+            Text {
+                objectName: "profileName"
+                anchors.verticalCenter: parent.verticalCenter
+                text: AvatarStyle.profileName(header.auth.displayName)
+                font.pixelSize: 16; font.weight: Font.DemiBold
+                color: "white"
+            }
+        }
+        CapsuleButton {
+            objectName: "editProfileButton"
+            anchors.right: parent.right
+            anchors.verticalCenter: parent.verticalCenter
+            label: qsTr("Edit Profile")
+            fontSize: 12
+            textColor: Qt.rgba(1, 1, 1, 0.6)
+            onActivated: header.editRequested()
+        }
+    }
+
+    Item {
+        width: parent.width
+        height: tabRow.implicitHeight
+        Row {
+            id: tabRow
+            spacing: 6
+            Repeater {
+                objectName: "tabPills"
+                model: header.tabs.tabs
+                StandInPill {
+                    required property string modelData
+                    title: modelData
+                    isSelected: header.tabs.selectedTab === modelData
+                    onActivated: header.tabs.selectTab(modelData)
+                }
+            }
+            CapsuleButton {
+                objectName: "favoritesVisibility"
+                visible: header.tabs.selectedTab === "Favorites"
+                label: visibility.isPublic ? "👁 " + qsTr("Public") : "◌ " + qsTr("Hidden")
+                fontSize: 10
+                fillOpacity: 0.06
+                textColor: Qt.rgba(1, 1, 1, 0.4)
+                onActivated: visibility.toggle()
+            }
+        }
+        CapsuleButton {
+            objectName: "selectButton"
+            anchors.right: parent.right
+            visible: header.tabs.canSelect
+            label: header.tabs.isSelectMode ? qsTr("Cancel") : qsTr("Select")
+            fontSize: 12
+            fillOpacity: 0.1
+            textColor: Qt.rgba(1, 1, 1, 0.7)
+            onActivated: header.tabs.toggleSelectMode()
+        }
+    }
+}

@@ -1,0 +1,49 @@
+import QtQuick
+import Lanto.Service
+import Lanto.State
+
+// What the profile shows to nobody signed in: a prompt and the sign-in button.
+Item {
+    readonly property AuthService auth: AppEnvironment.auth
+
+    Column {
+        anchors.centerIn: parent
+        spacing: 16
+        Text {
+            anchors.horizontalCenter: parent.horizontalCenter
+            text: "👤"
+            font.pixelSize: 56
+            color: Qt.rgba(1, 1, 1, 0.15)
+        }
+        Text {
+            anchors.horizontalCenter: parent.horizontalCenter
+            text: qsTr("Sign in to see your profile")
+            font.pixelSize: 17; font.weight: Font.Medium
+            color: Qt.rgba(1, 1, 1, 0.6)
+        }
+        Rectangle {
+            objectName: "signInButton"
+            anchors.horizontalCenter: parent.horizontalCenter
+            width: 220
+            height: 44
+            radius: 10
+            color: "white"
+            opacity: auth.isLoading ? 0.5 : 1
+            Text {
+                anchors.centerIn: parent
+                text: qsTr("Sign in with Apple")
+                font.pixelSize: 15; font.weight: Font.Medium
+                color: "black"
+            }
+            MouseArea {
+                anchors.fill: parent
+                enabled: !auth.isLoading
+                onClicked: {
+                    auth.isLoading = true
+                    auth.signInError = ""
+                    auth.signIn()
+                }
+            }
+        }
+    }
+}

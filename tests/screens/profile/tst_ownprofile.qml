@@ -1,0 +1,55 @@
+import QtQuick
+import QtTest
+import Lanto.State
+import Lanto.Screens.Profile
+import Lanto.Test
+
+// The own profile: the prompt while signed out, then the tabs, the editor's
+// button and the way to the Upload section.
+Item {
+    id: root
+    width: 1000
+    height: 800
+
+    TestCase {
+        name: "ProfileView"
+        when: windowShown
+
+        Component {
+            id: viewComponent
+            ProfileView { width: 1000; height: 800 }
+        }
+
+        function test_signedOutThenIn() {
+            const auth = AppEnvironment.auth
+            const state = AppEnvironment.appState
+            const view = createTemporaryObject(viewComponent, root)
+            const button = findChild(view, "signInButton")
+            verify(button.visible)
+            mouseClick(button)
+            verify(auth.isLoading)
+
+            TestRig.signIn("00aa11bb22cc33dd44ee55ff", "ada king")
+            tryVerify(() => findChild(view, "profileName") !== null)
+            compare(findChild(view, "profileName").text, "ada king")
+            const pills = findChild(view, "tabPills")
+            compare(pills.itemAt(1).title, "Downloads")
+            verify(pills.itemAt(1).isSelected)
+            compare(findChild(view, "profileEmpty").title, "No downloads yet")
+            verify(!findChild(view, "selectButton").visible)
+
+            mouseClick(pills.itemAt(2))
+            verify(findChild(view, "favoritesVisibility").visible)
+            // A second click this soon counts as a double click; the pill's action is what matters.
+            pills.itemAt(0).activated()
+            const upload = findChild(view, "uploadFirstButton")
+            verify(upload.visible)
+            mouseClick(upload)
+            compare(state.selectedSection, "Upload")
+
+            mouseClick(findChild(view, "editProfileButton"))
+            verify(state.showEditProfile)
+            state.showEditProfile = false
+        }
+    }
+}
