@@ -246,3 +246,17 @@ bool ScreenTestSetup::lastPreviewPlays() const
     const FakePlayerBackend* player = m_previewPlayers->last();
     return player && player->rate() > 0 && player->loopsWholeFile();
 }
+
+Wallpaper ScreenTestSetup::importOwnVideo(const QString& hexID, const QString& status)
+{
+    Wallpaper wallpaper = localItem(hexID);
+    wallpaper.cloudID = hexID;
+    wallpaper.wallpaperType = WallpaperType::video;
+    wallpaper.resolution = QSizeF(1920, 1080);
+    if (!status.isEmpty())
+        wallpaper.submissionStatus = status;
+    addDownloadedFile(wallpaper, QStringLiteral("content.mov"));
+    m_rig->manager->addImportedWallpaper(
+        wallpaper, m_rig->downloads() + "/" + hexID + "/content.mov", std::nullopt);
+    return wallpaper;
+}

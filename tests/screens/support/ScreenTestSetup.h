@@ -73,6 +73,9 @@ public:
     Q_INVOKABLE QStringList requestedThumbnails() const;
     Q_INVOKABLE void answerThumbnail(const QString& file);
 
+    // The user's own video, imported now, with a review status when given.
+    Q_INVOKABLE Wallpaper importOwnVideo(const QString& hexID, const QString& status);
+
     // The preview players, faked in the scheduler's time.
     Q_INVOKABLE int livePreviewPlayers() const;
     Q_INVOKABLE QUrl lastPreviewURL() const;

@@ -1,0 +1,127 @@
+import QtQuick
+import Lanto.Core
+import Lanto.Screens.Wallpaper
+
+// The detail page's title block: the title (renamed in place for the user's
+// own items), the review badge, the creator chip and the upload's progress.
+Column {
+    id: block
+
+    required property WallpaperDetailState detail
+    property bool isRenaming: false
+
+    signal creatorClicked()
+
+    spacing: 6
+
+    Row {
+        spacing: 10
+
+        Item {
+            width: Math.max(field.visible ? 240 : 0, title.visible ? title.implicitWidth : 0)
+            height: title.implicitHeight
+
+            Text {
+                id: title
+                objectName: "detailTitle"
+                visible: !block.isRenaming
+                text: block.detail.wallpaper.displayTitle
+                color: "white"
+                font.pixelSize: 28
+                font.bold: true
+            }
+
+            TextInput {
+                id: field
+                objectName: "renameField"
+                anchors.fill: parent
+                visible: block.isRenaming
+                color: "white"
+                font.pixelSize: 28
+                font.bold: true
+                Keys.onEscapePressed: block.isRenaming = false
+                onAccepted: {
+                    block.detail.commitRename(text)
+                    block.isRenaming = false
+                }
+
+                Text {
+                    visible: field.text.length === 0
+                    text: qsTr("Wallpaper name")
+                    color: Qt.rgba(1, 1, 1, 0.3)
+                    font: field.font
+                }
+            }
+        }
+
+        Item {
+            objectName: "pencil"
+            anchors.verticalCenter: parent.verticalCenter
+            visible: block.detail.canRename && !block.isRenaming
+            width: pencil.width
+            height: pencil.height
+
+            SymbolIcon {
+                id: pencil
+                name: "pencil"
+                pointSize: 14
+                color: Qt.rgba(1, 1, 1, 0.4)
+            }
+            MouseArea {
+                anchors.fill: parent
+                onClicked: {
+                    field.text = block.detail.wallpaper.title
+                    block.isRenaming = true
+                    field.forceActiveFocus()
+                }
+            }
+        }
+
+        StatusBadge {
+            anchors.verticalCenter: parent.verticalCenter
+            status: block.detail.wallpaper.submissionStatus
+        }
+    }
+
+    Item {
+        width: creator.implicitWidth
+        height: creator.implicitHeight
+
+        CreatorLabel {
+            id: creator
+            creator: block.detail.wallpaper.creator
+        }
+        MouseArea {
+            objectName: "detailCreator"
+            anchors.fill: parent
+            onClicked: block.creatorClicked()
+        }
+    }
+
+    Row {
+        objectName: "submissionProgress"
+        visible: block.detail.showsSubmissionProgress
+        spacing: 8
+
+        Rectangle {
+            anchors.verticalCenter: parent.verticalCenter
+            width: 120
+            height: 4
+            radius: 2
+            color: Qt.rgba(1, 1, 1, 0.15)
+
+            Rectangle {
+                width: parent.width * Math.max(0, Math.min(1, block.detail.submissionProgress))
+                height: parent.height
+                radius: 2
+                color: AppColors.blue
+            }
+        }
+        Text {
+            text: qsTr("%1%").arg(Math.floor(block.detail.submissionProgress * 100))
+            color: Qt.rgba(1, 1, 1, 0.5)
+            font.pixelSize: 11
+            font.weight: Font.Medium
+        }
+    }
+}

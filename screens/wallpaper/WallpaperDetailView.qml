@@ -1,0 +1,110 @@
+import QtQuick
+import Lanto.Core
+import Lanto.Library
+import Lanto.State
+import Lanto.Screens.Wallpaper
+
+// The page of one wallpaper, laid over the current section: its large preview,
+// title, creator, actions and facts. dismiss() asks the page's owner to close it.
+Item {
+    id: page
+
+    required property wallpaper wallpaper
+    readonly property WallpaperManager manager: AppEnvironment.wallpaperManager
+    readonly property AppState appState: AppEnvironment.appState
+    readonly property real contentWidth: Math.max(0, (width - 64) * 0.75)
+    property bool appeared: false
+
+    signal dismiss()
+
+    clip: true
+    opacity: appeared ? 1 : 0
+    scale: appeared ? 1 : 0.96
+    Behavior on opacity { SpringMotion { response: 0.45; dampingFraction: 0.9 } }
+    Behavior on scale { SpringMotion { response: 0.45; dampingFraction: 0.9 } }
+
+    WallpaperDetailState {
+        id: detail
+        manager: page.manager
+        appState: page.appState
+        initialWallpaper: page.wallpaper
+    }
+    WallpaperCardState {
+        id: cardState
+        manager: page.manager
+        wallpaper: detail.wallpaper
+    }
+    VideoPreviewManager {
+        id: preview
+        objectName: "detailPreview"
+    }
+
+    Component.onCompleted: {
+        appeared = true
+        const url = detail.wallpaper.isVideo ? cardState.previewVideoURL() : ""
+        if (url.toString() !== "")
+            preview.load(url)
+    }
+    Component.onDestruction: preview.stop()
+
+    // The page is opaque to clicks: none reaches the section beneath.
+    MouseArea {
+        anchors.fill: parent
+    }
+
+    Column {
+        x: 32
+        width: page.width - 64
+        spacing: 12
+
+        Item { width: 1; height: 8 }
+
+        CapsuleButton {
+            objectName: "backButton"
+            horizontalPadding: 14
+            verticalPadding: 8
+            z: 1
+            onClicked: page.dismiss()
+
+            SymbolIcon { name: "chevron.left"; pointSize: 12; weight: Font.Bold; anchors.verticalCenter: parent.verticalCenter }
+            Text { text: qsTr("Back"); color: "white"; font.pixelSize: 13; font.weight: Font.DemiBold }
+        }
+
+        DetailPreview {
+            anchors.horizontalCenter: parent.horizontalCenter
+            width: page.contentWidth
+            wallpaper: detail.wallpaper
+            manager: page.manager
+            preview: preview
+        }
+
+        Item {
+            anchors.horizontalCenter: parent.horizontalCenter
+            width: page.contentWidth - 8
+            height: Math.max(title.height, buttons.height)
+
+            DetailTitle {
+                id: title
+                detail: detail
+                onCreatorClicked: page.appState.openCreatorFromWallpaper(detail.wallpaper)
+            }
+            DetailActions {
+                id: buttons
+                anchors.right: parent.right
+                anchors.verticalCenter: parent.verticalCenter
+                detail: detail
+                cardState: cardState
+                manager: page.manager
+                isOnline: NetworkMonitor.isConnected
+            }
+        }
+
+        DetailFacts {
+            anchors.horizontalCenter: parent.horizontalCenter
+            width: page.contentWidth - 8
+            wallpaper: detail.wallpaper
+            isFourK: detail.isFourK
+            showsOfflineNotice: !NetworkMonitor.isConnected && !cardState.isDownloaded
+        }
+    }
+}

@@ -1,0 +1,180 @@
+import QtQuick
+import QtTest
+import Lanto.Core
+import Lanto.State
+import Lanto.Screens.Wallpaper
+import Lanto.Test
+
+// The detail page: the record it shows, what it offers for each kind of item, and its actions.
+Item {
+    id: stage
+    width: 1000
+    height: 900
+
+TestCase {
+    id: test
+    name: "WallpaperDetailView"
+    when: windowShown
+
+    Component {
+        id: pageMaker
+        WallpaperDetailView {
+            anchors.fill: parent
+        }
+    }
+
+    property int nextItem: 300
+    property int nextOwn: 0
+
+    function freshWallpaper() {
+        nextItem += 1
+        TestRig.addCatalogueWallpapers(nextItem)
+        return TestRig.catalogueWallpaper(nextItem)
+    }
+    function ownVideo(status) {
+        nextOwn += 1
+        return TestRig.importOwnVideo("d0d0" + nextOwn + "00", status)
+    }
+    function makePage(wallpaper) {
+        AppEnvironment.appState.selectedWallpaper = wallpaper
+        const page = createTemporaryObject(pageMaker, stage, { wallpaper: wallpaper })
+        verify(page)
+        return page
+    }
+    function child(item, name) {
+        const found = findChild(item, name)
+        verify(found, name)
+        return found
+    }
+
+    function cleanup() {
+        AppEnvironment.appState.cancelDeletion()
+        AppEnvironment.appState.selectedWallpaper = undefined
+    }
+
+    function test_renameTrimsAndIgnoresBlanks() {
+        const own = ownVideo("")
+        const page = makePage(own)
+        const title = child(page, "detailTitle")
+        compare(title.text, own.title)
+        const field = child(page, "renameField")
+        mouseClick(child(page, "pencil"))
+        verify(field.visible)
+        compare(field.text, own.title)
+        field.text = "   "
+        field.accepted()
+        verify(!field.visible)
+        compare(title.text, own.title)
+
+        mouseClick(child(page, "pencil"))
+        field.text = "  Sea at dusk \n"
+        field.accepted()
+        tryCompare(title, "text", "Sea at dusk")
+        compare(AppEnvironment.appState.selectedWallpaper.title, "Sea at dusk")
+    }
+
+    function test_escapeLeavesRenaming() {
+        const page = makePage(ownVideo(""))
+        mouseClick(child(page, "pencil"))
+        const field = child(page, "renameField")
+        tryVerify(() => field.activeFocus)
+        keyClick(Qt.Key_Escape)
+        verify(!field.visible)
+    }
+
+    function test_ownItemOffers_data() {
+        return [
+            { tag: "never submitted", status: "", pencil: true, badge: "", makePublic: true },
+            { tag: "rejected", status: "rejected", pencil: true, badge: "Rejected", makePublic: false },
+            { tag: "pending", status: "pending", pencil: false, badge: "Pending Review", makePublic: false },
+            { tag: "public", status: "approved", pencil: false, badge: "Public", makePublic: false },
+        ]
+    }
+    function test_ownItemOffers(data) {
+        const page = makePage(ownVideo(data.status))
+        compare(child(page, "pencil").visible, data.pencil)
+        compare(child(page, "badgeText").text, data.badge)
+        compare(child(page, "makePublicButton").visible, data.makePublic)
+    }
+
+    function test_catalogueItemOffersNoRenameNorPublish() {
+        const page = makePage(freshWallpaper())
+        verify(!child(page, "pencil").visible)
+        verify(!child(page, "makePublicButton").visible)
+        verify(!child(page, "deleteButton").visible)
+    }
+
+    function test_downloadThenActiveThenDelete() {
+        const wallpaper = freshWallpaper()
+        const page = makePage(wallpaper)
+        const apply = child(page, "detailApplyButton")
+        const label = child(page, "applyLabel")
+        compare(label.text, "Download")
+        mouseClick(apply)
+        tryVerify(() => TestRig.pendingDownloads() === 1)
+        compare(label.text, "Downloading")
+        verify(!apply.enabled)
+        TestRig.finishDownload(wallpaper)
+        tryCompare(label, "text", "Active")
+        // The active wallpaper cannot be deleted.
+        verify(!child(page, "deleteButton").visible)
+    }
+
+    function test_deletingOwnItemClosesThePage_data() {
+        return [ { tag: "own item", own: true }, { tag: "downloaded catalogue item", own: false } ]
+    }
+    function test_deletingOwnItemClosesThePage(data) {
+        let wallpaper
+        if (data.own) {
+            wallpaper = ownVideo("")
+        } else {
+            // Downloaded, then another applied over it.
+            wallpaper = freshWallpaper()
+            AppEnvironment.wallpaperManager.apply(wallpaper)
+            tryVerify(() => TestRig.pendingDownloads() === 1)
+            TestRig.finishDownload(wallpaper)
+            const other = freshWallpaper()
+            AppEnvironment.wallpaperManager.apply(other)
+            tryVerify(() => TestRig.pendingDownloads() === 1)
+            TestRig.finishDownload(other)
+        }
+        const page = makePage(wallpaper)
+        const remove = child(page, "deleteButton")
+        tryVerify(() => remove.visible)
+        mouseClick(remove)
+        const state = AppEnvironment.appState
+        verify(state.hasDeleteConfirmation)
+        compare(state.deleteConfirmationWallpapers[0].id, wallpaper.id)
+        state.confirmDeletion()
+        compare(state.selectedWallpaper.isValid, !data.own)
+        if (!data.own)
+            tryCompare(child(page, "applyLabel"), "text", "Download")
+    }
+
+    function test_factsAndCreator() {
+        const wallpaper = freshWallpaper()
+        const page = makePage(wallpaper)
+        // 3840 wide: the 4K item shows beside the resolution and the size.
+        verify(child(page, "offlineNotice").visible === false)
+        mouseClick(child(page, "detailCreator"))
+        const state = AppEnvironment.appState
+        compare(state.selectedCreator.name, wallpaper.creator.name)
+        compare(state.previousWallpaper.id, wallpaper.id)
+        verify(!state.selectedWallpaper.isValid)
+        state.selectedCreator = undefined
+        state.previousWallpaper = undefined
+    }
+
+    function test_previewPlaysUntilThePageGoes() {
+        const page = makePage(freshWallpaper())
+        tryVerify(() => TestRig.livePreviewPlayers() === 1)
+        verify(TestRig.lastPreviewPlays())
+        let dismissed = 0
+        page.dismiss.connect(() => dismissed += 1)
+        mouseClick(child(page, "backButton"))
+        compare(dismissed, 1)
+        page.destroy()
+        tryVerify(() => TestRig.livePreviewPlayers() === 0)
+    }
+}
+}
