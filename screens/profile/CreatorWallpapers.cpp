@@ -1,6 +1,7 @@
 #include "CreatorWallpapers.h"
 
 #include "AppEnvironment.h"
+#include "BlankTrim.h"
 #include "LantoAPIClient.h"
 #include "Log.h"
 
@@ -13,19 +14,6 @@ namespace {
 
 constexpr std::array allOptions { CreatorWallpapers::SortOption::newest, CreatorWallpapers::SortOption::popular,
     CreatorWallpapers::SortOption::alphabetical };
-
-// Spaces and tabs only: a line break typed into the field stays part of the query.
-QString trimmedOfBlanks(const QString& text)
-{
-    qsizetype first = 0;
-    qsizetype last = text.size();
-    const auto blank = [](QChar c) { return c == u' ' || c == u'\t'; };
-    while (first < last && blank(text.at(first)))
-        ++first;
-    while (last > first && blank(text.at(last - 1)))
-        --last;
-    return text.mid(first, last - first);
-}
 
 bool matches(const Wallpaper& wallpaper, const QString& query)
 {

@@ -20,6 +20,30 @@ Item {
             ProfileView { width: 1000; height: 800 }
         }
 
+        Component {
+            id: sheetComponent
+            EditProfileSheet {}
+        }
+        SignalSpy { id: dismissals; signalName: "dismiss" }
+
+        function test_z_editorSavesAndCancels() {
+            const sheet = createTemporaryObject(sheetComponent, root)
+            dismissals.target = sheet
+            const field = findChild(sheet, "nameField")
+            compare(field.text, AppEnvironment.auth.displayName)
+            field.forceActiveFocus()
+            field.selectAll()
+            keyClick(Qt.Key_Space)
+            verify(!findChild(sheet, "saveButton").enabled)
+            keyClick(Qt.Key_B)
+            verify(findChild(sheet, "saveButton").enabled)
+            mouseClick(findChild(sheet, "saveButton"))
+            compare(dismissals.count, 1)
+            compare(AppEnvironment.auth.displayName, "b")
+            mouseClick(findChild(sheet, "cancelButton"))
+            compare(dismissals.count, 2)
+        }
+
         function test_signedOutThenIn() {
             const auth = AppEnvironment.auth
             const state = AppEnvironment.appState

@@ -1,0 +1,124 @@
+import QtQuick
+import QtQuick.Controls
+import QtQuick.Dialogs
+import Lanto.Service
+import Lanto.State
+import Lanto.Screens.Profile
+
+// The card in which the signed-in user changes their display name and avatar.
+// Saving applies both here at once and closes the card; the upload follows.
+// The photo library of the original becomes a file chooser for pictures.
+Rectangle {
+    id: sheet
+
+    readonly property AuthService auth: AppEnvironment.auth
+    signal dismiss
+
+    width: 280
+    height: content.implicitHeight + 48
+    radius: 16
+    color: Qt.rgba(0.11, 0.11, 0.15, 0.92)
+    border.color: Qt.rgba(1, 1, 1, 0.1)
+
+    ProfileEditor { id: editor }
+
+    FileDialog {
+        id: picker
+        title: qsTr("Choose from File")
+        nameFilters: [qsTr("Pictures (*.png *.jpg *.jpeg *.heic *.heif *.tif *.tiff *.gif *.bmp *.webp)")]
+        onAccepted: editor.pickAvatarFile(selectedFile)
+    }
+
+    Column {
+        id: content
+        anchors.centerIn: parent
+        width: parent.width - 48
+        spacing: 16
+
+        Text {
+            anchors.horizontalCenter: parent.horizontalCenter
+            text: qsTr("Edit Profile")
+            font.pixelSize: 16; font.bold: true
+            color: "white"
+        }
+
+        Item {
+            objectName: "avatarButton"
+            anchors.horizontalCenter: parent.horizontalCenter
+            width: 72; height: 72
+            AvatarCircle {
+                anchors.fill: parent
+                letterSize: 26
+                fill: AvatarStyle.placeholderColor(sheet.auth.avatarColor)
+                initials: AvatarStyle.editorInitials(nameField.text)
+                image: editor.hasAvatarImage ? editor.avatarImage : sheet.auth.localAvatarImage
+                source: sheet.auth.avatarUrl
+            }
+            Rectangle {
+                anchors.fill: parent
+                radius: 36
+                color: Qt.rgba(0, 0, 0, 0.5)
+                opacity: avatarHover.hovered ? 1 : 0
+                Behavior on opacity { NumberAnimation { duration: 150; easing.type: Easing.InOutQuad } }
+                Text { anchors.centerIn: parent; text: "✎"; font.pixelSize: 20; color: "white" }
+            }
+            HoverHandler { id: avatarHover }
+            TapHandler { onTapped: picker.open() }
+        }
+
+        Column {
+            width: parent.width
+            spacing: 4
+            Text { text: qsTr("Display Name"); font.pixelSize: 11; font.weight: Font.Medium; color: Qt.rgba(1, 1, 1, 0.4) }
+            TextField {
+                id: nameField
+                objectName: "nameField"
+                width: parent.width
+                placeholderText: qsTr("Your name")
+                text: editor.name
+                onTextEdited: editor.name = text
+                font.pixelSize: 14
+                color: "white"
+                background: Rectangle { radius: 8; color: Qt.rgba(1, 1, 1, 0.08); border.color: Qt.rgba(1, 1, 1, 0.1) }
+            }
+        }
+
+        Column {
+            visible: sheet.auth.handle !== ""
+            width: parent.width
+            spacing: 4
+            Text { text: qsTr("Handle"); font.pixelSize: 11; font.weight: Font.Medium; color: Qt.rgba(1, 1, 1, 0.4) }
+            Text {
+                width: parent.width
+                padding: 10
+                text: "@" + sheet.auth.handle
+                font.pixelSize: 14; font.weight: Font.Medium
+                color: Qt.rgba(1, 1, 1, 0.6)
+            }
+        }
+
+        Row {
+            width: parent.width
+            spacing: 12
+            CapsuleButton {
+                objectName: "cancelButton"
+                width: (parent.width - 12) / 2
+                label: qsTr("Cancel")
+                fillOpacity: 0.1
+                onActivated: sheet.dismiss()
+            }
+            CapsuleButton {
+                objectName: "saveButton"
+                width: (parent.width - 12) / 2
+                label: qsTr("Save")
+                fillOpacity: 0.2
+                enabled: editor.canSave
+                opacity: enabled ? 1 : 0.5
+                onActivated: {
+                    if (editor.save())
+                        sheet.dismiss()
+                }
+            }
+        }
+    }
+}
