@@ -1,4 +1,5 @@
 import QtQuick
+import Lanto.Screens.Wallpaper
 import QtQuick.Controls
 import Lanto.Core
 import Lanto.Screens.Profile
@@ -18,7 +19,7 @@ WallpaperGrid {
         width: card.width
         height: card.height
 
-        StandInCard { id: card; wallpaper: cell.wallpaper }
+        WallpaperCard { id: card; wallpaper: cell.wallpaper }
 
         Item {
             objectName: "selectionOverlay"

@@ -1,4 +1,5 @@
 import QtQuick
+import Lanto.Screens.Wallpaper
 import Lanto.Service
 import Lanto.Screens.Profile
 
@@ -62,11 +63,11 @@ Column {
             Repeater {
                 objectName: "tabPills"
                 model: header.tabs.tabs
-                StandInPill {
+                FilterPill {
                     required property string modelData
-                    title: modelData
+                    title: qsTr(modelData)
                     isSelected: header.tabs.selectedTab === modelData
-                    onActivated: header.tabs.selectTab(modelData)
+                    onClicked: header.tabs.selectTab(modelData)
                 }
             }
             CapsuleButton {

@@ -1,4 +1,5 @@
 import QtQuick
+import Lanto.Screens.Wallpaper
 import QtQuick.Controls
 import Lanto.Core
 import Lanto.State
@@ -93,11 +94,11 @@ Item {
             Repeater {
                 objectName: "sortPills"
                 model: creatorWallpapers.sortOptions
-                StandInPill {
+                FilterPill {
                     required property string modelData
-                    title: modelData
+                    title: qsTr(modelData)
                     isSelected: creatorWallpapers.sortOption === modelData
-                    onActivated: creatorWallpapers.sortOption = modelData
+                    onClicked: creatorWallpapers.sortOption = modelData
                 }
             }
         }

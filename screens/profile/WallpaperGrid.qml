@@ -1,4 +1,5 @@
 import QtQuick
+import Lanto.Screens.Wallpaper
 import QtQuick.Controls
 import Lanto.Core
 import Lanto.Screens.Profile
@@ -16,7 +17,7 @@ GridView {
     topMargin: 32
     bottomMargin: 32 + bottomInset
     cellWidth: AppLayout.gridColumnWidth + AppLayout.gridSpacing
-    cellHeight: 180 + 24
+    cellHeight: 200 + 24
     ScrollBar.vertical: ScrollBar {}
-    delegate: StandInCard {}
+    delegate: WallpaperCard {}
 }

@@ -65,7 +65,7 @@ Item {
             mouseClick(pills.itemAt(2))
             verify(findChild(view, "favoritesVisibility").visible)
             // A second click this soon counts as a double click; the pill's action is what matters.
-            pills.itemAt(0).activated()
+            pills.itemAt(0).clicked()
             const upload = findChild(view, "uploadFirstButton")
             verify(upload.visible)
             mouseClick(upload)
