@@ -2,10 +2,25 @@ import QtQuick
 import Lanto.App
 import Lanto.State
 
-// The section's dark base colour, with the live gradient over it.
+// The section's dark base colour, with the live gradient of the wallpaper
+// screens over it.
 Rectangle {
+    id: background
+
     required property string section
 
     color: SidebarSections.backgroundColor(section)
-    Behavior on color { ColorAnimation { duration: 700; easing.type: Easing.InOutQuad } }
+
+    Loader {
+        id: gradient
+        anchors.fill: parent
+        Component.onCompleted: setSource("qrc:/Lanto/Screens/Wallpaper/GradientBackground.qml",
+                                         { section: background.section })
+    }
+    Binding {
+        target: gradient.item
+        when: gradient.item !== null
+        property: "section"
+        value: background.section
+    }
 }
