@@ -64,6 +64,17 @@ Item {
             tryCompare(creatorPage, "opacity", 1)
         }
 
+        function test_detailPageClosesThroughItsDismiss() {
+            TestRig.addCatalogueWallpapers(1)
+            const view = createTemporaryObject(mainView, stage)
+            state.openWallpaper(TestRig.catalogueWallpaper(1))
+            const loader = findChild(view, "detailPage").children[0]
+            tryVerify(() => loader.item !== null)
+            compare(loader.item.wallpaper.id, TestRig.catalogueWallpaper(1).id)
+            loader.item.dismiss()
+            verify(!state.selectedWallpaper.isValid)
+        }
+
         function test_dimmingClosesWithoutConfirming() {
             TestRig.addCatalogueWallpapers(1)
             const view = createTemporaryObject(mainView, stage)
