@@ -9,6 +9,7 @@ OverlayLayer {
 
     Loader {
         id: editor
+        objectName: "profileEditor"
         anchors.centerIn: parent
         active: layer.visible
         source: "qrc:/Lanto/Screens/Profile/EditProfileSheet.qml"

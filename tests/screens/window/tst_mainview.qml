@@ -75,6 +75,15 @@ Item {
             verify(!state.selectedWallpaper.isValid)
         }
 
+        function test_profileEditorClosesThroughItsDismiss() {
+            const view = createTemporaryObject(mainView, stage)
+            state.showEditProfile = true
+            const editor = findChild(view, "profileEditor")
+            tryVerify(() => editor.item !== null)
+            editor.item.dismiss()
+            verify(!state.showEditProfile)
+        }
+
         function test_dimmingClosesWithoutConfirming() {
             TestRig.addCatalogueWallpapers(1)
             const view = createTemporaryObject(mainView, stage)
