@@ -1,0 +1,159 @@
+#include "LantoAppDelegate.h"
+
+#include "DesktopLevelWindow.h"
+#include "DistributedNotifications.h"
+#include "Log.h"
+#include "RunningApplications.h"
+#include "SystemCommands.h"
+
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QPointer>
+#include <QWindow>
+
+#include <algorithm>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+const QString lantoScheme = u"lanto"_s;
+
+bool isMinimized(const QWindow* window) { return window->windowStates().testFlag(Qt::WindowMinimized); }
+
+void activate(QWindow* window)
+{
+    window->raise();
+    window->requestActivate();
+}
+
+} // namespace
+
+LantoAppDelegate::LantoAppDelegate(Environment environment, const QStringList& arguments, QObject* parent)
+    : QObject(parent),
+      m_environment(std::move(environment)),
+      m_isBackgroundLaunch(arguments.contains(u"--background"_s))
+{
+}
+
+LantoAppDelegate::~LantoAppDelegate()
+{
+    for (const WorkItemPtr& item : std::as_const(m_pending))
+        item->cancel();
+}
+
+WorkItemPtr LantoAppDelegate::later(std::chrono::milliseconds delay, std::function<void()> work)
+{
+    WorkItemPtr item = m_environment.scheduler.after(delay, std::move(work));
+    m_pending.append(item);
+    return item;
+}
+
+void LantoAppDelegate::applicationDidFinishLaunching()
+{
+    relaunchAgent();
+    later(appLaunchedDelay, [this] { m_environment.notifications.post(DistributedNotificationNames::appLaunched); });
+    if (m_isBackgroundLaunch)
+        return;
+    later(showWindowDelay, [this] { showMainWindow(); });
+}
+
+void LantoAppDelegate::relaunchAgent()
+{
+    const QString& agent = m_environment.agentProgram;
+    if (!QFileInfo(agent).isFile()) {
+        Log::write(u"Lanto: LantoAgent.app not found at "_s + agent);
+        return;
+    }
+    int killed = 0;
+    for (const RunningApplication& application : m_environment.applications.runningApplications()) {
+        if (application.bundleIdentifier != BundleIdentifiers::lantoAgent)
+            continue;
+        m_environment.applications.forceTerminate(application);
+        ++killed;
+    }
+    if (killed > 0)
+        Log::write(u"Lanto: Killed %1 stale LantoAgent process(es)"_s.arg(killed));
+    const SystemCommands::Result started = m_environment.commands.startDetached(agent, {});
+    if (started.started)
+        Log::write(u"Lanto: Launched LantoAgent via open(1)"_s);
+    else
+        Log::write(u"Lanto: Failed to launch LantoAgent — "_s + started.error);
+}
+
+void LantoAppDelegate::applicationWillTerminate()
+{
+    for (const WorkItemPtr& item : std::as_const(m_pending))
+        item->cancel();
+    m_pending.clear();
+    m_environment.snapshotForHandoff();
+    m_environment.flushSettings();
+    m_environment.notifications.post(DistributedNotificationNames::appWillTerminate);
+}
+
+bool LantoAppDelegate::applicationShouldHandleReopen()
+{
+    showMainWindow();
+    return false;
+}
+
+void LantoAppDelegate::showMainWindow()
+{
+    const QList<QWindow*> candidates = m_environment.windows();
+    if (candidates.isEmpty()) {
+        // The closure shows the "main" window and brings it forward.
+        if (m_showMainWindow)
+            m_showMainWindow();
+        return;
+    }
+    const auto minimized = std::find_if(candidates.cbegin(), candidates.cend(), isMinimized);
+    if (minimized != candidates.cend()) {
+        (*minimized)->showNormal();
+        activate(*minimized);
+        return;
+    }
+    activate(candidates.first());
+}
+
+QList<QWindow*> LantoAppDelegate::mainWindowCandidates()
+{
+    QList<QWindow*> candidates;
+    for (QWindow* window : QGuiApplication::topLevelWindows()) {
+        if (qobject_cast<DesktopLevelWindow*>(window) || window->type() != Qt::Window)
+            continue;
+        if (window->isVisible() || isMinimized(window))
+            candidates.append(window);
+    }
+    return candidates;
+}
+
+void LantoAppDelegate::openURLs(const QList<QUrl>& urls)
+{
+    for (const QUrl& url : urls)
+        route(url, u"Lanto: Received lanto:// URL — "_s);
+}
+
+void LantoAppDelegate::handleGetURLEvent(const QString& text)
+{
+    const QUrl url(text, QUrl::StrictMode);
+    if (text.isEmpty() || !url.isValid())
+        return;
+    const QList<QWindow*> windows = m_environment.windows();
+    const bool windowShows = std::any_of(
+        windows.cbegin(), windows.cend(), [](const QWindow* window) { return window->isVisible(); });
+    if (windowShows && m_showMainWindow)
+        openURLInMainWindow(url);
+    else
+        route(url, u"Lanto: kAEGetURL received — "_s);
+}
+
+void LantoAppDelegate::openURLInMainWindow(const QUrl& url) { route(url, u"Lanto: onOpenURL — "_s); }
+
+void LantoAppDelegate::route(const QUrl& url, const QString& logPrefix)
+{
+    if (url.scheme() != lantoScheme)
+        return;
+    Log::write(logPrefix + url.toString(QUrl::FullyEncoded));
+    QMetaObject::invokeMethod(
+        this, [this, url] { m_environment.handleCallback(url); }, Qt::QueuedConnection);
+}

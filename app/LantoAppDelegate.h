@@ -1,0 +1,87 @@
+#pragma once
+
+#include "Scheduler.h"
+
+#include <QList>
+#include <QObject>
+#include <QString>
+#include <QStringList>
+#include <QUrl>
+
+#include <functional>
+
+class DistributedNotifications;
+class QWindow;
+class RunningApplications;
+class SystemCommands;
+
+// The start-up and shut-down duties that belong to no window: the agent is
+// restarted and told that Lanto runs, the main window comes forward unless
+// the launch was in the background, the agent gets the desktop back at
+// termination, and every "lanto" URL reaches the account service once. Main thread.
+class LantoAppDelegate : public QObject
+{
+    Q_OBJECT
+
+public:
+    struct Environment
+    {
+        RunningApplications& applications;
+        SystemCommands& commands;
+        DistributedNotifications& notifications;
+        Scheduler& scheduler;
+        // The agent program, beside Lanto's.
+        QString agentProgram;
+        // Records each display's playback position for the agent.
+        std::function<void()> snapshotForHandoff;
+        // Writes the settings at once.
+        std::function<void()> flushSettings;
+        // The sign-in callback of the account service.
+        std::function<void(const QUrl&)> handleCallback;
+        // The application's windows that can be its main window, in their order.
+        std::function<QList<QWindow*>()> windows = &LantoAppDelegate::mainWindowCandidates;
+    };
+
+    static constexpr auto appLaunchedDelay = std::chrono::milliseconds(800);
+    static constexpr auto showWindowDelay = std::chrono::milliseconds(300);
+
+    LantoAppDelegate(Environment environment, const QStringList& arguments, QObject* parent = nullptr);
+    ~LantoAppDelegate() override;
+
+    bool isBackgroundLaunch() const { return m_isBackgroundLaunch; }
+    // Opens the window named "main"; replaces the one stored before.
+    void setShowMainWindow(std::function<void()> show) { m_showMainWindow = std::move(show); }
+
+    // Launch has finished: the agent, the notice and the window.
+    void applicationDidFinishLaunching();
+    void applicationWillTerminate();
+    // Another launch of Lanto asked for the window: it comes forward. Answers false.
+    bool applicationShouldHandleReopen();
+
+    // URLs Lanto was started with.
+    void openURLs(const QList<QUrl>& urls);
+    // A URL handed over by a later launch, as text; it reaches the main
+    // window's handler while that window shows, the delegate's otherwise.
+    void handleGetURLEvent(const QString& text);
+    // The main window's handler of "lanto" URLs.
+    void openURLInMainWindow(const QUrl& url);
+
+    // Brings the main window forward, opening it when none is there.
+    void showMainWindow();
+    // Ends every running agent and starts the one beside Lanto.
+    void relaunchAgent();
+
+    // The top-level windows that are neither wallpaper windows nor popups,
+    // shown or minimised.
+    static QList<QWindow*> mainWindowCandidates();
+
+private:
+    // Hands a "lanto" URL to the account service from the event loop; other schemes are dropped.
+    void route(const QUrl& url, const QString& logPrefix);
+    WorkItemPtr later(std::chrono::milliseconds delay, std::function<void()> work);
+
+    Environment m_environment;
+    const bool m_isBackgroundLaunch;
+    std::function<void()> m_showMainWindow;
+    QList<WorkItemPtr> m_pending;
+};

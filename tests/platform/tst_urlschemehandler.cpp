@@ -1,0 +1,106 @@
+// One Lanto per session takes the "lanto" URLs of later launches over the
+// session bus, and the application entry names it the scheme's handler.
+#include "FakeSystemCommands.h"
+#include "TemporaryHome.h"
+#include "UrlSchemeHandler.h"
+
+#include <QDBusConnection>
+#include <QFile>
+#include <QSignalSpy>
+#include <QTest>
+
+#include <future>
+
+namespace {
+
+// A later launch: its own connection, off the main thread, which must stay free to answer.
+std::future<bool> handOffFromLaterLaunch(const QStringList& urls)
+{
+    return std::async(std::launch::async, [urls] {
+        QDBusConnection bus = QDBusConnection::connectToBus(QDBusConnection::SessionBus, QStringLiteral("later"));
+        const bool taken = UrlSchemeHandler::handOff(bus, urls);
+        QDBusConnection::disconnectFromBus(QStringLiteral("later"));
+        return taken;
+    });
+}
+
+bool isReady(const std::future<bool>& future)
+{
+    return future.wait_for(std::chrono::seconds(0)) == std::future_status::ready;
+}
+
+} // namespace
+
+class tst_UrlSchemeHandler : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void laterLaunchHandsItsURLsOver()
+    {
+        QVERIFY(QDBusConnection::sessionBus().isConnected());
+        QVERIFY(!handOffFromLaterLaunch({ "lanto://auth?code=1" }).get());
+
+        UrlSchemeHandler running;
+        QVERIFY(running.claim());
+        QSignalSpy urls(&running, &UrlSchemeHandler::urlsReceived);
+        QSignalSpy reopen(&running, &UrlSchemeHandler::reopenRequested);
+
+        std::future<bool> handed = handOffFromLaterLaunch({ "lanto://auth?code=1", "", QString(9000, 'x') });
+        QTRY_VERIFY(isReady(handed));
+        QVERIFY(handed.get());
+        QCOMPARE(urls.size(), 1);
+        QCOMPARE(urls.first().first().toStringList(), QStringList { "lanto://auth?code=1" });
+
+        QStringList many;
+        for (int i = 0; i < 40; ++i)
+            many.append(QStringLiteral("lanto://auth?n=%1").arg(i));
+        handed = handOffFromLaterLaunch(many);
+        QTRY_VERIFY(isReady(handed));
+        QCOMPARE(urls.last().first().toStringList().size(), UrlSchemeHandler::maxURLs);
+
+        handed = handOffFromLaterLaunch({});
+        QTRY_VERIFY(isReady(handed));
+        QCOMPARE(reopen.size(), 1);
+
+        // Only one holds the name.
+        UrlSchemeHandler second(QDBusConnection::connectToBus(QDBusConnection::SessionBus, "second"));
+        QVERIFY(!second.claim());
+    }
+
+    void nameIsFreeAgainAfterTheEnd()
+    {
+        {
+            UrlSchemeHandler first;
+            QVERIFY(first.claim());
+        }
+        UrlSchemeHandler next;
+        QVERIFY(next.claim());
+    }
+
+    void entryIsWrittenOnceAndMadeDefault()
+    {
+        TemporaryHome home;
+        FakeSystemCommands commands;
+        QCOMPARE(UrlSchemeHandler::registerHandler("/opt/Lanto Apps/Lanto", commands), std::nullopt);
+        QCOMPARE(UrlSchemeHandler::entryPath(), home.filePath(".local/share/applications/com.lanto.mac.desktop"));
+        QFile entry(UrlSchemeHandler::entryPath());
+        QVERIFY(entry.open(QIODevice::ReadOnly));
+        const QByteArray text = entry.readAll();
+        QVERIFY(text.contains("\nExec=\"/opt/Lanto Apps/Lanto\" %u\n"));
+        QVERIFY(text.contains("\nMimeType=x-scheme-handler/lanto;\n"));
+        const QList<FakeSystemCommands::StartCall> expected {
+            { "xdg-mime", { "default", "com.lanto.mac.desktop", "x-scheme-handler/lanto" } }
+        };
+        QCOMPARE(commands.startCalls(), expected);
+
+        QCOMPARE(UrlSchemeHandler::registerHandler("/opt/Lanto Apps/Lanto", commands), std::nullopt);
+        QCOMPARE(commands.startCalls(), expected);
+
+        QVERIFY(UrlSchemeHandler::registerHandler("/opt/x\nExec=/bin/sh", commands).has_value());
+        QCOMPARE(commands.startCalls(), expected);
+    }
+};
+
+QTEST_GUILESS_MAIN(tst_UrlSchemeHandler)
+#include "tst_urlschemehandler.moc"
