@@ -99,15 +99,15 @@ void SparkleUpdateManager::showUserCheck(Updater::Outcome outcome, const Appcast
     case Updater::Outcome::updateAvailable:
         // The update window shows it now; the badge gives way.
         setUpdateAvailable(false);
-        emit userCheckFinished(CheckOutcome::updateAvailable, item.shortVersion, {});
+        emit userCheckFinished(CheckOutcome::UpdateAvailable, item.shortVersion, {});
         return;
     case Updater::Outcome::upToDate:
-        emit userCheckFinished(CheckOutcome::upToDate, {}, {});
+        emit userCheckFinished(CheckOutcome::UpToDate, {}, {});
         return;
     case Updater::Outcome::failed:
         break;
     }
-    emit userCheckFinished(CheckOutcome::failed, {}, error);
+    emit userCheckFinished(CheckOutcome::Failed, {}, error);
 }
 
 std::optional<Appcast::Item> SparkleUpdateManager::parseAppcast(const QByteArray& feed)

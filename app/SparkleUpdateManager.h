@@ -38,7 +38,7 @@ class SparkleUpdateManager : public QObject
 
 public:
     // How a check the user asked for ended, for the window that shows it.
-    enum class CheckOutcome { upToDate, updateAvailable, failed };
+    enum class CheckOutcome { UpToDate, UpdateAvailable, Failed };
     Q_ENUM(CheckOutcome)
 
     // The feed of this build, unless LANTO_UPDATE_FEED_URL names another (logged once).

@@ -1,12 +1,31 @@
+// Lanto: the application. One runs per session; a later launch hands its
+// URLs, or its wish to see the window, to that one and ends.
+#include "LantoApp.h"
+#include "Log.h"
+#include "TerminationSignals.h"
+#include "UrlSchemeHandler.h"
+
 #include <QGuiApplication>
-#include <QQmlApplicationEngine>
+#include <QTimer>
 
 int main(int argc, char* argv[])
 {
     QGuiApplication app(argc, argv);
-    QQmlApplicationEngine engine;
-    engine.load(QUrl(u"qrc:/Lanto/App/Main.qml"_qs));
-    if (engine.rootObjects().isEmpty())
-        return 1;
+    app.setApplicationName(QStringLiteral("Lanto"));
+    // Closing the main window leaves Lanto running; reopening brings it back.
+    app.setQuitOnLastWindowClosed(false);
+
+    UrlSchemeHandler scheme;
+    if (!scheme.claim()) {
+        QStringList urls = app.arguments().mid(1);
+        urls.removeIf([](const QString& argument) { return argument.startsWith(u'-'); });
+        if (UrlSchemeHandler::handOff(QDBusConnection::sessionBus(), urls))
+            return 0;
+        Log::write(QStringLiteral("Lanto: No running Lanto answered — starting on its own"));
+    }
+
+    TerminationSignals termination;
+    LantoApp lanto(scheme, app.arguments());
+    QTimer::singleShot(0, &lanto, &LantoApp::start);
     return app.exec();
 }

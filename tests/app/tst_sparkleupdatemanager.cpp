@@ -138,7 +138,7 @@ private slots:
         QVERIFY(!manager.canCheckForUpdates());
         QVERIFY(finished.wait(10000));
         QCOMPARE(finished.takeFirst().at(0).value<SparkleUpdateManager::CheckOutcome>(),
-            SparkleUpdateManager::CheckOutcome::upToDate);
+            SparkleUpdateManager::CheckOutcome::UpToDate);
         QVERIFY(manager.canCheckForUpdates());
 
         rig.serve("2.0", "20");
@@ -146,7 +146,7 @@ private slots:
         QVERIFY(finished.wait(10000));
         const QList<QVariant> arguments = finished.takeFirst();
         QCOMPARE(arguments.at(0).value<SparkleUpdateManager::CheckOutcome>(),
-            SparkleUpdateManager::CheckOutcome::updateAvailable);
+            SparkleUpdateManager::CheckOutcome::UpdateAvailable);
         QCOMPARE(arguments.at(1).toString(), QString("2.0"));
         // The update window shows it; the badge gives way.
         QCOMPARE(manager.newVersion(), QString("2.0"));
