@@ -60,8 +60,9 @@ void AgentHandback::start()
 bool AgentHandback::isAgentRunning() const
 {
     const QList<RunningApplication> running = m_applications.runningApplications();
-    return std::any_of(running.cbegin(), running.cend(),
-        [](const RunningApplication& application) { return application.bundleIdentifier == BundleIdentifiers::lantoAgent; });
+    return std::any_of(running.cbegin(), running.cend(), [](const RunningApplication& application) {
+        return application.bundleIdentifier == BundleIdentifiers::lantoAgent;
+    });
 }
 
 bool AgentHandback::showsVideo() const

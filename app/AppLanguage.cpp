@@ -2,25 +2,12 @@
 
 #include "UserDefaults.h"
 
-#include <QQmlEngine>
-
 namespace {
-
-AppLanguage* installedLanguage = nullptr;
 
 // Identifiers are short; anything else in the file is not one.
 constexpr qsizetype maxIdentifierLength = 32;
 
 } // namespace
-
-void AppLanguage::install(AppLanguage* language) { installedLanguage = language; }
-
-AppLanguage* AppLanguage::create(QQmlEngine*, QJSEngine*)
-{
-    if (installedLanguage)
-        QQmlEngine::setObjectOwnership(installedLanguage, QQmlEngine::CppOwnership);
-    return installedLanguage;
-}
 
 AppLanguage::AppLanguage(UserDefaults& defaults, QObject* parent) : QObject(parent), m_defaults(defaults)
 {

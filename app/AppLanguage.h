@@ -1,6 +1,8 @@
 #pragma once
 
+#include "InstalledInstance.h"
 #include <QLocale>
+
 #include <QObject>
 #include <QString>
 #include <QtQml/qqmlregistration.h>
@@ -25,8 +27,11 @@ class AppLanguage : public QObject
 public:
     static inline const QString key = QStringLiteral("appLanguage");
 
-    static void install(AppLanguage* language);
-    static AppLanguage* create(QQmlEngine* engine, QJSEngine*);
+    static void install(AppLanguage* object) { InstalledInstance<AppLanguage>::install(object); }
+    static AppLanguage* create(QQmlEngine* engine, QJSEngine* js)
+    {
+        return InstalledInstance<AppLanguage>::create(engine, js);
+    }
 
     explicit AppLanguage(UserDefaults& defaults, QObject* parent = nullptr);
 

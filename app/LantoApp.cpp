@@ -67,8 +67,8 @@ struct LantoApp::Library
               LantoSettings::downloadsDirectory(), app.m_players }),
           server(AerialHTTPServer::shared()),
           aerialQueue(u"com.lanto.aerial"_s),
-          aerials({ LantoSettings::shared(), app.m_displays, app.m_workspace, app.m_notifications, app.m_commands, server,
-              aerialQueue }),
+          aerials({ LantoSettings::shared(), app.m_displays, app.m_workspace, app.m_notifications, app.m_commands,
+              server, aerialQueue }),
           files(CloudService::shared(), LantoSettings::downloadsDirectory()),
           lockScreens(aerials, LantoSettings::shared(), aerialQueue,
               [this](const Wallpaper& wallpaper) { return files.localContentURL(wallpaper); }),
@@ -83,8 +83,8 @@ struct LantoApp::Library
               [this] { orphans.reconcileOrphanedDownloads(); }, {} }),
           orphans(manager, catalogue, LantoSettings::downloadsDirectory()),
           language(UserDefaults::standard()),
-          updates(app.m_network, UserDefaults::standard(), MainThreadScheduler::shared(), SparkleUpdateManager::feedURL(),
-              SparkleUpdateManager::bundleVersions()),
+          updates(app.m_network, UserDefaults::standard(), MainThreadScheduler::shared(),
+              SparkleUpdateManager::feedURL(), SparkleUpdateManager::bundleVersions()),
           importer(LantoSettings::downloadsDirectory(), account, LocalImporter::into(manager))
     {
         controller.setRestampActiveAerial([this] { aerials.restampActiveAerialInBackground(); });

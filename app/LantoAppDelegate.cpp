@@ -139,8 +139,8 @@ void LantoAppDelegate::handleGetURLEvent(const QString& text)
     if (text.isEmpty() || !url.isValid())
         return;
     const QList<QWindow*> windows = m_environment.windows();
-    const bool windowShows = std::any_of(
-        windows.cbegin(), windows.cend(), [](const QWindow* window) { return window->isVisible(); });
+    const bool windowShows
+        = std::any_of(windows.cbegin(), windows.cend(), [](const QWindow* window) { return window->isVisible(); });
     if (windowShows && m_showMainWindow)
         openURLInMainWindow(url);
     else

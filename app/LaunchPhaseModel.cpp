@@ -7,9 +7,7 @@
 
 LaunchPhaseModel::LaunchPhaseModel(QObject* parent) : LaunchPhaseModel(MainThreadScheduler::shared(), parent) { }
 
-LaunchPhaseModel::LaunchPhaseModel(Scheduler& scheduler, QObject* parent) : QObject(parent), m_scheduler(scheduler)
-{
-}
+LaunchPhaseModel::LaunchPhaseModel(Scheduler& scheduler, QObject* parent) : QObject(parent), m_scheduler(scheduler) { }
 
 LaunchPhaseModel::~LaunchPhaseModel()
 {
@@ -24,8 +22,7 @@ void LaunchPhaseModel::setAuth(AuthService* auth)
     disconnect(m_signedInConnection);
     m_auth = auth;
     if (auth)
-        m_signedInConnection
-            = connect(auth, &AuthService::isSignedInChanged, this, &LaunchPhaseModel::signedInChanged);
+        m_signedInConnection = connect(auth, &AuthService::isSignedInChanged, this, &LaunchPhaseModel::signedInChanged);
     emit authChanged();
 }
 
@@ -63,8 +60,7 @@ void LaunchPhaseModel::checkAppcast()
     if (!m_updates || !m_updates->automaticallyChecksForUpdates() || m_phase != Phase::Splash)
         return;
     m_updates->feed().fetch(this, [this](const AppcastFeed::Response& response) {
-        const std::optional<QList<Appcast::Item>> items
-            = response.body ? Appcast::read(*response.body) : std::nullopt;
+        const std::optional<QList<Appcast::Item>> items = response.body ? Appcast::read(*response.body) : std::nullopt;
         // A check that ends after the splash changes nothing.
         if (m_phase == Phase::Splash && !m_isUpdating && items && !items->isEmpty() && m_updates) {
             const QString remote = items->first().shortVersion;

@@ -3,13 +3,9 @@
 #include "Log.h"
 #include "UserDefaults.h"
 
-#include <QQmlEngine>
-
 using namespace Qt::StringLiterals;
 
 namespace {
-
-SparkleUpdateManager* installedManager = nullptr;
 
 // Automatic checks and downloads are on at first launch; a later choice stays.
 void enableAutomaticUpdatesOnFirstLaunch(UserDefaults& defaults)
@@ -46,22 +42,12 @@ Updater::Versions SparkleUpdateManager::bundleVersions()
     return { QStringLiteral(LANTO_SHORT_VERSION), QStringLiteral(LANTO_BUILD_VERSION) };
 }
 
-void SparkleUpdateManager::install(SparkleUpdateManager* manager) { installedManager = manager; }
-
-SparkleUpdateManager* SparkleUpdateManager::create(QQmlEngine*, QJSEngine*)
-{
-    if (installedManager)
-        QQmlEngine::setObjectOwnership(installedManager, QQmlEngine::CppOwnership);
-    return installedManager;
-}
-
-SparkleUpdateManager::SparkleUpdateManager(QNetworkAccessManager& network, UserDefaults& defaults,
-    Scheduler& scheduler, const QUrl& feedURL, const Updater::Versions& running, QObject* parent)
+SparkleUpdateManager::SparkleUpdateManager(QNetworkAccessManager& network, UserDefaults& defaults, Scheduler& scheduler,
+    const QUrl& feedURL, const Updater::Versions& running, QObject* parent)
     : QObject(parent), m_feed(network, feedURL), m_updater(m_feed, prepared(defaults), running, scheduler)
 {
-    connect(&m_updater, &Updater::validUpdateFound, this, [this](const Appcast::Item& item) {
-        publish(item.shortVersion);
-    });
+    connect(&m_updater, &Updater::validUpdateFound, this,
+        [this](const Appcast::Item& item) { publish(item.shortVersion); });
     // Never shown by the updater itself; the badge tells of it instead.
     connect(&m_updater, &Updater::scheduledUpdateFound, this, [this](const Appcast::Item& item, bool immediateFocus) {
         if (!immediateFocus)

@@ -4,10 +4,12 @@
 #include "AppcastFeed.h"
 #include "Updater.h"
 
+#include "InstalledInstance.h"
+
 #include <QObject>
 #include <QString>
-#include <QtQml/qqmlregistration.h>
 #include <QUrl>
+#include <QtQml/qqmlregistration.h>
 
 #include <functional>
 #include <optional>
@@ -47,8 +49,11 @@ public:
     static Updater::Versions bundleVersions();
 
     // Makes the manager the one QML sees; it must outlive every engine.
-    static void install(SparkleUpdateManager* manager);
-    static SparkleUpdateManager* create(QQmlEngine* engine, QJSEngine*);
+    static void install(SparkleUpdateManager* object) { InstalledInstance<SparkleUpdateManager>::install(object); }
+    static SparkleUpdateManager* create(QQmlEngine* engine, QJSEngine* js)
+    {
+        return InstalledInstance<SparkleUpdateManager>::create(engine, js);
+    }
 
     SparkleUpdateManager(QNetworkAccessManager& network, UserDefaults& defaults, Scheduler& scheduler,
         const QUrl& feedURL, const Updater::Versions& running, QObject* parent = nullptr);

@@ -19,8 +19,9 @@ AppcastFeed::AppcastFeed(QNetworkAccessManager& network, QUrl address, QObject* 
 void AppcastFeed::fetch(const QObject* context, Done done)
 {
     if (!m_address.isValid() || m_address.isRelative()) {
-        QTimer::singleShot(0, context ? context : this,
-            [done] { done({ std::nullopt, u"The update feed address is not valid"_s }); });
+        QTimer::singleShot(0, context ? context : this, [done] {
+            done({ std::nullopt, u"The update feed address is not valid"_s });
+        });
         return;
     }
     QNetworkRequest request(m_address);

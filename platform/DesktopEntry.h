@@ -14,8 +14,8 @@ namespace DesktopEntry {
 // escaped so that any path reads back as one argument. Field codes such as
 // "%u" are passed through unquoted. None for a path or argument that holds a
 // control character, which the format cannot carry.
-std::optional<QString> execValue(const QString& program, const QStringList& arguments = {},
-    const QStringList& fieldCodes = {});
+std::optional<QString> execValue(
+    const QString& program, const QStringList& arguments = {}, const QStringList& fieldCodes = {});
 
 // Writes the file whole and atomically, making its folder first. The failure's description, or none.
 std::optional<QString> write(const QString& path, const QByteArray& contents);

@@ -31,7 +31,9 @@ TerminationSignals::TerminationSignals(QObject* parent) : QObject(parent)
         while (::read(signalSockets[1], &byte, 1) > 0) { }
         QCoreApplication::quit();
     });
-    struct sigaction action {};
+    struct sigaction action
+    {
+    };
     action.sa_handler = onSignal;
     sigemptyset(&action.sa_mask);
     action.sa_flags = SA_RESTART;
@@ -41,7 +43,9 @@ TerminationSignals::TerminationSignals(QObject* parent) : QObject(parent)
 
 TerminationSignals::~TerminationSignals()
 {
-    struct sigaction action {};
+    struct sigaction action
+    {
+    };
     action.sa_handler = SIG_DFL;
     for (const int signal : handledSignals)
         ::sigaction(signal, &action, nullptr);

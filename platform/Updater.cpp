@@ -18,31 +18,32 @@ Updater::~Updater()
 
 void Updater::start() { scheduleNextCheck(); }
 
-bool Updater::automaticallyChecksForUpdates() const
-{
-    return m_defaults.boolValue(UpdaterDefaultsKey::automaticChecks).value_or(true);
-}
+bool Updater::automaticallyChecksForUpdates() const { return switchValue(UpdaterDefaultsKey::automaticChecks); }
 
 void Updater::setAutomaticallyChecksForUpdates(bool on)
 {
-    if (on == automaticallyChecksForUpdates())
-        return;
-    m_defaults.setBool(UpdaterDefaultsKey::automaticChecks, on);
-    scheduleNextCheck();
-    emit automaticallyChecksForUpdatesChanged();
+    if (setSwitch(UpdaterDefaultsKey::automaticChecks, on)) {
+        scheduleNextCheck();
+        emit automaticallyChecksForUpdatesChanged();
+    }
 }
 
-bool Updater::automaticallyDownloadsUpdates() const
-{
-    return m_defaults.boolValue(UpdaterDefaultsKey::automaticDownloads).value_or(true);
-}
+bool Updater::automaticallyDownloadsUpdates() const { return switchValue(UpdaterDefaultsKey::automaticDownloads); }
 
 void Updater::setAutomaticallyDownloadsUpdates(bool on)
 {
-    if (on == automaticallyDownloadsUpdates())
-        return;
-    m_defaults.setBool(UpdaterDefaultsKey::automaticDownloads, on);
-    emit automaticallyDownloadsUpdatesChanged();
+    if (setSwitch(UpdaterDefaultsKey::automaticDownloads, on))
+        emit automaticallyDownloadsUpdatesChanged();
+}
+
+bool Updater::switchValue(const QString& key) const { return m_defaults.boolValue(key).value_or(true); }
+
+bool Updater::setSwitch(const QString& key, bool on)
+{
+    if (on == switchValue(key))
+        return false;
+    m_defaults.setBool(key, on);
+    return true;
 }
 
 void Updater::checkForUpdates() { check(Kind::userInitiated); }

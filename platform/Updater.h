@@ -38,8 +38,8 @@ public:
 
     static constexpr std::chrono::hours scheduledCheckInterval { 24 };
 
-    Updater(AppcastFeed& feed, UserDefaults& defaults, Versions running, Scheduler& scheduler,
-        QObject* parent = nullptr);
+    Updater(
+        AppcastFeed& feed, UserDefaults& defaults, Versions running, Scheduler& scheduler, QObject* parent = nullptr);
     ~Updater() override;
 
     // Starts the scheduled checks (while automatic checks are on).
@@ -74,6 +74,10 @@ signals:
 private:
     enum class Kind { userInitiated, background };
 
+    // Absent or unreadable switches are on.
+    bool switchValue(const QString& key) const;
+    // Stores the switch; false when it was already so.
+    bool setSwitch(const QString& key, bool on);
     void check(Kind kind);
     void finish(Kind kind, Outcome outcome, const Appcast::Item& item, const QString& error);
     void scheduleNextCheck();

@@ -33,12 +33,10 @@ struct Rig
 
     LantoAppDelegate& start(const QStringList& arguments = { "Lanto" })
     {
-        delegate = std::make_unique<LantoAppDelegate>(LantoAppDelegate::Environment { applications, commands,
-                                                          notifications, scheduler, agentPath(),
-                                                          [this] { steps << "snapshot"; },
-                                                          [this] { steps << "flush"; },
-                                                          [this](const QUrl& url) { callbacks << url; },
-                                                          [this] { return windows; } },
+        delegate = std::make_unique<LantoAppDelegate>(
+            LantoAppDelegate::Environment { applications, commands, notifications, scheduler, agentPath(),
+                [this] { steps << "snapshot"; }, [this] { steps << "flush"; },
+                [this](const QUrl& url) { callbacks << url; }, [this] { return windows; } },
             arguments);
         delegate->setShowMainWindow([this] { steps << "open main"; });
         return *delegate;

@@ -81,7 +81,8 @@ private slots:
         QVERIFY(!manager.automaticallyDownloadsUpdates());
         // Kept across a restart of the store.
         manager.setAutomaticallyDownloadsUpdates(true);
-        QCOMPARE(UserDefaults(chosen.home.filePath(".config/lanto/user-defaults.conf")).boolValue("SUAutomaticallyUpdate"),
+        QCOMPARE(
+            UserDefaults(chosen.home.filePath(".config/lanto/user-defaults.conf")).boolValue("SUAutomaticallyUpdate"),
             true);
     }
 
@@ -123,7 +124,8 @@ private slots:
     void notAFeedChangesNothing()
     {
         Rig rig(false);
-        rig.web.on("GET", "/appcast.xml", FakeReply::raw(404, "<html>sparkle:shortVersionString>9<</html>", "text/html"));
+        rig.web.on(
+            "GET", "/appcast.xml", FakeReply::raw(404, "<html>sparkle:shortVersionString>9<</html>", "text/html"));
         SparkleUpdateManager& manager = rig.start();
         QVERIFY(rig.ownCheck());
         QVERIFY(!manager.updateAvailable());

@@ -37,19 +37,32 @@ private slots:
         QTest::addColumn<QString>("a");
         QTest::addColumn<QString>("b");
         QTest::addColumn<int>("order");
-        QTest::newRow("1.10 > 1.9") << "1.10" << "1.9" << 1;
-        QTest::newRow("2.0 > 1.99") << "2.0" << "1.99" << 1;
-        QTest::newRow("1.0.0 > 1.0") << "1.0.0" << "1.0" << 1;
-        QTest::newRow("1.2 = 1.2") << "1.2" << "1.2" << 0;
-        QTest::newRow("leading zeros") << "1.02" << "1.2" << 0;
-        QTest::newRow("0 < anything") << "0" << "0.1" << -1;
-        QTest::newRow("empty < 0") << "" << "0" << -1;
-        QTest::newRow("letters by code") << "1.0b" << "1.0a" << 1;
-        QTest::newRow("case matters") << "1.0B" << "1.0a" << -1;
-        QTest::newRow("digit before letter") << "1.0" << "1.a" << -1;
-        QTest::newRow("beyond 64 bits") << "1.99999999999999999999999" << "1.99999999999999999999998" << 1;
-        QTest::newRow("longer run wins") << "100000000000000000000" << "99999999999999999999" << 1;
-        QTest::newRow("build numbers") << "250" << "99" << 1;
+        QTest::newRow("1.10 > 1.9") << "1.10"
+                                    << "1.9" << 1;
+        QTest::newRow("2.0 > 1.99") << "2.0"
+                                    << "1.99" << 1;
+        QTest::newRow("1.0.0 > 1.0") << "1.0.0"
+                                     << "1.0" << 1;
+        QTest::newRow("1.2 = 1.2") << "1.2"
+                                   << "1.2" << 0;
+        QTest::newRow("leading zeros") << "1.02"
+                                       << "1.2" << 0;
+        QTest::newRow("0 < anything") << "0"
+                                      << "0.1" << -1;
+        QTest::newRow("empty < 0") << ""
+                                   << "0" << -1;
+        QTest::newRow("letters by code") << "1.0b"
+                                         << "1.0a" << 1;
+        QTest::newRow("case matters") << "1.0B"
+                                      << "1.0a" << -1;
+        QTest::newRow("digit before letter") << "1.0"
+                                             << "1.a" << -1;
+        QTest::newRow("beyond 64 bits") << "1.99999999999999999999999"
+                                        << "1.99999999999999999999998" << 1;
+        QTest::newRow("longer run wins") << "100000000000000000000"
+                                         << "99999999999999999999" << 1;
+        QTest::newRow("build numbers") << "250"
+                                       << "99" << 1;
     }
     void compare()
     {
@@ -66,8 +79,8 @@ private slots:
         QTest::addColumn<std::optional<Appcast::Item>>("expected");
         using Item = Appcast::Item;
         QTest::newRow("one item") << feed(item("1.2", "12")) << std::optional(Item { "1.2", "12" });
-        QTest::newRow("newest not first") << feed(item("1.9", "9") + item("1.10", "10") + item("1.2", "2"))
-                                          << std::optional(Item { "1.10", "10" });
+        QTest::newRow("newest not first")
+            << feed(item("1.9", "9") + item("1.10", "10") + item("1.2", "2")) << std::optional(Item { "1.10", "10" });
         QTest::newRow("same short, greater build")
             << feed(item("2.0", "200") + item("2.0", "201")) << std::optional(Item { "2.0", "201" });
         QTest::newRow("tie keeps the earlier")
@@ -79,8 +92,8 @@ private slots:
         QTest::newRow("no items") << feed("") << std::optional<Item>();
         QTest::newRow("blank version") << feed(item("   ", "3")) << std::optional<Item>();
         QTest::newRow("trimmed") << feed(item(" 1.4 \n", " 14 ")) << std::optional(Item { "1.4", "14" });
-        QTest::newRow("undeclared prefix")
-            << QByteArray("<rss><channel>" + item("3.1", "31") + "</channel></rss>") << std::optional(Item { "3.1", "31" });
+        QTest::newRow("undeclared prefix") << QByteArray("<rss><channel>" + item("3.1", "31") + "</channel></rss>")
+                                           << std::optional(Item { "3.1", "31" });
         QTest::newRow("first element of an item counts")
             << feed("<item><sparkle:shortVersionString>1.1</sparkle:shortVersionString>"
                     "<sparkle:shortVersionString>9.9</sparkle:shortVersionString></item>")
@@ -115,9 +128,9 @@ private slots:
             laughs += QByteArray("<!ENTITY ") + c + " \"" + (QByteArray("&") + char(c - 1) + ";").repeated(10) + "\">";
         laughs += "]><rss><item><sparkle:shortVersionString>&k;</sparkle:shortVersionString></item></rss>";
         QTest::newRow("entity expansion") << laughs;
-        QTest::newRow("external entity")
-            << QByteArray("<?xml version=\"1.0\"?><!DOCTYPE rss [<!ENTITY x SYSTEM \"file:///etc/passwd\">]>"
-                          "<rss><item><sparkle:shortVersionString>&x;</sparkle:shortVersionString></item></rss>");
+        QTest::newRow("external entity") << QByteArray(
+            "<?xml version=\"1.0\"?><!DOCTYPE rss [<!ENTITY x SYSTEM \"file:///etc/passwd\">]>"
+            "<rss><item><sparkle:shortVersionString>&x;</sparkle:shortVersionString></item></rss>");
         QTest::newRow("too large") << feed(QByteArray(Appcast::maxFeedBytes, ' ') + item("9.9", "99"));
         QByteArray many;
         for (qsizetype i = 0; i <= Appcast::maxItems; ++i)
@@ -147,13 +160,34 @@ private slots:
         QTest::addColumn<QString>("localShort");
         QTest::addColumn<QString>("localBuild");
         QTest::addColumn<bool>("newer");
-        QTest::newRow("greater short") << "1.10" << "1" << "1.9" << "5" << true;
-        QTest::newRow("same short, greater build") << "1.2" << "13" << "1.2" << "12" << true;
-        QTest::newRow("same short, same build") << "1.2" << "12" << "1.2" << "12" << false;
-        QTest::newRow("same short, no build") << "1.2" << "" << "1.2" << "12" << false;
-        QTest::newRow("1.0.0 against 1.0") << "1.0.0" << "1" << "1.0" << "1" << true;
-        QTest::newRow("smaller short, greater build") << "1.1" << "99" << "1.2" << "1" << false;
-        QTest::newRow("nothing known here") << "0.0.1" << "1" << "0" << "0" << true;
+        QTest::newRow("greater short") << "1.10"
+                                       << "1"
+                                       << "1.9"
+                                       << "5" << true;
+        QTest::newRow("same short, greater build") << "1.2"
+                                                   << "13"
+                                                   << "1.2"
+                                                   << "12" << true;
+        QTest::newRow("same short, same build") << "1.2"
+                                                << "12"
+                                                << "1.2"
+                                                << "12" << false;
+        QTest::newRow("same short, no build") << "1.2"
+                                              << ""
+                                              << "1.2"
+                                              << "12" << false;
+        QTest::newRow("1.0.0 against 1.0") << "1.0.0"
+                                           << "1"
+                                           << "1.0"
+                                           << "1" << true;
+        QTest::newRow("smaller short, greater build") << "1.1"
+                                                      << "99"
+                                                      << "1.2"
+                                                      << "1" << false;
+        QTest::newRow("nothing known here") << "0.0.1"
+                                            << "1"
+                                            << "0"
+                                            << "0" << true;
     }
     void isNewer()
     {

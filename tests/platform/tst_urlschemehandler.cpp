@@ -89,9 +89,8 @@ private slots:
         const QByteArray text = entry.readAll();
         QVERIFY(text.contains("\nExec=\"/opt/Lanto Apps/Lanto\" %u\n"));
         QVERIFY(text.contains("\nMimeType=x-scheme-handler/lanto;\n"));
-        const QList<FakeSystemCommands::StartCall> expected {
-            { "xdg-mime", { "default", "com.lanto.mac.desktop", "x-scheme-handler/lanto" } }
-        };
+        const QList<FakeSystemCommands::StartCall> expected { { "xdg-mime",
+            { "default", "com.lanto.mac.desktop", "x-scheme-handler/lanto" } } };
         QCOMPARE(commands.startCalls(), expected);
 
         QCOMPARE(UrlSchemeHandler::registerHandler("/opt/Lanto Apps/Lanto", commands), std::nullopt);
