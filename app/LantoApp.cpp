@@ -150,7 +150,8 @@ void LantoApp::build()
         [&delegate] { delegate.applicationShouldHandleReopen(); });
     connect(qApp, &QCoreApplication::aboutToQuit, &delegate, [&delegate] { delegate.applicationWillTerminate(); });
 
-    AppEnvironment::install({ &library.appState, &library.manager, &AuthService::shared(), &library.importer });
+    AppEnvironment::install({ &library.appState, &library.manager, &AuthService::shared(), &library.importer,
+        &LantoAPIClient::shared(), &LantoSettings::shared() });
     SparkleUpdateManager::install(&library.updates);
     AppLanguage::install(&library.language);
     m_engine = std::make_unique<QQmlApplicationEngine>();
