@@ -11,18 +11,27 @@ constexpr qsizetype maxIdentifierLength = 32;
 
 AppLanguage::AppLanguage(UserDefaults& defaults, QObject* parent) : QObject(parent), m_defaults(defaults)
 {
-    const QString stored = defaults.string(key).value_or(QString());
-    if (stored.size() <= maxIdentifierLength)
-        m_language = stored;
+    m_language = stored();
+    // The settings screen writes the key itself.
+    connect(&defaults, &UserDefaults::valueChanged, this, [this](const QString& changed) {
+        if (changed != key || stored() == m_language)
+            return;
+        m_language = stored();
+        emit languageChanged();
+    });
+}
+
+QString AppLanguage::stored() const
+{
+    const QString text = m_defaults.string(key).value_or(QString());
+    return text.size() <= maxIdentifierLength ? text : QString();
 }
 
 void AppLanguage::setLanguage(const QString& language)
 {
     if (m_language == language || language.size() > maxIdentifierLength)
         return;
-    m_language = language;
     m_defaults.setString(key, language);
-    emit languageChanged();
 }
 
 QLocale AppLanguage::locale() const { return m_language.isEmpty() ? QLocale::system() : QLocale(m_language); }

@@ -45,6 +45,8 @@ signals:
     void languageChanged();
 
 private:
+    QString stored() const;
+
     UserDefaults& m_defaults;
     QString m_language;
 };

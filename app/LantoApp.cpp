@@ -23,6 +23,7 @@
 #include "LoopbackAssetServer.h"
 #include "OrphanRecovery.h"
 #include "SerialQueue.h"
+#include "SettingsBackends.h"
 #include "SparkleUpdateManager.h"
 #include "UrlSchemeHandler.h"
 #include "UserDefaults.h"
@@ -85,7 +86,8 @@ struct LantoApp::Library
           language(UserDefaults::standard()),
           updates(app.m_network, UserDefaults::standard(), MainThreadScheduler::shared(),
               SparkleUpdateManager::feedURL(), SparkleUpdateManager::bundleVersions()),
-          importer(LantoSettings::downloadsDirectory(), account, LocalImporter::into(manager))
+          importer(LantoSettings::downloadsDirectory(), account, LocalImporter::into(manager)),
+          loginItem(BundleIdentifiers::lantoAgent, u"LantoAgent"_s, besideLanto(u"LantoAgent"_s))
     {
         controller.setRestampActiveAerial([this] { aerials.restampActiveAerialInBackground(); });
     }
@@ -109,6 +111,7 @@ struct LantoApp::Library
     AppLanguage language;
     SparkleUpdateManager updates;
     LocalImporter importer;
+    AutostartLoginItem loginItem;
 };
 
 LantoApp::LantoApp(UrlSchemeHandler& scheme, const QStringList& arguments, QObject* parent)
@@ -125,6 +128,7 @@ LantoApp::~LantoApp()
 {
     // The screens go before the objects they show.
     m_engine.reset();
+    SettingsBackends::install({});
     m_library.reset();
 }
 
@@ -154,6 +158,7 @@ void LantoApp::build()
         &LantoAPIClient::shared(), &LantoSettings::shared() });
     SparkleUpdateManager::install(&library.updates);
     AppLanguage::install(&library.language);
+    SettingsBackends::install({ &library.loginItem, &UserDefaults::standard(), &library.updates });
     m_engine = std::make_unique<QQmlApplicationEngine>();
     m_engine->load(QUrl(u"qrc:/Lanto/App/Main.qml"_s));
     if (m_engine->rootObjects().isEmpty()) {
@@ -168,7 +173,7 @@ void LantoApp::build()
 
 void LantoApp::registerLoginItem()
 {
-    AutostartLoginItem item(BundleIdentifiers::lantoAgent, u"LantoAgent"_s, besideLanto(u"LantoAgent"_s));
+    AutostartLoginItem& item = m_library->loginItem;
     if (item.status() == LoginItem::Status::enabled)
         return;
     if (const std::optional<QString> failure = item.registerItem())

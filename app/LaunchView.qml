@@ -15,31 +15,21 @@ Item {
     property real logoOpacity: 0
     property real textOpacity: 0
 
-    Rectangle {
+    LaunchGradient {
         anchors.fill: parent
-        gradient: Gradient {
-            orientation: Gradient.Vertical
-            GradientStop { position: 0; color: Qt.rgba(0.06, 0.06, 0.12, 1) }
-            GradientStop { position: 0.5; color: Qt.rgba(0.08, 0.05, 0.14, 1) }
-            GradientStop { position: 1; color: Qt.rgba(0.04, 0.04, 0.08, 1) }
-        }
     }
 
     Column {
         anchors.centerIn: parent
         spacing: 20
 
-        Rectangle {
+        LantoLogo {
             anchors.horizontalCenter: parent.horizontalCenter
             width: 120
             height: 120
             radius: 26
             scale: splash.logoScale
             opacity: splash.logoOpacity
-            gradient: Gradient {
-                GradientStop { position: 0; color: "#7b5cff" }
-                GradientStop { position: 1; color: "#2f8cff" }
-            }
         }
 
         Text {

@@ -1,5 +1,4 @@
 import QtQuick
-import QtQuick.Controls
 import Lanto.App
 import Lanto.State
 
@@ -35,41 +34,22 @@ Item {
     PhaseLayer {
         anchors.fill: parent
         shown: phases.phase === LaunchPhaseModel.Onboarding
-        sourceComponent: WelcomeStandIn {}
+        sourceComponent: OnboardingView {
+            auth: AppEnvironment.auth
+            onboardingWallpaperSubtitle: qsTr("Browse and set animated wallpapers on your desktop and lock screen")
+            onComplete: phases.completeOnboarding()
+        }
     }
     PhaseLayer {
         anchors.fill: parent
         shown: phases.phase === LaunchPhaseModel.ProfileSetup
-        sourceComponent: HandleStandIn {}
+        sourceComponent: ProfileSetupView {
+            onComplete: phases.completeProfileSetup()
+        }
     }
     PhaseLayer {
         anchors.fill: parent
         shown: phases.phase === LaunchPhaseModel.App
-        sourceComponent: MainStandIn {}
-    }
-
-    // Stand-ins until the welcome, handle set-up and main window screens arrive.
-    component WelcomeStandIn: Column {
-        anchors.centerIn: parent
-        spacing: 16
-        Text { text: qsTr("Browse and set animated wallpapers on your desktop and lock screen"); color: "white" }
-        Button { text: qsTr("Sign in with Apple"); onClicked: AppEnvironment.auth.signIn() }
-        Connections {
-            target: AppEnvironment.auth
-            function onIsSignedInChanged() {
-                if (AppEnvironment.auth.isSignedIn)
-                    phases.completeOnboarding()
-            }
-        }
-    }
-    component HandleStandIn: Button {
-        anchors.centerIn: parent
-        text: qsTr("Continue")
-        onClicked: phases.completeProfileSetup()
-    }
-    component MainStandIn: Text {
-        anchors.centerIn: parent
-        text: "Lanto"
-        color: "white"
+        sourceComponent: MainView {}
     }
 }

@@ -10,7 +10,8 @@ UserDefaults& UserDefaults::standard()
     return defaults;
 }
 
-UserDefaults::UserDefaults(const QString& path) : m_store(std::make_unique<QSettings>(path, QSettings::IniFormat))
+UserDefaults::UserDefaults(const QString& path, QObject* parent)
+    : QObject(parent), m_store(std::make_unique<QSettings>(path, QSettings::IniFormat))
 {
     // Written through a temporary file and a rename, never in place.
     m_store->setAtomicSyncRequired(true);
@@ -46,4 +47,5 @@ void UserDefaults::write(const QString& key, const QVariant& value)
 {
     m_store->setValue(key, value);
     m_store->sync();
+    emit valueChanged(key);
 }
