@@ -25,6 +25,7 @@
 #include "SerialQueue.h"
 #include "SettingsBackends.h"
 #include "SparkleUpdateManager.h"
+#include "ThumbnailCache.h"
 #include "UrlSchemeHandler.h"
 #include "UserDefaults.h"
 #include "WallpaperFiles.h"
@@ -81,7 +82,8 @@ struct LantoApp::Library
           manager({ LantoSettings::shared(), CloudService::shared(), catalogue, catalogue, desktop, app.m_displays,
               account, service, LantoAPIClient::shared(), desktop, lockScreen, MainThreadScheduler::shared(),
               LantoSettings::appSupportDirectory(), LantoSettings::downloadsDirectory(),
-              [this] { orphans.reconcileOrphanedDownloads(); }, {} }),
+              [this] { orphans.reconcileOrphanedDownloads(); },
+              cardThumbnailPrefetch(CloudService::shared(), LantoSettings::downloadsDirectory()) }),
           orphans(manager, catalogue, LantoSettings::downloadsDirectory()),
           language(UserDefaults::standard()),
           updates(app.m_network, UserDefaults::standard(), MainThreadScheduler::shared(),
