@@ -162,8 +162,7 @@ void LantoApp::build()
     AppLanguage::install(&library.language);
     SettingsBackends::install({ &library.loginItem, &UserDefaults::standard(), &library.updates });
     m_engine = std::make_unique<QQmlApplicationEngine>();
-    m_engine->load(QUrl(u"qrc:/Lanto/App/Main.qml"_s));
-    if (m_engine->rootObjects().isEmpty()) {
+    if (!loadMainWindow(*m_engine)) {
         Log::write(u"Lanto: The main window could not be loaded"_s);
         QCoreApplication::exit(1);
         return;
@@ -171,6 +170,14 @@ void LantoApp::build()
 
     delegate.openURLs(urlArguments(m_arguments));
     delegate.applicationDidFinishLaunching();
+}
+
+bool LantoApp::loadMainWindow(QQmlApplicationEngine& engine)
+{
+    // The modules' qmldir files are compiled in under the resource root, which Qt 6.4 does not search by itself.
+    engine.addImportPath(u"qrc:/"_s);
+    engine.load(QUrl(u"qrc:/Lanto/App/Main.qml"_s));
+    return !engine.rootObjects().isEmpty();
 }
 
 void LantoApp::registerLoginItem()

@@ -33,6 +33,9 @@ public:
 
     void start();
 
+    // Loads Main.qml from the compiled-in modules; false when it cannot be made.
+    static bool loadMainWindow(QQmlApplicationEngine& engine);
+
 private:
     struct Library;
 
