@@ -2,6 +2,7 @@
 
 #include "CategoryWallpaperModel.h"
 #include "ModelSignals.h"
+#include "Rebind.h"
 #include "SearchQuery.h"
 #include "UltraWide.h"
 #include "WallpaperListModel.h"
@@ -43,17 +44,14 @@ CategoryBrowserModel::CategoryBrowserModel(QObject* parent) : QSortFilterProxyMo
 
 void CategoryBrowserModel::setManager(WallpaperManager* manager)
 {
-    if (m_manager == manager)
-        return;
-    if (m_manager)
-        m_manager->disconnect(this);
-    m_manager = manager;
-    if (manager) {
-        connect(manager, &WallpaperManager::tagCatalogChanged, this, [this] {
+    const bool changed = rebind(m_manager, manager, this, [this](WallpaperManager* next) {
+        connect(next, &WallpaperManager::tagCatalogChanged, this, [this] {
             updateTagIds();
             invalidateRowsFilter();
         });
-    }
+    });
+    if (!changed)
+        return;
     updateTagIds();
     showCategory();
     emit managerChanged();

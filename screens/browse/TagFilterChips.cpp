@@ -1,6 +1,7 @@
 #include "TagFilterChips.h"
 
 #include "ModelSignals.h"
+#include "Rebind.h"
 #include "WallpaperListModel.h"
 #include "WallpaperManager.h"
 
@@ -12,13 +13,11 @@ TagFilterChips::TagFilterChips(QObject* parent) : QObject(parent) {}
 
 void TagFilterChips::setManager(WallpaperManager* manager)
 {
-    if (m_manager == manager)
+    const bool changed = rebind(m_manager, manager, this, [this](WallpaperManager* next) {
+        connect(next, &WallpaperManager::tagCatalogChanged, this, &TagFilterChips::updateChips);
+    });
+    if (!changed)
         return;
-    if (m_manager)
-        m_manager->disconnect(this);
-    m_manager = manager;
-    if (manager)
-        connect(manager, &WallpaperManager::tagCatalogChanged, this, &TagFilterChips::updateChips);
     updateChips();
     emit managerChanged();
 }

@@ -1,22 +1,21 @@
 #include "WallpaperCardState.h"
 
+#include "Rebind.h"
+
 #include "WallpaperManager.h"
 
 WallpaperCardState::WallpaperCardState(QObject* parent) : QObject(parent) { }
 
 void WallpaperCardState::setManager(WallpaperManager* manager)
 {
-    if (m_manager == manager)
-        return;
-    if (m_manager)
-        m_manager->disconnect(this);
-    m_manager = manager;
-    if (manager) {
-        for (auto changed : { &WallpaperManager::favoritesChanged, &WallpaperManager::downloadedChanged,
+    const bool changed = rebind(m_manager, manager, this, [this](WallpaperManager* next) {
+        for (auto signal : { &WallpaperManager::favoritesChanged, &WallpaperManager::downloadedChanged,
                  &WallpaperManager::downloadingWallpapersChanged, &WallpaperManager::screenWallpapersChanged,
                  &WallpaperManager::selectedScreenKeyChanged, &WallpaperManager::activeWallpaperIDChanged })
-            connect(manager, changed, this, &WallpaperCardState::refresh);
-    }
+            connect(next, signal, this, &WallpaperCardState::refresh);
+    });
+    if (!changed)
+        return;
     emit managerChanged();
     refresh();
 }

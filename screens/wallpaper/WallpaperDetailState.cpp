@@ -1,5 +1,7 @@
 #include "WallpaperDetailState.h"
 
+#include "ModelSignals.h"
+
 WallpaperDetailState::WallpaperDetailState(QObject* parent) : QObject(parent) { }
 
 void WallpaperDetailState::setManager(WallpaperManager* manager)
@@ -12,11 +14,7 @@ void WallpaperDetailState::setManager(WallpaperManager* manager)
     }
     m_manager = manager;
     if (manager) {
-        QAbstractItemModel* all = manager->allWallpapers();
-        connect(all, &QAbstractItemModel::dataChanged, this, &WallpaperDetailState::refresh);
-        connect(all, &QAbstractItemModel::rowsInserted, this, &WallpaperDetailState::refresh);
-        connect(all, &QAbstractItemModel::rowsRemoved, this, &WallpaperDetailState::refresh);
-        connect(all, &QAbstractItemModel::modelReset, this, &WallpaperDetailState::refresh);
+        ModelSignals::onAnyChange(manager->allWallpapers(), this, &WallpaperDetailState::refresh);
         connect(manager, &WallpaperManager::downloadedChanged, this, &WallpaperDetailState::wallpaperChanged);
         connect(manager, &WallpaperManager::isSubmittingChanged, this, &WallpaperDetailState::submissionChanged);
         connect(manager, &WallpaperManager::submissionProgressChanged, this, &WallpaperDetailState::submissionChanged);
