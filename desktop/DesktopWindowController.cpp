@@ -16,7 +16,6 @@
 #include <QFileInfo>
 #include <QImage>
 #include <QImageReader>
-#include <QSet>
 
 #include <algorithm>
 #include <chrono>
@@ -24,34 +23,6 @@
 using namespace std::chrono_literals;
 
 namespace {
-
-// Other live-wallpaper programs for Linux desktops, by executable name: each
-// puts its own windows at the desktop level and would fight with ours.
-const QSet<QString>& competingIdentifiers()
-{
-    static const QSet<QString> identifiers {
-        QStringLiteral("komorebi"),
-        QStringLiteral("linux-wallpaperengine"),
-        QStringLiteral("mpvpaper"),
-        QStringLiteral("xwinwrap"),
-    };
-    return identifiers;
-}
-
-// One more, known by its process name: it runs under the Python interpreter,
-// so its executable name is the interpreter's.
-const QSet<QString>& competingNames()
-{
-    static const QSet<QString> names { QStringLiteral("hidamari") };
-    return names;
-}
-
-bool isCompeting(const RunningApplication& application)
-{
-    if (!application.bundleIdentifier.isEmpty() && competingIdentifiers().contains(application.bundleIdentifier))
-        return true;
-    return !application.localizedName.isEmpty() && competingNames().contains(application.localizedName);
-}
 
 // "(x, y, width, height)" with every number printed as a decimal, e.g. (0.0, 0.0, 1728.0, 1117.0).
 QString describeFrame(const QRect& frame)
@@ -62,8 +33,6 @@ QString describeFrame(const QRect& frame)
         .arg(frame.width())
         .arg(frame.height());
 }
-
-constexpr auto retryDelay = 1500ms;
 
 // Handoff look and seek only for a position taken over past its first half second.
 constexpr double handoffThreshold = 0.5;
@@ -89,7 +58,6 @@ DesktopWindowController::DesktopWindowController(const DesktopEnvironment& envir
       m_workspace(environment.workspace),
       m_notifications(environment.notifications),
       m_desktopPicture(environment.desktopPicture),
-      m_runningApplications(environment.runningApplications),
       m_settings(environment.settings),
       m_playerBackends(environment.playerBackends),
       m_scheduler(environment.scheduler),
@@ -97,16 +65,13 @@ DesktopWindowController::DesktopWindowController(const DesktopEnvironment& envir
       m_systemWallpapers(environment.displays, environment.desktopPicture, environment.systemCommands,
           environment.settings, environment.scheduler),
       m_windowOrder(m_windows, environment.scheduler),
-      m_retries(environment.scheduler)
+      m_competingApps(environment.runningApplications),
+      m_displaySync(*this, environment.scheduler)
 {
     // A folder that cannot be made only means later look-ups find nothing.
     QDir().mkpath(m_downloadsDirectory);
     m_screenModels = ScreenModel::loadAll(m_settings);
-    setupObservers();
-    syncScreens();
-    restorePersistedWallpapers();
-    m_started = true;
-    refreshSystemWallpapers();
+    m_displaySync.start();
 }
 
 DesktopWindowController::~DesktopWindowController()
@@ -114,22 +79,6 @@ DesktopWindowController::~DesktopWindowController()
     m_windowOrder.stopZOrderPolling();
     // The players show in the windows' views: they go first.
     m_videoPlayers.clear();
-}
-
-void DesktopWindowController::setupObservers()
-{
-    // Connections end with the controller, which is the teardown of every observer.
-    connect(&m_workspace, &Workspace::screenParametersChanged, this,
-        &DesktopWindowController::handleScreenParametersChanged);
-    connect(&m_workspace, &Workspace::screensDidSleep, this, &DesktopWindowController::handleScreensDidSleep);
-    connect(&m_workspace, &Workspace::screensDidWake, this, &DesktopWindowController::handleWake);
-    connect(
-        &m_workspace, &Workspace::sessionDidResignActive, this, &DesktopWindowController::handleSessionDidResignActive);
-    connect(
-        &m_workspace, &Workspace::sessionDidBecomeActive, this, &DesktopWindowController::handleSessionDidBecomeActive);
-    connect(&m_workspace, &Workspace::activeSpaceDidChange, this, &DesktopWindowController::handleActiveSpaceChange);
-    connect(&m_workspace, &Workspace::windowOcclusionChanged, this, &DesktopWindowController::handleOcclusionChange);
-    m_notifications.observe(DistributedNotificationNames::screenIsUnlocked, this, [this] { handleScreenUnlocked(); });
 }
 
 void DesktopWindowController::setRestampActiveAerial(std::function<void()> restamp)
@@ -147,121 +96,6 @@ bool DesktopWindowController::isAnyShowing() const
 {
     return std::any_of(m_screenModels.cbegin(), m_screenModels.cend(),
         [](const ScreenModel& model) { return model.isShowingWallpaper; });
-}
-
-void DesktopWindowController::syncScreens()
-{
-    const QList<ConnectedDisplay> displays = m_displays.displays();
-    QStringList present;
-    QSet<QString> created;
-    for (const ConnectedDisplay& display : displays) {
-        const QString id = ScreenModel::screenId(display);
-        present.append(id);
-        if (ScreenModel* model = record(id)) {
-            model->isConnection = true;
-            model->screenName = display.localizedName;
-        } else {
-            m_screenModels.insert(id, ScreenModel(display, m_desktopPicture));
-        }
-        const auto window = m_windows.find(id);
-        if (window == m_windows.end()) {
-            createWindow(display, id);
-            created.insert(id);
-        } else {
-            window->second->setGeometry(display.frame);
-            if (DesktopImageView* view = m_imageViews.value(id))
-                view->setSize(display.frame.size());
-        }
-    }
-
-    for (ScreenModel& model : m_screenModels) {
-        const QString id = model.id();
-        if (present.contains(id))
-            continue;
-        model.isConnection = false;
-        // While waking, a display may be missing for a moment: keep what it had.
-        if (!m_isWaking) {
-            dropPlayer(id);
-            dropWindow(id);
-        }
-    }
-
-    if (m_isApplyingWallpaper)
-        return;
-    for (const QString& id : std::as_const(present)) {
-        const ScreenModel* model = record(id);
-        if (model == nullptr || m_windows.count(id) == 0)
-            continue;
-        // A display whose window is new shows its recorded wallpaper again,
-        // even when its record still says it shows one.
-        const bool returned = m_started && created.contains(id) && model->isShowingWallpaper;
-        if (model->isShowingWallpaper && !returned)
-            continue;
-        if (model->videoURL)
-            showVideoWallpaper(QUrl(*model->videoURL), id);
-        else if (model->wallpaperImageURL)
-            showWallpaper(QUrl(*model->wallpaperImageURL), id);
-    }
-}
-
-void DesktopWindowController::restorePersistedWallpapers()
-{
-    int count = 0;
-    for (const ScreenModel& model : std::as_const(m_screenModels)) {
-        const auto window = m_windows.find(model.id());
-        if (!model.isShowingWallpaper || window == m_windows.end())
-            continue;
-        if (model.videoURL)
-            startVideo(model.id(), *model.videoURL);
-        else if (!model.wallpaperImageURL)
-            continue; // the window made for it shows the picture already
-        window->second->setLevel(DesktopLevelWindow::desktopLevel);
-        window->second->orderFront();
-        ++count;
-    }
-    if (count == 0)
-        return;
-    m_windowOrder.startZOrderPolling();
-    if (isTahoeOrLater())
-        m_windowOrder.scheduleReassertions();
-    Log::write(QStringLiteral("Lanto: Restored %1 persisted wallpaper(s) on launch").arg(count));
-}
-
-void DesktopWindowController::refreshSystemWallpapers()
-{
-    const bool lockScreenEnabled = m_settings.boolValue(SettingsKey::lockScreenEnabled, false);
-    const bool tahoe = isTahoeOrLater();
-    QList<SystemWallpapers::PendingPicture> pending;
-    for (const ConnectedDisplay& display : m_displays.displays()) {
-        const QString id = ScreenModel::screenId(display);
-        const ScreenModel* model = record(id);
-        if (model == nullptr || !model->isShowingWallpaper)
-            continue;
-        if (!model->videoURL) {
-            if (model->wallpaperImageURL)
-                pending.append({ display, *model->wallpaperImageURL });
-            continue;
-        }
-        // On macOS 26, or with the lock screen on, video displays are left to the menu-bar tint.
-        if (tahoe || lockScreenEnabled)
-            continue;
-        const QString tintCopy
-            = QDir(QFileInfo(model->videoURL->toLocalFile()).path()).filePath(WallpaperFolder::desktopImageFileName);
-        const std::optional<QUrl> picture = QFileInfo(tintCopy).isFile()
-            ? std::optional<QUrl>(QUrl::fromLocalFile(tintCopy))
-            : SystemWallpapers::posterFallbackURL(*model->videoURL);
-        if (picture)
-            m_systemWallpapers.setSystemWallpaper(*picture, display, id);
-    }
-    if (!tahoe && lockScreenEnabled)
-        m_systemWallpapers.restampAfterRefresh();
-    if (pending.isEmpty())
-        return;
-    QList<ConnectedDisplay> screens;
-    for (const auto& [display, picture] : std::as_const(pending))
-        screens.append(display);
-    m_systemWallpapers.clearSystemWallpapers(screens);
-    m_systemWallpapers.applyPendingSystemWallpapers(pending);
 }
 
 std::optional<QUrl> DesktopWindowController::contentFileURL(const QString& hexID) const
@@ -357,7 +191,7 @@ void DesktopWindowController::showWallpaper(const QUrl& pictureURL)
     Log::write(QStringLiteral("Lanto: showWallpaper called with ") + pictureURL.fileName());
     ApplyingScope applying(m_isApplyingWallpaper);
     m_systemWallpapers.snapshotSystemWallpapers();
-    syncScreens();
+    m_displaySync.syncScreens();
     const QImage picture = loadPicture(pictureURL);
     if (picture.isNull())
         return;
@@ -384,7 +218,7 @@ void DesktopWindowController::showWallpaper(const QUrl& pictureURL, const QStrin
     Log::write(QStringLiteral("Lanto: showWallpaper(onScreen: %1) called").arg(screenId));
     ApplyingScope applying(m_isApplyingWallpaper);
     m_systemWallpapers.snapshotSystemWallpapers();
-    syncScreens();
+    m_displaySync.syncScreens();
     const QImage picture = loadPicture(pictureURL);
     if (picture.isNull())
         return;
@@ -436,7 +270,7 @@ void DesktopWindowController::showVideoWallpaper(const QUrl& videoURL)
             dropWindow(id);
         }
     }
-    syncScreens();
+    m_displaySync.syncScreens();
     for (const auto& [id, window] : m_windows) {
         ScreenModel* model = record(id);
         if (!tahoe)
@@ -477,7 +311,7 @@ void DesktopWindowController::showVideoWallpaper(const QUrl& videoURL, const QSt
         dropPlayer(screenId);
         dropWindow(screenId);
     }
-    syncScreens();
+    m_displaySync.syncScreens();
     const auto window = m_windows.find(screenId);
     if (window == m_windows.end()) {
         Log::write(QStringLiteral("Lanto: No window for screen ") + screenId);
@@ -563,108 +397,6 @@ void DesktopWindowController::removeWallpaper(const QString& screenId)
     saveAndNotify();
 }
 
-void DesktopWindowController::pauseVideoPlayers()
-{
-    for (const auto& [id, player] : m_videoPlayers)
-        player->pause();
-}
-
-void DesktopWindowController::resumeVideoPlayers()
-{
-    for (const auto& [id, player] : m_videoPlayers) {
-        const ScreenModel* model = record(id);
-        if (model != nullptr && model->videoURL)
-            player->resume();
-    }
-}
-
-void DesktopWindowController::resyncAfterDisplayChange()
-{
-    syncScreens();
-    m_windowOrder.reassertWindowLevels();
-    refreshSystemWallpapers();
-    if (m_onScreensChanged)
-        m_onScreensChanged();
-}
-
-void DesktopWindowController::handleScreenParametersChanged()
-{
-    Log::write(QStringLiteral("Lanto: Screen parameters changed"));
-    const qsizetype count = m_displays.displays().size();
-    resyncAfterDisplayChange();
-    m_retries.after(retryDelay, [this, count] {
-        const qsizetype now = m_displays.displays().size();
-        if (now == count)
-            return;
-        Log::write(
-            QStringLiteral("Lanto: Screen change delayed retry — re-syncing (%1 → %2 screens)").arg(count).arg(now));
-        resyncAfterDisplayChange();
-    });
-}
-
-void DesktopWindowController::handleScreensDidSleep()
-{
-    Log::write(QStringLiteral("Lanto: screensDidSleep — pausing video players"));
-    pauseVideoPlayers();
-}
-
-void DesktopWindowController::handleSessionDidResignActive()
-{
-    Log::write(QStringLiteral("Lanto: sessionDidResignActive (screen locked) — pausing video players"));
-    pauseVideoPlayers();
-}
-
-void DesktopWindowController::handleSessionDidBecomeActive()
-{
-    Log::write(QStringLiteral("Lanto: sessionDidBecomeActive (screen unlocked) — resuming"));
-    handleWake();
-}
-
-void DesktopWindowController::handleScreenUnlocked()
-{
-    Log::write(QStringLiteral("Lanto: com.apple.screenIsUnlocked — resuming"));
-    handleWake();
-}
-
-void DesktopWindowController::handleWake()
-{
-    if (!isAnyShowing())
-        return;
-    Log::write(QStringLiteral("Lanto: handleWake — resuming wallpaper"));
-    m_isWaking = true;
-    syncScreens();
-    m_isWaking = false;
-    m_windowOrder.reassertWindowLevels();
-    refreshSystemWallpapers();
-    resumeVideoPlayers();
-    m_retries.after(retryDelay, [this] {
-        if (!isAnyShowing())
-            return;
-        Log::write(QStringLiteral("Lanto: handleWake delayed retry — re-syncing and resuming"));
-        syncScreens();
-        m_windowOrder.reassertWindowLevels();
-        resumeVideoPlayers();
-    });
-}
-
-void DesktopWindowController::handleActiveSpaceChange() { WindowOrderKeeper::bringShownWindowsForward(m_windows); }
-
-void DesktopWindowController::handleOcclusionChange(QObject* window)
-{
-    if (qobject_cast<DesktopWindow*>(window) == nullptr)
-        return;
-    if (!m_settings.boolValue(SettingsKey::pauseOnFullscreen, false))
-        return;
-    // One covered display pauses every video; they resume once none is covered.
-    for (const auto& [id, desktopWindow] : m_windows) {
-        if (desktopWindow->isVisible() && !desktopWindow->isOcclusionVisible()) {
-            pauseVideoPlayers();
-            return;
-        }
-    }
-    resumeVideoPlayers();
-}
-
 void DesktopWindowController::createWindow(const ConnectedDisplay& display, const QString& screenId)
 {
     auto [window, imageView] = makeDesktopWindow(display);
@@ -715,23 +447,6 @@ void DesktopWindowController::writeBlackoutImage(const QString& path)
     Log::write(QStringLiteral("Lanto: Wrote blackout image to ") + path);
 }
 
-QList<RunningApplication> DesktopWindowController::competingApps() const
-{
-    QList<RunningApplication> matches;
-    for (const RunningApplication& application : m_runningApplications.runningApplications()) {
-        if (isCompeting(application))
-            matches.append(application);
-    }
-    return matches;
-}
+QList<RunningApplication> DesktopWindowController::competingApps() const { return m_competingApps.running(); }
 
-void DesktopWindowController::terminateCompetingApps()
-{
-    for (const RunningApplication& application : competingApps()) {
-        const QString name
-            = application.localizedName.isEmpty() ? QStringLiteral("unknown") : application.localizedName;
-        Log::write(QStringLiteral("Lanto: Requesting termination of ") + name);
-        if (!m_runningApplications.terminate(application))
-            m_runningApplications.forceTerminate(application);
-    }
-}
+void DesktopWindowController::terminateCompetingApps() { m_competingApps.terminate(); }

@@ -1,6 +1,7 @@
 #pragma once
 
-#include "DelayedTasks.h"
+#include "CompetingApps.h"
+#include "DesktopDisplaySync.h"
 #include "Displays.h"
 #include "RunningApplications.h"
 #include "ScreenModel.h"
@@ -123,11 +124,9 @@ public:
     void terminateCompetingApps();
 
 private:
-    // Start-up and displays.
-    void setupObservers();
-    void syncScreens();
-    void restorePersistedWallpapers();
-    void refreshSystemWallpapers();
+    // Follows the displays and the session through the members below.
+    friend class DesktopDisplaySync;
+
     void dropWindow(const QString& screenId);
     void dropPlayer(const QString& screenId);
 
@@ -143,24 +142,10 @@ private:
     ScreenModel* record(const QString& screenId);
     bool isAnyShowing() const;
 
-    // System events.
-    void handleScreenParametersChanged();
-    void handleScreensDidSleep();
-    void handleSessionDidResignActive();
-    void handleSessionDidBecomeActive();
-    void handleScreenUnlocked();
-    void handleWake();
-    void handleActiveSpaceChange();
-    void handleOcclusionChange(QObject* window);
-    void resumeVideoPlayers();
-    void pauseVideoPlayers();
-    void resyncAfterDisplayChange();
-
     Displays& m_displays;
     Workspace& m_workspace;
     DistributedNotifications& m_notifications;
     DesktopPicture& m_desktopPicture;
-    RunningApplications& m_runningApplications;
     LantoSettings& m_settings;
     PlayerBackendFactory& m_playerBackends;
     Scheduler& m_scheduler;
@@ -173,12 +158,10 @@ private:
     ScreenModelMap m_screenModels;
     SystemWallpapers m_systemWallpapers;
     WindowOrderKeeper m_windowOrder;
+    CompetingApps m_competingApps;
 
     bool m_isApplyingWallpaper = false;
-    bool m_isWaking = false;
-    // Set once the launch restore has run; shows of returning displays wait for it.
-    bool m_started = false;
     std::function<void()> m_onScreensChanged;
-    // Last, so that no retry runs once the rest is gone.
-    DelayedTasks m_retries;
+    // Last, so that its observers and retries end before the rest is gone.
+    DesktopDisplaySync m_displaySync;
 };

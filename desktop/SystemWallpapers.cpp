@@ -250,3 +250,40 @@ std::optional<ConnectedDisplay> SystemWallpapers::screen(const QString& screenId
     }
     return std::nullopt;
 }
+
+void SystemWallpapers::refresh(const ScreenModelMap& records)
+{
+    const bool lockScreenEnabled = m_settings.boolValue(SettingsKey::lockScreenEnabled, false);
+    const bool tahoe = isTahoeOrLater();
+    QList<PendingPicture> pending;
+    for (const ConnectedDisplay& display : m_displays.displays()) {
+        const QString id = ScreenModel::screenId(display);
+        const auto model = records.constFind(id);
+        if (model == records.cend() || !model->isShowingWallpaper)
+            continue;
+        if (!model->videoURL) {
+            if (model->wallpaperImageURL)
+                pending.append({ display, *model->wallpaperImageURL });
+            continue;
+        }
+        // On macOS 26, or with the lock screen on, video displays are left to the menu-bar tint.
+        if (tahoe || lockScreenEnabled)
+            continue;
+        const QString tintCopy
+            = QDir(QFileInfo(model->videoURL->toLocalFile()).path()).filePath(WallpaperFolder::desktopImageFileName);
+        const std::optional<QUrl> picture = QFileInfo(tintCopy).isFile()
+            ? std::optional<QUrl>(QUrl::fromLocalFile(tintCopy))
+            : posterFallbackURL(*model->videoURL);
+        if (picture)
+            setSystemWallpaper(*picture, display, id);
+    }
+    if (!tahoe && lockScreenEnabled)
+        restampAfterRefresh();
+    if (pending.isEmpty())
+        return;
+    QList<ConnectedDisplay> screens;
+    for (const auto& [display, picture] : std::as_const(pending))
+        screens.append(display);
+    clearSystemWallpapers(screens);
+    applyPendingSystemWallpapers(pending);
+}

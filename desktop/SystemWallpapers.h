@@ -2,6 +2,7 @@
 
 #include "DelayedTasks.h"
 #include "Displays.h"
+#include "ScreenModel.h"
 
 #include <QList>
 #include <QMap>
@@ -61,6 +62,9 @@ public:
     void scheduleSystemWallpaperUpdate(const QUrl& pictureURL, const QList<ConnectedDisplay>& screens);
     // The same for pictures that differ by display, as a refresh finds them.
     void applyPendingSystemWallpapers(const QList<PendingPicture>& pictures);
+    // Brings every connected display's system picture in line with what its
+    // record says it shows, after start-up, a wake or a display change.
+    void refresh(const ScreenModelMap& records);
     // Re-stamps the aerial 1.5 s from now, after a refresh or a tint.
     void restampAfterRefresh();
     void scheduleRestampAfterTint();
