@@ -1,11 +1,10 @@
 #include "AerialManager.h"
 
 #include "AerialAssetServer.h"
-#include "AerialsManifest.h"
+#include "AerialManagerLog.h"
 #include "Displays.h"
 #include "DistributedNotifications.h"
 #include "LantoSettings.h"
-#include "Log.h"
 #include "SystemCommands.h"
 #include "SystemVersion.h"
 #include "UuidText.h"
@@ -15,10 +14,8 @@
 
 #include <QDir>
 #include <QFileInfo>
-#include <QJsonDocument>
 
 #include <atomic>
-#include <filesystem>
 
 using namespace std::chrono_literals;
 
@@ -35,15 +32,10 @@ std::atomic<AerialManager*> sharedManager { nullptr };
 constexpr auto verificationDelay = 3s;
 constexpr auto eventSettleDelay = 1s;
 
-void log(const QString& text) { Log::write(QStringLiteral("Lanto AerialManager: ") + text); }
+void log(const QString& text) { AerialManagerLog::write(text); }
 const auto logLine = [](const QString& text) { log(text); };
 
 bool isFile(const QString& path) { return QFileInfo(path).isFile(); }
-
-std::filesystem::path nativePath(const QString& path)
-{
-    return std::filesystem::path(QFile::encodeName(path).toStdString());
-}
 
 bool onModernSystem() { return SystemVersion::isAtLeast(26); }
 
@@ -60,11 +52,13 @@ AerialManager::AerialManager(Environment environment, QObject* parent)
       m_background(environment.background),
       m_paths(std::move(environment.paths)),
       m_blackoutImageURL(std::move(environment.blackoutImageURL)),
+      m_files(m_paths),
+      m_agentSettings(environment.settings, m_files),
       m_lifetime(std::make_shared<Lifetime>())
 {
     refreshDisplays();
     connect(&m_displays, &Displays::displaysChanged, this, &AerialManager::refreshDisplays);
-    createDirectories();
+    m_files.createDirectories();
     m_server.start();
     AerialManager* none = nullptr;
     sharedManager.compare_exchange_strong(none, this);
@@ -83,19 +77,6 @@ AerialManager::~AerialManager()
 
 AerialManager* AerialManager::shared() { return sharedManager.load(); }
 
-void AerialManager::createDirectories()
-{
-    for (const QString& path :
-        { m_paths.videosDirectory, m_paths.thumbnailsDirectory, QFileInfo(m_paths.manifest).absolutePath() }) {
-        if (QFileInfo::exists(path))
-            continue;
-        std::error_code error;
-        std::filesystem::create_directories(nativePath(path), error);
-        if (error)
-            log(QStringLiteral("Failed to create directory %1 — %2")
-                    .arg(path, QString::fromStdString(error.message())));
-    }
-}
 
 // MARK: Displays
 
@@ -125,135 +106,10 @@ QStringList AerialManager::allDisplayUUIDs() const
     return m_allDisplayUUIDs;
 }
 
-// MARK: Manifest
-
-std::optional<AerialsManifest> AerialManager::readManifest() const
-{
-    using Status = AerialsManifestFile::ReadResult::Status;
-    auto result = AerialsManifestFile::read(m_paths.manifest);
-    switch (result.status) {
-    case Status::Missing:
-        log(QStringLiteral("entries.json not found at ") + m_paths.manifest);
-        return result.manifest;
-    case Status::Unreadable:
-        log(QStringLiteral("Failed to read entries.json — ") + result.error);
-        return std::nullopt;
-    case Status::NotAnObject:
-        log(QStringLiteral("entries.json is not a JSON object"));
-        return std::nullopt;
-    case Status::Read:
-        break;
-    }
-    return result.manifest;
-}
-
-bool AerialManager::writeManifest(const AerialsManifest& manifest) const
-{
-    QString error;
-    if (AerialsManifestFile::write(m_paths.manifest, manifest, &error))
-        return true;
-    log(QStringLiteral("Failed to write entries.json — ") + error);
-    return false;
-}
-
-void AerialManager::linkOrCopy(const QString& from, const QString& to) const
-{
-    if (!isFile(from))
-        return;
-    QFile::remove(to);
-    std::error_code error;
-    std::filesystem::create_hard_link(nativePath(from), nativePath(to), error);
-    if (!error)
-        return;
-    log(QStringLiteral("linkItem failed (%1), falling back to copy").arg(QString::fromStdString(error.message())));
-    // Copied beside the destination and renamed, so the system never sees half a file.
-    const QString partial = to + QStringLiteral(".partial");
-    QFile::remove(partial);
-    QFile source(from);
-    if (!source.copy(partial) || !QFile::rename(partial, to)) {
-        log(QStringLiteral("copyItem also failed — %1").arg(source.errorString()));
-        QFile::remove(partial);
-    }
-}
-
-// MARK: Settings kept for the agent
-
-QMap<QString, QString> AerialManager::assetToHex() const
-{
-    QMap<QString, QString> map;
-    const auto stored = m_settings.dictionary(SettingsKey::aerialAssetToHex);
-    if (!stored)
-        return map;
-    for (auto it = stored->cbegin(); it != stored->cend(); ++it) {
-        const auto hex = it->toString();
-        if (!hex)
-            return {};
-        map.insert(it.key(), *hex);
-    }
-    return map;
-}
-
-namespace {
-
-PlistValue::Dictionary toDictionary(const QMap<QString, QString>& map)
-{
-    PlistValue::Dictionary dictionary;
-    for (auto it = map.cbegin(); it != map.cend(); ++it)
-        dictionary.insert(it.key(), it.value());
-    return dictionary;
-}
-
-} // namespace
-
-void AerialManager::recordAssetHex(const QString& assetID, const QString& hex)
-{
-    auto map = assetToHex();
-    map.insert(assetID, hex);
-    m_settings.set(SettingsKey::aerialAssetToHex, toDictionary(map));
-}
-
-void AerialManager::removeAssetHex(const QString& assetID)
-{
-    auto map = assetToHex();
-    map.remove(assetID);
-    m_settings.set(SettingsKey::aerialAssetToHex, toDictionary(map));
-}
-
-void AerialManager::persistForAgent(const QString& assetID, const QString& displayUUID)
-{
-    m_settings.set(SettingsKey::activeAerialID, assetID);
-    m_settings.set(SettingsKey::activeDisplayUUID, displayUUID);
-    m_settings.set(SettingsKey::lockScreenEnabled, true);
-    if (const auto manifest = readManifest()) {
-        const auto cache = [this](const QString& key, const QJsonObject& entry) {
-            if (!entry.isEmpty())
-                m_settings.set(key, QJsonDocument(entry).toJson(QJsonDocument::Compact));
-        };
-        cache(SettingsKey::cachedAssetEntry, manifest->asset(assetID));
-        cache(SettingsKey::cachedCategoryEntry, manifest->lantoCategory());
-    }
-    log(QStringLiteral("Persisted aerial %1 on display %2 for agent (with manifest cache)").arg(assetID, displayUUID));
-}
-
-void AerialManager::clearAgentState()
-{
-    m_settings.set(SettingsKey::activeAerialID, std::nullopt);
-    m_settings.set(SettingsKey::activeDisplayUUID, std::nullopt);
-    m_settings.set(SettingsKey::cachedAssetEntry, std::nullopt);
-    m_settings.set(SettingsKey::cachedCategoryEntry, std::nullopt);
-    m_settings.set(SettingsKey::lockScreenEnabled, false);
-    log(QStringLiteral("Cleared agent aerial state"));
-}
-
 void AerialManager::deleteAssetFiles(const QString& assetID)
 {
-    removeAssetHex(assetID);
-    for (const char* extension : { "mov", "mp4", "m4v" })
-        QFile::remove(m_paths.videoFile(assetID, QLatin1String(extension)));
-    for (const char* extension : { "png", "heic", "jpg" }) {
-        QFile::remove(m_paths.thumbnailFile(assetID, QLatin1String(extension)));
-        QFile::remove(m_paths.thumbnailFile(assetID + QStringLiteral("-poster"), QLatin1String(extension)));
-    }
+    m_agentSettings.removeAssetHex(assetID);
+    m_files.deleteFiles(assetID);
 }
 
 // MARK: Injection, removal, resumption
@@ -274,18 +130,18 @@ std::optional<QUuid> AerialManager::inject(
         log(QStringLiteral("Source video missing at %1").arg(videoPath));
         return std::nullopt;
     }
-    recordAssetHex(id, QFileInfo(videoFolder).fileName());
-    linkOrCopy(videoPath, m_paths.videoFile(id));
-    linkOrCopy(QDir(videoFolder).filePath(QStringLiteral("Poster.png")), m_paths.thumbnailFile(id));
+    m_agentSettings.recordAssetHex(id, QFileInfo(videoFolder).fileName());
+    m_files.linkOrCopy(videoPath, m_paths.videoFile(id));
+    m_files.linkOrCopy(QDir(videoFolder).filePath(QStringLiteral("Poster.png")), m_paths.thumbnailFile(id));
 
-    auto manifest = readManifest();
+    auto manifest = m_files.readManifest();
     if (!manifest)
         log(QStringLiteral("Failed to read entries.json"));
     if (manifest) {
         manifest->appendAsset(AerialsManifest::assetEntry(
             id, manifest->nextShotID(), title, m_server.videoURL(id), m_server.thumbnailURL(id)));
         manifest->ensureCategory(id);
-        if (!writeManifest(*manifest)) {
+        if (!m_files.writeManifest(*manifest)) {
             log(QStringLiteral("Failed to write entries.json"));
             manifest.reset();
         }
@@ -299,7 +155,7 @@ std::optional<QUuid> AerialManager::inject(
     ++m_applyGeneration;
     m_activeAerialAssetID = asset;
     m_activeDisplayUUID = *display;
-    persistForAgent(id, *display);
+    m_agentSettings.persist(id, *display);
     apply(asset, *display, true);
     registerAllObservers();
     log(QStringLiteral("Injected '%1' as %2").arg(title, id));
@@ -312,19 +168,19 @@ void AerialManager::remove(const QUuid& assetID)
     const QString id = uuidText(assetID);
     if (m_activeAerialAssetID == assetID) {
         m_activeAerialAssetID.reset();
-        clearAgentState();
+        m_agentSettings.clear();
         unregisterObservers();
         if (m_screenChangeObserverRegistered)
             unregisterScreenChangeObserver();
     }
-    auto manifest = readManifest();
+    auto manifest = m_files.readManifest();
     if (!manifest) {
         log(QStringLiteral("Failed to read entries.json for removal"));
         return;
     }
     manifest->removeAsset(id);
     // The files go only once the manifest no longer lists the asset.
-    if (writeManifest(*manifest)) {
+    if (m_files.writeManifest(*manifest)) {
         kill(onModernSystem() ? SystemWallpaper::wallpaperAgent : SystemWallpaper::aerialsExtension);
         deleteAssetFiles(id);
     }
@@ -356,11 +212,11 @@ bool AerialManager::isAssetInstalled(const QUuid& assetID) const
 {
     std::lock_guard lock(m_lifetime->mutex);
     const QString id = uuidText(assetID);
-    const auto manifest = readManifest();
+    const auto manifest = m_files.readManifest();
     if (!manifest || !manifest->hasAsset(id))
         return false;
     // The hex id comes from the settings file: it may only name a folder right below the downloads.
-    const auto folder = WallpaperFolder::folderPath(LantoSettings::downloadsDirectory(), assetToHex().value(id));
+    const auto folder = WallpaperFolder::folderPath(LantoSettings::downloadsDirectory(), m_agentSettings.assetToHex().value(id));
     if (folder && isFile(QDir(*folder).filePath(QStringLiteral("content.mov"))))
         return true;
     return isFile(m_paths.videoFile(id));
@@ -498,7 +354,7 @@ void AerialManager::kill(const QString& processName)
     m_killer.kill(processName, m_background.now());
 }
 
-// MARK: Observers
+// MARK: Delayed work
 
 void AerialManager::runLater(Scheduler::Duration delay, std::function<void()> work)
 {
@@ -513,63 +369,6 @@ void AerialManager::runLater(Scheduler::Duration delay, std::function<void()> wo
         if (alive->alive)
             work();
     }));
-}
-
-void AerialManager::registerAllObservers()
-{
-    registerObservers();
-    if (!m_screenChangeObserverRegistered)
-        registerScreenChangeObserver();
-}
-
-void AerialManager::registerObservers()
-{
-    if (m_unlockObserverRegistered)
-        return;
-    m_unlockObserverRegistered = true;
-    // Notices arrive on the main thread; their work runs on the background scheduler.
-    const auto handleLater = [this](void (AerialManager::*handler)()) {
-        return [this, handler] { runLater(0ms, [this, handler] { (this->*handler)(); }); };
-    };
-    m_observerConnections = {
-        m_notifications.observe(
-            DistributedNotificationNames::screenIsLocked, this, handleLater(&AerialManager::handleScreenLocked)),
-        m_notifications.observe(
-            DistributedNotificationNames::screenIsUnlocked, this, handleLater(&AerialManager::handleScreenUnlocked)),
-        connect(&m_workspace, &Workspace::willSleep, this, handleLater(&AerialManager::handleWillSleep)),
-        connect(&m_workspace, &Workspace::screensDidWake, this, handleLater(&AerialManager::handleDisplayWake)),
-        connect(&m_workspace, &Workspace::didWake, this, handleLater(&AerialManager::handleDisplayWake)),
-    };
-    log(QStringLiteral("Registered lock/unlock/wake observers"));
-}
-
-void AerialManager::unregisterObservers()
-{
-    if (!m_unlockObserverRegistered)
-        return;
-    m_unlockObserverRegistered = false;
-    for (const QMetaObject::Connection& connection : std::as_const(m_observerConnections))
-        disconnect(connection);
-    m_observerConnections.clear();
-    log(QStringLiteral("Unregistered lock/unlock/wake observers"));
-}
-
-void AerialManager::registerScreenChangeObserver()
-{
-    m_screenChangeObserverRegistered = true;
-    m_screenChangeConnection = connect(&m_workspace, &Workspace::screenParametersChanged, this, [this] {
-        // The display list is read here, on the main thread, before the work moves off it.
-        refreshDisplays();
-        runLater(0ms, [this] { handleScreenConfigurationChanged(); });
-    });
-    log(QStringLiteral("Registered screen change observer"));
-}
-
-void AerialManager::unregisterScreenChangeObserver()
-{
-    m_screenChangeObserverRegistered = false;
-    disconnect(m_screenChangeConnection);
-    log(QStringLiteral("Unregistered screen change observer"));
 }
 
 // MARK: Handlers
@@ -641,7 +440,7 @@ void AerialManager::handleScreenConfigurationChanged()
     if (main && *main != *m_activeDisplayUUID) {
         log(QStringLiteral("Main display UUID changed from %1 to %2").arg(*m_activeDisplayUUID, *main));
         m_activeDisplayUUID = *main;
-        persistForAgent(uuidText(*m_activeAerialAssetID), *main);
+        m_agentSettings.persist(uuidText(*m_activeAerialAssetID), *main);
     }
     runLater(eventSettleDelay, [this] {
         if (!m_activeAerialAssetID || !m_activeDisplayUUID)

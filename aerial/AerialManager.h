@@ -1,6 +1,8 @@
 #pragma once
 
+#include "AerialAgentSettings.h"
 #include "DesktopWindowController.h"
+#include "PlacedAerialFiles.h"
 #include "Scheduler.h"
 #include "SystemWallpaper.h"
 #include "WallpaperProcessKiller.h"
@@ -19,7 +21,6 @@
 #include <optional>
 
 class AerialAssetServer;
-class AerialsManifest;
 class Displays;
 class DistributedNotifications;
 class LantoSettings;
@@ -107,16 +108,7 @@ public:
     void handleScreenConfigurationChanged();
 
 private:
-    void createDirectories();
-    std::optional<AerialsManifest> readManifest() const;
-    bool writeManifest(const AerialsManifest& manifest) const;
-    void linkOrCopy(const QString& from, const QString& to) const;
-
-    QMap<QString, QString> assetToHex() const;
-    void recordAssetHex(const QString& assetID, const QString& hex);
-    void removeAssetHex(const QString& assetID);
-    void persistForAgent(const QString& assetID, const QString& displayUUID);
-    void clearAgentState();
+    // The asset's files and its entry in the folder map.
     void deleteAssetFiles(const QString& assetID);
 
     void stamp(const QUuid& assetID, const QString& displayUUID);
@@ -144,6 +136,8 @@ private:
     Scheduler& m_background;
     const SystemWallpaper::Paths m_paths;
     std::function<QUrl()> m_blackoutImageURL;
+    PlacedAerialFiles m_files;
+    AerialAgentSettings m_agentSettings;
 
     // Guards everything below, and is held through each operation.
     std::shared_ptr<Lifetime> m_lifetime;
