@@ -1,8 +1,8 @@
 #include "WallpaperManager.h"
 
 #include "AccountSource.h"
+#include "CatalogueRecords.h"
 #include "CategoryWallpaperModel.h"
-#include "ChunkedMap.h"
 #include "CloudService.h"
 #include "Displays.h"
 #include "LantoSettings.h"
@@ -18,43 +18,13 @@
 #include <QtConcurrent/QtConcurrentRun>
 
 #include <algorithm>
-#include <array>
 
 using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
-using Row = WallpaperManager::DiscoverRow;
-
-// The rows in the order they are joined into one list.
-constexpr std::array joinOrder{Row::featured, Row::todaysPicks, Row::trending, Row::newThisWeek, Row::free};
-
-// Off the main thread, on every core.
-QFuture<QList<Wallpaper>> toWallpapers(const QList<APIWallpaper>& records)
-{
-    return mapInChunks(records, &Wallpaper::fromAPIWallpaper);
-}
-
-const QList<APIWallpaper>& recordsOf(const DiscoverResponse& rows, Row row)
-{
-    static const QList<APIWallpaper> none;
-    switch (row) {
-    case Row::featured: return rows.featured;
-    case Row::todaysPicks: return rows.todaysPicks;
-    case Row::trending: return rows.trending;
-    case Row::newThisWeek: return rows.newThisWeek;
-    case Row::free: return rows.free ? *rows.free : none;
-    }
-    return none;
-}
-
-QList<APIWallpaper> joinedRecords(const DiscoverResponse& rows)
-{
-    QList<APIWallpaper> joined;
-    for (Row row : joinOrder)
-        joined.append(recordsOf(rows, row));
-    return joined;
-}
+using CatalogueRecords::discoverRowOrder;
+using CatalogueRecords::toWallpapers;
 
 const QString uploadingStatus = u"uploading"_s;
 
@@ -80,7 +50,7 @@ WallpaperManager::WallpaperManager(Services services, QObject* parent)
     connect(&m_submitter, &WallpaperSubmitter::isSubmittingChanged, this, &WallpaperManager::isSubmittingChanged);
     connect(&m_submitter, &WallpaperSubmitter::submissionProgressChanged, this,
             &WallpaperManager::submissionProgressChanged);
-    for (Row row : joinOrder) {
+    for (Row row : discoverRowOrder) {
         m_rows.try_emplace(row);
         m_rowModels.try_emplace(row, m_rows.at(row));
     }
@@ -309,7 +279,7 @@ QFuture<void> WallpaperManager::refreshCatalogue()
         whenFetched(tags, this, [this, done, rows = std::move(discover).value()](Result<TagGroups> tagGroups) {
             if (tagGroups)
                 applyTags(tagGroups.value());
-            prepareRows(rows).then(this, [this, done](const PreparedRows& prepared) {
+            CatalogueRecords::prepareRows(rows).then(this, [this, done](const CatalogueRecords::PreparedRows& prepared) {
                 applyRows(prepared).then(this, [this, done] {
                     setLoadingManifest(false);
                     done->finish();
@@ -320,27 +290,9 @@ QFuture<void> WallpaperManager::refreshCatalogue()
     return done->future();
 }
 
-QFuture<WallpaperManager::PreparedRows> WallpaperManager::prepareRows(const DiscoverResponse& discover)
+QFuture<void> WallpaperManager::applyRows(const CatalogueRecords::PreparedRows& prepared)
 {
-    return QtConcurrent::run([discover] { return joinedRecords(discover); })
-        .then([discover](const QList<APIWallpaper>& records) {
-            return toWallpapers(records).then([discover, records](const QList<Wallpaper>& converted) {
-                PreparedRows prepared{records, {}, converted};
-                qsizetype start = 0;
-                for (Row row : joinOrder) {
-                    const qsizetype count = recordsOf(discover, row).size();
-                    prepared.rows.emplace(row, converted.mid(start, count));
-                    start += count;
-                }
-                return prepared;
-            });
-        })
-        .unwrap();
-}
-
-QFuture<void> WallpaperManager::applyRows(const PreparedRows& prepared)
-{
-    for (Row row : joinOrder)
+    for (Row row : discoverRowOrder)
         m_rows.at(row).assign(prepared.rows.at(row));
     return mergeIntoLibrary(prepared.joined)
         .then(this,

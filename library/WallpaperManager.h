@@ -1,6 +1,7 @@
 #pragma once
 
 #include "CatalogueCache.h"
+#include "CatalogueRecords.h"
 #include "CatalogueSource.h"
 #include "LocalLibrary.h"
 #include "ScreenModel.h"
@@ -91,7 +92,7 @@ public:
     static constexpr std::chrono::seconds refreshInterval{300};
 
     // The curated rows of the Discover page.
-    enum class DiscoverRow { featured, todaysPicks, trending, newThisWeek, free };
+    using DiscoverRow = ::DiscoverRow;
 
     // Loads the local library and the cached catalogue, then starts the
     // orphan reconciliation, a catalogue refresh and the refresh loop.
@@ -266,18 +267,8 @@ private:
     std::optional<Wallpaper> updateFirst(
         const std::function<bool(const Wallpaper&)>& matches, const std::function<void(Wallpaper&)>& change);
 
-    // The Discover rows of one refresh, prepared for the library.
-    struct PreparedRows
-    {
-        QList<APIWallpaper> records; // the service's rows joined in row order, for the cache file
-        std::map<Row, QList<Wallpaper>> rows;
-        QList<Wallpaper> joined; // the library records of records
-    };
-
-    // The rows joined, converted and cut apart again, all off the main thread.
-    static QFuture<PreparedRows> prepareRows(const DiscoverResponse& discover);
     // Stores the rows, merges them and does what follows; finishes after their thumbnails.
-    QFuture<void> applyRows(const PreparedRows& prepared);
+    QFuture<void> applyRows(const CatalogueRecords::PreparedRows& prepared);
 
     void loadCatalogueCache();
     void startTasks();
