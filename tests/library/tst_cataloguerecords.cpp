@@ -1,6 +1,6 @@
 #include "AwaitFuture.h"
 #include "CatalogueRecords.h"
-#include "LibraryFakes.h"
+#include "LibraryRig.h"
 
 #include <QTest>
 
@@ -14,14 +14,7 @@ QList<APIWallpaper> records(int first, int count)
     return list;
 }
 
-QStringList hexIDs(const QList<Wallpaper>& wallpapers)
-{
-    QStringList ids;
-    for (const Wallpaper& wallpaper : wallpapers)
-        ids.append(wallpaper.hexID);
-    return ids;
-}
-
+// The service's ids, which the library takes as hex ids.
 QStringList ids(const QList<APIWallpaper>& list)
 {
     QStringList result;
