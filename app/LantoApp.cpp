@@ -176,7 +176,7 @@ bool LantoApp::loadMainWindow(QQmlApplicationEngine& engine)
 {
     // The modules' qmldir files are compiled in under the resource root, which Qt 6.4 does not search by itself.
     engine.addImportPath(u"qrc:/"_s);
-    engine.load(QUrl(u"qrc:/Lanto/App/Main.qml"_s));
+    engine.load(QUrl(u"qrc:/Lanto/Screens/Launch/Main.qml"_s));
     return !engine.rootObjects().isEmpty();
 }
 

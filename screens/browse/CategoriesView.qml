@@ -2,7 +2,7 @@ import QtQuick
 import Lanto.Screens.Browse
 import Lanto.Core
 import Lanto.Library
-import Lanto.State
+import Lanto.Screens.State
 
 // The Categories pane: the twelve category cards, or one open category's
 // wallpapers with its tag bar, search, sort and ultra-wide filter. Every

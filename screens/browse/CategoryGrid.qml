@@ -1,7 +1,7 @@
 import QtQuick
 import Lanto.Screens.Browse
 import Lanto.Core
-import Lanto.State
+import Lanto.Screens.State
 
 // The Discover page's last section: every category, four to a row. A click
 // hands the category to the category browser and switches to it.

@@ -3,7 +3,7 @@ import Lanto.Screens.Browse
 import QtQuick.Controls
 import Lanto.Core
 import Lanto.Library
-import Lanto.State
+import Lanto.Screens.State
 import Lanto.Screens.Wallpaper
 
 // The top of the category browser: the page title while no category is open;

@@ -2,7 +2,7 @@ import QtQuick
 import Lanto.Screens.Browse
 import Lanto.Core
 import Lanto.Library
-import Lanto.State
+import Lanto.Screens.State
 
 // The Discover page when not searching: the offline notice, then the loading
 // placeholders until the first featured wallpaper is known, else the hero,

@@ -1,7 +1,7 @@
 import QtQuick
 import Lanto.Screens.Browse
 import Lanto.Library
-import Lanto.State
+import Lanto.Screens.State
 
 // The first pane of the main window. Anything but spaces in the search field
 // shows the library's matches; otherwise the curated page. The search text

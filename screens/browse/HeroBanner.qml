@@ -3,7 +3,7 @@ import Lanto.Screens.Browse
 import Qt5Compat.GraphicalEffects
 import Lanto.Core
 import Lanto.Library
-import Lanto.State
+import Lanto.Screens.State
 import Lanto.Screens.Wallpaper
 
 // The big banner of the first featured wallpaper: its picture, with the video

@@ -1,7 +1,7 @@
 import QtQuick
 import Lanto.Screens.Browse
 import Lanto.Core
-import Lanto.State
+import Lanto.Screens.State
 import Lanto.Screens.Wallpaper
 
 // The tag chips above a category's grid: series, themes and scenes in use,

@@ -2,7 +2,7 @@ import QtQuick
 import QtQuick.Controls
 import QtQuick.Dialogs
 import Lanto.Service
-import Lanto.State
+import Lanto.Screens.State
 import Lanto.Screens.Profile
 
 // The card in which the signed-in user changes their display name and avatar.

@@ -1,7 +1,7 @@
 import QtQuick
 import Lanto.Core
 import Lanto.Screens.Profile
-import Lanto.State
+import Lanto.Screens.State
 
 // The tile of one of the user's own wallpapers: its picture over a gradient,
 // the review badge, the title and the kind line, and "Make Public" on a

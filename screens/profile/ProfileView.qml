@@ -2,7 +2,7 @@ import QtQuick
 import Lanto.Core
 import Lanto.Library
 import Lanto.Service
-import Lanto.State
+import Lanto.Screens.State
 import Lanto.Screens.Profile
 
 // The signed-in user's profile: avatar, name and the editor's button over the

@@ -2,7 +2,7 @@ import QtQuick
 import Lanto.Screens.Wallpaper
 import QtQuick.Controls
 import Lanto.Core
-import Lanto.State
+import Lanto.Screens.State
 import Lanto.Screens.Profile
 
 // A creator's public page: avatar, name and count over a searchable, sortable

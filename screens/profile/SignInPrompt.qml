@@ -1,6 +1,6 @@
 import QtQuick
 import Lanto.Service
-import Lanto.State
+import Lanto.Screens.State
 
 // What the profile shows to nobody signed in: a prompt and the sign-in button.
 Item {

@@ -4,7 +4,7 @@ import QtQuick.Controls
 import QtQuick.Dialogs
 import Lanto.Core
 import Lanto.Library
-import Lanto.State
+import Lanto.Screens.State
 
 // My Wallpapers: the user's own imports and submissions, the drop zone that
 // brings new files in, and the filter chips over the grid.

@@ -1,6 +1,6 @@
 import QtQuick
 import Qt5Compat.GraphicalEffects
-import Lanto.State
+import Lanto.Screens.State
 import Lanto.Screens.Wallpaper
 
 // The main window's live background: the section's base colour under three

@@ -2,7 +2,7 @@ import QtQuick
 import Lanto.Core
 import Lanto.Screens.Wallpaper
 import Lanto.Library
-import Lanto.State
+import Lanto.Screens.State
 
 // One wallpaper in a grid or row: its picture, which opens the detail page and
 // previews the video while the pointer is over it, then the title, the creator

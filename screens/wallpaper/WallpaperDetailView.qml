@@ -1,7 +1,7 @@
 import QtQuick
 import Lanto.Core
 import Lanto.Library
-import Lanto.State
+import Lanto.Screens.State
 import Lanto.Screens.Wallpaper
 
 // The page of one wallpaper, laid over the current section: its large preview,

@@ -1,6 +1,6 @@
 import QtQuick
 import QtTest
-import Lanto.State
+import Lanto.Screens.State
 import Lanto.Test
 
 // What every screen leans on: the environment's objects and the record types as QML sees them.

@@ -1,6 +1,6 @@
 import QtQuick
 import QtTest
-import Lanto.State
+import Lanto.Screens.State
 import Lanto.Screens.Wallpaper
 
 // The live background follows the section's colours without restarting its turning.

@@ -1,6 +1,6 @@
 import QtQuick
 import QtTest
-import Lanto.State
+import Lanto.Screens.State
 import Lanto.Screens.Wallpaper
 import Lanto.Test
 

@@ -1,7 +1,7 @@
 import QtQuick
 import QtTest
 import Lanto.Core
-import Lanto.State
+import Lanto.Screens.State
 import Lanto.Screens.Wallpaper
 import Lanto.Test
 

@@ -1,7 +1,7 @@
 import QtQuick
 import QtTest
-import Lanto.App
-import Lanto.State
+import Lanto.Screens.Window
+import Lanto.Screens.State
 import Lanto.Test
 
 // The display strip: a tile per display, paging past five, clicks choose a display.

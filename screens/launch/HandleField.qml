@@ -1,0 +1,43 @@
+import QtQuick
+import QtQuick.Controls
+import Lanto.Screens.Launch
+
+// The "@" and the text field of the handle set-up; every edit goes to the model,
+// which may give the field back a cleaner text.
+Rectangle {
+    id: field
+
+    required property ProfileSetupViewModel model
+
+    implicitHeight: input.implicitHeight
+    radius: 8
+    color: Qt.rgba(1, 1, 1, 0.08)
+    border.color: Qt.rgba(1, 1, 1, 0.1)
+    border.width: 1
+
+    Row {
+        anchors.fill: parent
+        Text {
+            id: at
+            anchors.verticalCenter: parent.verticalCenter
+            leftPadding: 10
+            text: qsTr("@")
+            font.pixelSize: 14; font.weight: Font.Medium
+            color: Qt.rgba(1, 1, 1, 0.4)
+        }
+        TextField {
+            id: input
+            objectName: "handleField"
+            width: parent.width - at.width
+            topPadding: 10; bottomPadding: 10
+            leftPadding: 2; rightPadding: 10
+            placeholderText: qsTr("yourhandle")
+            placeholderTextColor: Qt.rgba(1, 1, 1, 0.3)
+            font.pixelSize: 14
+            color: "white"
+            background: null
+            text: field.model.handle
+            onTextEdited: field.model.handle = text
+        }
+    }
+}

@@ -1,0 +1,26 @@
+import QtQuick
+import Lanto.Screens.Window
+
+// A paging arrow of the display strip; dimmed and inert when it cannot act.
+Item {
+    id: arrow
+
+    required property string symbol
+
+    signal activated()
+
+    width: 28
+    height: 28
+
+    SymbolGlyph {
+        anchors.fill: parent
+        symbol: arrow.symbol
+        pointSize: 11
+        font.bold: true
+        color: Qt.rgba(1, 1, 1, arrow.enabled ? 0.8 : 0.25)
+    }
+    MouseArea {
+        anchors.fill: parent
+        onClicked: arrow.activated()
+    }
+}
