@@ -10,7 +10,6 @@ namespace {
 // frame kept at the end of a pass, and the picture filling the view, cropped.
 constexpr std::pair<const char*, const char*> coreOptions[] = {
     { "vo", "libmpv" },
-    { "hwdec", "auto-safe" },
     { "aid", "no" },
     { "mute", "yes" },
     { "sid", "no" },
@@ -30,6 +29,18 @@ constexpr std::pair<const char*, const char*> coreOptions[] = {
     { "load-auto-profiles", "no" },
     { "config", "no" },
     { "terminal", "no" },
+    { "osd-level", "0" },
+    { "sub-auto", "no" },
+    { "audio-file-auto", "no" },
+    { "cover-art-auto", "no" },
+    // A wallpaper plays a local file from start to end: a small read-ahead and
+    // no cache behind the playback position keep memory flat however long it loops.
+    { "cache", "no" },
+    { "demuxer-max-bytes", "4MiB" },
+    { "demuxer-max-back-bytes", "0" },
+    { "demuxer-readahead-secs", "1" },
+    // Each decoding thread holds frames of its own; a few keep up with 1080p at 30 fps.
+    { "vd-lavc-threads", "1" },
     // The render thread draws when Qt Quick renders; it never waits for mpv's clock.
     { "video-timing-offset", "0" },
     // A wallpaper needs no dithering or high-quality scaling, and with a software
@@ -46,7 +57,7 @@ constexpr std::pair<const char*, const char*> coreOptions[] = {
 
 } // namespace
 
-std::shared_ptr<MpvCore> MpvCore::create(QString* error)
+std::shared_ptr<MpvCore> MpvCore::create(VideoRenderPath::Path path, QString* error)
 {
     mpv_handle* handle = mpv_create();
     if (!handle) {
@@ -55,6 +66,9 @@ std::shared_ptr<MpvCore> MpvCore::create(QString* error)
     }
     for (const auto& [name, value] : coreOptions)
         mpv_set_option_string(handle, name, value);
+    // Frames drawn in memory would have to be copied back from the graphics
+    // card; where OpenGL runs in software there is rarely a decoder on it anyway.
+    mpv_set_option_string(handle, "hwdec", path == VideoRenderPath::Path::openGL ? "auto-safe" : "no");
     if (const int result = mpv_initialize(handle); result < 0) {
         *error = QString::fromUtf8(mpv_error_string(result));
         mpv_terminate_destroy(handle);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "VideoRenderPath.h"
+
 #include <QObject>
 #include <QString>
 
@@ -18,9 +20,10 @@ class MpvCore final : public QObject
     Q_OBJECT
 
 public:
-    // A new core with the options of a muted, looping desktop video; null with
-    // the reason in error when libmpv cannot make one.
-    static std::shared_ptr<MpvCore> create(QString* error);
+    // A new core with the options of a muted, looping desktop video, decoding
+    // for frames drawn the path's way; null with the reason in error when
+    // libmpv cannot make one.
+    static std::shared_ptr<MpvCore> create(VideoRenderPath::Path path, QString* error);
     ~MpvCore() override;
 
     mpv_handle* handle() const { return m_handle; }

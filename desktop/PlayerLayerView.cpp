@@ -2,6 +2,7 @@
 
 #include "DesktopVideoPlayerLog.h"
 #include "PlayerBackend.h"
+#include "SoftwareVideoNode.h"
 #include "VideoFrameSource.h"
 
 #include <QEasingCurve>
@@ -50,6 +51,11 @@ namespace {
 std::shared_ptr<VideoFrameSource> frameSourceOf(PlayerBackend* player)
 {
     return player ? player->frameSource() : nullptr;
+}
+
+std::shared_ptr<SoftwareFrameFeed> feedOf(const std::shared_ptr<VideoFrameSource>& source)
+{
+    return source ? source->softwareFeed() : nullptr;
 }
 
 class VideoNode;
@@ -110,9 +116,11 @@ public:
     // During the scene graph's sync, with the main thread blocked.
     // opaque: the view is fully opaque and not fading, so that it may draw straight into the window.
     void sync(std::shared_ptr<VideoFrameSource> shown, std::vector<std::shared_ptr<VideoFrameSource>> served,
-        QSize pixelSize, const QRectF& rect, bool opaque, const std::shared_ptr<PlayerLayerView::FrameRelay>& relay)
+        QSize pixelSize, const QRectF& rect, bool opaque, const std::shared_ptr<PlayerLayerView::FrameRelay>& relay,
+        std::atomic<quint64>* framesShown)
     {
         m_relay = relay;
+        m_framesShown = framesShown;
         m_opaque = opaque;
         if (shown)
             served.push_back(shown);
@@ -212,6 +220,8 @@ private:
             const bool shown = entry.source.get() == m_shown;
             const bool hasNewFrame = entry.renderer->hasNewFrame();
             entry.hasFrame = entry.hasFrame || hasNewFrame;
+            if (shown && hasNewFrame && m_framesShown)
+                ++*m_framesShown;
             if (shown && m_drawsDirectly) {
                 drew = drew || hasNewFrame; // drawn by the render node, in the scene
             } else if (shown && m_framebuffer && entry.hasFrame && (hasNewFrame || m_redraw)) {
@@ -241,6 +251,7 @@ private:
     bool m_drawsDirectly = false;
     bool m_opaque = false;
     std::shared_ptr<PlayerLayerView::FrameRelay> m_relay;
+    std::atomic<quint64>* m_framesShown = nullptr;
     std::vector<Entry> m_entries;
     const VideoFrameSource* m_shown = nullptr;
     QSize m_pixelSize;
@@ -328,8 +339,19 @@ void PlayerLayerView::setDrawsDirectlyWhenOpaque(bool direct)
 
 QSGNode* PlayerLayerView::updatePaintNode(QSGNode* oldNode, UpdatePaintNodeData*)
 {
-    auto* node = static_cast<VideoNode*>(oldNode);
+    const std::shared_ptr<VideoFrameSource> shown = frameSourceOf(m_player);
+    std::vector<std::shared_ptr<VideoFrameSource>> standby;
+    for (PlayerBackend* player : standbyPlayers())
+        standby.push_back(frameSourceOf(player));
+    const QSize pixels = (size() * window()->effectiveDevicePixelRatio()).toSize();
+    const bool software = feedOf(shown)
+        || std::any_of(standby.begin(), standby.end(), [](const auto& source) { return feedOf(source) != nullptr; });
+    if (software)
+        return updateSoftwareNode(oldNode, shown, standby, pixels);
+
+    auto* node = dynamic_cast<VideoNode*>(oldNode);
     if (!node) {
+        delete oldNode;
         if (width() <= 0 || height() <= 0)
             return nullptr;
         if (window()->rendererInterface()->graphicsApi() != QSGRendererInterface::OpenGL) {
@@ -340,12 +362,28 @@ QSGNode* PlayerLayerView::updatePaintNode(QSGNode* oldNode, UpdatePaintNodeData*
         }
         node = new VideoNode(window());
     }
-    std::vector<std::shared_ptr<VideoFrameSource>> standby;
-    for (PlayerBackend* player : standbyPlayers())
-        standby.push_back(frameSourceOf(player));
-    const QSize pixels = (size() * window()->effectiveDevicePixelRatio()).toSize();
     const bool opaque = m_drawsDirectlyWhenOpaque && qFuzzyCompare(opacity(), 1.0) && !isFading();
-    node->sync(frameSourceOf(m_player), std::move(standby), pixels, boundingRect(), opaque, m_frameRelay);
+    node->sync(shown, std::move(standby), pixels, boundingRect(), opaque, m_frameRelay, &m_framesShown);
+    return node;
+}
+
+QSGNode* PlayerLayerView::updateSoftwareNode(QSGNode* oldNode, const std::shared_ptr<VideoFrameSource>& shown,
+    const std::vector<std::shared_ptr<VideoFrameSource>>& standby, QSize pixels)
+{
+    auto* node = dynamic_cast<SoftwareVideoNode*>(oldNode);
+    if (!node) {
+        delete oldNode;
+        if (width() <= 0 || height() <= 0)
+            return nullptr;
+        node = SoftwareVideoNode::create(window());
+    }
+    std::vector<std::shared_ptr<SoftwareFrameFeed>> served;
+    for (const std::shared_ptr<VideoFrameSource>& source : standby) {
+        if (std::shared_ptr<SoftwareFrameFeed> feed = feedOf(source))
+            served.push_back(std::move(feed));
+    }
+    node->sync(feedOf(shown), std::move(served), pixels, boundingRect(),
+        [relay = m_frameRelay] { relay->frameReady(); }, &m_framesShown);
     return node;
 }
 

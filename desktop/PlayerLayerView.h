@@ -4,18 +4,23 @@
 #include <QPointer>
 #include <QQuickItem>
 
+#include <atomic>
 #include <memory>
+#include <vector>
 
 class PlayerBackend;
 class QPropertyAnimation;
+class VideoFrameSource;
 
 // The video view of a desktop video player: shows the frames of one player,
 // filling the view and cropping the longer side, over the display's image
 // view. It never takes input, so a click reaches whatever lies beneath.
 //
-// Frames are drawn with OpenGL in the window's scene, so the view's opacity
-// fades the video over the poster beneath it. Where the window renders without
-// OpenGL the view logs why, once, and stays empty: the poster remains.
+// Frames are drawn in the window's scene, so the view's opacity fades the video
+// over the poster beneath it: through OpenGL for players that draw with it,
+// painted or uploaded for players that draw in memory. A player that draws with
+// OpenGL in a window that renders without it cannot be shown: the view logs
+// why, once, and stays empty, and the poster remains.
 class PlayerLayerView : public QQuickItem
 {
     Q_OBJECT
@@ -45,6 +50,9 @@ public:
     // page (previews) always draw through their texture.
     void setDrawsDirectlyWhenOpaque(bool direct);
 
+    // New frames drawn by the view so far: any thread.
+    quint64 framesShown() const { return m_framesShown.load(); }
+
 protected:
     QSGNode* updatePaintNode(QSGNode* oldNode, UpdatePaintNodeData* data) override;
 
@@ -53,6 +61,8 @@ public:
 
 private:
     void fillParent();
+    QSGNode* updateSoftwareNode(QSGNode* oldNode, const std::shared_ptr<VideoFrameSource>& shown,
+        const std::vector<std::shared_ptr<VideoFrameSource>>& standby, QSize pixels);
 
     std::shared_ptr<FrameRelay> m_frameRelay;
     QPointer<PlayerBackend> m_player;
@@ -61,4 +71,5 @@ private:
     bool m_drawsDirectlyWhenOpaque = true;
     // Render thread, during sync.
     bool m_reportedNoOpenGL = false;
+    std::atomic<quint64> m_framesShown { 0 };
 };

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QImage>
 #include <QSize>
 #include <QString>
 
@@ -23,8 +24,33 @@ public:
     virtual void skipFrame() = 0;
 };
 
+// One frame drawn in memory: opaque 32-bit RGB, cropped to fill the size the
+// viewers asked for. serial grows with each new frame; 0 while there is none.
+struct SoftwareFrame
+{
+    QImage image;
+    quint64 serial = 0;
+};
+
+// Frames drawn in memory, for views that show them without OpenGL (or upload
+// them into a texture). Thread-safe: views call it from their render thread.
+class SoftwareFrameFeed
+{
+public:
+    virtual ~SoftwareFrameFeed() = default;
+
+    // A view that shows the frames: frameReady may be called from any thread
+    // whenever a new frame waits. Gives the viewer's id.
+    virtual quint64 addViewer(std::function<void()> frameReady) = 0;
+    // Frames are drawn at the largest size the viewers ask for, in pixels.
+    virtual void setViewerSize(quint64 viewer, QSize pixels) = 0;
+    virtual void removeViewer(quint64 viewer) = 0;
+    virtual SoftwareFrame latestFrame() const = 0;
+};
+
 // The pictures of one player, as a video view reaches them: thread-safe, and
-// shared between the player and the views that draw it.
+// shared between the player and the views that draw it. A player draws either
+// through OpenGL (createRenderer) or in memory (softwareFeed).
 class VideoFrameSource
 {
 public:
@@ -34,4 +60,7 @@ public:
     // be called from any thread whenever a new frame waits. Gives null, with the
     // reason in error, when the player cannot draw into this context.
     virtual std::unique_ptr<VideoRenderer> createRenderer(std::function<void()> frameReady, QString* error) = 0;
+
+    // The frames drawn in memory; null for a player that draws through OpenGL.
+    virtual std::shared_ptr<SoftwareFrameFeed> softwareFeed() const { return nullptr; }
 };

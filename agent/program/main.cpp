@@ -16,6 +16,7 @@
 #include "SystemCommands.h"
 #include "SystemWorkspace.h"
 #include "UserHome.h"
+#include "VideoRenderPath.h"
 
 #include <QGuiApplication>
 #include <QTimer>
@@ -24,6 +25,8 @@
 
 int main(int argc, char** argv)
 {
+    // The agent shows only wallpapers: without hardware OpenGL its windows render in software.
+    VideoRenderPath::chooseBeforeApplication(argc, argv);
     QGuiApplication app(argc, argv);
     app.setQuitOnLastWindowClosed(false);
 

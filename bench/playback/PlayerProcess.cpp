@@ -40,13 +40,11 @@ int runPlayerProcess(const QString& file, int displays)
             QMetaObject::invokeMethod(qApp, [] { say("playing"); });
     });
 
-    qint64 framesShown = 0;
     std::vector<std::unique_ptr<DesktopWindow>> windows;
     std::vector<std::unique_ptr<DesktopVideoPlayer>> players;
     for (int i = 0; i < displays; ++i) {
         const QRect frame(i * 1920, 0, 1920, 1080);
         auto window = std::make_unique<DesktopWindow>(frame, QGuiApplication::primaryScreen());
-        QObject::connect(window.get(), &QQuickWindow::frameSwapped, [&framesShown] { ++framesShown; });
         auto* imageView = new DesktopImageView(window->contentItem());
         imageView->setSize(frame.size());
         auto player = std::make_unique<DesktopVideoPlayer>(
@@ -66,6 +64,9 @@ int runPlayerProcess(const QString& file, int displays)
                 player->pause();
             say("paused");
         } else if (command == "frames") {
+            quint64 framesShown = 0;
+            for (const auto& player : players)
+                framesShown += player->playerView() ? player->playerView()->framesShown() : 0;
             say(qPrintable(QStringLiteral("frames %1").arg(framesShown)));
         } else {
             for (auto& player : players)

@@ -35,7 +35,10 @@ ProcessSample ProcessSample::of(qint64 pid)
         const double ticks = double(sysconf(_SC_CLK_TCK));
         sample.cpuSeconds = (fields[11].toLongLong() + fields[12].toLongLong()) / ticks;
     }
-    sample.peakRssKiB = statusField(readFile(folder + QStringLiteral("/status")), "VmHWM");
+    const QByteArray status = readFile(folder + QStringLiteral("/status"));
+    sample.peakRssKiB = statusField(status, "VmHWM");
+    sample.rssKiB = statusField(status, "VmRSS");
+    sample.pssKiB = statusField(readFile(folder + QStringLiteral("/smaps_rollup")), "Pss");
     const QStringList threads = QDir(folder + QStringLiteral("/task")).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
     for (const QString& thread : threads) {
         const QByteArray status = readFile(folder + QStringLiteral("/task/") + thread + QStringLiteral("/status"));

@@ -12,6 +12,10 @@ struct ProcessSample
     qint64 contextSwitches = 0;
     // The most resident memory it has had, in KiB.
     qint64 peakRssKiB = 0;
+    // Resident memory now, and its proportional share (shared pages divided
+    // among the processes that map them), in KiB.
+    qint64 rssKiB = 0;
+    qint64 pssKiB = 0;
 
     static ProcessSample of(qint64 pid);
 };

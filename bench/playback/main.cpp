@@ -1,13 +1,17 @@
-// Playback cost of a looping desktop video: our player in real desktop windows
-// against mpv playing the same file full screen (software decoding; --gpu-sw
-// lets its OpenGL output run on Mesa's software renderer), all under a private
-// Xvfb, in one run. Prints CPU and memory of each, the ratios, our cost while
+// Playback cost of a looping desktop video: our player in real desktop windows,
+// set up as the agent sets itself up, on each render path (software: frames
+// drawn in memory and painted by Qt Quick's software renderer; OpenGL: libmpv's
+// OpenGL render API, here on Mesa's software renderer), against mpv playing the
+// same file full screen with --vo=x11 and with --vo=gpu --gpu-sw, all under a
+// private Xvfb, in one run. Prints CPU, frames shown (as each player counts
+// them), CPU per frame shown, RSS and PSS of each, the ratios, our cost while
 // paused, and the cost of two displays against one.
 //
 //   bench_playback [--seconds N]   (N: length of each playing run, default 60)
 #include "PlayerProcess.h"
 #include "ProcessSample.h"
 #include "TestClip.h"
+#include "VideoRenderPath.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -34,9 +38,16 @@ struct Run
 {
     ProcessUse use;
     double peakRssMiB = 0;
+    double rssMiB = 0;
+    double pssMiB = 0;
     ProcessUse xserver;
     // Frames put on screen per second, per display.
     double framesPerSecond = 0;
+    // CPU milliseconds per frame shown on one display.
+    double cpuMillisecondsPerFrame() const
+    {
+        return framesPerSecond > 0 ? use.cpuPercent * 10 / framesPerSecond : 0;
+    }
 };
 
 // How many frames a player has put on screen so far, as far as it can tell.
@@ -80,9 +91,12 @@ private:
     QString m_display;
 };
 
-void startOn(QProcess& process, const XServer& server, const QString& program, const QStringList& arguments)
+void startOn(QProcess& process, const XServer& server, const QString& program, const QStringList& arguments,
+    const QString& renderPath = QString())
 {
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    if (!renderPath.isEmpty())
+        environment.insert(QString::fromLatin1(VideoRenderPath::environmentVariable), renderPath);
     environment.insert(QStringLiteral("DISPLAY"), server.display());
     environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
     process.setProcessEnvironment(environment);
@@ -103,6 +117,8 @@ Run measure(const QProcess& process, const XServer& server, double seconds, cons
     run.framesPerSecond = (frames() - firstFrames) / seconds;
     run.use = ProcessUse::between(first, last, seconds);
     run.peakRssMiB = last.peakRssKiB / 1024.0;
+    run.rssMiB = last.rssKiB / 1024.0;
+    run.pssMiB = last.pssKiB / 1024.0;
     run.xserver = ProcessUse::between(firstServer, ProcessSample::of(server.pid()), seconds);
     return run;
 }
@@ -120,8 +136,8 @@ std::optional<QByteArray> waitForLine(QProcess& process, const QByteArray& prefi
     return std::nullopt;
 }
 
-// Asks the player process how many frames its windows have swapped.
-FrameCounter swappedFrames(QProcess& player, int displays)
+// Asks the player process how many frames its views have drawn.
+FrameCounter framesDrawn(QProcess& player, int displays)
 {
     return [&player, displays] {
         player.write("frames\n");
@@ -164,23 +180,23 @@ struct OurRuns
     Run paused;
 };
 
-OurRuns measureOurs(const QString& clip, int displays, double seconds, double pausedSeconds)
+OurRuns measureOurs(const QString& clip, const QString& path, int displays, double seconds, double pausedSeconds)
 {
     XServer server(QSize(1920 * displays, 1080));
     QProcess player;
     startOn(player, server, QCoreApplication::applicationFilePath(),
-        { QStringLiteral("--player"), clip, QString::number(displays) });
+        { QStringLiteral("--player"), clip, QString::number(displays) }, path);
     OurRuns runs;
     if (!waitForLine(player, "playing")) {
         print(QStringLiteral("our player did not start playing"));
         stop(player);
         return runs;
     }
-    runs.playing = measure(player, server, seconds, swappedFrames(player, displays));
+    runs.playing = measure(player, server, seconds, framesDrawn(player, displays));
     if (pausedSeconds > 0) {
         player.write("pause\n");
         waitForLine(player, "paused");
-        runs.paused = measure(player, server, pausedSeconds, swappedFrames(player, displays));
+        runs.paused = measure(player, server, pausedSeconds, framesDrawn(player, displays));
     }
     stop(player);
     return runs;
@@ -206,15 +222,18 @@ Run measureMpv(const QString& clip, const QString& output, double seconds)
 
 QString describe(const QString& name, const Run& run)
 {
-    return QStringLiteral("%1: %2 CPU s/min (%3 % of a core), peak RSS %4 MiB, %5 wakeups/s, %7 frames/s shown; "
-                          "Xvfb %6 CPU s/min")
-        .arg(name, -22)
+    return QStringLiteral("%1: %2 CPU s/min (%3 % of a core), %4 frames/s shown, %5 ms CPU/frame, "
+                          "RSS %6 MiB (peak %7), PSS %8 MiB, %9 wakeups/s; Xvfb %10 CPU s/min")
+        .arg(name, -28)
         .arg(run.use.cpuSecondsPerMinute(), 0, 'f', 1)
         .arg(run.use.cpuPercent, 0, 'f', 1)
+        .arg(run.framesPerSecond, 0, 'f', 1)
+        .arg(run.cpuMillisecondsPerFrame(), 0, 'f', 2)
+        .arg(run.rssMiB, 0, 'f', 1)
         .arg(run.peakRssMiB, 0, 'f', 1)
+        .arg(run.pssMiB, 0, 'f', 1)
         .arg(run.use.wakeupsPerSecond, 0, 'f', 1)
-        .arg(run.xserver.cpuSecondsPerMinute(), 0, 'f', 1)
-        .arg(run.framesPerSecond, 0, 'f', 1);
+        .arg(run.xserver.cpuSecondsPerMinute(), 0, 'f', 1);
 }
 
 double ratio(double a, double b) { return b > 0 ? a / b : 0; }
@@ -239,34 +258,43 @@ int runBenchmark(double seconds)
     }
 
     const double pausedSeconds = seconds / 2;
-    const OurRuns ours = measureOurs(clip, 1, seconds, pausedSeconds);
+    const QString software = QStringLiteral("software");
+    const OurRuns ours = measureOurs(clip, software, 1, seconds, pausedSeconds);
+    const OurRuns ourOpenGL = measureOurs(clip, QStringLiteral("opengl"), 1, seconds, 0);
     const Run mpvGpu = measureMpv(clip, QStringLiteral("gpu"), seconds);
     const Run mpvX11 = measureMpv(clip, QStringLiteral("x11"), seconds);
-    const OurRuns two = measureOurs(clip, 2, seconds, 0);
+    const OurRuns two = measureOurs(clip, software, 2, seconds, 0);
 
     print(QStringLiteral("each run %1 s after %2 s of warm-up").arg(seconds).arg(warmUpSeconds));
-    print(describe(QStringLiteral("ours, one display"), ours.playing));
-    print(describe(QStringLiteral("mpv --vo=gpu"), mpvGpu));
+    print(describe(QStringLiteral("ours, software path"), ours.playing));
+    print(describe(QStringLiteral("ours, OpenGL path (Mesa)"), ourOpenGL.playing));
+    print(describe(QStringLiteral("mpv --vo=gpu --gpu-sw"), mpvGpu));
     print(describe(QStringLiteral("mpv --vo=x11"), mpvX11));
-    print(describe(QStringLiteral("ours, paused"), ours.paused));
-    print(describe(QStringLiteral("ours, two displays"), two.playing));
-    const double gpuRatio = ratio(ours.playing.use.cpuPercent, mpvGpu.use.cpuPercent);
-    const double x11Ratio = ratio(ours.playing.use.cpuPercent, mpvX11.use.cpuPercent);
+    print(describe(QStringLiteral("ours, software, paused"), ours.paused));
+    print(describe(QStringLiteral("ours, software, 2 displays"), two.playing));
+    // Per frame shown, so that a player that shows fewer frames does not look cheaper.
+    const double perFrame = ours.playing.cpuMillisecondsPerFrame();
+    const double x11Ratio = ratio(perFrame, mpvX11.cpuMillisecondsPerFrame());
+    const double gpuRatio = ratio(perFrame, mpvGpu.cpuMillisecondsPerFrame());
+    const double openGLx11Ratio = ratio(ourOpenGL.playing.cpuMillisecondsPerFrame(), mpvX11.cpuMillisecondsPerFrame());
     const double twoRatio = ratio(two.playing.use.cpuPercent, ours.playing.use.cpuPercent);
-    print(QStringLiteral("CPU ours / mpv --vo=gpu: %1, ours / mpv --vo=x11: %2, two displays / one: %3")
-              .arg(gpuRatio, 0, 'f', 2)
+    print(QStringLiteral("CPU per frame shown, software path / mpv --vo=x11: %1, / mpv --vo=gpu: %2; "
+                         "OpenGL path / mpv --vo=x11: %3; two displays / one (CPU): %4")
               .arg(x11Ratio, 0, 'f', 2)
+              .arg(gpuRatio, 0, 'f', 2)
+              .arg(openGLx11Ratio, 0, 'f', 2)
               .arg(twoRatio, 0, 'f', 2));
     print(QStringLiteral("load average after: %1").arg(loadAverage()));
-    print(QStringLiteral("RESULT cpu_ratio_vs_mpv_gpu=%1 cpu_ratio_vs_mpv_x11=%2 rss_mb=%3 mpv_rss_mb=%4 "
-                         "paused_cpu_pct=%5 paused_wakeups_per_s=%6 two_display_ratio=%7")
-              .arg(gpuRatio, 0, 'f', 2)
+    print(QStringLiteral("RESULT cpu_ratio_vs_mpv_x11=%1 cpu_ratio_vs_mpv_gpu=%2 fps=%3 two_display_ratio=%4 "
+                         "rss_mb=%5 pss_mb=%6 paused_cpu_pct=%7 paused_wakeups_per_s=%8 path=software")
               .arg(x11Ratio, 0, 'f', 2)
-              .arg(ours.playing.peakRssMiB, 0, 'f', 1)
-              .arg(mpvGpu.peakRssMiB, 0, 'f', 1)
+              .arg(gpuRatio, 0, 'f', 2)
+              .arg(ours.playing.framesPerSecond, 0, 'f', 1)
+              .arg(twoRatio, 0, 'f', 2)
+              .arg(ours.playing.rssMiB, 0, 'f', 1)
+              .arg(ours.playing.pssMiB, 0, 'f', 1)
               .arg(ours.paused.use.cpuPercent, 0, 'f', 3)
-              .arg(ours.paused.use.wakeupsPerSecond, 0, 'f', 1)
-              .arg(twoRatio, 0, 'f', 2));
+              .arg(ours.paused.use.wakeupsPerSecond, 0, 'f', 1));
     return 0;
 }
 
@@ -275,6 +303,8 @@ int runBenchmark(double seconds)
 int main(int argc, char** argv)
 {
     if (argc == 4 && qstrcmp(argv[1], "--player") == 0) {
+        // Set up as the agent sets itself up.
+        VideoRenderPath::chooseBeforeApplication(argc, argv);
         QGuiApplication app(argc, argv);
         return runPlayerProcess(QString::fromLocal8Bit(argv[2]), QByteArray(argv[3]).toInt());
     }

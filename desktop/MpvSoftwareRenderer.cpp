@@ -1,0 +1,240 @@
+#include "MpvSoftwareRenderer.h"
+
+#include "MpvCore.h"
+
+#include <mpv/render.h>
+
+#include <pthread.h>
+#include <sys/mman.h>
+
+namespace {
+
+// Buffers at most: one being drawn, one shown, one a view lagging behind may still hold.
+constexpr std::size_t maximumBuffers = 3;
+// libmpv's fast paths want rows on 64-byte boundaries.
+constexpr int alignment = 64;
+
+struct Mapping
+{
+    void* address;
+    std::size_t bytes;
+};
+
+// An opaque 32-bit RGB image over pages of its own, given back to the system
+// as soon as the last holder lets go (the allocator would keep them).
+QImage mappedImage(QSize size)
+{
+    const int bytesPerLine = (size.width() * 4 + alignment - 1) / alignment * alignment;
+    const std::size_t bytes = std::size_t(bytesPerLine) * std::size_t(size.height());
+    void* memory = mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    if (memory == MAP_FAILED)
+        return QImage();
+    return QImage(static_cast<uchar*>(memory), size.width(), size.height(), bytesPerLine, QImage::Format_RGB32,
+        [](void* mapping) {
+            auto* pages = static_cast<Mapping*>(mapping);
+            munmap(pages->address, pages->bytes);
+            delete pages;
+        },
+        new Mapping { memory, bytes });
+}
+
+// The pixels of a pooled buffer, written in place: the pool and the drawing
+// thread are its only holders, and bits() would copy it for that.
+uchar* writablePixels(const QImage& image) { return const_cast<uchar*>(image.constBits()); }
+
+// libmpv leaves the fourth byte of each pixel undefined; Qt reads it as alpha.
+void makeOpaque(const QImage& image)
+{
+    uchar* bits = writablePixels(image);
+    for (int y = 0; y < image.height(); ++y) {
+        auto* pixel = reinterpret_cast<quint32*>(bits + std::ptrdiff_t(y) * image.bytesPerLine());
+        for (int x = 0; x < image.width(); ++x)
+            pixel[x] |= 0xff000000u;
+    }
+}
+
+} // namespace
+
+std::shared_ptr<MpvSoftwareRenderer> MpvSoftwareRenderer::create(std::shared_ptr<MpvCore> core, QString* error)
+{
+    const char* api = MPV_RENDER_API_TYPE_SW;
+    mpv_render_param params[] = {
+        { MPV_RENDER_PARAM_API_TYPE, const_cast<char*>(api) },
+        { MPV_RENDER_PARAM_INVALID, nullptr },
+    };
+    mpv_render_context* context = nullptr;
+    if (const int result = mpv_render_context_create(&context, core->handle(), params); result < 0) {
+        *error = QString::fromUtf8(mpv_error_string(result));
+        return nullptr;
+    }
+    auto renderer = std::make_shared<MpvSoftwareRenderer>(core, context);
+    core->reportVideoOutputReady();
+    return renderer;
+}
+
+MpvSoftwareRenderer::MpvSoftwareRenderer(std::shared_ptr<MpvCore> core, mpv_render_context* context)
+    : m_core(std::move(core)), m_context(context)
+{
+    mpv_render_context_set_update_callback(
+        m_context,
+        [](void* self) {
+            auto* renderer = static_cast<MpvSoftwareRenderer*>(self);
+            std::lock_guard lock(renderer->m_mutex);
+            renderer->m_updatePending = true;
+            renderer->m_wake.notify_one();
+        },
+        this);
+    m_thread = std::thread([this] { run(); });
+}
+
+MpvSoftwareRenderer::~MpvSoftwareRenderer()
+{
+    {
+        std::lock_guard lock(m_mutex);
+        m_stopping = true;
+        m_wake.notify_one();
+    }
+    m_thread.join();
+    mpv_render_context_set_update_callback(m_context, nullptr, nullptr);
+    // Before the core can end: libmpv requires it.
+    mpv_render_context_free(m_context);
+}
+
+quint64 MpvSoftwareRenderer::addViewer(std::function<void()> frameReady)
+{
+    std::lock_guard lock(m_mutex);
+    const quint64 id = m_nextViewer++;
+    m_viewers[id] = { std::move(frameReady), QSize() };
+    return id;
+}
+
+void MpvSoftwareRenderer::setViewerSize(quint64 viewer, QSize pixels)
+{
+    std::lock_guard lock(m_mutex);
+    if (const auto found = m_viewers.find(viewer); found != m_viewers.end() && found->second.size != pixels) {
+        found->second.size = pixels;
+        // A paused video is drawn again at the new size.
+        m_updatePending = true;
+        m_wake.notify_one();
+    }
+}
+
+void MpvSoftwareRenderer::removeViewer(quint64 viewer)
+{
+    std::lock_guard lock(m_mutex);
+    m_viewers.erase(viewer);
+}
+
+SoftwareFrame MpvSoftwareRenderer::latestFrame() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_latest;
+}
+
+void MpvSoftwareRenderer::run()
+{
+    pthread_setname_np(pthread_self(), "lanto/video");
+    QSize drawnSize;
+    for (;;) {
+        QSize size;
+        {
+            std::unique_lock lock(m_mutex);
+            m_wake.wait(lock, [this] { return m_updatePending || m_stopping; });
+            if (m_stopping)
+                return;
+            m_updatePending = false;
+            size = wantedSizeLocked();
+        }
+        const bool newFrame = mpv_render_context_update(m_context) & MPV_RENDER_UPDATE_FRAME;
+        // A frame that falls due is drawn; a new size redraws the current one.
+        if (!newFrame && (size == drawnSize || size.isEmpty()))
+            continue;
+        if (size.isEmpty()) {
+            skip();
+            continue;
+        }
+        QImage buffer = takeBuffer(size);
+        if (buffer.isNull()) {
+            skip();
+            continue;
+        }
+        draw(buffer);
+        drawnSize = size;
+        publish(buffer);
+    }
+}
+
+QSize MpvSoftwareRenderer::wantedSizeLocked() const
+{
+    QSize size;
+    for (const auto& [id, viewer] : m_viewers)
+        size = size.expandedTo(viewer.size);
+    return size.isEmpty() ? QSize() : size;
+}
+
+// A buffer no view reads any more (the pool holds it alone), or a new one.
+// Of the free buffers one is kept for the next frame; more are given back.
+QImage MpvSoftwareRenderer::takeBuffer(QSize size)
+{
+    std::erase_if(m_buffers, [size](const QImage& buffer) { return buffer.size() != size; });
+    QImage free;
+    std::erase_if(m_buffers, [&free](const QImage& buffer) {
+        if (!buffer.isDetached())
+            return false;
+        if (!free.isNull())
+            return true;
+        free = buffer;
+        return false;
+    });
+    if (!free.isNull())
+        return free;
+    if (m_buffers.size() >= maximumBuffers)
+        return QImage(); // the views lag behind: this frame is not drawn
+    QImage buffer = mappedImage(size);
+    if (!buffer.isNull())
+        m_buffers.push_back(buffer);
+    return buffer;
+}
+
+void MpvSoftwareRenderer::draw(const QImage& buffer)
+{
+    int size[2] = { buffer.width(), buffer.height() };
+    std::size_t stride = std::size_t(buffer.bytesPerLine());
+    const char* format = "bgr0"; // Format_RGB32 in memory on little-endian machines
+    int block = 0;
+    mpv_render_param params[] = {
+        { MPV_RENDER_PARAM_SW_SIZE, size },
+        { MPV_RENDER_PARAM_SW_FORMAT, const_cast<char*>(format) },
+        { MPV_RENDER_PARAM_SW_STRIDE, &stride },
+        { MPV_RENDER_PARAM_SW_POINTER, writablePixels(buffer) },
+        { MPV_RENDER_PARAM_BLOCK_FOR_TARGET_TIME, &block },
+        { MPV_RENDER_PARAM_INVALID, nullptr },
+    };
+    mpv_render_context_render(m_context, params);
+    makeOpaque(buffer);
+}
+
+void MpvSoftwareRenderer::skip()
+{
+    int skip = 1;
+    int block = 0;
+    mpv_render_param params[] = {
+        { MPV_RENDER_PARAM_SKIP_RENDERING, &skip },
+        { MPV_RENDER_PARAM_BLOCK_FOR_TARGET_TIME, &block },
+        { MPV_RENDER_PARAM_INVALID, nullptr },
+    };
+    mpv_render_context_render(m_context, params);
+}
+
+void MpvSoftwareRenderer::publish(const QImage& frame)
+{
+    std::vector<std::function<void()>> callbacks;
+    {
+        std::lock_guard lock(m_mutex);
+        m_latest = { frame, m_latest.serial + 1 };
+        for (const auto& [id, viewer] : m_viewers)
+            callbacks.push_back(viewer.frameReady);
+    }
+    for (const auto& frameReady : callbacks)
+        frameReady();
+}

@@ -1,0 +1,65 @@
+#pragma once
+
+#include "VideoFrameSource.h"
+
+#include <condition_variable>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+class MpvCore;
+struct mpv_render_context;
+
+// Draws the frames of one libmpv core into memory, through libmpv's software
+// render API, on a thread of its own: each frame as it falls due, at the
+// largest size its viewers ask for. Without viewers the frames are taken
+// without drawing them, so the core keeps its pace.
+//
+// Frames go into a few reused buffers, none of them written while a viewer
+// may still read it.
+class MpvSoftwareRenderer final : public SoftwareFrameFeed
+{
+public:
+    // Null, with the reason in error, when libmpv refuses a software render context.
+    static std::shared_ptr<MpvSoftwareRenderer> create(std::shared_ptr<MpvCore> core, QString* error);
+    ~MpvSoftwareRenderer() override;
+
+    quint64 addViewer(std::function<void()> frameReady) override;
+    void setViewerSize(quint64 viewer, QSize pixels) override;
+    void removeViewer(quint64 viewer) override;
+    SoftwareFrame latestFrame() const override;
+
+    MpvSoftwareRenderer(std::shared_ptr<MpvCore> core, mpv_render_context* context);
+
+private:
+    struct Viewer
+    {
+        std::function<void()> frameReady;
+        QSize size;
+    };
+
+    void run();
+    QSize wantedSizeLocked() const;
+    QImage takeBuffer(QSize size);
+    void draw(const QImage& buffer);
+    void skip();
+    void publish(const QImage& frame);
+
+    // Declared first, so it outlives the render context.
+    std::shared_ptr<MpvCore> m_core;
+    mpv_render_context* m_context;
+
+    mutable std::mutex m_mutex;
+    std::condition_variable m_wake;
+    bool m_updatePending = false;
+    bool m_stopping = false;
+    std::map<quint64, Viewer> m_viewers;
+    quint64 m_nextViewer = 1;
+    SoftwareFrame m_latest;
+    // Render thread only.
+    std::vector<QImage> m_buffers;
+
+    std::thread m_thread;
+};

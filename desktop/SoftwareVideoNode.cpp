@@ -1,0 +1,174 @@
+#include "SoftwareVideoNode.h"
+
+#include "DesktopImageView.h"
+
+#include <QPainter>
+#include <QQuickWindow>
+#include <QSGRenderNode>
+#include <QSGRendererInterface>
+#include <QSGSimpleTextureNode>
+
+#include <algorithm>
+
+namespace {
+
+// The part of the frame that fills rect: all of it when it was drawn for this
+// view, the middle when it was drawn for a larger one of other proportions.
+QRectF sourceRectFor(const QImage& frame, const QRectF& rect)
+{
+    return DesktopImageView::aspectFillSourceRect(QSizeF(frame.size()), rect.size());
+}
+
+// Qt Quick's software renderer: the frame is painted into the window's
+// backing store, in its place in the scene, with the view's opacity.
+class PaintedVideoNode final : public SoftwareVideoNode
+{
+public:
+    explicit PaintedVideoNode(QQuickWindow* window) : m_paint(*this, window) { appendChildNode(&m_paint); }
+    ~PaintedVideoNode() override { removeChildNode(&m_paint); }
+
+protected:
+    void showFrame(const QImage& frame, const QRectF& rect, bool) override
+    {
+        m_paint.frame = frame;
+        m_paint.target = rect;
+        m_paint.markDirty(QSGNode::DirtyMaterial);
+    }
+
+private:
+    class Paint final : public QSGRenderNode
+    {
+    public:
+        Paint(PaintedVideoNode&, QQuickWindow* window) : m_window(window) { setFlag(OwnedByParent, false); }
+
+        void render(const RenderState* state) override
+        {
+            if (frame.isNull())
+                return;
+            auto* painter = static_cast<QPainter*>(
+                m_window->rendererInterface()->getResource(m_window, QSGRendererInterface::PainterResource));
+            if (!painter)
+                return;
+            if (const QRegion* clip = state->clipRegion(); clip && !clip->isEmpty())
+                painter->setClipRegion(*clip, Qt::ReplaceClip);
+            painter->setTransform(matrix()->toTransform());
+            painter->setOpacity(inheritedOpacity());
+            painter->drawImage(target, frame, sourceRectFor(frame, target));
+        }
+        StateFlags changedStates() const override { return {}; }
+        // Opaque once fully shown: the renderer then skips what lies beneath.
+        RenderingFlags flags() const override
+        {
+            RenderingFlags flags = BoundedRectRendering;
+            if (!frame.isNull() && qFuzzyCompare(inheritedOpacity(), 1.0))
+                flags |= OpaqueRendering;
+            return flags;
+        }
+        QRectF rect() const override { return target; }
+
+        QImage frame;
+        QRectF target;
+
+    private:
+        QQuickWindow* m_window;
+    };
+
+    Paint m_paint;
+};
+
+// A window rendering with OpenGL: each new frame becomes the texture of a plain textured quad.
+class UploadedVideoNode final : public SoftwareVideoNode
+{
+public:
+    explicit UploadedVideoNode(QQuickWindow* window) : m_window(window)
+    {
+        m_quad.setFlag(OwnedByParent, false);
+        m_quad.setOwnsTexture(false);
+        m_quad.setFiltering(QSGTexture::Linear);
+    }
+    ~UploadedVideoNode() override
+    {
+        if (m_quad.parent())
+            removeChildNode(&m_quad);
+    }
+
+protected:
+    void showFrame(const QImage& frame, const QRectF& rect, bool isNew) override
+    {
+        if (isNew || !m_texture) {
+            std::unique_ptr<QSGTexture> texture(m_window->createTextureFromImage(frame, QQuickWindow::TextureIsOpaque));
+            if (!texture)
+                return;
+            m_quad.setTexture(texture.get());
+            m_texture = std::move(texture);
+        }
+        m_quad.setRect(rect);
+        m_quad.setSourceRect(sourceRectFor(frame, rect));
+        if (!m_quad.parent())
+            appendChildNode(&m_quad);
+        m_quad.markDirty(QSGNode::DirtyMaterial);
+    }
+
+private:
+    QQuickWindow* m_window;
+    QSGSimpleTextureNode m_quad;
+    std::unique_ptr<QSGTexture> m_texture;
+};
+
+} // namespace
+
+SoftwareVideoNode* SoftwareVideoNode::create(QQuickWindow* window)
+{
+    if (window->rendererInterface()->graphicsApi() == QSGRendererInterface::Software)
+        return new PaintedVideoNode(window);
+    return new UploadedVideoNode(window);
+}
+
+SoftwareVideoNode::~SoftwareVideoNode()
+{
+    for (const Served& served : m_served)
+        served.feed->removeViewer(served.viewer);
+}
+
+void SoftwareVideoNode::sync(std::shared_ptr<SoftwareFrameFeed> shown,
+    std::vector<std::shared_ptr<SoftwareFrameFeed>> served, QSize pixelSize, const QRectF& rect,
+    std::function<void()> frameReady, std::atomic<quint64>* framesShown)
+{
+    if (shown)
+        served.push_back(shown);
+    std::erase_if(m_served, [&](const Served& entry) {
+        const bool gone = std::find(served.begin(), served.end(), entry.feed) == served.end();
+        if (gone)
+            entry.feed->removeViewer(entry.viewer);
+        return gone;
+    });
+    for (const std::shared_ptr<SoftwareFrameFeed>& feed : served) {
+        const bool known = std::any_of(
+            m_served.begin(), m_served.end(), [&feed](const Served& entry) { return entry.feed == feed; });
+        if (feed && !known) {
+            const quint64 viewer = feed->addViewer(frameReady);
+            feed->setViewerSize(viewer, pixelSize);
+            m_served.push_back({ feed, viewer });
+        }
+    }
+    const bool resized = pixelSize != m_pixelSize || rect != m_rect;
+    if (pixelSize != m_pixelSize) {
+        for (const Served& entry : m_served)
+            entry.feed->setViewerSize(entry.viewer, pixelSize);
+    }
+    m_pixelSize = pixelSize;
+    m_rect = rect;
+    if (!shown)
+        return;
+    const SoftwareFrame frame = shown->latestFrame();
+    if (frame.serial == 0)
+        return; // the last frame stays until the new player has one
+    const bool isNew = frame.serial != m_shownSerial || shown.get() != m_shownFeed;
+    if (!isNew && !resized)
+        return;
+    m_shownSerial = frame.serial;
+    m_shownFeed = shown.get();
+    showFrame(frame.image, rect, isNew);
+    if (isNew && framesShown)
+        ++*framesShown;
+}

@@ -1,0 +1,52 @@
+#pragma once
+
+#include "VideoFrameSource.h"
+
+#include <QSGNode>
+
+#include <atomic>
+#include <functional>
+#include <memory>
+#include <vector>
+
+class QQuickWindow;
+
+// The render-thread side of a video view whose players draw in memory. The
+// shown player's newest frame is drawn filling the view, cropped to it: with
+// Qt Quick's software renderer it is painted straight into the window, and in
+// a window that renders with OpenGL it is uploaded into a texture. Every
+// player the view serves (the shown one and those loading behind it) gets the
+// view's size, so a player swapped in has its first frame ready.
+//
+// Until the shown player has a frame the node keeps drawing the last one it
+// had, or nothing: what lies beneath shows through, never black.
+class SoftwareVideoNode : public QSGNode
+{
+public:
+    // The node that suits the window's renderer.
+    static SoftwareVideoNode* create(QQuickWindow* window);
+    ~SoftwareVideoNode() override;
+
+    // During the scene graph's sync. frameReady is called from any thread when
+    // a served player has a new frame. framesShown counts each new frame drawn.
+    void sync(std::shared_ptr<SoftwareFrameFeed> shown, std::vector<std::shared_ptr<SoftwareFrameFeed>> served,
+        QSize pixelSize, const QRectF& rect, std::function<void()> frameReady, std::atomic<quint64>* framesShown);
+
+protected:
+    SoftwareVideoNode() = default;
+    // A frame newer than the one drawn, or the one drawn again for a new size.
+    virtual void showFrame(const QImage& frame, const QRectF& rect, bool isNew) = 0;
+
+private:
+    struct Served
+    {
+        std::shared_ptr<SoftwareFrameFeed> feed;
+        quint64 viewer = 0;
+    };
+
+    std::vector<Served> m_served;
+    QSize m_pixelSize;
+    QRectF m_rect;
+    quint64 m_shownSerial = 0;
+    const SoftwareFrameFeed* m_shownFeed = nullptr;
+};
