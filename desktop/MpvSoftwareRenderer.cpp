@@ -135,6 +135,8 @@ void MpvSoftwareRenderer::run()
 {
     pthread_setname_np(pthread_self(), "lanto/video");
     QSize drawnSize;
+    // Before the first frame libmpv would draw black: nothing to redraw yet.
+    bool hasFrame = false;
     for (;;) {
         QSize size;
         {
@@ -146,8 +148,9 @@ void MpvSoftwareRenderer::run()
             size = wantedSizeLocked();
         }
         const bool newFrame = mpv_render_context_update(m_context) & MPV_RENDER_UPDATE_FRAME;
+        hasFrame = hasFrame || newFrame;
         // A frame that falls due is drawn; a new size redraws the current one.
-        if (!newFrame && (size == drawnSize || size.isEmpty()))
+        if (!newFrame && (size == drawnSize || size.isEmpty() || !hasFrame))
             continue;
         if (size.isEmpty()) {
             skip();

@@ -2,6 +2,8 @@
 
 #include "VideoPreviewManager.h"
 
+#include <QQuickWindow>
+
 VideoPlayerView::VideoPlayerView(QQuickItem* parent) : PlayerLayerView(parent)
 {
     // Inside cards and pages, often under a layer: never straight into the window.
@@ -18,7 +20,32 @@ void VideoPlayerView::setPreview(VideoPreviewManager* preview)
     if (preview)
         connect(preview, &VideoPreviewManager::playerChanged, this, &VideoPlayerView::showCurrentPlayer);
     showCurrentPlayer();
+    tellWindowShown();
     emit previewChanged();
+}
+
+void VideoPlayerView::itemChange(ItemChange change, const ItemChangeData& value)
+{
+    PlayerLayerView::itemChange(change, value);
+    if (change == ItemSceneChange)
+        followWindow(value.window);
+}
+
+void VideoPlayerView::followWindow(QQuickWindow* window)
+{
+    disconnect(m_windowVisibility);
+    m_window = window;
+    if (window)
+        m_windowVisibility = connect(window, &QWindow::visibilityChanged, this, &VideoPlayerView::tellWindowShown);
+    tellWindowShown();
+}
+
+void VideoPlayerView::tellWindowShown()
+{
+    if (!m_preview || !m_window)
+        return;
+    const QWindow::Visibility visibility = m_window->visibility();
+    m_preview->setWindowShown(visibility != QWindow::Hidden && visibility != QWindow::Minimized);
 }
 
 void VideoPlayerView::showCurrentPlayer() { setPlayer(m_preview ? m_preview->player() : nullptr); }

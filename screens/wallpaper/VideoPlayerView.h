@@ -10,6 +10,8 @@ class VideoPreviewManager;
 
 // The picture of a preview's player, filling the item and cropped to it. It
 // never takes input: clicks, hovers and wheel turns reach what lies beneath.
+// It tells its preview when its window is hidden (closed or minimised) and
+// shown again, so that nothing plays where nobody can see it.
 class VideoPlayerView : public PlayerLayerView
 {
     Q_OBJECT
@@ -26,8 +28,15 @@ public:
 signals:
     void previewChanged();
 
+protected:
+    void itemChange(ItemChange change, const ItemChangeData& value) override;
+
 private:
     void showCurrentPlayer();
+    void followWindow(QQuickWindow* window);
+    void tellWindowShown();
 
     QPointer<VideoPreviewManager> m_preview;
+    QMetaObject::Connection m_windowVisibility;
+    QPointer<QQuickWindow> m_window;
 };

@@ -49,12 +49,15 @@ void VideoPreviewManager::load(const QUrl& url)
     const std::optional<QSize> cap = m_maximumVideoSize.isEmpty() ? std::nullopt : std::optional(m_maximumVideoSize);
     player->load(url, cap);
     m_player = std::move(player);
+    m_url = url;
     emit playerChanged();
     m_player->play();
 }
 
 void VideoPreviewManager::stop()
 {
+    m_urlWhileHidden.clear();
+    m_url.clear();
     if (std::unique_ptr<PlayerBackend> ending = std::move(m_player)) {
         ending->disconnect(this);
         ending->pause();
@@ -62,6 +65,18 @@ void VideoPreviewManager::stop()
         emit playerChanged();
     }
     setReadyToDisplay(false);
+}
+
+void VideoPreviewManager::setWindowShown(bool shown)
+{
+    if (!shown && m_player) {
+        const QUrl playing = m_url;
+        stop();
+        m_urlWhileHidden = playing;
+    } else if (shown && !m_urlWhileHidden.isEmpty()) {
+        const QUrl url = m_urlWhileHidden; // load() forgets it
+        load(url);
+    }
 }
 
 void VideoPreviewManager::setReadyToDisplay(bool ready)

@@ -13,7 +13,8 @@ class PlayerBackendFactory;
 // A muted, looping preview of one video at a time, for the screen that owns
 // it: load() replaces what plays, stop() ends it and frees its player. Callers
 // keep their still picture until isReadyToDisplay. A video that cannot play
-// simply never becomes ready. Main thread.
+// simply never becomes ready. While the window showing it is hidden the
+// preview is stopped; shown again, it starts the same video over. Main thread.
 class VideoPreviewManager : public QObject
 {
     Q_OBJECT
@@ -33,6 +34,8 @@ public:
 
     Q_INVOKABLE void load(const QUrl& url);
     Q_INVOKABLE void stop();
+    // Whether the window of the view that shows the preview is on screen.
+    void setWindowShown(bool shown);
 
     PlayerBackend* player() const { return m_player.get(); }
     bool hasPlayer() const { return m_player != nullptr; }
@@ -49,6 +52,9 @@ private:
     void setReadyToDisplay(bool ready);
 
     std::unique_ptr<PlayerBackend> m_player;
+    QUrl m_url;
+    // What played when the window was hidden; loaded again when it is shown.
+    QUrl m_urlWhileHidden;
     bool m_isReadyToDisplay = false;
     QSize m_maximumVideoSize;
 };

@@ -1,5 +1,5 @@
-// Where the window renders without OpenGL the libmpv player cannot draw: it
-// says why, the poster stays, and nothing breaks.
+// A player forced onto the OpenGL path in a window that renders without
+// OpenGL cannot draw: it says why, the poster stays, and nothing breaks.
 #include "DesktopImageView.h"
 #include "DesktopVideoPlayer.h"
 #include "LantoSettings.h"
@@ -8,6 +8,7 @@
 #include "TemporaryHome.h"
 #include "TestClip.h"
 #include "TestPictures.h"
+#include "VideoRenderPath.h"
 #include "Workspace.h"
 
 #include <QQuickWindow>
@@ -18,7 +19,11 @@ class tst_MpvWithoutOpenGL : public QObject
     Q_OBJECT
 
 private slots:
-    void initTestCase() { QQuickWindow::setGraphicsApi(QSGRendererInterface::Software); }
+    void initTestCase()
+    {
+        qputenv(VideoRenderPath::environmentVariable, "opengl");
+        QQuickWindow::setGraphicsApi(QSGRendererInterface::Software);
+    }
     void posterStaysAndReasonIsLogged();
 };
 
