@@ -53,6 +53,13 @@ constexpr std::pair<const char*, const char*> coreOptions[] = {
     { "linear-downscaling", "no" },
     { "sigmoid-upscaling", "no" },
     { "deband", "no" },
+    // The same for frames drawn in memory: one thread converts a frame for
+    // less than several that wait on each other, and dithering ten-bit video
+    // down to eight bits is not worth a fifth of a core on a wallpaper.
+    { "zimg-threads", "1" },
+    { "zimg-dither", "no" },
+    { "zimg-scaler", "bilinear" },
+    { "zimg-fast", "yes" },
 };
 
 } // namespace

@@ -2,6 +2,8 @@
 
 #include "MpvCore.h"
 
+#include <QQuickWindow>
+
 #include <mpv/render.h>
 
 #include <pthread.h>
@@ -67,13 +69,17 @@ std::shared_ptr<MpvSoftwareRenderer> MpvSoftwareRenderer::create(std::shared_ptr
         *error = QString::fromUtf8(mpv_error_string(result));
         return nullptr;
     }
-    auto renderer = std::make_shared<MpvSoftwareRenderer>(core, context);
+    // Qt Quick's software renderer makes the frames opaque as it paints them;
+    // a texture needs it done here.
+    const bool makeOpaque = QQuickWindow::graphicsApi() != QSGRendererInterface::Software;
+    auto renderer = std::make_shared<MpvSoftwareRenderer>(core, context, makeOpaque);
     core->reportVideoOutputReady();
     return renderer;
 }
 
-MpvSoftwareRenderer::MpvSoftwareRenderer(std::shared_ptr<MpvCore> core, mpv_render_context* context)
-    : m_core(std::move(core)), m_context(context)
+MpvSoftwareRenderer::MpvSoftwareRenderer(
+    std::shared_ptr<MpvCore> core, mpv_render_context* context, bool makeOpaque)
+    : m_core(std::move(core)), m_context(context), m_makeOpaque(makeOpaque)
 {
     mpv_render_context_set_update_callback(
         m_context,
@@ -214,7 +220,8 @@ void MpvSoftwareRenderer::draw(const QImage& buffer)
         { MPV_RENDER_PARAM_INVALID, nullptr },
     };
     mpv_render_context_render(m_context, params);
-    makeOpaque(buffer);
+    if (m_makeOpaque)
+        makeOpaque(buffer);
 }
 
 void MpvSoftwareRenderer::skip()

@@ -31,7 +31,7 @@ public:
     void removeViewer(quint64 viewer) override;
     SoftwareFrame latestFrame() const override;
 
-    MpvSoftwareRenderer(std::shared_ptr<MpvCore> core, mpv_render_context* context);
+    MpvSoftwareRenderer(std::shared_ptr<MpvCore> core, mpv_render_context* context, bool makeOpaque);
 
 private:
     struct Viewer
@@ -50,6 +50,8 @@ private:
     // Declared first, so it outlives the render context.
     std::shared_ptr<MpvCore> m_core;
     mpv_render_context* m_context;
+    // libmpv leaves the fourth byte of each pixel undefined; set it to opaque.
+    const bool m_makeOpaque;
 
     mutable std::mutex m_mutex;
     std::condition_variable m_wake;

@@ -49,11 +49,17 @@ private:
                 m_window->rendererInterface()->getResource(m_window, QSGRendererInterface::PainterResource));
             if (!painter)
                 return;
+            painter->save();
             if (const QRegion* clip = state->clipRegion(); clip && !clip->isEmpty())
                 painter->setClipRegion(*clip, Qt::ReplaceClip);
             painter->setTransform(matrix()->toTransform());
             painter->setOpacity(inheritedOpacity());
+            // The frames' fourth byte is undefined. Copying (rather than
+            // blending) reads them as opaque 32-bit RGB, which sets it, in the
+            // same pass; for an opaque frame the result is the same.
+            painter->setCompositionMode(QPainter::CompositionMode_Source);
             painter->drawImage(target, frame, sourceRectFor(frame, target));
+            painter->restore();
         }
         StateFlags changedStates() const override { return {}; }
         // Opaque once fully shown: the renderer then skips what lies beneath.

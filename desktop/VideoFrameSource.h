@@ -24,8 +24,10 @@ public:
     virtual void skipFrame() = 0;
 };
 
-// One frame drawn in memory: opaque 32-bit RGB, cropped to fill the size the
-// viewers asked for. serial grows with each new frame; 0 while there is none.
+// One frame drawn in memory: 32-bit RGB (QImage::Format_RGB32) cropped to fill
+// the size the viewers asked for. Its fourth byte is set to 0xff only where the
+// windows render with OpenGL, for textures; Qt Quick's software renderer sets
+// it while painting. serial grows with each new frame; 0 while there is none.
 struct SoftwareFrame
 {
     QImage image;

@@ -40,6 +40,8 @@ struct Run
     double peakRssMiB = 0;
     double rssMiB = 0;
     double pssMiB = 0;
+    // How much PSS grew from the start of the measured run to its end.
+    double pssGrowthMiB = 0;
     ProcessUse xserver;
     // Frames put on screen per second, per display.
     double framesPerSecond = 0;
@@ -119,6 +121,7 @@ Run measure(const QProcess& process, const XServer& server, double seconds, cons
     run.peakRssMiB = last.peakRssKiB / 1024.0;
     run.rssMiB = last.rssKiB / 1024.0;
     run.pssMiB = last.pssKiB / 1024.0;
+    run.pssGrowthMiB = (last.pssKiB - first.pssKiB) / 1024.0;
     run.xserver = ProcessUse::between(firstServer, ProcessSample::of(server.pid()), seconds);
     return run;
 }
@@ -223,7 +226,8 @@ Run measureMpv(const QString& clip, const QString& output, double seconds)
 QString describe(const QString& name, const Run& run)
 {
     return QStringLiteral("%1: %2 CPU s/min (%3 % of a core), %4 frames/s shown, %5 ms CPU/frame, "
-                          "RSS %6 MiB (peak %7), PSS %8 MiB, %9 wakeups/s; Xvfb %10 CPU s/min")
+                          "RSS %6 MiB (peak %7), PSS %8 MiB (%11 MiB over the run), %9 wakeups/s; "
+                          "Xvfb %10 CPU s/min")
         .arg(name, -28)
         .arg(run.use.cpuSecondsPerMinute(), 0, 'f', 1)
         .arg(run.use.cpuPercent, 0, 'f', 1)
@@ -233,7 +237,8 @@ QString describe(const QString& name, const Run& run)
         .arg(run.peakRssMiB, 0, 'f', 1)
         .arg(run.pssMiB, 0, 'f', 1)
         .arg(run.use.wakeupsPerSecond, 0, 'f', 1)
-        .arg(run.xserver.cpuSecondsPerMinute(), 0, 'f', 1);
+        .arg(run.xserver.cpuSecondsPerMinute(), 0, 'f', 1)
+        .arg(run.pssGrowthMiB, 0, 'f', 1);
 }
 
 double ratio(double a, double b) { return b > 0 ? a / b : 0; }
