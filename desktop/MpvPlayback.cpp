@@ -57,22 +57,6 @@ void setMaximumSize(mpv_handle* handle, QSize size)
     mpv_set_property(handle, "vf", MPV_FORMAT_NODE, &chainNode);
 }
 
-// The software path's frames, for a view that reaches a playback directly.
-class SoftwareFrameSource final : public VideoFrameSource
-{
-public:
-    explicit SoftwareFrameSource(std::shared_ptr<MpvSoftwareRenderer> renderer) : m_renderer(std::move(renderer)) { }
-    std::unique_ptr<VideoRenderer> createRenderer(std::function<void()>, QString* error) override
-    {
-        *error = QStringLiteral("the player draws its frames in memory");
-        return nullptr;
-    }
-    std::shared_ptr<SoftwareFrameFeed> softwareFeed() const override { return m_renderer; }
-
-private:
-    std::shared_ptr<MpvSoftwareRenderer> m_renderer;
-};
-
 } // namespace
 
 MpvPlayback::MpvPlayback(
@@ -82,8 +66,7 @@ MpvPlayback::MpvPlayback(
     QString error;
     m_core = MpvCore::create(path, &error);
     if (!m_core) {
-        // Reported once the players are connected.
-        QMetaObject::invokeMethod(this, [this, error] { fail(error); }, Qt::QueuedConnection);
+        failLater(error);
         return;
     }
     m_core->setEventHandler([this](const mpv_event& event) { handleEvent(event); });
@@ -92,11 +75,8 @@ MpvPlayback::MpvPlayback(
     connect(m_core.get(), &MpvCore::videoOutputReady, this, &MpvPlayback::open);
     if (path == VideoRenderPath::Path::software) {
         m_softwareRenderer = MpvSoftwareRenderer::create(m_core, &error);
-        if (!m_softwareRenderer) {
-            QMetaObject::invokeMethod(this, [this, error] { fail(error); }, Qt::QueuedConnection);
-            return;
-        }
-        m_frameSource = std::make_shared<SoftwareFrameSource>(m_softwareRenderer);
+        if (!m_softwareRenderer)
+            failLater(error);
     } else {
         m_frameSource = std::make_shared<MpvFrameSource>(m_core);
     }
@@ -259,6 +239,12 @@ void MpvPlayback::handleFlag(const char* name, bool value)
     else if (std::strcmp(name, "eof-reached") == 0 && value && m_appliedLoop == false)
         emit passEnded(); // mpv holds the last frame, paused
     emit stateChanged();
+}
+
+// Reported once the players have connected to the playback.
+void MpvPlayback::failLater(const QString& error)
+{
+    QMetaObject::invokeMethod(this, [this, error] { fail(error); }, Qt::QueuedConnection);
 }
 
 void MpvPlayback::fail(const QString& error)

@@ -40,7 +40,8 @@ public:
     QUrl url() const { return m_url; }
     std::optional<QSize> maximumSize() const { return m_maximumSize; }
     VideoRenderPath::Path path() const { return m_path; }
-    // What views draw: through OpenGL on the OpenGL path, from memory on the software path.
+    // The frames: drawn through OpenGL on the OpenGL path, in memory on the
+    // software path; the other one is null.
     std::shared_ptr<VideoFrameSource> frameSource() const { return m_frameSource; }
     std::shared_ptr<MpvSoftwareRenderer> softwareRenderer() const { return m_softwareRenderer; }
 
@@ -84,6 +85,7 @@ private:
     void open();
     void handleEvent(const mpv_event& event);
     void handleFlag(const char* name, bool value);
+    void failLater(const QString& error);
     void fail(const QString& error);
     void applyWishes();
     void decideSeeks();

@@ -6,13 +6,16 @@
 
 #include <mpv/render.h>
 
+#include <algorithm>
+
 #include <pthread.h>
 #include <sys/mman.h>
 
 namespace {
 
-// Buffers at most: one being drawn, one shown, one a view lagging behind may still hold.
-constexpr std::size_t maximumBuffers = 3;
+// Buffers at most: one being drawn, the newest, and one for each viewer, which
+// may still show an older frame while its window catches up.
+std::size_t maximumBuffers(std::size_t viewers) { return 2 + std::max<std::size_t>(viewers, 1); }
 // libmpv's fast paths want rows on 64-byte boundaries.
 constexpr int alignment = 64;
 
@@ -145,6 +148,7 @@ void MpvSoftwareRenderer::run()
     bool hasFrame = false;
     for (;;) {
         QSize size;
+        std::size_t viewers = 0;
         {
             std::unique_lock lock(m_mutex);
             m_wake.wait(lock, [this] { return m_updatePending || m_stopping; });
@@ -152,6 +156,7 @@ void MpvSoftwareRenderer::run()
                 return;
             m_updatePending = false;
             size = wantedSizeLocked();
+            viewers = m_viewers.size();
         }
         const bool newFrame = mpv_render_context_update(m_context) & MPV_RENDER_UPDATE_FRAME;
         hasFrame = hasFrame || newFrame;
@@ -162,7 +167,7 @@ void MpvSoftwareRenderer::run()
             skip();
             continue;
         }
-        QImage buffer = takeBuffer(size);
+        QImage buffer = takeBuffer(size, maximumBuffers(viewers));
         if (buffer.isNull()) {
             skip();
             continue;
@@ -183,7 +188,7 @@ QSize MpvSoftwareRenderer::wantedSizeLocked() const
 
 // A buffer no view reads any more (the pool holds it alone), or a new one.
 // Of the free buffers one is kept for the next frame; more are given back.
-QImage MpvSoftwareRenderer::takeBuffer(QSize size)
+QImage MpvSoftwareRenderer::takeBuffer(QSize size, std::size_t limit)
 {
     std::erase_if(m_buffers, [size](const QImage& buffer) { return buffer.size() != size; });
     QImage free;
@@ -197,7 +202,7 @@ QImage MpvSoftwareRenderer::takeBuffer(QSize size)
     });
     if (!free.isNull())
         return free;
-    if (m_buffers.size() >= maximumBuffers)
+    if (m_buffers.size() >= limit)
         return QImage(); // the views lag behind: this frame is not drawn
     QImage buffer = mappedImage(size);
     if (!buffer.isNull())

@@ -42,7 +42,7 @@ private:
 
     void run();
     QSize wantedSizeLocked() const;
-    QImage takeBuffer(QSize size);
+    QImage takeBuffer(QSize size, std::size_t limit);
     void draw(const QImage& buffer);
     void skip();
     void publish(const QImage& frame);

@@ -128,6 +128,8 @@ VideoRenderPath::Path VideoRenderPath::current()
         const QByteArray forced = qgetenv(environmentVariable);
         if (isForced(forced))
             decide(choose(forced, std::nullopt));
+        else if (!qGuiApp)
+            decide({ Path::software, QStringLiteral("no window system") });
         else if (QQuickWindow::graphicsApi() == QSGRendererInterface::Software)
             // Frames drawn through OpenGL could not be shown in these windows.
             decide({ Path::software, QStringLiteral("the windows render without OpenGL") });
