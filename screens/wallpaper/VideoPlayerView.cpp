@@ -8,6 +8,8 @@ VideoPlayerView::VideoPlayerView(QQuickItem* parent) : PlayerLayerView(parent)
 {
     // Inside cards and pages, often under a layer: never straight into the window.
     setDrawsDirectlyWhenOpaque(false);
+    // A parent given here put the view in its window before this class could hear of it.
+    followWindow(window());
 }
 
 void VideoPlayerView::setPreview(VideoPreviewManager* preview)
