@@ -1,11 +1,10 @@
 #include "LantoAPIClient.h"
 
 #include "CancelToken.h"
-#include "FileSlice.h"
 #include "Log.h"
 #include "MultipartUpload.h"
 #include "SessionTokenStore.h"
-#include "UploadExchange.h"
+#include "UploadSession.h"
 
 #include <QBuffer>
 #include <QCoreApplication>
@@ -148,7 +147,8 @@ LantoAPIClient::LantoAPIClient(const QUrl& baseURL, const Options& options, QObj
       // The upload session gives each exchange 600 s in all.
       m_uploadLimits(limitsWith(options.idleTimeout, std::chrono::seconds(600))),
       m_retryScheduler(options.retryScheduler ? *options.retryScheduler : MainThreadScheduler::shared()),
-      m_network(new QNetworkAccessManager(this))
+      m_network(new QNetworkAccessManager(this)),
+      m_uploadSession(new UploadSession(options.connectivity, this))
 {
 }
 
@@ -232,7 +232,7 @@ QNetworkRequest LantoAPIClient::fileRequest(const QUrl& url, const QString& cont
 }
 
 QFuture<Result<HTTPReply>> LantoAPIClient::send(const QNetworkRequest& request, const QByteArray& method,
-    BodySource body, const ServiceTransfer::Limits& limits, Transport transport, CancelToken* cancel)
+    BodySource body, const ServiceTransfer::Limits& limits)
 {
     // What the request needs once it runs on the client's thread.
     struct Pending
@@ -243,8 +243,7 @@ QFuture<Result<HTTPReply>> LantoAPIClient::send(const QNetworkRequest& request, 
     auto pending = std::make_shared<Pending>(Pending { QPromise<Result<HTTPReply>>(), std::move(body) });
     QFuture<Result<HTTPReply>> future = pending->promise.future();
     pending->promise.start();
-    QPointer<CancelToken> token(cancel);
-    QMetaObject::invokeMethod(this, [this, pending, request, method, limits, transport, token] {
+    QMetaObject::invokeMethod(this, [this, pending, request, method, limits] {
         std::unique_ptr<QIODevice> device;
         QNetworkRequest sent = request;
         if (pending->body) {
@@ -256,13 +255,8 @@ QFuture<Result<HTTPReply>> LantoAPIClient::send(const QNetworkRequest& request, 
             }
             sent.setHeader(QNetworkRequest::ContentLengthHeader, device->size());
         }
-        if (transport == Transport::uploadSession) {
-            new UploadExchange(
-                request, method, std::move(device), std::move(pending->promise), limits, token.data(), this);
-            return;
-        }
         QNetworkReply* reply = m_network->sendCustomRequest(sent, method, device.get());
-        new ServiceTransfer(reply, std::move(device), std::move(pending->promise), limits, token.data(), m_network);
+        new ServiceTransfer(reply, std::move(device), std::move(pending->promise), limits, nullptr, m_network);
     });
     return future;
 }
@@ -365,16 +359,20 @@ QFuture<Result<Done>> LantoAPIClient::deleteSubmission(const QString& id)
 }
 
 QFuture<Result<HTTPReply>> LantoAPIClient::putFile(
-    const QUrl& url, const QString& contentType, const BodySource& body, CancelToken* cancel)
+    const QUrl& url, const QString& contentType, const UploadBody& body, CancelToken* cancel)
 {
     const std::optional<QString> token = SessionTokenStore::load();
     if (!token)
         return failed<HTTPReply>(APIError::serverError(notSignedIn));
-    return send(fileRequest(url, contentType, *token), "PUT", body, m_uploadLimits, Transport::uploadSession, cancel);
+    const QNetworkRequest headers = fileRequest(url, contentType, *token);
+    UploadRequest request { url, "PUT", {}, body, m_uploadLimits };
+    for (const QByteArray& name : headers.rawHeaderList())
+        request.headers.append({ name, headers.rawHeader(name) });
+    return m_uploadSession->send(std::move(request), cancel);
 }
 
 QFuture<Result<Done>> LantoAPIClient::putSubmissionBody(
-    const QString& wallpaperId, const QString& slot, const QString& contentType, const BodySource& body)
+    const QString& wallpaperId, const QString& slot, const QString& contentType, const UploadBody& body)
 {
     return outcomeOf<SubmissionUploadResponse>(
         putFile(endpointURL(filesPath(wallpaperId, slot)), contentType, body, nullptr), u"Upload failed"_s);
@@ -383,7 +381,7 @@ QFuture<Result<Done>> LantoAPIClient::putSubmissionBody(
 QFuture<Result<Done>> LantoAPIClient::putSubmissionFile(
     const QString& wallpaperId, const QString& slot, const QString& contentType, const QByteArray& data)
 {
-    return putSubmissionBody(wallpaperId, slot, contentType, bytesBody(data));
+    return putSubmissionBody(wallpaperId, slot, contentType, UploadBody::bytes(data));
 }
 
 QFuture<Result<Done>> LantoAPIClient::uploadSubmissionFile(const QString& wallpaperId, const QString& slot,
@@ -396,8 +394,7 @@ QFuture<Result<Done>> LantoAPIClient::uploadSubmissionFile(const QString& wallpa
     const qint64 size = file.size();
     if (size < multipartThreshold) {
         return withTransientRetry<Done>([=, this] {
-            return putSubmissionBody(
-                wallpaperId, slot, contentType, [path, size] { return std::make_unique<FileSlice>(path, 0, size); });
+            return putSubmissionBody(wallpaperId, slot, contentType, UploadBody::fileSlice(path, 0, size));
         });
     }
     return MultipartUpload::start(*this, filesPath(wallpaperId, slot), path, size, contentType, std::move(onProgress));

@@ -3,6 +3,7 @@
 #include "APIModels.h"
 #include "APIResponse.h"
 #include "ServiceTransfer.h"
+#include "UploadBody.h"
 
 #include <QFuture>
 #include <QJsonObject>
@@ -19,9 +20,11 @@
 #include <utility>
 
 class CancelToken;
+class NetworkMonitor;
 class QNetworkAccessManager;
 class QNetworkRequest;
 class Scheduler;
+class UploadSession;
 
 // The one client of the web service. Every operation may be called from any
 // thread; its network traffic runs on the client's thread, and its future
@@ -46,6 +49,8 @@ public:
         std::chrono::milliseconds idleTimeout = std::chrono::seconds(60);
         // Where the waits between upload retries run; the main thread's by default.
         Scheduler* retryScheduler = nullptr;
+        // What tells the upload session whether the network is up; the system's by default.
+        NetworkMonitor* connectivity = nullptr;
     };
 
     // The client of the service at defaultBaseURL(), on the main thread, never released.
@@ -132,19 +137,18 @@ private:
         const QueryItems& queryItems, const std::optional<QJsonObject>& body);
     // A request of the upload kind: Content-Type, Authorization, Accept, client name, in that order.
     QNetworkRequest fileRequest(const QUrl& url, const QString& contentType, const QString& token) const;
-    // One upload-session PUT of a body made fresh for each attempt.
+    // One upload-session PUT, sent from any thread on the client's thread.
     QFuture<Result<HTTPReply>> putFile(
-        const QUrl& url, const QString& contentType, const BodySource& body, CancelToken* cancel);
-    // A single PUT of the bytes a source gives, judged as the single upload.
+        const QUrl& url, const QString& contentType, const UploadBody& body, CancelToken* cancel);
+    // A single PUT of the body, judged as the single upload.
     QFuture<Result<Done>> putSubmissionBody(
-        const QString& wallpaperId, const QString& slot, const QString& contentType, const BodySource& body);
+        const QString& wallpaperId, const QString& slot, const QString& contentType, const UploadBody& body);
 
     // Sends a request from any thread on the client's thread. A null body
     // source sends no body; a source that gives no device, or one that cannot
     // open, fails as a FileError.
-    enum class Transport { session, uploadSession };
     QFuture<Result<HTTPReply>> send(const QNetworkRequest& request, const QByteArray& method, BodySource body,
-        const ServiceTransfer::Limits& limits, Transport transport = Transport::session, CancelToken* cancel = nullptr);
+        const ServiceTransfer::Limits& limits);
 
     // 2xx bodies decoded as an envelope of T; every other status is httpError, its body unread.
     template <typename T> static QFuture<Result<T>> payloadOf(QFuture<Result<HTTPReply>> reply, const QString& fallback)
@@ -185,6 +189,7 @@ private:
     const ServiceTransfer::Limits m_uploadLimits;
     Scheduler& m_retryScheduler;
     QNetworkAccessManager* m_network;
+    UploadSession* m_uploadSession;
 };
 
 #include "TransientRetry.h"

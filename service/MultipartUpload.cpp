@@ -1,7 +1,6 @@
 #include "MultipartUpload.h"
 
 #include "CancelToken.h"
-#include "FileSlice.h"
 #include "SessionTokenStore.h"
 
 #include <QJsonDocument>
@@ -72,9 +71,8 @@ void MultipartUpload::startNextPart()
         .withTransientRetry<PartResponse>(
             [&client, url, path, offset, length, cancel] {
                 return LantoAPIClient::payloadOf<PartResponse>(
-                    client.putFile(
-                        url, u"application/octet-stream"_s,
-                        [path, offset, length] { return std::make_unique<FileSlice>(path, offset, length); }, cancel),
+                    client.putFile(url, u"application/octet-stream"_s, UploadBody::fileSlice(path, offset, length),
+                        cancel),
                     u"Part upload failed"_s);
             },
             cancel)

@@ -2,6 +2,8 @@
 #include "FakeWebService.h"
 #include "LantoAPIClient.h"
 #include "LogCapture.h"
+#include "NetworkMonitor.h"
+#include "RawHTTPPeer.h"
 #include "SessionTokenStore.h"
 #include "TemporaryHome.h"
 #include "VirtualScheduler.h"
@@ -55,6 +57,7 @@ private slots:
     void envelopeFallbackTexts();
     void tokenRemovedAfterInitStopsTheParts();
     void unreadableFileSendsNothing();
+    void uploadsThroughTheEnvironmentProxy();
 
 private:
     QFuture<Result<Done>> upload(qint64 size, LantoAPIClient::ProgressCallback progress = {});
@@ -63,6 +66,7 @@ private:
     std::unique_ptr<TemporaryHome> m_home;
     std::unique_ptr<FakeWebService> m_service;
     std::unique_ptr<VirtualScheduler> m_scheduler;
+    NetworkMonitor m_connectivity;
     std::unique_ptr<LantoAPIClient> m_client;
     QByteArray m_content;
 };
@@ -73,7 +77,7 @@ void TestSubmissionUpload::init()
     m_service = std::make_unique<FakeWebService>();
     m_scheduler = std::make_unique<VirtualScheduler>();
     m_client = std::make_unique<LantoAPIClient>(
-        m_service->baseURL(), LantoAPIClient::Options { .idleTimeout = 5s, .retryScheduler = m_scheduler.get() });
+        m_service->baseURL(), LantoAPIClient::Options { .idleTimeout = 5s, .retryScheduler = m_scheduler.get(), .connectivity = &m_connectivity });
     m_service->requireBearer("tok");
     QVERIFY(SessionTokenStore::save("tok"));
     m_service->on("PUT", files, FakeReply::ok(QJsonObject { { "uploaded", "content" } }));
@@ -212,7 +216,7 @@ void TestSubmissionUpload::transientFailuresAreRetried()
 
     // A client that gives up on a silent service quickly.
     m_client = std::make_unique<LantoAPIClient>(
-        m_service->baseURL(), LantoAPIClient::Options { .idleTimeout = 200ms, .retryScheduler = m_scheduler.get() });
+        m_service->baseURL(), LantoAPIClient::Options { .idleTimeout = 200ms, .retryScheduler = m_scheduler.get(), .connectivity = &m_connectivity });
     const bool multipart = size >= 5 * MiB;
     const QString path = multipart ? files + "/multipart-part" : files;
     // The first request of part 1 (or of the single PUT) goes unanswered `timeouts` times.
@@ -330,6 +334,33 @@ void TestSubmissionUpload::unreadableFileSendsNothing()
     QVERIFY(!done);
     QVERIFY(done.error().as<FileError>());
     QCOMPARE(m_service->requestCount(), 0);
+}
+
+// Uploads take the proxy the environment names, as curl reads it.
+void TestSubmissionUpload::uploadsThroughTheEnvironmentProxy()
+{
+    RawHTTPPeer proxy([](const RawHTTPPeer::Exchange&) {
+        const QByteArray envelope = R"({"ok":true,"data":{"uploaded":"content"}})";
+        return "HTTP/1.1 200 OK\r\nContent-Length: " + QByteArray::number(envelope.size()) + "\r\n\r\n" + envelope;
+    });
+    const QByteArray saved[] = { qgetenv("http_proxy"), qgetenv("no_proxy"), qgetenv("NO_PROXY") };
+    qputenv("http_proxy", "http://127.0.0.1:" + QByteArray::number(proxy.port()));
+    qunsetenv("no_proxy");
+    qunsetenv("NO_PROXY");
+    // A host that does not resolve: only the proxy can take the upload.
+    m_client = std::make_unique<LantoAPIClient>(QUrl("http://lanto-upload.invalid/api/v1"),
+        LantoAPIClient::Options { .idleTimeout = 5s, .retryScheduler = m_scheduler.get(), .connectivity = &m_connectivity });
+    const Result<Done> done = awaitRetrying(upload(MiB));
+    qputenv("http_proxy", saved[0]);
+    qputenv("no_proxy", saved[1]);
+    qputenv("NO_PROXY", saved[2]);
+
+    QVERIFY2(done, qPrintable(done ? QString() : done.error().description()));
+    QCOMPARE(proxy.exchanges().size(), 1);
+    const RawHTTPPeer::Exchange& sent = proxy.exchanges().constFirst();
+    QCOMPARE(sent.requestLine(), QByteArray("PUT http://lanto-upload.invalid/api/v1/me/wallpapers/w1/files/content HTTP/1.1"));
+    QVERIFY(sent.head.contains("\r\nAuthorization: Bearer tok\r\n"));
+    QCOMPARE(sent.bodyBytes, MiB);
 }
 
 QTEST_GUILESS_MAIN(TestSubmissionUpload)
