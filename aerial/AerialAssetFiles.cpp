@@ -7,6 +7,12 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <mutex>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 namespace {
 
 const QString videosFolder = QStringLiteral("videos");
@@ -21,13 +27,60 @@ QString withoutExtension(const QString& name)
     return dot < 0 ? name : name.left(dot);
 }
 
+// What tells one version of a file from the next without reading it.
+struct FileStamp
+{
+    dev_t device = 0;
+    ino_t inode = 0;
+    off_t size = 0;
+    timespec modified = {};
+    timespec changed = {};
+
+    explicit FileStamp(const struct stat& status)
+        : device(status.st_dev), inode(status.st_ino), size(status.st_size), modified(status.st_mtim),
+          changed(status.st_ctim)
+    {
+    }
+    bool operator==(const FileStamp& other) const
+    {
+        return device == other.device && inode == other.inode && size == other.size
+            && modified.tv_sec == other.modified.tv_sec && modified.tv_nsec == other.modified.tv_nsec
+            && changed.tv_sec == other.changed.tv_sec && changed.tv_nsec == other.changed.tv_nsec;
+    }
+};
+
+QMap<QString, QString> parseAssetToHexMap(const QByteArray& bytes)
+{
+    const std::optional<PlistValue> root = PropertyList::parse(bytes);
+    const auto settings = root ? root->toDictionary() : std::nullopt;
+    const auto stored = settings ? settings->value(SettingsKey::aerialAssetToHex).toDictionary() : std::nullopt;
+    if (!stored)
+        return {};
+    QMap<QString, QString> map;
+    for (auto it = stored->cbegin(); it != stored->cend(); ++it) {
+        const std::optional<QString> hex = it.value().toString();
+        if (!hex)
+            return {}; // not a map of texts to texts
+        map.insert(it.key(), *hex);
+    }
+    return map;
+}
+
 } // namespace
+
+struct AerialAssetFiles::MapCache
+{
+    std::mutex mutex;
+    std::optional<FileStamp> stamp; // of the file the map was read from
+    QMap<QString, QString> map;
+};
 
 AerialAssetFiles::AerialAssetFiles(const QString& home)
     : m_lantoDownloads(QDir(home).filePath(QStringLiteral("Library/Application Support/Lanto/Downloads"))),
       m_legacyAerialBase(
           QDir(home).filePath(QStringLiteral("Library/Application Support/com.apple.wallpaper/aerials"))),
-      m_settingsPlistPath(QDir(home).filePath(QStringLiteral("Library/Application Support/Lanto/Settings.plist")))
+      m_settingsPlistPath(QDir(home).filePath(QStringLiteral("Library/Application Support/Lanto/Settings.plist"))),
+      m_mapCache(std::make_shared<MapCache>())
 {
 }
 
@@ -66,23 +119,27 @@ std::optional<QString> AerialAssetFiles::mappedCandidate(const QString& folder, 
 
 QMap<QString, QString> AerialAssetFiles::readAssetToHexMap() const
 {
-    // Read by its size: this runs for every request.
-    QFile file(m_settingsPlistPath);
-    if (!file.open(QIODevice::ReadOnly) || file.size() > PropertyList::maximumFileSize)
+    // Without blocking: a named pipe in the file's place must not hold the caller.
+    const int descriptor = ::open(QFile::encodeName(m_settingsPlistPath).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (descriptor < 0)
         return {};
-    const std::optional<PlistValue> root = PropertyList::parse(file.readAll());
-    const auto settings = root ? root->toDictionary() : std::nullopt;
-    const auto stored = settings ? settings->value(SettingsKey::aerialAssetToHex).toDictionary() : std::nullopt;
-    if (!stored)
+    struct stat status = {};
+    if (::fstat(descriptor, &status) != 0 || !S_ISREG(status.st_mode) || status.st_size > PropertyList::maximumFileSize) {
+        ::close(descriptor);
         return {};
-    QMap<QString, QString> map;
-    for (auto it = stored->cbegin(); it != stored->cend(); ++it) {
-        const std::optional<QString> hex = it.value().toString();
-        if (!hex)
-            return {}; // not a map of texts to texts
-        map.insert(it.key(), *hex);
     }
-    return map;
+    const FileStamp stamp(status);
+    const std::lock_guard lock(m_mapCache->mutex);
+    if (m_mapCache->stamp != stamp) {
+        QFile file;
+        QByteArray bytes;
+        if (file.open(descriptor, QIODevice::ReadOnly, QFileDevice::DontCloseHandle))
+            bytes = file.read(PropertyList::maximumFileSize);
+        m_mapCache->map = parseAssetToHexMap(bytes);
+        m_mapCache->stamp = stamp;
+    }
+    ::close(descriptor);
+    return m_mapCache->map;
 }
 
 bool AerialAssetFiles::isSafeFolderName(const QString& name)

@@ -3,6 +3,7 @@
 #include <QMap>
 #include <QString>
 
+#include <memory>
 #include <optional>
 
 // Where the loopback server finds the files of a placed aerial, under a home folder:
@@ -18,19 +19,24 @@ public:
     const QString& settingsPlistPath() const { return m_settingsPlistPath; }
 
     // The file for a request path "videos/<asset>.<ext>" or "thumbnails/<asset>.<ext>",
-    // if it exists. Reads the map from disk on every call.
+    // if it exists, through the map as it is on disk now.
     std::optional<QString> resolveFile(const QString& path) const;
 
-    // "aerialAssetToHex" as it is on disk now; empty when the file, the key or its shape is wrong.
+    // "aerialAssetToHex" as it is on disk now; empty when the file, the key or its shape is
+    // wrong, or the file is not a regular one. The file is parsed again only when it has
+    // changed (another inode, size or time stamp); any thread may call this.
     QMap<QString, QString> readAssetToHexMap() const;
 
     // Whether a mapped folder name names exactly one folder inside the downloads.
     static bool isSafeFolderName(const QString& name);
 
 private:
+    struct MapCache;
+
     std::optional<QString> mappedCandidate(const QString& folder, const QString& assetID) const;
 
     QString m_lantoDownloads;
     QString m_legacyAerialBase;
     QString m_settingsPlistPath;
+    std::shared_ptr<MapCache> m_mapCache; // shared by copies: they read the same file
 };

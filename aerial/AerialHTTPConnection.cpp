@@ -118,9 +118,11 @@ void AerialHTTPConnection::handleHeader(qsizetype end)
 void AerialHTTPConnection::respond(const HTTPRequest& request)
 {
     const std::optional<QString> path = m_files.resolveFile(request.path);
-    const int file = path ? ::open(QFile::encodeName(*path).constData(), O_RDONLY | O_CLOEXEC) : -1;
+    // Without blocking: a named pipe in a file's place must not hold the thread.
+    const int file = path ? ::open(QFile::encodeName(*path).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK) : -1;
     struct stat status = {};
-    if (file < 0 || ::fstat(file, &status) != 0 || !S_ISREG(status.st_mode)) {
+    // Reads of the regular file found may wait on the disk: a non-blocking one could fail sendfile for pages not yet read.
+    if (file < 0 || ::fstat(file, &status) != 0 || !S_ISREG(status.st_mode) || ::fcntl(file, F_SETFL, O_RDONLY) != 0) {
         if (file >= 0)
             ::close(file);
         reply(AerialHTTPReply::errorReply(Status::notFound));

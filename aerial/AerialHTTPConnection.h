@@ -39,6 +39,8 @@ public:
 
     // The last time the peer sent or took bytes.
     Clock::time_point lastProgress() const { return m_lastProgress; }
+    Clock::time_point openedAt() const { return m_openedAt; }
+    bool isReadingHeader() const { return m_state == State::readingHeader; }
 
     // Ends the connection at once; emits closed.
     void close();
@@ -67,7 +69,8 @@ private:
     QSocketNotifier m_readable;
     std::unique_ptr<QSocketNotifier> m_writable; // made when a send first has to wait
     State m_state = State::readingHeader;
-    Clock::time_point m_lastProgress = Clock::now();
+    const Clock::time_point m_openedAt = Clock::now();
+    Clock::time_point m_lastProgress = m_openedAt;
 
     QByteArray m_input;
     QByteArray m_output;

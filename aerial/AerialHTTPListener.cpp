@@ -47,8 +47,13 @@ bool isOutOfResources(int error) { return error == EMFILE || error == ENFILE || 
 
 } // namespace
 
-AerialHTTPListener::AerialHTTPListener(const AerialAssetFiles& files, std::chrono::milliseconds idleTimeout)
-    : m_files(files), m_idleTimeout(idleTimeout), m_acceptResume(this), m_idleSweep(this)
+AerialHTTPListener::AerialHTTPListener(
+    const AerialAssetFiles& files, std::chrono::milliseconds idleTimeout, int maximumConnections)
+    : m_files(files),
+      m_idleTimeout(idleTimeout),
+      m_maximumConnections(std::size_t(std::max(maximumConnections, 1))),
+      m_acceptResume(this),
+      m_idleSweep(this)
 {
     m_acceptResume.setSingleShot(true);
     m_acceptResume.setInterval(acceptPause);
@@ -115,18 +120,43 @@ void AerialHTTPListener::acceptPending()
                 return;
             continue;
         }
+        if (m_connections.size() >= m_maximumConnections && !makeRoom()) {
+            ::close(socket); // refused at once: its descriptor is back before the next accept
+            continue;
+        }
         auto* connection = new AerialHTTPConnection(socket, m_files, this);
         m_connections.insert(connection);
-        connect(connection, &AerialHTTPConnection::closed, this, [this, connection] {
-            m_connections.erase(connection);
-            connection->deleteLater();
-            if (m_connections.empty())
-                m_idleSweep.stop();
-        });
+        connect(connection, &AerialHTTPConnection::closed, this, [this, connection] { forget(connection); });
         if (!m_idleSweep.isActive())
             m_idleSweep.start();
         connection->start();
     }
+}
+
+// At the cap, a connection that has not finished its header in all the time
+// the others took gives way: a peer that dribbles headers on many connections
+// cannot lock out the ones that send a request at once. Answers whether a
+// place was freed.
+bool AerialHTTPListener::makeRoom()
+{
+    AerialHTTPConnection* oldest = nullptr;
+    for (AerialHTTPConnection* connection : m_connections) {
+        if (connection->isReadingHeader() && (!oldest || connection->openedAt() < oldest->openedAt()))
+            oldest = connection;
+    }
+    if (!oldest)
+        return false;
+    oldest->close(); // gives its place back
+    return true;
+}
+
+void AerialHTTPListener::forget(AerialHTTPConnection* connection)
+{
+    if (m_connections.erase(connection) == 0)
+        return;
+    connection->deleteLater();
+    if (m_connections.empty())
+        m_idleSweep.stop();
 }
 
 // Out of descriptors the socket stays readable: accepting again at once would spin.
@@ -153,7 +183,9 @@ void AerialHTTPListener::closeIdleConnections()
     const auto deadline = AerialHTTPConnection::Clock::now() - m_idleTimeout;
     const std::set<AerialHTTPConnection*> connections = m_connections;
     for (AerialHTTPConnection* connection : connections) {
-        if (connection->lastProgress() < deadline)
+        // A header gets the idle time in all, however slowly its bytes come.
+        const auto since = connection->isReadingHeader() ? connection->openedAt() : connection->lastProgress();
+        if (since < deadline)
             connection->close();
     }
 }

@@ -19,7 +19,8 @@ class AerialHTTPListener final : public QObject
     Q_OBJECT
 
 public:
-    AerialHTTPListener(const AerialAssetFiles& files, std::chrono::milliseconds idleTimeout);
+    // maximumConnections: how many this listener holds open at once.
+    AerialHTTPListener(const AerialAssetFiles& files, std::chrono::milliseconds idleTimeout, int maximumConnections);
     ~AerialHTTPListener() override;
 
     bool isListening() const { return m_socket >= 0; }
@@ -31,12 +32,15 @@ public:
 
 private:
     void acceptPending();
+    bool makeRoom();
+    void forget(AerialHTTPConnection* connection);
     void pauseAccepting();
     void stopListening(const QString& error);
     void closeIdleConnections();
 
     const AerialAssetFiles& m_files;
     const std::chrono::milliseconds m_idleTimeout;
+    const std::size_t m_maximumConnections;
     int m_socket = -1;
     std::unique_ptr<QSocketNotifier> m_acceptable;
     QTimer m_acceptResume;

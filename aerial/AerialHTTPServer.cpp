@@ -51,8 +51,8 @@ AerialHTTPServer& AerialHTTPServer::shared()
 class AerialHTTPServer::Lane
 {
 public:
-    Lane(const AerialAssetFiles& files, std::chrono::milliseconds idleTimeout)
-        : m_listener(new AerialHTTPListener(files, idleTimeout))
+    Lane(const AerialAssetFiles& files, std::chrono::milliseconds idleTimeout, int maximumConnections)
+        : m_listener(new AerialHTTPListener(files, idleTimeout, maximumConnections))
     {
         m_thread.setObjectName(QStringLiteral("com.lanto.aerial-http"));
         QObject::connect(&m_thread, &QThread::started, &blockBrokenPipeSignal); // runs on the new thread
@@ -91,11 +91,13 @@ private:
 };
 
 AerialHTTPServer::AerialHTTPServer(const Options& options)
-    : m_port(options.port), m_files(options.home.isEmpty() ? UserHome::path() : options.home)
+    : m_port(options.port),
+      m_files(options.home.isEmpty() ? UserHome::path() : options.home)
 {
     const int threads = options.threads > 0 ? options.threads : std::clamp(QThread::idealThreadCount(), 1, 8);
+    const int share = (options.maximumConnections + threads - 1) / threads;
     for (int i = 0; i < threads; ++i)
-        m_lanes.push_back(std::make_unique<Lane>(m_files, options.idleTimeout));
+        m_lanes.push_back(std::make_unique<Lane>(m_files, options.idleTimeout, share));
 }
 
 AerialHTTPServer::~AerialHTTPServer() = default;

@@ -9,8 +9,6 @@
 #include <memory>
 #include <vector>
 
-class AerialHTTPListener;
-
 // The loopback HTTP/1.1 file server that the system's wallpaper machinery
 // plays a placed aerial from: the video and thumbnail of each asset, with
 // single byte ranges, one request per connection. Both programs run one on
@@ -22,6 +20,8 @@ class AerialHTTPListener;
 // on one thread from accept to close, so no state is shared between them.
 // Moving file bytes into loopback sockets is kernel work done on the sending
 // thread, which is why one thread cannot keep up with many readers.
+class AerialHTTPListener;
+
 class AerialHTTPServer
 {
 public:
@@ -38,6 +38,11 @@ public:
         QString home;
         // 0: one per core, at most eight.
         int threads = 0;
+        // Connections open at once, shared out evenly over the threads. Its only
+        // peer is the local system, which needs a few; past a thread's share a new
+        // connection takes the place of the oldest one still sending its header
+        // there, or is refused at once.
+        int maximumConnections = 256;
     };
 
     // The process's server on the default port; needs a QCoreApplication and

@@ -44,7 +44,9 @@ std::optional<HTTPRequest::Range> parseRangeValue(const QString& value)
     const QLatin1String unit("bytes=");
     if (!rangeText.startsWith(unit))
         return std::nullopt;
-    const QList<QStringView> pieces = QStringView(rangeText).sliced(unit.size()).split(QLatin1Char('-'));
+    // Of a list of ranges only the first is served, as the header gives it.
+    const QStringView first = QStringView(rangeText).sliced(unit.size()).split(QLatin1Char(',')).first();
+    const QList<QStringView> pieces = first.split(QLatin1Char('-'));
     const std::optional<qint64> start = parseBytePosition(trimmedBlanks(pieces.first()));
     if (!start)
         return std::nullopt;

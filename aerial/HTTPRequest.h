@@ -21,6 +21,6 @@ struct HTTPRequest
 
 // Reads a header block (the bytes before the blank line, decoded). Nothing for
 // a block without a request line of at least two words, or a path with "..".
-// Only the first "Range:" line is read, and only its first "bytes=" range;
-// a suffix range ("bytes=-N") counts as no range.
+// Only the first "Range:" line is read, and of its "bytes=" ranges only the
+// first; a suffix range ("bytes=-N") counts as no range.
 std::optional<HTTPRequest> parseRequest(const QString& header);

@@ -15,6 +15,7 @@
 
 #include <csignal>
 #include <sys/socket.h>
+#include <sys/stat.h>
 
 using namespace std::chrono_literals;
 
@@ -130,6 +131,10 @@ private slots:
     void closesPeersThatEndOrStall();
     void peerLeavingMidBodyDoesNotStallOthers();
     void peerClosingAfterReadingDoesNotEndTheProcess();
+    void notRegularFilesAreNotServed_data();
+    void notRegularFilesAreNotServed();
+    void refusesConnectionsPastItsCap();
+    void slowHeadersGiveWayToNewClients();
     void twoServersShareThePort();
     void failedStartCanBeRetried();
     void assetURLs();
@@ -138,7 +143,7 @@ private:
     void writeMap(const PlistValue::Dictionary& map);
     QString downloads(const QString& relative) const;
     QString legacy(const QString& relative) const;
-    AerialHTTPServer& startServer(std::chrono::milliseconds idleTimeout = 10s);
+    AerialHTTPServer& startServer(std::chrono::milliseconds idleTimeout = 10s, int maximumConnections = 256);
 
     std::unique_ptr<TemporaryHome> m_home;
     std::unique_ptr<AerialHTTPServer> m_server;
@@ -175,9 +180,14 @@ QString tst_AerialHTTPServer::legacy(const QString& relative) const
     return m_home->filePath(QStringLiteral("Library/Application Support/com.apple.wallpaper/aerials/") + relative);
 }
 
-AerialHTTPServer& tst_AerialHTTPServer::startServer(std::chrono::milliseconds idleTimeout)
+AerialHTTPServer& tst_AerialHTTPServer::startServer(std::chrono::milliseconds idleTimeout, int maximumConnections)
 {
-    m_server = std::make_unique<AerialHTTPServer>(AerialHTTPServer::Options { 0, idleTimeout, {} });
+    // A cap is held per thread: one thread holds all of it.
+    m_server = std::make_unique<AerialHTTPServer>(AerialHTTPServer::Options { .port = 0,
+        .idleTimeout = idleTimeout,
+        .home = {},
+        .threads = maximumConnections < 256 ? 1 : 0,
+        .maximumConnections = maximumConnections });
     m_server->start();
     return *m_server;
 }
@@ -210,7 +220,7 @@ void tst_AerialHTTPServer::parsesRequests_data()
                             << "";
     QTest::newRow("list") << "GET /x\r\nRange: bytes=0-1,5-6" << true << "GET"
                           << "x"
-                          << "0-";
+                          << "0-1";
     QTest::newRow("bad end") << "GET /x\r\nRange: bytes=2-z" << true << "GET"
                              << "x"
                              << "2-";
@@ -281,6 +291,9 @@ void tst_AerialHTTPServer::servesRanges_data()
                             << QByteArray("10") << QByteArray("0123456789");
     QTest::newRow("head") << QByteArray("HEAD") << QByteArray("bytes=0-1") << QByteArray("206 Partial Content")
                           << QByteArray("bytes 0-1/10") << QByteArray("2") << QByteArray();
+    QTest::newRow("list: the first range") << QByteArray("GET") << QByteArray("bytes=0-1,5-9")
+                                           << QByteArray("206 Partial Content") << QByteArray("bytes 0-1/10")
+                                           << QByteArray("2") << QByteArray("01");
     QTest::newRow("post") << QByteArray("post") << QByteArray("bytes=0-1") << QByteArray("206 Partial Content")
                           << QByteArray("bytes 0-1/10") << QByteArray("2") << QByteArray("01");
 }
@@ -513,6 +526,77 @@ void tst_AerialHTTPServer::peerClosingAfterReadingDoesNotEndTheProcess()
     }
     QCOMPARE(brokenPipes.count(), 0);
     QCOMPARE(exchange(port, small).body, QByteArray("0123456789"));
+}
+
+// A named pipe where a file or the settings should be must not hold the server.
+void tst_AerialHTTPServer::notRegularFilesAreNotServed_data()
+{
+    QTest::addColumn<QString>("pipe"); // relative to the app support folder
+    QTest::newRow("content") << hex + QStringLiteral("/content.mov");
+    QTest::newRow("settings") << QStringLiteral("Settings.plist");
+}
+
+void tst_AerialHTTPServer::notRegularFilesAreNotServed()
+{
+    QFETCH(QString, pipe);
+    const QString path = pipe.endsWith(QLatin1String(".plist")) ? m_home->appSupportPath() + QLatin1Char('/') + pipe
+                                                                 : downloads(pipe);
+    QVERIFY(QFile::remove(path));
+    QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+    const quint16 port = startServer().port();
+    const Reply reply = exchange(port, get(QStringLiteral("videos/") + asset + QStringLiteral(".mov")));
+    QCOMPARE(reply.statusLine(), QByteArray("HTTP/1.1 404 Not Found"));
+    QCOMPARE(exchange(port, get(QStringLiteral("thumbnails/") + asset + QStringLiteral(".png"))).statusLine(),
+        pipe.endsWith(QLatin1String(".plist")) ? QByteArray("HTTP/1.1 404 Not Found") : QByteArray("HTTP/1.1 200 OK"));
+}
+
+// Connections being served hold their places; one past the cap is closed at
+// once, and once places are free, new clients are served again.
+void tst_AerialHTTPServer::refusesConnectionsPastItsCap()
+{
+    writeFile(downloads(QStringLiteral("big/content.mov")), QByteArray(16 * 1024 * 1024, 'v'));
+    writeMap({ { asset, hex }, { QStringLiteral("BIG"), QStringLiteral("big") } });
+    const quint16 port = startServer(10s, 3).port();
+    std::vector<std::unique_ptr<QTcpSocket>> readers;
+    for (int i = 0; i < 3; ++i) {
+        auto socket = std::make_unique<QTcpSocket>();
+        socket->setReadBufferSize(64 * 1024);
+        socket->setSocketOption(QAbstractSocket::ReceiveBufferSizeSocketOption, 64 * 1024);
+        socket->connectToHost(QStringLiteral("127.0.0.1"), port);
+        QVERIFY(socket->waitForConnected());
+        socket->write(get(QStringLiteral("videos/BIG.mov")));
+        QVERIFY(socket->waitForReadyRead()); // its body is being sent
+        readers.push_back(std::move(socket));
+    }
+    const QByteArray small = get(QStringLiteral("videos/") + asset + QStringLiteral(".mov"));
+    const Reply refused = exchange(port, small);
+    QVERIFY(!refused.complete);
+    QVERIFY(refused.head.isEmpty());
+
+    readers.clear();
+    QTRY_COMPARE(exchange(port, small).body, QByteArray("0123456789"));
+}
+
+// A peer that dribbles headers on every place cannot lock out a client that
+// sends its request at once: the oldest unfinished header gives way.
+void tst_AerialHTTPServer::slowHeadersGiveWayToNewClients()
+{
+    const quint16 port = startServer(10s, 4).port();
+    std::vector<std::unique_ptr<QTcpSocket>> dribblers;
+    for (int i = 0; i < 4; ++i) {
+        auto socket = std::make_unique<QTcpSocket>();
+        socket->connectToHost(QStringLiteral("127.0.0.1"), port);
+        QVERIFY(socket->waitForConnected());
+        socket->write("GET /vid");
+        QVERIFY(socket->waitForBytesWritten());
+        dribblers.push_back(std::move(socket));
+    }
+    const QByteArray small = get(QStringLiteral("videos/") + asset + QStringLiteral(".mov"));
+    for (int client = 0; client < 3; ++client)
+        QCOMPARE(exchange(port, small).body, QByteArray("0123456789"));
+    // The oldest gave way first; the newest is still waited for.
+    QTRY_COMPARE(dribblers[0]->state(), QAbstractSocket::UnconnectedState);
+    QCOMPARE(dribblers[3]->state(), QAbstractSocket::ConnectedState);
 }
 
 void tst_AerialHTTPServer::twoServersShareThePort()
