@@ -133,18 +133,19 @@ void AerialHTTPListener::acceptPending()
     }
 }
 
-// At the cap, a connection that has not finished its header in all the time
-// the others took gives way: a peer that dribbles headers on many connections
-// cannot lock out the ones that send a request at once. Answers whether a
-// place was freed.
+// At the cap, the oldest connection that has not sent its header in a good
+// while gives way: a peer that dribbles headers on many connections cannot
+// lock out the ones that send a request at once, and a client whose request
+// is merely on its way keeps its place. Answers whether a place was freed.
 bool AerialHTTPListener::makeRoom()
 {
+    const auto stale = AerialHTTPConnection::Clock::now() - std::min<std::chrono::milliseconds>(1s, m_idleTimeout / 10);
     AerialHTTPConnection* oldest = nullptr;
     for (AerialHTTPConnection* connection : m_connections) {
         if (connection->isReadingHeader() && (!oldest || connection->openedAt() < oldest->openedAt()))
             oldest = connection;
     }
-    if (!oldest)
+    if (!oldest || oldest->openedAt() > stale)
         return false;
     oldest->close(); // gives its place back
     return true;

@@ -41,8 +41,8 @@ public:
         // Connections open at once, shared out evenly over the threads. Its only
         // peer is the local system, which needs a few; past a thread's share a new
         // connection takes the place of the oldest one still sending its header
-        // there, or is refused at once.
-        int maximumConnections = 256;
+        // there for a while, or is refused at once.
+        int maximumConnections = 384;
     };
 
     // The process's server on the default port; needs a QCoreApplication and

@@ -1,11 +1,15 @@
 // Serves a large file through a mapped aerial asset and, in the same run, the
 // same file from a private nginx; drives both with wrk (1 MiB ranges at random
-// offsets, and whole-file GETs) and prints the figures and their ratios.
+// offsets, and whole-file GETs) and prints the figures and their ratios, our
+// server's peak memory under the most connections, and how many connections a
+// peer that dribbles its headers holds while others are still served.
 //
 // bench_http [--size-mb N] [--seconds S] [--cases range1,range16,...]
 
 #include "AerialHTTPServer.h"
 #include "NginxInstance.h"
+#include "ProcessMemory.h"
+#include "SlowDrip.h"
 #include "PropertyList.h"
 #include "SettingsKeys.h"
 #include "Wrk.h"
@@ -21,6 +25,8 @@
 
 #include <cstdio>
 #include <memory>
+
+#include <sys/resource.h>
 
 namespace {
 
@@ -147,9 +153,16 @@ int main(int argc, char** argv)
     std::printf("Serving %lld MiB; nginx with %d workers; wrk %d s per run; load before: %s\n", fileSize >> 20, workers,
         seconds, qPrintable(loadAverage()));
     QList<Comparison> comparisons;
+    double peakRSSMB = 0; // our process, under the most connections
+    int mostConnections = 0;
     const auto compare = [&](const QString& name, int connections, const QString& requestScript) {
         Comparison comparison { name, connections, {}, {} };
+        ProcessMemory::resetPeak();
         comparison.ours = runWrk(oursURL, connections, seconds, requestScript);
+        if (connections >= mostConnections) {
+            mostConnections = connections;
+            peakRSSMB = double(ProcessMemory::peakKB()) / 1024.0;
+        }
         comparison.nginx = runWrk(nginxURL, connections, seconds, requestScript);
         std::printf("%s, %d connections:\n", qPrintable(name), connections);
         printRow("ours", comparison.ours);
@@ -164,6 +177,18 @@ int main(int argc, char** argv)
             ranges ? script : QString());
     }
 
+    // A peer dribbling headers on twice as many connections as the server takes.
+    rlimit files {};
+    ::getrlimit(RLIMIT_NOFILE, &files);
+    files.rlim_cur = files.rlim_max;
+    ::setrlimit(RLIMIT_NOFILE, &files);
+    const int cap = AerialHTTPServer::Options().maximumConnections;
+    const QByteArray request = "GET /videos/" + asset.toUtf8() + ".mov HTTP/1.1\r\nHost: 127.0.0.1\r\nRange: bytes=0-1\r\n\r\n";
+    const SlowDripResult drip = runSlowDrip(server.port(), request, 2 * cap, 3, 20);
+    std::printf("slow drip: %d connections opened, %d held (cap %d); %d of %d ordinary requests served meanwhile\n",
+        drip.opened, drip.held, cap, drip.served, drip.asked);
+    std::printf("peak memory of the process serving %d connections: %.1f MB\n", mostConnections, peakRSSMB);
+
     double p99Max = 0;
     QString result = QStringLiteral("RESULT");
     for (const Comparison& comparison : comparisons) {
@@ -174,6 +199,7 @@ int main(int argc, char** argv)
                       .arg(comparison.throughputRatio(), 0, 'f', 2);
     }
     std::printf("load after: %s\n", qPrintable(loadAverage()));
-    std::printf("%s p99_ratio_max=%.2f\n", qPrintable(result), p99Max);
+    std::printf("%s p99_ratio_max=%.2f peak_rss_mb_c%d=%.1f held_connections=%d served_during_drip=%d/%d\n",
+        qPrintable(result), p99Max, mostConnections, peakRSSMB, drip.held, drip.served, drip.asked);
     return 0;
 }
