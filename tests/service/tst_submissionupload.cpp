@@ -193,7 +193,7 @@ void TestSubmissionUpload::partsAreListedInOrderWhateverOrderTheyFinish()
 
 void TestSubmissionUpload::neverMoreThanThreePartsInFlight()
 {
-    m_service->on("PUT", files + "/multipart-part", partHandler([](int number) { return (number % 3) * 40ms; }));
+    m_service->on("PUT", files + "/multipart-part", partHandler([](int number) { return (number % 3 + 1) * 150ms; }));
     QVERIFY(awaitRetrying(upload(8 * 5 * MiB)));
     QCOMPARE(m_service->requests("PUT", files + "/multipart-part").size(), 8);
     QCOMPARE(m_service->peakOpenRequests(), 3);
