@@ -60,10 +60,8 @@ std::optional<ServiceReply> LocalService::answerAccount(const ServiceRequest& r)
         return ServiceReply::ok(m_accounts.availability(handle).toJson());
     }
 
-    const bool me = r.segments.size() >= 3 && r.segments.mid(0, 3) == api + QStringList { u"me"_s };
-    const bool mine = r.matches("GET", api + QStringList { u"me"_s }) || r.matches("PATCH", api + QStringList { u"me"_s })
-        || r.matches("POST", api + QStringList { u"me"_s, u"avatar"_s });
-    if (!me || !mine)
+    const QStringList me = api + QStringList { u"me"_s };
+    if (!r.matches("GET", me) && !r.matches("PATCH", me) && !r.matches("POST", me + QStringList { u"avatar"_s }))
         return std::nullopt;
     const Checked<QString> user = signedInUser(r);
     if (!user)

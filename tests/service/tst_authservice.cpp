@@ -52,6 +52,7 @@ private slots:
     void restore_data();
     void restore();
     void authorizationAddress();
+    void authorizationAddressOfALocalService();
     void callbacks_data();
     void callbacks();
     void forgedCallbacksAreRefused();
@@ -106,6 +107,21 @@ void TestAuthService::callBack(AuthService& auth, QString query)
     auth.signIn();
     query.replace("STATE", stateOf(m_browser.opened.constLast()));
     auth.handleCallback(QUrl("lanto://auth" + query));
+}
+
+void TestAuthService::authorizationAddressOfALocalService()
+{
+    AuthService::SignInAddresses addresses;
+    addresses.authorizePage = QUrl("http://127.0.0.1:4000/auth/authorize");
+    addresses.callbackFollowsService = true;
+    AuthService auth(*m_client, *m_settings, m_browser, addresses);
+    auth.signIn();
+    const QUrl url = m_browser.opened.constLast();
+    QCOMPARE(url.toString(QUrl::RemoveQuery), QStringLiteral("http://127.0.0.1:4000/auth/authorize"));
+    // The callback keeps the service's scheme and port, so the browser reaches it.
+    QCOMPARE(QUrlQuery(url).queryItemValue("redirect_uri", QUrl::FullyDecoded),
+        m_service->url("/api/v1/auth/apple/callback").toString());
+    QCOMPARE(QUrlQuery(url).queryItems().size(), 5);
 }
 
 void TestAuthService::restore_data()
