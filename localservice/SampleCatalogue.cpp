@@ -162,7 +162,7 @@ bool SampleCatalogue::makeMedia(QString* error)
     return failed.isEmpty();
 }
 
-bool SampleCatalogue::addRecords()
+bool SampleCatalogue::addCreatorsAndTags()
 {
     for (const SampleRecipes::Creator& c : SampleRecipes::creators()) {
         if (!m_service.accounts().addCreator(c.id, c.name, c.handle, c.avatarColor, c.verified, c.followers))
@@ -172,6 +172,13 @@ bool SampleCatalogue::addRecords()
         if (!m_service.catalogue().addTag(tag))
             return false;
     }
+    return true;
+}
+
+bool SampleCatalogue::addRecords()
+{
+    if (!addCreatorsAndTags())
+        return false;
     ServiceStore& store = m_service.store();
     const QDateTime now = QDateTime::currentDateTimeUtc();
     for (const SampleRecipes::Wallpaper& recipe : SampleRecipes::wallpapers()) {
@@ -217,6 +224,8 @@ bool SampleCatalogue::addRecords()
 
 bool SampleCatalogue::ensureExtraRecords(int count)
 {
+    if (!addCreatorsAndTags())
+        return false;
     const QList<SampleRecipes::Wallpaper>& samples = SampleRecipes::wallpapers();
     ServiceStore& store = m_service.store();
     const QDateTime now = QDateTime::currentDateTimeUtc();

@@ -30,6 +30,7 @@ public:
 private:
     // Makes every sample's files that the cache lacks, several at once.
     bool makeMedia(QString* error);
+    bool addCreatorsAndTags();
     bool addRecords();
 
     LocalService& m_service;

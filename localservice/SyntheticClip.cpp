@@ -8,6 +8,8 @@ extern "C" {
 #include <libavutil/opt.h>
 }
 
+#include "FFmpegHandles.h"
+
 #include <QFile>
 
 #include <memory>
@@ -22,11 +24,8 @@ struct InOutFreer
 {
     void operator()(AVFilterInOut* list) const { avfilter_inout_free(&list); }
 };
-struct CodecFreer
-{
-    void operator()(AVCodecContext* context) const { avcodec_free_context(&context); }
-};
-struct FormatCloser
+// The output and the file it writes.
+struct OutputCloser
 {
     void operator()(AVFormatContext* context) const
     {
@@ -34,14 +33,6 @@ struct FormatCloser
             avio_closep(&context->pb);
         avformat_free_context(context);
     }
-};
-struct FrameFreer
-{
-    void operator()(AVFrame* frame) const { av_frame_free(&frame); }
-};
-struct PacketFreer
-{
-    void operator()(AVPacket* packet) const { av_packet_free(&packet); }
 };
 
 QString describe(int code)
@@ -99,7 +90,7 @@ bool write(const QString& graphText, int frames, int framesPerSecond, const QStr
     if (result < 0 || (result = avfilter_graph_config(graph.get(), nullptr)) < 0)
         return fail(error, QStringLiteral("filter graph \"%1\": %2").arg(graphText, describe(result)));
 
-    std::unique_ptr<AVCodecContext, CodecFreer> codec(avcodec_alloc_context3(avcodec_find_encoder(AV_CODEC_ID_MPEG4)));
+    FFmpeg::CodecPtr codec(avcodec_alloc_context3(avcodec_find_encoder(AV_CODEC_ID_MPEG4)));
     if (!codec)
         return fail(error, QStringLiteral("no MPEG-4 encoder"));
     codec->width = av_buffersink_get_w(sink);
@@ -115,7 +106,7 @@ bool write(const QString& graphText, int frames, int framesPerSecond, const QStr
     AVFormatContext* formatOut = nullptr;
     const QByteArray fileName = QFile::encodeName(path);
     avformat_alloc_output_context2(&formatOut, nullptr, nullptr, fileName.constData());
-    std::unique_ptr<AVFormatContext, FormatCloser> format(formatOut);
+    std::unique_ptr<AVFormatContext, OutputCloser> format(formatOut);
     if (!format)
         return fail(error, QStringLiteral("no container for %1").arg(path));
     if (format->oformat->flags & AVFMT_GLOBALHEADER)
@@ -129,8 +120,8 @@ bool write(const QString& graphText, int frames, int framesPerSecond, const QStr
         || (result = avformat_write_header(format.get(), nullptr)) < 0)
         return fail(error, QStringLiteral("%1: %2").arg(path, describe(result)));
 
-    std::unique_ptr<AVFrame, FrameFreer> frame(av_frame_alloc());
-    std::unique_ptr<AVPacket, PacketFreer> packet(av_packet_alloc());
+    const FFmpeg::FramePtr frame = FFmpeg::makeFrame();
+    const FFmpeg::PacketPtr packet = FFmpeg::makePacket();
     for (int n = 0; n < frames; ++n) {
         if ((result = av_buffersink_get_frame(sink, frame.get())) < 0)
             return fail(error, QStringLiteral("source ended: %1").arg(describe(result)));

@@ -2,6 +2,7 @@
 // service's sign-in callback, which hands the browser to Lanto; and the
 // update feed.
 #include "LocalService.h"
+#include "ServiceOverrides.h"
 
 #include <QCryptographicHash>
 #include <QDateTime>
@@ -13,6 +14,14 @@ namespace {
 const QString callbackPath = u"/api/v1/auth/apple/callback"_s;
 
 QString escaped(const QString& text) { return text.toHtmlEscaped(); }
+
+// This service's callback, under whichever loopback name the client used.
+bool isOwnCallback(const QString& text, const QString& origin)
+{
+    const QUrl url(text, QUrl::StrictMode), own(origin);
+    return url.scheme() == own.scheme() && url.port() == own.port() && url.path() == callbackPath && !url.hasQuery()
+        && ServiceOverrides::isAcceptable(url);
+}
 
 QByteArray authorizePage(const QString& redirect, const QString& state, const QString& problem)
 {
@@ -73,12 +82,11 @@ QUrl withQuery(QUrl url, const QList<std::pair<QString, QString>>& items)
 std::optional<ServiceReply> LocalService::answerPage(const ServiceRequest& r)
 {
     const QStringList authorize { u"auth"_s, u"authorize"_s };
-    const QString ownCallback = r.origin + callbackPath;
     if (r.matches("GET", authorize)) {
         const QString redirect = r.queryValue(u"redirect_uri"_s);
-        if (redirect != ownCallback || r.queryValue(u"response_type"_s) != "code"_L1)
-            return ServiceReply::content(u"This page signs in only to "_s.toUtf8() + ownCallback.toUtf8()
-                    + ", with response_type \"code\".\n",
+        if (!isOwnCallback(redirect, r.origin) || r.queryValue(u"response_type"_s) != "code"_L1)
+            return ServiceReply::content(u"This page signs in only to "_s.toUtf8() + r.origin.toUtf8()
+                    + callbackPath.toUtf8() + ", with response_type \"code\".\n",
                 "text/plain; charset=utf-8", 400);
         return ServiceReply::content(
             authorizePage(redirect, r.queryValue(u"state"_s), {}), "text/html; charset=utf-8");
@@ -87,7 +95,7 @@ std::optional<ServiceReply> LocalService::answerPage(const ServiceRequest& r)
         const QUrlQuery fields = formFields(r.body);
         const QString redirect = field(fields, u"redirect_uri"_s);
         const QString state = field(fields, u"state"_s);
-        if (redirect != ownCallback)
+        if (!isOwnCallback(redirect, r.origin))
             return ServiceReply::content("This page signs in only to this service.\n", "text/plain; charset=utf-8", 400);
         if (field(fields, u"action"_s) == "cancel"_L1)
             return ServiceReply::redirect(

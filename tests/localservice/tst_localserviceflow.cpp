@@ -1,11 +1,11 @@
 // The client against the real local service: the whole road of an account
 // and a submission, and a restart that keeps what the service answered.
 #include "AuthService.h"
+#include "FakeBrowser.h"
 #include "LantoSettings.h"
 #include "ServiceRig.h"
 #include "SessionTokenStore.h"
 #include "VirtualScheduler.h"
-#include "WebAuthSession.h"
 
 #include <QImage>
 #include <QBuffer>
@@ -15,17 +15,6 @@
 using namespace Qt::Literals::StringLiterals;
 
 namespace {
-
-class CapturingBrowser final : public WebAuthSession
-{
-public:
-    bool open(const QUrl& url) override
-    {
-        opened.append(url);
-        return true;
-    }
-    QList<QUrl> opened;
-};
 
 QByteArray jpeg()
 {
@@ -86,7 +75,7 @@ void TestLocalServiceFlow::webSignInThroughThePages()
     ServiceRig rig;
     VirtualScheduler writes;
     LantoSettings settings(rig.home.appSupportPath(), writes);
-    CapturingBrowser browser;
+    FakeBrowser browser;
     AuthService::SignInAddresses addresses;
     addresses.authorizePage = QUrl(rig.service->origin() + u"/auth/authorize"_s);
     addresses.callbackFollowsService = true;

@@ -1,5 +1,6 @@
 #include "AuthService.h"
 #include "AwaitFuture.h"
+#include "FakeBrowser.h"
 #include "FakeWebService.h"
 #include "Keychain.h"
 #include "LantoAPIClient.h"
@@ -13,17 +14,6 @@
 #include <QtTest>
 
 namespace {
-
-class FakeBrowser final : public WebAuthSession
-{
-public:
-    bool open(const QUrl& url) override
-    {
-        opened.append(url);
-        return true;
-    }
-    QList<QUrl> opened;
-};
 
 const QJsonObject profile { { "id", "prof-2" }, { "name", "Ada L." }, { "handle", "ada" }, { "email", "ada@example" },
     { "avatarColor", "#112233" }, { "isVerified", true }, { "wallpaperCount", 3 }, { "followerCount", 40 },
