@@ -47,6 +47,7 @@ private slots:
     void handleFavouritesSubmissionAndReview();
     void restartKeepsWhatWasAnswered();
     void categoryListingPagesByTwenty();
+    void usageEventsTagsAvatarAndFeed();
 
 private:
     // Signs in through the service's pages as a browser would; the profile id.
@@ -236,6 +237,37 @@ void TestLocalServiceFlow::categoryListingPagesByTwenty()
     const ServiceRig::Answer second = rig.fetch("GET", u"/api/v1/wallpapers?category=anime&page=2"_s);
     QCOMPARE(QJsonDocument::fromJson(second.body)["data"]["wallpapers"].toArray().size(), 1);
     QCOMPARE(QJsonDocument::fromJson(second.body)["data"]["page"].toInt(), 2);
+}
+
+void TestLocalServiceFlow::usageEventsTagsAvatarAndFeed()
+{
+    ServiceRig rig;
+    const QString id = addPublicWallpaper(rig, u"gaming"_s, 1);
+    for (auto event : { LantoAPIClient::UsageEvent::download, LantoAPIClient::UsageEvent::download,
+             LantoAPIClient::UsageEvent::apply, LantoAPIClient::UsageEvent::remove })
+        rig.await(rig.client->recordEvent(event, id));
+    const APIWallpaper counted = rig.await(rig.client->fetchWallpaper(id));
+    QCOMPARE(counted.downloadCount, 2);
+    QCOMPARE(counted.applyCount, 1);
+    QCOMPARE(counted.trendCount.value_or(-1), 4);
+
+    rig.service->catalogue().addTag({ u"s1"_s, u"Series"_s, u"series"_s, 1, std::nullopt });
+    rig.service->catalogue().addTag({ u"c1"_s, u"Character"_s, u"character"_s, 1, u"s1"_s });
+    const LantoAPIClient::TagCatalogue tags = rig.await(rig.client->fetchTags());
+    QCOMPARE(tags.keys(), (QStringList { u"character"_s, u"series"_s }));
+    QCOMPARE(tags[u"character"_s].first().parentId.value_or(QString()), u"s1"_s);
+
+    signIn(rig, u"Ada"_s);
+    const QString avatar = rig.await(rig.client->uploadAvatar(jpeg(), u"image/jpeg"_s));
+    QCOMPARE(rig.await(rig.client->fetchProfile()).avatarUrl, avatar);
+    const ServiceRig::Answer picture = rig.fetch("GET", QUrl(avatar).path());
+    QCOMPARE(picture.header("Content-Type"), "image/jpeg"_ba);
+    QCOMPARE(picture.body, jpeg());
+    const Result<QString> notAPicture = *awaitFuture(rig.client->uploadAvatar("hello", u"image/jpeg"_s));
+    QCOMPARE(notAPicture.error().description(), u"HTTP error 415"_s);
+
+    const ServiceRig::Answer feed = rig.fetch("GET", u"/appcast.xml"_s);
+    QVERIFY(feed.body.contains("<sparkle:shortVersionString>0.1.0</sparkle:shortVersionString>"));
 }
 
 QString TestLocalServiceFlow::addPublicWallpaper(ServiceRig& rig, const QString& category, int n)
