@@ -12,7 +12,8 @@
 // the wallpaper record is built from it). The same rules hold: the JSON key of
 // each field is its name; a required field missing or of the wrong type fails
 // the whole decode; an optional one absent or null stays absent, and encoding
-// leaves it out. Unknown keys are ignored.
+// leaves it out. Unknown keys are ignored. Every record reads and writes both
+// ways: the client decodes what the local service encodes, and the other way round.
 
 // One entry of the tag catalogue.
 struct APITag
@@ -24,6 +25,7 @@ struct APITag
     std::optional<QString> parentId;
 
     static std::optional<APITag> fromJson(const QJsonObject& object);
+    QJsonObject toJson() const;
     bool operator==(const APITag&) const = default;
 };
 
@@ -37,6 +39,7 @@ struct DiscoverResponse
     std::optional<QList<APIWallpaper>> free;
 
     static std::optional<DiscoverResponse> fromJson(const QJsonObject& object);
+    QJsonObject toJson() const;
 };
 
 // One page of a category listing or of a creator's wallpapers.
@@ -46,6 +49,7 @@ struct WallpapersResponse
     qint64 page = 0;
 
     static std::optional<WallpapersResponse> fromJson(const QJsonObject& object);
+    QJsonObject toJson() const;
 };
 using ProfileWallpapersResponse = WallpapersResponse;
 
@@ -55,6 +59,7 @@ struct MyWallpapersResponse
     QList<APIWallpaper> wallpapers;
 
     static std::optional<MyWallpapersResponse> fromJson(const QJsonObject& object);
+    QJsonObject toJson() const;
 };
 
 // The body that creates a submission; every key is always written.
@@ -68,6 +73,7 @@ struct SubmissionCreate
     qint64 fileSize = 0;
 
     QJsonObject toJson() const;
+    static std::optional<SubmissionCreate> fromJson(const QJsonObject& object);
 };
 
 struct SubmissionCreateResponse
@@ -76,6 +82,7 @@ struct SubmissionCreateResponse
     QString status;
 
     static std::optional<SubmissionCreateResponse> fromJson(const QJsonObject& object);
+    QJsonObject toJson() const;
 };
 
 struct SubmissionUploadResponse
@@ -83,6 +90,7 @@ struct SubmissionUploadResponse
     QString uploaded;
 
     static std::optional<SubmissionUploadResponse> fromJson(const QJsonObject& object);
+    QJsonObject toJson() const;
 };
 
 struct SubmissionSubmitResponse
@@ -90,6 +98,7 @@ struct SubmissionSubmitResponse
     bool submitted = false;
 
     static std::optional<SubmissionSubmitResponse> fromJson(const QJsonObject& object);
+    QJsonObject toJson() const;
 };
 
 struct SubmissionDeleteResponse
@@ -97,6 +106,7 @@ struct SubmissionDeleteResponse
     bool deleted = false;
 
     static std::optional<SubmissionDeleteResponse> fromJson(const QJsonObject& object);
+    QJsonObject toJson() const;
 };
 
 // The account's profile as returned with a code exchange.
@@ -112,6 +122,7 @@ struct AuthCodeExchangeProfile
     qint64 followerCount = 0;
 
     static std::optional<AuthCodeExchangeProfile> fromJson(const QJsonObject& object);
+    QJsonObject toJson() const;
 };
 
 struct AuthCodeExchangeResponse
@@ -122,6 +133,7 @@ struct AuthCodeExchangeResponse
     std::optional<AuthCodeExchangeProfile> profile;
 
     static std::optional<AuthCodeExchangeResponse> fromJson(const QJsonObject& object);
+    QJsonObject toJson() const;
 };
 
 // The signed-in user's profile.
@@ -141,6 +153,7 @@ struct UserProfile
     QString createdAt;
 
     static std::optional<UserProfile> fromJson(const QJsonObject& object);
+    QJsonObject toJson() const;
 };
 
 // The fields a profile change sends; an absent one is left out of the body.
@@ -153,6 +166,7 @@ struct ProfileChanges
     std::optional<QString> handle;
 
     QJsonObject toJson() const;
+    static std::optional<ProfileChanges> fromJson(const QJsonObject& object);
 };
 
 // The answer of the handle check.
@@ -162,6 +176,7 @@ struct HandleAvailability
     std::optional<QString> reason;
 
     static std::optional<HandleAvailability> fromJson(const QJsonObject& object);
+    QJsonObject toJson() const;
 };
 
 struct AvatarResponse
@@ -169,6 +184,7 @@ struct AvatarResponse
     QString avatarUrl;
 
     static std::optional<AvatarResponse> fromJson(const QJsonObject& object);
+    QJsonObject toJson() const;
 };
 
 // The multipart upload of a submission file: the service hands out uploadId
@@ -179,6 +195,7 @@ struct MultipartInitResponse
     QString key;
 
     static std::optional<MultipartInitResponse> fromJson(const QJsonObject& object);
+    QJsonObject toJson() const;
 };
 
 struct PartResponse
@@ -186,6 +203,7 @@ struct PartResponse
     QString etag;
 
     static std::optional<PartResponse> fromJson(const QJsonObject& object);
+    QJsonObject toJson() const;
 };
 
 struct UploadedPart
@@ -194,6 +212,7 @@ struct UploadedPart
     QString etag;
 
     QJsonObject toJson() const;
+    static std::optional<UploadedPart> fromJson(const QJsonObject& object);
     bool operator==(const UploadedPart&) const = default;
 };
 
@@ -204,6 +223,7 @@ struct CompleteBody
     QList<UploadedPart> parts; // ascending partNumber
 
     QJsonObject toJson() const;
+    static std::optional<CompleteBody> fromJson(const QJsonObject& object);
 };
 
 struct CompleteResponse
@@ -211,4 +231,5 @@ struct CompleteResponse
     QString uploaded;
 
     static std::optional<CompleteResponse> fromJson(const QJsonObject& object);
+    QJsonObject toJson() const;
 };

@@ -3,6 +3,7 @@
 #include "LantoAPIClient.h"
 #include "LantoSettings.h"
 #include "Log.h"
+#include "ServiceOverrides.h"
 #include "SessionTokenStore.h"
 #include "WebAuthSession.h"
 
@@ -12,7 +13,6 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
-const QString authorizeEndpoint = u"https://appleid.apple.com/auth/authorize"_s;
 const QString webClientID = u"com.lanto.mac.web"_s;
 
 // An empty text is present, a null one absent: they differ here.
@@ -54,13 +54,30 @@ QString printed(const QHash<QString, QString>& table)
 
 AuthService& AuthService::shared()
 {
-    static AuthService* const service
-        = new AuthService(LantoAPIClient::shared(), LantoSettings::shared(), WebAuthSession::system());
+    static AuthService* const service = new AuthService(LantoAPIClient::shared(), LantoSettings::shared(),
+        WebAuthSession::system(), SignInAddresses::fromEnvironment());
     return *service;
 }
 
+AuthService::SignInAddresses AuthService::SignInAddresses::fromEnvironment()
+{
+    SignInAddresses addresses;
+    if (const std::optional<QUrl> page = ServiceOverrides::fromEnvironment("LANTO_AUTHORIZE_URL")) {
+        Log::write(u"Lanto: Using the sign-in page from LANTO_AUTHORIZE_URL — "_s + page->toString());
+        addresses.authorizePage = *page;
+    }
+    addresses.callbackFollowsService = ServiceOverrides::fromEnvironment("LANTO_SERVICE_URL").has_value();
+    return addresses;
+}
+
 AuthService::AuthService(LantoAPIClient& client, LantoSettings& settings, WebAuthSession& browser, QObject* parent)
-    : QObject(parent), m_client(client), m_settings(settings), m_browser(browser)
+    : AuthService(client, settings, browser, SignInAddresses(), parent)
+{
+}
+
+AuthService::AuthService(LantoAPIClient& client, LantoSettings& settings, WebAuthSession& browser,
+    const SignInAddresses& addresses, QObject* parent)
+    : QObject(parent), m_client(client), m_settings(settings), m_browser(browser), m_addresses(addresses)
 {
     restoreAccount();
 }
@@ -125,9 +142,12 @@ void AuthService::restoreAccount()
 
 QUrl AuthService::authorizationURL(const QString& state) const
 {
+    const QUrl service = m_client.baseURL();
     QUrl redirect;
-    redirect.setScheme(u"https"_s);
-    redirect.setHost(m_client.baseURL().host());
+    redirect.setScheme(m_addresses.callbackFollowsService ? service.scheme() : u"https"_s);
+    redirect.setHost(service.host());
+    if (m_addresses.callbackFollowsService)
+        redirect.setPort(service.port());
     redirect.setPath(u"/api/v1/auth/apple/callback"_s);
 
     const std::pair<QString, QString> items[]
@@ -136,7 +156,7 @@ QUrl AuthService::authorizationURL(const QString& state) const
     QStringList query;
     for (const auto& [name, value] : items)
         query.append(name + u'=' + QString::fromLatin1(QUrl::toPercentEncoding(value)));
-    QUrl url(authorizeEndpoint);
+    QUrl url = m_addresses.authorizePage;
     url.setQuery(query.join(u'&'), QUrl::StrictMode);
     return url;
 }

@@ -43,11 +43,27 @@ class AuthService : public QObject
     Q_PROPERTY(bool needsProfileSetup READ needsProfileSetup WRITE setNeedsProfileSetup NOTIFY needsProfileSetupChanged)
 
 public:
+    // Where the web sign-in goes.
+    struct SignInAddresses
+    {
+        // The identity provider's authorization page.
+        QUrl authorizePage = QUrl(QStringLiteral("https://appleid.apple.com/auth/authorize"));
+        // False: the callback is https on the service's host. True: it keeps the
+        // service address's scheme and port too, as a service on this machine needs.
+        bool callbackFollowsService = false;
+
+        // This build's, unless LANTO_AUTHORIZE_URL names another page; the
+        // callback follows the service when LANTO_SERVICE_URL names it.
+        static SignInAddresses fromEnvironment();
+    };
+
     // Over the shared client, settings and the default browser; restored on first use.
     static AuthService& shared();
 
     // Restores the account from the settings and the token store at once.
     AuthService(LantoAPIClient& client, LantoSettings& settings, WebAuthSession& browser, QObject* parent = nullptr);
+    AuthService(LantoAPIClient& client, LantoSettings& settings, WebAuthSession& browser,
+        const SignInAddresses& addresses, QObject* parent = nullptr);
 
     bool isSignedIn() const { return m_isSignedIn; }
     bool isLoading() const { return m_isLoading; }
@@ -132,6 +148,7 @@ private:
     LantoAPIClient& m_client;
     LantoSettings& m_settings;
     WebAuthSession& m_browser;
+    const SignInAddresses m_addresses;
     std::optional<QString> m_pendingState; // the state of the sign-in the browser shows
 
     bool m_isSignedIn = false;

@@ -3,6 +3,7 @@
 #include "CancelToken.h"
 #include "Log.h"
 #include "MultipartUpload.h"
+#include "ServiceOverrides.h"
 #include "SessionTokenStore.h"
 #include "UploadSession.h"
 
@@ -100,10 +101,9 @@ LantoAPIClient& LantoAPIClient::shared()
 QUrl LantoAPIClient::defaultBaseURL()
 {
     static const QUrl url = [] {
-        const QUrl override = QUrl(qEnvironmentVariable("LANTO_SERVICE_URL"), QUrl::StrictMode);
-        if (override.isValid() && !override.isRelative()) {
-            Log::write(u"Lanto API: Using the service address from LANTO_SERVICE_URL — "_s + override.toString());
-            return override;
+        if (const std::optional<QUrl> override = ServiceOverrides::fromEnvironment("LANTO_SERVICE_URL")) {
+            Log::write(u"Lanto API: Using the service address from LANTO_SERVICE_URL — "_s + override->toString());
+            return *override;
         }
         return QUrl(QStringLiteral(LANTO_SERVICE_BASE_URL));
     }();

@@ -55,7 +55,8 @@ public:
 
     // The client of the service at defaultBaseURL(), on the main thread, never released.
     static LantoAPIClient& shared();
-    // The service address of this build, unless LANTO_SERVICE_URL names another (logged once).
+    // The service address of this build, unless LANTO_SERVICE_URL names another
+    // that ServiceOverrides accepts (logged once).
     static QUrl defaultBaseURL();
 
     explicit LantoAPIClient(const QUrl& baseURL, QObject* parent = nullptr);

@@ -1,5 +1,6 @@
 #include "AuthService.h"
 #include "AwaitFuture.h"
+#include "FakeBrowser.h"
 #include "FakeWebService.h"
 #include "Keychain.h"
 #include "LantoAPIClient.h"
@@ -13,17 +14,6 @@
 #include <QtTest>
 
 namespace {
-
-class FakeBrowser final : public WebAuthSession
-{
-public:
-    bool open(const QUrl& url) override
-    {
-        opened.append(url);
-        return true;
-    }
-    QList<QUrl> opened;
-};
 
 const QJsonObject profile { { "id", "prof-2" }, { "name", "Ada L." }, { "handle", "ada" }, { "email", "ada@example" },
     { "avatarColor", "#112233" }, { "isVerified", true }, { "wallpaperCount", 3 }, { "followerCount", 40 },
@@ -52,6 +42,7 @@ private slots:
     void restore_data();
     void restore();
     void authorizationAddress();
+    void authorizationAddressOfALocalService();
     void callbacks_data();
     void callbacks();
     void forgedCallbacksAreRefused();
@@ -106,6 +97,21 @@ void TestAuthService::callBack(AuthService& auth, QString query)
     auth.signIn();
     query.replace("STATE", stateOf(m_browser.opened.constLast()));
     auth.handleCallback(QUrl("lanto://auth" + query));
+}
+
+void TestAuthService::authorizationAddressOfALocalService()
+{
+    AuthService::SignInAddresses addresses;
+    addresses.authorizePage = QUrl("http://127.0.0.1:4000/auth/authorize");
+    addresses.callbackFollowsService = true;
+    AuthService auth(*m_client, *m_settings, m_browser, addresses);
+    auth.signIn();
+    const QUrl url = m_browser.opened.constLast();
+    QCOMPARE(url.toString(QUrl::RemoveQuery), QStringLiteral("http://127.0.0.1:4000/auth/authorize"));
+    // The callback keeps the service's scheme and port, so the browser reaches it.
+    QCOMPARE(QUrlQuery(url).queryItemValue("redirect_uri", QUrl::FullyDecoded),
+        m_service->url("/api/v1/auth/apple/callback").toString());
+    QCOMPARE(QUrlQuery(url).queryItems().size(), 5);
 }
 
 void TestAuthService::restore_data()

@@ -1,5 +1,7 @@
 #include "FakeWebService.h"
 
+#include "APIEnvelope.h"
+
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -271,16 +273,13 @@ bool FakeRequest::hasQueryItem(const QString& name) const
 
 QJsonObject FakeRequest::jsonBody() const { return QJsonDocument::fromJson(body).object(); }
 
-FakeReply FakeReply::ok(const QJsonValue& data) { return json(200, QJsonObject { { "ok", true }, { "data", data } }); }
+FakeReply FakeReply::ok(const QJsonValue& data) { return json(200, APIEnvelope::ok(data)); }
 
-FakeReply FakeReply::okWithoutData() { return json(200, QJsonObject { { "ok", true } }); }
+FakeReply FakeReply::okWithoutData() { return json(200, APIEnvelope::okWithoutData()); }
 
 FakeReply FakeReply::failure(const QString& error, int status)
 {
-    QJsonObject envelope { { "ok", false } };
-    if (!error.isNull())
-        envelope.insert("error", error);
-    return json(status, envelope);
+    return json(status, APIEnvelope::failure(error.isNull() ? std::nullopt : std::optional<QString>(error)));
 }
 
 FakeReply FakeReply::json(int status, const QJsonValue& body)

@@ -1,0 +1,55 @@
+#pragma once
+
+#include "APIModels.h"
+#include "Refusal.h"
+
+#include <QByteArray>
+#include <QString>
+
+class MediaStore;
+class ServiceStore;
+
+// The signed-in user's own submissions: creating one, its four file slots
+// (one PUT each, or a multipart upload of 5 MiB parts), handing it in for
+// review, the review itself, and deleting it.
+class Submissions
+{
+public:
+    Submissions(ServiceStore& store, MediaStore& media) : m_store(store), m_media(media) { }
+
+    static constexpr qint64 partSize = 5 * 1024 * 1024;
+    static constexpr qint64 maximumParts = 10000;
+
+    Checked<SubmissionCreateResponse> create(const QString& userId, const SubmissionCreate& submission);
+    // The submission's files go into its slots while it is a draft.
+    Checked<SubmissionUploadResponse> putFile(const QString& userId, const QString& id, const QString& slot,
+        const QByteArray& contentType, const QByteArray& bytes);
+
+    Checked<MultipartInitResponse> startUpload(
+        const QString& userId, const QString& id, const QString& slot, const QByteArray& contentType);
+    // Parts may come in any order, and again; each must be at most one part size.
+    Checked<PartResponse> putPart(const QString& userId, const QString& id, const QString& slot,
+        const QString& uploadId, const QString& key, qint64 partNumber, const QByteArray& bytes);
+    // Every part from 1 up must be listed with the etag it was given; all but
+    // the last must be one part size.
+    Checked<CompleteResponse> completeUpload(
+        const QString& userId, const QString& id, const QString& slot, const CompleteBody& body);
+
+    // Needs the content, the poster and the thumbnail.
+    Checked<SubmissionSubmitResponse> submit(const QString& userId, const QString& id);
+    Checked<SubmissionDeleteResponse> remove(const QString& userId, const QString& id);
+
+    // Decides a pending submission: "approved" or "rejected".
+    Checked<QString> review(const QString& id, bool approve);
+    // Approves every submission pending for at least that long; how many.
+    int approvePendingOlderThan(qint64 seconds);
+
+private:
+    // The draft of that id owned by the user.
+    std::optional<Refusal> checkDraft(const QString& userId, const QString& id) const;
+    bool storeSlot(const QString& id, const QString& slot, const QString& fileName, const QString& contentType,
+        qint64 size);
+
+    ServiceStore& m_store;
+    MediaStore& m_media;
+};
