@@ -1,6 +1,7 @@
 #include "Appcast.h"
 
 #include "NumericVersion.h"
+#include "XmlPrescreen.h"
 
 #include <QXmlStreamReader>
 
@@ -51,7 +52,7 @@ std::optional<Appcast::Item> readItem(QXmlStreamReader& reader)
 
 std::optional<QList<Appcast::Item>> Appcast::read(const QByteArray& feed)
 {
-    if (feed.size() > maxFeedBytes)
+    if (feed.size() > maxFeedBytes || !XmlPrescreen::refusal(feed).isEmpty())
         return std::nullopt;
     QXmlStreamReader reader(feed);
     // Feeds use the prefix without always declaring it; the name is matched as written.

@@ -25,7 +25,8 @@ inline constexpr qsizetype maxItems = 4096;
 inline constexpr qsizetype maxVersionLength = 64;
 
 // The items with a short version, in document order. None when the text is not
-// well-formed XML, is longer than maxFeedBytes or holds more than maxItems items.
+// well-formed XML, is longer than maxFeedBytes, holds more than maxItems items,
+// declares an internal document type subset or crowds a tag with attributes.
 std::optional<QList<Item>> read(const QByteArray& feed);
 
 // The newest item by the numeric rule: the greatest short version, and among

@@ -1,6 +1,7 @@
 #include "XmlPlist.h"
 
 #include "XmlPlistDate.h"
+#include "XmlPrescreen.h"
 
 #include <QXmlStreamReader>
 
@@ -251,5 +252,7 @@ private:
 
 PropertyList::ParseResult XmlPlist::read(const QByteArray& bytes, const PropertyList::Limits& limits)
 {
+    if (const QString refusal = XmlPrescreen::refusal(bytes); !refusal.isEmpty())
+        return QStringLiteral("XML: %1").arg(refusal);
     return Reader(bytes, limits).read();
 }

@@ -131,6 +131,14 @@ private slots:
         QTest::newRow("external entity") << QByteArray(
             "<?xml version=\"1.0\"?><!DOCTYPE rss [<!ENTITY x SYSTEM \"file:///etc/passwd\">]>"
             "<rss><item><sparkle:shortVersionString>&x;</sparkle:shortVersionString></item></rss>");
+        QByteArray declarations = "<!DOCTYPE rss [";
+        for (int i = 0; i < 20000; ++i)
+            declarations += "<!ATTLIST x" + QByteArray::number(i) + " a CDATA \"v\">";
+        QTest::newRow("attribute declarations") << declarations + "]>" + feed(item("9.9", "99"));
+        QByteArray crowded = "<rss";
+        for (int i = 0; i < 30000; ++i)
+            crowded += " a" + QByteArray::number(i) + "=\"\"";
+        QTest::newRow("crowded tag") << crowded + "><item><sparkle:shortVersionString>9.9</sparkle:shortVersionString></item></rss>";
         QTest::newRow("too large") << feed(QByteArray(Appcast::maxFeedBytes, ' ') + item("9.9", "99"));
         QByteArray many;
         for (qsizetype i = 0; i <= Appcast::maxItems; ++i)
