@@ -143,22 +143,8 @@ bool CatalogueReader::skip(Value value, int depth)
         }
         return true;
     }
-    case json_type::object: {
-        simdjson::ondemand::object object;
-        if (const auto error = value.get_object().get(object))
-            return fail(error);
-        for (auto entry : object) {
-            simdjson::ondemand::field field;
-            std::string_view key;
-            if (const auto error = std::move(entry).get(field))
-                return fail(error);
-            if (const auto error = field.unescaped_key().get(key))
-                return fail(error);
-            if (!skip(field.value(), depth + 1))
-                return false;
-        }
-        return true;
-    }
+    case json_type::object:
+        return forEachField(value, depth, [&](std::string_view, Value field) { return skip(field, depth + 1); });
     case json_type::number: {
         double number = 0;
         if (const auto error = value.get_double().get(number))
@@ -223,29 +209,18 @@ bool CatalogueReader::readWallpapers(Value value, QList<APIWallpaper>& out, int 
 
 bool CatalogueReader::readTitles(Value value, QMap<QString, QString>& out, int depth)
 {
-    if (depth > maxDepth)
-        return fail(simdjson::DEPTH_ERROR);
-    if (!isType(value, json_type::object))
-        return false;
-    simdjson::ondemand::object object;
-    if (const auto error = value.get_object().get(object))
-        return fail(error);
     QMap<QString, QString> titles;
-    for (auto entry : object) {
-        simdjson::ondemand::field field;
-        std::string_view key;
-        if (const auto error = std::move(entry).get(field))
-            return fail(error);
-        if (const auto error = field.unescaped_key().get(key))
-            return fail(error);
+    const bool read = forEachField(value, depth, [&](std::string_view key, Value field) {
         QString title;
         const QString language = m_shared.text(key);
-        if (!readText(field.value(), title))
+        if (!readText(field, title))
             return false;
         titles.insert(language, title); // a repeated key: the last wins
-    }
-    out = std::move(titles);
-    return true;
+        return true;
+    });
+    if (read)
+        out = std::move(titles);
+    return read;
 }
 
 bool CatalogueReader::readProfile(Value value, APIProfile& out, int depth)

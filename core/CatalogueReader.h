@@ -65,6 +65,9 @@ public:
     // A value read by read(value, out) when it is present, nothing when null.
     template <typename T, typename Read>
     Field optional(Value value, std::optional<T>& out, Read read);
+    // Calls each(key, value) for every field of an object, in order, until it returns false.
+    template <typename Each>
+    bool forEachField(Value value, int depth, Each each);
 
     Failure failure() const { return m_failure; }
     // Records a failure of simdjson or, for no error, of shape; always false.
@@ -86,35 +89,19 @@ private:
 
 template <size_t N, typename ReadField>
 bool CatalogueReader::readObject(Value value, const std::array<std::string_view, N>& names, uint32_t required,
-                                 int depth, ReadField read)
+                                 int depth, ReadField readField)
 {
     static_assert(N <= 32);
-    if (depth > maxDepth)
-        return fail(simdjson::DEPTH_ERROR);
-    if (!isType(value, simdjson::ondemand::json_type::object))
-        return false;
-    simdjson::ondemand::object object;
-    if (const auto error = value.get_object().get(object))
-        return fail(error);
     uint32_t good = 0;
     uint32_t bad = 0;
-    for (auto entry : object) {
-        simdjson::ondemand::field field;
-        std::string_view key;
-        if (const auto error = std::move(entry).get(field))
-            return fail(error);
-        if (const auto error = field.unescaped_key().get(key))
-            return fail(error);
+    const bool read = forEachField(value, depth, [&](std::string_view key, Value field) {
         size_t index = 0;
         while (index < N && (names[index].size() != key.size() || names[index] != key))
             ++index;
-        if (index == N) {
-            if (!skip(field.value(), depth + 1))
-                return false;
-            continue;
-        }
+        if (index == N)
+            return skip(field, depth + 1);
         const uint32_t bit = uint32_t(1) << index;
-        switch (read(index, field.value())) {
+        switch (readField(index, field)) {
         case Field::read:
             good |= bit;
             bad &= ~bit;
@@ -130,9 +117,35 @@ bool CatalogueReader::readObject(Value value, const std::array<std::string_view,
             bad |= bit;
             break;
         }
-    }
+        return true;
+    });
+    if (!read)
+        return false;
     if (bad != 0 || (good & required) != required)
         return fail();
+    return true;
+}
+
+template <typename Each>
+bool CatalogueReader::forEachField(Value value, int depth, Each each)
+{
+    if (depth > maxDepth)
+        return fail(simdjson::DEPTH_ERROR);
+    if (!isType(value, simdjson::ondemand::json_type::object))
+        return false;
+    simdjson::ondemand::object object;
+    if (const auto error = value.get_object().get(object))
+        return fail(error);
+    for (auto entry : object) {
+        simdjson::ondemand::field field;
+        std::string_view key;
+        if (const auto error = std::move(entry).get(field))
+            return fail(error);
+        if (const auto error = field.unescaped_key().get(key))
+            return fail(error);
+        if (!each(key, field.value()))
+            return false;
+    }
     return true;
 }
 
