@@ -2,6 +2,7 @@
 
 #include <QTextBoundaryFinder>
 
+#include <algorithm>
 #include <array>
 #include <limits>
 
@@ -25,11 +26,20 @@ int hexDigitValue(QChar c)
     return -1;
 }
 
-// The first 32 characters of the text repeated five times, when they are all
-// hex digits; an empty text otherwise. Characters are user-perceived ones, so
-// a digit carrying a combining mark does not count as a digit.
-QString repeatedHexDigits(const QString& text)
+// The leading hex digits that are graphemes of their own, up to 32; an empty
+// text when a grapheme among them is anything else.
+QString leadingHexDigits(const QString& text)
 {
+    // ASCII characters followed by ASCII are one grapheme each: the usual ids
+    // need no boundary finder.
+    const qsizetype leading = std::min(text.size(), uuidDigits);
+    const auto isAscii = [](QChar c) { return c.unicode() < 0x80; };
+    if (std::all_of(text.cbegin(), text.cbegin() + leading, isAscii)
+        && (text.size() == leading || isAscii(text.at(leading)))) {
+        const bool allHex = std::all_of(text.cbegin(), text.cbegin() + leading,
+                                        [](QChar c) { return hexDigitValue(c) >= 0; });
+        return allHex ? text.left(leading) : QString();
+    }
     QString digits;
     digits.reserve(uuidDigits);
     QTextBoundaryFinder graphemes(QTextBoundaryFinder::Grapheme, text);
@@ -41,8 +51,18 @@ QString repeatedHexDigits(const QString& text)
         digits.append(text.at(start));
         start = end;
     }
+    return digits;
+}
+
+// The first 32 characters of the text repeated five times, when they are all
+// hex digits; an empty text otherwise. Characters are user-perceived ones, so
+// a digit carrying a combining mark does not count as a digit.
+QString repeatedHexDigits(const QString& text)
+{
+    QString digits = leadingHexDigits(text);
     if (digits.isEmpty() || digits.size() * repeats < uuidDigits)
         return {};
+    digits.reserve(uuidDigits);
     for (qsizetype i = 0; digits.size() < uuidDigits; ++i)
         digits.append(digits.at(i));
     return digits;

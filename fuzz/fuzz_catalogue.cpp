@@ -1,29 +1,69 @@
 #include "APIModels.h"
 #include "APIResponse.h"
+#include "CatalogueArray.h"
+#include "CatalogueWriter.h"
 #include "FuzzSupport.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
 
 namespace {
 
-// Every wallpaper decoded must encode to JSON that decodes to itself.
+// Every wallpaper decoded must encode to JSON that decodes to itself, and the
+// streaming writer must write the bytes QJsonDocument writes.
 void checkRoundTrip(const QList<APIWallpaper>& wallpapers)
 {
-    for (const APIWallpaper& wallpaper : wallpapers)
+    for (const APIWallpaper& wallpaper : wallpapers) {
         FuzzSupport::check(APIWallpaper::fromJson(wallpaper.toJson()) == wallpaper, "wallpaper round trip");
+        QByteArray streamed;
+        CatalogueWriter::append(streamed, wallpaper);
+        FuzzSupport::check(streamed == QJsonDocument(wallpaper.toJson()).toJson(QJsonDocument::Compact),
+                           "streamed bytes");
+    }
+}
+
+// The reply as the Qt-based decoder reads it: the reference for the fast one.
+template <typename T> std::optional<T> payloadByQt(const QByteArray& body)
+{
+    const QJsonDocument document = QJsonDocument::fromJson(body);
+    if (!document.isObject())
+        return std::nullopt;
+    const std::optional<APIResponse<T>> response = APIResponse<T>::fromJson(document.object());
+    if (!response)
+        return std::nullopt;
+    return response->data.value_or(T{});
+}
+
+// The fast decoder reads nothing Qt would not, and reads it the same way.
+template <typename T, typename Rows> void checkAgainstQt(const QByteArray& body, Rows rowsOf)
+{
+    const Result<APIResponse<T>> fast = APIResponse<T>::decode(body);
+    const std::optional<T> reference = payloadByQt<T>(body);
+    // Qt also takes a few numbers that are not JSON ("1."), so only the records are compared.
+    if (reference && fast)
+        FuzzSupport::check(rowsOf(fast.value().data.value_or(T{})) == rowsOf(*reference), "same records as Qt");
+    if (fast && fast.value().data) {
+        FuzzSupport::check(reference.has_value(), "decodes only what Qt decodes");
+        for (const QList<APIWallpaper>& row : rowsOf(*fast.value().data))
+            checkRoundTrip(row);
+    }
 }
 
 } // namespace
 
-// Any bytes as a catalogue reply of the service: the Discover rows and a page of wallpapers.
+// Any bytes as a catalogue reply of the service (the Discover rows and a page
+// of wallpapers) and as the catalogue cache file.
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     const QByteArray body = FuzzSupport::bytes(data, size);
-    if (const auto discover = APIResponse<DiscoverResponse>::decode(body); discover && discover.value().data) {
-        const DiscoverResponse& rows = *discover.value().data;
-        for (const QList<APIWallpaper>* row : { &rows.featured, &rows.todaysPicks, &rows.trending, &rows.newThisWeek })
-            checkRoundTrip(*row);
-        checkRoundTrip(rows.free.value_or(QList<APIWallpaper>()));
-    }
-    if (const auto page = APIResponse<WallpapersResponse>::decode(body); page && page.value().data)
-        checkRoundTrip(page.value().data->wallpapers);
+    checkAgainstQt<DiscoverResponse>(body, [](const DiscoverResponse& rows) {
+        return QList<QList<APIWallpaper>>{rows.featured, rows.todaysPicks, rows.trending, rows.newThisWeek,
+                                          rows.free.value_or(QList<APIWallpaper>())};
+    });
+    checkAgainstQt<WallpapersResponse>(body, [](const WallpapersResponse& page) {
+        return QList<QList<APIWallpaper>>{page.wallpapers};
+    });
+    if (const auto cached = CatalogueArray::decode(body))
+        checkRoundTrip(*cached);
     return 0;
 }

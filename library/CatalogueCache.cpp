@@ -1,12 +1,11 @@
 #include "CatalogueCache.h"
 
-#include "ChunkedMap.h"
+#include "CatalogueArray.h"
+#include "CatalogueWriter.h"
 #include "Log.h"
 
 #include <QFile>
 #include <QHash>
-#include <QJsonArray>
-#include <QJsonDocument>
 #include <QPromise>
 #include <QSaveFile>
 
@@ -14,17 +13,20 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
-QByteArray encoded(const APIWallpaper& record)
-{
-    return QJsonDocument(record.toJson()).toJson(QJsonDocument::Compact);
-}
-
+// The whole file with room behind it for the parser's padding, so it is not copied again.
 std::optional<QByteArray> readWhole(const QString& path)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly) || file.size() > CatalogueCache::maxFileBytes)
         return std::nullopt;
-    return file.readAll();
+    QByteArray bytes;
+    bytes.reserve(file.size() + CatalogueArray::paddingBytes);
+    bytes.resize(file.size());
+    const qint64 read = file.read(bytes.data(), bytes.size());
+    if (read < 0)
+        return std::nullopt;
+    bytes.resize(read);
+    return bytes;
 }
 
 // Runs work on the queue and hands its result to the returned future. A
@@ -48,18 +50,17 @@ QFuture<T> resolveOn(SerialQueue& queue, F work)
 
 } // namespace
 
-// The records in file order, each with its encoded form, and where each id is.
+// The records in file order, and where each id is. The records share their
+// texts with the lists handed out, so holding them costs little.
 struct CatalogueCache::Contents
 {
-    QList<QString> ids;
-    QList<QByteArray> json;
+    QList<APIWallpaper> records;
     QHash<QString, qsizetype> positions;
 
-    void append(const QString& id, QByteArray record)
+    void append(APIWallpaper record)
     {
-        positions.insert(id, ids.size());
-        ids.append(id);
-        json.append(std::move(record));
+        positions.insert(record.id, records.size());
+        records.append(std::move(record));
     }
 };
 
@@ -67,13 +68,13 @@ struct CatalogueCache::Contents
 // record of one id replaces an earlier one.
 void CatalogueCache::merge(Contents& contents, const QList<APIWallpaper>& records)
 {
-    const QList<QByteArray> json = mapInChunks(records, encoded).result();
-    for (qsizetype i = 0; i < records.size(); ++i) {
-        const QString& id = records.at(i).id;
-        if (const auto found = contents.positions.constFind(id); found != contents.positions.cend())
-            contents.json[*found] = json.at(i);
+    contents.records.reserve(contents.records.size() + records.size());
+    contents.positions.reserve(contents.records.size() + records.size());
+    for (const APIWallpaper& record : records) {
+        if (const auto found = contents.positions.constFind(record.id); found != contents.positions.cend())
+            contents.records[*found] = record;
         else
-            contents.append(id, json.at(i));
+            contents.append(record);
     }
 }
 
@@ -86,36 +87,18 @@ CatalogueCache::~CatalogueCache()
 
 std::optional<QList<APIWallpaper>> CatalogueCache::decode(const QByteArray& json)
 {
-    QJsonParseError error;
-    const QJsonDocument document = QJsonDocument::fromJson(json, &error);
-    if (error.error != QJsonParseError::NoError || !document.isArray())
-        return std::nullopt;
-    const QJsonArray array = document.array();
-    const QList<QJsonValue> elements(array.begin(), array.end());
-    const QList<std::optional<APIWallpaper>> decoded = mapInChunks(elements, [](const QJsonValue& element) {
-        return element.isObject() ? APIWallpaper::fromJson(element.toObject()) : std::nullopt;
-    }).result();
-    QList<APIWallpaper> records;
-    records.reserve(decoded.size());
-    for (const std::optional<APIWallpaper>& record : decoded) {
-        if (!record)
-            return std::nullopt;
-        records.append(*record);
-    }
-    return records;
+    return CatalogueArray::decode(json);
 }
 
-CatalogueCache::Contents& CatalogueCache::contents(QList<APIWallpaper>* firstRead)
+CatalogueCache::Contents& CatalogueCache::contents()
 {
     if (m_contents)
         return *m_contents;
     m_contents = std::make_unique<Contents>();
-    const std::optional<QByteArray> bytes = readWhole(m_filePath);
-    const std::optional<QList<APIWallpaper>> records = bytes ? decode(*bytes) : std::nullopt;
-    if (records) {
-        if (firstRead)
-            *firstRead = *records;
-        merge(*m_contents, *records);
+    std::optional<QByteArray> bytes = readWhole(m_filePath);
+    if (bytes) {
+        if (std::optional<QList<APIWallpaper>> records = CatalogueArray::decode(std::move(*bytes)))
+            merge(*m_contents, *records);
     }
     return *m_contents;
 }
@@ -127,14 +110,13 @@ bool CatalogueCache::write(const Contents& contents, QString* error) const
         *error = file.errorString();
         return false;
     }
-    file.write("[");
-    for (qsizetype i = 0; i < contents.json.size(); ++i) {
-        if (i > 0)
-            file.write(",");
-        file.write(contents.json.at(i));
+    CatalogueWriter::ArrayStream stream(file);
+    bool written = true;
+    for (const APIWallpaper& record : contents.records) {
+        if (!(written = stream.add(record)))
+            break;
     }
-    file.write("]");
-    if (!file.commit()) {
+    if (!(written && stream.finish() && file.commit())) {
         *error = file.errorString();
         return false;
     }
@@ -143,20 +125,8 @@ bool CatalogueCache::write(const Contents& contents, QString* error) const
 
 QFuture<QList<APIWallpaper>> CatalogueCache::load()
 {
-    return resolveOn<QList<APIWallpaper>>(m_queue, [this] {
-        QList<APIWallpaper> records;
-        if (!m_contents) {
-            contents(&records);
-            return records;
-        }
-        // Read before: what is held now, merges included.
-        records.reserve(m_contents->json.size());
-        for (const QByteArray& json : std::as_const(m_contents->json)) {
-            if (auto record = APIWallpaper::fromJson(QJsonDocument::fromJson(json).object()))
-                records.append(std::move(*record));
-        }
-        return records;
-    });
+    // What is held now, merges included.
+    return resolveOn<QList<APIWallpaper>>(m_queue, [this] { return contents().records; });
 }
 
 QFuture<void> CatalogueCache::save(QList<APIWallpaper> records)
@@ -175,11 +145,11 @@ QFuture<qsizetype> CatalogueCache::prune(QSet<QString> ids)
     return resolveOn<qsizetype>(m_queue, [this, ids = std::move(ids)] {
         Contents& cached = contents();
         Contents kept;
-        for (qsizetype i = 0; i < cached.ids.size(); ++i) {
-            if (!ids.contains(cached.ids.at(i)))
-                kept.append(cached.ids.at(i), cached.json.at(i));
+        for (const APIWallpaper& record : std::as_const(cached.records)) {
+            if (!ids.contains(record.id))
+                kept.append(record);
         }
-        const qsizetype removed = cached.ids.size() - kept.ids.size();
+        const qsizetype removed = cached.records.size() - kept.records.size();
         if (removed == 0)
             return removed;
         cached = std::move(kept);

@@ -17,10 +17,10 @@
 //
 // Every operation runs on the cache's own serial queue, so the main thread
 // never waits for the disk and writes land in the order they were asked for.
-// The file is read once; afterwards the queue keeps each record's encoded form
-// in memory, so a merge rewrites the file without decoding it again. Every
-// write replaces the file whole and atomically. Destroying the cache finishes
-// the writes already asked for.
+// The file is read once; afterwards the queue keeps the records (sharing their
+// texts with the lists handed out), so a merge rewrites the file without
+// reading it again. Every write streams the file whole and replaces it
+// atomically. Destroying the cache finishes the writes already asked for.
 class CatalogueCache
 {
 public:
@@ -51,8 +51,8 @@ public:
 
 private:
     struct Contents;
-    // On the queue only. Reads the file the first time, handing its records to firstRead.
-    Contents& contents(QList<APIWallpaper>* firstRead = nullptr);
+    // On the queue only. Reads the file the first time.
+    Contents& contents();
     static void merge(Contents& contents, const QList<APIWallpaper>& records);
     bool write(const Contents& contents, QString* error) const;
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "APIResponse.h"
 #include "APIWallpaper.h"
 
 #include <QJsonObject>
@@ -61,6 +62,13 @@ struct MyWallpapersResponse
     static std::optional<MyWallpapersResponse> fromJson(const QJsonObject& object);
     QJsonObject toJson() const;
 };
+
+// Replies that carry catalogue records can hold thousands of them: they are
+// read with simdjson straight into the records (CatalogueReplies.cpp).
+template <> Result<APIResponse<DiscoverResponse>> APIResponse<DiscoverResponse>::decode(const QByteArray& body);
+template <> Result<APIResponse<WallpapersResponse>> APIResponse<WallpapersResponse>::decode(const QByteArray& body);
+template <>
+Result<APIResponse<MyWallpapersResponse>> APIResponse<MyWallpapersResponse>::decode(const QByteArray& body);
 
 // The body that creates a submission; every key is always written.
 struct SubmissionCreate

@@ -10,6 +10,16 @@
 
 #include <optional>
 
+// Why a reply body did not decode: it is not JSON, or not the JSON expected.
+inline DecodingError malformedReply()
+{
+    return DecodingError { QStringLiteral("The data couldn't be read because it isn't in the correct format.") };
+}
+inline DecodingError wrongShapeReply()
+{
+    return DecodingError { QStringLiteral("The data couldn't be read because it is missing or of the wrong type.") };
+}
+
 // The envelope of every service reply: a success flag, the endpoint's payload
 // and an error text. T is anything JsonFields reads: a record, a list, a map.
 template <typename T> struct APIResponse
@@ -32,17 +42,16 @@ template <typename T> struct APIResponse
     }
 
     // A whole reply body; a DecodingError when it is not an envelope of T.
+    // The catalogue's large replies have their own decoder (APIModels.h).
     static Result<APIResponse> decode(const QByteArray& body)
     {
         QJsonParseError parseError;
         const QJsonDocument document = QJsonDocument::fromJson(body, &parseError);
         if (parseError.error != QJsonParseError::NoError || !document.isObject())
-            return DecodingError { QStringLiteral(
-                "The data couldn't be read because it isn't in the correct format.") };
+            return malformedReply();
         std::optional<APIResponse> response = fromJson(document.object());
         if (!response)
-            return DecodingError { QStringLiteral(
-                "The data couldn't be read because it is missing or of the wrong type.") };
+            return wrongShapeReply();
         return std::move(*response);
     }
 

@@ -34,6 +34,10 @@ FFmpeg::CodecPtr openEncoder(const HevcSettings& settings, bool globalHeader)
     encoder->color_range = settings.colorRange;
     if (globalHeader)
         encoder->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
+    // x265 takes its frame threads from this: 0 lets it pick them, and its thread
+    // pool, for the machine, as the ffmpeg command line does. The default of one
+    // frame at a time leaves most cores idle.
+    encoder->thread_count = 0;
 
     AVDictionary* options = nullptr;
     av_dict_set(&options, "preset", HevcSettings::preset, 0);

@@ -1,0 +1,171 @@
+#pragma once
+
+#include "APIWallpaper.h"
+#include "SharedStrings.h"
+
+#include <QByteArray>
+#include <QList>
+
+#include <simdjson.h>
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <string_view>
+
+// Reads catalogue records straight from simdjson's On-Demand values into the
+// wire records, with the rules of the Qt-based decoders: a required field
+// missing or of the wrong type fails the record, an optional one absent or
+// null stays absent, unknown keys are ignored (but must still be valid JSON,
+// nested at most maxDepth deep), the last of a repeated key wins, and an
+// integer is any number whose value is a whole number in the signed 64-bit
+// range. Texts repeated across records come out shared.
+//
+// One reader serves one document: its shared texts point into the parser.
+class CatalogueReader
+{
+public:
+    using Value = simdjson::ondemand::value;
+
+    // Why a read failed: the JSON itself is bad, or it is sound JSON of another shape.
+    enum class Failure { none, malformed, wrongShape };
+    static constexpr int maxDepth = 1024;
+
+    // The bytes with the zeroed tail simdjson reads past the end: the same
+    // buffer when it has room to spare, a padded copy otherwise.
+    class Padded
+    {
+    public:
+        explicit Padded(QByteArray bytes);
+        simdjson::padded_string_view view() const;
+
+    private:
+        QByteArray m_bytes;
+    };
+
+    // Whether the document holds nothing after what was read.
+    static bool atEnd(simdjson::ondemand::document& document);
+
+    bool readWallpaper(Value value, APIWallpaper& out, int depth);
+    bool readWallpapers(Value value, QList<APIWallpaper>& out, int depth);
+    bool readText(Value value, QString& out);
+    bool readInteger(Value value, qint64& out);
+    bool readBool(Value value, bool& out);
+    // Checks a value nobody reads, to its end.
+    bool skip(Value value, int depth);
+
+    // How a field fared: read, null (absent when optional) or not readable.
+    enum class Field { read, null, failed };
+    // Reads every field of an object: read(index, value) handles the keys of
+    // names by their index, other keys are skipped. Fails when the object does
+    // not read, a field failed, or a field of the required mask is missing.
+    template <size_t N, typename ReadField>
+    bool readObject(Value value, const std::array<std::string_view, N>& names, uint32_t required, int depth,
+                    ReadField read);
+    // A value read by read(value, out) when it is present, nothing when null.
+    template <typename T, typename Read>
+    Field optional(Value value, std::optional<T>& out, Read read);
+    // Calls each(key, value) for every field of an object, in order, until it returns false.
+    template <typename Each>
+    bool forEachField(Value value, int depth, Each each);
+
+    Failure failure() const { return m_failure; }
+    // Records a failure of simdjson or, for no error, of shape; always false.
+    bool fail(simdjson::error_code error = simdjson::INCORRECT_TYPE);
+
+private:
+    template <typename T>
+    bool readList(Value value, QList<T>& out, int depth, bool (CatalogueReader::*read)(Value, T&, int));
+    bool readSharedText(Value value, QString& out, int depth);
+    bool readSharedTexts(Value value, QStringList& out, int depth);
+    bool readTitles(Value value, QMap<QString, QString>& out, int depth);
+    bool readProfile(Value value, APIProfile& out, int depth);
+    bool readCategory(Value value, APICategory& out, int depth);
+    bool isType(Value& value, simdjson::ondemand::json_type type);
+
+    SharedStrings m_shared;
+    Failure m_failure = Failure::none;
+};
+
+template <size_t N, typename ReadField>
+bool CatalogueReader::readObject(Value value, const std::array<std::string_view, N>& names, uint32_t required,
+                                 int depth, ReadField readField)
+{
+    static_assert(N <= 32);
+    uint32_t good = 0;
+    uint32_t bad = 0;
+    const bool read = forEachField(value, depth, [&](std::string_view key, Value field) {
+        size_t index = 0;
+        while (index < N && (names[index].size() != key.size() || names[index] != key))
+            ++index;
+        if (index == N)
+            return skip(field, depth + 1);
+        const uint32_t bit = uint32_t(1) << index;
+        switch (readField(index, field)) {
+        case Field::read:
+            good |= bit;
+            bad &= ~bit;
+            break;
+        case Field::null:
+            good &= ~bit;
+            bad = (required & bit) ? bad | bit : bad & ~bit;
+            break;
+        case Field::failed:
+            if (m_failure == Failure::malformed)
+                return false;
+            good &= ~bit;
+            bad |= bit;
+            break;
+        }
+        return true;
+    });
+    if (!read)
+        return false;
+    if (bad != 0 || (good & required) != required)
+        return fail();
+    return true;
+}
+
+template <typename Each>
+bool CatalogueReader::forEachField(Value value, int depth, Each each)
+{
+    if (depth > maxDepth)
+        return fail(simdjson::DEPTH_ERROR);
+    if (!isType(value, simdjson::ondemand::json_type::object))
+        return false;
+    simdjson::ondemand::object object;
+    if (const auto error = value.get_object().get(object))
+        return fail(error);
+    for (auto entry : object) {
+        simdjson::ondemand::field field;
+        std::string_view key;
+        if (const auto error = std::move(entry).get(field))
+            return fail(error);
+        if (const auto error = field.unescaped_key().get(key))
+            return fail(error);
+        if (!each(key, field.value()))
+            return false;
+    }
+    return true;
+}
+
+template <typename T, typename Read>
+CatalogueReader::Field CatalogueReader::optional(Value value, std::optional<T>& out, Read read)
+{
+    bool null = false;
+    if (const auto error = value.is_null().get(null)) {
+        fail(error);
+        return Field::failed;
+    }
+    if (null) {
+        out.reset();
+        return Field::null;
+    }
+    T item{};
+    if (!read(value, item)) {
+        out.reset();
+        return Field::failed;
+    }
+    out = std::move(item);
+    return Field::read;
+}

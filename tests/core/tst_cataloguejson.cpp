@@ -1,0 +1,147 @@
+#include "CatalogueArray.h"
+#include "CatalogueSamples.h"
+#include "CatalogueWriter.h"
+
+#include <QBuffer>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QTest>
+
+namespace {
+
+// The decoder the fast one replaces, kept as the reference it must agree with.
+std::optional<QList<APIWallpaper>> decodedByQt(const QByteArray& json)
+{
+    QJsonParseError error;
+    const QJsonDocument document = QJsonDocument::fromJson(json, &error);
+    if (error.error != QJsonParseError::NoError || !document.isArray())
+        return std::nullopt;
+    QList<APIWallpaper> records;
+    for (const QJsonValue& element : document.array()) {
+        std::optional<APIWallpaper> record
+            = element.isObject() ? APIWallpaper::fromJson(element.toObject()) : std::nullopt;
+        if (!record)
+            return std::nullopt;
+        records.append(*record);
+    }
+    return records;
+}
+
+QByteArray writtenByQt(const QList<APIWallpaper>& records)
+{
+    QJsonArray array;
+    for (const APIWallpaper& record : records)
+        array.append(record.toJson());
+    return QJsonDocument(array).toJson(QJsonDocument::Compact);
+}
+
+QByteArray streamed(const QList<APIWallpaper>& records)
+{
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly);
+    CatalogueWriter::ArrayStream stream(buffer);
+    for (const APIWallpaper& record : records)
+        stream.add(record);
+    stream.finish();
+    return buffer.data();
+}
+
+// One record of the samples as JSON text, with a field replaced ("key":value) or taken out (value empty).
+QByteArray withField(const QByteArray& key, const QByteArray& value)
+{
+    QJsonObject object = catalogueSamples().at(1).toJson();
+    object.remove(QString::fromLatin1(key));
+    QByteArray json = QJsonDocument(object).toJson(QJsonDocument::Compact);
+    if (!value.isEmpty())
+        json.insert(1, "\"" + key + "\":" + value + ",");
+    return "[" + json + "]";
+}
+
+} // namespace
+
+class TestCatalogueJson : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void writesTheBytesQtWrites()
+    {
+        const QList<APIWallpaper> samples = catalogueSamples();
+        QCOMPARE(streamed(samples), writtenByQt(samples));
+        QCOMPARE(streamed({}), QByteArray("[]"));
+    }
+
+    void longArraysStreamInPieces()
+    {
+        QList<APIWallpaper> many;
+        for (int i = 0; i < 3000; ++i) {
+            APIWallpaper record = catalogueSamples().at(i % 3);
+            record.id = QString::number(i);
+            many.append(record);
+        }
+        const QByteArray bytes = streamed(many);
+        QVERIFY(bytes.size() > 1 << 20); // past one flush
+        QCOMPARE(bytes, writtenByQt(many));
+        QCOMPARE(CatalogueArray::decode(bytes), std::optional(many));
+    }
+
+    void readsWhatItWrites()
+    {
+        const QList<APIWallpaper> samples = catalogueSamples();
+        QCOMPARE(CatalogueArray::decode(streamed(samples)), std::optional(samples));
+    }
+
+    void agreesWithQtDecoding_data()
+    {
+        QTest::addColumn<QByteArray>("json");
+        QTest::newRow("samples") << writtenByQt(catalogueSamples());
+        QTest::newRow("empty array") << QByteArray(" [ ] ");
+        QTest::newRow("nulls in optional fields") << withField("posterPath", "null");
+        QTest::newRow("null in a required field") << withField("title", "null");
+        QTest::newRow("required field missing") << withField("tags", "");
+        QTest::newRow("text where a number goes") << withField("fileSize", "\"12\"");
+        QTest::newRow("fraction") << withField("fileSize", "1.5");
+        QTest::newRow("whole number with a point") << withField("fileSize", "5.0");
+        QTest::newRow("exponent") << withField("fileSize", "1e3");
+        QTest::newRow("negative zero") << withField("fileSize", "-0");
+        QTest::newRow("largest integer") << withField("fileSize", "9223372036854775807");
+        QTest::newRow("past the largest integer") << withField("fileSize", "9223372036854775808");
+        QTest::newRow("2^63 as a double") << withField("fileSize", "9.223372036854775808e18");
+        QTest::newRow("unknown keys") << withField("extra", R"({"a":[1,2.5,"x",true,null,{"b":{}}]})");
+        QTest::newRow("repeated key, last wins") << withField("title", R"("first","title":"second")");
+        QTest::newRow("repeated key, last is wrong") << withField("title", R"("first","title":7)");
+        QTest::newRow("escaped key") << withField("t\\u0069tle", R"("escaped")");
+        QTest::newRow("escapes in texts") << withField("title", "\"a\\\"b\\\\c\\/d\\u00e9\\ud83c\\udf0c\\n\"");
+        QTest::newRow("tag not text") << withField("tags", "[1]");
+        QTest::newRow("profile without isVerified") << withField("profile", R"({"id":"p"})");
+        QTest::newRow("category sortOrder null") << withField("category", R"({"id":"c","name":"n","icon":"i","sortOrder":null})");
+        QTest::newRow("title map with a number") << withField("localizedTitles", R"({"de":1})");
+        QTest::newRow("element not an object") << QByteArray("[1]");
+        QTest::newRow("object at the top") << QByteArray("{}");
+        QTest::newRow("garbage after") << QByteArray("[] x");
+        QTest::newRow("unclosed") << QByteArray("[{\"id\":");
+        QTest::newRow("empty") << QByteArray();
+        QTest::newRow("invalid UTF-8") << withField("title", "\"\xC3\x28\"");
+        QTest::newRow("bad atom in an unknown key") << withField("extra", "tru");
+        QTest::newRow("deep nesting in an unknown key")
+            << withField("extra", QByteArray(2000, '[') + QByteArray(2000, ']'));
+    }
+
+    void agreesWithQtDecoding()
+    {
+        QFETCH(QByteArray, json);
+        QCOMPARE(CatalogueArray::decode(json), decodedByQt(json));
+    }
+
+    void repeatedTextsAreShared()
+    {
+        const QList<APIWallpaper> records
+            = CatalogueArray::decode(streamed({catalogueSamples().at(0), catalogueSamples().at(0)})).value();
+        QCOMPARE(records.at(0).category.name.constData(), records.at(1).category.name.constData());
+        QCOMPARE(records.at(0).tags.at(1).constData(), records.at(1).tags.at(1).constData());
+        QCOMPARE(records.at(0).profile.id.constData(), records.at(1).profile.id.constData());
+    }
+};
+
+QTEST_GUILESS_MAIN(TestCatalogueJson)
+#include "tst_cataloguejson.moc"
