@@ -101,6 +101,8 @@ Item {
     // Beneath the buttons, which take their own clicks.
     MouseArea {
         objectName: "heroArea"
+        Accessible.role: Accessible.Button
+        Accessible.name: hero.wallpaper.title
         anchors.fill: parent
         onClicked: hero.appState.selectedWallpaper = hero.wallpaper
     }

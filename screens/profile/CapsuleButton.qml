@@ -11,6 +11,9 @@ Rectangle {
     property int fontSize: 13
     signal activated
 
+    Accessible.role: Accessible.Button
+    Accessible.name: label
+
     implicitWidth: text.implicitWidth + 32
     implicitHeight: text.implicitHeight + 16
     radius: height / 2

@@ -44,6 +44,8 @@ Rectangle {
 
         Item {
             objectName: "avatarButton"
+            Accessible.role: Accessible.Button
+            Accessible.name: qsTr("Choose Picture")
             anchors.horizontalCenter: parent.horizontalCenter
             width: 72; height: 72
             AvatarCircle {

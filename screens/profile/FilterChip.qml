@@ -8,6 +8,9 @@ Rectangle {
     required property bool isSelected
     signal activated
 
+    Accessible.role: Accessible.Button
+    Accessible.name: title
+
     implicitWidth: label.implicitWidth + 20
     implicitHeight: label.implicitHeight + 10
     radius: height / 2

@@ -69,4 +69,6 @@ Item {
 
     HoverHandler { onHoveredChanged: target.pointerOver(hovered) }
     TapHandler { onTapped: target.clicked() }
+    Accessible.role: Accessible.Button
+    Accessible.name: qsTr("Drop files here or click to browse")
 }

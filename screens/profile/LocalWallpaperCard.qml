@@ -68,9 +68,13 @@ Column {
 
         HoverHandler { id: hover }
         TapHandler { onTapped: card.selected() }
+        Accessible.role: Accessible.Button
+        Accessible.name: card.wallpaper.title
 
         Rectangle {
             objectName: "makePublicButton"
+            Accessible.role: Accessible.Button
+            Accessible.name: qsTr("Make Public")
             visible: card.showsMakePublic
             opacity: visible ? 1 : 0
             Behavior on opacity { NumberAnimation { duration: 150; easing.type: Easing.InOutQuad } }

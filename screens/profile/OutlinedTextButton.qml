@@ -9,6 +9,9 @@ Rectangle {
     required property real outlineOpacity
     signal activated
 
+    Accessible.role: Accessible.Button
+    Accessible.name: label
+
     implicitWidth: text.implicitWidth + 20
     implicitHeight: text.implicitHeight + 8
     radius: 4

@@ -49,6 +49,10 @@ WallpaperGrid {
         }
         MouseArea {
             objectName: "selectionTap"
+            Accessible.role: Accessible.CheckBox
+            Accessible.name: cell.wallpaper.title
+            Accessible.checkable: true
+            Accessible.checked: cell.selected
             anchors.fill: parent
             enabled: grid.tabs.isSelectMode
             onClicked: grid.tabs.toggleSelection(cell.wallpaper.id)

@@ -33,6 +33,7 @@ Item {
                 spacing: 12
                 RoundGlyphButton {
                     objectName: "backButton"
+                    Accessible.name: qsTr("Back")
                     anchors.verticalCenter: parent.verticalCenter
                     glyph: "‹"
                     onActivated: AppEnvironment.appState.closeCreator()

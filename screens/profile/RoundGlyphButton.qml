@@ -7,6 +7,8 @@ Rectangle {
     required property string glyph
     signal activated
 
+    Accessible.role: Accessible.Button
+
     width: 28
     height: 28
     radius: 14

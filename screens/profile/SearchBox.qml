@@ -39,6 +39,8 @@ Rectangle {
         }
         Text {
             objectName: "clearSearch"
+            Accessible.role: Accessible.Button
+            Accessible.name: qsTr("Clear")
             anchors.verticalCenter: parent.verticalCenter
             visible: box.text !== ""
             text: "✕"

@@ -23,6 +23,8 @@ Item {
         }
         Rectangle {
             objectName: "signInButton"
+            Accessible.role: Accessible.Button
+            Accessible.name: qsTr("Sign in with Apple")
             anchors.horizontalCenter: parent.horizontalCenter
             width: 220
             height: 44

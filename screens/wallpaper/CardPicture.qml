@@ -94,6 +94,8 @@ Item {
 
     MouseArea {
         objectName: "pictureArea"
+        Accessible.role: Accessible.Button
+        Accessible.name: picture.wallpaper.title
         anchors.fill: parent
         onClicked: picture.opened()
     }

@@ -39,6 +39,8 @@ Column {
         }
         MouseArea {
             objectName: "creatorArea"
+            Accessible.role: Accessible.Button
+            Accessible.name: block.wallpaper.creator.name
             anchors.fill: creator
             onClicked: block.creatorClicked()
         }

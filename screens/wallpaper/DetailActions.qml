@@ -18,6 +18,7 @@ Row {
 
     CapsuleButton {
         objectName: "makePublicButton"
+        Accessible.name: qsTr("Make Public")
         anchors.verticalCenter: parent.verticalCenter
         visible: actions.detail.canMakePublic
         onClicked: actions.detail.makePublic()
@@ -28,6 +29,7 @@ Row {
 
     CardButton {
         objectName: "deleteButton"
+        Accessible.name: qsTr("Delete")
         anchors.verticalCenter: parent.verticalCenter
         width: 36
         height: 36
@@ -57,6 +59,7 @@ Row {
 
     CapsuleButton {
         objectName: "detailApplyButton"
+        Accessible.name: applyLabel.text
         anchors.verticalCenter: parent.verticalCenter
         horizontalPadding: 20
         verticalPadding: 10
@@ -79,6 +82,7 @@ Row {
             weight: Font.DemiBold
         }
         Text {
+            id: applyLabel
             objectName: "applyLabel"
             text: actions.cardState.isDownloading ? qsTr("Downloading")
                 : actions.cardState.isActive ? qsTr("Active")

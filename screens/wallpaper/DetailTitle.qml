@@ -67,6 +67,8 @@ Column {
                 pointSize: 14
                 color: Qt.rgba(1, 1, 1, 0.4)
             }
+            Accessible.role: Accessible.Button
+            Accessible.name: qsTr("Rename")
             MouseArea {
                 anchors.fill: parent
                 onClicked: {
@@ -91,6 +93,8 @@ Column {
             id: creator
             creator: block.detail.wallpaper.creator
         }
+        Accessible.role: Accessible.Button
+        Accessible.name: block.detail.wallpaper.creator.name
         MouseArea {
             objectName: "detailCreator"
             anchors.fill: parent

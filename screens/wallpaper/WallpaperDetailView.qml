@@ -61,6 +61,7 @@ Item {
 
         CapsuleButton {
             objectName: "backButton"
+            Accessible.name: qsTr("Back")
             horizontalPadding: 14
             verticalPadding: 8
             z: 1

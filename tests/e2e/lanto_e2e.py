@@ -1,0 +1,463 @@
+"""Runs Lanto, its agent and the local web service the way a person meets them.
+
+A session owns a private X server with a window manager, a session bus with
+the accessibility bus beside it, and the programs, all running as one
+throwaway user whose home folder comes from the user database. Controls are
+found by accessible name and role over AT-SPI and pressed with real pointer
+and keyboard input (xdotool). Every wait has a deadline.
+"""
+
+import http.client
+import html.parser
+import json
+import os
+import select
+import shutil
+import signal
+import subprocess
+import tempfile
+import time
+import urllib.parse
+
+POLL_SECONDS = 0.1
+
+
+class Failure(AssertionError):
+    """A path did not see what a user should see."""
+
+
+class Blocked(Exception):
+    """A path cannot run on this machine yet; the message says why."""
+
+
+def wait_until(condition, timeout, what):
+    """Returns the first true value of condition(), or raises once timeout seconds pass."""
+    deadline = time.monotonic() + timeout
+    while True:
+        value = condition()
+        if value:
+            return value
+        if time.monotonic() > deadline:
+            raise Failure(f"timed out after {timeout:g} s waiting for {what}")
+        time.sleep(POLL_SECONDS)
+
+
+class Screenshot:
+    """The pixels of the whole screen at one moment, saved as a PNG."""
+
+    def __init__(self, path):
+        self.path = path
+        size = subprocess.run(["identify", "-format", "%w %h", path],
+                              check=True, capture_output=True, text=True).stdout.split()
+        self.width, self.height = int(size[0]), int(size[1])
+        self.rgb = subprocess.run(["convert", path, "-depth", "8", "rgb:-"],
+                                  check=True, capture_output=True).stdout
+
+    def pixel(self, x, y):
+        offset = (y * self.width + x) * 3
+        return tuple(self.rgb[offset:offset + 3])
+
+    def region(self, x, y, width, height):
+        """The pixels of a rectangle, clipped to the screen, as (r, g, b) tuples."""
+        x0, y0 = max(0, x), max(0, y)
+        x1, y1 = min(self.width, x + width), min(self.height, y + height)
+        return [self.pixel(px, py) for py in range(y0, y1) for px in range(x0, x1)]
+
+    def differs_from(self, other, x, y, width, height, step=4):
+        """The share of sampled pixels in a rectangle that differ from another screenshot."""
+        changed = total = 0
+        for py in range(max(0, y), min(self.height, y + height), step):
+            for px in range(max(0, x), min(self.width, x + width), step):
+                total += 1
+                a, b = self.pixel(px, py), other.pixel(px, py)
+                if max(abs(a[i] - b[i]) for i in range(3)) > 24:
+                    changed += 1
+        return changed / total if total else 0.0
+
+
+class Session:
+    """One desktop session for the throwaway user: display, buses and programs."""
+
+    def __init__(self, bin_dir, out_dir, media_cache, screen="1600x1000x24"):
+        self.bin_dir = bin_dir
+        self.out_dir = out_dir
+        self.media_cache = media_cache
+        self.screen = screen
+        self.home = os.path.expanduser("~" + os.environ.get("USER", ""))
+        self.log_dir = os.path.join(out_dir, "logs")
+        os.makedirs(self.log_dir, exist_ok=True)
+        self.processes = {}
+        self.env = {
+            "PATH": os.environ.get("PATH", "/usr/bin:/bin"),
+            "HOME": self.home,
+            "USER": os.environ["USER"],
+            "LOGNAME": os.environ["USER"],
+            "LANG": "C.UTF-8",
+            "XDG_RUNTIME_DIR": os.environ["XDG_RUNTIME_DIR"],
+        }
+        self._desktop = None
+
+    # -- starting and stopping -------------------------------------------
+
+    def start(self, name, argv, env=None, stdout_pipe=False):
+        log = open(os.path.join(self.log_dir, name + ".log"), "ab")
+        process = subprocess.Popen(argv, env=dict(self.env, **(env or {})), stdin=subprocess.DEVNULL,
+                                   stdout=subprocess.PIPE if stdout_pipe else log, stderr=log,
+                                   start_new_session=True)
+        self.processes[name] = process
+        return process
+
+    def stop(self, name, sig=signal.SIGTERM, timeout=10):
+        process = self.processes.pop(name, None)
+        if process is None or process.poll() is not None:
+            return
+        os.killpg(process.pid, sig)
+        try:
+            process.wait(timeout)
+        except subprocess.TimeoutExpired:
+            os.killpg(process.pid, signal.SIGKILL)
+            process.wait()
+
+    def open_desktop(self):
+        """Starts the X server, the window manager and the two buses."""
+        read_fd, write_fd = os.pipe()
+        log = open(os.path.join(self.log_dir, "Xvfb.log"), "ab")
+        self.processes["Xvfb"] = subprocess.Popen(
+            ["Xvfb", "-displayfd", str(write_fd), "-screen", "0", self.screen, "-nolisten", "tcp", "-ac"],
+            env=self.env, stdin=subprocess.DEVNULL, stdout=log, stderr=log, pass_fds=(write_fd,),
+            start_new_session=True)
+        os.close(write_fd)
+        with os.fdopen(read_fd) as reader:
+            number = reader.readline().strip()
+        if not number:
+            raise Blocked("Xvfb did not start (see logs/Xvfb.log)")
+        self.env["DISPLAY"] = ":" + number
+
+        bus = self.start("dbus-daemon", ["dbus-daemon", "--session", "--nofork", "--print-address=1"],
+                         stdout_pipe=True)
+        self.env["DBUS_SESSION_BUS_ADDRESS"] = bus.stdout.readline().decode().strip()
+        self.start("at-spi-bus-launcher", ["/usr/libexec/at-spi-bus-launcher", "--launch-immediately"])
+        wait_until(lambda: self._bus_name_owned("org.a11y.Bus"), 10, "the accessibility bus")
+
+        self.start("openbox", ["openbox", "--sm-disable"])
+        wait_until(lambda: "window id" in self.run(["xprop", "-root", "_NET_SUPPORTING_WM_CHECK"]),
+                   10, "the window manager")
+        # pyatspi finds the accessibility bus through the environment it is first imported with.
+        os.environ.update(self.env)
+
+    def _bus_name_owned(self, name):
+        reply = self.run(["dbus-send", "--session", "--print-reply", "--dest=org.freedesktop.DBus",
+                          "/org/freedesktop/DBus", "org.freedesktop.DBus.NameHasOwner", "string:" + name])
+        return "boolean true" in reply
+
+    def close(self):
+        for name in reversed(list(self.processes)):
+            self.stop(name, timeout=5)
+
+    def run(self, argv, check=False):
+        result = subprocess.run(argv, env=self.env, capture_output=True, text=True)
+        if check and result.returncode != 0:
+            raise Failure(f"{argv[0]} failed: {result.stderr.strip()}")
+        return result.stdout
+
+    # -- Lanto --------------------------------------------------------------
+
+    def program(self, name):
+        return os.path.join(self.bin_dir, name)
+
+    def start_lanto(self, extra_env=None):
+        env = {"QT_LINUX_ACCESSIBILITY_ALWAYS_ON": "1", "QT_QPA_PLATFORM": "xcb"}
+        env.update(extra_env or {})
+        self.lanto_env = env
+        return self.start("Lanto", [self.program("Lanto")], env=env)
+
+    def start_service(self, extra_args=()):
+        """Starts lanto-service on a free loopback port; returns its origin once it listens."""
+        program = self.program("lanto-service")
+        if not os.path.exists(program):
+            raise Blocked("lanto-service is not built here yet")
+        service = self.start("lanto-service", [program, "--port", "0", "--data",
+                                               os.path.join(self.home, "service-data"),
+                                               "--media-cache", self.media_cache] + list(extra_args),
+                             stdout_pipe=True)
+        # The first start makes the sample catalogue's media, once per cache folder.
+        line = read_line_until(service.stdout, "listening on ", 420)
+        self.service_origin = line.split("listening on ", 1)[1].strip()
+        return self.service_origin
+
+    def service_env(self):
+        return {"LANTO_SERVICE_URL": self.service_origin + "/api/v1",
+                "LANTO_AUTHORIZE_URL": self.service_origin + "/auth/authorize",
+                "LANTO_UPDATE_FEED_URL": self.service_origin + "/appcast.xml"}
+
+    def require_service(self):
+        if not getattr(self, "service_origin", None):
+            raise Blocked("needs the local web service (lanto-service), which is not built here")
+
+    def service_json(self, method, path, body=None, token=None):
+        """One request to the service's API; returns the envelope's data."""
+        url = urllib.parse.urlsplit(self.service_origin)
+        connection = http.client.HTTPConnection(url.hostname, url.port, timeout=30)
+        headers = {"Content-Type": "application/json", "Accept": "application/json"}
+        if token:
+            headers["Authorization"] = "Bearer " + token
+        connection.request(method, "/api/v1/" + path, json.dumps(body) if body is not None else None, headers)
+        reply = connection.getresponse()
+        envelope = json.loads(reply.read() or b"{}")
+        if reply.status >= 300 or not envelope.get("ok"):
+            raise Failure(f"{method} {path} answered {reply.status}: {envelope.get('error')}")
+        return envelope.get("data")
+
+    def service_account(self, display_name):
+        """Signs someone else in to the service the way Lanto does; returns their token."""
+        callback = self.service_origin + "/api/v1/auth/apple/callback"
+        authorize = self.service_origin + "/auth/authorize?" + urllib.parse.urlencode(
+            {"client_id": "e2e", "redirect_uri": callback, "response_type": "code",
+             "response_mode": "form_post", "state": "e2e"})
+        handed = urllib.parse.urlsplit(browser_sign_in(authorize, display_name))
+        code = urllib.parse.parse_qs(handed.query)["code"][0]
+        return self.service_json("POST", "auth/exchange", {"code": code})["token"]
+
+    def service_titles(self):
+        """The titles of every wallpaper the service's Discover answer names."""
+        titles = set()
+
+        def walk(value):
+            if isinstance(value, dict):
+                if isinstance(value.get("title"), str) and "id" in value:
+                    titles.add(value["title"])
+                for item in value.values():
+                    walk(item)
+            elif isinstance(value, list):
+                for item in value:
+                    walk(item)
+        walk(self.service_json("GET", "discover"))
+        return titles
+
+    # -- the desktop's browser -------------------------------------------------
+
+    def install_browser(self):
+        """Makes a stand-in browser the desktop's handler of web addresses: it notes
+        each address it is asked to open, for the path to act on as a person would."""
+        script = os.path.join(self.home, ".local", "bin", "e2e-browser")
+        os.makedirs(os.path.dirname(script), exist_ok=True)
+        with open(script, "w") as out:
+            out.write('#!/bin/sh\nprintf "%s\\n" "$1" >> "$HOME/browser-addresses"\n')
+        os.chmod(script, 0o755)
+        applications = os.path.join(self.home, ".local", "share", "applications")
+        os.makedirs(applications, exist_ok=True)
+        with open(os.path.join(applications, "e2e-browser.desktop"), "w") as out:
+            out.write("[Desktop Entry]\nType=Application\nName=Browser\nExec=" + script
+                      + " %u\nMimeType=x-scheme-handler/http;x-scheme-handler/https;\n")
+        self.run(["xdg-mime", "default", "e2e-browser.desktop", "x-scheme-handler/http",
+                  "x-scheme-handler/https"], check=True)
+        self.env["BROWSER"] = script
+
+    def wait_for_browser(self, timeout=15):
+        """The address the desktop's browser was last asked to open."""
+        path = os.path.join(self.home, "browser-addresses")
+
+        def opened():
+            try:
+                with open(path) as lines:
+                    return lines.read().split()
+            except FileNotFoundError:
+                return None
+        addresses = wait_until(opened, timeout, "Lanto to open the sign-in page in the browser")
+        os.remove(path)
+        return addresses[-1]
+
+    @property
+    def support_dir(self):
+        return os.path.join(self.home, "Library", "Application Support", "Lanto")
+
+    # -- the accessibility tree ----------------------------------------------
+
+    def application(self, name="Lanto", timeout=20):
+        import pyatspi
+
+        def found():
+            desktop = pyatspi.Registry.getDesktop(0)
+            for index in range(desktop.childCount):
+                app = desktop.getChildAtIndex(index)
+                if app is not None and app.name == name:
+                    return app
+            return None
+        return wait_until(found, timeout, f"the application {name!r} on the accessibility bus")
+
+    def find_all(self, root, name=None, role=None, showing=True):
+        """Every accessible under root with that name (text or predicate) and role name."""
+        import pyatspi
+        matches, stack = [], [root]
+        while stack:
+            node = stack.pop()
+            try:
+                states = node.getState()
+                if showing and node is not root and not states.contains(pyatspi.STATE_SHOWING):
+                    continue
+                name_ok = name is None or (name(node.name) if callable(name) else node.name == name)
+                if name_ok and (role is None or node.getRoleName() == role):
+                    matches.append(node)
+                stack.extend(reversed([node.getChildAtIndex(i) for i in range(node.childCount)]))
+            except Exception:  # a node that went away while we walked the tree
+                continue
+        return [m for m in matches if m is not None]
+
+    def find(self, name=None, role=None, timeout=10, root=None):
+        """The first showing accessible with that name and role, waiting up to timeout seconds."""
+        what = f"a {role or 'control'} named {name!r}"
+        try:
+            return wait_until(lambda: next(iter(self.find_all(root or self.application(), name, role)), None),
+                              timeout, what)
+        except Failure:
+            self.screenshot("missing")
+            raise Failure(f"no {what}; showing: {self.names_showing()}") from None
+
+    def names_showing(self):
+        return sorted({f"{n.getRoleName()}:{n.name}" for n in self.find_all(self.application()) if n.name})
+
+    def is_enabled(self, accessible):
+        import pyatspi
+        return accessible.getState().contains(pyatspi.STATE_ENABLED)
+
+    def extents(self, accessible):
+        """x, y, width and height of an accessible on the screen."""
+        import pyatspi
+        box = accessible.queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
+        return box.x, box.y, box.width, box.height
+
+    def gone(self, name, role=None, timeout=10):
+        wait_until(lambda: not self.find_all(self.application(), name, role), timeout, f"{name!r} to go away")
+
+    # -- input -------------------------------------------------------------
+
+    def centre(self, accessible):
+        import pyatspi
+        extents = accessible.queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
+        return extents.x + extents.width // 2, extents.y + extents.height // 2
+
+    def click(self, accessible):
+        x, y = self.centre(accessible)
+        self.run(["xdotool", "mousemove", "--sync", str(x), str(y), "click", "1"], check=True)
+
+    def press(self, name, role="push button", timeout=10):
+        """Finds a control by name and role and clicks it where it is drawn."""
+        self.click(self.find(name, role, timeout))
+
+    def type_text(self, text):
+        self.run(["xdotool", "type", "--delay", "20", text], check=True)
+
+    def key(self, *keys):
+        self.run(["xdotool", "key"] + list(keys), check=True)
+
+    # -- looking -------------------------------------------------------------
+
+    def screenshot(self, name):
+        path = os.path.join(self.out_dir, name + ".png")
+        self.run(["import", "-window", "root", path], check=True)
+        return Screenshot(path)
+
+
+def read_line_until(stream, marker, timeout):
+    """Reads a program's output line by line until one holds marker; raises at the deadline."""
+    deadline = time.monotonic() + timeout
+    while True:
+        left = deadline - time.monotonic()
+        if left <= 0 or not select.select([stream], [], [], left)[0]:
+            raise Failure(f"no line with {marker!r} within {timeout} s")
+        line = stream.readline().decode(errors="replace")
+        if not line:
+            raise Failure(f"the program ended before printing {marker!r}")
+        if marker in line:
+            return line
+
+
+class _Form(html.parser.HTMLParser):
+    """The fields of the first form of a page."""
+
+    def __init__(self):
+        super().__init__()
+        self.action, self.fields = None, {}
+
+    def handle_starttag(self, tag, attrs):
+        attrs = dict(attrs)
+        if tag == "form" and self.action is None:
+            self.action = attrs.get("action", "")
+        elif tag == "input" and attrs.get("name") and attrs.get("type") != "submit":
+            self.fields[attrs["name"]] = attrs.get("value", "")
+
+
+def browser_sign_in(authorize_url, display_name):
+    """Does what a browser does with the authorize page: fills the name in, presses
+    Continue, and follows the redirects; returns the address it is finally handed."""
+    url = urllib.parse.urlsplit(authorize_url)
+    connection = http.client.HTTPConnection(url.hostname, url.port, timeout=30)
+    connection.request("GET", url.path + "?" + url.query)
+    page = connection.getresponse()
+    if page.status != 200:
+        raise Failure(f"the authorize page answered {page.status}")
+    form = _Form()
+    form.feed(page.read().decode())
+    fields = dict(form.fields, name=display_name, action="continue")
+    connection.request("POST", form.action, urllib.parse.urlencode(fields),
+                       {"Content-Type": "application/x-www-form-urlencoded"})
+    reply = connection.getresponse()
+    reply.read()
+    for _ in range(5):
+        location = reply.getheader("Location")
+        if reply.status not in (301, 302, 303, 307) or not location:
+            raise Failure(f"sign-in ended at HTTP {reply.status} without a hand-over to Lanto")
+        target = urllib.parse.urlsplit(urllib.parse.urljoin(authorize_url, location))
+        if target.scheme not in ("http", "https"):
+            return target.geturl()
+        connection.request("GET", target.path + "?" + target.query)
+        reply = connection.getresponse()
+        reply.read()
+    raise Failure("too many redirects in the sign-in")
+
+
+def make_throwaway_user():
+    """Creates a user for the run with a fresh home; returns (name, home) or raises Blocked."""
+    if os.geteuid() != 0:
+        raise Blocked("the end-to-end suite needs root to create a throwaway user (useradd); "
+                      "run it as root or in CI")
+    if shutil.which("useradd") is None:
+        raise Blocked("useradd is not available")
+    name = f"lanto-e2e-{os.getpid()}"
+    base = tempfile.mkdtemp(prefix="lanto-e2e-")
+    os.chmod(base, 0o755)
+    home = os.path.join(base, "home")
+    result = subprocess.run(["useradd", "--create-home", "--home-dir", home, "--shell", "/bin/sh",
+                             "--user-group", name], capture_output=True, text=True)
+    if result.returncode != 0:
+        shutil.rmtree(base, ignore_errors=True)
+        raise Blocked("useradd failed: " + result.stderr.strip())
+    return name, home, base
+
+
+def remove_throwaway_user(name, base):
+    """Ends whatever the user still runs (by process id), then removes the user and its files."""
+    import pwd
+    uid = pwd.getpwnam(name).pw_uid
+    deadline = time.monotonic() + 10
+    while True:
+        left = [int(pid) for pid in os.listdir("/proc") if pid.isdigit() and _owner(pid) == uid]
+        if not left:
+            break
+        for pid in left:
+            try:
+                os.kill(pid, signal.SIGKILL if time.monotonic() > deadline - 5 else signal.SIGTERM)
+            except ProcessLookupError:
+                pass
+        if time.monotonic() > deadline:
+            break
+        time.sleep(POLL_SECONDS)
+    subprocess.run(["userdel", "--remove", name], capture_output=True)
+    shutil.rmtree(base, ignore_errors=True)
+
+
+def _owner(pid):
+    try:
+        return os.stat(f"/proc/{pid}").st_uid
+    except FileNotFoundError:
+        return None

@@ -1,0 +1,100 @@
+#!/usr/bin/env python3
+"""The end-to-end suite: every user path, clicked in the real programs.
+
+Run as root, it makes a throwaway user and runs the paths as that user in a
+session of their own; anywhere else it skips (exit 77). Screenshots and the
+programs' logs land in the output folder.
+"""
+
+import argparse
+import os
+import pwd
+import subprocess
+import sys
+import traceback
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+
+import lanto_e2e  # noqa: E402
+import paths  # noqa: E402
+
+SKIPPED = 77
+
+
+def run_as_throwaway_user(arguments):
+    try:
+        name, home, base = lanto_e2e.make_throwaway_user()
+    except lanto_e2e.Blocked as why:
+        print(f"e2e: SKIPPED: {why}")
+        return SKIPPED
+    entry = pwd.getpwnam(name)
+    # Where X servers put their sockets; only root may make it.
+    os.makedirs("/tmp/.X11-unix", exist_ok=True)
+    os.chmod("/tmp/.X11-unix", 0o1777)
+    runtime = os.path.join(base, "runtime")
+    os.makedirs(runtime, mode=0o700)
+    for folder in (arguments.out, arguments.media_cache):
+        os.makedirs(folder, exist_ok=True)
+    for folder in (runtime, arguments.out, arguments.media_cache):
+        chown_tree(folder, entry.pw_uid, entry.pw_gid)
+    env = {"PATH": "/usr/local/bin:/usr/bin:/bin", "HOME": home, "USER": name, "LOGNAME": name,
+           "LANG": "C.UTF-8", "XDG_RUNTIME_DIR": runtime}
+    try:
+        return subprocess.run([sys.executable, os.path.abspath(__file__), "--as-user", "--bin", arguments.bin,
+                               "--out", arguments.out, "--media-cache", arguments.media_cache] + arguments.only,
+                              user=entry.pw_uid, group=entry.pw_gid, extra_groups=[], env=env,
+                              cwd=home).returncode
+    finally:
+        lanto_e2e.remove_throwaway_user(name, base)
+        for folder in (arguments.out, arguments.media_cache):
+            chown_tree(folder, os.getuid(), os.getgid())
+
+
+def chown_tree(folder, uid, gid):
+    os.chown(folder, uid, gid)
+    for root, folders, files in os.walk(folder):
+        for item in folders + files:
+            os.chown(os.path.join(root, item), uid, gid, follow_symlinks=False)
+
+
+def run_paths(arguments):
+    session = lanto_e2e.Session(arguments.bin, arguments.out, arguments.media_cache)
+    results = []
+    try:
+        session.open_desktop()
+        for path in paths.ALL:
+            if arguments.only and path.__name__ not in arguments.only:
+                continue
+            try:
+                path(session)
+                results.append((path.__name__, "passed", ""))
+            except lanto_e2e.Blocked as why:
+                results.append((path.__name__, "blocked", str(why)))
+            except Exception as failure:  # report every path, then fail the run
+                session.screenshot("failed-" + path.__name__)
+                traceback.print_exc()
+                results.append((path.__name__, "FAILED", str(failure).splitlines()[0][:300]))
+    finally:
+        session.close()
+    for name, outcome, detail in results:
+        print(f"e2e: {outcome:8} {name}" + (f" — {detail}" if detail else ""))
+    return 1 if any(outcome == "FAILED" for _, outcome, _ in results) else 0
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--bin", required=True, help="folder of Lanto, LantoAgent and lanto-service")
+    parser.add_argument("--out", required=True, help="folder for screenshots and logs")
+    parser.add_argument("--media-cache", required=True,
+                        help="folder the service keeps its sample media in between runs")
+    parser.add_argument("--as-user", action="store_true", help=argparse.SUPPRESS)
+    parser.add_argument("only", nargs="*", help="run only these paths")
+    arguments = parser.parse_args()
+    arguments.out = os.path.abspath(arguments.out)
+    arguments.bin = os.path.abspath(arguments.bin)
+    arguments.media_cache = os.path.abspath(arguments.media_cache)
+    sys.exit(run_paths(arguments) if arguments.as_user else run_as_throwaway_user(arguments))
+
+
+if __name__ == "__main__":
+    main()
