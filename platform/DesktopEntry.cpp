@@ -19,10 +19,20 @@ bool hasControlCharacter(const QString& text)
     return std::any_of(text.cbegin(), text.cend(), [](QChar c) { return c.category() == QChar::Other_Control; });
 }
 
-// One argument in double quotes, with the characters the format reserves
-// escaped twice over: once for the quoting, once for the string value.
+bool needsQuotes(const QString& argument)
+{
+    static const QString reserved = u" \t\n\"'\\><~|&;$*?#`()"_s;
+    return std::any_of(argument.cbegin(), argument.cend(), [](QChar c) { return reserved.contains(c); });
+}
+
+// One argument as the format wants it. A plain one stays bare, as launchers
+// that take the first word of the line literally (xdg-open) need; one with a
+// reserved character goes in double quotes, with those characters escaped twice
+// over: once for the quoting, once for the string value.
 QString quoted(const QString& argument)
 {
+    if (!needsQuotes(argument))
+        return QString(argument).replace(u'%', u"%%"_s);
     QString result = u"\""_s;
     for (const QChar c : argument) {
         if (c == u'\\')

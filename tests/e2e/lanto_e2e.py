@@ -10,10 +10,13 @@ and keyboard input (xdotool). Every wait has a deadline.
 import http.client
 import html.parser
 import json
+import glob
 import os
+import plistlib
 import select
 import shutil
 import signal
+import sqlite3
 import subprocess
 import tempfile
 import time
@@ -95,13 +98,14 @@ class Session:
             "LANG": "C.UTF-8",
             "XDG_RUNTIME_DIR": os.environ["XDG_RUNTIME_DIR"],
         }
-        self._desktop = None
+        self.unnamed = set()
 
     # -- starting and stopping -------------------------------------------
 
     def start(self, name, argv, env=None, stdout_pipe=False):
         log = open(os.path.join(self.log_dir, name + ".log"), "ab")
-        process = subprocess.Popen(argv, env=dict(self.env, **(env or {})), stdin=subprocess.DEVNULL,
+        # Unbuffered, so that waiting on the pipe sees every line the program wrote.
+        process = subprocess.Popen(argv, env=dict(self.env, **(env or {})), stdin=subprocess.DEVNULL, bufsize=0,
                                    stdout=subprocess.PIPE if stdout_pipe else log, stderr=log,
                                    start_new_session=True)
         self.processes[name] = process
@@ -181,7 +185,8 @@ class Session:
                                                "--media-cache", self.media_cache] + list(extra_args),
                              stdout_pipe=True)
         # The first start makes the sample catalogue's media, once per cache folder.
-        line = read_line_until(service.stdout, "listening on ", 420)
+        line = read_line_until(service.stdout, "listening on ", 420,
+                               os.path.join(self.log_dir, "lanto-service.log"))
         self.service_origin = line.split("listening on ", 1)[1].strip()
         return self.service_origin
 
@@ -208,15 +213,14 @@ class Session:
             raise Failure(f"{method} {path} answered {reply.status}: {envelope.get('error')}")
         return envelope.get("data")
 
-    def service_account(self, display_name):
-        """Signs someone else in to the service the way Lanto does; returns their token."""
-        callback = self.service_origin + "/api/v1/auth/apple/callback"
-        authorize = self.service_origin + "/auth/authorize?" + urllib.parse.urlencode(
-            {"client_id": "e2e", "redirect_uri": callback, "response_type": "code",
-             "response_mode": "form_post", "state": "e2e"})
-        handed = urllib.parse.urlsplit(browser_sign_in(authorize, display_name))
-        code = urllib.parse.parse_qs(handed.query)["code"][0]
-        return self.service_json("POST", "auth/exchange", {"code": code})["token"]
+    def service_db(self, query, *parameters):
+        """The rows a query finds in the service's database, read as it stands on disk."""
+        path = os.path.join(self.home, "service-data", "lanto-service.sqlite")
+        with sqlite3.connect(f"file:{path}?mode=ro", uri=True, timeout=10) as db:
+            return db.execute(query, parameters).fetchall()
+
+    def service_handle_in_use(self):
+        return self.service_db("SELECT handle FROM users WHERE handle IS NOT NULL ORDER BY handle LIMIT 1")[0][0]
 
     def service_titles(self):
         """The titles of every wallpaper the service's Discover answer names."""
@@ -271,6 +275,31 @@ class Session:
     def support_dir(self):
         return os.path.join(self.home, "Library", "Application Support", "Lanto")
 
+    def downloads_folder(self):
+        return os.path.join(self.support_dir, "Downloads")
+
+    def settings_value(self, key):
+        """A key of Settings.plist as it stands on disk; false while absent, as Lanto reads it."""
+        try:
+            with open(os.path.join(self.support_dir, "Settings.plist"), "rb") as plist:
+                return plistlib.load(plist).get(key, False)
+        except (FileNotFoundError, plistlib.InvalidFileException):
+            return False
+
+    def autostart_entries(self):
+        return glob.glob(os.path.join(self.home, ".config", "autostart", "*.desktop"))
+
+    def uncovered_strip(self):
+        """The widest part of the screen beside Lanto's window, where the desktop shows."""
+        x, y, width, height = self.extents(self.find(role="frame"))
+        screen_width, screen_height = (int(v) for v in self.screen.split("x")[:2])
+        strips = [(0, 0, x, screen_height), (x + width, 0, screen_width - x - width, screen_height),
+                  (0, 0, screen_width, y), (0, y + height, screen_width, screen_height - y - height)]
+        strip = max(strips, key=lambda box: max(0, box[2]) * max(0, box[3]))
+        if strip[2] * strip[3] < 100 * 100:
+            raise Failure("Lanto's window covers the whole screen; no desktop to look at")
+        return strip
+
     # -- the accessibility tree ----------------------------------------------
 
     def application(self, name="Lanto", timeout=20):
@@ -304,11 +333,22 @@ class Session:
         return [m for m in matches if m is not None]
 
     def find(self, name=None, role=None, timeout=10, root=None):
-        """The first showing accessible with that name and role, waiting up to timeout seconds."""
+        """The first showing accessible with that name and role, waiting up to timeout seconds.
+        A button that has no name yet stands in when it is the only one of its kind
+        showing; it is noted in self.unnamed for the report."""
         what = f"a {role or 'control'} named {name!r}"
+
+        def found():
+            top = root or self.application()
+            match = next(iter(self.find_all(top, name, role)), None)
+            if match is None and isinstance(name, str) and role == "push button":
+                nameless = self.find_all(top, "", role)
+                if len(nameless) == 1 and len(self.find_all(top, None, role)) == 1:
+                    self.unnamed.add(name)
+                    return nameless[0]
+            return match
         try:
-            return wait_until(lambda: next(iter(self.find_all(root or self.application(), name, role)), None),
-                              timeout, what)
+            return wait_until(found, timeout, what)
         except Failure:
             self.screenshot("missing")
             raise Failure(f"no {what}; showing: {self.names_showing()}") from None
@@ -350,6 +390,47 @@ class Session:
     def key(self, *keys):
         self.run(["xdotool", "key"] + list(keys), check=True)
 
+    # -- files a person has ----------------------------------------------------
+
+    def make_video(self, name, seconds=2):
+        """A short clip in the user's Videos folder, made with the ffmpeg command."""
+        path = os.path.join(self.home, "Videos", name)
+        os.makedirs(os.path.dirname(path), exist_ok=True)
+        self.run(["ffmpeg", "-loglevel", "error", "-y", "-f", "lavfi", "-i",
+                  f"testsrc2=size=640x360:rate=30:duration={seconds}", "-pix_fmt", "yuv420p",
+                  "-c:v", "libx264", path], check=True)
+        return path
+
+    def make_picture(self, name):
+        path = os.path.join(self.home, "Pictures", name)
+        os.makedirs(os.path.dirname(path), exist_ok=True)
+        self.run(["convert", "-size", "256x256", "gradient:orange-purple", path], check=True)
+        return path
+
+    def choose_in_file_dialog(self, path):
+        """Picks a file in the open file dialog as a person does: goes to its folder,
+        clicks the file, presses Open."""
+        dialog = self.find("Open", "push button", timeout=15)
+        self.key("ctrl+l")
+        self.type_text(os.path.dirname(path))
+        self.key("Return")
+        self.press(os.path.basename(path), role=None)
+        self.click(dialog)
+
+    def drop_files(self, paths, target):
+        """Drags files from a file manager's window and drops them on target."""
+        source = self.start("drag-source", [self.program("e2e_drag_source")] + list(paths))
+        window = wait_until(lambda: self.run(["xdotool", "search", "--pid", str(source.pid)]).split(),
+                            10, "the file manager's window")[0]
+        self.run(["xdotool", "windowmove", "--sync", window, "0", "0"], check=True)
+        x, y = self.centre(target)
+        self.run(["xdotool", "mousemove", "--sync", "40", "40", "mousedown", "1"], check=True)
+        for step in range(1, 11):  # a drag moves through the way, not in one jump
+            self.run(["xdotool", "mousemove", "--sync", str(40 + (x - 40) * step // 10),
+                      str(40 + (y - 40) * step // 10)], check=True)
+        self.run(["xdotool", "mouseup", "1"], check=True)
+        self.stop("drag-source")
+
     # -- looking -------------------------------------------------------------
 
     def screenshot(self, name):
@@ -358,14 +439,18 @@ class Session:
         return Screenshot(path)
 
 
-def read_line_until(stream, marker, timeout):
-    """Reads a program's output line by line until one holds marker; raises at the deadline."""
+def read_line_until(stream, marker, timeout, log_path):
+    """Reads a program's output line by line, into its log, until one holds marker;
+    raises at the deadline."""
+    log = open(log_path, "a")
     deadline = time.monotonic() + timeout
     while True:
         left = deadline - time.monotonic()
         if left <= 0 or not select.select([stream], [], [], left)[0]:
             raise Failure(f"no line with {marker!r} within {timeout} s")
         line = stream.readline().decode(errors="replace")
+        log.write(line)
+        log.flush()
         if not line:
             raise Failure(f"the program ended before printing {marker!r}")
         if marker in line:

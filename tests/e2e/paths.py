@@ -25,14 +25,16 @@ def first_start(s):
     except Blocked:
         env = {"LANTO_SERVICE_URL": NOWHERE + "/api/v1", "LANTO_UPDATE_FEED_URL": NOWHERE + "/appcast.xml"}
     s.start_lanto(env)
-    window = s.find(role="frame", timeout=30)
+    s.find(role="frame", timeout=30)
     s.screenshot("splash")
     sign_in = s.find("Sign in with Apple", "push button", timeout=15)
-    s.screenshot("welcome")
-    for text in ("Welcome to Lanto", "Stunning Video Wallpapers", "Download & Sync", "Multi-Display Support"):
-        s.find(text, "label", root=window)
     if not s.is_enabled(sign_in):
         raise Failure("the sign-in button is not enabled on the welcome screen")
+    # The button is drawn white on the dark launch gradient.
+    x, y, width, height = s.extents(sign_in)
+    pixels = s.screenshot("welcome").region(x + 4, y + height // 2 - 2, width // 6, 4)
+    if sum(1 for p in pixels if min(p) > 200) < len(pixels) // 2:
+        raise Failure("the sign-in button is not drawn where the accessibility tree puts it")
 
 
 def web_sign_in(s):
@@ -76,4 +78,110 @@ def discover(s):
                "the hero banner's preview to move")
 
 
-ALL = [first_start, web_sign_in, discover]
+def detail_page(s):
+    """Download with its progress to the end, the video on the desktop behind the
+    window, favourite on and off with the service's database following."""
+    s.require_service()
+    s.press("Discover")
+    titles = s.service_titles()
+    card = wait_until(lambda: next(iter(s.find_all(s.application(), lambda n: n in titles, "push button")), None),
+                      30, "a wallpaper card on Discover")
+    title = card.name
+    s.click(card)
+    download = s.find("Download", "push button", timeout=15)
+    s.screenshot("detail")
+    s.click(download)
+    s.find(lambda name: name in ("Downloading", "Active"), "push button", timeout=15)
+    s.find("Active", "push button", timeout=120)
+    folder = s.downloads_folder()
+    if not any(os.listdir(folder)):
+        raise Failure(f"nothing was downloaded into {folder}")
+
+    desktop = s.uncovered_strip()
+    first = s.screenshot("desktop-applied")
+    wait_until(lambda: s.screenshot("desktop-later").differs_from(first, *desktop) > 0.02, 20,
+               f"the video of {title!r} to move on the desktop beside the window")
+
+    user = s.service_db("SELECT id FROM users WHERE handle = ?", FREE_HANDLE)[0][0]
+    s.press("Add to favorites")
+    s.find("Remove from favorites", "push button")
+    wait_until(lambda: s.service_db("SELECT COUNT(*) FROM favorites WHERE user_id = ?", user)[0][0] == 1, 15,
+               "the service to keep the favourite")
+    s.press("Remove from favorites")
+    s.find("Add to favorites", "push button")
+    wait_until(lambda: s.service_db("SELECT COUNT(*) FROM favorites WHERE user_id = ?", user)[0][0] == 0, 15,
+               "the service to drop the favourite")
+    s.press("Back")
+
+
+def upload(s):
+    """Click to browse opens the file dialog, a file chosen there imports with progress
+    into a card; a drop of two files imports both; a submission turns Public once the
+    service approves it, without a restart."""
+    s.require_service()
+    clips = [s.make_video(name) for name in ("Harbour Lights.MOV", "Night Drive.mp4", "Slow Tide.mov")]
+    s.press("Upload")
+    s.press("Drop files here or click to browse")
+    s.choose_in_file_dialog(clips[0])
+    s.find(lambda name: name.startswith("Processing"), "label", timeout=15)
+    s.find("Harbour Lights", "push button", timeout=120)
+    s.screenshot("upload")
+
+    s.drop_files(clips[1:], s.find("Drop files here or click to browse", "push button"))
+    for title in ("Night Drive", "Slow Tide"):
+        s.find(title, "push button", timeout=180)
+
+    s.press("Harbour Lights")
+    s.press("Make Public", timeout=10)
+    s.press("Back")
+    s.find("Public", "label", timeout=120)
+    s.screenshot("upload-public")
+
+
+def profile_editor(s):
+    """A picture chosen in the file dialog and a new name both reach the service."""
+    s.require_service()
+    picture = s.make_picture("portrait.png")
+    s.press(DISPLAY_NAME)
+    s.press("Edit Profile")
+    s.press("Choose Picture")
+    s.choose_in_file_dialog(picture)
+    name = s.find("Display Name", "text")
+    s.click(name)
+    s.key("ctrl+a", "BackSpace")
+    s.type_text("Robin Renamed")
+    s.screenshot("profile-editor")
+    s.press("Save")
+    def reached():
+        name, avatar = s.service_db("SELECT name, avatar_url FROM users WHERE handle = ?", FREE_HANDLE)[0]
+        return name == "Robin Renamed" and bool(avatar)
+    wait_until(reached, 30, "the service to hold the new name and picture")
+    s.screenshot("profile")
+
+
+SWITCHES = {"Launch at Login": "launchAtLogin", "Pause on Battery": "pauseOnBattery",
+            "Pause on Fullscreen": "pauseOnFullscreen", "Reduced Frame Rate": "reducedFrameRate",
+            "Respect Reduce Motion": "respectReduceMotion"}
+
+
+def settings(s):
+    """Every switch reaches Settings.plist (and the autostart entry); sign out
+    returns to the welcome screen."""
+    s.press("Settings")
+    s.find("Launch at Login", "label", timeout=10)
+    s.screenshot("settings")
+    for title, key in SWITCHES.items():
+        switch = s.find(title, "check box")
+        before = s.settings_value(key)
+        s.click(switch)
+        wait_until(lambda: s.settings_value(key) == (not before), 10, f"{key} to change in Settings.plist")
+        if key == "launchAtLogin":
+            wait_until(lambda: bool(s.autostart_entries()) == (not before), 10,
+                       "the autostart entry to follow the switch")
+    s.press("Sign Out")
+    s.find("Sign Out", "push button", root=s.find(role="frame"))
+    s.press("Sign Out", timeout=5)
+    s.find("Sign in with Apple", "push button", timeout=15)
+
+
+ALL = [first_start, web_sign_in, discover, detail_page, upload, profile_editor, settings]

@@ -40,7 +40,7 @@ def run_as_throwaway_user(arguments):
     env = {"PATH": "/usr/local/bin:/usr/bin:/bin", "HOME": home, "USER": name, "LOGNAME": name,
            "LANG": "C.UTF-8", "XDG_RUNTIME_DIR": runtime}
     try:
-        return subprocess.run([sys.executable, os.path.abspath(__file__), "--as-user", "--bin", arguments.bin,
+        return subprocess.run([sys.executable, os.path.abspath(sys.argv[0]), "--as-user", "--bin", arguments.bin,
                                "--out", arguments.out, "--media-cache", arguments.media_cache] + arguments.only,
                               user=entry.pw_uid, group=entry.pw_gid, extra_groups=[], env=env,
                               cwd=home).returncode
@@ -78,6 +78,8 @@ def run_paths(arguments):
         session.close()
     for name, outcome, detail in results:
         print(f"e2e: {outcome:8} {name}" + (f" — {detail}" if detail else ""))
+    if session.unnamed:
+        print("e2e: pressed without an accessible name of their own: " + ", ".join(sorted(session.unnamed)))
     return 1 if any(outcome == "FAILED" for _, outcome, _ in results) else 0
 
 

@@ -69,7 +69,7 @@ private slots:
         QCOMPARE(item.registerItem(), std::nullopt);
         QCOMPARE(item.status(), LoginItem::Status::enabled);
         QCOMPARE(contents(item.entryPath()),
-            QByteArray("[Desktop Entry]\nType=Application\nName=LantoAgent\nExec=\"/opt/lanto/bin/LantoAgent\"\n"
+            QByteArray("[Desktop Entry]\nType=Application\nName=LantoAgent\nExec=/opt/lanto/bin/LantoAgent\n"
                        "NoDisplay=true\nX-GNOME-Autostart-enabled=true\n"));
         // No temporary file stays behind.
         QCOMPARE(QDir(QFileInfo(item.entryPath()).path()).entryList(QDir::Files).size(), 1);
@@ -115,6 +115,7 @@ private slots:
         QTest::newRow("backslashes") << "/home/x\\y\\\\z/LantoAgent";
         QTest::newRow("percent") << "/home/100%u/LantoAgent";
         QTest::newRow("unicode") << "/home/émile/ランタ/LantoAgent";
+        QTest::newRow("plus and equals") << "/opt/a+b=c/LantoAgent";
     }
     void execValueKeepsOneArgument()
     {
