@@ -97,6 +97,7 @@ class Session:
             "LOGNAME": os.environ["USER"],
             "LANG": "C.UTF-8",
             "XDG_RUNTIME_DIR": os.environ["XDG_RUNTIME_DIR"],
+            "QT_QPA_PLATFORM": "xcb",
         }
         self.unnamed = set()
 
@@ -170,7 +171,7 @@ class Session:
         return os.path.join(self.bin_dir, name)
 
     def start_lanto(self, extra_env=None):
-        env = {"QT_LINUX_ACCESSIBILITY_ALWAYS_ON": "1", "QT_QPA_PLATFORM": "xcb"}
+        env = {"QT_LINUX_ACCESSIBILITY_ALWAYS_ON": "1"}
         env.update(extra_env or {})
         self.lanto_env = env
         return self.start("Lanto", [self.program("Lanto")], env=env)
@@ -220,7 +221,9 @@ class Session:
             return db.execute(query, parameters).fetchall()
 
     def service_handle_in_use(self):
-        return self.service_db("SELECT handle FROM users WHERE handle IS NOT NULL ORDER BY handle LIMIT 1")[0][0]
+        """A handle someone holds that Lanto's handle field takes as typed."""
+        handles = [row[0] for row in self.service_db("SELECT handle FROM users WHERE handle IS NOT NULL ORDER BY handle")]
+        return next(h for h in handles if h and all(c.isascii() and (c.isalnum() or c == "_") for c in h))
 
     def service_titles(self):
         """The titles of every wallpaper the service's Discover answer names."""
@@ -305,11 +308,15 @@ class Session:
     def application(self, name="Lanto", timeout=20):
         import pyatspi
 
+        from gi.repository import Atspi
+
         def found():
             desktop = pyatspi.Registry.getDesktop(0)
             for index in range(desktop.childCount):
                 app = desktop.getChildAtIndex(index)
                 if app is not None and app.name == name:
+                    # States and names change as the user acts: read them fresh each time.
+                    app.set_cache_mask(Atspi.Cache.NONE)
                     return app
             return None
         return wait_until(found, timeout, f"the application {name!r} on the accessibility bus")
@@ -332,16 +339,16 @@ class Session:
                 continue
         return [m for m in matches if m is not None]
 
-    def find(self, name=None, role=None, timeout=10, root=None):
+    def find(self, name=None, role=None, timeout=10, root=None, stand_in=True):
         """The first showing accessible with that name and role, waiting up to timeout seconds.
-        A button that has no name yet stands in when it is the only one of its kind
+        A control that has no name yet stands in when it is the only one of its kind
         showing; it is noted in self.unnamed for the report."""
         what = f"a {role or 'control'} named {name!r}"
 
         def found():
             top = root or self.application()
             match = next(iter(self.find_all(top, name, role)), None)
-            if match is None and isinstance(name, str) and role == "push button":
+            if match is None and stand_in and isinstance(name, str) and role is not None:
                 nameless = self.find_all(top, "", role)
                 if len(nameless) == 1 and len(self.find_all(top, None, role)) == 1:
                     self.unnamed.add(name)
@@ -358,6 +365,7 @@ class Session:
 
     def is_enabled(self, accessible):
         import pyatspi
+        accessible.clearCache()
         return accessible.getState().contains(pyatspi.STATE_ENABLED)
 
     def extents(self, accessible):
@@ -383,6 +391,16 @@ class Session:
     def press(self, name, role="push button", timeout=10):
         """Finds a control by name and role and clicks it where it is drawn."""
         self.click(self.find(name, role, timeout))
+
+    def open_section(self, name):
+        """Presses a row of the main window's sidebar."""
+        try:
+            row = self.find(name, "push button", timeout=15, stand_in=False)
+        except Failure:
+            raise Blocked(f"the sidebar offers no control named {name!r}: its rows have no accessible "
+                          "name and role yet (app/SidebarItem.qml, named once the shell's screens "
+                          "have moved out of app/)") from None
+        self.click(row)
 
     def type_text(self, text):
         self.run(["xdotool", "type", "--delay", "20", text], check=True)

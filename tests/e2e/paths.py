@@ -50,24 +50,30 @@ def web_sign_in(s):
 
     field = s.find("Handle", "text", timeout=20)
     s.screenshot("handle-setup")
-    taken = s.service_handle_in_use()
     s.click(field)
-    s.type_text(taken)
-    s.find(lambda name: name.startswith("\u2716"), "label", timeout=15)
-    if s.is_enabled(s.find("Continue", "push button")):
-        raise Failure(f"Continue is offered for the taken handle {taken!r}")
+    s.type_text(s.service_handle_in_use())
+    wait_until(lambda: handle_verdict(s, field) == "taken", 15, "the taken handle to be refused in red")
     s.key("ctrl+a", "BackSpace")
     s.type_text(FREE_HANDLE)
-    s.find("\u2714 Available", "label", timeout=15)
+    wait_until(lambda: handle_verdict(s, field) == "free", 15, f"{FREE_HANDLE!r} to be offered in green")
     s.press("Continue")
-    s.find("Discover", "push button", timeout=20)
+    wait_until(lambda: not s.find_all(s.application(), role="text"), 20, "the handle set-up to give way")
     s.screenshot("main-window")
+
+
+def handle_verdict(s, field):
+    """What the line under the handle field says, by its colour: taken (red) or free (green)."""
+    x, y, width, height = s.extents(field)
+    line = s.screenshot("handle-check").region(x, y + height, width, 30)
+    red = sum(1 for r, g, b in line if r > 180 and g < 90 and b < 90)
+    green = sum(1 for r, g, b in line if g > 150 and r < 120 and b < 140)
+    return "taken" if red > 10 and red > green else "free" if green > 10 else None
 
 
 def discover(s):
     """Discover's rows come from the service; the hero's preview plays; search finds."""
     s.require_service()
-    s.press("Discover")
+    s.open_section("Discover")
     titles = s.service_titles()
     wait_until(lambda: any(s.find_all(s.application(), t, "push button") for t in titles), 30,
                "a wallpaper of the service's catalogue on Discover")
@@ -82,7 +88,7 @@ def detail_page(s):
     """Download with its progress to the end, the video on the desktop behind the
     window, favourite on and off with the service's database following."""
     s.require_service()
-    s.press("Discover")
+    s.open_section("Discover")
     titles = s.service_titles()
     card = wait_until(lambda: next(iter(s.find_all(s.application(), lambda n: n in titles, "push button")), None),
                       30, "a wallpaper card on Discover")
@@ -120,7 +126,7 @@ def upload(s):
     service approves it, without a restart."""
     s.require_service()
     clips = [s.make_video(name) for name in ("Harbour Lights.MOV", "Night Drive.mp4", "Slow Tide.mov")]
-    s.press("Upload")
+    s.open_section("Upload")
     s.press("Drop files here or click to browse")
     s.choose_in_file_dialog(clips[0])
     s.find(lambda name: name.startswith("Processing"), "label", timeout=15)
@@ -142,7 +148,7 @@ def profile_editor(s):
     """A picture chosen in the file dialog and a new name both reach the service."""
     s.require_service()
     picture = s.make_picture("portrait.png")
-    s.press(DISPLAY_NAME)
+    s.open_section(DISPLAY_NAME)
     s.press("Edit Profile")
     s.press("Choose Picture")
     s.choose_in_file_dialog(picture)
@@ -167,7 +173,7 @@ SWITCHES = {"Launch at Login": "launchAtLogin", "Pause on Battery": "pauseOnBatt
 def settings(s):
     """Every switch reaches Settings.plist (and the autostart entry); sign out
     returns to the welcome screen."""
-    s.press("Settings")
+    s.open_section("Settings")
     s.find("Launch at Login", "label", timeout=10)
     s.screenshot("settings")
     for title, key in SWITCHES.items():
@@ -184,4 +190,16 @@ def settings(s):
     s.find("Sign in with Apple", "push button", timeout=15)
 
 
-ALL = [first_start, web_sign_in, discover, detail_page, upload, profile_editor, settings]
+def looks(s):
+    """What a person sees at once: no opaque block where the hidden display panel
+    would hang below the main window."""
+    s.require_service()
+    x, y, width, height = s.extents(s.find(role="frame"))
+    shot = s.screenshot("main-window-at-rest")
+    block = shot.region(x + width // 2 - 300, y + height - 200, 600, 200)
+    black = sum(1 for pixel in block if max(pixel) < 8)
+    if black > len(block) // 2:
+        raise Failure(f"an opaque black block covers the bottom of the main window ({black} of {len(block)} pixels)")
+
+
+ALL = [first_start, web_sign_in, looks, discover, detail_page, upload, profile_editor, settings]
