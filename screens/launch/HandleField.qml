@@ -28,6 +28,7 @@ Rectangle {
         TextField {
             id: input
             objectName: "handleField"
+            Accessible.name: qsTr("Handle")
             width: parent.width - at.width
             topPadding: 10; bottomPadding: 10
             leftPadding: 2; rightPadding: 10

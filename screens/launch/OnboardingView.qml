@@ -97,6 +97,7 @@ Item {
         Item { width: 1; height: 48 }
         Button {
             objectName: "signInButton"
+            Accessible.name: qsTr("Sign in with Apple")
             anchors.horizontalCenter: parent.horizontalCenter
             enabled: !root.auth.isLoading
             onClicked: root.auth.beginSignIn()

@@ -73,6 +73,7 @@ Item {
         Button {
             id: continueButton
             objectName: "continueButton"
+            Accessible.name: qsTr("Continue")
             anchors.horizontalCenter: parent.horizontalCenter
             enabled: root.model.canContinue
             onClicked: root.model.save()

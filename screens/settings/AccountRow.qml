@@ -65,6 +65,8 @@ Item {
         Rectangle {
             id: signOut
             objectName: "signOutButton"
+            Accessible.role: Accessible.Button
+            Accessible.name: qsTr("Sign Out")
             anchors.verticalCenter: parent.verticalCenter
             width: signOutText.implicitWidth + 24
             height: signOutText.implicitHeight + 12
@@ -107,6 +109,8 @@ Item {
         }
         Rectangle {
             objectName: "signInButton"
+            Accessible.role: Accessible.Button
+            Accessible.name: qsTr("Sign In")
             anchors { right: parent.right; verticalCenter: parent.verticalCenter }
             width: 140
             height: 32

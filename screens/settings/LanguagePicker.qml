@@ -29,6 +29,7 @@ Item {
     ComboBox {
         id: picker
         objectName: "languagePicker"
+        Accessible.name: qsTr("Language")
         anchors.right: parent.right
         anchors.verticalCenter: parent.verticalCenter
         width: 180

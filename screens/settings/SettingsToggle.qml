@@ -30,6 +30,7 @@ Item {
     Switch {
         id: control
         objectName: "switch"
+        Accessible.name: toggle.title
         anchors.right: parent.right
         anchors.verticalCenter: parent.verticalCenter
         checked: toggle.isOn

@@ -33,6 +33,8 @@ Item {
         font { pixelSize: 13; weight: Font.DemiBold }
         color: button.destructive ? "#ff3b30" : "white"
     }
+    Accessible.role: Accessible.Button
+    Accessible.name: button.label
     MouseArea {
         anchors.fill: parent
         onClicked: button.clicked()

@@ -91,6 +91,8 @@ Item {
         }
     }
 
+    Accessible.role: Accessible.Button
+    Accessible.name: tile.name
     MouseArea {
         id: hover
         anchors.fill: parent

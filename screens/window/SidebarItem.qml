@@ -46,6 +46,7 @@ Item {
             sourceComponent: row.customIcon ?? symbolIcon
         }
         Text {
+            id: label
             objectName: "label"
             anchors.verticalCenter: parent.verticalCenter
             width: parent.width - 34
@@ -65,6 +66,8 @@ Item {
         }
     }
 
+    Accessible.role: Accessible.Button
+    Accessible.name: label.text
     MouseArea {
         id: hover
         anchors.fill: parent

@@ -53,6 +53,8 @@ Item {
             }
         }
     }
+    Accessible.role: Accessible.Button
+    Accessible.name: qsTr("Update to %1").arg(badge.version)
     MouseArea {
         id: hover
         anchors.fill: parent

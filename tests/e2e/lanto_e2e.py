@@ -7,18 +7,16 @@ found by accessible name and role over AT-SPI and pressed with real pointer
 and keyboard input (xdotool). Every wait has a deadline.
 """
 
+import glob
 import http.client
 import html.parser
 import json
-import glob
 import os
 import plistlib
 import select
-import shutil
 import signal
 import sqlite3
 import subprocess
-import tempfile
 import time
 import urllib.parse
 
@@ -99,7 +97,6 @@ class Session:
             "XDG_RUNTIME_DIR": os.environ["XDG_RUNTIME_DIR"],
             "QT_QPA_PLATFORM": "xcb",
         }
-        self.unnamed = set()
 
     # -- starting and stopping -------------------------------------------
 
@@ -339,23 +336,12 @@ class Session:
                 continue
         return [m for m in matches if m is not None]
 
-    def find(self, name=None, role=None, timeout=10, root=None, stand_in=True):
-        """The first showing accessible with that name and role, waiting up to timeout seconds.
-        A control that has no name yet stands in when it is the only one of its kind
-        showing; it is noted in self.unnamed for the report."""
+    def find(self, name=None, role=None, timeout=10, root=None):
+        """The first showing accessible with that name and role, waiting up to timeout seconds."""
         what = f"a {role or 'control'} named {name!r}"
-
-        def found():
-            top = root or self.application()
-            match = next(iter(self.find_all(top, name, role)), None)
-            if match is None and stand_in and isinstance(name, str) and role is not None:
-                nameless = self.find_all(top, "", role)
-                if len(nameless) == 1 and len(self.find_all(top, None, role)) == 1:
-                    self.unnamed.add(name)
-                    return nameless[0]
-            return match
         try:
-            return wait_until(found, timeout, what)
+            return wait_until(lambda: next(iter(self.find_all(root or self.application(), name, role)), None),
+                              timeout, what)
         except Failure:
             self.screenshot("missing")
             raise Failure(f"no {what}; showing: {self.names_showing()}") from None
@@ -391,16 +377,6 @@ class Session:
     def press(self, name, role="push button", timeout=10):
         """Finds a control by name and role and clicks it where it is drawn."""
         self.click(self.find(name, role, timeout))
-
-    def open_section(self, name):
-        """Presses a row of the main window's sidebar."""
-        try:
-            row = self.find(name, "push button", timeout=15, stand_in=False)
-        except Failure:
-            raise Blocked(f"the sidebar offers no control named {name!r}: its rows have no accessible "
-                          "name and role yet (app/SidebarItem.qml, named once the shell's screens "
-                          "have moved out of app/)") from None
-        self.click(row)
 
     def type_text(self, text):
         self.run(["xdotool", "type", "--delay", "20", text], check=True)
@@ -517,50 +493,3 @@ def browser_sign_in(authorize_url, display_name):
         reply = connection.getresponse()
         reply.read()
     raise Failure("too many redirects in the sign-in")
-
-
-def make_throwaway_user():
-    """Creates a user for the run with a fresh home; returns (name, home) or raises Blocked."""
-    if os.geteuid() != 0:
-        raise Blocked("the end-to-end suite needs root to create a throwaway user (useradd); "
-                      "run it as root or in CI")
-    if shutil.which("useradd") is None:
-        raise Blocked("useradd is not available")
-    name = f"lanto-e2e-{os.getpid()}"
-    base = tempfile.mkdtemp(prefix="lanto-e2e-")
-    os.chmod(base, 0o755)
-    home = os.path.join(base, "home")
-    result = subprocess.run(["useradd", "--create-home", "--home-dir", home, "--shell", "/bin/sh",
-                             "--user-group", name], capture_output=True, text=True)
-    if result.returncode != 0:
-        shutil.rmtree(base, ignore_errors=True)
-        raise Blocked("useradd failed: " + result.stderr.strip())
-    return name, home, base
-
-
-def remove_throwaway_user(name, base):
-    """Ends whatever the user still runs (by process id), then removes the user and its files."""
-    import pwd
-    uid = pwd.getpwnam(name).pw_uid
-    deadline = time.monotonic() + 10
-    while True:
-        left = [int(pid) for pid in os.listdir("/proc") if pid.isdigit() and _owner(pid) == uid]
-        if not left:
-            break
-        for pid in left:
-            try:
-                os.kill(pid, signal.SIGKILL if time.monotonic() > deadline - 5 else signal.SIGTERM)
-            except ProcessLookupError:
-                pass
-        if time.monotonic() > deadline:
-            break
-        time.sleep(POLL_SECONDS)
-    subprocess.run(["userdel", "--remove", name], capture_output=True)
-    shutil.rmtree(base, ignore_errors=True)
-
-
-def _owner(pid):
-    try:
-        return os.stat(f"/proc/{pid}").st_uid
-    except FileNotFoundError:
-        return None

@@ -73,7 +73,7 @@ def handle_verdict(s, field):
 def discover(s):
     """Discover's rows come from the service; the hero's preview plays; search finds."""
     s.require_service()
-    s.open_section("Discover")
+    s.press("Discover")
     titles = s.service_titles()
     wait_until(lambda: any(s.find_all(s.application(), t, "push button") for t in titles), 30,
                "a wallpaper of the service's catalogue on Discover")
@@ -88,7 +88,7 @@ def detail_page(s):
     """Download with its progress to the end, the video on the desktop behind the
     window, favourite on and off with the service's database following."""
     s.require_service()
-    s.open_section("Discover")
+    s.press("Discover")
     titles = s.service_titles()
     card = wait_until(lambda: next(iter(s.find_all(s.application(), lambda n: n in titles, "push button")), None),
                       30, "a wallpaper card on Discover")
@@ -126,7 +126,7 @@ def upload(s):
     service approves it, without a restart."""
     s.require_service()
     clips = [s.make_video(name) for name in ("Harbour Lights.MOV", "Night Drive.mp4", "Slow Tide.mov")]
-    s.open_section("Upload")
+    s.press("Upload")
     s.press("Drop files here or click to browse")
     s.choose_in_file_dialog(clips[0])
     s.find(lambda name: name.startswith("Processing"), "label", timeout=15)
@@ -148,7 +148,7 @@ def profile_editor(s):
     """A picture chosen in the file dialog and a new name both reach the service."""
     s.require_service()
     picture = s.make_picture("portrait.png")
-    s.open_section(DISPLAY_NAME)
+    s.press(DISPLAY_NAME)
     s.press("Edit Profile")
     s.press("Choose Picture")
     s.choose_in_file_dialog(picture)
@@ -173,11 +173,11 @@ SWITCHES = {"Launch at Login": "launchAtLogin", "Pause on Battery": "pauseOnBatt
 def settings(s):
     """Every switch reaches Settings.plist (and the autostart entry); sign out
     returns to the welcome screen."""
-    s.open_section("Settings")
+    s.press("Settings")
     s.find("Launch at Login", "label", timeout=10)
     s.screenshot("settings")
     for title, key in SWITCHES.items():
-        switch = s.find(title, "check box")
+        switch = s.find(title, timeout=10)
         before = s.settings_value(key)
         s.click(switch)
         wait_until(lambda: s.settings_value(key) == (not before), 10, f"{key} to change in Settings.plist")
@@ -185,8 +185,10 @@ def settings(s):
             wait_until(lambda: bool(s.autostart_entries()) == (not before), 10,
                        "the autostart entry to follow the switch")
     s.press("Sign Out")
-    s.find("Sign Out", "push button", root=s.find(role="frame"))
-    s.press("Sign Out", timeout=5)
+    # The confirmation card's own "Sign Out" comes above the account row's.
+    confirm = wait_until(lambda: s.find_all(s.application(), "Sign Out", "push button")[1:], 10,
+                         "the sign-out confirmation")[-1]
+    s.click(confirm)
     s.find("Sign in with Apple", "push button", timeout=15)
 
 
