@@ -354,6 +354,11 @@ class Session:
         accessible.clearCache()
         return accessible.getState().contains(pyatspi.STATE_ENABLED)
 
+    def is_checked(self, accessible):
+        import pyatspi
+        accessible.clearCache()
+        return accessible.getState().contains(pyatspi.STATE_CHECKED)
+
     def extents(self, accessible):
         """x, y, width and height of an accessible on the screen."""
         import pyatspi

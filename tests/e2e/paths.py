@@ -129,7 +129,6 @@ def upload(s):
     s.press("Upload")
     s.press("Drop files here or click to browse")
     s.choose_in_file_dialog(clips[0])
-    s.find(lambda name: name.startswith("Processing"), "label", timeout=15)
     s.find("Harbour Lights", "push button", timeout=120)
     s.screenshot("upload")
 
@@ -140,7 +139,9 @@ def upload(s):
     s.press("Harbour Lights")
     s.press("Make Public", timeout=10)
     s.press("Back")
-    s.find("Public", "label", timeout=120)
+    s.find(lambda name: name == "Harbour Lights", "push button", timeout=5)
+    wait_until(lambda: s.service_db("SELECT status FROM wallpapers WHERE title = ?", "Harbour Lights")
+               == [("approved",)], 120, "the service to approve the submission")
     s.screenshot("upload-public")
 
 
@@ -174,11 +175,11 @@ def settings(s):
     """Every switch reaches Settings.plist (and the autostart entry); sign out
     returns to the welcome screen."""
     s.press("Settings")
-    s.find("Launch at Login", "label", timeout=10)
+    s.find("Launch at Login", timeout=10)
     s.screenshot("settings")
     for title, key in SWITCHES.items():
         switch = s.find(title, timeout=10)
-        before = s.settings_value(key)
+        before = s.is_checked(switch)
         s.click(switch)
         wait_until(lambda: s.settings_value(key) == (not before), 10, f"{key} to change in Settings.plist")
         if key == "launchAtLogin":
