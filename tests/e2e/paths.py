@@ -30,11 +30,13 @@ def first_start(s):
     sign_in = s.find("Sign in with Apple", "push button", timeout=15)
     if not s.is_enabled(sign_in):
         raise Failure("the sign-in button is not enabled on the welcome screen")
-    # The button is drawn white on the dark launch gradient.
+    # The button is drawn white on the dark launch gradient, once the welcome has faded in.
     x, y, width, height = s.extents(sign_in)
-    pixels = s.screenshot("welcome").region(x + 4, y + height // 2 - 2, width // 6, 4)
-    if sum(1 for p in pixels if min(p) > 200) < len(pixels) // 2:
-        raise Failure("the sign-in button is not drawn where the accessibility tree puts it")
+
+    def drawn():
+        pixels = s.screenshot("welcome").region(x + 4, y + height // 2 - 2, width // 6, 4)
+        return sum(1 for p in pixels if min(p) > 200) >= len(pixels) // 2
+    wait_until(drawn, 10, "the sign-in button to be drawn where the accessibility tree puts it")
 
 
 def web_sign_in(s):
