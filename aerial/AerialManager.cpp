@@ -198,10 +198,11 @@ void AerialManager::resumeAtLaunch(const QUuid& assetID)
     m_activeAerialAssetID = assetID;
     m_activeDisplayUUID = m_settings.string(SettingsKey::activeDisplayUUID);
     if (const auto display = mainDisplayUUID() ? mainDisplayUUID() : m_activeDisplayUUID) {
-        stamp(assetID, *display);
-        kill(SystemWallpaper::wallpaperAgent);
-        kill(SystemWallpaper::aerialsExtension);
-        log(QStringLiteral("Launch — forced stamp + WA restart on main %1").arg(*display));
+        if (stamp(assetID, *display)) {
+            kill(SystemWallpaper::wallpaperAgent);
+            kill(SystemWallpaper::aerialsExtension);
+            log(QStringLiteral("Launch — forced stamp + WA restart on main %1").arg(*display));
+        }
     }
     registerAllObservers();
     log(QStringLiteral("Resumed tracking for aerial %1 on display %2")
@@ -242,7 +243,7 @@ qint64 AerialManager::applyGeneration() const
 
 // MARK: The wallpaper store
 
-void AerialManager::writeIndexPlist(const QUuid& assetID, const QString& mainDisplayUUID)
+bool AerialManager::writeIndexPlist(const QUuid& assetID, const QString& mainDisplayUUID)
 {
     using Status = WallpaperStoreFile::ReadResult::Status;
     std::lock_guard lock(m_lifetime->mutex);
@@ -250,7 +251,7 @@ void AerialManager::writeIndexPlist(const QUuid& assetID, const QString& mainDis
     if (store.status == Status::Unreadable) {
         // The system's choices for other displays and Spaces live in it: never replace it blindly.
         log(QStringLiteral("Index.plist unreadable — left as it is"));
-        return;
+        return false;
     }
     if (store.status == Status::Missing)
         log(QStringLiteral("Index.plist missing or corrupt — creating fresh"));
@@ -265,18 +266,22 @@ void AerialManager::writeIndexPlist(const QUuid& assetID, const QString& mainDis
         }
     }
     QString error;
-    if (WallpaperStoreFile::write(m_paths.indexPlist, store.root, &error))
-        log(QStringLiteral("Updated Index.plist — aerial %1 on main %2, blackout on others").arg(id, mainDisplayUUID));
-    else
+    if (!WallpaperStoreFile::write(m_paths.indexPlist, store.root, &error)) {
         log(QStringLiteral("Failed to update Index.plist — ") + error);
+        return false;
+    }
+    log(QStringLiteral("Updated Index.plist — aerial %1 on main %2, blackout on others").arg(id, mainDisplayUUID));
+    return true;
 }
 
 void AerialManager::syncIndexPlistToDisk() { WallpaperStoreFile::syncToDisk(m_paths.indexPlist); }
 
-void AerialManager::stamp(const QUuid& assetID, const QString& displayUUID)
+bool AerialManager::stamp(const QUuid& assetID, const QString& displayUUID)
 {
-    writeIndexPlist(assetID, displayUUID);
+    if (!writeIndexPlist(assetID, displayUUID))
+        return false;
     syncIndexPlistToDisk();
+    return true;
 }
 
 // MARK: Apply, verification and re-stamping
@@ -301,7 +306,9 @@ void AerialManager::apply(const QUuid& assetID, const QString& displayUUID, bool
         log(QStringLiteral("Aerial already set — skipping update and restart"));
         return;
     }
-    stamp(assetID, displayUUID);
+    // Nothing new for the system to pick up: no restart, and nothing to check.
+    if (!stamp(assetID, displayUUID))
+        return;
     if (onModernSystem()) {
         kill(SystemWallpaper::wallpaperAgent);
         if (killExtension)
@@ -336,7 +343,8 @@ void AerialManager::restampActiveAerial()
     if (!asset || !display || isAerialStamped(uuidText(*asset), *display))
         return;
     log(QStringLiteral("Aerial clobbered — re-stamping plist"));
-    stamp(*asset, *display);
+    if (!stamp(*asset, *display))
+        return;
     if (onModernSystem())
         kill(SystemWallpaper::aerialsExtension);
     else
@@ -385,8 +393,8 @@ void AerialManager::handleScreenLocked()
         return;
     }
     log(QStringLiteral("screenIsLocked — aerial clobbered, re-stamping on %1").arg(*main));
-    stamp(asset, *main);
-    kill(onModernSystem() ? SystemWallpaper::wallpaperAgent : SystemWallpaper::aerialsExtension);
+    if (stamp(asset, *main))
+        kill(onModernSystem() ? SystemWallpaper::wallpaperAgent : SystemWallpaper::aerialsExtension);
 }
 
 void AerialManager::handleScreenUnlocked()
@@ -410,8 +418,8 @@ void AerialManager::handleWillSleep()
     if (!m_activeAerialAssetID || !m_activeDisplayUUID)
         return;
     log(QStringLiteral("willSleep — stamping + killing WA to prevent SIGTERM clobber"));
-    stamp(*m_activeAerialAssetID, *m_activeDisplayUUID);
-    kill(SystemWallpaper::wallpaperAgent);
+    if (stamp(*m_activeAerialAssetID, *m_activeDisplayUUID))
+        kill(SystemWallpaper::wallpaperAgent);
 }
 
 void AerialManager::handleDisplayWake()

@@ -92,7 +92,8 @@ public:
 
     // The store's read-modify-write: the aerial on the main display, the blackout
     // picture on the others. A store that exists but cannot be read is left alone.
-    void writeIndexPlist(const QUuid& assetID, const QString& mainDisplayUUID);
+    // True when the store was written.
+    bool writeIndexPlist(const QUuid& assetID, const QString& mainDisplayUUID);
     void syncIndexPlistToDisk();
 
     std::optional<QUuid> activeAerialAssetID() const;
@@ -111,7 +112,8 @@ private:
     // The asset's files and its entry in the folder map.
     void deleteAssetFiles(const QString& assetID);
 
-    void stamp(const QUuid& assetID, const QString& displayUUID);
+    // Writes the store and forces it to disk; false when nothing was written.
+    bool stamp(const QUuid& assetID, const QString& displayUUID);
     // The aerials extension, with the line that says the agent was left alone.
     void kickAerialsExtension();
     void verify(qint64 generation, const QUuid& assetID, const QString& displayUUID);

@@ -22,14 +22,6 @@ const QString keyPreviewImage = QStringLiteral("previewImage");
 const QString keySubcategories = QStringLiteral("subcategories");
 const QLatin1String shotPrefix("LANTO_");
 
-bool isArrayOfObjects(const QJsonValue& value)
-{
-    if (!value.isArray())
-        return false;
-    const QJsonArray array = value.toArray();
-    return std::all_of(array.begin(), array.end(), [](const QJsonValue& element) { return element.isObject(); });
-}
-
 // A signed decimal integer: an optional sign, then digits only, within 64 bits.
 std::optional<qint64> strictInteger(const QString& text)
 {
@@ -73,8 +65,9 @@ AerialsManifest::AerialsManifest()
 
 QJsonArray AerialsManifest::objectsAt(const QString& key) const
 {
-    const QJsonValue value = m_root.value(key);
-    return isArrayOfObjects(value) ? value.toArray() : QJsonArray();
+    // Elements that are not objects stay as they are: they are the system's, and
+    // every reader here sees them as entries without an id.
+    return m_root.value(key).toArray();
 }
 
 QJsonObject AerialsManifest::findByID(const QJsonArray& entries, const QString& id)
@@ -98,11 +91,17 @@ QString AerialsManifest::nextShotID() const
         if (const auto number = strictInteger(shotID.mid(shotPrefix.size())))
             used.insert(*number);
     }
-    qint64 next = used.empty() ? 1 : *used.rbegin() + 1;
+    if (used.empty())
+        return shotPrefix + QStringLiteral("1");
+    const qint64 largest = *used.rbegin();
     // The largest number has no successor: take the smallest free positive one instead.
-    if (!used.empty() && *used.rbegin() == std::numeric_limits<qint64>::max())
-        for (next = 1; used.count(next) != 0; ++next) { }
-    return shotPrefix + QString::number(next);
+    if (largest == std::numeric_limits<qint64>::max()) {
+        qint64 next = 1;
+        while (used.count(next) != 0)
+            ++next;
+        return shotPrefix + QString::number(next);
+    }
+    return shotPrefix + QString::number(largest + 1);
 }
 
 QJsonObject AerialsManifest::assetEntry(const QString& assetID, const QString& shotID, const QString& title,
@@ -139,9 +138,8 @@ template <typename Change> void AerialsManifest::changeLantoCategory(Change chan
         if (category.value(keyID) != QString(SystemWallpaper::lantoCategoryID))
             continue;
         change(category);
-        const QJsonValue subcategories = category.value(keySubcategories);
-        if (isArrayOfObjects(subcategories) && !subcategories.toArray().isEmpty()) {
-            QJsonArray children = subcategories.toArray();
+        QJsonArray children = category.value(keySubcategories).toArray();
+        if (!children.isEmpty() && children.first().isObject()) {
             QJsonObject first = children.first().toObject();
             change(first);
             children.replace(0, first);

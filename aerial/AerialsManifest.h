@@ -17,7 +17,7 @@ public:
 
     const QJsonObject& root() const { return m_root; }
 
-    // A missing key, or one that is not an array of objects, counts as empty.
+    // A missing key, or one that is not an array, counts as empty; elements that are not objects are kept.
     QJsonArray assets() const { return objectsAt(QStringLiteral("assets")); }
     QJsonArray categories() const { return objectsAt(QStringLiteral("categories")); }
 

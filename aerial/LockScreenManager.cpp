@@ -27,8 +27,9 @@ LockScreenManager::LockScreenManager(
     AerialManager& aerials, LantoSettings& settings, Scheduler& background, ContentLookup contentLookup)
     : m_aerials(aerials), m_settings(settings), m_background(background), m_contentLookup(std::move(contentLookup))
 {
-    // Placements run one after another in the order asked: each reads the record
-    // the one before saved, so no placed aerial is left off the record.
+    // Placements and removals run one after another in the order asked: each
+    // reads the record the one before saved, so no placed aerial is left off the
+    // record and none is placed after its wallpaper was taken off.
     m_placements.setMaxThreadCount(1);
     log(QStringLiteral("LockScreenManager initialized — %1 injected wallpaper(s) on record").arg(loadMapping().size()));
     resumeIfNeeded();
@@ -78,18 +79,20 @@ void LockScreenManager::resumeIfNeeded()
 
 QFuture<void> LockScreenManager::inject(const Wallpaper& wallpaper, const std::optional<QString>& displayUUID)
 {
-    return QtConcurrent::run(&m_placements, [this, wallpaper, displayUUID] { place(wallpaper, displayUUID); });
-}
-
-void LockScreenManager::place(const Wallpaper& wallpaper, const std::optional<QString>& displayUUID)
-{
     if (wallpaper.wallpaperType != WallpaperType::video)
-        return;
+        return QtFuture::makeReadyFuture();
+    // The look-up reads the library's state, which only the calling thread may touch.
     const auto content = m_contentLookup(wallpaper);
     if (!content) {
         log(QStringLiteral("Cannot inject \"%1\" — no file URL").arg(wallpaper.title));
-        return;
+        return QtFuture::makeReadyFuture();
     }
+    return QtConcurrent::run(
+        &m_placements, [this, wallpaper, video = *content, displayUUID] { place(wallpaper, video, displayUUID); });
+}
+
+void LockScreenManager::place(const Wallpaper& wallpaper, const QUrl& content, const std::optional<QString>& displayUUID)
+{
     auto mapping = loadMapping();
     const auto placed = mapping.constFind(wallpaper.id);
     if (placed != mapping.cend() && m_aerials.isAssetInstalled(*placed)) {
@@ -103,7 +106,7 @@ void LockScreenManager::place(const Wallpaper& wallpaper, const std::optional<QS
     const QMap<QUuid, QUuid> stale = mapping;
 
     log(QStringLiteral("Injecting \"%1\" into Aerial manifest...").arg(wallpaper.title));
-    const auto asset = m_aerials.inject(wallpaper.title, content->toLocalFile(), displayUUID);
+    const auto asset = m_aerials.inject(wallpaper.title, content.toLocalFile(), displayUUID);
     if (!asset) {
         log(QStringLiteral("Failed to inject \"%1\" into Aerial manifest").arg(wallpaper.title));
         return;
@@ -117,7 +120,14 @@ void LockScreenManager::place(const Wallpaper& wallpaper, const std::optional<QS
     }
 }
 
-void LockScreenManager::remove(const Wallpaper& wallpaper)
+QFuture<void> LockScreenManager::remove(const Wallpaper& wallpaper)
+{
+    // Behind the placements, and off the calling thread: the aerial manager is
+    // busy for seconds while it places one.
+    return QtConcurrent::run(&m_placements, [this, wallpaper] { takeOff(wallpaper); });
+}
+
+void LockScreenManager::takeOff(const Wallpaper& wallpaper)
 {
     auto mapping = loadMapping();
     const auto placed = mapping.constFind(wallpaper.id);

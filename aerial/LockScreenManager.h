@@ -22,7 +22,7 @@ class LantoSettings;
 class LockScreenManager
 {
 public:
-    // Where a wallpaper's video lies on this machine.
+    // Where a wallpaper's video lies on this machine; called on the thread that asks for a placement.
     using ContentLookup = std::function<std::optional<QUrl>(const Wallpaper&)>;
 
     // Logs what is on record and, when lock-screen wallpapers are on, resumes
@@ -35,17 +35,20 @@ public:
 
     static LockScreenManager* shared();
 
-    // Places the wallpaper's video off the calling thread; the display falls
-    // back to the main one. Removes every other aerial on record once it is in place.
+    // Looks the video up on the calling thread and places it off that thread;
+    // the display falls back to the main one. Removes every other aerial on
+    // record once it is in place.
     QFuture<void> inject(const Wallpaper& wallpaper, const std::optional<QString>& displayUUID);
-    // Takes the wallpaper off the lock screen when it is on record.
-    void remove(const Wallpaper& wallpaper);
+    // Takes the wallpaper off the lock screen, when it is on record, off the
+    // calling thread and after the placements asked before.
+    QFuture<void> remove(const Wallpaper& wallpaper);
 
     // The content file in the wallpaper's folder below the downloads folder.
     static std::optional<QUrl> downloadedContent(const Wallpaper& wallpaper);
 
 private:
-    void place(const Wallpaper& wallpaper, const std::optional<QString>& displayUUID);
+    void place(const Wallpaper& wallpaper, const QUrl& content, const std::optional<QString>& displayUUID);
+    void takeOff(const Wallpaper& wallpaper);
     void resumeIfNeeded();
     QMap<QUuid, QUuid> loadMapping() const;
     void saveMapping(const QMap<QUuid, QUuid>& mapping);

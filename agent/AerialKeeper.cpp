@@ -94,14 +94,14 @@ bool AerialKeeper::ensureEntries()
     return true;
 }
 
-void AerialKeeper::stamp(const QString& assetID, const QString& displayUUID)
+bool AerialKeeper::stamp(const QString& assetID, const QString& displayUUID)
 {
     using Status = WallpaperStoreFile::ReadResult::Status;
     WallpaperStoreFile::ReadResult store = WallpaperStoreFile::read(m_paths.indexPlist);
     if (store.status == Status::Unreadable) {
         // The system's choices for other displays and Spaces live in it: never replace it blindly.
         AgentLog::error(QStringLiteral("Index.plist unreadable — left as it is"));
-        return;
+        return false;
     }
     if (store.status == Status::Missing)
         AgentLog::info(QStringLiteral("Index.plist missing or corrupt — creating fresh"));
@@ -109,10 +109,11 @@ void AerialKeeper::stamp(const QString& assetID, const QString& displayUUID)
     QString error;
     if (!WallpaperStoreFile::write(m_paths.indexPlist, store.root, &error)) {
         AgentLog::error(QStringLiteral("Failed to write Index.plist — %1").arg(error));
-        return;
+        return false;
     }
     WallpaperStoreFile::syncToDisk(m_paths.indexPlist);
     AgentLog::info(QStringLiteral("Stamped Index.plist — aerial %1 on display %2").arg(assetID, displayUUID));
+    return true;
 }
 
 bool AerialKeeper::storeHasAerial(const QString& assetID, const QString& displayUUID) const
@@ -120,35 +121,36 @@ bool AerialKeeper::storeHasAerial(const QString& assetID, const QString& display
     return indexPlistHasAerial(m_paths.indexPlist, assetID, displayUUID, {});
 }
 
-void AerialKeeper::stampWithRetry()
+bool AerialKeeper::stampWithRetry()
 {
     if (m_mainAppActive) {
         AgentLog::info(QStringLiteral("stampWithRetry: main app active — yielding"));
-        return;
+        return false;
     }
     if (!m_state.isSet())
-        return;
+        return false;
     const QString id = *m_state.aerialID;
     const QString display = *m_state.displayUUID;
     const int attempts = int(verificationDelays.size());
     for (int attempt = 1;; ++attempt) {
         if (storeHasAerial(id, display)) {
             AgentLog::info(QStringLiteral("Aerial verified on attempt %1").arg(attempt));
-            return;
+            return true;
         }
         if (attempt >= 2)
             AgentLog::info(QStringLiteral("Retry %1/%2...").arg(attempt).arg(attempts));
-        stamp(id, display);
+        // A store that cannot be written now will not be written by waiting.
+        if (!stamp(id, display))
+            return false;
         m_environment.sleep(verificationDelays[attempt - 1]);
         if (storeHasAerial(id, display)) {
             AgentLog::info(QStringLiteral("Aerial verified after attempt %1").arg(attempt));
-            return;
+            return true;
         }
         AgentLog::error(QStringLiteral("Aerial not found after stamp attempt %1").arg(attempt));
         if (attempt == attempts) {
             AgentLog::error(QStringLiteral("All verification attempts failed — final stamp"));
-            stamp(id, display);
-            return;
+            return stamp(id, display);
         }
     }
 }
@@ -171,7 +173,9 @@ void AerialKeeper::stampAndRestart()
         AgentLog::info(QStringLiteral("Aerial already set — skipping update and restart"));
         return;
     }
-    stamp(id, display);
+    // Nothing new for the system to pick up: no restart, and nothing to check.
+    if (!stamp(id, display))
+        return;
     kill(SystemWallpaper::wallpaperAgent);
     kill(SystemWallpaper::aerialsExtension);
     runAfter(recheckAfterRestart, [this, id, display] { verifyAfterRestart(id, display); });

@@ -33,10 +33,13 @@ public:
 
     // Puts the aerial back into the manifest when it is missing there; true when the manifest was rewritten.
     bool ensureEntries();
-    // Writes the aerial into the wallpaper store for the display and forces it to disk.
-    void stamp(const QString& assetID, const QString& displayUUID);
-    // The start-up stamp: stamps until the store holds the aerial, at most three times and once more.
-    void stampWithRetry();
+    // Writes the aerial into the wallpaper store for the display and forces it
+    // to disk; false when nothing was written.
+    bool stamp(const QString& assetID, const QString& displayUUID);
+    // The start-up stamp: stamps until the store holds the aerial, at most three
+    // times and once more; stops at the first stamp that writes nothing. True
+    // when the store holds the aerial or the last stamp wrote it.
+    bool stampWithRetry();
     // The repair after start-up: stamps unless the aerial is in force, restarts the
     // wallpaper processes and checks again 2 s later.
     void stampAndRestart();

@@ -49,8 +49,7 @@ void AgentDelegate::start()
         } else {
             waitForIndexPlist();
             const bool reinjected = m_keeper.ensureEntries();
-            m_keeper.stampWithRetry();
-            if (reinjected) {
+            if (m_keeper.stampWithRetry() && reinjected) {
                 m_keeper.kill(SystemWallpaper::wallpaperAgent);
                 m_keeper.kill(SystemWallpaper::aerialsExtension);
             }
@@ -168,8 +167,8 @@ void AgentDelegate::handleWillSleep()
     if (yields("willSleep: main app active — yielding") || !m_state.isSet())
         return;
     AgentLog::info(QStringLiteral("willSleep — stamping + killing WA to prevent SIGTERM clobber"));
-    m_keeper.stamp(*m_state.aerialID, *m_state.displayUUID);
-    m_keeper.kill(SystemWallpaper::wallpaperAgent);
+    if (m_keeper.stamp(*m_state.aerialID, *m_state.displayUUID))
+        m_keeper.kill(SystemWallpaper::wallpaperAgent);
 }
 
 void AgentDelegate::handleWake()

@@ -79,6 +79,12 @@ public:
             quint64 sequence;
         };
         const Snapshot snapshot = onQueue([this] {
+            // This write covers the pending one: left armed, it would rewrite the
+            // file later, over what the other program saved meanwhile.
+            if (pendingWrite) {
+                pendingWrite->cancel();
+                pendingWrite.reset();
+            }
             dirty = false;
             return Snapshot{data, ownedKeys, ++snapshotCount};
         });

@@ -12,6 +12,8 @@
 
 #include <QSet>
 
+#include <utility>
+
 #include <chrono>
 
 using namespace std::chrono_literals;
@@ -186,19 +188,27 @@ void DesktopDisplaySync::handleScreensDidSleep()
 void DesktopDisplaySync::handleSessionDidResignActive()
 {
     Log::write(QStringLiteral("Lanto: sessionDidResignActive (screen locked) — pausing video players"));
+    m_unlockPending = true;
     pauseVideoPlayers();
 }
 
 void DesktopDisplaySync::handleSessionDidBecomeActive()
 {
     Log::write(QStringLiteral("Lanto: sessionDidBecomeActive (screen unlocked) — resuming"));
-    handleWake();
+    handleUnlock();
 }
 
 void DesktopDisplaySync::handleScreenUnlocked()
 {
     Log::write(QStringLiteral("Lanto: com.apple.screenIsUnlocked — resuming"));
-    handleWake();
+    handleUnlock();
+}
+
+void DesktopDisplaySync::handleUnlock()
+{
+    // One unlock brings both notices, in either order: the first one wakes.
+    if (std::exchange(m_unlockPending, false))
+        handleWake();
 }
 
 void DesktopDisplaySync::handleWake()

@@ -35,6 +35,7 @@ private:
     void handleSessionDidResignActive();
     void handleSessionDidBecomeActive();
     void handleScreenUnlocked();
+    void handleUnlock();
     void handleWake();
     void handleActiveSpaceChange();
     void handleOcclusionChange(QObject* window);
@@ -44,6 +45,9 @@ private:
 
     DesktopWindowController& m_controller;
     bool m_isWaking = false;
+    // Until the session becomes active or the screen is unlocked after the last
+    // time the session went; true at start, when a lock may have come before us.
+    bool m_unlockPending = true;
     // Set once the launch restore has run; shows of returning displays wait for it.
     bool m_started = false;
     DelayedTasks m_retries;

@@ -85,10 +85,15 @@ void DesktopVideoPlayer::play(const QUrl& url, DesktopImageView* imageView, bool
     start.seekPosition = seekPosition;
     // The old player plays on to the end of its pass, on screen, until the new one plays.
     cancelObservationAndLooping();
-    if (m_player) {
-        start.oldPlayer = m_player.get();
+    if (m_player && m_playerView && m_playerView->player() != m_player.get()) {
+        // A replacement that never played: the newer one takes its place, and
+        // the old video stays on screen until that one plays.
+        m_player.reset();
+    } else if (m_player) {
         m_retiredPlayers.push_back(std::move(m_player));
     }
+    if (m_playerView)
+        start.oldPlayer = m_playerView->player();
 
     const QString previous = m_currentURL.isEmpty() ? QStringLiteral("none") : fileName(m_currentURL);
     m_currentURL = url;

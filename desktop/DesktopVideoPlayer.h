@@ -105,8 +105,8 @@ private:
 
     DesktopVideoPlayerContext m_context;
     std::unique_ptr<PlayerBackend> m_player;
-    // Players still alive for a pending replacement: the one on screen and any
-    // replaced before it played. Dropped once the newest plays, or by stop.
+    // The player on screen while a replacement loads (a replacement replaced
+    // before it played is dropped at once). Dropped once the newest plays, or by stop.
     std::vector<std::unique_ptr<PlayerBackend>> m_retiredPlayers;
     QPointer<PlayerLayerView> m_playerView;
     QUrl m_currentURL;

@@ -143,12 +143,14 @@ QFuture<Result<QUrl>> CloudService::downloadContent(const QString& id, const QSt
 
 Result<QUrl> CloudService::finishContent(const QString& id, QSaveFile& file, const Result<HTTPReply>& reply)
 {
-    if (!reply) {
+    const APIError* notHTTP = reply ? nullptr : reply.error().as<APIError>();
+    if (!reply && !(notHTTP && notHTTP->kind() == APIError::Case::invalidResponse)) {
         file.cancelWriting();
         clearDownloadState(id);
         return reply.error();
     }
-    if (reply.value().statusCode != 200) {
+    // An answer that is not HTTP is a refusal as much as a status other than 200.
+    if (!reply || reply.value().statusCode != 200) {
         file.cancelWriting();
         m_failedIDs.insert(id);
         emit failedIDsChanged();

@@ -49,11 +49,28 @@ bool ServiceTransfer::streamsThisBody() const
 
 void ServiceTransfer::drainToSink()
 {
-    if (!streamsThisBody())
-        return; // an error page stays in the reply, under the body limit
+    if (!streamsThisBody()) {
+        refuseUnstreamedBody();
+        return;
+    }
     const QByteArray chunk = m_reply->readAll();
     if (m_sink->write(chunk) != chunk.size())
         abort(FileError { m_sink->errorString() });
+}
+
+void ServiceTransfer::refuseUnstreamedBody()
+{
+    if (m_settled || m_abortReason)
+        return;
+    // The reply's buffer is kept small for streaming: a body left in it stops
+    // the transfer until the idle time-out. Nobody reads a refusal's body, so
+    // the answer is known now.
+    const QVariant status = m_reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
+    if (status.isValid())
+        settle(HTTPReply { status.toInt(), {} });
+    else
+        settle(APIError::invalidResponse());
+    m_reply->abort();
 }
 
 void ServiceTransfer::noteProgress(qint64 bytesReceived, qint64 bytesTotal)

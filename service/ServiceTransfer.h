@@ -55,6 +55,8 @@ private:
     void noteProgress(qint64 bytesReceived, qint64 bytesTotal);
     bool streamsThisBody() const;
     void drainToSink();
+    // Settles a streaming transfer whose answer is not a 200 as soon as its body starts.
+    void refuseUnstreamedBody();
     void finish();
     void settle(Result<HTTPReply> result);
 

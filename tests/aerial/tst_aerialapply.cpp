@@ -369,6 +369,38 @@ private slots:
             QStringList { "Lanto AerialManager: Screen config changed but aerial still set — skipping restart" });
     }
 
+    void storeThatCannotBeStampedRestartsNothing_data()
+    {
+        QTest::addColumn<QString>("event");
+        for (const char* event : { "apply", "restamp", "lock", "sleep", "wake" })
+            QTest::newRow(event) << QString::fromLatin1(event);
+    }
+
+    void storeThatCannotBeStampedRestartsNothing()
+    {
+        QFETCH(QString, event);
+        AerialHarness harness;
+        const Injected aerial = injectAndForget(harness);
+        AerialHarness::write(harness.paths.indexPlist, "bplist00 damaged");
+
+        if (event == "apply")
+            harness.manager->apply(aerial.asset, harness.mainDisplay(), true);
+        else if (event == "restamp")
+            harness.manager->restampActiveAerial();
+        else if (event == "lock")
+            harness.notifications.deliver("com.apple.screenIsLocked");
+        else if (event == "sleep")
+            harness.workspace.raiseWillSleep();
+        else
+            harness.workspace.raiseDidWake();
+        harness.background.advance(1s);
+
+        QVERIFY(harness.log.contains("Lanto AerialManager: Index.plist unreadable — left as it is"));
+        QVERIFY(harness.commands.killallCalls().isEmpty());
+        QCOMPARE(harness.background.pendingCount(), 0);
+        QCOMPARE(AerialHarness::read(harness.paths.indexPlist), "bplist00 damaged");
+    }
+
     void handlersDoNothingWithoutAnActiveAerial()
     {
         AerialHarness harness;

@@ -190,12 +190,29 @@ private slots:
         QVERIFY(alone.categories().isEmpty());
     }
 
-    void listsThatAreNotArraysOfObjectsCountAsEmpty()
+    void listsThatAreNotArraysCountAsEmpty()
     {
-        AerialsManifest manifest(json("{'assets': [{'id': 'A'}, 3], 'categories': {'id': 'x'}}"));
+        AerialsManifest manifest(json("{'assets': {'id': 'A'}, 'categories': 'x'}"));
         QVERIFY(manifest.assets().isEmpty());
         QVERIFY(manifest.categories().isEmpty());
         QVERIFY(!manifest.hasAsset("A"));
+    }
+
+    void elementsThatAreNotObjectsSurviveEveryChange()
+    {
+        AerialsManifest manifest(json("{'assets': [{'id': 'F1'}, 3, 'x', null],"
+                                      " 'categories': [[1], {'id': 'C9'}]}"));
+        QVERIFY(manifest.hasAsset("F1"));
+        manifest.appendAsset(lantoAsset("A1"));
+        manifest.ensureCategory("A1");
+        manifest.appendAsset(lantoAsset("A2"));
+        manifest.removeAsset("A1");
+
+        QCOMPARE(manifest.assets(), QJsonArray({ QJsonObject { { "id", "F1" } }, 3, "x", QJsonValue::Null,
+                                        lantoAsset("A2") }));
+        QCOMPARE(manifest.categories().first(), QJsonArray { 1 });
+        QCOMPARE(ids(manifest.categories()), QStringList({ "", "C9", lantoCategory }));
+        QCOMPARE(manifest.lantoCategory().value("representativeAssetID"), "A2");
     }
 
     void filesAreReadAndWrittenWhole()

@@ -5,7 +5,11 @@
 #include "UuidText.h"
 
 #include <QJsonArray>
+#include <QSemaphore>
 #include <QTest>
+#include <QThread>
+
+#include <atomic>
 
 using namespace std::chrono_literals;
 
@@ -215,18 +219,70 @@ private slots:
         const QUuid asset = harness.record().first();
         harness.aerials.log.clear();
 
-        harness.manager->remove(harness.b);
+        harness.manager->remove(harness.b).waitForFinished();
         QCOMPARE(
             harness.lockScreenLines(), QStringList { "Lanto: \"Hill\" is not on the lock screen — nothing to remove" });
         QCOMPARE(harness.record().size(), 1);
 
-        harness.manager->remove(harness.a);
+        harness.manager->remove(harness.a).waitForFinished();
         QCOMPARE(harness.lockScreenLines().mid(1),
             QStringList({ "Lanto: Removing \"Sea\" (aerial " + uuidText(asset) + ") from lock screen...",
                 "Lanto: Removed \"Sea\" from lock screen" }));
         QVERIFY(harness.record().isEmpty());
         QCOMPARE(harness.aerials.settings.boolValue("lockScreenEnabled", true), false);
         QVERIFY(harness.manifestIDs().isEmpty());
+    }
+
+    void contentIsLookedUpOnTheAskingThread()
+    {
+        LockScreenHarness harness;
+        QThread* lookedUpOn = nullptr;
+        harness.manager = std::make_unique<LockScreenManager>(*harness.aerials.manager, harness.aerials.settings,
+            harness.aerials.background, [&lookedUpOn](const Wallpaper& wallpaper) {
+                lookedUpOn = QThread::currentThread();
+                return LockScreenManager::downloadedContent(wallpaper);
+            });
+        harness.place(harness.a);
+        QCOMPARE(lookedUpOn, QThread::currentThread());
+        QCOMPARE(harness.record().keys(), QList<QUuid> { harness.a.id });
+    }
+
+    void removalDuringAPlacementWaitsForItOffTheCallingThread_data()
+    {
+        QTest::addColumn<bool>("removingThePlacedOne");
+        QTest::newRow("the wallpaper being placed") << true;
+        QTest::newRow("the wallpaper it replaces") << false;
+    }
+
+    void removalDuringAPlacementWaitsForItOffTheCallingThread()
+    {
+        QFETCH(bool, removingThePlacedOne);
+        LockScreenHarness harness;
+        harness.place(harness.b);
+        // Past the restarts' cool-down: the placement of A stops in its first restart.
+        harness.aerials.background.advance(3s);
+        QSemaphore entered;
+        QSemaphore gate;
+        std::atomic<bool> hold = true;
+        harness.aerials.commands.setKillallHook([&](const QString&) {
+            if (hold.exchange(false)) {
+                entered.release();
+                gate.acquire();
+            }
+        });
+        QFuture<void> placement = harness.manager->inject(harness.a, std::nullopt);
+        QVERIFY(entered.tryAcquire(1, 10000));
+
+        QFuture<void> removal = harness.manager->remove(removingThePlacedOne ? harness.a : harness.b);
+        QVERIFY(!removal.isFinished());
+        gate.release();
+        placement.waitForFinished();
+        removal.waitForFinished();
+
+        const auto record = harness.record();
+        QCOMPARE(record.keys(), removingThePlacedOne ? QList<QUuid>() : QList<QUuid> { harness.a.id });
+        QCOMPARE(harness.aerials.settings.boolValue("lockScreenEnabled", false), !removingThePlacedOne);
+        QCOMPARE(harness.manifestIDs(), removingThePlacedOne ? QStringList() : QStringList { uuidText(record.first()) });
     }
 
     void creationResumesTheRecordedAerialThreeSecondsLater_data()

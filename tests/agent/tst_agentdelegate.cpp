@@ -45,6 +45,7 @@ private slots:
     void stateThatIsNotSetStampsNothing_data();
     void stateThatIsNotSetStampsNothing();
     void storeClobberedAtEveryAttempt();
+    void storeThatCannotBeStampedIsNeitherAwaitedNorRestarted();
     void handOverBothWays();
     void crashOfLantoIsNoticedAtOnce();
     void reinjection_data();
@@ -186,6 +187,24 @@ void tst_AgentDelegate::storeClobberedAtEveryAttempt()
     QVERIFY(agent.log.contains(QStringLiteral("Retry 3/3...")));
     QCOMPARE(agent.log.lines().last(), QStringLiteral("Started manifest directory monitor"));
     QVERIFY(agent.log.contains(QStringLiteral("All verification attempts failed — final stamp")));
+}
+
+void tst_AgentDelegate::storeThatCannotBeStampedIsNeitherAwaitedNorRestarted()
+{
+    AgentHarness agent;
+    AgentHarness::write(agent.paths.indexPlist, "bplist00 damaged");
+    agent.start();
+    agent.workspace.raiseDidWake();
+    agent.workspace.raiseWillSleep();
+    agent.notifications.deliver(DistributedNotificationNames::screenIsLocked);
+    agent.scheduler.advance(300s);
+
+    QVERIFY(agent.log.contains(QStringLiteral("Re-injected aerial %1 into entries.json").arg(agent.aerial)));
+    QVERIFY(agent.log.contains(QStringLiteral("Index.plist unreadable — left as it is")));
+    QVERIFY(agent.sleeps.isEmpty());
+    QVERIFY(!agent.log.contains(QStringLiteral("All verification attempts failed — final stamp")));
+    QVERIFY(agent.killed().isEmpty());
+    QCOMPARE(AgentHarness::read(agent.paths.indexPlist), QByteArray("bplist00 damaged"));
 }
 
 void tst_AgentDelegate::handOverBothWays()

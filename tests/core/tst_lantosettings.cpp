@@ -175,9 +175,13 @@ private slots:
         settings.set(SettingsKey::handle, QStringLiteral("now"));
         settings.flush();
         QCOMPARE(fileContents(settings.filePath())->value(SettingsKey::handle), PlistValue(QStringLiteral("now")));
-        // The pending write may run later; it writes the same contents.
-        m_scheduler->advance(100ms);
-        QCOMPARE(fileContents(settings.filePath())->value(SettingsKey::handle), PlistValue(QStringLiteral("now")));
+        // The flush took the pending write: what the other program writes next stays.
+        PlistValue::Dictionary other = *fileContents(settings.filePath());
+        other.insert(SettingsKey::handle, QStringLiteral("theirs"));
+        QVERIFY(PropertyList::writeFile(settings.filePath(), other));
+        m_scheduler->advance(1s);
+        QCOMPARE(m_scheduler->performedCount(), 0);
+        QCOMPARE(fileContents(settings.filePath())->value(SettingsKey::handle), PlistValue(QStringLiteral("theirs")));
     }
 
     void pendingChangeIsWrittenWhenTheStoreGoes()

@@ -26,6 +26,8 @@ private slots:
     void displayChangeRetriesOnlyWhenTheCountChanged_data();
     void displayChangeRetriesOnlyWhenTheCountChanged();
     void sleepAndLockPauseAndWakeAndUnlockResume();
+    void oneUnlockWakesOnce_data();
+    void oneUnlockWakesOnce();
     void uncoveredDesktopResumesEveryVideo_data();
     void uncoveredDesktopResumesEveryVideo();
     void wallpaperAlwaysComesBack_data();
@@ -145,6 +147,38 @@ void tst_DesktopEvents::sleepAndLockPauseAndWakeAndUnlockResume()
     f.workspace.raiseScreensDidWake();
     QCOMPARE(f.playing(QStringLiteral("1")), m_video);
     QVERIFY(f.playing(QStringLiteral("2")).isEmpty());
+}
+
+void tst_DesktopEvents::oneUnlockWakesOnce_data()
+{
+    QTest::addColumn<bool>("sessionFirst");
+    QTest::newRow("session, then notice") << true;
+    QTest::newRow("notice, then session") << false;
+}
+
+void tst_DesktopEvents::oneUnlockWakesOnce()
+{
+    QFETCH(bool, sessionFirst);
+    DesktopFixture& f = *m_fixture;
+    showOnTwoDisplays();
+    LogCapture log;
+    const auto unlock = [&] {
+        f.workspace.raiseSessionDidResignActive();
+        if (sessionFirst)
+            f.workspace.raiseSessionDidBecomeActive();
+        f.notifications.deliver(DistributedNotificationNames::screenIsUnlocked);
+        if (!sessionFirst)
+            f.workspace.raiseSessionDidBecomeActive();
+        f.scheduler.advance(1500ms);
+    };
+    const auto count = [&](const char* line) { return log.lines().filter(QString::fromUtf8(line)).size(); };
+
+    for (int round = 1; round <= 2; ++round) {
+        unlock();
+        QCOMPARE(count("Lanto: handleWake — resuming wallpaper"), round);
+        QCOMPARE(count("Lanto: handleWake delayed retry"), round);
+        QCOMPARE(f.playing(QStringLiteral("1")), m_video);
+    }
 }
 
 void tst_DesktopEvents::uncoveredDesktopResumesEveryVideo_data()

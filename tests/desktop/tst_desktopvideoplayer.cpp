@@ -34,6 +34,7 @@ private slots:
     void sameUrlPlayingIsLeftAlonePausedIsReplaced();
     void replacementKeepsOldVideoUntilNewPlays();
     void playDuringPendingReplacementSwapsOnlyNewest();
+    void replacementsThatNeverPlayAreNotHoarded();
     void laterStatusChangesAreNotObserved();
     void videoThatNeverPlaysStaysUnderPoster();
     void resumeRebuildsFailedItemAtItsPosition();
@@ -282,8 +283,10 @@ void tst_DesktopVideoPlayer::playDuringPendingReplacementSwapsOnlyNewest()
     m_backends->setMedia(newest, { 10, 1s, {} });
     start(newest, false, 0);
 
-    QVERIFY(!pending->loopsWholeFile());
+    // The replacement that had not played yet is gone at once; the old video plays on.
+    QVERIFY(pending.isNull());
     QCOMPARE(m_player->playerView()->player(), first.data());
+    QVERIFY(first->rate() > 0);
     m_log->clear();
     advance(1s);
     QCOMPARE(m_player->playerView()->player(), m_player->player());
@@ -293,6 +296,27 @@ void tst_DesktopVideoPlayer::playDuringPendingReplacementSwapsOnlyNewest()
     // The dropped swap never fires, even when its player would have played by now.
     advance(10s);
     QCOMPARE(messages().count(QStringLiteral("deferred swap — old video replaced seamlessly")), 1);
+}
+
+void tst_DesktopVideoPlayer::replacementsThatNeverPlayAreNotHoarded()
+{
+    start(video(QStringLiteral("a")), false, 0);
+    advance(200ms);
+    QPointer<FakePlayerBackend> shown = m_backends->last();
+    for (int attempt = 0; attempt < 20; ++attempt) {
+        const QUrl broken = video(QStringLiteral("broken%1").arg(attempt));
+        m_backends->setMedia(broken, { 10, 100ms, QStringLiteral("damaged file") });
+        start(broken, false, 0);
+        advance(200ms);
+        QCOMPARE(m_backends->alive(), 2);
+        QCOMPARE(m_player->playerView()->player(), shown.data());
+    }
+    const QUrl good = video(QStringLiteral("good"));
+    start(good, false, 0);
+    advance(200ms);
+    QCOMPARE(m_backends->alive(), 1);
+    QCOMPARE(m_player->playerView()->player(), m_player->player());
+    QCOMPARE(m_player->currentURL(), good);
 }
 
 void tst_DesktopVideoPlayer::laterStatusChangesAreNotObserved()

@@ -30,6 +30,8 @@ private slots:
     void progressFractions();
     void downloadsContentAndPoster();
     void refusedDownloadIsRemembered();
+    void refusalFailsAtOnceAndIsRemembered_data();
+    void refusalFailsAtOnceAndIsRemembered();
     void contentOnDiskIsNotFetchedAgain();
     void unsafeIdsAreRefused_data();
     void unsafeIdsAreRefused();
@@ -133,6 +135,36 @@ void TestCloudDownloads::refusedDownloadIsRemembered()
     QVERIFY(await(m_cloud->downloadContent("w2", m_web->url("/c/w2.mp4").toString(), {})));
     QVERIFY(m_cloud->failedIDs().isEmpty());
     QCOMPARE(failed.count(), 1);
+}
+
+void TestCloudDownloads::refusalFailsAtOnceAndIsRemembered_data()
+{
+    QTest::addColumn<bool>("http");
+    QTest::newRow("error page larger than the read buffer") << true;
+    QTest::newRow("answer that is not HTTP") << false;
+}
+
+void TestCloudDownloads::refusalFailsAtOnceAndIsRemembered()
+{
+    QFETCH(bool, http);
+    // Only the idle time-out could end a stalled transfer, and it is far beyond the wait below.
+    m_cloud = std::make_unique<CloudService>(m_base->path(), nullptr, std::chrono::hours(1));
+    QTemporaryDir elsewhere;
+    QFile local(elsewhere.filePath("video.mov"));
+    QVERIFY(local.open(QIODevice::WriteOnly));
+    local.write(QByteArray(64 * 1024, 'v'));
+    local.close();
+    m_web->on("GET", "/c/w5.mov", FakeReply::raw(500, QByteArray(8 << 20, 'e'), "text/html"));
+    const QString address = http ? m_web->url("/c/w5.mov").toString() : QUrl::fromLocalFile(local.fileName()).toString();
+
+    const std::optional<Result<QUrl>> refused
+        = awaitFuture(m_cloud->downloadContent("w5", address, {}), std::chrono::minutes(2));
+    QVERIFY(refused);
+    QVERIFY(!*refused);
+    QCOMPARE(refused->error().description(), QStringLiteral("Failed to download wallpaper: w5"));
+    QCOMPARE(m_cloud->failedIDs(), QSet<QString> { "w5" });
+    QVERIFY(m_cloud->downloadingIDs().isEmpty());
+    QVERIFY(!m_cloud->isDownloaded("w5"));
 }
 
 void TestCloudDownloads::contentOnDiskIsNotFetchedAgain()

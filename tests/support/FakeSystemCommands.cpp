@@ -20,6 +20,8 @@ SystemCommands::Result FakeSystemCommands::killall(
 {
     m_killallCalls.append({ processName, signal, false });
     m_lastTimeout = timeout;
+    if (m_killallHook)
+        m_killallHook(processName);
     return m_killallResult;
 }
 

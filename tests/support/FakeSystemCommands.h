@@ -4,6 +4,8 @@
 
 #include <QList>
 
+#include <functional>
+
 // Records the commands instead of running them, and answers with the results
 // the test chose (by default: started, exit status 0).
 class FakeSystemCommands final : public SystemCommands
@@ -34,6 +36,8 @@ public:
 
     void setKillallResult(const Result& result) { m_killallResult = result; }
     void setStartResult(const Result& result) { m_startResult = result; }
+    // Runs inside every awaited killall, on the caller's thread: a test can hold the caller there.
+    void setKillallHook(std::function<void(const QString& processName)> hook) { m_killallHook = std::move(hook); }
 
     static Result success();
     static Result failedToStart(const QString& error);
@@ -44,4 +48,5 @@ private:
     std::chrono::milliseconds m_lastTimeout { 0 };
     Result m_killallResult = success();
     Result m_startResult = success();
+    std::function<void(const QString&)> m_killallHook;
 };
