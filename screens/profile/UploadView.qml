@@ -26,6 +26,7 @@ Item {
         title: qsTr("Choose wallpaper files")
         fileMode: FileDialog.OpenFiles
         nameFilters: ImportFileTypes.nameFilters
+        currentFolder: ChooserFolders.videos()
         onAccepted: {
             if (selectedFiles.length > 0)
                 imports.start(selectedFiles)
