@@ -132,6 +132,10 @@ Item {
                     objectName: "cards"
                     model: own.wallpapers
                     LocalWallpaperCard {
+                        required property var model
+                        // Bound through the model so the card takes the record's
+                        // later changes (a required role keeps its first value).
+                        wallpaper: model.wallpaper
                         onSelected: view.selectWallpaper(wallpaper)
                         onMakePublic: submission.submit(wallpaper)
                     }
