@@ -42,6 +42,9 @@ public:
     ~ImportQueue() override;
 
     Q_INVOKABLE void start(const QList<QUrl>& files);
+    // A batch of copies made for this import (a drop): each is removed once its
+    // import has ended, and all of them when the batch is refused or dropped.
+    Q_INVOKABLE void startCopies(const QList<QUrl>& copies);
     Q_INVOKABLE void dismissError() { setImportError({}); }
 
     bool isImporting() const { return m_isImporting; }
@@ -58,7 +61,9 @@ signals:
     void progressChanged();
 
 private:
+    void begin(const QList<QUrl>& files, bool copies);
     void importNext();
+    void removeCopy(const QString& path) const;
     void finish();
     void setImporting(bool importing);
     void setImportError(const QString& text);
@@ -72,6 +77,7 @@ private:
     QString m_currentFile;
     int m_currentIndex = 0;
     QList<QUrl> m_files;
+    bool m_filesAreCopies = false;
     QStringList m_errorLines;
     int m_succeeded = 0;
     std::shared_ptr<WorkItem> m_successClear;

@@ -78,7 +78,7 @@ Item {
                 currentIndex: imports.currentIndex
                 totalFiles: imports.totalFiles
                 onImportRequested: chooser.open()
-                onFilesDropped: urls => imports.start(urls)
+                onFilesDropped: urls => imports.startCopies(urls)
                 onErrorDismissed: imports.dismissError()
             }
             Item { width: 1; height: 24 }
