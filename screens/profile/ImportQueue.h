@@ -16,11 +16,13 @@ class WorkItem;
 
 // One batch of the user's files imported into the library, one after another,
 // with the progress and the result the drop zone shows. A second batch while
-// one runs is dropped. Main thread.
+// one runs is dropped. One for the application: a batch goes on when the user
+// leaves the screen that started it. Main thread.
 class ImportQueue : public QObject
 {
     Q_OBJECT
     QML_ELEMENT
+    QML_SINGLETON
     Q_PROPERTY(bool isImporting READ isImporting NOTIFY isImportingChanged)
     Q_PROPERTY(QString importError READ importError NOTIFY importErrorChanged)
     Q_PROPERTY(QString importSuccess READ importSuccess NOTIFY importSuccessChanged)

@@ -15,9 +15,10 @@ Item {
 
     readonly property WallpaperManager manager: AppEnvironment.wallpaperManager
 
-    ImportQueue { id: imports }
+    // The application's: imports and submissions outlive this screen.
+    readonly property ImportQueue imports: ImportQueue
+    readonly property SubmissionFlow submission: SubmissionFlow
     OwnWallpapers { id: own }
-    SubmissionFlow { id: submission }
     // Review states stay current while the screen is shown.
     StatusRefresh { running: true }
 
@@ -29,7 +30,7 @@ Item {
         currentFolder: ChooserFolders.videos()
         onAccepted: {
             if (selectedFiles.length > 0)
-                imports.start(selectedFiles)
+                view.imports.start(selectedFiles)
         }
     }
 
@@ -71,15 +72,15 @@ Item {
                 x: 32
                 width: parent.width - 64
                 height: 160
-                isImporting: imports.isImporting
-                importError: imports.importError
-                importSuccess: imports.importSuccess
-                currentFile: imports.currentFile
-                currentIndex: imports.currentIndex
-                totalFiles: imports.totalFiles
+                isImporting: view.imports.isImporting
+                importError: view.imports.importError
+                importSuccess: view.imports.importSuccess
+                currentFile: view.imports.currentFile
+                currentIndex: view.imports.currentIndex
+                totalFiles: view.imports.totalFiles
                 onImportRequested: chooser.open()
-                onFilesDropped: urls => imports.startCopies(urls)
-                onErrorDismissed: imports.dismissError()
+                onFilesDropped: urls => view.imports.startCopies(urls)
+                onErrorDismissed: view.imports.dismissError()
             }
             Item { width: 1; height: 24 }
 
@@ -88,7 +89,7 @@ Item {
                 width: parent.width - 64
                 isSubmitting: view.manager.isSubmitting
                 submissionProgress: view.manager.submissionProgress
-                flow: submission
+                flow: view.submission
             }
 
             Row {
@@ -137,7 +138,7 @@ Item {
                         // later changes (a required role keeps its first value).
                         wallpaper: model.wallpaper
                         onSelected: view.selectWallpaper(wallpaper)
-                        onMakePublic: submission.submit(wallpaper)
+                        onMakePublic: view.submission.submit(wallpaper)
                     }
                 }
             }

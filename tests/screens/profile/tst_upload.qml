@@ -130,6 +130,18 @@ Item {
             tryVerify(() => findChild(zone, "idleTarget").visible);
         }
 
+        function test_3b_aBatchOutlivesTheScreen() {
+            const view = createTemporaryObject(uploadComponent, root)
+            view.imports.start([Qt.resolvedUrl("file:///nonexistent/First.mov"),
+                                Qt.resolvedUrl("file:///nonexistent/Second.mov")])
+            verify(ImportQueue.isImporting)
+            view.destroy()
+            tryVerify(() => !ImportQueue.isImporting, 10000)
+            verify(ImportQueue.importError.indexOf("First.mov: ") >= 0)
+            verify(ImportQueue.importError.indexOf("Second.mov: ") >= 0)
+            ImportQueue.dismissError()
+        }
+
         function test_4_dropZoneStates() {
             const zone = createTemporaryObject(zoneComponent, root);
             importRequests.target = zone;
