@@ -116,10 +116,10 @@ private slots:
         Rig rig;
         rig.library.web.on("POST", "me/avatar", FakeReply::ok(QJsonObject { { "avatarUrl", "https://cdn.example/a.jpg" } }));
         rig.library.start();
-        const QString sentLast = withPicture ? "me/avatar" : "me";
-        // The user signs out while the last request of the save is on its way.
+        const QByteArray sentFirst = withPicture ? "POST" : "PATCH";
+        // The user signs out while the save's first request is on its way.
         connect(&rig.library.web, &FakeWebService::requestReceived, &rig.auth, [&](const FakeRequest& request) {
-            if (request.path.endsWith(sentLast))
+            if (request.method == sentFirst && rig.auth.isSignedIn())
                 rig.auth.signOut();
         });
         ProfileEditor editor(rig.services(), nullptr);
