@@ -16,8 +16,8 @@ Item {
     readonly property WallpaperManager manager: AppEnvironment.wallpaperManager
 
     // The application's: imports and submissions outlive this screen.
-    readonly property ImportQueue imports: ImportQueue
-    readonly property SubmissionFlow submission: SubmissionFlow
+    readonly property QtObject imports: ImportQueue
+    readonly property QtObject submission: SubmissionFlow
     OwnWallpapers { id: own }
     // Review states stay current while the screen is shown.
     StatusRefresh { running: true }
