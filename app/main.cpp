@@ -2,6 +2,7 @@
 // URLs, or its wish to see the window, to that one and ends.
 #include "LantoApp.h"
 #include "Log.h"
+#include "PortalFileChooser.h"
 #include "TerminationSignals.h"
 #include "UrlSchemeHandler.h"
 
@@ -10,6 +11,7 @@
 
 int main(int argc, char* argv[])
 {
+    PortalFileChooser::preferWhenRunning();
     QGuiApplication app(argc, argv);
     app.setApplicationName(QStringLiteral("Lanto"));
     // Closing the main window leaves Lanto running; reopening brings it back.

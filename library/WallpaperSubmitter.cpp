@@ -21,6 +21,11 @@ constexpr qint64 maximumPreviewBytes = 256 << 20;
 const QString uploading = u"uploading"_s;
 const QString pending = u"pending"_s;
 
+bool alreadySent(const QString& status)
+{
+    return status == pending || status == u"approved"_s;
+}
+
 std::optional<QByteArray> readWhole(const QString& path)
 {
     QFile file(path);
@@ -65,6 +70,10 @@ QFuture<WallpaperSubmitter::Outcome> WallpaperSubmitter::submitWallpaper(const W
         return QtFuture::makeReadyFuture(Outcome());
     if (!wallpaper.cloudID)
         return QtFuture::makeReadyFuture(Outcome(SubmissionError::missingFiles(u"No wallpaper ID"_s)));
+    // A card can still offer a wallpaper that was sent since it was drawn; it
+    // must not reach the service twice.
+    if (alreadySent(m_library.submissionStatuses().value(*wallpaper.cloudID, wallpaper.submissionStatus.value_or(QString()))))
+        return QtFuture::makeReadyFuture(Outcome());
 
     auto run = std::make_shared<Run>();
     run->key = *wallpaper.cloudID;

@@ -25,7 +25,8 @@ class WallpaperSubmitter : public QObject
     Q_OBJECT
 
 public:
-    // None on success, and for a call while another submission runs.
+    // None on success, for a call while another submission runs, and for a
+    // wallpaper already sent ("pending" or "approved"), which is not sent again.
     using Outcome = std::optional<SubmissionFailure>;
 
     WallpaperSubmitter(

@@ -9,7 +9,7 @@
 // Takes the files of a drop: those of an accepted kind are copied into the
 // temporary folder as "<UUID>-<name>" off the main thread, and the copies are
 // handed on together, on the main thread. The import strips that prefix from
-// the title again.
+// the title again; whoever takes the copies removes them (ImportQueue::startCopies).
 class DroppedFiles : public QObject
 {
     Q_OBJECT

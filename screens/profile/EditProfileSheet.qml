@@ -25,7 +25,8 @@ Rectangle {
     FileDialog {
         id: picker
         title: qsTr("Choose from File")
-        nameFilters: [qsTr("Pictures (*.png *.jpg *.jpeg *.heic *.heif *.tif *.tiff *.gif *.bmp *.webp)")]
+        nameFilters: ImportFileTypes.pictureFilters
+        currentFolder: ChooserFolders.pictures()
         onAccepted: editor.pickAvatarFile(selectedFile)
     }
 

@@ -3,6 +3,8 @@
 #include <QFileInfo>
 #include <QMimeDatabase>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 struct KindType
@@ -54,7 +56,28 @@ std::optional<ImportFileTypes::Kind> ImportFileTypes::kindOf(const QString& path
     return std::nullopt;
 }
 
+QString ImportFileTypes::patternsFor(const QStringList& extensions)
+{
+    // Cameras name their files in capitals (IMG_0001.MOV) and the chooser
+    // matches names case by case, so every extension comes in both cases.
+    QStringList patterns;
+    for (const QString& extension : extensions) {
+        patterns << u"*."_s + extension.toLower();
+        patterns << u"*."_s + extension.toUpper();
+    }
+    return patterns.join(u' ');
+}
+
 QStringList ImportFileTypes::nameFilters()
 {
-    return { tr("Videos and pictures (*.mov *.mp4 *.m4v *.avi *.mkv *.png *.jpg *.jpeg *.heic *.heif *.tif *.tiff)") };
+    static const QStringList extensions = { u"mov"_s, u"mp4"_s, u"m4v"_s, u"avi"_s, u"mkv"_s, u"png"_s,
+        u"jpg"_s, u"jpeg"_s, u"heic"_s, u"heif"_s, u"tif"_s, u"tiff"_s };
+    return { tr("Videos and pictures (%1)").arg(patternsFor(extensions)) };
+}
+
+QStringList ImportFileTypes::pictureFilters()
+{
+    static const QStringList extensions = { u"png"_s, u"jpg"_s, u"jpeg"_s, u"heic"_s, u"heif"_s, u"tif"_s,
+        u"tiff"_s, u"gif"_s, u"bmp"_s, u"webp"_s };
+    return { tr("Pictures (%1)").arg(patternsFor(extensions)) };
 }

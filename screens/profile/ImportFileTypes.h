@@ -15,6 +15,7 @@ class ImportFileTypes : public QObject
     QML_ELEMENT
     QML_SINGLETON
     Q_PROPERTY(QStringList nameFilters READ nameFilters CONSTANT)
+    Q_PROPERTY(QStringList pictureFilters READ pictureFilters CONSTANT)
 
 public:
     enum class Kind { movie, mpeg4Movie, quickTimeMovie, png, jpeg, heic, tiff };
@@ -27,4 +28,9 @@ public:
     static bool isAccepted(const QString& path) { return kindOf(path).has_value(); }
     // The file chooser's filters: every accepted extension in one.
     static QStringList nameFilters();
+    // The avatar chooser's filters: the pictures Qt can read.
+    static QStringList pictureFilters();
+
+private:
+    static QString patternsFor(const QStringList& extensions);
 };

@@ -4,6 +4,7 @@
 #include "LocalImporter.h"
 #include "Scheduler.h"
 
+#include <QFile>
 #include <QFileInfo>
 
 #include <exception>
@@ -48,11 +49,36 @@ ImportQueue::~ImportQueue()
 {
     if (m_successClear)
         m_successClear->cancel();
+    // The files not yet started are dropped with the queue; the one under way is left to the importer.
+    for (qsizetype i = m_currentIndex; i < m_files.size(); ++i)
+        removeCopy(m_files.at(i).toLocalFile());
+}
+
+void ImportQueue::startCopies(const QList<QUrl>& copies)
+{
+    if (m_isImporting) {
+        for (const QUrl& copy : copies)
+            QFile::remove(copy.toLocalFile());
+        return;
+    }
+    begin(copies, true);
+}
+
+void ImportQueue::removeCopy(const QString& path) const
+{
+    if (m_filesAreCopies)
+        QFile::remove(path);
 }
 
 void ImportQueue::start(const QList<QUrl>& files)
 {
-    if (m_isImporting || files.isEmpty())
+    if (!m_isImporting)
+        begin(files, false);
+}
+
+void ImportQueue::begin(const QList<QUrl>& files, bool copies)
+{
+    if (files.isEmpty())
         return;
     setImporting(true);
     setImportError({});
@@ -61,6 +87,7 @@ void ImportQueue::start(const QList<QUrl>& files)
         m_successClear->cancel();
     setImportSuccess({});
     m_files = files;
+    m_filesAreCopies = copies;
     m_currentIndex = 0;
     m_errorLines.clear();
     m_succeeded = 0;
@@ -82,6 +109,7 @@ void ImportQueue::importNext()
             m_errorLines.append(QFileInfo(path).fileName() + QStringLiteral(": ") + *failure);
         else
             ++m_succeeded;
+        removeCopy(path);
         importNext();
     });
 }
@@ -91,6 +119,7 @@ void ImportQueue::finish()
     m_currentFile.clear();
     m_currentIndex = 0;
     m_files.clear();
+    m_filesAreCopies = false;
     emit progressChanged();
     setImporting(false);
     if (m_errorLines.isEmpty()) {

@@ -16,11 +16,13 @@ class WorkItem;
 
 // One batch of the user's files imported into the library, one after another,
 // with the progress and the result the drop zone shows. A second batch while
-// one runs is dropped. Main thread.
+// one runs is dropped. One for the application: a batch goes on when the user
+// leaves the screen that started it. Main thread.
 class ImportQueue : public QObject
 {
     Q_OBJECT
     QML_ELEMENT
+    QML_SINGLETON
     Q_PROPERTY(bool isImporting READ isImporting NOTIFY isImportingChanged)
     Q_PROPERTY(QString importError READ importError NOTIFY importErrorChanged)
     Q_PROPERTY(QString importSuccess READ importSuccess NOTIFY importSuccessChanged)
@@ -42,6 +44,9 @@ public:
     ~ImportQueue() override;
 
     Q_INVOKABLE void start(const QList<QUrl>& files);
+    // A batch of copies made for this import (a drop): each is removed once its
+    // import has ended, and all of them when the batch is refused or dropped.
+    Q_INVOKABLE void startCopies(const QList<QUrl>& copies);
     Q_INVOKABLE void dismissError() { setImportError({}); }
 
     bool isImporting() const { return m_isImporting; }
@@ -58,7 +63,9 @@ signals:
     void progressChanged();
 
 private:
+    void begin(const QList<QUrl>& files, bool copies);
     void importNext();
+    void removeCopy(const QString& path) const;
     void finish();
     void setImporting(bool importing);
     void setImportError(const QString& text);
@@ -72,6 +79,7 @@ private:
     QString m_currentFile;
     int m_currentIndex = 0;
     QList<QUrl> m_files;
+    bool m_filesAreCopies = false;
     QStringList m_errorLines;
     int m_succeeded = 0;
     std::shared_ptr<WorkItem> m_successClear;

@@ -9,7 +9,7 @@ import Lanto.Screens.State
 Column {
     id: card
 
-    required property wallpaper wallpaper
+    property wallpaper wallpaper
     signal makePublic
     signal selected
 

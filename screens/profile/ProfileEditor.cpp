@@ -30,13 +30,17 @@ QByteArray jpegOf(const QImage& image)
     return bytes;
 }
 
-// One save's trip to the service, owned by the account: it survives the editor and ends with the program.
+// One save's trip to the service, owned by the account: it survives the editor
+// and ends with the program, or with the account it was started for: an answer
+// that arrives after sign-out must not bring that account's name and picture back.
 class ProfileUpdate : public QObject
 {
 public:
     ProfileUpdate(const ProfileEditor::Services& services, QString name)
-        : QObject(services.auth), m_services(services), m_name(std::move(name))
+        : QObject(services.auth), m_services(services), m_name(std::move(name)), m_account(services.auth->userID())
     {
+        connect(services.auth, &AuthService::isSignedInChanged, this, &ProfileUpdate::endIfAccountLeft);
+        connect(services.auth, &AuthService::userIDChanged, this, &ProfileUpdate::endIfAccountLeft);
     }
 
     void run(const QImage& picture)
@@ -80,6 +84,13 @@ private:
         });
     }
 
+    // Deleting the update drops the continuations still waiting on it.
+    void endIfAccountLeft()
+    {
+        if (!m_services.auth->isSignedIn() || m_services.auth->userID() != m_account)
+            delete this;
+    }
+
     void fail(const QString& description)
     {
         Log::write(QStringLiteral("Lanto: Failed to update profile — ") + description);
@@ -88,6 +99,7 @@ private:
 
     ProfileEditor::Services m_services;
     QString m_name;
+    const QString m_account;
 };
 
 } // namespace

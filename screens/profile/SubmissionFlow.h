@@ -14,11 +14,13 @@ class WallpaperManager;
 
 // Sends one of the user's own wallpapers for review from the My Wallpapers
 // screen and keeps a failure, with the wallpaper for "Try Again", until it is
-// dismissed or retried. One submission at a time; others are dropped. Main thread.
+// dismissed or retried. One submission at a time; others are dropped. One for
+// the application, so a failure is still there after leaving the screen. Main thread.
 class SubmissionFlow : public QObject
 {
     Q_OBJECT
     QML_ELEMENT
+    QML_SINGLETON
     Q_PROPERTY(QString submissionError READ submissionError NOTIFY failureChanged)
     // Invalid when there is none to retry.
     Q_PROPERTY(Wallpaper failedSubmissionWallpaper READ failedSubmissionWallpaper NOTIFY failureChanged)

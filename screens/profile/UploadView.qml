@@ -15,9 +15,10 @@ Item {
 
     readonly property WallpaperManager manager: AppEnvironment.wallpaperManager
 
-    ImportQueue { id: imports }
+    // The application's: imports and submissions outlive this screen.
+    readonly property QtObject imports: ImportQueue
+    readonly property QtObject submission: SubmissionFlow
     OwnWallpapers { id: own }
-    SubmissionFlow { id: submission }
     // Review states stay current while the screen is shown.
     StatusRefresh { running: true }
 
@@ -26,9 +27,10 @@ Item {
         title: qsTr("Choose wallpaper files")
         fileMode: FileDialog.OpenFiles
         nameFilters: ImportFileTypes.nameFilters
+        currentFolder: ChooserFolders.videos()
         onAccepted: {
             if (selectedFiles.length > 0)
-                imports.start(selectedFiles)
+                view.imports.start(selectedFiles)
         }
     }
 
@@ -70,15 +72,15 @@ Item {
                 x: 32
                 width: parent.width - 64
                 height: 160
-                isImporting: imports.isImporting
-                importError: imports.importError
-                importSuccess: imports.importSuccess
-                currentFile: imports.currentFile
-                currentIndex: imports.currentIndex
-                totalFiles: imports.totalFiles
+                isImporting: view.imports.isImporting
+                importError: view.imports.importError
+                importSuccess: view.imports.importSuccess
+                currentFile: view.imports.currentFile
+                currentIndex: view.imports.currentIndex
+                totalFiles: view.imports.totalFiles
                 onImportRequested: chooser.open()
-                onFilesDropped: urls => imports.start(urls)
-                onErrorDismissed: imports.dismissError()
+                onFilesDropped: urls => view.imports.startCopies(urls)
+                onErrorDismissed: view.imports.dismissError()
             }
             Item { width: 1; height: 24 }
 
@@ -87,7 +89,7 @@ Item {
                 width: parent.width - 64
                 isSubmitting: view.manager.isSubmitting
                 submissionProgress: view.manager.submissionProgress
-                flow: submission
+                flow: view.submission
             }
 
             Row {
@@ -131,8 +133,12 @@ Item {
                     objectName: "cards"
                     model: own.wallpapers
                     LocalWallpaperCard {
+                        required property var model
+                        // Bound through the model so the card takes the record's
+                        // later changes (a required role keeps its first value).
+                        wallpaper: model.wallpaper
                         onSelected: view.selectWallpaper(wallpaper)
-                        onMakePublic: submission.submit(wallpaper)
+                        onMakePublic: view.submission.submit(wallpaper)
                     }
                 }
             }

@@ -22,6 +22,8 @@ private slots:
     void missingFilesFailBeforeAnyRequest_data();
     void missingFilesFailBeforeAnyRequest();
     void anUploadCutShortIsForgottenAtStart();
+    void aWallpaperAlreadySentIsNotSentAgain_data();
+    void aWallpaperAlreadySentIsNotSentAgain();
 
 private:
     QString folder() const { return m_rig->downloads() + "/" + key; }
@@ -225,6 +227,32 @@ void TestWallpaperSubmitter::anUploadCutShortIsForgottenAtStart()
     QCOMPARE(library.submissionStatuses(), (QMap<QString, QString> { { "def5678", "pending" } }));
     QCOMPARE(record()->submissionStatus, std::nullopt);
     QCOMPARE(metadata()->submissionStatus, std::nullopt);
+}
+
+void TestWallpaperSubmitter::aWallpaperAlreadySentIsNotSentAgain_data()
+{
+    QTest::addColumn<QString>("status");
+    QTest::addColumn<bool>("staleCard"); // the caller's copy still has no status
+    QTest::newRow("pending") << "pending" << false;
+    QTest::newRow("approved") << "approved" << false;
+    QTest::newRow("sent since the card was drawn") << "pending" << true;
+}
+
+void TestWallpaperSubmitter::aWallpaperAlreadySentIsNotSentAgain()
+{
+    QFETCH(QString, status);
+    QFETCH(bool, staleCard);
+    writePoster();
+    writeFile("clip.mov", "movie");
+    WallpaperManager& library = m_rig->start();
+    const Wallpaper drawn = *record();
+    library.setSubmissionStatus(key, status);
+
+    const auto outcome = awaitFuture(library.submitWallpaper(staleCard ? drawn : *record()));
+    QVERIFY(outcome && !*outcome);
+    QCOMPARE(m_rig->web.requestCount(), 0);
+    QCOMPARE(record()->submissionStatus, status);
+    QVERIFY(!library.isSubmitting());
 }
 
 QTEST_GUILESS_MAIN(TestWallpaperSubmitter)

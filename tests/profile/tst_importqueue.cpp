@@ -3,6 +3,7 @@
 
 #include <QPromise>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include <map>
@@ -140,6 +141,40 @@ private slots:
         rig.run({ "/b.mov" }, "f");
         rig.queue.start({ QUrl::fromLocalFile("/c.mov") });
         QCOMPARE(rig.queue.importError(), QString());
+    }
+
+    // Copies made for a drop live in the temporary folder (often in memory):
+    // none may outlive its import, whatever becomes of the batch.
+    void removesDropCopiesOnceImported()
+    {
+        QTemporaryDir folder;
+        const auto make = [&](const QString& name) {
+            QFile file(folder.filePath(name));
+            if (!file.open(QIODevice::WriteOnly))
+                qFatal("cannot write %s", qPrintable(name));
+            return QUrl::fromLocalFile(file.fileName());
+        };
+        const QUrl kept = make("own.mov");
+        const QUrl first = make("1-a.mov"), second = make("2-b.mov"), refused = make("3-c.mov"), last = make("4-d.mov");
+        const auto exists = [](const QUrl& url) { return QFile::exists(url.toLocalFile()); };
+        {
+            Rig rig;
+            rig.queue.start({ kept });
+            rig.queue.startCopies({ refused }); // while a batch runs
+            QVERIFY(!exists(refused));
+            rig.succeed(kept.toLocalFile());
+            QTRY_VERIFY(!rig.queue.isImporting());
+            QVERIFY(exists(kept)); // the user's own file stays
+
+            rig.queue.startCopies({ first, second, last });
+            QVERIFY(exists(first));
+            rig.fail(first.toLocalFile(), "Could not open the video");
+            QTRY_COMPARE(rig.started.size(), 3);
+            QVERIFY(!exists(first));
+            QVERIFY(exists(second) && exists(last));
+        } // the queue goes with the second file under way
+        QVERIFY(!exists(last));
+        QVERIFY(exists(kept));
     }
 };
 

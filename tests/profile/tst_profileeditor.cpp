@@ -104,6 +104,46 @@ private slots:
         QCOMPARE(rig.library.web.requestCount("PATCH", "me"), 0);
     }
 
+    void anAnswerAfterSignOutChangesNothing_data()
+    {
+        QTest::addColumn<bool>("withPicture");
+        QTest::newRow("name only") << false;
+        QTest::newRow("picture and name") << true;
+    }
+    void anAnswerAfterSignOutChangesNothing()
+    {
+        QFETCH(bool, withPicture);
+        Rig rig;
+        rig.library.web.on("POST", "me/avatar", FakeReply::ok(QJsonObject { { "avatarUrl", "https://cdn.example/a.jpg" } }));
+        rig.library.start();
+        const QByteArray sentFirst = withPicture ? "POST" : "PATCH";
+        // The user signs out while the save's first request is on its way.
+        connect(&rig.library.web, &FakeWebService::requestReceived, &rig.auth, [&](const FakeRequest& request) {
+            if (request.method == sentFirst && rig.auth.isSignedIn())
+                rig.auth.signOut();
+        });
+        ProfileEditor editor(rig.services(), nullptr);
+        if (withPicture) {
+            QTemporaryDir folder;
+            QVERIFY(picture().save(folder.filePath("me.png")));
+            editor.pickAvatarFile(QUrl::fromLocalFile(folder.filePath("me.png")));
+            QTRY_VERIFY(editor.hasAvatarImage());
+        }
+        const auto pendingWork = [&] { return rig.auth.findChildren<QObject*>(Qt::FindDirectChildrenOnly).size(); };
+        const qsizetype idle = pendingWork();
+        editor.setName("Ada");
+        QVERIFY(editor.save());
+        QCOMPARE(pendingWork(), idle + 1);
+        QTRY_VERIFY(!rig.auth.isSignedIn());
+        // The save's task is gone: dropped at sign-out, or done with the answer.
+        QTRY_COMPARE(pendingWork(), idle);
+
+        QCOMPARE(rig.auth.displayName(), QString());
+        QCOMPARE(rig.auth.avatarUrl(), QString());
+        QVERIFY(!rig.library.settings.value(SettingsKey::appleDisplayName));
+        QVERIFY(!rig.library.settings.value(SettingsKey::avatarUrl));
+    }
+
     void aBlankNameSavesNothing()
     {
         Rig rig;

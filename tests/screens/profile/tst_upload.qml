@@ -105,6 +105,21 @@ Item {
             verify(!banner.visible)
         }
 
+        function test_2c_cardFollowsItsRecord() {
+            const view = createTemporaryObject(uploadComponent, root)
+            const cards = findChild(view, "cards")
+            tryCompare(cards, "count", 3)
+            const local = cards.itemAt(0)
+            compare(local.wallpaper.hexID, "c0ffee1")
+            verify(!findChild(local, "statusBadge").visible)
+            TestRig.setSubmissionStatus("c0ffee1", "pending")
+            tryVerify(() => findChild(local, "statusBadge").visible)
+            mouseMove(findChild(local, "pictureArea"), 50, 50)
+            verify(!findChild(local, "makePublicButton").visible)
+            TestRig.setSubmissionStatus("c0ffee1", "")
+            tryVerify(() => !findChild(local, "statusBadge").visible)
+        }
+
         function test_3_failedImportShowsItsLine() {
             const view = createTemporaryObject(uploadComponent, root);
             const zone = findChild(view, "dropZone");
@@ -113,6 +128,18 @@ Item {
             verify(zone.importError.startsWith("Missing.mov: "));
             mouseClick(findChild(zone, "dismissButton"));
             tryVerify(() => findChild(zone, "idleTarget").visible);
+        }
+
+        function test_3b_aBatchOutlivesTheScreen() {
+            const view = createTemporaryObject(uploadComponent, root)
+            view.imports.start([Qt.resolvedUrl("file:///nonexistent/First.mov"),
+                                Qt.resolvedUrl("file:///nonexistent/Second.mov")])
+            verify(ImportQueue.isImporting)
+            view.destroy()
+            tryVerify(() => !ImportQueue.isImporting, 10000)
+            verify(ImportQueue.importError.indexOf("First.mov: ") >= 0)
+            verify(ImportQueue.importError.indexOf("Second.mov: ") >= 0)
+            ImportQueue.dismissError()
         }
 
         function test_4_dropZoneStates() {

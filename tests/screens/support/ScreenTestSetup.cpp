@@ -129,6 +129,11 @@ void ScreenTestSetup::addOwnWallpaper(const QString& hexID, const QString& statu
     m_rig->manager->addImportedWallpaper(wallpaper, m_rig->downloads() + "/" + hexID + "/content.mov", std::nullopt);
 }
 
+void ScreenTestSetup::setSubmissionStatus(const QString& hexID, const QString& status)
+{
+    m_rig->manager->setSubmissionStatus(hexID, status.isEmpty() ? std::nullopt : std::optional(status));
+}
+
 Creator ScreenTestSetup::servedCreator(const QString& profileId, const QList<int>& pageSizes)
 {
     m_webService->on("GET", "profiles/" + profileId + "/wallpapers", [pageSizes](const FakeRequest& request) {

@@ -48,6 +48,8 @@ public:
     Q_INVOKABLE QVariant settingsValue(const QString& key) const;
     // An own video of this machine, imported into the library; status empty for none.
     Q_INVOKABLE void addOwnWallpaper(const QString& hexID, const QString& status);
+    // Changes a record's review state as a submission or a status sync does; "" for none.
+    Q_INVOKABLE void setSubmissionStatus(const QString& hexID, const QString& status);
     // A creator with that service profile, whose pages of wallpapers hold these many each.
     Q_INVOKABLE Creator servedCreator(const QString& profileId, const QList<int>& pageSizes);
     // Signs the account in through the web flow against the fake service.
