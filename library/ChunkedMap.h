@@ -17,17 +17,19 @@ auto mapInChunks(const QList<In>& input, F map) -> QFuture<QList<std::invoke_res
 {
     using Out = std::invoke_result_t<F&, const In&>;
     constexpr qsizetype chunkSize = 1024;
-    QList<qsizetype> starts;
+    // The chunk bounds outlive the call: QtConcurrent::map walks the sequence it
+    // is given in place, so a temporary would leave it reading freed memory.
+    auto starts = std::make_shared<QList<qsizetype>>();
     for (qsizetype start = 0; start < input.size(); start += chunkSize)
-        starts.append(start);
+        starts->append(start);
     // Made and detached here; the chunks then write disjoint elements through a raw pointer.
     auto output = std::make_shared<QList<Out>>(input.size());
     Out* const mapped = output->data();
-    return QtConcurrent::map(std::move(starts),
+    return QtConcurrent::map(*starts,
                              [input, map, mapped](qsizetype start) {
                                  const qsizetype end = std::min(start + chunkSize, input.size());
                                  for (qsizetype i = start; i < end; ++i)
                                      mapped[i] = map(input.at(i));
                              })
-        .then([output] { return std::move(*output); });
+        .then([output, starts] { return std::move(*output); });
 }
