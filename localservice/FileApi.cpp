@@ -21,12 +21,12 @@ std::optional<ByteRange> rangeOf(const QByteArray& header, qint64 size, bool* pa
     *partial = false;
     if (!header.startsWith("bytes=") || header.contains(','))
         return ByteRange { 0, size - 1 };
-    const QByteArray spec = header.mid(6).trimmed();
-    const qsizetype dash = spec.indexOf('-');
+    const QByteArray range = header.mid(6).trimmed();
+    const qsizetype dash = range.indexOf('-');
     if (dash < 0)
         return ByteRange { 0, size - 1 };
     bool firstOk = false, lastOk = false;
-    const QByteArray firstText = spec.left(dash).trimmed(), lastText = spec.mid(dash + 1).trimmed();
+    const QByteArray firstText = range.left(dash).trimmed(), lastText = range.mid(dash + 1).trimmed();
     const qint64 first = firstText.toLongLong(&firstOk), last = lastText.toLongLong(&lastOk);
     *partial = true;
     if (firstText.isEmpty()) {

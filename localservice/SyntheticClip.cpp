@@ -84,8 +84,8 @@ bool write(const QString& graphText, int frames, int framesPerSecond, const QStr
     inputs->pad_idx = 0;
     inputs->next = nullptr;
     AVFilterInOut* outputs = nullptr;
-    const QByteArray spec = (graphText + QStringLiteral(",format=yuv420p")).toUtf8();
-    int result = avfilter_graph_parse_ptr(graph.get(), spec.constData(), &inputs, &outputs, nullptr);
+    const QByteArray graphDescription = (graphText + QStringLiteral(",format=yuv420p")).toUtf8();
+    int result = avfilter_graph_parse_ptr(graph.get(), graphDescription.constData(), &inputs, &outputs, nullptr);
     std::unique_ptr<AVFilterInOut, InOutFreer> inputsLeft(inputs), outputsLeft(outputs);
     if (result < 0 || (result = avfilter_graph_config(graph.get(), nullptr)) < 0)
         return fail(error, QStringLiteral("filter graph \"%1\": %2").arg(graphText, describe(result)));
