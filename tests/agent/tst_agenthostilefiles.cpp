@@ -1,3 +1,4 @@
+#include "CorpusFile.h"
 #include "PrivateBus.h"
 #include "PropertyList.h"
 #include "SettingsKeys.h"
@@ -27,15 +28,7 @@ constexpr qint64 allowedExtraKB = 64 * 1024;
 
 QByteArray corpusFile(const QString& name)
 {
-    const QString path = QFINDTESTDATA("../../fuzz/corpus/plist/" + name);
-    if (!name.endsWith(QLatin1String(".gz"))) {
-        QFile file(path);
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-    }
-    QProcess gzip;
-    gzip.start(QStringLiteral("gzip"), { QStringLiteral("-dc"), path });
-    gzip.waitForFinished(60000);
-    return gzip.readAllStandardOutput();
+    return corpusFileBytes(QFINDTESTDATA("../../fuzz/corpus/plist/" + name));
 }
 
 bool writeFile(const QString& path, const QByteArray& bytes)

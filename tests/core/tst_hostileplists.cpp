@@ -1,3 +1,4 @@
+#include "CorpusFile.h"
 #include "LantoSettings.h"
 #include "LogCapture.h"
 #include "ScreenModel.h"
@@ -5,7 +6,6 @@
 
 #include <QDir>
 #include <QFileInfo>
-#include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -13,18 +13,6 @@
 // property list: a plain parse, Settings.plist at start and on reload, and
 // the "screenModels" archive. None may crash; the outcome of each is fixed.
 namespace {
-
-QByteArray corpusFile(const QString& path)
-{
-    if (!path.endsWith(QLatin1String(".gz"))) {
-        QFile file(path);
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-    }
-    QProcess gzip;
-    gzip.start(QStringLiteral("gzip"), { QStringLiteral("-dc"), path });
-    gzip.waitForFinished(60000);
-    return gzip.readAllStandardOutput();
-}
 
 void writeBytes(const QString& path, const QByteArray& bytes)
 {
@@ -74,7 +62,7 @@ private slots:
         const QStringList files = hostileFiles();
         QVERIFY(files.size() >= 28);
         for (const QString& name : files)
-            QTest::newRow(qPrintable(name)) << corpusFile(corpusPath(name)) << wellFormed.contains(name);
+            QTest::newRow(qPrintable(name)) << corpusFileBytes(corpusPath(name)) << wellFormed.contains(name);
     }
 
     void everyReaderSurvives()
@@ -113,7 +101,7 @@ private slots:
     {
         QTest::addColumn<QByteArray>("bytes");
         for (const QString& name : hostileFiles()) {
-            const QByteArray bytes = corpusFile(corpusPath(name));
+            const QByteArray bytes = corpusFileBytes(corpusPath(name));
             const auto parsed = PropertyList::parse(bytes);
             if (parsed && parsed->isDictionary())
                 QTest::newRow(qPrintable(name)) << bytes;
@@ -155,7 +143,7 @@ private slots:
     {
         QFETCH(QString, name);
         QFETCH(bool, exactInXml);
-        const auto value = PropertyList::parse(corpusFile(QFINDTESTDATA("../../fuzz/corpus/plist/" + name)));
+        const auto value = PropertyList::parse(corpusFileBytes(QFINDTESTDATA("../../fuzz/corpus/plist/" + name)));
         QVERIFY(value);
         const QString path = m_dir->filePath("again.plist");
         QVERIFY(PropertyList::writeFile(path, *value, PropertyList::Format::Binary));
