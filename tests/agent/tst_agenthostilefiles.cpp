@@ -1,16 +1,20 @@
 #include "CorpusFile.h"
+#include "DistributedNotifications.h"
 #include "PrivateBus.h"
 #include "PropertyList.h"
 #include "SettingsKeys.h"
 #include "SystemWallpaper.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QFile>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <functional>
 
 #include <sys/stat.h>
 
@@ -69,8 +73,11 @@ struct AgentRun
     QByteArray output;
 };
 
-// Starts the agent on the home, waits until it has come up, and ends it.
-AgentRun runAgent(const QString& home)
+// Starts the agent on the home, waits until it has come up, runs the step
+// (given the agent's bus and a way to wait for a log line), and ends it.
+using Step = std::function<void(PrivateBus&, const std::function<bool(const QString&)>&)>;
+
+AgentRun runAgent(const QString& home, const Step& step = {})
 {
     AgentRun run;
     QTemporaryDir runtime;
@@ -96,6 +103,16 @@ AgentRun runAgent(const QString& home)
         },
         startDeadlineMs)
         && agent.state() == QProcess::Running;
+    if (run.started && step) {
+        step(bus, [&](const QString& line) {
+            return QTest::qWaitFor(
+                [&] {
+                    run.output += agent.readAll();
+                    return run.output.contains(line.toUtf8());
+                },
+                startDeadlineMs);
+        });
+    }
     run.peakKB = peakKB(agent.processId());
     agent.kill();
     agent.waitForFinished(10000);
@@ -147,6 +164,32 @@ private slots:
         QVERIFY2(run.started, run.output.constData());
         QVERIFY2(run.peakKB <= m_ordinaryPeakKB + allowedExtraKB,
             qPrintable(QStringLiteral("peak %1 KB, ordinary %2 KB").arg(run.peakKB).arg(m_ordinaryPeakKB)));
+    }
+
+    // At hand-over the agent writes the settings at once: keys it read and
+    // cannot write back as XML of a sane size are written in binary form, so
+    // the file stays readable and in proportion, and nothing in it is lost.
+    void handOverWritesTheSettingsBackReadable()
+    {
+        QTemporaryDir home;
+        const QString path = home.filePath("Library/Application Support/Lanto/Settings.plist");
+        PlistValue::Dictionary settings = PropertyList::parse(corpusFile("settings_typical.plist"))->toDictionary().value();
+        const auto hostile = PropertyList::parse(corpusFile("t3f1_settings_writeback_depth.plist"))->toDictionary().value();
+        settings.insert(hostile);
+        const QByteArray input = PropertyList::serialize(settings, PropertyList::Format::Binary);
+        QVERIFY(writeFile(path, input));
+
+        const AgentRun run = runAgent(home.path(), [](PrivateBus& bus, const auto& waitFor) {
+            QVERIFY(waitFor(QStringLiteral("activate() DONE")));
+            DBusDistributedNotifications(bus.connection()).post(DistributedNotificationNames::appLaunched);
+            QVERIFY(waitFor(QStringLiteral("deactivate() DONE")));
+        });
+        QVERIFY2(run.started, run.output.constData());
+        QVERIFY2(run.output.contains("deactivate() DONE"), run.output.constData());
+        QVERIFY(QFileInfo(path).size() <= PropertyList::xmlSizeFloor + PropertyList::xmlSizeFactor * input.size());
+        const auto written = PropertyList::readFile(path);
+        QVERIFY(written && written->isDictionary());
+        QCOMPARE(written->toDictionary()->keys(), settings.keys());
     }
 
 private:
