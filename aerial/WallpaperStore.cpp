@@ -4,9 +4,9 @@
 #include "WholeFile.h"
 
 #include <QDir>
-#include <QHash>
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
 
 #include <fcntl.h>
 #include <unistd.h>
