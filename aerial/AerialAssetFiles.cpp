@@ -1,6 +1,7 @@
 #include "AerialAssetFiles.h"
 
 #include "PropertyList.h"
+#include "RegularFile.h"
 #include "SettingsKeys.h"
 
 #include <QDir>
@@ -9,9 +10,7 @@
 
 #include <mutex>
 
-#include <fcntl.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 namespace {
 
@@ -119,26 +118,15 @@ std::optional<QString> AerialAssetFiles::mappedCandidate(const QString& folder, 
 
 QMap<QString, QString> AerialAssetFiles::readAssetToHexMap() const
 {
-    // Without blocking: a named pipe in the file's place must not hold the caller.
-    const int descriptor = ::open(QFile::encodeName(m_settingsPlistPath).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (descriptor < 0)
+    std::optional<RegularFile> file = RegularFile::open(m_settingsPlistPath);
+    if (!file)
         return {};
-    struct stat status = {};
-    if (::fstat(descriptor, &status) != 0 || !S_ISREG(status.st_mode) || status.st_size > PropertyList::maximumFileSize) {
-        ::close(descriptor);
-        return {};
-    }
-    const FileStamp stamp(status);
+    const FileStamp stamp(file->status());
     const std::lock_guard lock(m_mapCache->mutex);
     if (m_mapCache->stamp != stamp) {
-        QFile file;
-        QByteArray bytes;
-        if (file.open(descriptor, QIODevice::ReadOnly, QFileDevice::DontCloseHandle))
-            bytes = file.read(PropertyList::maximumFileSize);
-        m_mapCache->map = parseAssetToHexMap(bytes);
+        m_mapCache->map = parseAssetToHexMap(file->contents(PropertyList::maximumFileSize).value_or(QByteArray()));
         m_mapCache->stamp = stamp;
     }
-    ::close(descriptor);
     return m_mapCache->map;
 }
 

@@ -2,6 +2,7 @@
 
 #include "AerialHTTPReply.h"
 #include "Log.h"
+#include "RegularFile.h"
 
 #include <QFile>
 #include <QStringDecoder>
@@ -118,24 +119,18 @@ void AerialHTTPConnection::handleHeader(qsizetype end)
 void AerialHTTPConnection::respond(const HTTPRequest& request)
 {
     const std::optional<QString> path = m_files.resolveFile(request.path);
-    // Without blocking: a named pipe in a file's place must not hold the thread.
-    const int file = path ? ::open(QFile::encodeName(*path).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK) : -1;
-    struct stat status = {};
-    // Reads of the regular file found may wait on the disk: a non-blocking one could fail sendfile for pages not yet read.
-    if (file < 0 || ::fstat(file, &status) != 0 || !S_ISREG(status.st_mode) || ::fcntl(file, F_SETFL, O_RDONLY) != 0) {
-        if (file >= 0)
-            ::close(file);
+    // A named pipe in a file's place must not hold the thread.
+    std::optional<RegularFile> file = path ? RegularFile::open(*path) : std::nullopt;
+    if (!file) {
         reply(AerialHTTPReply::errorReply(Status::notFound));
         return;
     }
     // The size comes from the open file, so a file replaced meanwhile cannot make the length lie.
-    const AerialHTTPReply::Plan plan = AerialHTTPReply::plan(request.range, status.st_size);
+    const AerialHTTPReply::Plan plan = AerialHTTPReply::plan(request.range, file->size());
     if (plan.length() > 0 && request.method != QLatin1String("HEAD")) {
-        m_file = file;
+        m_file = file->release();
         m_fileOffset = plan.first;
         m_bodyLeft = plan.length();
-    } else {
-        ::close(file);
     }
     reply(AerialHTTPReply::fileHeader(plan, AerialHTTPReply::mimeType(*path)));
 }

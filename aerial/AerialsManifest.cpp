@@ -1,5 +1,6 @@
 #include "AerialsManifest.h"
 
+#include "RegularFile.h"
 #include "SystemWallpaper.h"
 #include "WholeFile.h"
 
@@ -222,17 +223,17 @@ namespace AerialsManifestFile {
 
 ReadResult read(const QString& path)
 {
-    QFile file(path);
-    if (!file.exists())
+    if (!QFileInfo::exists(path))
         return {};
-    if (!file.open(QIODevice::ReadOnly))
-        return { ReadResult::Status::Unreadable, {}, file.errorString() };
-    if (file.size() > maximumSize)
+    std::optional<RegularFile> file = RegularFile::open(path);
+    if (!file)
+        return { ReadResult::Status::Unreadable, {}, QStringLiteral("The file cannot be opened as a regular file.") };
+    const std::optional<QByteArray> bytes = file->contents(maximumSize);
+    if (!bytes)
         return { ReadResult::Status::Unreadable, {},
-            QStringLiteral("The file is larger than %1 bytes.").arg(maximumSize) };
-    const QByteArray bytes = file.read(maximumSize + 1);
+            QStringLiteral("The file is larger than %1 bytes or cannot be read.").arg(maximumSize) };
     QJsonParseError parseError;
-    const QJsonDocument document = QJsonDocument::fromJson(bytes, &parseError);
+    const QJsonDocument document = QJsonDocument::fromJson(*bytes, &parseError);
     if (parseError.error != QJsonParseError::NoError)
         return { ReadResult::Status::Unreadable, {}, parseError.errorString() };
     if (!document.isObject())

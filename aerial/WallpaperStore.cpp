@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
 
 #include <fcntl.h>
 #include <unistd.h>
@@ -99,16 +100,6 @@ Dictionary stampDisplay(Dictionary displays, const QString& displayUUID, const D
     return displays;
 }
 
-std::optional<QString> assetIDInConfiguration(const PlistValue& configuration)
-{
-    const auto data = configuration.toData();
-    if (!data)
-        return std::nullopt;
-    const auto parsed = PropertyList::parse(*data);
-    const auto root = parsed ? parsed->toDictionary() : std::nullopt;
-    return root ? root->value(keyAssetID).toString() : std::nullopt;
-}
-
 std::optional<Array> choicesOf(const PlistValue& content)
 {
     const auto dictionary = content.toDictionary();
@@ -118,20 +109,66 @@ std::optional<Array> choicesOf(const PlistValue& content)
     return inner ? inner->value(keyChoices).toArray() : std::nullopt;
 }
 
-bool choiceMatchesAerial(const PlistValue& choice, const QString& assetID)
+// Looks for one aerial in the contents of one store as read. A choice's
+// configuration is a property list of its own, and one data object of the
+// file may stand in thousands of choices: each distinct one is parsed once
+// per check, and all of them together only up to a fixed amount of data.
+class AerialChoiceFinder
 {
-    const auto dictionary = choice.toDictionary();
-    return dictionary && dictionary->value(keyProvider).toString() == QString(SystemWallpaper::aerialProvider)
-        && assetIDInConfiguration(dictionary->value(keyConfiguration)) == assetID;
-}
+public:
+    explicit AerialChoiceFinder(const QString& assetID) : m_assetID(assetID) {}
 
-bool contentHasAerial(const PlistValue& content, const QString& assetID)
-{
-    const auto choices = choicesOf(content);
-    return choices && std::any_of(choices->cbegin(), choices->cend(), [&](const PlistValue& choice) {
-        return choiceMatchesAerial(choice, assetID);
-    });
-}
+    bool contentHasAerial(const PlistValue& content)
+    {
+        const auto choices = choicesOf(content);
+        return choices && std::any_of(choices->cbegin(), choices->cend(), [&](const PlistValue& choice) {
+            return choiceMatchesAerial(choice);
+        });
+    }
+
+    bool entryHasAerial(const std::optional<Dictionary>& entry)
+    {
+        return entry && contentHasAerial(entry->value(keyIdle)) && contentHasAerial(entry->value(keyDesktop));
+    }
+
+private:
+    // An aerial configuration is a one-key dictionary of a hundred bytes or so.
+    static constexpr qint64 maximumConfigurationBytes = 64 * 1024;
+    static constexpr qint64 maximumBytesPerCheck = 4 * 1024 * 1024;
+    static constexpr PropertyList::Limits configurationLimits { 4096, 32 };
+
+    bool choiceMatchesAerial(const PlistValue& choice)
+    {
+        const auto dictionary = choice.toDictionary();
+        if (!dictionary || dictionary->value(keyProvider).toString() != QString(SystemWallpaper::aerialProvider))
+            return false;
+        const auto data = dictionary->value(keyConfiguration).toData();
+        if (!data)
+            return false;
+        // Copies of one decoded object share their bytes.
+        const std::pair key(data->constData(), data->size());
+        if (const auto known = m_matches.constFind(key); known != m_matches.cend())
+            return *known;
+        const bool matches = configurationNamesAsset(*data);
+        m_matches.insert(key, matches);
+        return matches;
+    }
+
+    bool configurationNamesAsset(const QByteArray& data)
+    {
+        if (data.size() > maximumConfigurationBytes || data.size() > m_bytesLeft)
+            return false;
+        m_bytesLeft -= data.size();
+        const PropertyList::ParseResult parsed = PropertyList::decode(data, configurationLimits);
+        const auto* value = std::get_if<PlistValue>(&parsed);
+        const auto root = value ? value->toDictionary() : std::nullopt;
+        return root && root->value(keyAssetID).toString() == m_assetID;
+    }
+
+    const QString& m_assetID;
+    QHash<std::pair<const char*, qsizetype>, bool> m_matches;
+    qint64 m_bytesLeft = maximumBytesPerCheck;
+};
 
 bool firstChoiceIsImage(const PlistValue& content)
 {
@@ -140,12 +177,6 @@ bool firstChoiceIsImage(const PlistValue& content)
         return false;
     const auto first = choices->first().toDictionary();
     return first && first->value(keyProvider).toString() == QString(SystemWallpaper::imageProvider);
-}
-
-bool entryHasAerial(const std::optional<Dictionary>& entry, const QString& assetID)
-{
-    return entry && contentHasAerial(entry->value(keyIdle), assetID)
-        && contentHasAerial(entry->value(keyDesktop), assetID);
 }
 
 bool entryShowsImage(const std::optional<Dictionary>& entry)
@@ -205,15 +236,16 @@ void stampImage(Dictionary& root, const QString& displayUUID, const QUrl& imageU
 bool storeHasAerial(const Dictionary& root, const QString& assetID, const QString& mainDisplayUUID,
     const QStringList& otherDisplayUUIDs)
 {
+    AerialChoiceFinder finder(assetID);
     if (const auto allSpaces = optionalDictionaryAt(root, keyAllSpaces)) {
         const auto idle = optionalDictionaryAt(*allSpaces, keyIdle);
-        if (idle && !contentHasAerial(*idle, assetID))
+        if (idle && !finder.contentHasAerial(*idle))
             return false;
     }
-    if (!entryHasAerial(optionalDictionaryAt(root, keySystemDefault), assetID))
+    if (!finder.entryHasAerial(optionalDictionaryAt(root, keySystemDefault)))
         return false;
     const auto displays = optionalDictionaryAt(root, keyDisplays);
-    if (!displays || !entryHasAerial(optionalDictionaryAt(*displays, mainDisplayUUID), assetID))
+    if (!displays || !finder.entryHasAerial(optionalDictionaryAt(*displays, mainDisplayUUID)))
         return false;
     return std::all_of(otherDisplayUUIDs.cbegin(), otherDisplayUUIDs.cend(),
         [&](const QString& uuid) { return entryShowsImage(optionalDictionaryAt(*displays, uuid)); });

@@ -3,6 +3,7 @@
 #include "DistributedNotifications.h"
 #include "LantoSettings.h"
 #include "Log.h"
+#include "RegularFile.h"
 #include "RunningApplications.h"
 #include "ScreenModel.h"
 
@@ -74,10 +75,7 @@ bool AgentHandback::showsVideo() const
 
 QByteArray AgentHandback::settingsFile() const
 {
-    QFile file(m_settings.filePath());
-    if (!file.open(QIODevice::ReadOnly) || file.size() > maxSettingsBytes)
-        return {};
-    return file.readAll();
+    return RegularFile::readAll(m_settings.filePath(), maxSettingsBytes).value_or(QByteArray());
 }
 
 void AgentHandback::settingsFolderChanged()

@@ -3,6 +3,7 @@
 #include "DesktopPicture.h"
 #include "LantoSettings.h"
 #include "Log.h"
+#include "RegularFile.h"
 #include "ScreenModel.h"
 #include "SystemCommands.h"
 #include "SystemVersion.h"
@@ -35,12 +36,14 @@ QString videoFolder(const QUrl& videoURL) { return QFileInfo(videoURL.toLocalFil
 // Copies source over target in one step: readers see the old file or the whole new one.
 bool copyWhole(const QString& source, const QString& target, QString* error)
 {
-    QFile in(source);
-    QSaveFile out(target);
-    if (!in.open(QIODevice::ReadOnly)) {
-        *error = in.errorString();
+    // The poster lies in a folder anyone may change: a pipe in its place must not hold the main thread.
+    const std::optional<RegularFile> file = RegularFile::open(source);
+    QFile in;
+    if (!file || !in.open(file->descriptor(), QIODevice::ReadOnly, QFileDevice::DontCloseHandle)) {
+        *error = QStringLiteral("%1 is not a regular file that can be read").arg(source);
         return false;
     }
+    QSaveFile out(target);
     if (!out.open(QIODevice::WriteOnly)) {
         *error = out.errorString();
         return false;

@@ -1,6 +1,7 @@
 #include "SettingsFixture.h"
 
 #include <QFile>
+#include <QFileInfo>
 
 namespace {
 
@@ -14,7 +15,7 @@ void writeFile(const QString& path, const QByteArray& bytes)
 
 // Any bytes as Settings.plist, read at start by a new store and on reload by
 // a store that already holds values; either may only take the file's
-// dictionary or keep what it had.
+// dictionary or keep what it had, and what it took is written back readable.
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     using namespace FuzzSupport;
@@ -36,5 +37,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     running.reload();
     check(running.value(QStringLiteral("fuzz.marker")).has_value() == !dictionary.has_value(),
         "reload takes the file or keeps the store");
+    if (!dictionary)
+        return 0;
+
+    // What it took is written back in a form it takes again, in proportion to what it read.
+    running.flush();
+    check(QFileInfo(path).size() <= PropertyList::xmlSizeFloor + PropertyList::xmlSizeFactor * qint64(size),
+        "write-back stays in proportion");
+    const auto written = PropertyList::readFile(path);
+    check(written && written->isDictionary(), "write-back is read again");
     return 0;
 }

@@ -3,6 +3,7 @@
 #include "CatalogueArray.h"
 #include "CatalogueWriter.h"
 #include "Log.h"
+#include "RegularFile.h"
 
 #include <QFile>
 #include <QHash>
@@ -16,17 +17,8 @@ namespace {
 // The whole file with room behind it for the parser's padding, so it is not copied again.
 std::optional<QByteArray> readWhole(const QString& path)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly) || file.size() > CatalogueCache::maxFileBytes)
-        return std::nullopt;
-    QByteArray bytes;
-    bytes.reserve(file.size() + CatalogueArray::paddingBytes);
-    bytes.resize(file.size());
-    const qint64 read = file.read(bytes.data(), bytes.size());
-    if (read < 0)
-        return std::nullopt;
-    bytes.resize(read);
-    return bytes;
+    std::optional<RegularFile> file = RegularFile::open(path);
+    return file ? file->contents(CatalogueCache::maxFileBytes, CatalogueArray::paddingBytes) : std::nullopt;
 }
 
 // Runs work on the queue and hands its result to the returned future. A

@@ -2,6 +2,7 @@
 
 #include "HexID.h"
 #include "LocalWallpaperMeta.h"
+#include "RegularFile.h"
 #include "SystemColor.h"
 #include "UuidText.h"
 #include "WallpaperFolder.h"
@@ -20,10 +21,8 @@ constexpr qint64 maxMetadataBytes = 1024 * 1024;
 
 std::optional<LocalWallpaperMeta> readMetadata(const QString& path)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly) || file.size() > maxMetadataBytes)
-        return std::nullopt;
-    return LocalWallpaperMeta::fromJson(file.read(maxMetadataBytes));
+    const std::optional<QByteArray> bytes = RegularFile::readAll(path, maxMetadataBytes);
+    return bytes ? LocalWallpaperMeta::fromJson(*bytes) : std::nullopt;
 }
 
 } // namespace

@@ -2,6 +2,7 @@
 
 #include "CatalogueSource.h"
 #include "LantoAPIClient.h"
+#include "RegularFile.h"
 #include "SubmissionFiles.h"
 #include "WallpaperManager.h"
 
@@ -28,13 +29,7 @@ bool alreadySent(const QString& status)
 
 std::optional<QByteArray> readWhole(const QString& path)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly) || file.size() > maximumPreviewBytes)
-        return std::nullopt;
-    QByteArray bytes = file.readAll();
-    if (bytes.size() != file.size())
-        return std::nullopt;
-    return bytes;
+    return RegularFile::readAll(path, maximumPreviewBytes);
 }
 
 } // namespace

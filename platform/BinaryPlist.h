@@ -31,7 +31,7 @@ constexpr quint8 extendedLength = 0x0F;
 // places stays one shared value.
 PropertyList::ParseResult read(const QByteArray& bytes, const PropertyList::Limits& limits);
 
-// Equal strings and shared containers are written once.
+// Equal strings, data and scalars and shared containers are written once.
 QByteArray write(const PlistValue& value);
 
 } // namespace BinaryPlist

@@ -3,6 +3,7 @@
 #include <QHash>
 
 #include <cstring>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -94,16 +95,44 @@ private:
         std::vector<quint64> references; // items, or the keys then the values
     };
 
+    // A scalar's type and bits: equal keys make equal objects.
+    static std::pair<int, quint64> scalarKey(const PlistValue& value)
+    {
+        quint64 bits = 0;
+        if (const auto flag = value.toBool())
+            bits = *flag;
+        else if (const auto number = value.toInteger())
+            bits = quint64(*number);
+        else if (const auto uid = value.toUid())
+            bits = uid->value;
+        else if (const auto date = value.toPlistDate())
+            std::memcpy(&bits, &date->secondsSinceReference, sizeof bits);
+        else if (const auto real = value.toReal())
+            std::memcpy(&bits, &*real, sizeof bits);
+        return { int(value.type()), bits };
+    }
+
+    // The object already written for key, or a new one for value.
+    template <typename Key> quint64 unique(QHash<Key, quint64>& known, const Key& key, const PlistValue& value)
+    {
+        if (const auto found = known.constFind(key); found != known.cend())
+            return *found;
+        const quint64 index = append(value);
+        known.insert(key, index);
+        return index;
+    }
+
     quint64 add(const PlistValue& value)
     {
-        if (const auto text = value.toString()) {
-            if (const auto known = m_strings.constFind(*text); known != m_strings.cend())
-                return *known;
-            return m_strings[*text] = append(value);
-        }
+        // Every value equal to one written before is a reference to it, so a
+        // value shared many times, as a reader hands it over, stays one object.
+        if (const auto text = value.toString())
+            return unique(m_strings, *text, value);
+        if (const auto bytes = value.toData())
+            return unique(m_data, *bytes, value);
         const void* identity = value.containerIdentity();
         if (identity == nullptr)
-            return append(value);
+            return unique(m_scalars, scalarKey(value), value);
         if (const auto known = m_containers.constFind(identity); known != m_containers.cend())
             return *known;
         const quint64 index = append(value);
@@ -195,6 +224,8 @@ private:
 
     std::vector<Object> m_objects;
     QHash<QString, quint64> m_strings;
+    QHash<QByteArray, quint64> m_data;
+    QHash<std::pair<int, quint64>, quint64> m_scalars;
     QHash<const void*, quint64> m_containers;
     int m_referenceSize = 1;
 };

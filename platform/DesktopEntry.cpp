@@ -1,5 +1,7 @@
 #include "DesktopEntry.h"
 
+#include "RegularFile.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -74,8 +76,5 @@ std::optional<QString> DesktopEntry::write(const QString& path, const QByteArray
 
 bool DesktopEntry::holds(const QString& path, const QByteArray& contents)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly) || file.size() > maxEntryBytes)
-        return false;
-    return file.readAll() == contents;
+    return RegularFile::readAll(path, maxEntryBytes) == contents;
 }

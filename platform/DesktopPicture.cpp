@@ -1,5 +1,6 @@
 #include "DesktopPicture.h"
 
+#include "RegularFile.h"
 #include "UserHome.h"
 
 #include <QDir>
@@ -24,10 +25,10 @@ const QString clippingKey = QStringLiteral("allowClipping");
 
 QJsonObject readDisplays()
 {
-    QFile file(FileDesktopPicture::filePath());
-    if (!file.open(QIODevice::ReadOnly) || file.size() > maxFileBytes)
+    const std::optional<QByteArray> bytes = RegularFile::readAll(FileDesktopPicture::filePath(), maxFileBytes);
+    if (!bytes)
         return {};
-    const QJsonDocument document = QJsonDocument::fromJson(file.read(maxFileBytes));
+    const QJsonDocument document = QJsonDocument::fromJson(*bytes);
     return document.object().value(displaysKey).toObject();
 }
 

@@ -1,5 +1,6 @@
 #include "Keychain.h"
 
+#include "RegularFile.h"
 #include "UserHome.h"
 
 #include <QDir>
@@ -84,9 +85,10 @@ Keychain::Status Keychain::find(const QString& service, const QString& account, 
     QFile file(itemPath(service, account));
     if (!file.exists())
         return Status::itemNotFound;
-    if (!file.open(QIODevice::ReadOnly) || file.size() > maximumItemSize)
+    const std::optional<QByteArray> bytes = RegularFile::readAll(file.fileName(), maximumItemSize);
+    if (!bytes)
         return Status::failure;
-    *data = file.readAll();
+    *data = *bytes;
     return Status::success;
 }
 

@@ -100,6 +100,9 @@ constexpr int maximumDepth = 64;
 // referenced, but each reference counts its whole weight again.
 constexpr int maximumNodes = 100000;
 constexpr int textPerNode = 64;
+// A URL, as stored or as resolved against its base, longer than this is
+// refused: a file path is at most 4 KB, percent-encoded three times that.
+constexpr int maximumUrlLength = 16 * 1024;
 
 // Archives an array of objects as the root. The binary property list, or the error text.
 std::variant<QByteArray, QString> archiveArray(const QList<const KeyedCodable*>& objects);

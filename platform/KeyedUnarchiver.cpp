@@ -302,6 +302,9 @@ private:
         const auto text = relative->toString();
         if (!text)
             return fail(QStringLiteral("URL object %1 has no text").arg(uid));
+        // A URL keeps its text as UTF-8: a lone surrogate would come back changed.
+        if (text->size() > KeyedArchive::maximumUrlLength || !text->isValidUtf16())
+            return fail(QStringLiteral("URL object %1 is not a valid URL").arg(uid));
         QUrl url(*text);
         if (fields.contains(urlBaseKey)) {
             const auto base = decode(fields.value(urlBaseKey));
@@ -316,6 +319,15 @@ private:
         }
         if (!url.isValid())
             return fail(QStringLiteral("URL object %1 is not a valid URL").arg(uid));
+        // A chain of bases can make each URL longer than the texts it was built
+        // from: what it resolves to is charged, and bounded, itself.
+        const QString resolved = url.toString();
+        if (resolved.size() > KeyedArchive::maximumUrlLength)
+            return fail(QStringLiteral("URL object %1 is longer than %2 characters")
+                            .arg(uid)
+                            .arg(KeyedArchive::maximumUrlLength));
+        if (!spendText(resolved))
+            return std::nullopt;
         Data data = node(Kind::Url, KeyedArchive::urlClass);
         data.url = url;
         return make(std::move(data));

@@ -1,9 +1,9 @@
 #include "PropertyList.h"
 
 #include "BinaryPlist.h"
+#include "RegularFile.h"
 #include "XmlPlist.h"
 
-#include <QFile>
 #include <QSaveFile>
 #include <QTimeZone>
 
@@ -111,20 +111,22 @@ std::optional<PlistValue> PropertyList::parse(const QByteArray& bytes)
 
 std::optional<PlistValue> PropertyList::readFile(const QString& path)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly) || file.size() > maximumFileSize)
-        return std::nullopt;
-    // One byte more than the size: a file that grew since is refused by parse().
-    return parse(file.read(file.size() + 1));
+    const std::optional<QByteArray> bytes = RegularFile::readAll(path, maximumFileSize);
+    return bytes ? parse(*bytes) : std::nullopt;
 }
 
 QByteArray PropertyList::serialize(const PlistValue& value, Format format)
 {
-    if (format == Format::Xml) {
-        if (auto xml = XmlPlist::write(value))
-            return std::move(*xml);
-    }
-    return BinaryPlist::write(value);
+    QByteArray binary = BinaryPlist::write(value);
+    if (format == Format::Binary)
+        return binary;
+    // The binary form writes a shared value once, where XML repeats it, indents
+    // it and escapes its text: a few KB could become hundreds of MB. XML is
+    // written only while it stays within a fixed multiple of the binary form.
+    const qint64 xmlBudget = qMin(maximumFileSize, xmlSizeFloor + xmlSizeFactor * qint64(binary.size()));
+    if (auto xml = XmlPlist::write(value, xmlBudget))
+        return std::move(*xml);
+    return binary;
 }
 
 bool PropertyList::writeFile(const QString& path, const PlistValue& value, Format format)

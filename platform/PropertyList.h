@@ -133,9 +133,17 @@ ParseResult decode(const QByteArray& bytes, const Limits& limits = {});
 std::optional<PlistValue> parse(const QByteArray& bytes);
 std::optional<PlistValue> readFile(const QString& path);
 
+// XML asked for is written only up to this many bytes plus xmlSizeFactor
+// times the size of the binary form.
+constexpr qint64 xmlSizeFloor = 64 * 1024;
+constexpr qint64 xmlSizeFactor = 16;
+
 // XML 1.0 cannot carry some text (U+0000 and most other control characters,
-// unpaired surrogates) nor dates beyond its year field: a value holding any is
-// written in binary form even when XML is asked for, so nothing is lost.
+// unpaired surrogates) nor dates beyond its year field, and a value whose XML
+// the readers would refuse, or whose XML would outgrow the binary form by more
+// than the bound above, is no better off: such a value is written in binary
+// form even when XML is asked for, so nothing is lost and what any reader
+// accepted is accepted again, at a size proportional to it.
 QByteArray serialize(const PlistValue& value, Format format);
 
 // Replaces the file whole and atomically; false when it could not be written.

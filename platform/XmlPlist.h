@@ -10,7 +10,10 @@ namespace XmlPlist {
 // written. Entity declarations are refused.
 PropertyList::ParseResult read(const QByteArray& bytes, const PropertyList::Limits& limits);
 
-// Nothing when the value holds text or a date XML cannot carry.
-std::optional<QByteArray> write(const PlistValue& value);
+// Nothing when the value holds text or a date XML cannot carry, when the
+// reader would refuse the document (more nodes or deeper nesting than its
+// limits: a UID is written as three elements one level down), or when the
+// document would be larger than maxBytes.
+std::optional<QByteArray> write(const PlistValue& value, qint64 maxBytes);
 
 } // namespace XmlPlist

@@ -1,5 +1,7 @@
 #include "UploadBody.h"
 
+#include "RegularFile.h"
+
 #include <QFile>
 
 #include <cerrno>
@@ -29,15 +31,10 @@ std::optional<UploadBodyReader> UploadBody::open() const
 {
     if (m_path.isEmpty())
         return UploadBodyReader(*this, -1);
-    // Non-blocking: opening a named pipe must not wait for a writer.
-    const int file = ::open(QFile::encodeName(m_path).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    struct stat status = {};
-    if (file < 0 || ::fstat(file, &status) != 0 || !S_ISREG(status.st_mode) || status.st_size < m_offset + m_length) {
-        if (file >= 0)
-            ::close(file);
+    std::optional<RegularFile> file = RegularFile::open(m_path);
+    if (!file || file->size() < m_offset + m_length)
         return std::nullopt;
-    }
-    return UploadBodyReader(*this, file);
+    return UploadBodyReader(*this, file->release());
 }
 
 UploadBodyReader::UploadBodyReader(UploadBodyReader&& other) noexcept

@@ -52,6 +52,15 @@ Dictionary joinedChoices(const Dictionary& first, const Dictionary& second)
     return withValue(first, { "Content", "Choices" }, choices);
 }
 
+// A content of count aerial choices sharing one configuration.
+Dictionary sharedChoices(const Dictionary& configuration, int count)
+{
+    const PlistValue choice = Dictionary { { "Provider", "com.apple.wallpaper.choice.aerials" },
+        { "Configuration", PropertyList::serialize(configuration, PropertyList::Format::Binary) },
+        { "Files", PlistValue::Array() } };
+    return withValue(anotherAerialContent(), { "Content", "Choices" }, PlistValue::Array(count, choice));
+}
+
 } // namespace
 
 Q_DECLARE_METATYPE(Mutation)
@@ -220,6 +229,17 @@ private slots:
             choice.insert("Configuration", PlistValue(asset));
             return withValue(root, choices, PlistValue::Array { choice });
         }) << false;
+        // One costly configuration stands in 100,000 choices: it is parsed once.
+        const Dictionary costly { { "assetID", "11111111-0000-4000-8000-000000000000" },
+            { "padding", PlistValue::Array(3000, PlistValue(QStringLiteral("p"))) } };
+        QTest::newRow("one costly configuration shared by many choices")
+            << set({ "SystemDefault", "Idle" },
+                   joinedChoices(sharedChoices(costly, 100000), dictionaryAt(stampedStore(), { "SystemDefault", "Idle" })))
+            << true;
+        // No aerial configuration is anywhere near this size; it is not read.
+        const Dictionary oversized { { "assetID", asset }, { "padding", QByteArray(100 * 1024, 'p') } };
+        QTest::newRow("oversized configuration naming the asset")
+            << set({ "SystemDefault", "Idle" }, sharedChoices(oversized, 1)) << false;
         QTest::newRow("spaces are not examined") << set({ "Spaces", "S1", "Default" }, PlistValue(0)) << true;
     }
 

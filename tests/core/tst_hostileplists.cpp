@@ -1,10 +1,11 @@
+#include "CorpusFile.h"
 #include "LantoSettings.h"
 #include "LogCapture.h"
 #include "ScreenModel.h"
 #include "VirtualScheduler.h"
 
 #include <QDir>
-#include <QProcess>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -12,18 +13,6 @@
 // property list: a plain parse, Settings.plist at start and on reload, and
 // the "screenModels" archive. None may crash; the outcome of each is fixed.
 namespace {
-
-QByteArray corpusFile(const QString& path)
-{
-    if (!path.endsWith(QLatin1String(".gz"))) {
-        QFile file(path);
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-    }
-    QProcess gzip;
-    gzip.start(QStringLiteral("gzip"), { QStringLiteral("-dc"), path });
-    gzip.waitForFinished(60000);
-    return gzip.readAllStandardOutput();
-}
 
 void writeBytes(const QString& path, const QByteArray& bytes)
 {
@@ -35,7 +24,23 @@ void writeBytes(const QString& path, const QByteArray& bytes)
 // The files a plain parse must accept: well-formed property lists within the limits.
 const QSet<QString> wellFormed { "f1_utf16_nul_key.bin", "f2_archive_in_settings.xml.gz", "f4_archive_url_400k.bin.gz",
     "f4_archive_url_40k.bin.gz", "f5_bin_flat_array_100k.bin.gz", "f5_bin_flat_array_1m.bin.gz",
-    "f7_date_ms_drift_binary.bin", "f7_date_wraps.bin" };
+    "f7_date_ms_drift_binary.bin", "f7_date_wraps.bin", "t3f1_plist_escape_amplified.bin.gz",
+    "t3f1_plist_uid_nodes.bin", "t3f1_plist_writeback_depth.bin", "t3f1_settings_uid_nodes.plist",
+    "t3f1_settings_writeback_depth.plist", "t3f2_archive_url_base_chain.bin.gz",
+    "t3f2_settings_url_base_chain.plist.gz", "t3f3_index_nested_configuration_1m.bin.gz",
+    "t3f3_index_nested_configuration_60k.bin.gz", "t3f8_archive_url_lone_surrogate.bin" };
+
+// Every hostile input of the corpus, by name.
+QStringList hostileFiles()
+{
+    const QDir corpus(QFINDTESTDATA("../../fuzz/corpus/plist"));
+    return corpus.entryList({ "f*", "t3f*" }, QDir::Files, QDir::Name);
+}
+
+QString corpusPath(const QString& name)
+{
+    return QFINDTESTDATA("../../fuzz/corpus/plist/" + name);
+}
 
 } // namespace
 
@@ -54,11 +59,10 @@ private slots:
     {
         QTest::addColumn<QByteArray>("bytes");
         QTest::addColumn<bool>("parses");
-        const QDir corpus(QFINDTESTDATA("../../fuzz/corpus/plist"));
-        const QStringList files = corpus.entryList({ "f*" }, QDir::Files, QDir::Name);
-        QVERIFY(files.size() >= 16);
+        const QStringList files = hostileFiles();
+        QVERIFY(files.size() >= 28);
         for (const QString& name : files)
-            QTest::newRow(qPrintable(name)) << corpusFile(corpus.filePath(name)) << wellFormed.contains(name);
+            QTest::newRow(qPrintable(name)) << corpusFileBytes(corpusPath(name)) << wellFormed.contains(name);
     }
 
     void everyReaderSurvives()
@@ -91,6 +95,39 @@ private slots:
         QVERIFY(ScreenModel::loadAll(settings).isEmpty());
     }
 
+    // Whatever the store accepted, the next write puts back in a form it
+    // accepts again, at a size in proportion to what it read.
+    void acceptedSettingsAreWrittenBackReadable_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        for (const QString& name : hostileFiles()) {
+            const QByteArray bytes = corpusFileBytes(corpusPath(name));
+            const auto parsed = PropertyList::parse(bytes);
+            if (parsed && parsed->isDictionary())
+                QTest::newRow(qPrintable(name)) << bytes;
+        }
+    }
+
+    void acceptedSettingsAreWrittenBackReadable()
+    {
+        QFETCH(QByteArray, bytes);
+        const QString path = m_dir->filePath("Settings.plist");
+        writeBytes(path, bytes);
+        const QStringList keys = PropertyList::parse(bytes)->toDictionary()->keys();
+        {
+            LantoSettings settings(m_dir->path(), *m_scheduler);
+            settings.set("marker", true);
+            settings.flush();
+        }
+        QVERIFY(QFileInfo(path).size() <= PropertyList::xmlSizeFloor + PropertyList::xmlSizeFactor * bytes.size());
+        const auto again = PropertyList::readFile(path);
+        QVERIFY(again && again->isDictionary());
+        QStringList expected = keys;
+        expected.append("marker");
+        expected.sort();
+        QCOMPARE(again->toDictionary()->keys(), expected);
+    }
+
     void datesAndTextRoundTripExactly_data()
     {
         QTest::addColumn<QString>("name");
@@ -106,7 +143,7 @@ private slots:
     {
         QFETCH(QString, name);
         QFETCH(bool, exactInXml);
-        const auto value = PropertyList::parse(corpusFile(QFINDTESTDATA("../../fuzz/corpus/plist/" + name)));
+        const auto value = PropertyList::parse(corpusFileBytes(QFINDTESTDATA("../../fuzz/corpus/plist/" + name)));
         QVERIFY(value);
         const QString path = m_dir->filePath("again.plist");
         QVERIFY(PropertyList::writeFile(path, *value, PropertyList::Format::Binary));

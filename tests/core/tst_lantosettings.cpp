@@ -11,6 +11,7 @@
 #include <QThread>
 
 #include <csignal>
+#include <sys/stat.h>
 #include <thread>
 
 using namespace std::chrono_literals;
@@ -115,6 +116,21 @@ private slots:
         auto written = fileContents(settings.filePath());
         QVERIFY(written);
         QCOMPARE(written->size(), 7);
+    }
+
+    void namedPipeInPlaceOfTheFileIsNotWaitedOn()
+    {
+        const QString path = m_dir->filePath("Settings.plist");
+        QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+        LantoSettings settings(m_dir->path(), *m_scheduler);
+        QCOMPARE(settings.value(SettingsKey::pauseOnBattery), std::optional<PlistValue>(false));
+        settings.set(SettingsKey::handle, QStringLiteral("h"));
+        settings.reload();
+        QCOMPARE(settings.string(SettingsKey::handle), std::optional<QString>(QStringLiteral("h")));
+        // The write replaces the pipe with a file.
+        settings.flush();
+        QVERIFY(QFileInfo(path).isFile());
+        QCOMPARE(fileContents(path)->value(SettingsKey::handle), PlistValue(QStringLiteral("h")));
     }
 
     void binaryFileFromAnotherToolIsRead()

@@ -417,6 +417,27 @@ private slots:
             << "too large";
         const QString longText(KeyedArchive::textPerNode * KeyedArchive::maximumNodes, 'x');
         QTest::newRow("one text too long") << handArchive(arrayTable({PlistUid{3}}, {longText})) << "too large";
+
+        // URLs each based on the one before, all sharing one relative text
+        // that ends in a slash: each resolves to the whole chain's text.
+        // Index 3: the URL class; 4: the text; 5 to 12: the URLs, each based on the one before.
+        PlistValue::Array chain = arrayTable({PlistUid{12}}, {classEntry("NSURL"), QString(3000, 'a') + '/'});
+        for (quint64 index = 5; index <= 12; ++index) {
+            const PlistUid base{index == 5 ? 0 : index - 1};
+            chain.append(PlistValue::Dictionary{{"NS.base", base}, {"NS.relative", PlistUid{4}}, {"$class", PlistUid{3}}});
+        }
+        QTest::newRow("URL chained through its bases") << handArchive(chain) << "longer than";
+        QTest::newRow("URL text too long")
+            << handArchive(arrayTable({PlistUid{3}},
+                                      {PlistValue::Dictionary{{"NS.relative", PlistUid{5}}, {"$class", PlistUid{4}}},
+                                       classEntry("NSURL"), "file:///" + QString(KeyedArchive::maximumUrlLength, 'a')}))
+            << "not a valid URL";
+        // A URL keeps UTF-8, which cannot hold it: it would change on the next save.
+        QTest::newRow("URL with a lone surrogate")
+            << handArchive(arrayTable({PlistUid{3}},
+                                      {PlistValue::Dictionary{{"NS.relative", PlistUid{5}}, {"$class", PlistUid{4}}},
+                                       classEntry("NSURL"), "file:///a" + QString(QChar(0xDC00)) + ".mov"}))
+            << "not a valid URL";
     }
 
     void corruptInputsAreErrors()

@@ -219,6 +219,51 @@ private slots:
         QCOMPARE(PropertyList::parse(bytes), std::optional(value));
    }
 
+    // Whatever the readers accept is written back, as XML or else binary, in a
+    // form they accept again and at a size proportional to its binary form.
+    void xmlIsWrittenOnlyWhileItStaysInProportion_data()
+    {
+        QTest::addColumn<PlistValue>("value");
+        QTest::addColumn<bool>("xml");
+
+        QTest::newRow("ordinary settings") << PlistValue(PlistValue::Dictionary {
+            { "launchAtLogin", false }, { "favorites", PlistValue::Array { "A", "B" } }, { "screenModels", QByteArray(3000, 'm') } })
+                                           << true;
+        QTest::newRow("text needing escapes") << PlistValue(QString(10000, QChar('"'))) << true;
+
+        // One array of a thousand texts, shared by five hundred parents: the
+        // binary form writes it once, XML five hundred times.
+        const PlistValue::Array texts(1000, PlistValue(QStringLiteral("shared text")));
+        QTest::newRow("shared subtree") << PlistValue(PlistValue::Array(500, PlistValue(texts))) << false;
+        QTest::newRow("shared escaped text")
+            << PlistValue(PlistValue::Array(200, PlistValue(QString(20000, QChar('&'))))) << false;
+        // Indentation grows with depth: XML squares the size of a deep chain.
+        PlistValue deep(true);
+        for (int i = 0; i < PropertyList::maximumDepth; ++i)
+            deep = PlistValue::Array { deep };
+        QTest::newRow("deep chain") << deep << false;
+        // XML writes a UID as a one-key dictionary: one level deeper, two nodes more.
+        PlistValue deepUid(PlistUid { 7 });
+        for (int i = 0; i < PropertyList::maximumDepth; ++i)
+            deepUid = PlistValue::Array { deepUid };
+        QTest::newRow("UID at the deepest level") << deepUid << false;
+        QTest::newRow("UIDs beyond the XML node limit")
+            << PlistValue(PlistValue::Array(PropertyList::maximumNodes / 2, PlistValue(PlistUid { 1 }))) << false;
+    }
+
+    void xmlIsWrittenOnlyWhileItStaysInProportion()
+    {
+        QFETCH(PlistValue, value);
+        QFETCH(bool, xml);
+        // The value as a reader would have accepted it.
+        const QByteArray binary = PropertyList::serialize(value, PropertyList::Format::Binary);
+        QVERIFY(PropertyList::parse(binary));
+        const QByteArray written = PropertyList::serialize(value, PropertyList::Format::Xml);
+        QCOMPARE(written.startsWith("<?xml"), xml);
+        QVERIFY(written.size() <= PropertyList::xmlSizeFloor + PropertyList::xmlSizeFactor * binary.size());
+        QCOMPARE(PropertyList::parse(written), std::optional(value));
+    }
+
     void datesKeepTheirRange_data()
     {
         QTest::addColumn<double>("seconds");
