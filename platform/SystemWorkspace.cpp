@@ -7,12 +7,14 @@
 #include "PowerProfile.h"
 #include "PowerSupply.h"
 #include "ReduceMotion.h"
+#include "UPowerBattery.h"
 
 SystemWorkspace::SystemWorkspace(const Displays& displays, const RunningApplications& applications,
     DistributedNotifications& notices, const Sources& sources, QObject* parent)
     : Workspace(parent),
       m_logind(new LogindMonitor(sources.systemBus, this)),
       m_powerSupply(new PowerSupply(sources.powerSupplyFolder, this)),
+      m_upower(new UPowerBattery(sources.systemBus, this)),
       m_powerProfile(new PowerProfile(sources.systemBus, this)),
       m_reduceMotion(new ReduceMotion(sources.sessionBus, this)),
       m_exitWatcher(new ApplicationExitWatcher(applications, sources.applicationCheckInterval, this))
@@ -76,7 +78,14 @@ void SystemWorkspace::updateSessionActive()
 
 void SystemWorkspace::wirePower()
 {
-    setOnBattery(m_powerSupply->isOnBattery());
-    connect(m_powerSupply, &PowerSupply::onBatteryChanged, this, &Workspace::setOnBattery);
+    updateOnBattery();
+    connect(m_powerSupply, &PowerSupply::onBatteryChanged, this, &SystemWorkspace::updateOnBattery);
+    connect(m_upower, &UPowerBattery::changed, this, &SystemWorkspace::updateOnBattery);
     connect(m_powerProfile, &PowerProfile::lowPowerModeChanged, this, &Workspace::setLowPowerMode);
+}
+
+void SystemWorkspace::updateOnBattery()
+{
+    // UPower knows batteries the kernel's folder does not describe plainly; the folder is the fallback.
+    setOnBattery(m_upower->isOnBattery().value_or(m_powerSupply->isOnBattery()));
 }

@@ -14,6 +14,7 @@ class LogindMonitor;
 class PowerProfile;
 class PowerSupply;
 class ReduceMotion;
+class UPowerBattery;
 
 // Where SystemWorkspace reads the machine's state; tests point it at fakes.
 struct SystemWorkspaceSources
@@ -25,8 +26,8 @@ struct SystemWorkspaceSources
 };
 
 // The workspace fed by this machine: logind for sleep, wake, screen lock and
-// session switches, the kernel's power-supply folder for the battery, the
-// power-profiles daemon for low power mode, the desktop portal for reduce
+// session switches, UPower for the battery (the kernel's power-supply folder
+// where UPower does not answer), the power-profiles daemon for low power mode, the desktop portal for reduce
 // motion, the display list for display changes, and the process list for
 // applications that end.
 //
@@ -51,9 +52,11 @@ private:
     void wireSession(DistributedNotifications& notices);
     void wirePower();
     void updateSessionActive();
+    void updateOnBattery();
 
     LogindMonitor* m_logind;
     PowerSupply* m_powerSupply;
+    UPowerBattery* m_upower;
     PowerProfile* m_powerProfile;
     ReduceMotion* m_reduceMotion;
     ApplicationExitWatcher* m_exitWatcher;

@@ -30,6 +30,8 @@ const QString userPath = QStringLiteral("/org/freedesktop/login1/user/_1000");
 const QString propertiesInterface = QStringLiteral("org.freedesktop.DBus.Properties");
 const QString profilesService = QStringLiteral("net.hadess.PowerProfiles");
 const QString profilesPath = QStringLiteral("/net/hadess/PowerProfiles");
+const QString upowerService = QStringLiteral("org.freedesktop.UPower");
+const QString upowerPath = QStringLiteral("/org/freedesktop/UPower");
 const QString portalService = QStringLiteral("org.freedesktop.portal.Desktop");
 const QString portalPath = QStringLiteral("/org/freedesktop/portal/desktop");
 const QString portalSettings = QStringLiteral("org.freedesktop.portal.Settings");
@@ -179,6 +181,7 @@ private slots:
     void signalsFromOthersThanLogindAreIgnored();
     void sessionFoundThroughTheUserOutsideASession();
     void lowPowerModeFollowsThePowerProfile();
+    void onBatteryFollowsUPowerOverTheKernel();
     void reduceMotionFollowsTheDesktopAnimations();
     void displayChangesAndEndedApplications();
     void withoutAnyServiceEverythingIsQuiet();
@@ -378,6 +381,39 @@ void tst_SystemWorkspace::lowPowerModeFollowsThePowerProfile()
     profiles.say(profilesPath, propertiesInterface, QStringLiteral("PropertiesChanged"),
         { profilesService, changes(QStringLiteral("ActiveProfile"), QStringLiteral("power-saver")), QStringList() });
     QTRY_VERIFY(m_workspace->isLowPowerMode());
+}
+
+void tst_SystemWorkspace::onBatteryFollowsUPowerOverTheKernel()
+{
+    // The kernel's folder alone says mains: a supply online.
+    QDir().mkpath(m_sys->filePath(QStringLiteral("AC")));
+    QFile type(m_sys->filePath(QStringLiteral("AC/type")));
+    QVERIFY(type.open(QIODevice::WriteOnly));
+    type.write("Mains\n");
+    type.close();
+    QFile online(m_sys->filePath(QStringLiteral("AC/online")));
+    QVERIFY(online.open(QIODevice::WriteOnly));
+    online.write("1\n");
+    online.close();
+
+    ScriptedService upower(m_bus->connect(QStringLiteral("upower")), upowerService, upowerPath);
+    QVERIFY(upower.isRegistered());
+    upower.answer(upowerPath, propertiesInterface + QStringLiteral(".GetAll"),
+        { QVariantMap { { QStringLiteral("OnBattery"), true }, { QStringLiteral("LidIsClosed"), false } } });
+    startWorkspace();
+    QTRY_VERIFY(m_workspace->isOnBattery());
+    m_transcript->clear();
+
+    const auto announce = [&upower](const QString& name, const QVariant& value) {
+        upower.say(upowerPath, propertiesInterface, QStringLiteral("PropertiesChanged"),
+            { upowerService, changes(name, value), QStringList() });
+    };
+    announce(QStringLiteral("LidIsClosed"), true);
+    announce(QStringLiteral("OnBattery"), false);
+    QTRY_COMPARE(m_transcript->lines(), QStringList { "powerStateChanged" });
+    QVERIFY(!m_workspace->isOnBattery());
+    announce(QStringLiteral("OnBattery"), true);
+    QTRY_VERIFY(m_workspace->isOnBattery());
 }
 
 void tst_SystemWorkspace::reduceMotionFollowsTheDesktopAnimations()
