@@ -150,7 +150,7 @@ void DesktopDisplaySync::resumeVideoPlayers()
 {
     for (const auto& [id, player] : m_controller.m_videoPlayers) {
         const ScreenModel* model = m_controller.record(id);
-        if (model != nullptr && model->videoURL)
+        if (model != nullptr && model->videoURL && !m_pausedByCover.contains(id))
             player->resume();
     }
 }
@@ -241,14 +241,27 @@ void DesktopDisplaySync::handleOcclusionChange(QObject* window)
 {
     if (qobject_cast<DesktopWindow*>(window) == nullptr)
         return;
-    if (!m_controller.m_settings.boolValue(SettingsKey::pauseOnFullscreen, false))
-        return;
-    // One covered display pauses every video; they resume once none is covered.
-    for (const auto& [id, desktopWindow] : m_controller.m_windows) {
-        if (desktopWindow->isVisible() && !desktopWindow->isOcclusionVisible()) {
-            pauseVideoPlayers();
-            return;
+    // A covered display pauses its own video, and resumes it once uncovered;
+    // with the setting off, nothing stays paused for being covered.
+    const bool pauseWhenCovered = m_controller.m_settings.boolValue(SettingsKey::pauseOnFullscreen, false);
+    for (const auto& [id, player] : m_controller.m_videoPlayers) {
+        if (pauseWhenCovered && isCovered(id)) {
+            if (!m_pausedByCover.contains(id)) {
+                m_pausedByCover.insert(id);
+                player->pause();
+            }
+        } else if (m_pausedByCover.remove(id)) {
+            const ScreenModel* model = m_controller.record(id);
+            if (model != nullptr && model->videoURL)
+                player->resume();
         }
     }
-    resumeVideoPlayers();
+}
+
+bool DesktopDisplaySync::isCovered(const QString& screenId) const
+{
+    const auto window = m_controller.m_windows.find(screenId);
+    if (window == m_controller.m_windows.end() || !window->second->isVisible())
+        return false;
+    return !window->second->isOcclusionVisible() || window->second->isCoveredByFullScreen();
 }

@@ -3,6 +3,7 @@
 #include "ApplicationExitWatcher.h"
 #include "Displays.h"
 #include "DistributedNotifications.h"
+#include "EwmhMonitor.h"
 #include "LogindMonitor.h"
 #include "PowerProfile.h"
 #include "PowerSupply.h"
@@ -17,7 +18,8 @@ SystemWorkspace::SystemWorkspace(const Displays& displays, const RunningApplicat
       m_upower(new UPowerBattery(sources.systemBus, this)),
       m_powerProfile(new PowerProfile(sources.systemBus, this)),
       m_reduceMotion(new ReduceMotion(sources.sessionBus, this)),
-      m_exitWatcher(new ApplicationExitWatcher(applications, sources.applicationCheckInterval, this))
+      m_exitWatcher(new ApplicationExitWatcher(applications, sources.applicationCheckInterval, this)),
+      m_windowManager(new EwmhMonitor(sources.x11Display, this))
 {
     connect(&displays, &Displays::displaysChanged, this, &Workspace::raiseScreenParametersChanged);
     connect(m_exitWatcher, &ApplicationExitWatcher::terminated, this, &Workspace::raiseApplicationDidTerminate);
@@ -25,6 +27,7 @@ SystemWorkspace::SystemWorkspace(const Displays& displays, const RunningApplicat
     wireSleep();
     wireSession(notices);
     wirePower();
+    wireWindowManager();
 }
 
 SystemWorkspace::~SystemWorkspace() = default;
@@ -88,4 +91,11 @@ void SystemWorkspace::updateOnBattery()
 {
     // UPower knows batteries the kernel's folder does not describe plainly; the folder is the fallback.
     setOnBattery(m_upower->isOnBattery().value_or(m_powerSupply->isOnBattery()));
+}
+
+void SystemWorkspace::wireWindowManager()
+{
+    setFullScreenWindowFrame(m_windowManager->fullScreenWindowFrame());
+    connect(m_windowManager, &EwmhMonitor::fullScreenWindowChanged, this, &Workspace::setFullScreenWindowFrame);
+    connect(m_windowManager, &EwmhMonitor::currentDesktopChanged, this, &Workspace::raiseActiveSpaceDidChange);
 }

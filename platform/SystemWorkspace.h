@@ -9,6 +9,7 @@
 
 class ApplicationExitWatcher;
 class DistributedNotifications;
+class EwmhMonitor;
 class Displays;
 class LogindMonitor;
 class PowerProfile;
@@ -23,13 +24,16 @@ struct SystemWorkspaceSources
     QDBusConnection systemBus = QDBusConnection::systemBus();
     QDBusConnection sessionBus = QDBusConnection::sessionBus();
     std::chrono::milliseconds applicationCheckInterval { 2000 };
+    // The X display whose window manager reports workspaces and full-screen windows; empty: $DISPLAY.
+    QString x11Display;
 };
 
 // The workspace fed by this machine: logind for sleep, wake, screen lock and
 // session switches, UPower for the battery (the kernel's power-supply folder
 // where UPower does not answer), the power-profiles daemon for low power mode, the desktop portal for reduce
-// motion, the display list for display changes, and the process list for
-// applications that end.
+// motion, the window manager (EWMH, on X11) for workspace switches and
+// full-screen windows, the display list for display changes, and the process
+// list for applications that end.
 //
 // Screen lock and unlock also reach the distributed notices as the system's
 // "com.apple.screenIsLocked" and "com.apple.screenIsUnlocked", in this process
@@ -51,6 +55,7 @@ private:
     void wireSleep();
     void wireSession(DistributedNotifications& notices);
     void wirePower();
+    void wireWindowManager();
     void updateSessionActive();
     void updateOnBattery();
 
@@ -60,6 +65,7 @@ private:
     PowerProfile* m_powerProfile;
     ReduceMotion* m_reduceMotion;
     ApplicationExitWatcher* m_exitWatcher;
+    EwmhMonitor* m_windowManager;
     bool m_locked = false;
     bool m_switchedAway = false;
     bool m_sessionActive = true;
