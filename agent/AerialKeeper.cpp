@@ -46,7 +46,8 @@ AerialKeeper::AerialKeeper(
       m_mainAppActive(mainAppActive),
       m_paths(SystemWallpaper::Paths::forHome(environment.home)),
       m_files(environment.home),
-      m_killer(environment.commands, [](const QString& line) { AgentLog::agent.info(line); },
+      m_killer(
+          environment.commands, [](const QString& line) { AgentLog::agent.info(line); },
           [](const QString& line) { AgentLog::agent.error(line); })
 {
 }

@@ -42,8 +42,9 @@ void AgentDelegate::start()
     if (!m_state.isSet()) {
         AgentLog::agent.info(QStringLiteral("No active lock screen wallpaper — monitoring for changes"));
     } else {
-        AgentLog::agent.info(QStringLiteral("Active aerial: %1 — mainAppActive=%2")
-                           .arg(*m_state.aerialID, m_mainAppActive ? QStringLiteral("true") : QStringLiteral("false")));
+        AgentLog::agent.info(
+            QStringLiteral("Active aerial: %1 — mainAppActive=%2")
+                .arg(*m_state.aerialID, m_mainAppActive ? QStringLiteral("true") : QStringLiteral("false")));
         if (m_mainAppActive) {
             AgentLog::agent.info(QStringLiteral("Main app running at boot — deferring initial stamp to Lanto.app"));
         } else {
@@ -80,7 +81,8 @@ void AgentDelegate::registerIPCObservers()
     connect(&m_environment.workspace, &Workspace::applicationDidTerminate, this, &AgentDelegate::handleAppTerminated);
     // The workspace looks at the process list now and then; the watcher tells at once.
     connect(&m_mainAppWatcher, &MainAppWatcher::terminated, this, &AgentDelegate::handleAppTerminated);
-    AgentLog::agent.info(QStringLiteral("Registered IPC observers (appLaunched / appWillTerminate / workspace-terminate)"));
+    AgentLog::agent.info(
+        QStringLiteral("Registered IPC observers (appLaunched / appWillTerminate / workspace-terminate)"));
 }
 
 void AgentDelegate::registerSystemObservers()

@@ -46,6 +46,7 @@ AgentDesktopController::AgentDesktopController(const DesktopEnvironment& environ
     : QObject(parent),
       m_environment(environment),
       m_mainAppWatcher(environment.runningApplications),
+      m_coverPause(environment.settings),
       m_wakeRecovery(environment.scheduler)
 {
 }
@@ -152,8 +153,9 @@ void AgentDesktopController::activate()
         return;
     }
     for (const ScreenModel* model : std::as_const(showing))
-        AgentLog::desktop.info(QStringLiteral("activate() screen=%1 video=%2 image=%3")
-                           .arg(model->id(), fileNameOrNil(model->videoURL), fileNameOrNil(model->wallpaperImageURL)));
+        AgentLog::desktop.info(
+            QStringLiteral("activate() screen=%1 video=%2 image=%3")
+                .arg(model->id(), fileNameOrNil(model->videoURL), fileNameOrNil(model->wallpaperImageURL)));
     AgentLog::desktop.info(QStringLiteral("activate() creating windows for %1 screen(s)").arg(showing.size()));
 
     m_isActive = true;
@@ -171,8 +173,8 @@ void AgentDesktopController::deactivate()
     }
     const Scheduler::Clock::time_point start = m_environment.scheduler.now();
     AgentLog::desktop.info(QStringLiteral("deactivate() START — tearing down %1 window(s), %2 player(s)")
-                       .arg(m_windows.size())
-                       .arg(m_videoPlayers.size()));
+                               .arg(m_windows.size())
+                               .arg(m_videoPlayers.size()));
 
     for (const auto& [key, player] : m_videoPlayers) {
         const double position = player->currentPosition();
@@ -180,7 +182,8 @@ void AgentDesktopController::deactivate()
         // A position belongs to the video it was taken from.
         if (model != m_screenModels.end() && model->videoURL == player->currentURL())
             model->playbackPosition = position;
-        AgentLog::desktop.info(QStringLiteral("deactivate() snapshot screen=%1 pos=%2s").arg(key, seconds(position, 1)));
+        AgentLog::desktop.info(
+            QStringLiteral("deactivate() snapshot screen=%1 pos=%2s").arg(key, seconds(position, 1)));
     }
     // Lanto continues from the file: the positions are on disk before anything stops.
     ScreenModel::saveAll(m_screenModels, m_environment.settings);
@@ -189,6 +192,7 @@ void AgentDesktopController::deactivate()
     for (const auto& [key, player] : m_videoPlayers)
         player->stop();
     m_videoPlayers.clear();
+    m_coverPause.clear();
     while (!m_windows.empty()) {
         const QString key = m_windows.begin()->first;
         closeDesktopWindow(m_windows, m_imageViews, key);
@@ -257,6 +261,9 @@ void AgentDesktopController::createWindow(const ConnectedDisplay& display, const
         if (picture)
             imageView->setImage(*picture);
     }
+    connect(
+        window.get(), &DesktopLevelWindow::occlusionStateChanged, this, &AgentDesktopController::handleOcclusionChange);
+    CoverPause::followFullScreenWindow(*window, m_environment.workspace);
     m_windows[screenKey] = std::move(window);
     m_imageViews.insert(screenKey, imageView);
     AgentLog::desktop.info(QStringLiteral("Created desktop window for screen %1").arg(screenKey));
@@ -283,7 +290,7 @@ void AgentDesktopController::startVideo(const QString& screenKey, const QUrl& ur
     const double position = model == m_screenModels.cend() ? 0 : model->playbackPosition;
     const bool handoff = position > handoffThreshold;
     AgentLog::desktop.info(QStringLiteral("Starting video: %1 on screen %2 at %3s handoff=%4")
-                       .arg(url.fileName(), screenKey, seconds(position, 1), flag(handoff)));
+                               .arg(url.fileName(), screenKey, seconds(position, 1), flag(handoff)));
     player->play(url, view, handoff, position);
 }
 
@@ -346,9 +353,17 @@ void AgentDesktopController::resumePlayers()
 {
     for (const auto& [key, player] : m_videoPlayers) {
         const auto model = m_screenModels.constFind(key);
-        if (model != m_screenModels.cend() && model->videoURL)
+        if (model != m_screenModels.cend() && model->videoURL && !m_coverPause.holds(key))
             player->resume();
     }
+}
+
+void AgentDesktopController::handleOcclusionChange()
+{
+    m_coverPause.update(m_windows, m_videoPlayers, [this](const QString& key) {
+        const auto model = m_screenModels.constFind(key);
+        return model != m_screenModels.cend() && model->videoURL.has_value();
+    });
 }
 
 void AgentDesktopController::bringWindowsForward()

@@ -9,7 +9,7 @@ namespace {
 
 Log::Origin origin(const char* category)
 {
-    return {QStringLiteral("com.lanto.mac.agent"), QString::fromLatin1(category)};
+    return { QStringLiteral("com.lanto.mac.agent"), QString::fromLatin1(category) };
 }
 
 } // namespace

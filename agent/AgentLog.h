@@ -15,7 +15,7 @@ public:
     void error(const QString& message) const;
 
 private:
-    explicit AgentLog(const char* category) : m_category(category) {}
+    explicit AgentLog(const char* category) : m_category(category) { }
 
     const char* m_category;
 };

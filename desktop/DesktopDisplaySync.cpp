@@ -27,7 +27,7 @@ bool isTahoeOrLater() { return SystemVersion::isAtLeast(26); }
 } // namespace
 
 DesktopDisplaySync::DesktopDisplaySync(DesktopWindowController& controller, Scheduler& scheduler)
-    : m_controller(controller), m_retries(scheduler)
+    : m_controller(controller), m_retries(scheduler), m_coverPause(controller.m_settings)
 {
 }
 
@@ -150,7 +150,7 @@ void DesktopDisplaySync::resumeVideoPlayers()
 {
     for (const auto& [id, player] : m_controller.m_videoPlayers) {
         const ScreenModel* model = m_controller.record(id);
-        if (model != nullptr && model->videoURL && !m_pausedByCover.contains(id))
+        if (model != nullptr && model->videoURL && !m_coverPause.holds(id))
             player->resume();
     }
 }
@@ -241,27 +241,8 @@ void DesktopDisplaySync::handleOcclusionChange(QObject* window)
 {
     if (qobject_cast<DesktopWindow*>(window) == nullptr)
         return;
-    // A covered display pauses its own video, and resumes it once uncovered;
-    // with the setting off, nothing stays paused for being covered.
-    const bool pauseWhenCovered = m_controller.m_settings.boolValue(SettingsKey::pauseOnFullscreen, false);
-    for (const auto& [id, player] : m_controller.m_videoPlayers) {
-        if (pauseWhenCovered && isCovered(id)) {
-            if (!m_pausedByCover.contains(id)) {
-                m_pausedByCover.insert(id);
-                player->pause();
-            }
-        } else if (m_pausedByCover.remove(id)) {
-            const ScreenModel* model = m_controller.record(id);
-            if (model != nullptr && model->videoURL)
-                player->resume();
-        }
-    }
-}
-
-bool DesktopDisplaySync::isCovered(const QString& screenId) const
-{
-    const auto window = m_controller.m_windows.find(screenId);
-    if (window == m_controller.m_windows.end() || !window->second->isVisible())
-        return false;
-    return !window->second->isOcclusionVisible() || window->second->isCoveredByFullScreen();
+    m_coverPause.update(m_controller.m_windows, m_controller.m_videoPlayers, [this](const QString& id) {
+        const ScreenModel* model = m_controller.record(id);
+        return model != nullptr && model->videoURL.has_value();
+    });
 }

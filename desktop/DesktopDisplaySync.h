@@ -1,10 +1,9 @@
 #pragma once
 
+#include "CoverPause.h"
 #include "DelayedTasks.h"
 
 #include <QObject>
-#include <QSet>
-#include <QString>
 
 class DesktopWindowController;
 
@@ -41,7 +40,6 @@ private:
     void handleWake();
     void handleActiveSpaceChange();
     void handleOcclusionChange(QObject* window);
-    bool isCovered(const QString& screenId) const;
     void resumeVideoPlayers();
     void pauseVideoPlayers();
     void resyncAfterDisplayChange();
@@ -54,7 +52,5 @@ private:
     // Set once the launch restore has run; shows of returning displays wait for it.
     bool m_started = false;
     DelayedTasks m_retries;
-    // Displays whose video is paused because a window covers them; only
-    // their uncovering resumes them, and wake and unlock leave them paused.
-    QSet<QString> m_pausedByCover;
+    CoverPause m_coverPause;
 };

@@ -144,8 +144,7 @@ void EwmhMonitor::handleEvent(int type, const void* event)
 
 void EwmhMonitor::updateCurrentDesktop(bool announce)
 {
-    const std::vector<uint32_t> values
-        = m_x->cardinals(m_x->root, m_x->atoms[CurrentDesktop], XCB_ATOM_CARDINAL, 1);
+    const std::vector<uint32_t> values = m_x->cardinals(m_x->root, m_x->atoms[CurrentDesktop], XCB_ATOM_CARDINAL, 1);
     const std::optional<quint32> desktop = values.empty() ? std::nullopt : std::optional<quint32>(values.front());
     if (std::exchange(m_currentDesktop, desktop) != desktop && announce)
         emit currentDesktopChanged();

@@ -35,13 +35,15 @@ Log::JournalWriter& currentJournalWriter()
 bool sendToSystemJournal(const QByteArrayList& fields)
 {
     // The journal library drops entries silently when there is no journal, so look for its socket first.
-    struct stat socketStatus {};
+    struct stat socketStatus
+    {
+    };
     if (::stat("/run/systemd/journal/socket", &socketStatus) != 0 || !S_ISSOCK(socketStatus.st_mode))
         return false;
     std::vector<iovec> parts;
     parts.reserve(size_t(fields.size()));
     for (const QByteArray& field : fields)
-        parts.push_back({const_cast<char*>(field.constData()), size_t(field.size())});
+        parts.push_back({ const_cast<char*>(field.constData()), size_t(field.size()) });
     // Values are sent with their lengths, so a line may hold any bytes, newlines included.
     return sd_journal_sendv(parts.data(), int(parts.size())) >= 0;
 }

@@ -61,18 +61,18 @@ private slots:
         QTest::addColumn<QString>("category");
         QTest::addColumn<QByteArrayList>("expected");
 
-        QTest::newRow("application line") << int(Log::Level::info) << QStringLiteral("Lanto: Screen parameters changed")
-                                          << QString() << QString()
-                                          << QByteArrayList {"MESSAGE=Lanto: Screen parameters changed", "PRIORITY=6"};
+        QTest::newRow("application line")
+            << int(Log::Level::info) << QStringLiteral("Lanto: Screen parameters changed") << QString() << QString()
+            << QByteArrayList { "MESSAGE=Lanto: Screen parameters changed", "PRIORITY=6" };
         QTest::newRow("agent error") << int(Log::Level::error) << QStringLiteral("Cannot read Settings.plist")
                                      << QStringLiteral("com.lanto.mac.agent") << QStringLiteral("agent")
-                                     << QByteArrayList {"MESSAGE=Cannot read Settings.plist", "PRIORITY=3",
-                                            "SUBSYSTEM=com.lanto.mac.agent", "CATEGORY=agent"};
+                                     << QByteArrayList { "MESSAGE=Cannot read Settings.plist", "PRIORITY=3",
+                                            "SUBSYSTEM=com.lanto.mac.agent", "CATEGORY=agent" };
         QTest::newRow("line kept byte for byte")
             << int(Log::Level::info) << QStringLiteral("Lanto: [DVP 0.000] play() START — a%s b.mp4\nsecond")
             << QStringLiteral("com.lanto.mac.agent") << QStringLiteral("desktop")
-            << QByteArrayList {"MESSAGE=Lanto: [DVP 0.000] play() START — a%s b.mp4\nsecond", "PRIORITY=6",
-                   "SUBSYSTEM=com.lanto.mac.agent", "CATEGORY=desktop"};
+            << QByteArrayList { "MESSAGE=Lanto: [DVP 0.000] play() START — a%s b.mp4\nsecond", "PRIORITY=6",
+                   "SUBSYSTEM=com.lanto.mac.agent", "CATEGORY=desktop" };
     }
 
     void journalEntryCarriesTheLineAndWhoWroteIt()
@@ -84,7 +84,7 @@ private slots:
         QFETCH(QByteArrayList, expected);
 
         expected.append("SYSLOG_IDENTIFIER=" + QByteArray(program_invocation_short_name));
-        QCOMPARE(Log::journalFields(Log::Level(level), line, {subsystem, category}), expected);
+        QCOMPARE(Log::journalFields(Log::Level(level), line, { subsystem, category }), expected);
     }
 
     // A line the journal took is not repeated on stderr; one it refused is
@@ -109,13 +109,13 @@ private slots:
         StandardErrorCapture standardError;
 
         Log::write(Log::Level::error, QStringLiteral("Plist lost aerial config on unlock — restoring"),
-            {QStringLiteral("com.lanto.mac.agent"), QStringLiteral("agent")});
+            { QStringLiteral("com.lanto.mac.agent"), QStringLiteral("agent") });
 
         const QByteArray written = standardError.text();
         Log::setSink(previous);
         QVERIFY(sent.contains("MESSAGE=Plist lost aerial config on unlock — restoring"));
         QCOMPARE(written, journalTakes ? QByteArray() : QByteArray("Plist lost aerial config on unlock — restoring\n"));
-        QCOMPARE(captured, QStringList {QStringLiteral("Plist lost aerial config on unlock — restoring")});
+        QCOMPARE(captured, QStringList { QStringLiteral("Plist lost aerial config on unlock — restoring") });
     }
 
     // The journal library drops entries without a word where there is no
