@@ -189,6 +189,14 @@ private slots:
 private:
     void startLogind(bool processHasSession = true);
     void startWorkspace(std::chrono::milliseconds applicationCheckInterval = 1h);
+    // One attribute of a supply in the made-up power-supply folder.
+    void writeSupply(const QString& supply, const char* attribute, const QByteArray& value)
+    {
+        QDir().mkpath(m_sys->filePath(supply));
+        QFile file(m_sys->filePath(supply + QLatin1Char('/') + QLatin1String(attribute)));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(value + '\n');
+    }
     void waitForSession()
     {
         QTRY_VERIFY(m_logind->wasCalled(sessionPath, propertiesInterface + QStringLiteral(".GetAll")));
@@ -258,15 +266,8 @@ void tst_SystemWorkspace::sleepAndWake()
     QTRY_COMPARE(m_transcript->lines(), (QStringList { "willSleep", "screensDidSleep" }));
 
     // Unplugged while asleep: the supply is read again on wake.
-    QDir().mkpath(m_sys->filePath(QStringLiteral("BAT0")));
-    QFile type(m_sys->filePath(QStringLiteral("BAT0/type")));
-    QVERIFY(type.open(QIODevice::WriteOnly));
-    type.write("Battery\n");
-    type.close();
-    QFile status(m_sys->filePath(QStringLiteral("BAT0/status")));
-    QVERIFY(status.open(QIODevice::WriteOnly));
-    status.write("Discharging\n");
-    status.close();
+    writeSupply(QStringLiteral("BAT0"), "type", "Battery");
+    writeSupply(QStringLiteral("BAT0"), "status", "Discharging");
     QVERIFY(!m_workspace->isOnBattery());
 
     m_transcript->clear();
@@ -386,15 +387,8 @@ void tst_SystemWorkspace::lowPowerModeFollowsThePowerProfile()
 void tst_SystemWorkspace::onBatteryFollowsUPowerOverTheKernel()
 {
     // The kernel's folder alone says mains: a supply online.
-    QDir().mkpath(m_sys->filePath(QStringLiteral("AC")));
-    QFile type(m_sys->filePath(QStringLiteral("AC/type")));
-    QVERIFY(type.open(QIODevice::WriteOnly));
-    type.write("Mains\n");
-    type.close();
-    QFile online(m_sys->filePath(QStringLiteral("AC/online")));
-    QVERIFY(online.open(QIODevice::WriteOnly));
-    online.write("1\n");
-    online.close();
+    writeSupply(QStringLiteral("AC"), "type", "Mains");
+    writeSupply(QStringLiteral("AC"), "online", "1");
 
     ScriptedService upower(m_bus->connect(QStringLiteral("upower")), upowerService, upowerPath);
     QVERIFY(upower.isRegistered());
