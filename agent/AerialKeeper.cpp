@@ -46,7 +46,9 @@ AerialKeeper::AerialKeeper(
       m_mainAppActive(mainAppActive),
       m_paths(SystemWallpaper::Paths::forHome(environment.home)),
       m_files(environment.home),
-      m_killer(environment.commands, AgentLog::info, AgentLog::error)
+      m_killer(
+          environment.commands, [](const QString& line) { AgentLog::agent.info(line); },
+          [](const QString& line) { AgentLog::agent.error(line); })
 {
 }
 
@@ -56,19 +58,19 @@ bool AerialKeeper::ensureEntries()
         return false;
     const QString id = *m_state.aerialID;
     if (!QFileInfo::exists(m_paths.videoFile(id))) {
-        AgentLog::error(QStringLiteral("Video file missing for %1 — cannot inject").arg(id));
+        AgentLog::agent.error(QStringLiteral("Video file missing for %1 — cannot inject").arg(id));
         return false;
     }
     // The agent never creates a manifest: a missing one is the system's to make.
     AerialsManifestFile::ReadResult read = AerialsManifestFile::read(m_paths.manifest);
     if (read.status != AerialsManifestFile::ReadResult::Status::Read) {
-        AgentLog::error(QStringLiteral("Cannot read entries.json"));
+        AgentLog::agent.error(QStringLiteral("Cannot read entries.json"));
         return false;
     }
     AerialsManifest& manifest = read.manifest;
     if (manifest.hasAsset(id))
         return false;
-    AgentLog::error(QStringLiteral("Aerial %1 missing from entries.json — re-injecting").arg(id));
+    AgentLog::agent.error(QStringLiteral("Aerial %1 missing from entries.json — re-injecting").arg(id));
 
     const std::optional<QJsonObject>& cachedAsset = m_state.cachedAssetEntry;
     manifest.appendAsset(cachedAsset && !cachedAsset->isEmpty() && hasID(*cachedAsset, id)
@@ -87,10 +89,10 @@ bool AerialKeeper::ensureEntries()
 
     QString error;
     if (!AerialsManifestFile::write(m_paths.manifest, manifest, &error)) {
-        AgentLog::error(QStringLiteral("Failed to write entries.json — %1").arg(error));
+        AgentLog::agent.error(QStringLiteral("Failed to write entries.json — %1").arg(error));
         return false;
     }
-    AgentLog::info(QStringLiteral("Re-injected aerial %1 into entries.json").arg(id));
+    AgentLog::agent.info(QStringLiteral("Re-injected aerial %1 into entries.json").arg(id));
     return true;
 }
 
@@ -100,19 +102,19 @@ bool AerialKeeper::stamp(const QString& assetID, const QString& displayUUID)
     WallpaperStoreFile::ReadResult store = WallpaperStoreFile::read(m_paths.indexPlist);
     if (store.status == Status::Unreadable) {
         // The system's choices for other displays and Spaces live in it: never replace it blindly.
-        AgentLog::error(QStringLiteral("Index.plist unreadable — left as it is"));
+        AgentLog::agent.error(QStringLiteral("Index.plist unreadable — left as it is"));
         return false;
     }
     if (store.status == Status::Missing)
-        AgentLog::info(QStringLiteral("Index.plist missing or corrupt — creating fresh"));
+        AgentLog::agent.info(QStringLiteral("Index.plist missing or corrupt — creating fresh"));
     stampAerial(store.root, assetID, displayUUID);
     QString error;
     if (!WallpaperStoreFile::write(m_paths.indexPlist, store.root, &error)) {
-        AgentLog::error(QStringLiteral("Failed to write Index.plist — %1").arg(error));
+        AgentLog::agent.error(QStringLiteral("Failed to write Index.plist — %1").arg(error));
         return false;
     }
     WallpaperStoreFile::syncToDisk(m_paths.indexPlist);
-    AgentLog::info(QStringLiteral("Stamped Index.plist — aerial %1 on display %2").arg(assetID, displayUUID));
+    AgentLog::agent.info(QStringLiteral("Stamped Index.plist — aerial %1 on display %2").arg(assetID, displayUUID));
     return true;
 }
 
@@ -124,7 +126,7 @@ bool AerialKeeper::storeHasAerial(const QString& assetID, const QString& display
 bool AerialKeeper::stampWithRetry()
 {
     if (m_mainAppActive) {
-        AgentLog::info(QStringLiteral("stampWithRetry: main app active — yielding"));
+        AgentLog::agent.info(QStringLiteral("stampWithRetry: main app active — yielding"));
         return false;
     }
     if (!m_state.isSet())
@@ -134,22 +136,22 @@ bool AerialKeeper::stampWithRetry()
     const int attempts = int(verificationDelays.size());
     for (int attempt = 1;; ++attempt) {
         if (storeHasAerial(id, display)) {
-            AgentLog::info(QStringLiteral("Aerial verified on attempt %1").arg(attempt));
+            AgentLog::agent.info(QStringLiteral("Aerial verified on attempt %1").arg(attempt));
             return true;
         }
         if (attempt >= 2)
-            AgentLog::info(QStringLiteral("Retry %1/%2...").arg(attempt).arg(attempts));
+            AgentLog::agent.info(QStringLiteral("Retry %1/%2...").arg(attempt).arg(attempts));
         // A store that cannot be written now will not be written by waiting.
         if (!stamp(id, display))
             return false;
         m_environment.sleep(verificationDelays[attempt - 1]);
         if (storeHasAerial(id, display)) {
-            AgentLog::info(QStringLiteral("Aerial verified after attempt %1").arg(attempt));
+            AgentLog::agent.info(QStringLiteral("Aerial verified after attempt %1").arg(attempt));
             return true;
         }
-        AgentLog::error(QStringLiteral("Aerial not found after stamp attempt %1").arg(attempt));
+        AgentLog::agent.error(QStringLiteral("Aerial not found after stamp attempt %1").arg(attempt));
         if (attempt == attempts) {
-            AgentLog::error(QStringLiteral("All verification attempts failed — final stamp"));
+            AgentLog::agent.error(QStringLiteral("All verification attempts failed — final stamp"));
             return stamp(id, display);
         }
     }
@@ -158,7 +160,7 @@ bool AerialKeeper::stampWithRetry()
 void AerialKeeper::stampAndRestart()
 {
     if (m_mainAppActive) {
-        AgentLog::info(QStringLiteral("stampAndRestart: main app active — yielding"));
+        AgentLog::agent.info(QStringLiteral("stampAndRestart: main app active — yielding"));
         return;
     }
     if (!m_state.isSet())
@@ -166,11 +168,11 @@ void AerialKeeper::stampAndRestart()
     const QString id = *m_state.aerialID;
     const QString display = *m_state.displayUUID;
     if (!videoFileAvailable(id)) {
-        AgentLog::info(QStringLiteral("Video file unavailable — skipping stamp to avoid kill loop"));
+        AgentLog::agent.info(QStringLiteral("Video file unavailable — skipping stamp to avoid kill loop"));
         return;
     }
     if (storeHasAerial(id, display)) {
-        AgentLog::info(QStringLiteral("Aerial already set — skipping update and restart"));
+        AgentLog::agent.info(QStringLiteral("Aerial already set — skipping update and restart"));
         return;
     }
     // Nothing new for the system to pick up: no restart, and nothing to check.
@@ -185,7 +187,7 @@ void AerialKeeper::verifyAfterRestart(const QString& assetID, const QString& dis
 {
     if (storeHasAerial(assetID, displayUUID))
         return;
-    AgentLog::error(QStringLiteral("Config lost — re-stamping (no re-kill)"));
+    AgentLog::agent.error(QStringLiteral("Config lost — re-stamping (no re-kill)"));
     stamp(assetID, displayUUID);
     WallpaperStoreFile::syncToDisk(m_paths.indexPlist);
 }
@@ -231,12 +233,12 @@ void AerialKeeper::startManifestMonitor()
         = new FileEventSource(m_paths.manifest, Event::Write | Event::Delete | Event::Rename | Event::Revoke, this);
     if (!source->isValid()) {
         delete source;
-        AgentLog::error(QStringLiteral("Cannot open entries.json for monitoring"));
+        AgentLog::agent.error(QStringLiteral("Cannot open entries.json for monitoring"));
         return;
     }
     connect(source, &FileEventSource::fired, this, &AerialKeeper::handleManifestEvent);
     m_manifestSource = source;
-    AgentLog::info(QStringLiteral("Started entries.json file monitor"));
+    AgentLog::agent.info(QStringLiteral("Started entries.json file monitor"));
 }
 
 void AerialKeeper::handleManifestEvent(FileEventSource::Events events)
@@ -262,13 +264,13 @@ void AerialKeeper::startManifestDirectoryMonitor()
     auto* source = new FileEventSource(QFileInfo(m_paths.manifest).path(), Event::Write | Event::Rename, this);
     if (!source->isValid()) {
         delete source;
-        AgentLog::error(QStringLiteral("Cannot open manifest directory for monitoring"));
+        AgentLog::agent.error(QStringLiteral("Cannot open manifest directory for monitoring"));
         return;
     }
     connect(
         source, &FileEventSource::fired, this, [this] { runAfter(manifestCheckDelay, [this] { checkManifest(); }); });
     m_directorySource = source;
-    AgentLog::info(QStringLiteral("Started manifest directory monitor"));
+    AgentLog::agent.info(QStringLiteral("Started manifest directory monitor"));
 }
 
 void AerialKeeper::checkManifest()

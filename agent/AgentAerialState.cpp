@@ -24,7 +24,7 @@ void AgentAerialState::load(const QString& settingsPath)
     const std::optional<PlistValue> root = PropertyList::readFile(settingsPath);
     const auto settings = root ? root->toDictionary() : std::nullopt;
     if (!settings) {
-        AgentLog::error(QStringLiteral("Cannot read Settings.plist"));
+        AgentLog::agent.error(QStringLiteral("Cannot read Settings.plist"));
         aerialID.reset();
         displayUUID.reset();
         return;
@@ -32,7 +32,7 @@ void AgentAerialState::load(const QString& settingsPath)
     // Only the Bool true counts; the text "true" does not.
     if (settings->value(SettingsKey::lockScreenEnabled).toBool() != true) {
         if (aerialID)
-            AgentLog::info(QStringLiteral("Lock screen disabled — clearing state"));
+            AgentLog::agent.info(QStringLiteral("Lock screen disabled — clearing state"));
         *this = AgentAerialState();
         return;
     }

@@ -31,7 +31,7 @@ AgentDelegate::AgentDelegate(const AgentEnvironment& environment, QObject* paren
 
 void AgentDelegate::start()
 {
-    AgentLog::info(QStringLiteral("Started — PID %1").arg(QCoreApplication::applicationPid()));
+    AgentLog::agent.info(QStringLiteral("Started — PID %1").arg(QCoreApplication::applicationPid()));
     loadState();
     m_environment.server.start();
     m_mainAppActive = isMainAppRunning();
@@ -40,12 +40,13 @@ void AgentDelegate::start()
     registerIPCObservers();
 
     if (!m_state.isSet()) {
-        AgentLog::info(QStringLiteral("No active lock screen wallpaper — monitoring for changes"));
+        AgentLog::agent.info(QStringLiteral("No active lock screen wallpaper — monitoring for changes"));
     } else {
-        AgentLog::info(QStringLiteral("Active aerial: %1 — mainAppActive=%2")
-                           .arg(*m_state.aerialID, m_mainAppActive ? QStringLiteral("true") : QStringLiteral("false")));
+        AgentLog::agent.info(
+            QStringLiteral("Active aerial: %1 — mainAppActive=%2")
+                .arg(*m_state.aerialID, m_mainAppActive ? QStringLiteral("true") : QStringLiteral("false")));
         if (m_mainAppActive) {
-            AgentLog::info(QStringLiteral("Main app running at boot — deferring initial stamp to Lanto.app"));
+            AgentLog::agent.info(QStringLiteral("Main app running at boot — deferring initial stamp to Lanto.app"));
         } else {
             waitForIndexPlist();
             const bool reinjected = m_keeper.ensureEntries();
@@ -80,7 +81,8 @@ void AgentDelegate::registerIPCObservers()
     connect(&m_environment.workspace, &Workspace::applicationDidTerminate, this, &AgentDelegate::handleAppTerminated);
     // The workspace looks at the process list now and then; the watcher tells at once.
     connect(&m_mainAppWatcher, &MainAppWatcher::terminated, this, &AgentDelegate::handleAppTerminated);
-    AgentLog::info(QStringLiteral("Registered IPC observers (appLaunched / appWillTerminate / workspace-terminate)"));
+    AgentLog::agent.info(
+        QStringLiteral("Registered IPC observers (appLaunched / appWillTerminate / workspace-terminate)"));
 }
 
 void AgentDelegate::registerSystemObservers()
@@ -93,7 +95,7 @@ void AgentDelegate::registerSystemObservers()
     m_environment.notifications.observe(
         DistributedNotificationNames::screenIsUnlocked, this, [this] { handleUnlock(); });
     connect(&workspace, &Workspace::screenParametersChanged, this, &AgentDelegate::handleScreenChange);
-    AgentLog::info(QStringLiteral("Registered wake/unlock/screen-change observers"));
+    AgentLog::agent.info(QStringLiteral("Registered wake/unlock/screen-change observers"));
 }
 
 void AgentDelegate::waitForIndexPlist()
@@ -101,14 +103,14 @@ void AgentDelegate::waitForIndexPlist()
     const QString store = m_keeper.paths().indexPlist;
     if (QFileInfo::exists(store))
         return;
-    AgentLog::info(QStringLiteral("Waiting for Index.plist to appear..."));
+    AgentLog::agent.info(QStringLiteral("Waiting for Index.plist to appear..."));
     m_environment.sleep(indexPlistCheckInterval);
     for (int check = 2; check <= indexPlistChecks; ++check) {
         if (QFileInfo::exists(store))
             return;
         m_environment.sleep(indexPlistCheckInterval);
     }
-    AgentLog::error(QStringLiteral("Index.plist not found after 10s — proceeding"));
+    AgentLog::agent.error(QStringLiteral("Index.plist not found after 10s — proceeding"));
 }
 
 // MARK: Hand-over
@@ -118,13 +120,13 @@ void AgentDelegate::handleMainAppLaunched()
     m_mainAppWatcher.watch();
     if (m_mainAppActive)
         return;
-    AgentLog::info(QStringLiteral("IPC appLaunched — yielding lock-screen duties to Lanto.app"));
+    AgentLog::agent.info(QStringLiteral("IPC appLaunched — yielding lock-screen duties to Lanto.app"));
     m_mainAppActive = true;
 }
 
 void AgentDelegate::handleMainAppWillTerminate()
 {
-    AgentLog::info(QStringLiteral("IPC appWillTerminate — reclaiming lock-screen duties"));
+    AgentLog::agent.info(QStringLiteral("IPC appWillTerminate — reclaiming lock-screen duties"));
     reclaim();
 }
 
@@ -133,7 +135,7 @@ void AgentDelegate::handleAppTerminated(const RunningApplication& application)
     // Lanto posts its notice before it ends; without one it crashed or was forced to quit.
     if (application.bundleIdentifier != BundleIdentifiers::lanto || !m_mainAppActive)
         return;
-    AgentLog::info(QStringLiteral("NSWorkspace detected main-app termination (crash/force-quit?) — reclaiming"));
+    AgentLog::agent.info(QStringLiteral("NSWorkspace detected main-app termination (crash/force-quit?) — reclaiming"));
     reclaim();
 }
 
@@ -158,7 +160,7 @@ void AgentDelegate::repair()
 bool AgentDelegate::yields(const char* message) const
 {
     if (m_mainAppActive)
-        AgentLog::info(QString::fromUtf8(message));
+        AgentLog::agent.info(QString::fromUtf8(message));
     return m_mainAppActive;
 }
 
@@ -166,7 +168,7 @@ void AgentDelegate::handleWillSleep()
 {
     if (yields("willSleep: main app active — yielding") || !m_state.isSet())
         return;
-    AgentLog::info(QStringLiteral("willSleep — stamping + killing WA to prevent SIGTERM clobber"));
+    AgentLog::agent.info(QStringLiteral("willSleep — stamping + killing WA to prevent SIGTERM clobber"));
     if (m_keeper.stamp(*m_state.aerialID, *m_state.displayUUID))
         m_keeper.kill(SystemWallpaper::wallpaperAgent);
 }
@@ -175,7 +177,7 @@ void AgentDelegate::handleWake()
 {
     if (yields("Wake: main app active — yielding"))
         return;
-    AgentLog::info(QStringLiteral("Wake detected — verifying aerial config"));
+    AgentLog::agent.info(QStringLiteral("Wake detected — verifying aerial config"));
     repair();
 }
 
@@ -196,7 +198,7 @@ void AgentDelegate::handleUnlock()
     if (SystemVersion::isAtLeast(26) || !m_state.isSet()
         || m_keeper.storeHasAerial(*m_state.aerialID, *m_state.displayUUID))
         return;
-    AgentLog::error(QStringLiteral("Plist lost aerial config on unlock — restoring"));
+    AgentLog::agent.error(QStringLiteral("Plist lost aerial config on unlock — restoring"));
     repair();
 }
 

@@ -46,6 +46,7 @@ AgentDesktopController::AgentDesktopController(const DesktopEnvironment& environ
     : QObject(parent),
       m_environment(environment),
       m_mainAppWatcher(environment.runningApplications),
+      m_coverPause(environment.settings),
       m_wakeRecovery(environment.scheduler)
 {
 }
@@ -62,7 +63,7 @@ void AgentDesktopController::start()
     registerSystemObservers();
     if (isMainAppRunning()) {
         m_mainAppWatcher.watch();
-        AgentLog::info(QStringLiteral("Main app is running — desktop windows deferred to main app"));
+        AgentLog::desktop.info(QStringLiteral("Main app is running — desktop windows deferred to main app"));
         return;
     }
     activate();
@@ -105,7 +106,7 @@ void AgentDesktopController::handleMainAppTerminated(const RunningApplication& a
     if (application.bundleIdentifier != BundleIdentifiers::lanto || application.pid == m_reclaimedPid)
         return;
     m_reclaimedPid = application.pid;
-    AgentLog::info(QStringLiteral("Detected main app termination via NSWorkspace — reclaiming immediately"));
+    AgentLog::desktop.info(QStringLiteral("Detected main app termination via NSWorkspace — reclaiming immediately"));
     activate();
 }
 
@@ -113,15 +114,15 @@ void AgentDesktopController::timed(
     const QString& startMessage, const std::function<void()>& action, const QString& endMessage)
 {
     const Scheduler::Clock::time_point start = m_environment.scheduler.now();
-    AgentLog::info(startMessage);
+    AgentLog::desktop.info(startMessage);
     action();
     const std::chrono::duration<double> elapsed = m_environment.scheduler.now() - start;
-    AgentLog::info(endMessage.arg(seconds(elapsed.count(), 3)));
+    AgentLog::desktop.info(endMessage.arg(seconds(elapsed.count(), 3)));
 }
 
 void AgentDesktopController::refreshState()
 {
-    AgentLog::info(QStringLiteral("Received wallpaperChanged — refreshing state"));
+    AgentLog::desktop.info(QStringLiteral("Received wallpaperChanged — refreshing state"));
     reloadRecords();
 }
 
@@ -135,7 +136,7 @@ void AgentDesktopController::reloadRecords()
 void AgentDesktopController::activate()
 {
     const Scheduler::Clock::time_point start = m_environment.scheduler.now();
-    AgentLog::info(QStringLiteral("activate() START — reloading plist"));
+    AgentLog::desktop.info(QStringLiteral("activate() START — reloading plist"));
     reloadRecords();
 
     QList<const ScreenModel*> showing;
@@ -144,35 +145,36 @@ void AgentDesktopController::activate()
             showing.append(&model);
     }
     if (showing.isEmpty()) {
-        AgentLog::info(QStringLiteral("activate() — no active wallpapers, nothing to display"));
+        AgentLog::desktop.info(QStringLiteral("activate() — no active wallpapers, nothing to display"));
         return;
     }
     if (m_isActive) {
-        AgentLog::info(QStringLiteral("activate() SKIPPED — already active"));
+        AgentLog::desktop.info(QStringLiteral("activate() SKIPPED — already active"));
         return;
     }
     for (const ScreenModel* model : std::as_const(showing))
-        AgentLog::info(QStringLiteral("activate() screen=%1 video=%2 image=%3")
-                           .arg(model->id(), fileNameOrNil(model->videoURL), fileNameOrNil(model->wallpaperImageURL)));
-    AgentLog::info(QStringLiteral("activate() creating windows for %1 screen(s)").arg(showing.size()));
+        AgentLog::desktop.info(
+            QStringLiteral("activate() screen=%1 video=%2 image=%3")
+                .arg(model->id(), fileNameOrNil(model->videoURL), fileNameOrNil(model->wallpaperImageURL)));
+    AgentLog::desktop.info(QStringLiteral("activate() creating windows for %1 screen(s)").arg(showing.size()));
 
     m_isActive = true;
     syncWindows();
     const std::chrono::duration<double> elapsed = m_environment.scheduler.now() - start;
-    AgentLog::info(
+    AgentLog::desktop.info(
         QStringLiteral("activate() DONE — %1s, windows created + video starting").arg(seconds(elapsed.count(), 3)));
 }
 
 void AgentDesktopController::deactivate()
 {
     if (!m_isActive) {
-        AgentLog::info(QStringLiteral("deactivate() SKIPPED — not active"));
+        AgentLog::desktop.info(QStringLiteral("deactivate() SKIPPED — not active"));
         return;
     }
     const Scheduler::Clock::time_point start = m_environment.scheduler.now();
-    AgentLog::info(QStringLiteral("deactivate() START — tearing down %1 window(s), %2 player(s)")
-                       .arg(m_windows.size())
-                       .arg(m_videoPlayers.size()));
+    AgentLog::desktop.info(QStringLiteral("deactivate() START — tearing down %1 window(s), %2 player(s)")
+                               .arg(m_windows.size())
+                               .arg(m_videoPlayers.size()));
 
     for (const auto& [key, player] : m_videoPlayers) {
         const double position = player->currentPosition();
@@ -180,7 +182,8 @@ void AgentDesktopController::deactivate()
         // A position belongs to the video it was taken from.
         if (model != m_screenModels.end() && model->videoURL == player->currentURL())
             model->playbackPosition = position;
-        AgentLog::info(QStringLiteral("deactivate() snapshot screen=%1 pos=%2s").arg(key, seconds(position, 1)));
+        AgentLog::desktop.info(
+            QStringLiteral("deactivate() snapshot screen=%1 pos=%2s").arg(key, seconds(position, 1)));
     }
     // Lanto continues from the file: the positions are on disk before anything stops.
     ScreenModel::saveAll(m_screenModels, m_environment.settings);
@@ -189,6 +192,7 @@ void AgentDesktopController::deactivate()
     for (const auto& [key, player] : m_videoPlayers)
         player->stop();
     m_videoPlayers.clear();
+    m_coverPause.clear();
     while (!m_windows.empty()) {
         const QString key = m_windows.begin()->first;
         closeDesktopWindow(m_windows, m_imageViews, key);
@@ -196,7 +200,7 @@ void AgentDesktopController::deactivate()
     m_isActive = false;
 
     const std::chrono::duration<double> elapsed = m_environment.scheduler.now() - start;
-    AgentLog::info(QStringLiteral("deactivate() DONE — %1s").arg(seconds(elapsed.count(), 3)));
+    AgentLog::desktop.info(QStringLiteral("deactivate() DONE — %1s").arg(seconds(elapsed.count(), 3)));
 }
 
 // MARK: Windows
@@ -257,9 +261,12 @@ void AgentDesktopController::createWindow(const ConnectedDisplay& display, const
         if (picture)
             imageView->setImage(*picture);
     }
+    connect(
+        window.get(), &DesktopLevelWindow::occlusionStateChanged, this, &AgentDesktopController::handleOcclusionChange);
+    CoverPause::followFullScreenWindow(*window, m_environment.workspace);
     m_windows[screenKey] = std::move(window);
     m_imageViews.insert(screenKey, imageView);
-    AgentLog::info(QStringLiteral("Created desktop window for screen %1").arg(screenKey));
+    AgentLog::desktop.info(QStringLiteral("Created desktop window for screen %1").arg(screenKey));
 }
 
 void AgentDesktopController::startVideo(const QString& screenKey, const QUrl& url)
@@ -268,7 +275,7 @@ void AgentDesktopController::startVideo(const QString& screenKey, const QUrl& ur
     if (view == nullptr)
         return;
     if (!QFileInfo::exists(url.toLocalFile())) {
-        AgentLog::error(QStringLiteral("Video file missing: %1").arg(url.toLocalFile()));
+        AgentLog::desktop.error(QStringLiteral("Video file missing: %1").arg(url.toLocalFile()));
         return;
     }
     std::unique_ptr<DesktopVideoPlayer>& player = m_videoPlayers[screenKey];
@@ -282,8 +289,8 @@ void AgentDesktopController::startVideo(const QString& screenKey, const QUrl& ur
     const auto model = m_screenModels.constFind(screenKey);
     const double position = model == m_screenModels.cend() ? 0 : model->playbackPosition;
     const bool handoff = position > handoffThreshold;
-    AgentLog::info(QStringLiteral("Starting video: %1 on screen %2 at %3s handoff=%4")
-                       .arg(url.fileName(), screenKey, seconds(position, 1), flag(handoff)));
+    AgentLog::desktop.info(QStringLiteral("Starting video: %1 on screen %2 at %3s handoff=%4")
+                               .arg(url.fileName(), screenKey, seconds(position, 1), flag(handoff)));
     player->play(url, view, handoff, position);
 }
 
@@ -305,7 +312,7 @@ void AgentDesktopController::handleScreenParametersChanged()
 {
     if (!m_isActive)
         return;
-    AgentLog::info(QStringLiteral("Screen parameters changed — re-syncing"));
+    AgentLog::desktop.info(QStringLiteral("Screen parameters changed — re-syncing"));
     syncWindows();
 }
 
@@ -346,9 +353,17 @@ void AgentDesktopController::resumePlayers()
 {
     for (const auto& [key, player] : m_videoPlayers) {
         const auto model = m_screenModels.constFind(key);
-        if (model != m_screenModels.cend() && model->videoURL)
+        if (model != m_screenModels.cend() && model->videoURL && !m_coverPause.holds(key))
             player->resume();
     }
+}
+
+void AgentDesktopController::handleOcclusionChange()
+{
+    m_coverPause.update(m_windows, m_videoPlayers, [this](const QString& key) {
+        const auto model = m_screenModels.constFind(key);
+        return model != m_screenModels.cend() && model->videoURL.has_value();
+    });
 }
 
 void AgentDesktopController::bringWindowsForward()
@@ -424,7 +439,7 @@ void AgentDesktopController::setDesktopPicture(
     options.allowClipping = true;
     QString error;
     if (m_environment.desktopPicture.setDesktopImageUrl(picture, display, options, &error))
-        AgentLog::info(QStringLiteral("Desktop → %1 on %2").arg(picture.fileName(), screenKey));
+        AgentLog::desktop.info(QStringLiteral("Desktop → %1 on %2").arg(picture.fileName(), screenKey));
     else
-        AgentLog::error(QStringLiteral("setDesktopImageURL failed on %1: %2").arg(screenKey, error));
+        AgentLog::desktop.error(QStringLiteral("setDesktopImageURL failed on %1: %2").arg(screenKey, error));
 }

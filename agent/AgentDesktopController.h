@@ -1,6 +1,7 @@
 #pragma once
 
 #include "AgentDesktop.h"
+#include "CoverPause.h"
 #include "DelayedTasks.h"
 #include "DesktopWindowController.h"
 #include "MainAppWatcher.h"
@@ -85,6 +86,7 @@ private:
     void reassertWindows();
     void resumePlayers();
     void bringWindowsForward();
+    void handleOcclusionChange();
     void setDesktopPicture(const QUrl& picture, const ConnectedDisplay& display, const QString& screenKey);
     // The display's number compared with the main display's: the main one keeps its picture at lock.
     bool isMainDisplay(const ConnectedDisplay& display) const;
@@ -102,6 +104,7 @@ private:
     qint64 m_reclaimedPid = 0;
     QMap<QString, QUrl> m_preLockDesktopByDisplay;
     std::optional<QUrl> m_blackoutImageURL;
+    CoverPause m_coverPause;
     // Last, so that no second pass after a wake runs once the rest is gone.
     DelayedTasks m_wakeRecovery;
 };

@@ -2,6 +2,18 @@
 
 #include "Log.h"
 
-void AgentLog::info(const QString& message) { Log::write(message); }
+const AgentLog AgentLog::agent("agent");
+const AgentLog AgentLog::desktop("desktop");
 
-void AgentLog::error(const QString& message) { Log::write(message); }
+namespace {
+
+Log::Origin origin(const char* category)
+{
+    return { QStringLiteral("com.lanto.mac.agent"), QString::fromLatin1(category) };
+}
+
+} // namespace
+
+void AgentLog::info(const QString& message) const { Log::write(Log::Level::info, message, origin(m_category)); }
+
+void AgentLog::error(const QString& message) const { Log::write(Log::Level::error, message, origin(m_category)); }

@@ -27,7 +27,7 @@ bool isTahoeOrLater() { return SystemVersion::isAtLeast(26); }
 } // namespace
 
 DesktopDisplaySync::DesktopDisplaySync(DesktopWindowController& controller, Scheduler& scheduler)
-    : m_controller(controller), m_retries(scheduler)
+    : m_controller(controller), m_retries(scheduler), m_coverPause(controller.m_settings)
 {
 }
 
@@ -150,7 +150,7 @@ void DesktopDisplaySync::resumeVideoPlayers()
 {
     for (const auto& [id, player] : m_controller.m_videoPlayers) {
         const ScreenModel* model = m_controller.record(id);
-        if (model != nullptr && model->videoURL)
+        if (model != nullptr && model->videoURL && !m_coverPause.holds(id))
             player->resume();
     }
 }
@@ -241,14 +241,8 @@ void DesktopDisplaySync::handleOcclusionChange(QObject* window)
 {
     if (qobject_cast<DesktopWindow*>(window) == nullptr)
         return;
-    if (!m_controller.m_settings.boolValue(SettingsKey::pauseOnFullscreen, false))
-        return;
-    // One covered display pauses every video; they resume once none is covered.
-    for (const auto& [id, desktopWindow] : m_controller.m_windows) {
-        if (desktopWindow->isVisible() && !desktopWindow->isOcclusionVisible()) {
-            pauseVideoPlayers();
-            return;
-        }
-    }
-    resumeVideoPlayers();
+    m_coverPause.update(m_controller.m_windows, m_controller.m_videoPlayers, [this](const QString& id) {
+        const ScreenModel* model = m_controller.record(id);
+        return model != nullptr && model->videoURL.has_value();
+    });
 }

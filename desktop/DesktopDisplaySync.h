@@ -1,5 +1,6 @@
 #pragma once
 
+#include "CoverPause.h"
 #include "DelayedTasks.h"
 
 #include <QObject>
@@ -51,4 +52,5 @@ private:
     // Set once the launch restore has run; shows of returning displays wait for it.
     bool m_started = false;
     DelayedTasks m_retries;
+    CoverPause m_coverPause;
 };

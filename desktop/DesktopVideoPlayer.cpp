@@ -181,6 +181,11 @@ void DesktopVideoPlayer::statusAfterPlay(const PlayStart& start, std::optional<S
         log(QStringLiteral("sought to %1s after handoff").arg(number(start.seekPosition, 1)));
     }
     endObservation();
+    // A video started while the power rule holds shows its first frame and stays there.
+    if (powerRuleHolds()) {
+        m_player->pause();
+        m_pausedByPowerRule = true;
+    }
 }
 
 void DesktopVideoPlayer::logWhereSeekLands(double handedOver)
@@ -230,6 +235,12 @@ void DesktopVideoPlayer::resume()
 {
     if (m_currentURL.isEmpty()) {
         log(QStringLiteral("resume() SKIPPED — no currentURL"));
+        return;
+    }
+    if (powerRuleHolds()) {
+        // Wake, unlock and uncovering leave the video to the power rule, which resumes it when it ends.
+        log(QStringLiteral("resume() SKIPPED — paused to save battery"));
+        m_pausedByPowerRule = true;
         return;
     }
     m_pausedByPowerRule = false;
@@ -365,23 +376,26 @@ void DesktopVideoPlayer::startPowerObserver()
     QObject::disconnect(m_powerObserver);
     m_powerObserver
         = connect(&m_context.workspace, &Workspace::powerStateChanged, this, &DesktopVideoPlayer::evaluatePowerState);
-    evaluatePowerState();
 }
 
-// With "pauseOnBattery", low power mode pauses a running video, and its end
-// resumes the video that this rule paused, and no other.
+bool DesktopVideoPlayer::powerRuleHolds() const
+{
+    const Workspace& workspace = m_context.workspace;
+    return (workspace.isOnBattery() || workspace.isLowPowerMode())
+        && m_context.settings.boolValue(SettingsKey::pauseOnBattery, false);
+}
+
+// With "pauseOnBattery", running on battery or in low power mode pauses a
+// running video, and the rule's end resumes what the rule held, and no other.
 void DesktopVideoPlayer::evaluatePowerState()
 {
     if (!m_player)
         return;
-    const bool rulePauses
-        = m_context.settings.boolValue(SettingsKey::pauseOnBattery, false) && m_context.workspace.isLowPowerMode();
-    if (rulePauses) {
+    if (powerRuleHolds()) {
         m_pausedByPowerRule = m_pausedByPowerRule || m_player->rate() > 0;
         m_player->pause();
-    } else if (m_pausedByPowerRule && !m_currentURL.isEmpty()) {
-        m_pausedByPowerRule = false;
-        m_player->play();
+    } else if (std::exchange(m_pausedByPowerRule, false)) {
+        resume();
     }
 }
 

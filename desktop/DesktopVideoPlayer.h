@@ -58,7 +58,7 @@ public:
     void stop();
     // Pauses the video; everything else stays.
     void pause();
-    // Restarts playback after pause, rebuilding the player (at the same
+    // Restarts playback after pause (unless "pauseOnBattery" holds it), rebuilding the player (at the same
     // position) when its item failed, or playing the video again when there is
     // no player or item.
     void resume();
@@ -98,6 +98,7 @@ private:
         std::optional<PlayerBackend::TimeControlStatus> previous);
 
     void startPowerObserver();
+    bool powerRuleHolds() const;
     void evaluatePowerState();
 
     double secondsSince(Scheduler::Clock::time_point start) const;
@@ -114,6 +115,7 @@ private:
     QMetaObject::Connection m_statusObservation;
     quint64 m_observationGeneration = 0;
     QMetaObject::Connection m_powerObserver;
-    // The power rule paused a running video and may resume it; nothing else it resumes.
+    // The power rule holds a video that would play otherwise, and resumes it
+    // when the rule ends; nothing else it resumes.
     bool m_pausedByPowerRule = false;
 };

@@ -1,6 +1,7 @@
 #include "DesktopWindowController.h"
 
 #include "BlackoutImage.h"
+#include "CoverPause.h"
 #include "DesktopImageView.h"
 #include "DesktopVideoPlayer.h"
 #include "DesktopWindow.h"
@@ -407,6 +408,7 @@ void DesktopWindowController::createWindow(const ConnectedDisplay& display, cons
     // Occlusion of our windows reaches every observer through the workspace.
     connect(window.get(), &DesktopLevelWindow::occlusionStateChanged, this,
         [this, w = window.get()] { m_workspace.raiseWindowOcclusionChanged(w); });
+    CoverPause::followFullScreenWindow(*window, m_workspace);
 
     // A replaced window must not linger on screen, unreferenced.
     dropWindow(screenId);

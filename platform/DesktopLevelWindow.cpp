@@ -1,9 +1,9 @@
 #include "DesktopLevelWindow.h"
 
+#include "XcbSupport.h"
+
 #include <QGuiApplication>
 #include <QScreen>
-
-#include <xcb/xcb.h>
 
 #include <algorithm>
 #include <array>
@@ -13,12 +13,6 @@
 #include <vector>
 
 namespace {
-
-template <typename T> struct FreeDeleter
-{
-    void operator()(T* pointer) const { std::free(pointer); }
-};
-template <typename T> using XcbReply = std::unique_ptr<T, FreeDeleter<T>>;
 
 // The EWMH atoms the window needs, interned in one round trip.
 struct Atoms
@@ -39,13 +33,7 @@ struct Atoms
         static constexpr std::array<const char*, Count> names
             = { "_NET_WM_WINDOW_TYPE", "_NET_WM_WINDOW_TYPE_DESKTOP", "_NET_WM_STATE", "_NET_WM_STATE_STICKY",
                   "_NET_WM_STATE_SKIP_TASKBAR", "_NET_WM_STATE_SKIP_PAGER", "_NET_WM_DESKTOP" };
-        std::array<xcb_intern_atom_cookie_t, Count> cookies {};
-        for (int i = 0; i < Count; ++i)
-            cookies[i] = xcb_intern_atom(connection, false, uint16_t(std::strlen(names[i])), names[i]);
-        for (int i = 0; i < Count; ++i) {
-            XcbReply<xcb_intern_atom_reply_t> reply(xcb_intern_atom_reply(connection, cookies[i], nullptr));
-            atoms[i] = reply ? reply->atom : xcb_atom_t(XCB_ATOM_NONE);
-        }
+        atoms = internAtoms(connection, names);
     }
 
     xcb_atom_t operator[](Name name) const { return atoms[name]; }
@@ -170,6 +158,12 @@ void DesktopLevelWindow::orderFront()
 void DesktopLevelWindow::orderOut() { hide(); }
 
 bool DesktopLevelWindow::isOcclusionVisible() const { return isVisible() && isExposed(); }
+
+void DesktopLevelWindow::setCoveredByFullScreen(bool covered)
+{
+    if (std::exchange(m_coveredByFullScreen, covered) != covered)
+        emit occlusionStateChanged();
+}
 
 void DesktopLevelWindow::updateOcclusionState()
 {

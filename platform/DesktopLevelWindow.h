@@ -39,8 +39,14 @@ public:
     // redirects such windows), so covering windows do not count here.
     bool isOcclusionVisible() const;
 
+    // Whether a full-screen window of another program covers the window's
+    // display. Kept apart from isOcclusionVisible(): re-ordering the window
+    // cannot bring it above a full-screen window.
+    bool isCoveredByFullScreen() const { return m_coveredByFullScreen; }
+    void setCoveredByFullScreen(bool covered);
+
 signals:
-    // isOcclusionVisible() changed.
+    // isOcclusionVisible() or isCoveredByFullScreen() changed.
     void occlusionStateChanged();
 
 protected:
@@ -55,5 +61,6 @@ private:
 
     int m_level = desktopLevel;
     bool m_occlusionVisible = false;
+    bool m_coveredByFullScreen = false;
     std::unique_ptr<X11Hints> m_x11;
 };

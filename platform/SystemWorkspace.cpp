@@ -3,19 +3,23 @@
 #include "ApplicationExitWatcher.h"
 #include "Displays.h"
 #include "DistributedNotifications.h"
+#include "EwmhMonitor.h"
 #include "LogindMonitor.h"
 #include "PowerProfile.h"
 #include "PowerSupply.h"
 #include "ReduceMotion.h"
+#include "UPowerBattery.h"
 
 SystemWorkspace::SystemWorkspace(const Displays& displays, const RunningApplications& applications,
     DistributedNotifications& notices, const Sources& sources, QObject* parent)
     : Workspace(parent),
       m_logind(new LogindMonitor(sources.systemBus, this)),
       m_powerSupply(new PowerSupply(sources.powerSupplyFolder, this)),
+      m_upower(new UPowerBattery(sources.systemBus, this)),
       m_powerProfile(new PowerProfile(sources.systemBus, this)),
       m_reduceMotion(new ReduceMotion(sources.sessionBus, this)),
-      m_exitWatcher(new ApplicationExitWatcher(applications, sources.applicationCheckInterval, this))
+      m_exitWatcher(new ApplicationExitWatcher(applications, sources.applicationCheckInterval, this)),
+      m_windowManager(new EwmhMonitor(sources.x11Display, this))
 {
     connect(&displays, &Displays::displaysChanged, this, &Workspace::raiseScreenParametersChanged);
     connect(m_exitWatcher, &ApplicationExitWatcher::terminated, this, &Workspace::raiseApplicationDidTerminate);
@@ -23,6 +27,7 @@ SystemWorkspace::SystemWorkspace(const Displays& displays, const RunningApplicat
     wireSleep();
     wireSession(notices);
     wirePower();
+    wireWindowManager();
 }
 
 SystemWorkspace::~SystemWorkspace() = default;
@@ -76,7 +81,21 @@ void SystemWorkspace::updateSessionActive()
 
 void SystemWorkspace::wirePower()
 {
-    setOnBattery(m_powerSupply->isOnBattery());
-    connect(m_powerSupply, &PowerSupply::onBatteryChanged, this, &Workspace::setOnBattery);
+    updateOnBattery();
+    connect(m_powerSupply, &PowerSupply::onBatteryChanged, this, &SystemWorkspace::updateOnBattery);
+    connect(m_upower, &UPowerBattery::changed, this, &SystemWorkspace::updateOnBattery);
     connect(m_powerProfile, &PowerProfile::lowPowerModeChanged, this, &Workspace::setLowPowerMode);
+}
+
+void SystemWorkspace::updateOnBattery()
+{
+    // UPower knows batteries the kernel's folder does not describe plainly; the folder is the fallback.
+    setOnBattery(m_upower->isOnBattery().value_or(m_powerSupply->isOnBattery()));
+}
+
+void SystemWorkspace::wireWindowManager()
+{
+    setFullScreenWindowFrame(m_windowManager->fullScreenWindowFrame());
+    connect(m_windowManager, &EwmhMonitor::fullScreenWindowChanged, this, &Workspace::setFullScreenWindowFrame);
+    connect(m_windowManager, &EwmhMonitor::currentDesktopChanged, this, &Workspace::raiseActiveSpaceDidChange);
 }

@@ -9,11 +9,13 @@
 
 class ApplicationExitWatcher;
 class DistributedNotifications;
+class EwmhMonitor;
 class Displays;
 class LogindMonitor;
 class PowerProfile;
 class PowerSupply;
 class ReduceMotion;
+class UPowerBattery;
 
 // Where SystemWorkspace reads the machine's state; tests point it at fakes.
 struct SystemWorkspaceSources
@@ -22,13 +24,16 @@ struct SystemWorkspaceSources
     QDBusConnection systemBus = QDBusConnection::systemBus();
     QDBusConnection sessionBus = QDBusConnection::sessionBus();
     std::chrono::milliseconds applicationCheckInterval { 2000 };
+    // The X display whose window manager reports workspaces and full-screen windows; empty: $DISPLAY.
+    QString x11Display;
 };
 
 // The workspace fed by this machine: logind for sleep, wake, screen lock and
-// session switches, the kernel's power-supply folder for the battery, the
-// power-profiles daemon for low power mode, the desktop portal for reduce
-// motion, the display list for display changes, and the process list for
-// applications that end.
+// session switches, UPower for the battery (the kernel's power-supply folder
+// where UPower does not answer), the power-profiles daemon for low power mode, the desktop portal for reduce
+// motion, the window manager (EWMH, on X11) for workspace switches and
+// full-screen windows, the display list for display changes, and the process
+// list for applications that end.
 //
 // Screen lock and unlock also reach the distributed notices as the system's
 // "com.apple.screenIsLocked" and "com.apple.screenIsUnlocked", in this process
@@ -50,13 +55,17 @@ private:
     void wireSleep();
     void wireSession(DistributedNotifications& notices);
     void wirePower();
+    void wireWindowManager();
     void updateSessionActive();
+    void updateOnBattery();
 
     LogindMonitor* m_logind;
     PowerSupply* m_powerSupply;
+    UPowerBattery* m_upower;
     PowerProfile* m_powerProfile;
     ReduceMotion* m_reduceMotion;
     ApplicationExitWatcher* m_exitWatcher;
+    EwmhMonitor* m_windowManager;
     bool m_locked = false;
     bool m_switchedAway = false;
     bool m_sessionActive = true;

@@ -17,3 +17,19 @@ void Workspace::setReduceMotion(bool reduceMotion)
     if (std::exchange(m_reduceMotion, reduceMotion) != reduceMotion)
         emit reduceMotionChanged();
 }
+
+void Workspace::setFullScreenWindowFrame(const QRect& frame)
+{
+    const QRect normalized = frame.isValid() ? frame : QRect();
+    if (std::exchange(m_fullScreenWindowFrame, normalized) != normalized)
+        emit fullScreenWindowChanged();
+}
+
+bool Workspace::isCoveredByFullScreenWindow(const QRect& displayFrame) const
+{
+    if (m_fullScreenWindowFrame.isNull() || !displayFrame.isValid())
+        return false;
+    // Half, not all: a full-screen window may leave a strip to a panel, or span displays.
+    const QRect overlap = m_fullScreenWindowFrame.intersected(displayFrame);
+    return qint64(overlap.width()) * overlap.height() * 2 >= qint64(displayFrame.width()) * displayFrame.height();
+}

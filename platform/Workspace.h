@@ -3,9 +3,11 @@
 #include "RunningApplications.h"
 
 #include <QObject>
+#include <QRect>
 
 // The system's notices about sleep, the session, Spaces, other applications,
-// displays, power and accessibility, all delivered on the main thread.
+// displays, full-screen windows, power and accessibility, all delivered on the
+// main thread.
 //
 // Anything may raise a notice or report a state: the Linux sources do
 // (SystemWorkspace), and tests do the same to drive the code that listens.
@@ -22,11 +24,17 @@ public:
     bool isOnBattery() const { return m_onBattery; }
     bool isLowPowerMode() const { return m_lowPowerMode; }
     bool reduceMotion() const { return m_reduceMotion; }
+    // Where the active window is full screen, in global coordinates; null when
+    // the active window is not full screen.
+    QRect fullScreenWindowFrame() const { return m_fullScreenWindowFrame; }
+    // Whether the full-screen window covers the display (at least half of it).
+    bool isCoveredByFullScreenWindow(const QRect& displayFrame) const;
 
     // Each emits its change signal only when the value changes.
     void setOnBattery(bool onBattery);
     void setLowPowerMode(bool lowPowerMode);
     void setReduceMotion(bool reduceMotion);
+    void setFullScreenWindowFrame(const QRect& frame);
 
 public slots:
     void raiseWillSleep() { emit willSleep(); }
@@ -58,9 +66,11 @@ signals:
     // isOnBattery or isLowPowerMode changed.
     void powerStateChanged();
     void reduceMotionChanged();
+    void fullScreenWindowChanged();
 
 private:
     bool m_onBattery = false;
     bool m_lowPowerMode = false;
     bool m_reduceMotion = false;
+    QRect m_fullScreenWindowFrame;
 };

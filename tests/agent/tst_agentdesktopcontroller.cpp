@@ -30,6 +30,7 @@ private slots:
     void missingVideoFileLeavesThePosterInFront();
     void displaysComingAndGoing();
     void sleepPausesAndWakeResumesTwice();
+    void fullScreenWindowPausesItsDisplayThroughWake();
     void wakeWhileInactive_data();
     void wakeWhileInactive();
 
@@ -304,6 +305,34 @@ void tst_AgentDesktopController::sleepPausesAndWakeResumesTwice()
     QCOMPARE(backend->rate(), 1.0);
     QCOMPARE(f.agentBackend(QStringLiteral("1")), backend);
     QCOMPARE(f.scheduler.pendingCount(), 0);
+}
+
+void tst_AgentDesktopController::fullScreenWindowPausesItsDisplayThroughWake()
+{
+    AgentFixture& f = *m_fixture;
+    f.addTwoDisplays();
+    f.lanto.set(SettingsKey::pauseOnFullscreen, PlistValue(true));
+    f.lantoWrites({ DesktopFixture::showing(1, m_video), DesktopFixture::showing(2, m_video) });
+    f.startAgent();
+    f.settle();
+    const QString first = QStringLiteral("1");
+    const QString second = QStringLiteral("2");
+    QTRY_VERIFY(f.agentWindow(first)->isOcclusionVisible() && f.agentWindow(second)->isOcclusionVisible());
+
+    f.workspace.setFullScreenWindowFrame(QRect(800, 0, 800, 600));
+    QCOMPARE(f.agentBackend(first)->rate(), 1.0);
+    QCOMPARE(f.agentBackend(second)->rate(), 0.0);
+
+    // Wake and its second pass leave the covered display paused.
+    f.workspace.raiseScreensDidSleep();
+    f.workspace.raiseScreensDidWake();
+    f.scheduler.advance(1500ms);
+    f.settle();
+    QCOMPARE(f.agentBackend(first)->rate(), 1.0);
+    QCOMPARE(f.agentBackend(second)->rate(), 0.0);
+
+    f.workspace.setFullScreenWindowFrame(QRect());
+    QCOMPARE(f.agentBackend(second)->rate(), 1.0);
 }
 
 void tst_AgentDesktopController::wakeWhileInactive_data()

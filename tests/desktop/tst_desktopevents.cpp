@@ -28,8 +28,10 @@ private slots:
     void sleepAndLockPauseAndWakeAndUnlockResume();
     void oneUnlockWakesOnce_data();
     void oneUnlockWakesOnce();
-    void uncoveredDesktopResumesEveryVideo_data();
-    void uncoveredDesktopResumesEveryVideo();
+    void uncoveringResumesOnlyWhatTheCoverPaused_data();
+    void uncoveringResumesOnlyWhatTheCoverPaused();
+    void fullScreenWindowPausesOnlyItsDisplay_data();
+    void fullScreenWindowPausesOnlyItsDisplay();
     void wallpaperAlwaysComesBack_data();
     void wallpaperAlwaysComesBack();
 
@@ -181,17 +183,15 @@ void tst_DesktopEvents::oneUnlockWakesOnce()
     }
 }
 
-void tst_DesktopEvents::uncoveredDesktopResumesEveryVideo_data()
+void tst_DesktopEvents::uncoveringResumesOnlyWhatTheCoverPaused_data()
 {
     QTest::addColumn<bool>("pauseOnFullscreen");
     QTest::newRow("pause on full screen") << true;
     QTest::newRow("play on under other windows") << false;
 }
 
-void tst_DesktopEvents::uncoveredDesktopResumesEveryVideo()
+void tst_DesktopEvents::uncoveringResumesOnlyWhatTheCoverPaused()
 {
-    // Neither X11 nor the offscreen platform reports a shown desktop window as
-    // covered, so only the uncovered side can be produced here.
     QFETCH(bool, pauseOnFullscreen);
     DesktopFixture& f = *m_fixture;
     f.settings.set(SettingsKey::pauseOnFullscreen, PlistValue(pauseOnFullscreen));
@@ -205,12 +205,56 @@ void tst_DesktopEvents::uncoveredDesktopResumesEveryVideo()
     f.workspace.raiseWindowOcclusionChanged(&other);
     QVERIFY(!f.isPlaying(QStringLiteral("1")));
 
-    // A desktop window's own report, with none covered, resumes every video.
+    // A desktop window's own report, with none covered, does not wake
+    // displays that sleep: the cover paused nothing.
     second->orderOut();
     second->orderFront();
     QTRY_VERIFY(second->isOcclusionVisible());
-    QCOMPARE(f.isPlaying(QStringLiteral("1")), pauseOnFullscreen);
-    QCOMPARE(f.isPlaying(QStringLiteral("2")), pauseOnFullscreen);
+    QVERIFY(!f.isPlaying(QStringLiteral("1")));
+    QVERIFY(!f.isPlaying(QStringLiteral("2")));
+}
+
+void tst_DesktopEvents::fullScreenWindowPausesOnlyItsDisplay_data()
+{
+    QTest::addColumn<bool>("pauseOnFullscreen");
+    QTest::newRow("pause on full screen") << true;
+    QTest::newRow("play on under full-screen windows") << false;
+}
+
+void tst_DesktopEvents::fullScreenWindowPausesOnlyItsDisplay()
+{
+    QFETCH(bool, pauseOnFullscreen);
+    DesktopFixture& f = *m_fixture;
+    f.settings.set(SettingsKey::pauseOnFullscreen, PlistValue(pauseOnFullscreen));
+    showOnTwoDisplays();
+    const QString first = QStringLiteral("1");
+    const QString second = QStringLiteral("2");
+    QTRY_VERIFY(f.window(first)->isOcclusionVisible() && f.window(second)->isOcclusionVisible());
+    QVERIFY(f.isPlaying(first) && f.isPlaying(second));
+
+    // A full-screen window on the second display, a panel's strip short of it.
+    f.workspace.setFullScreenWindowFrame(QRect(800, 0, 800, 570));
+    QVERIFY(f.window(second)->isCoveredByFullScreen());
+    QVERIFY(!f.window(first)->isCoveredByFullScreen());
+    QVERIFY(f.isPlaying(first));
+    QCOMPARE(f.isPlaying(second), !pauseOnFullscreen);
+
+    // Wake and unlock leave the covered display paused.
+    f.workspace.raiseScreensDidSleep();
+    f.workspace.raiseScreensDidWake();
+    f.settle();
+    QVERIFY(f.isPlaying(first));
+    QCOMPARE(f.isPlaying(second), !pauseOnFullscreen);
+
+    // The window moves to the first display, then leaves full screen.
+    f.workspace.setFullScreenWindowFrame(QRect(0, 0, 800, 600));
+    f.settle();
+    QCOMPARE(f.isPlaying(first), !pauseOnFullscreen);
+    QVERIFY(f.isPlaying(second));
+    f.workspace.setFullScreenWindowFrame(QRect());
+    f.settle();
+    QVERIFY(f.isPlaying(first));
+    QVERIFY(f.isPlaying(second));
 }
 
 void tst_DesktopEvents::wallpaperAlwaysComesBack_data()

@@ -46,6 +46,8 @@ private slots:
     void reducedFrameRateCapsDecodedSize_data();
     void reducedFrameRateCapsDecodedSize();
     void powerRuleResumesOnlyItsOwnPause();
+    void powerRuleHoldsThroughWakeAndReplacement_data();
+    void powerRuleHoldsThroughWakeAndReplacement();
     void positionGrowsAndWrapsWithVirtualTime();
 
 private:
@@ -499,6 +501,56 @@ void tst_DesktopVideoPlayer::powerRuleResumesOnlyItsOwnPause()
     m_workspace->setLowPowerMode(true);
     QCOMPARE(m_player->player()->rate(), 1.0);
     QVERIFY(messages().filter(QStringLiteral("power")).isEmpty());
+}
+
+void tst_DesktopVideoPlayer::powerRuleHoldsThroughWakeAndReplacement_data()
+{
+    QTest::addColumn<bool>("unplugged");
+    QTest::newRow("on battery") << true;
+    QTest::newRow("power saver") << false;
+}
+
+void tst_DesktopVideoPlayer::powerRuleHoldsThroughWakeAndReplacement()
+{
+    QFETCH(bool, unplugged);
+    const auto setRule = [this, unplugged](bool holds) {
+        if (unplugged)
+            m_workspace->setOnBattery(holds);
+        else
+            m_workspace->setLowPowerMode(holds);
+    };
+    setSetting(SettingsKey::pauseOnBattery, true);
+    start(video(QStringLiteral("a")), false, 0);
+    advance(200ms);
+    QCOMPARE(m_player->player()->rate(), 1.0);
+
+    setRule(true);
+    QCOMPARE(m_player->player()->rate(), 0.0);
+    // Display sleep and wake, an unlock: the video stays still.
+    m_player->pause();
+    m_player->resume();
+    m_player->resume();
+    QCOMPARE(m_player->player()->rate(), 0.0);
+    QVERIFY(messages().contains(QStringLiteral("resume() SKIPPED — paused to save battery")));
+
+    // A new video is swapped in and shows its first frame, still.
+    start(video(QStringLiteral("b")), false, 0);
+    advance(200ms);
+    FakePlayerBackend* replacement = m_backends->last();
+    QCOMPARE(m_player->playerView()->player(), replacement);
+    QVERIFY(messages().contains(QStringLiteral("deferred swap — old video replaced seamlessly")));
+    QCOMPARE(replacement->rate(), 0.0);
+
+    setRule(false);
+    QCOMPARE(replacement->rate(), 1.0);
+
+    // Plugged in while the displays sleep: they stay asleep until woken.
+    setRule(true);
+    m_player->pause();
+    setRule(false);
+    QCOMPARE(replacement->rate(), 0.0);
+    m_player->resume();
+    QCOMPARE(replacement->rate(), 1.0);
 }
 
 void tst_DesktopVideoPlayer::positionGrowsAndWrapsWithVirtualTime()

@@ -30,6 +30,8 @@ const QString userPath = QStringLiteral("/org/freedesktop/login1/user/_1000");
 const QString propertiesInterface = QStringLiteral("org.freedesktop.DBus.Properties");
 const QString profilesService = QStringLiteral("net.hadess.PowerProfiles");
 const QString profilesPath = QStringLiteral("/net/hadess/PowerProfiles");
+const QString upowerService = QStringLiteral("org.freedesktop.UPower");
+const QString upowerPath = QStringLiteral("/org/freedesktop/UPower");
 const QString portalService = QStringLiteral("org.freedesktop.portal.Desktop");
 const QString portalPath = QStringLiteral("/org/freedesktop/portal/desktop");
 const QString portalSettings = QStringLiteral("org.freedesktop.portal.Settings");
@@ -179,6 +181,7 @@ private slots:
     void signalsFromOthersThanLogindAreIgnored();
     void sessionFoundThroughTheUserOutsideASession();
     void lowPowerModeFollowsThePowerProfile();
+    void onBatteryFollowsUPowerOverTheKernel();
     void reduceMotionFollowsTheDesktopAnimations();
     void displayChangesAndEndedApplications();
     void withoutAnyServiceEverythingIsQuiet();
@@ -186,6 +189,14 @@ private slots:
 private:
     void startLogind(bool processHasSession = true);
     void startWorkspace(std::chrono::milliseconds applicationCheckInterval = 1h);
+    // One attribute of a supply in the made-up power-supply folder.
+    void writeSupply(const QString& supply, const char* attribute, const QByteArray& value)
+    {
+        QDir().mkpath(m_sys->filePath(supply));
+        QFile file(m_sys->filePath(supply + QLatin1Char('/') + QLatin1String(attribute)));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(value + '\n');
+    }
     void waitForSession()
     {
         QTRY_VERIFY(m_logind->wasCalled(sessionPath, propertiesInterface + QStringLiteral(".GetAll")));
@@ -255,15 +266,8 @@ void tst_SystemWorkspace::sleepAndWake()
     QTRY_COMPARE(m_transcript->lines(), (QStringList { "willSleep", "screensDidSleep" }));
 
     // Unplugged while asleep: the supply is read again on wake.
-    QDir().mkpath(m_sys->filePath(QStringLiteral("BAT0")));
-    QFile type(m_sys->filePath(QStringLiteral("BAT0/type")));
-    QVERIFY(type.open(QIODevice::WriteOnly));
-    type.write("Battery\n");
-    type.close();
-    QFile status(m_sys->filePath(QStringLiteral("BAT0/status")));
-    QVERIFY(status.open(QIODevice::WriteOnly));
-    status.write("Discharging\n");
-    status.close();
+    writeSupply(QStringLiteral("BAT0"), "type", "Battery");
+    writeSupply(QStringLiteral("BAT0"), "status", "Discharging");
     QVERIFY(!m_workspace->isOnBattery());
 
     m_transcript->clear();
@@ -378,6 +382,32 @@ void tst_SystemWorkspace::lowPowerModeFollowsThePowerProfile()
     profiles.say(profilesPath, propertiesInterface, QStringLiteral("PropertiesChanged"),
         { profilesService, changes(QStringLiteral("ActiveProfile"), QStringLiteral("power-saver")), QStringList() });
     QTRY_VERIFY(m_workspace->isLowPowerMode());
+}
+
+void tst_SystemWorkspace::onBatteryFollowsUPowerOverTheKernel()
+{
+    // The kernel's folder alone says mains: a supply online.
+    writeSupply(QStringLiteral("AC"), "type", "Mains");
+    writeSupply(QStringLiteral("AC"), "online", "1");
+
+    ScriptedService upower(m_bus->connect(QStringLiteral("upower")), upowerService, upowerPath);
+    QVERIFY(upower.isRegistered());
+    upower.answer(upowerPath, propertiesInterface + QStringLiteral(".GetAll"),
+        { QVariantMap { { QStringLiteral("OnBattery"), true }, { QStringLiteral("LidIsClosed"), false } } });
+    startWorkspace();
+    QTRY_VERIFY(m_workspace->isOnBattery());
+    m_transcript->clear();
+
+    const auto announce = [&upower](const QString& name, const QVariant& value) {
+        upower.say(upowerPath, propertiesInterface, QStringLiteral("PropertiesChanged"),
+            { upowerService, changes(name, value), QStringList() });
+    };
+    announce(QStringLiteral("LidIsClosed"), true);
+    announce(QStringLiteral("OnBattery"), false);
+    QTRY_COMPARE(m_transcript->lines(), QStringList { "powerStateChanged" });
+    QVERIFY(!m_workspace->isOnBattery());
+    announce(QStringLiteral("OnBattery"), true);
+    QTRY_VERIFY(m_workspace->isOnBattery());
 }
 
 void tst_SystemWorkspace::reduceMotionFollowsTheDesktopAnimations()
