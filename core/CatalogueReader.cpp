@@ -199,7 +199,11 @@ bool CatalogueReader::readList(Value value, QList<T>& out, int depth, bool (Cata
 
 bool CatalogueReader::readSharedTexts(Value value, QStringList& out, int depth)
 {
-    return readList(value, out, depth, &CatalogueReader::readSharedText);
+    QStringList texts;
+    if (!readList(value, texts, depth, &CatalogueReader::readSharedText))
+        return false;
+    out = m_shared.list(std::move(texts));
+    return true;
 }
 
 bool CatalogueReader::readWallpapers(Value value, QList<APIWallpaper>& out, int depth)
@@ -306,6 +310,11 @@ std::optional<QList<APIWallpaper>> CatalogueArray::decode(QByteArray json)
         return std::nullopt;
     CatalogueReader reader;
     QList<APIWallpaper> records;
+    // Counting skips over the structure already indexed: cheaper than growing the list.
+    size_t count = 0;
+    if (array.count_elements().get(count))
+        return std::nullopt;
+    records.reserve(qsizetype(count));
     for (auto element : array) {
         CatalogueReader::Value item;
         if (std::move(element).get(item))
