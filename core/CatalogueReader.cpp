@@ -319,10 +319,9 @@ std::optional<QList<APIWallpaper>> CatalogueArray::decode(QByteArray json)
         CatalogueReader::Value item;
         if (std::move(element).get(item))
             return std::nullopt;
-        APIWallpaper record;
-        if (!reader.readWallpaper(item, record, 1))
+        // Read in place: a record is large, and moving each one in costs as much as reading it.
+        if (!reader.readWallpaper(item, records.emplaceBack(), 1))
             return std::nullopt;
-        records.append(std::move(record));
     }
     if (!CatalogueReader::atEnd(document))
         return std::nullopt;
