@@ -71,24 +71,59 @@ bool CatalogueReader::isType(Value& value, json_type wanted)
     return type == wanted || fail();
 }
 
-bool CatalogueReader::readText(Value value, QString& out)
+bool CatalogueReader::textOf(Value& value, std::string_view& out)
 {
     if (!isType(value, json_type::string))
         return false;
-    std::string_view text;
-    if (const auto error = value.get_string().get(text))
+    // A text without escapes is taken where it stands in the document (whose
+    // UTF-8 the parser has checked), sparing the copy simdjson unescapes into.
+    // The value is still consumed either way, so the parser checks what follows it alike.
+    const std::string_view token = value.raw_json_token();
+    if (token.size() >= 2 && token.back() == '"') {
+        const std::string_view inner = token.substr(1, token.size() - 2);
+        if (inner.find('\\') == std::string_view::npos) {
+            simdjson::ondemand::raw_json_string raw;
+            if (const auto error = value.get_raw_json_string().get(raw))
+                return fail(error);
+            out = inner;
+            return true;
+        }
+    }
+    if (const auto error = value.get_string().get(out))
         return fail(error);
+    return true;
+}
+
+bool CatalogueReader::keyOf(simdjson::ondemand::field& field, std::string_view& out)
+{
+    // The key's quotes are checked already; its end is the first quote unless an escape comes first.
+    const char* const begin = field.key().raw();
+    const char* end = begin;
+    while (*end != '"' && *end != '\\')
+        ++end;
+    if (*end == '"') {
+        out = std::string_view(begin, size_t(end - begin));
+        return true;
+    }
+    if (const auto error = field.unescaped_key().get(out))
+        return fail(error);
+    return true;
+}
+
+bool CatalogueReader::readText(Value value, QString& out)
+{
+    std::string_view text;
+    if (!textOf(value, text))
+        return false;
     out = QString::fromUtf8(text.data(), qsizetype(text.size()));
     return true;
 }
 
 bool CatalogueReader::readSharedText(Value value, QString& out, int)
 {
-    if (!isType(value, json_type::string))
-        return false;
     std::string_view text;
-    if (const auto error = value.get_string().get(text))
-        return fail(error);
+    if (!textOf(value, text))
+        return false;
     out = m_shared.text(text);
     return true;
 }
@@ -199,7 +234,11 @@ bool CatalogueReader::readList(Value value, QList<T>& out, int depth, bool (Cata
 
 bool CatalogueReader::readSharedTexts(Value value, QStringList& out, int depth)
 {
-    return readList(value, out, depth, &CatalogueReader::readSharedText);
+    QStringList texts;
+    if (!readList(value, texts, depth, &CatalogueReader::readSharedText))
+        return false;
+    out = m_shared.list(std::move(texts));
+    return true;
 }
 
 bool CatalogueReader::readWallpapers(Value value, QList<APIWallpaper>& out, int depth)
@@ -306,14 +345,18 @@ std::optional<QList<APIWallpaper>> CatalogueArray::decode(QByteArray json)
         return std::nullopt;
     CatalogueReader reader;
     QList<APIWallpaper> records;
+    // Counting skips over the structure already indexed: cheaper than growing the list.
+    size_t count = 0;
+    if (array.count_elements().get(count))
+        return std::nullopt;
+    records.reserve(qsizetype(count));
     for (auto element : array) {
         CatalogueReader::Value item;
         if (std::move(element).get(item))
             return std::nullopt;
-        APIWallpaper record;
-        if (!reader.readWallpaper(item, record, 1))
+        // Read in place: a record is large, and moving each one in costs as much as reading it.
+        if (!reader.readWallpaper(item, records.emplaceBack(), 1))
             return std::nullopt;
-        records.append(std::move(record));
     }
     if (!CatalogueReader::atEnd(document))
         return std::nullopt;

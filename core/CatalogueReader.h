@@ -21,7 +21,8 @@
 // integer is any number whose value is a whole number in the signed 64-bit
 // range. Texts repeated across records come out shared.
 //
-// One reader serves one document: its shared texts point into the parser.
+// One reader serves one document: its shared texts point into the document
+// and the parser, which must outlive it.
 class CatalogueReader
 {
 public:
@@ -82,6 +83,10 @@ private:
     bool readProfile(Value value, APIProfile& out, int depth);
     bool readCategory(Value value, APICategory& out, int depth);
     bool isType(Value& value, simdjson::ondemand::json_type type);
+    // A string value's text, or an object key, unescaped; it points into the
+    // document or the parser, so it lives as long as both.
+    bool textOf(Value& value, std::string_view& out);
+    bool keyOf(simdjson::ondemand::field& field, std::string_view& out);
 
     SharedStrings m_shared;
     Failure m_failure = Failure::none;
@@ -141,8 +146,8 @@ bool CatalogueReader::forEachField(Value value, int depth, Each each)
         std::string_view key;
         if (const auto error = std::move(entry).get(field))
             return fail(error);
-        if (const auto error = field.unescaped_key().get(key))
-            return fail(error);
+        if (!keyOf(field, key))
+            return false;
         if (!each(key, field.value()))
             return false;
     }

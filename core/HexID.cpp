@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <array>
 #include <limits>
+#include <optional>
 
 namespace {
 
@@ -68,10 +69,33 @@ QString repeatedHexDigits(const QString& text)
     return digits;
 }
 
+// The usual ids (ASCII hex, at least the seven digits that fill 32 when
+// repeated) read straight into the UUID's bytes, without the texts the
+// general rule builds; nothing for anything else.
+std::optional<QUuid> plainHexUuid(const QString& hexID)
+{
+    const qsizetype leading = std::min(hexID.size(), uuidDigits);
+    if (leading * repeats < uuidDigits)
+        return std::nullopt;
+    // The character after the digits read must not join the last of them into one grapheme.
+    if (hexID.size() > leading && hexID.at(leading).unicode() >= 0x80)
+        return std::nullopt;
+    std::array<uchar, uuidDigits / 2> bytes{};
+    for (qsizetype i = 0; i < uuidDigits; ++i) {
+        const int digit = hexDigitValue(hexID.at(i % leading));
+        if (digit < 0)
+            return std::nullopt;
+        bytes[size_t(i / 2)] = uchar(bytes[size_t(i / 2)] << 4 | digit);
+    }
+    return QUuid::fromRfc4122(QByteArrayView(bytes.data(), qsizetype(bytes.size())));
+}
+
 } // namespace
 
 QUuid uuidFromHexID(const QString& hexID)
 {
+    if (const std::optional<QUuid> plain = plainHexUuid(hexID))
+        return *plain;
     const QString digits = repeatedHexDigits(hexID);
     if (digits.isEmpty())
         return QUuid::createUuidV5(hexIDNamespace, hexID);

@@ -1,6 +1,8 @@
 #pragma once
 
+#include <QSet>
 #include <QString>
+#include <QStringList>
 
 #include <string_view>
 #include <unordered_map>
@@ -25,6 +27,18 @@ public:
         return text;
     }
 
+    // The same for lists of texts (tags, colours): an equal list seen before
+    // is handed out instead, so records share one.
+    QStringList list(QStringList texts)
+    {
+        if (const auto found = m_lists.constFind(texts); found != m_lists.cend())
+            return *found;
+        if (size_t(m_lists.size()) < maxDistinct)
+            m_lists.insert(texts);
+        return texts;
+    }
+
 private:
     std::unordered_map<std::string_view, QString> m_texts;
+    QSet<QStringList> m_lists;
 };

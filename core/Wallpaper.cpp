@@ -15,12 +15,45 @@ namespace {
 // the twelve (and case names such as "tvShows") fall back to digital art.
 WallpaperCategory categoryNamed(const QString& name)
 {
+    // ASCII compares the same ignoring case as lowered: no texts made per record.
+    if (QtPrivate::isAscii(QStringView(name))) {
+        static const QList<std::pair<WallpaperCategory, QString>> names = [] {
+            QList<std::pair<WallpaperCategory, QString>> all;
+            for (WallpaperCategory category : WallpaperCategories::allCases())
+                all.append({category, rawValue(category)});
+            return all;
+        }();
+        for (const auto& [category, displayName] : names) {
+            if (QString::compare(displayName, name, Qt::CaseInsensitive) == 0)
+                return category;
+        }
+        return WallpaperCategory::digitalArt;
+    }
     const QString wanted = name.toLower();
     for (WallpaperCategory category : WallpaperCategories::allCases()) {
         if (rawValue(category).toLower() == wanted)
             return category;
     }
     return WallpaperCategory::digitalArt;
+}
+
+// Records read from one document share their colour lists, so the list
+// converted last on this thread is handed out again for the same texts.
+QList<QColor> previewColorsOf(const QStringList& hexes)
+{
+    thread_local QStringList lastHexes;
+    thread_local QList<QColor> lastColors;
+    if (hexes.isEmpty())
+        return {};
+    if (hexes.constData() != lastHexes.constData() || hexes.size() != lastHexes.size()) {
+        QList<QColor> colors;
+        colors.reserve(hexes.size());
+        for (const QString& hex : hexes)
+            colors.append(colorFromHex(hex));
+        lastHexes = hexes;
+        lastColors = std::move(colors);
+    }
+    return lastColors;
 }
 
 Creator creatorOf(const APIProfile& profile)
@@ -46,8 +79,7 @@ Wallpaper Wallpaper::fromAPIWallpaper(const APIWallpaper& record)
     w.creator = creatorOf(record.profile);
     w.category = categoryNamed(record.category.name);
     w.tags = record.tags;
-    for (const QString& hex : record.previewColors.value_or(QStringList()))
-        w.previewColors.append(colorFromHex(hex));
+    w.previewColors = previewColorsOf(record.previewColors.value_or(QStringList()));
     w.resolution = QSizeF(double(record.resolutionWidth), double(record.resolutionHeight));
     w.fileSize = record.fileSize;
     w.isFeatured = false;

@@ -60,6 +60,19 @@ struct CatalogueCache::Contents
 // record of one id replaces an earlier one.
 void CatalogueCache::merge(Contents& contents, const QList<APIWallpaper>& records)
 {
+    // Into nothing, a batch without a repeated id is taken as it is: the
+    // records are shared with the caller's list, not copied one by one.
+    if (contents.records.isEmpty()) {
+        QHash<QString, qsizetype> positions;
+        positions.reserve(records.size());
+        for (qsizetype i = 0; i < records.size(); ++i)
+            positions.insert(records.at(i).id, i);
+        if (positions.size() == records.size()) {
+            contents.records = records;
+            contents.positions = std::move(positions);
+            return;
+        }
+    }
     contents.records.reserve(contents.records.size() + records.size());
     contents.positions.reserve(contents.records.size() + records.size());
     for (const APIWallpaper& record : records) {
@@ -77,9 +90,9 @@ CatalogueCache::~CatalogueCache()
     m_queue.sync([] {}); // let queued writes land before the queue goes
 }
 
-std::optional<QList<APIWallpaper>> CatalogueCache::decode(const QByteArray& json)
+std::optional<QList<APIWallpaper>> CatalogueCache::decode(QByteArray json)
 {
-    return CatalogueArray::decode(json);
+    return CatalogueArray::decode(std::move(json));
 }
 
 CatalogueCache::Contents& CatalogueCache::contents()

@@ -44,7 +44,8 @@ public:
     QFuture<qsizetype> prune(QSet<QString> ids);
 
     // The records of a cache file, or nothing when any element is not one.
-    static std::optional<QList<APIWallpaper>> decode(const QByteArray& json);
+    // Bytes handed over whole, with spare room behind them, are read in place.
+    static std::optional<QList<APIWallpaper>> decode(QByteArray json);
 
     // Files larger than this are not read: the cache starts afresh.
     static constexpr qint64 maxFileBytes = 512LL * 1024 * 1024;

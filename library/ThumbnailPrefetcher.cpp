@@ -1,5 +1,6 @@
 #include "ThumbnailPrefetcher.h"
 
+#include "PoolRelease.h"
 #include "ThumbnailSource.h"
 
 #include <QPromise>
@@ -38,6 +39,11 @@ struct ThumbnailPrefetcher::Batch
             }
         }
         return nullptr;
+    }
+    ~Batch()
+    {
+        releaseOnPool(std::move(asked));
+        releaseOnPool(std::move(wallpapers));
     }
     bool walked() const { return next >= wallpapers.size(); }
     // Once: finishing a promise again would run its continuations again.

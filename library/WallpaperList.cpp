@@ -1,6 +1,6 @@
 #include "WallpaperList.h"
 
-#include <QThreadPool>
+#include "PoolRelease.h"
 
 namespace {
 
@@ -123,10 +123,7 @@ void WallpaperList::merge(const QList<Wallpaper>& records)
 
 void WallpaperList::dispose(QList<Wallpaper> items)
 {
-    // A list still shared elsewhere only loses a reference here.
-    constexpr qsizetype freedHere = 4096;
-    if (items.size() > freedHere && items.isDetached())
-        QThreadPool::globalInstance()->start([items = std::move(items)] {});
+    releaseOnPool(std::move(items));
 }
 
 qsizetype WallpaperList::removeIf(const std::function<bool(const Wallpaper&)>& matches)

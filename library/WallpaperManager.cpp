@@ -2,6 +2,7 @@
 
 #include "AccountSource.h"
 #include "CatalogueRecords.h"
+#include "PoolRelease.h"
 #include "CategoryWallpaperModel.h"
 #include "CloudService.h"
 #include "Displays.h"
@@ -198,11 +199,17 @@ QFuture<void> WallpaperManager::mergeIntoLibrary(const QList<Wallpaper>& wallpap
         m_all.merge(wallpapers);
         return QtFuture::makeReadyFuture();
     }
+    // The plan travels by pointer: a copy left in the future would share its
+    // rows with the library, and the next append would copy them all here.
+    // The records are held the same way, since Qt may keep a copy of the
+    // continuation that outlives it on this thread.
+    auto held = std::make_shared<QList<Wallpaper>>(wallpapers);
     return QtConcurrent::run([snapshot = m_all.snapshot(), wallpapers] {
-        return WallpaperList::planMerge(snapshot, wallpapers);
-    }).then(this, [this, wallpapers](WallpaperList::MergePlan plan) {
-        if (!m_all.applyMerge(std::move(plan)))
-            m_all.merge(wallpapers); // the library changed meanwhile: merge into what it is now
+        return std::make_shared<WallpaperList::MergePlan>(WallpaperList::planMerge(snapshot, wallpapers));
+    }).then(this, [this, held](const std::shared_ptr<WallpaperList::MergePlan>& plan) {
+        if (!m_all.applyMerge(std::move(*plan)))
+            m_all.merge(*held); // the library changed meanwhile: merge into what it is now
+        releaseOnPool(std::move(*held));
     });
 }
 
@@ -295,9 +302,10 @@ QFuture<void> WallpaperManager::applyRows(const CatalogueRecords::PreparedRows& 
     for (Row row : discoverRowOrder)
         m_rows.at(row).assign(prepared.rows.at(row));
     return mergeIntoLibrary(prepared.joined)
+        .then(this, [this, joined = prepared.joined] { return addServerKnownIDs(joined); })
+        .unwrap()
         .then(this,
               [this, prepared] {
-                  addServerKnownIDs(prepared.joined);
                   pruneStaleWallpapers();
                   saveCatalogueCache(prepared.records);
                   dropMissingDownloads();
@@ -316,13 +324,36 @@ void WallpaperManager::applyTags(const TagGroups& groups)
     publish(m_tagCatalog, catalog, &WallpaperManager::tagCatalogChanged);
 }
 
-void WallpaperManager::addServerKnownIDs(const QList<Wallpaper>& wallpapers)
+QFuture<void> WallpaperManager::addServerKnownIDs(const QList<Wallpaper>& wallpapers)
 {
-    const qsizetype before = m_serverKnownIDs.size();
-    for (const Wallpaper& wallpaper : wallpapers)
-        m_serverKnownIDs.insert(wallpaper.id);
-    if (m_serverKnownIDs.size() != before)
-        emit serverKnownIDsChanged();
+    const auto insertHere = [this](const QList<Wallpaper>& listed) {
+        const qsizetype before = m_serverKnownIDs.size();
+        for (const Wallpaper& wallpaper : listed)
+            m_serverKnownIDs.insert(wallpaper.id);
+        if (m_serverKnownIDs.size() != before)
+            emit serverKnownIDsChanged();
+    };
+    constexpr qsizetype insertedHere = 512;
+    if (wallpapers.size() <= insertedHere) {
+        insertHere(wallpapers);
+        return QtFuture::makeReadyFuture();
+    }
+    // A long list is joined into a copy of the set on the pool, then swapped in.
+    auto held = std::make_shared<QList<Wallpaper>>(wallpapers);
+    return QtConcurrent::run([known = m_serverKnownIDs, wallpapers]() mutable {
+        for (const Wallpaper& wallpaper : std::as_const(wallpapers))
+            known.insert(wallpaper.id);
+        return std::make_shared<QSet<QUuid>>(std::move(known));
+    }).then(this, [this, insertHere, held, before = m_serverKnownIDs.size()](const std::shared_ptr<QSet<QUuid>>& united) {
+        // The set only grows, so an unchanged size means nothing was added meanwhile.
+        if (m_serverKnownIDs.size() != before) {
+            insertHere(*held);
+        } else if (united->size() != before) {
+            releaseOnPool(std::exchange(m_serverKnownIDs, std::move(*united)));
+            emit serverKnownIDsChanged();
+        }
+        releaseOnPool(std::move(*held));
+    });
 }
 
 void WallpaperManager::pruneStaleWallpapers()
@@ -429,11 +460,13 @@ void WallpaperManager::fetchCategory(WallpaperCategory category)
         }
         toWallpapers(listing.value())
             .then(this, [this, key, records = listing.value()](const QList<Wallpaper>& wallpapers) {
-                mergeIntoLibrary(wallpapers).then(this, [this, key, records, wallpapers] {
-                    addServerKnownIDs(wallpapers);
-                    saveCatalogueCache(records);
-                    prefetchThumbnails(wallpapers).then(this, [this, key] { finishCategory(key); });
-                });
+                mergeIntoLibrary(wallpapers)
+                    .then(this, [this, wallpapers] { return addServerKnownIDs(wallpapers); })
+                    .unwrap()
+                    .then(this, [this, key, records, wallpapers] {
+                        saveCatalogueCache(records);
+                        prefetchThumbnails(wallpapers).then(this, [this, key] { finishCategory(key); });
+                    });
             });
     });
 }

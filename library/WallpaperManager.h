@@ -275,7 +275,8 @@ private:
     void scheduleNextRefresh();
     void fetchCategory(WallpaperCategory category);
     void finishCategory(const QString& key);
-    void addServerKnownIDs(const QList<Wallpaper>& wallpapers);
+    // Adds the records' ids, a long list off the main thread; finishes once they are in.
+    QFuture<void> addServerKnownIDs(const QList<Wallpaper>& wallpapers);
     void applyTags(const TagGroups& groups);
     void updateUltraWideWallpapers();
     void updateLoadingFlags();

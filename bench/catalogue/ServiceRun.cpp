@@ -23,13 +23,18 @@ std::optional<QUrl> awaitOrigin(QProcess& service)
     static const QRegularExpression listening(QStringLiteral("listening on (http://\\S+)"));
     QByteArray said;
     QDeadlineTimer deadline(startDeadlineMs);
+    // The process is only "starting" right after start(): wait until it runs or fails to.
+    if (!service.waitForStarted(30'000)) {
+        std::printf("lanto-service did not start: %s\n", qPrintable(service.errorString()));
+        return std::nullopt;
+    }
     while (!deadline.hasExpired() && service.state() == QProcess::Running) {
         if (service.waitForReadyRead(int(std::min<qint64>(deadline.remainingTime(), 1000))))
             said += service.readAllStandardOutput();
         if (const QRegularExpressionMatch match = listening.match(QString::fromUtf8(said)); match.hasMatch())
             return QUrl(match.captured(1) + QStringLiteral("/api/v1"));
     }
-    std::printf("lanto-service did not start: %s\n", said.constData());
+    std::printf("lanto-service did not say where it listens: %s\n", said.constData());
     return std::nullopt;
 }
 
@@ -40,7 +45,8 @@ QString serviceProgram()
     const QString named = qEnvironmentVariable("LANTO_SERVICE_PROGRAM");
     if (!named.isEmpty())
         return named;
-    const QString built = QCoreApplication::applicationDirPath() + QStringLiteral("/../../localservice/lanto-service");
+    // Programs land in the build's bin folder, two levels above this benchmark.
+    const QString built = QCoreApplication::applicationDirPath() + QStringLiteral("/../../bin/lanto-service");
     return QFileInfo(built).isExecutable() ? QFileInfo(built).canonicalFilePath() : QString();
 }
 

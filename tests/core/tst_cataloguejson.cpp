@@ -112,6 +112,9 @@ private slots:
         QTest::newRow("repeated key, last is wrong") << withField("title", R"("first","title":7)");
         QTest::newRow("escaped key") << withField("t\\u0069tle", R"("escaped")");
         QTest::newRow("escapes in texts") << withField("title", "\"a\\\"b\\\\c\\/d\\u00e9\\ud83c\\udf0c\\n\"");
+        QTest::newRow("colon after a text") << withField("title", R"("a":"b")");
+        QTest::newRow("colon after a tag") << withField("tags", R"(["a":"b"])");
+        QTest::newRow("key with an escaped quote") << withField("ti\\\"tle", R"("x")");
         QTest::newRow("tag not text") << withField("tags", "[1]");
         QTest::newRow("profile without isVerified") << withField("profile", R"({"id":"p"})");
         QTest::newRow("category sortOrder null") << withField("category", R"({"id":"c","name":"n","icon":"i","sortOrder":null})");

@@ -31,6 +31,8 @@ void TestHexID::hexIDsReadAsUUIDs_data()
         << "00112233445566778899aabbccddeeff0123" << "00112233-4455-6677-8899-AABBCCDDEEFF";
     QTest::newRow("text after the first 32 characters is not read")
         << "00112233445566778899aabbccddeeff-not-hex" << "00112233-4455-6677-8899-AABBCCDDEEFF";
+    QTest::newRow("a letter of its own after the first 32")
+        << QString::fromUtf16(u"00112233445566778899aabbccddeeff\u00e9") << "00112233-4455-6677-8899-AABBCCDDEEFF";
 }
 
 void TestHexID::hexIDsReadAsUUIDs()
@@ -48,6 +50,7 @@ void TestHexID::otherTextsGiveStableNameBasedUUIDs_data()
     QTest::newRow("empty") << QString();
     QTest::newRow("uuid text with dashes") << "00112233-4455-6677-8899-AABBCCDDEEFF";
     QTest::newRow("six digits are too short") << "abcdef";
+    QTest::newRow("a letter among the first 32") << QString::fromUtf16(u"0123456789abcdef01234567\u00e9");
     QTest::newRow("not hex") << "wallpaper-of-the-day";
     QTest::newRow("non-hex inside the first 32") << "0011223344556677889zaabbccddeeff";
     QTest::newRow("digit carrying a combining mark") << QString::fromUtf16(u"0123456789abcdef0123456789abcdef\u0301");

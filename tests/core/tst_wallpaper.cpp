@@ -131,6 +131,8 @@ void TestWallpaper::mapsCategoryNamesIgnoringCase_data()
     QTest::newRow("unknown name") << "Music" << WallpaperCategory::digitalArt;
     QTest::newRow("case name is not a display name") << "tvShows" << WallpaperCategory::digitalArt;
     QTest::newRow("empty") << "" << WallpaperCategory::digitalArt;
+    QTest::newRow("not ASCII") << QString::fromUtf16(u"SPAC\u00c9") << WallpaperCategory::digitalArt;
+    QTest::newRow("long s is not an s") << QString::fromUtf16(u"\u017Fpace") << WallpaperCategory::digitalArt;
 }
 
 void TestWallpaper::mapsCategoryNamesIgnoringCase()

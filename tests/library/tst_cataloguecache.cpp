@@ -67,6 +67,41 @@ private slots:
         QCOMPARE(records.at(1).title, QString("Newest"));
     }
 
+    // The first batch into an empty cache is taken whole unless an id repeats in it.
+    void aFirstBatchKeepsOneRecordPerId_data()
+    {
+        QTest::addColumn<QList<int>>("batch");
+        QTest::addColumn<QList<int>>("kept");
+        QTest::addColumn<int>("newerAt"); // where the record titled "Newer" ends up, or -1
+        QTest::newRow("distinct ids") << QList<int>{1, 2, 3} << QList<int>{1, 2, 3} << -1;
+        QTest::newRow("an id repeated") << QList<int>{1, 2, -1, 3} << QList<int>{1, 2, 3} << 0;
+    }
+
+    void aFirstBatchKeepsOneRecordPerId()
+    {
+        QFETCH(QList<int>, batch);
+        QFETCH(QList<int>, kept);
+        QFETCH(int, newerAt);
+        QList<APIWallpaper> records;
+        for (int n : batch) {
+            // -1 stands for a newer record of the first id.
+            APIWallpaper record = catalogueRecord(hexId(n < 0 ? batch.first() : n));
+            if (n < 0)
+                record.title = "Newer";
+            records.append(record);
+        }
+        CatalogueCache cache(m_path);
+        cache.save(records).waitForFinished();
+        QStringList keptIds;
+        for (int n : kept)
+            keptIds.append(hexId(n));
+        const QList<APIWallpaper> written = onFile(m_path);
+        QCOMPARE(idsOf(written), keptIds);
+        QCOMPARE(idsOf(awaited(cache.load())), keptIds);
+        if (newerAt >= 0)
+            QCOMPARE(written.at(newerAt).title, QString("Newer"));
+    }
+
     void aFreshCacheContinuesTheFile()
     {
         CatalogueCache(m_path).save({catalogueRecord(hexId(1)), catalogueRecord(hexId(2))}).waitForFinished();

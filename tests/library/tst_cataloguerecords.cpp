@@ -38,6 +38,8 @@ private slots:
         QTest::newRow("empty rows between") << QList<int> { 0, 2, 0, 3, 0 };
         QTest::newRow("no free row") << QList<int> { 1, 1, 1, 1, -1 };
         QTest::newRow("nothing") << QList<int> { 0, 0, 0, 0, -1 };
+        // Rows that span several of the chunks converted apart on the pool.
+        QTest::newRow("rows across chunks") << QList<int> { 1500, 0, 2049, 1, 1023 };
     }
 
     void preparedRowsAreCutApartAsJoined()

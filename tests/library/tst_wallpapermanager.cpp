@@ -32,6 +32,14 @@ QList<APIWallpaper> records(std::initializer_list<int> numbers)
     return list;
 }
 
+QList<APIWallpaper> recordRange(int first, int last)
+{
+    QList<APIWallpaper> list;
+    for (int n = first; n <= last; ++n)
+        list.append(catalogueRecord(hexId(n)));
+    return list;
+}
+
 Result<DiscoverResponse> discover(QList<APIWallpaper> featured, QList<APIWallpaper> todaysPicks = {},
                                QList<APIWallpaper> trending = {}, QList<APIWallpaper> newThisWeek = {},
                                std::optional<QList<APIWallpaper>> free = std::nullopt)
@@ -288,6 +296,45 @@ private slots:
         QVERIFY(library.serverKnownIDs().contains(uuidFromHexID(hexId(5))));
         QCoreApplication::processEvents();
         QCOMPARE(rig.catalogue.category.requests, 1);
+    }
+
+    // Short lists are taken in on the main thread, long ones are worked out on
+    // the pool and swapped in; either way every listed id is known and kept.
+    void listedIdsAreKnownWhateverTheListLength_data()
+    {
+        QTest::addColumn<int>("rowLength");
+        QTest::addColumn<int>("pageLength");
+        QTest::newRow("short lists") << 3 << 4;
+        QTest::newRow("long lists") << 1500 << 1200;
+    }
+
+    void listedIdsAreKnownWhateverTheListLength()
+    {
+        QFETCH(int, rowLength);
+        QFETCH(int, pageLength);
+        LibraryRig rig;
+        // The page overlaps the end of the trending row.
+        rig.catalogue.discover.autoAnswer = discover(recordRange(1, 2), {}, recordRange(1, rowLength));
+        rig.catalogue.tags.autoAnswer = Result<TagGroups>(TagGroups{});
+        WallpaperManager& library = rig.start();
+        QVERIFY(rig.refreshed());
+        QCOMPARE(library.serverKnownIDs().size(), rowLength);
+
+        QList<APIWallpaper> page = recordRange(rowLength - 1, rowLength + pageLength - 2);
+        for (APIWallpaper& record : page)
+            record.category.name = "Nature";
+        QSignalSpy loaded(&library, &WallpaperManager::categoryLoaded);
+        library.loadCategory(WallpaperCategory::nature);
+        QVERIFY(QTest::qWaitFor([&] { return rig.catalogue.category.pendingCount() == 1; }));
+        rig.catalogue.category.answer(Result<QList<APIWallpaper>>(page));
+        QTRY_COMPARE(loaded.size(), 1);
+
+        const int known = rowLength + pageLength - 2;
+        QCOMPARE(library.serverKnownIDs().size(), known);
+        QCOMPARE(library.allWallpaperList().size(), known);
+        for (int n : {1, rowLength, known})
+            QVERIFY2(library.serverKnownIDs().contains(uuidFromHexID(hexId(n))), qPrintable(hexId(n)));
+        QVERIFY(QTest::qWaitFor([&] { return rig.cachedIds().size() == known; }));
     }
 
     void aFailedCategoryCountsAsLoaded()

@@ -92,6 +92,14 @@ private slots:
         QTest::newRow("empty") << QByteArray();
         QTest::newRow("cut short") << envelope(discover(row)).chopped(3);
         QTest::newRow("garbage after") << envelope(discover(row)) + " ]";
+        // A text followed by a colon, then enough to close the record early.
+        QTest::newRow("colon after a text")
+            << QByteArray(R"({"ok":true,"data":{"featured":[{"id":"a1","title":"D","type":"video",)"
+                          R"("resolutionWidth":1,"resolutionHeight":1,"fileSize":1,"thumbnailPath":"t",)"
+                          R"("contentPath":"c","downloadCount":1,"favoriteCount":1,"applyCount":1,"createdAt":"x",)"
+                          R"("updatedAt":"x","profile":{"id":"p","isVerified":true},"category":{"id":"c","name":"N",)"
+                          R"("icon":"l"},"posterPath":"p": "icon": "ler": 3}, "posterPath":"q","tags":[]}],)"
+                          R"("todaysPicks":[],"trending":[],"newThisWeek":[]}})");
     }
 
     void readLikeTheGenericDecoder()
