@@ -9,7 +9,9 @@ namespace {
 
 QAccessibleInterface* buttonFactory(const QString&, QObject* object)
 {
-    if (!object || !object->inherits("QQuickAbstractButton"))
+    // The rows of lists and menus stay with Qt Quick, which shows what they hold.
+    if (!object || !object->inherits("QQuickAbstractButton") || object->inherits("QQuickItemDelegate")
+        || object->inherits("QQuickMenuItem"))
         return nullptr;
     return new AccessibleQuickButton(static_cast<QQuickItem*>(object));
 }
@@ -21,6 +23,21 @@ QObject* attachedTo(const QQuickItem* item)
     const auto found = std::find_if(children.cbegin(), children.cend(),
         [](const QObject* child) { return child->inherits("QQuickAccessibleAttached"); });
     return found == children.cend() ? nullptr : *found;
+}
+
+// The first text the button shows, for a button whose label is an item of its own.
+QString shownText(const QQuickItem* item)
+{
+    for (const QQuickItem* child : item->childItems()) {
+        if (!child->isVisible())
+            continue;
+        const QString text = child->property("text").toString();
+        if (!text.isEmpty())
+            return text;
+        if (const QString inner = shownText(child); !inner.isEmpty())
+            return inner;
+    }
+    return {};
 }
 
 bool isExposed(const QQuickItem* item)
@@ -75,8 +92,10 @@ QString AccessibleQuickButton::text(QAccessible::Text kind) const
 {
     switch (kind) {
     case QAccessible::Name: {
-        const QString name = attachedValue("name").toString();
-        return name.isEmpty() && m_button ? m_button->property("text").toString() : name;
+        QString name = attachedValue("name").toString();
+        if (name.isEmpty() && m_button)
+            name = m_button->property("text").toString();
+        return name.isEmpty() && m_button ? shownText(m_button) : name;
     }
     case QAccessible::Description:
         return attachedValue("description").toString();

@@ -6,11 +6,12 @@
 class QQuickItem;
 
 // What a screen reader learns of a Qt Quick button (push button, switch, check
-// box, ...). Qt Quick 6.4 never tells it that a disabled control is disabled,
+// box, ...; not the rows of lists and menus). Qt Quick 6.4 never tells it that a disabled control is disabled,
 // so it announces a greyed-out "Continue" as pressable; this interface reports
 // the item's enabled state, and takes the rest (name, role, description,
 // checked state, the press action) from the item's `Accessible` properties.
-// A button is a leaf: its label and icon are not separate accessibles.
+// A button is a leaf: its label and icon are not separate accessibles, and a
+// button without a name is named by the first text it shows.
 class AccessibleQuickButton final : public QAccessibleInterface, public QAccessibleActionInterface
 {
 public:

@@ -21,7 +21,9 @@ Window {
     Column {
         Button { objectName: "named"; text: "Continue"; Accessible.name: "Go On"; Accessible.description: "Saves it" }
         Button { objectName: "plain"; text: "Cancel" }
+        Button { objectName: "drawn"; contentItem: Column { Text { text: "portrait.png" } Text { text: "2 KiB" } } }
         Switch { objectName: "switch"; text: "Pause"; checked: true }
+        ItemDelegate { objectName: "row"; text: "portrait.png"; Accessible.name: text }
     }
 })";
 
@@ -63,6 +65,7 @@ private slots:
         QTest::addColumn<QString>("description");
         QTest::newRow("named") << "named" << "Go On" << "Saves it";
         QTest::newRow("by its label") << "plain" << "Cancel" << "";
+        QTest::newRow("by what it shows") << "drawn" << "portrait.png" << "";
     }
 
     void textsComeFromQml()
@@ -89,6 +92,16 @@ private slots:
         actions->doAction(QAccessibleActionInterface::pressAction());
         QCOMPARE(clicked.count(), 1);
         button->setEnabled(true);
+    }
+
+    void listRowsStayWithQtQuick()
+    {
+        QQuickItem* row = item("row");
+        QVERIFY(row);
+        QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(row);
+        QVERIFY(accessible);
+        QCOMPARE(accessible->text(QAccessible::Name), QString("portrait.png"));
+        QVERIFY(!dynamic_cast<AccessibleQuickButton*>(accessible));
     }
 
     void switchTellsItsState()
