@@ -365,11 +365,14 @@ class Session:
 
         from gi.repository import Atspi
 
+        # A Lanto that ended may linger on the bus for a moment: only the running one counts.
+        process = self.processes.get(name)
+
         def found():
             desktop = pyatspi.Registry.getDesktop(0)
             for index in range(desktop.childCount):
                 app = desktop.getChildAtIndex(index)
-                if app is not None and app.name == name:
+                if app is not None and app.name == name and (process is None or app.get_process_id() == process.pid):
                     # States and names change as the user acts: read them fresh each time.
                     app.set_cache_mask(Atspi.Cache.NONE)
                     return app
