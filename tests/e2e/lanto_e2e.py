@@ -312,6 +312,12 @@ class Session:
             return next((f for f in frames if self.extents(f)[2:] != self.screen_size()), None)
         return wait_until(found, timeout, "Lanto's main window")
 
+    def focus_main_window(self):
+        """Clicks the title bar of Lanto's main window, as a person does to type into it."""
+        x, y, width, _ = self.extents(self.main_window())
+        self.run(["xdotool", "mousemove", "--sync", str(x + width // 3), str(max(0, y - 8)), "click", "1"],
+                 check=True)
+
     def uncovered_strip(self):
         """The widest part of the screen beside Lanto's window, where the desktop shows."""
         x, y, width, height = self.extents(self.main_window())
