@@ -9,9 +9,10 @@ namespace {
 
 QAccessibleInterface* buttonFactory(const QString&, QObject* object)
 {
-    // The rows of lists and menus stay with Qt Quick, which shows what they hold.
+    // Push buttons only: the rows of lists and menus, and switches and check boxes,
+    // stay with Qt Quick, which shows what they hold and how they are set.
     if (!object || !object->inherits("QQuickAbstractButton") || object->inherits("QQuickItemDelegate")
-        || object->inherits("QQuickMenuItem"))
+        || object->inherits("QQuickMenuItem") || object->property("checkable").toBool())
         return nullptr;
     return new AccessibleQuickButton(static_cast<QQuickItem*>(object));
 }

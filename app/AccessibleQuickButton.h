@@ -5,8 +5,8 @@
 
 class QQuickItem;
 
-// What a screen reader learns of a Qt Quick button (push button, switch, check
-// box, ...; not the rows of lists and menus). Qt Quick 6.4 never tells it that a disabled control is disabled,
+// What a screen reader learns of a Qt Quick push button (not of switches, check
+// boxes, or the rows of lists and menus). Qt Quick 6.4 never tells it that a disabled control is disabled,
 // so it announces a greyed-out "Continue" as pressable; this interface reports
 // the item's enabled state, and takes the rest (name, role, description,
 // checked state, the press action) from the item's `Accessible` properties.
