@@ -22,7 +22,7 @@ Window {
         Button { objectName: "named"; text: "Continue"; Accessible.name: "Go On"; Accessible.description: "Saves it" }
         Button { objectName: "plain"; text: "Cancel" }
         Button { objectName: "drawn"; contentItem: Column { Text { text: "portrait.png" } Text { text: "2 KiB" } } }
-        Switch { objectName: "switch"; text: "Pause"; checked: true }
+        Switch { objectName: "switch"; text: "Pause"; checked: true; Accessible.name: text }
         ItemDelegate { objectName: "row"; text: "portrait.png"; Accessible.name: text }
     }
 })";
