@@ -1,5 +1,6 @@
 #include "LantoApp.h"
 
+#include "AccessibleQuickButton.h"
 #include "AerialHTTPServer.h"
 #include "AerialLockScreen.h"
 #include "AerialManager.h"
@@ -176,6 +177,7 @@ bool LantoApp::loadMainWindow(QQmlApplicationEngine& engine)
 {
     // The modules' qmldir files are compiled in under the resource root, which Qt 6.4 does not search by itself.
     engine.addImportPath(u"qrc:/"_s);
+    AccessibleQuickButton::install();
     engine.load(QUrl(u"qrc:/Lanto/Screens/Launch/Main.qml"_s));
     return !engine.rootObjects().isEmpty();
 }

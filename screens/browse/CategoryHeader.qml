@@ -108,7 +108,8 @@ Column {
             color: Qt.rgba(1, 1, 1, 0.08)
             anchors.verticalCenter: parent.verticalCenter
             Accessible.role: Accessible.Button
-            Accessible.name: header.browser.sortAscending ? "arrow.up" : "arrow.down"
+            Accessible.name: header.browser.sortAscending ? qsTr("Sort Ascending") : qsTr("Sort Descending")
+            Accessible.onPressAction: header.browser.sortAscending = !header.browser.sortAscending
             SymbolIcon {
                 anchors.centerIn: parent
                 name: header.browser.sortAscending ? "arrow.up" : "arrow.down"

@@ -8,6 +8,8 @@ Rectangle {
     id: field
 
     required property ProfileSetupViewModel model
+    // The verdict under the field, for a screen reader to give with the field.
+    property string verdict
 
     implicitHeight: input.implicitHeight
     radius: 8
@@ -29,6 +31,7 @@ Rectangle {
             id: input
             objectName: "handleField"
             Accessible.name: qsTr("Handle")
+            Accessible.description: field.verdict
             width: parent.width - at.width
             topPadding: 10; bottomPadding: 10
             leftPadding: 2; rightPadding: 10

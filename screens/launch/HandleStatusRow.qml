@@ -8,6 +8,16 @@ Row {
 
     required property ProfileSetupViewModel model
     readonly property bool showsVerdict: !model.isChecking && model.verdict !== ProfileSetupViewModel.NoVerdict
+    // What the row says, without its symbol: read out by a screen reader with the field.
+    readonly property string message: {
+        if (model.isChecking)
+            return qsTr("Checking availability...")
+        if (!showsVerdict)
+            return ""
+        if (model.verdict === ProfileSetupViewModel.Available)
+            return qsTr("Available")
+        return model.availabilityReason ?? qsTr("Not available")
+    }
 
     height: 16
     spacing: 6
@@ -27,12 +37,9 @@ Row {
         font.pixelSize: 12
         color: status.model.isChecking ? Qt.rgba(1, 1, 1, 0.4)
              : status.model.verdict === ProfileSetupViewModel.Available ? "green" : "red"
-        text: {
-            if (status.model.isChecking)
-                return qsTr("Checking availability...")
-            if (status.model.verdict === ProfileSetupViewModel.Available)
-                return "\u2714 " + qsTr("Available")
-            return "\u2716 " + (status.model.availabilityReason ?? qsTr("Not available"))
-        }
+        Accessible.role: Accessible.StaticText
+        Accessible.name: status.message
+        text: status.model.isChecking ? status.message
+            : (status.model.verdict === ProfileSetupViewModel.Available ? "\u2714 " : "\u2716 ") + status.message
     }
 }

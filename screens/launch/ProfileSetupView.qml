@@ -53,8 +53,10 @@ Item {
             HandleField {
                 width: parent.width
                 model: root.model
+                verdict: statusRow.message
             }
             HandleStatusRow {
+                id: statusRow
                 width: parent.width
                 model: root.model
             }

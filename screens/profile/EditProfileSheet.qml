@@ -47,6 +47,7 @@ Rectangle {
             objectName: "avatarButton"
             Accessible.role: Accessible.Button
             Accessible.name: qsTr("Choose Picture")
+            Accessible.onPressAction: picker.open()
             anchors.horizontalCenter: parent.horizontalCenter
             width: 72; height: 72
             AvatarCircle {
@@ -76,6 +77,7 @@ Rectangle {
             TextField {
                 id: nameField
                 objectName: "nameField"
+                Accessible.name: qsTr("Display Name")
                 width: parent.width
                 placeholderText: qsTr("Your name")
                 text: editor.name

@@ -12,6 +12,10 @@ Item {
     width: 28
     height: 28
 
+    Accessible.role: Accessible.Button
+    Accessible.name: symbol === "chevron.backward" ? qsTr("Previous Displays") : qsTr("Next Displays")
+    Accessible.onPressAction: if (arrow.enabled) arrow.activated()
+
     SymbolGlyph {
         anchors.fill: parent
         symbol: arrow.symbol

@@ -21,6 +21,8 @@ import time
 import urllib.parse
 
 POLL_SECONDS = 0.1
+# The suite's own X displays, apart from those other test runs on this machine use.
+DISPLAYS = range(160, 170)
 
 
 class Failure(AssertionError):
@@ -122,18 +124,7 @@ class Session:
 
     def open_desktop(self):
         """Starts the X server, the window manager and the two buses."""
-        read_fd, write_fd = os.pipe()
-        log = open(os.path.join(self.log_dir, "Xvfb.log"), "ab")
-        self.processes["Xvfb"] = subprocess.Popen(
-            ["Xvfb", "-displayfd", str(write_fd), "-screen", "0", self.screen, "-nolisten", "tcp", "-ac"],
-            env=self.env, stdin=subprocess.DEVNULL, stdout=log, stderr=log, pass_fds=(write_fd,),
-            start_new_session=True)
-        os.close(write_fd)
-        with os.fdopen(read_fd) as reader:
-            number = reader.readline().strip()
-        if not number:
-            raise Blocked("Xvfb did not start (see logs/Xvfb.log)")
-        self.env["DISPLAY"] = ":" + number
+        self.env["DISPLAY"] = ":" + self._start_x_server()
 
         bus = self.start("dbus-daemon", ["dbus-daemon", "--session", "--nofork", "--print-address=1"],
                          stdout_pipe=True)
@@ -146,6 +137,27 @@ class Session:
                    10, "the window manager")
         # pyatspi finds the accessibility bus through the environment it is first imported with.
         os.environ.update(self.env)
+
+    def _start_x_server(self):
+        """Starts Xvfb on the first free display of the suite's own range; returns its number."""
+        log = open(os.path.join(self.log_dir, "Xvfb.log"), "ab")
+        for number in DISPLAYS:
+            if _display_in_use(number):
+                continue
+            read_fd, write_fd = os.pipe()
+            server = subprocess.Popen(
+                ["Xvfb", f":{number}", "-displayfd", str(write_fd), "-screen", "0", self.screen,
+                 "-nolisten", "tcp", "-ac"],
+                env=self.env, stdin=subprocess.DEVNULL, stdout=log, stderr=log, pass_fds=(write_fd,),
+                start_new_session=True)
+            os.close(write_fd)
+            with os.fdopen(read_fd) as reader:
+                ready = reader.readline().strip()  # empty when the server gave up on this display
+            if ready:
+                self.processes["Xvfb"] = server
+                return ready
+            server.wait()
+        raise Blocked(f"no free X display in :{DISPLAYS[0]}-:{DISPLAYS[-1]} (see logs/Xvfb.log)")
 
     def _bus_name_owned(self, name):
         reply = self.run(["dbus-send", "--session", "--print-reply", "--dest=org.freedesktop.DBus",
@@ -289,16 +301,68 @@ class Session:
     def autostart_entries(self):
         return glob.glob(os.path.join(self.home, ".config", "autostart", "*.desktop"))
 
+    def screen_size(self):
+        return tuple(int(v) for v in self.screen.split("x")[:2])
+
+    def main_window(self, timeout=30):
+        """Lanto's main window: its frame that does not cover the whole screen, as the
+        desktop windows behind everything do."""
+        def found():
+            frames = self.find_all(self.application(), role="frame")
+            return next((f for f in frames if self.extents(f)[2:] != self.screen_size()), None)
+        return wait_until(found, timeout, "Lanto's main window")
+
+    def focus_main_window(self):
+        """Clicks the title bar of Lanto's main window, as a person does to type into it."""
+        x, y, width, _ = self.extents(self.main_window())
+        self.run(["xdotool", "mousemove", "--sync", str(x + width // 3), str(max(0, y - 8)), "click", "1"],
+                 check=True)
+
     def uncovered_strip(self):
         """The widest part of the screen beside Lanto's window, where the desktop shows."""
-        x, y, width, height = self.extents(self.find(role="frame"))
-        screen_width, screen_height = (int(v) for v in self.screen.split("x")[:2])
+        x, y, width, height = self.extents(self.main_window())
+        screen_width, screen_height = self.screen_size()
         strips = [(0, 0, x, screen_height), (x + width, 0, screen_width - x - width, screen_height),
                   (0, 0, screen_width, y), (0, y + height, screen_width, screen_height - y - height)]
         strip = max(strips, key=lambda box: max(0, box[2]) * max(0, box[3]))
         if strip[2] * strip[3] < 100 * 100:
             raise Failure("Lanto's window covers the whole screen; no desktop to look at")
         return strip
+
+    # -- processes and windows ---------------------------------------------------
+
+    def pids_of(self, program):
+        """The ids of this user's live processes running that program."""
+        found = []
+        for pid in filter(str.isdigit, os.listdir("/proc")):
+            try:
+                if os.stat(f"/proc/{pid}").st_uid != os.getuid():
+                    continue
+                with open(f"/proc/{pid}/stat") as stat:
+                    fields = stat.read()
+            except (FileNotFoundError, ProcessLookupError):
+                continue
+            name, state = fields[fields.index("(") + 1:fields.rindex(")")], fields[fields.rindex(")") + 2]
+            if name == program[:15] and state != "Z":
+                found.append(int(pid))
+        return found
+
+    def shown_windows(self, pid):
+        """The X windows a process has mapped on the screen."""
+        return self.run(["xdotool", "search", "--onlyvisible", "--pid", str(pid)]).split()
+
+    def wait_ended(self, name, timeout):
+        process = self.processes.pop(name)
+        try:
+            process.wait(timeout)
+        except subprocess.TimeoutExpired:
+            self.processes[name] = process
+            raise Failure(f"{name} did not end within {timeout} s") from None
+
+    def wait_moving(self, box, what, timeout=20):
+        """Waits until the pixels of a part of the screen change, as a playing video's do."""
+        first = self.screenshot("before-moving")
+        wait_until(lambda: self.screenshot("moving").differs_from(first, *box) > 0.02, timeout, what)
 
     # -- the accessibility tree ----------------------------------------------
 
@@ -307,19 +371,23 @@ class Session:
 
         from gi.repository import Atspi
 
+        # A Lanto that ended may linger on the bus for a moment: only the running one counts.
+        process = self.processes.get(name)
+
         def found():
             desktop = pyatspi.Registry.getDesktop(0)
             for index in range(desktop.childCount):
                 app = desktop.getChildAtIndex(index)
-                if app is not None and app.name == name:
+                if app is not None and app.name == name and (process is None or app.get_process_id() == process.pid):
                     # States and names change as the user acts: read them fresh each time.
                     app.set_cache_mask(Atspi.Cache.NONE)
                     return app
             return None
         return wait_until(found, timeout, f"the application {name!r} on the accessibility bus")
 
-    def find_all(self, root, name=None, role=None, showing=True):
-        """Every accessible under root with that name (text or predicate) and role name."""
+    def find_all(self, root, name=None, role=None, showing=True, outside=()):
+        """Every accessible under root with that name (text or predicate) and role name,
+        not looking inside accessibles of the roles in outside."""
         import pyatspi
         matches, stack = [], [root]
         while stack:
@@ -331,6 +399,8 @@ class Session:
                 name_ok = name is None or (name(node.name) if callable(name) else node.name == name)
                 if name_ok and (role is None or node.getRoleName() == role):
                     matches.append(node)
+                if node is not root and node.getRoleName() in outside:
+                    continue
                 stack.extend(reversed([node.getChildAtIndex(i) for i in range(node.childCount)]))
             except Exception:  # a node that went away while we walked the tree
                 continue
@@ -364,6 +434,23 @@ class Session:
         import pyatspi
         box = accessible.queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
         return box.x, box.y, box.width, box.height
+
+    def scroll_into_view(self, name, role=None, timeout=15):
+        """Finds a control that may lie below the visible part of its page and
+        turns the mouse wheel over the page until it shows; returns it."""
+        x, y, width, height = self.extents(self.main_window())
+
+        def shown():
+            control = next(iter(self.find_all(self.application(), name, role, showing=False)), None)
+            if control is None:
+                return None
+            top = self.extents(control)[1]
+            if y + 40 <= top <= y + height - 80:
+                return control
+            self.run(["xdotool", "mousemove", "--sync", str(x + width * 2 // 3), str(y + height // 2),
+                      "click", "5" if top > y else "4"], check=True)
+            return None
+        return wait_until(shown, timeout, f"{name!r} to scroll into view")
 
     def gone(self, name, role=None, timeout=10):
         wait_until(lambda: not self.find_all(self.application(), name, role), timeout, f"{name!r} to go away")
@@ -419,14 +506,17 @@ class Session:
     def drop_files(self, paths, target):
         """Drags files from a file manager's window and drops them on target."""
         source = self.start("drag-source", [self.program("e2e_drag_source")] + list(paths))
-        window = wait_until(lambda: self.run(["xdotool", "search", "--pid", str(source.pid)]).split(),
-                            10, "the file manager's window")[0]
+        window = wait_until(lambda: self.shown_windows(source.pid), 10, "the file manager's window")[0]
         self.run(["xdotool", "windowmove", "--sync", window, "0", "0"], check=True)
+        geometry = dict(line.strip().split("=", 1) for line in
+                        self.run(["xdotool", "getwindowgeometry", "--shell", window]).splitlines() if "=" in line)
+        start_x, start_y = int(geometry["X"]) + 40, int(geometry["Y"]) + 40
         x, y = self.centre(target)
-        self.run(["xdotool", "mousemove", "--sync", "40", "40", "mousedown", "1"], check=True)
-        for step in range(1, 11):  # a drag moves through the way, not in one jump
-            self.run(["xdotool", "mousemove", "--sync", str(40 + (x - 40) * step // 10),
-                      str(40 + (y - 40) * step // 10)], check=True)
+        self.run(["xdotool", "mousemove", "--sync", str(start_x), str(start_y), "mousedown", "1"], check=True)
+        for step in range(1, 21):  # a drag moves through the way, not in one jump
+            self.run(["xdotool", "mousemove", "--sync", str(start_x + (x - start_x) * step // 20),
+                      str(start_y + (y - start_y) * step // 20)], check=True)
+        self.run(["xdotool", "mousemove", "--sync", str(x + 2), str(y + 2)], check=True)
         self.run(["xdotool", "mouseup", "1"], check=True)
         self.stop("drag-source")
 
@@ -436,6 +526,16 @@ class Session:
         path = os.path.join(self.out_dir, name + ".png")
         self.run(["import", "-window", "root", path], check=True)
         return Screenshot(path)
+
+
+def _display_in_use(number):
+    """Whether a live X server holds the display (a lock left by a dead one does not count)."""
+    try:
+        with open(f"/tmp/.X{number}-lock") as lock:
+            pid = int(lock.read().strip() or 0)
+    except (FileNotFoundError, ValueError):
+        return os.path.exists(f"/tmp/.X11-unix/X{number}")
+    return pid > 0 and os.path.exists(f"/proc/{pid}")
 
 
 def read_line_until(stream, marker, timeout, log_path):

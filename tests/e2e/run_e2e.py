@@ -112,7 +112,7 @@ def run_paths(arguments):
     results = []
     try:
         session.open_desktop()
-        chosen = [p for p in paths.ALL + paths.PENDING if p.__name__ in arguments.only] if arguments.only else paths.ALL
+        chosen = [p for p in paths.ORDER if p.__name__ in arguments.only] if arguments.only else paths.ALL
         for path in chosen:
             try:
                 path(session)

@@ -156,13 +156,13 @@ TestCase {
         // The test displays are not ultra-wide.
         verify(!child(page, "ultraWidePill").visible)
         const direction = child(page, "directionButton")
-        compare(direction.Accessible.name, "arrow.down")
+        compare(direction.Accessible.name, "Sort Descending")
         mouseClick(direction)
-        compare(direction.Accessible.name, "arrow.up")
+        compare(direction.Accessible.name, "Sort Ascending")
         // Back to the cards puts the direction back too.
         mouseClick(child(page, "backButton"))
         verify(!child(page, "backButton").visible)
-        compare(direction.Accessible.name, "arrow.down")
+        compare(direction.Accessible.name, "Sort Descending")
     }
 
     function test_categoryCardsAndTagsNarrowTheGrid() {

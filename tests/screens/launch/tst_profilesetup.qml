@@ -25,6 +25,7 @@ TestCase {
         keyClick(Qt.Key_1)
         compare(field.text, "1")
         compare(status.text, "\u2716 Must start with a letter")
+        compare(field.Accessible.description, "Must start with a letter") // what a screen reader says
         keyClick(Qt.Key_Backspace)
         keyClick(Qt.Key_A, Qt.ShiftModifier)
         keyClick(Qt.Key_Exclam, Qt.ShiftModifier)
@@ -47,6 +48,7 @@ TestCase {
         for (const letter of "ada")
             keyClick(letter)
         tryCompare(findChild(view, "statusText"), "text", "\u2714 Available")
+        compare(field.Accessible.description, "Available")
         const button = findChild(view, "continueButton")
         verify(button.enabled)
         mouseClick(button)

@@ -65,6 +65,9 @@ Item {
             compare(back.enabled, false)
             compare(forward.enabled, true)
             compare(findChild(strip, "tile6").visible, false)
+            compare(forward.Accessible.name, "Next Displays")
+            back.Accessible.pressAction() // a screen reader's press of the dimmed arrow does nothing
+            compare(findChild(strip, "tile1").visible, true)
             mouseClick(forward)
             compare(findChild(strip, "tile1").visible, false)
             compare(findChild(strip, "tile6").visible, true)
