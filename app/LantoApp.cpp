@@ -171,6 +171,8 @@ void LantoApp::build()
 
     delegate.openURLs(urlArguments(m_arguments));
     delegate.applicationDidFinishLaunching();
+    // What later launches handed over while the window was being built.
+    m_scheme.startDelivering();
 }
 
 bool LantoApp::loadMainWindow(QQmlApplicationEngine& engine)

@@ -17,6 +17,12 @@ bool isDigits(QStringView part)
     return std::all_of(part.begin(), part.end(), [](QChar c) { return c.isDigit() && c.unicode() < 0x80; });
 }
 
+QString& chosenIdentifier()
+{
+    static QString identifier;
+    return identifier;
+}
+
 } // namespace
 
 LocaleName LocaleName::fromText(QStringView text)
@@ -51,4 +57,12 @@ LocaleName LocaleName::current()
             return fromText(value);
     }
     return fromText(QLocale::system().name());
+}
+
+void LocaleName::choose(const QString& identifier) { chosenIdentifier() = identifier; }
+
+LocaleName LocaleName::chosen()
+{
+    const QString& identifier = chosenIdentifier();
+    return identifier.isEmpty() ? current() : fromText(identifier);
 }

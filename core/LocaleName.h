@@ -15,4 +15,9 @@ struct LocaleName
     // The locale the user runs in, read as the C library resolves messages:
     // LC_ALL, then LC_MESSAGES, then LANG.
     static LocaleName current();
+
+    // The interface language the user chose in Lanto, which wins over
+    // current(); the empty text gives the choice back to current(). Main thread.
+    static void choose(const QString& identifier);
+    static LocaleName chosen();
 };

@@ -6,6 +6,7 @@
 
 #include <cmath>
 #include <limits>
+#include <tuple>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -108,6 +109,17 @@ qint64 Wallpaper::wholePixels(double value)
 QString Wallpaper::resolutionText() const
 {
     return QString::number(wholePixels(resolution.width())) + u'x' + QString::number(wholePixels(resolution.height()));
+}
+
+bool Wallpaper::sameContent(const Wallpaper& other) const
+{
+    const auto fields = [](const Wallpaper& w) {
+        return std::tie(w.id, w.hexID, w.title, w.creator, w.category, w.tags, w.previewColors, w.resolution,
+            w.fileSize, w.isFeatured, w.isNew, w.downloadCount, w.favoriteCount, w.dateAdded, w.wallpaperType,
+            w.cloudID, w.remoteThumbnailURL, w.remotePosterURL, w.remoteContentURL, w.remotePreviewClipURL,
+            w.localizedTitles, w.submissionStatus, w.serverWallpaperId);
+    };
+    return fields(*this) == fields(other);
 }
 
 QString Wallpaper::localizedTitle(const LocaleName& locale) const

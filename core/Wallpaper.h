@@ -101,7 +101,7 @@ public:
     // The record as QML sees it.
     bool isValid() const { return !id.isNull(); }
     QString idText() const { return id.toString(QUuid::WithoutBraces); }
-    QString displayTitle() const { return localizedTitle(LocaleName::current()); }
+    QString displayTitle() const { return localizedTitle(LocaleName::chosen()); }
     QString categoryName() const { return rawValue(category); }
     QVariantList previewColorList() const;
     QString typeName() const;
@@ -115,6 +115,21 @@ public:
     QString serverWallpaperIdText() const { return serverWallpaperId.value_or(QString()); }
 
     friend bool operator==(const Wallpaper& a, const Wallpaper& b) noexcept { return a.id == b.id; }
+    // Every field equal, not only the id.
+    bool sameContent(const Wallpaper& other) const;
+};
+
+// QML writes a property of this type, and tells its bindings, only when the
+// meta-type finds the new value different. With the record's own equality (the
+// id alone) a card on screen would keep its record's old status and title for
+// good; the meta-type compares every field instead.
+template <>
+struct QtPrivate::QEqualityOperatorForType<Wallpaper, true>
+{
+    static bool equals(const QtPrivate::QMetaTypeInterface*, const void* a, const void* b)
+    {
+        return static_cast<const Wallpaper*>(a)->sameContent(*static_cast<const Wallpaper*>(b));
+    }
 };
 
 inline size_t qHash(const Wallpaper& wallpaper, size_t seed = 0) noexcept

@@ -44,8 +44,8 @@ std::chrono::seconds WallpaperApplier::lockScreenDelay() { return SystemVersion:
 
 void WallpaperApplier::apply(const Wallpaper& wallpaper)
 {
-    if (wallpaper.cloudID)
-        m_services.service.recordEvent(WallpaperService::UsageEvent::apply, *wallpaper.cloudID);
+    if (const std::optional<QString> reported = m_library.serviceID(wallpaper))
+        m_services.service.recordEvent(WallpaperService::UsageEvent::apply, *reported);
     if (wallpaper.cloudID && !m_services.files.isDownloaded(wallpaper)) {
         if (m_downloads.contains(wallpaper.id))
             return; // the running download applies it when it ends

@@ -52,7 +52,7 @@ QVariant WallpaperListModel::data(const QModelIndex& index, int role) const
     const Wallpaper& w = m_list.at(index.row());
     switch (role) {
     case Qt::DisplayRole:
-    case TitleRole: return w.localizedTitle(m_locale);
+    case TitleRole: return w.localizedTitle(m_locale ? *m_locale : LocaleName::chosen());
     case IdRole: return w.id;
     case HexIDRole: return w.hexID;
     case CreatorNameRole: return w.creator.name;

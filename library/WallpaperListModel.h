@@ -3,6 +3,8 @@
 #include "LocaleName.h"
 
 #include <QAbstractListModel>
+
+#include <optional>
 #include <QtQml/qqmlregistration.h>
 
 class WallpaperList;
@@ -52,7 +54,7 @@ public:
     void setLoading(bool loading);
     int count() const { return rowCount(); }
 
-    // The language titles are shown in; the user's own by default.
+    // The language titles are shown in; the one chosen for the interface by default.
     void setLocale(const LocaleName& locale);
 
 signals:
@@ -61,6 +63,6 @@ signals:
 
 private:
     const WallpaperList& m_list;
-    LocaleName m_locale = LocaleName::current();
+    std::optional<LocaleName> m_locale;
     bool m_loading = false;
 };

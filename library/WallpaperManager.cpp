@@ -127,7 +127,7 @@ void WallpaperManager::startTasks()
             if (folders.contains(wallpaper.hexID))
                 onDisk.append(wallpaper);
         }
-        m_services.prefetchCardThumbnails(onDisk);
+        prefetchCardThumbnails(onDisk);
     }
     m_started = true;
     updateLoadingFlags();
@@ -423,6 +423,12 @@ void WallpaperManager::saveIdSet(const QString& key, const QSet<QUuid>& ids)
 QFuture<void> WallpaperManager::prefetchThumbnails(const QList<Wallpaper>& wallpapers)
 {
     return m_prefetcher.prefetch(wallpapers);
+}
+
+void WallpaperManager::prefetchCardThumbnails(const QList<Wallpaper>& wallpapers) const
+{
+    if (m_services.prefetchCardThumbnails && !wallpapers.isEmpty())
+        m_services.prefetchCardThumbnails(wallpapers);
 }
 
 QFuture<void> WallpaperManager::saveCatalogueCache(QList<APIWallpaper> records)

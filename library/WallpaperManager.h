@@ -170,6 +170,10 @@ public:
     void addImportedWallpaper(const Wallpaper& wallpaper, const QString& contentPath,
                               const std::optional<QString>& posterPath);
     bool hasLocalMetadata(const Wallpaper& wallpaper) const { return m_library.hasLocalMetadata(wallpaper); }
+    // The id the service knows a catalogue wallpaper by, for its usage events and
+    // favourites. None for the user's own items: their ids were made here, and
+    // the service never issued them (unless it lists one in the catalogue).
+    std::optional<QString> serviceID(const Wallpaper& wallpaper) const;
     void writeMetadata(const Wallpaper& wallpaper) const { m_library.writeMetadata(wallpaper); }
 
     // The Discover rows, the tag catalogue, the merged library, pruning, the
@@ -182,6 +186,9 @@ public:
     // Forgets downloads whose catalogue content is gone from disk.
     void dropMissingDownloads();
     QFuture<void> prefetchThumbnails(const QList<Wallpaper>& wallpapers);
+    // Fills the cards' thumbnail cache from the wallpapers' local files, so that
+    // cards show their pictures on their first frame.
+    void prefetchCardThumbnails(const QList<Wallpaper>& wallpapers) const;
     // Merges service records into the cache file, off the main thread.
     QFuture<void> saveCatalogueCache(QList<APIWallpaper> records);
 

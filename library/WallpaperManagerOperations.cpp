@@ -81,22 +81,30 @@ void WallpaperManager::updateDownloadProgress(const QUuid& id, double fraction)
         setDownloadProgress(id, fraction);
 }
 
+std::optional<QString> WallpaperManager::serviceID(const Wallpaper& wallpaper) const
+{
+    if (!wallpaper.cloudID || (!m_serverKnownIDs.contains(wallpaper.id) && hasLocalMetadata(wallpaper)))
+        return std::nullopt;
+    return wallpaper.cloudID;
+}
+
 void WallpaperManager::toggleFavorite(const Wallpaper& wallpaper)
 {
+    const std::optional<QString> reported = serviceID(wallpaper);
     if (!m_favorites.contains(wallpaper.id)) {
         m_favorites.insert(wallpaper.id);
-        if (wallpaper.cloudID)
-            m_services.service.recordEvent(WallpaperService::UsageEvent::favorite, *wallpaper.cloudID);
+        if (reported)
+            m_services.service.recordEvent(WallpaperService::UsageEvent::favorite, *reported);
     } else {
         m_favorites.remove(wallpaper.id);
     }
     emit favoritesChanged();
     saveIdSet(SettingsKey::favorites, m_favorites);
 
-    if (!m_services.service.isSignedIn() || !wallpaper.cloudID)
+    if (!m_services.service.isSignedIn() || !reported)
         return;
     // Each toggle sends its own request; the local set is never rolled back.
-    m_services.service.syncFavorite(*wallpaper.cloudID, m_favorites.contains(wallpaper.id))
+    m_services.service.syncFavorite(*reported, m_favorites.contains(wallpaper.id))
         .then(this, [](const std::optional<QString>& failure) {
             if (failure)
                 Log::write(u"Lanto: Failed to sync favorite — %1"_s.arg(*failure));
@@ -110,6 +118,8 @@ void WallpaperManager::deleteWallpaper(const Wallpaper& wallpaper)
     const QString cloudID = *wallpaper.cloudID;
     removeActiveWallpaper(wallpaper);
     const bool ownItem = hasLocalMetadata(wallpaper);
+    // Asked before the folder, and with it metadata.json, goes.
+    const std::optional<QString> reported = serviceID(wallpaper);
     const bool pending = wallpaper.submissionStatus == u"pending"_s;
 
     m_services.cloud.deleteContent(cloudID);
@@ -122,7 +132,8 @@ void WallpaperManager::deleteWallpaper(const Wallpaper& wallpaper)
         if (pending)
             m_services.service.withdrawSubmission(cloudID);
     }
-    m_services.service.recordEvent(WallpaperService::UsageEvent::remove, cloudID);
+    if (reported)
+        m_services.service.recordEvent(WallpaperService::UsageEvent::remove, *reported);
 }
 
 void WallpaperManager::removeActiveWallpaper(const Wallpaper& wallpaper)

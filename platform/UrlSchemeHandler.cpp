@@ -7,6 +7,8 @@
 #include <QDBusConnectionInterface>
 #include <QDBusMessage>
 
+#include <utility>
+
 using namespace Qt::StringLiterals;
 
 namespace {
@@ -57,17 +59,35 @@ bool UrlSchemeHandler::handOff(const QDBusConnection& bus, const QStringList& ur
 
 void UrlSchemeHandler::Open(const QStringList& urls)
 {
-    if (urls.isEmpty()) {
-        emit reopenRequested();
-        return;
-    }
     QStringList taken;
     for (const QString& url : urls.mid(0, maxURLs)) {
         if (!url.isEmpty() && url.size() <= maxURLLength)
             taken.append(url);
     }
-    if (!taken.isEmpty())
-        emit urlsReceived(taken);
+    if (!urls.isEmpty() && taken.isEmpty())
+        return; // nothing usable
+    if (m_delivering)
+        deliver(taken);
+    else if (m_held.size() < maxHeldRequests)
+        m_held.append(taken);
+}
+
+void UrlSchemeHandler::startDelivering()
+{
+    if (m_delivering)
+        return;
+    m_delivering = true;
+    const QList<QStringList> held = std::exchange(m_held, {});
+    for (const QStringList& urls : held)
+        deliver(urls);
+}
+
+void UrlSchemeHandler::deliver(const QStringList& urls)
+{
+    if (urls.isEmpty())
+        emit reopenRequested();
+    else
+        emit urlsReceived(urls);
 }
 
 QString UrlSchemeHandler::entryPath() { return UserHome::path() + u"/.local/share/applications/"_s + entryName; }

@@ -13,7 +13,9 @@ class SystemCommands;
 // URL as its argument (an application entry names Lanto the handler of
 // x-scheme-handler/lanto); only one Lanto runs per session, and a later launch
 // hands its URLs, or its wish to see the window, to that one over the session
-// bus and ends. Main thread.
+// bus and ends. Requests that come before the running Lanto can act on them
+// (its window is built some time after the name is claimed) are held and
+// delivered in order once it calls startDelivering(). Main thread.
 class UrlSchemeHandler : public QObject
 {
     Q_OBJECT
@@ -26,6 +28,8 @@ public:
     // What one hand-over may carry; the rest is dropped.
     static constexpr qsizetype maxURLs = 16;
     static constexpr qsizetype maxURLLength = 8192;
+    // Hand-overs held before delivery starts; later ones are dropped.
+    static constexpr qsizetype maxHeldRequests = 16;
 
     explicit UrlSchemeHandler(const QDBusConnection& bus = QDBusConnection::sessionBus(), QObject* parent = nullptr);
     ~UrlSchemeHandler() override;
@@ -44,6 +48,9 @@ public:
     // desktop, through xdg-mime, to make it the default handler. The failure's description, or none.
     static std::optional<QString> registerHandler(const QString& programPath, SystemCommands& commands);
 
+    // Emits the held requests in the order they came, and every later one at once.
+    void startDelivering();
+
 public slots:
     // Called over the bus by a later launch.
     Q_SCRIPTABLE void Open(const QStringList& urls);
@@ -53,6 +60,10 @@ signals:
     void reopenRequested();
 
 private:
+    void deliver(const QStringList& urls);
+
     QDBusConnection m_bus;
     bool m_claimed = false;
+    bool m_delivering = false;
+    QList<QStringList> m_held; // an empty list asks for the window
 };

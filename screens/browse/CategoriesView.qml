@@ -14,7 +14,7 @@ Item {
     readonly property WallpaperManager manager: AppEnvironment.wallpaperManager
     readonly property bool isOpen: categoryBrowser.category !== ""
     // Pages come in from the side they lead to, mirrored right to left.
-    readonly property real slide: Qt.application.layoutDirection === Qt.RightToLeft ? -20 : 20
+    readonly property real slide: LayoutMirroring.enabled ? -20 : 20
 
     CategoryBrowserModel {
         id: categoryBrowser

@@ -39,8 +39,6 @@ Item {
         width: parent.width - 28
         anchors.verticalCenter: parent.verticalCenter
         spacing: 10
-        LayoutMirroring.enabled: Qt.application.layoutDirection === Qt.RightToLeft
-        LayoutMirroring.childrenInherit: true
 
         SymbolIcon {
             id: symbol

@@ -28,6 +28,7 @@ Rectangle {
         spacing: 8
 
         SymbolIcon {
+            id: magnifier
             name: "magnifyingglass"
             pointSize: 12
             color: Qt.rgba(1, 1, 1, 0.4)
@@ -37,7 +38,8 @@ Rectangle {
         TextInput {
             id: input
             objectName: "searchInput"
-            width: row.width - x - (clear.visible ? clear.width + row.spacing : 0)
+            // Not from x: mirrored right to left, x follows the width and the row never settles.
+            width: row.width - magnifier.width - row.spacing - (clear.visible ? clear.width + row.spacing : 0)
             anchors.verticalCenter: parent.verticalCenter
             text: field.text
             color: "white"

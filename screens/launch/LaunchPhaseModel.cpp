@@ -78,7 +78,11 @@ void LaunchPhaseModel::finishSplash()
     if (m_phase != Phase::Splash || m_isUpdating)
         return;
     const bool updateKnown = !m_updateVersion.isEmpty() || (m_updates && m_updates->updateAvailable());
-    if (!updateKnown) {
+    const std::function<void()> install = m_updates ? m_updates->immediateInstallHandler() : nullptr;
+    if (!updateKnown || !install) {
+        // Nothing can be installed here: the user goes on at once and the sidebar's badge offers the release.
+        if (!m_updateVersion.isEmpty() && m_updates)
+            m_updates->offerUpdate(m_updateVersion);
         choosePhase();
         return;
     }
@@ -86,10 +90,7 @@ void LaunchPhaseModel::finishSplash()
     emit isUpdatingChanged();
     emit splashVersionChanged();
     m_updates->setUpdateAvailable(false);
-    if (const auto& install = m_updates->immediateInstallHandler())
-        install();
-    else
-        m_updates->checkForUpdatesInBackground();
+    install();
     m_fallback = m_scheduler.after(updateFallback, [this] { choosePhase(); });
 }
 

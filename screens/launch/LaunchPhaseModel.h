@@ -10,12 +10,15 @@
 #include <QtQml/qqmlregistration.h>
 
 #include <chrono>
+#include <functional>
 
 // Which of the main window's four launch phases shows: the splash, the
 // welcome while signed out, the handle set-up while the account needs one, and
 // the main window. While the splash shows it checks the feed for a newer
-// version; when the splash ends with one known, it stays on the splash showing
-// the update, and moves on after `updateFallback` at the latest. Main thread.
+// version; when the splash ends with one known and an installer for it, it
+// stays on the splash showing the update, and moves on after `updateFallback`
+// at the latest. With no installer it goes on at once and the sidebar's badge
+// offers the release. Main thread.
 class LaunchPhaseModel : public QObject
 {
     Q_OBJECT

@@ -39,6 +39,12 @@ Window {
         anchors.bottomMargin: 24
     }
 
+    // "Check for Updates…" without a menu bar: the settings' Updates row, and this.
+    Shortcut {
+        sequence: "Ctrl+U"
+        enabled: SparkleUpdateManager.canCheckForUpdates
+        onActivated: SparkleUpdateManager.checkForUpdates()
+    }
     Shortcut {
         sequences: [StandardKey.Quit]
         onActivated: Qt.quit()

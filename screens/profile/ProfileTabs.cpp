@@ -190,6 +190,9 @@ void ProfileTabs::rebuildLists()
         if (!localKeys.contains(upload.hexID))
             m_uploads.append(upload);
     }
+    // Every tab's pictures, so that switching tabs shows them at once.
+    for (const QList<Wallpaper>* list : { &m_downloads, &m_favorites, &m_uploads })
+        manager->prefetchCardThumbnails(*list);
     showCurrent();
 }
 

@@ -44,6 +44,7 @@ ScrollView {
                 isOn: root.settings.autoUpdateEnabled
                 onIsOnChanged: root.settings.autoUpdateEnabled = isOn
             }
+            CheckForUpdatesButton { settings: root.settings }
         }
         SettingsSection {
             width: parent.width

@@ -29,6 +29,20 @@ SettingsViewModel::SettingsViewModel(LantoSettings& settings, const SettingsBack
     , m_autoUpdateEnabled(backends.updates && backends.updates->automaticallyChecksForUpdates())
     , m_appLanguage(backends.defaults ? backends.defaults->string(appLanguageKey).value_or(QString()) : QString())
 {
+    if (m_backends.updates)
+        connect(m_backends.updates, &SparkleUpdateManager::canCheckForUpdatesChanged, this,
+                &SettingsViewModel::canCheckForUpdatesChanged);
+}
+
+bool SettingsViewModel::canCheckForUpdates() const
+{
+    return m_backends.updates && m_backends.updates->canCheckForUpdates();
+}
+
+void SettingsViewModel::checkForUpdates()
+{
+    if (canCheckForUpdates())
+        m_backends.updates->checkForUpdates();
 }
 
 bool SettingsViewModel::store(bool& field, bool on, const QString& key, void (SettingsViewModel::*changed)())

@@ -24,6 +24,8 @@ class SettingsViewModel : public QObject
     Q_PROPERTY(bool autoUpdateEnabled READ autoUpdateEnabled WRITE setAutoUpdateEnabled NOTIFY autoUpdateEnabledChanged)
     Q_PROPERTY(QString appLanguage READ appLanguage WRITE setAppLanguage NOTIFY appLanguageChanged)
     Q_PROPERTY(QString version READ version CONSTANT)
+    // "Check for Updates…" is offered while the updater can start a check.
+    Q_PROPERTY(bool canCheckForUpdates READ canCheckForUpdates NOTIFY canCheckForUpdatesChanged)
 
 public:
     // Over the environment's settings store and the installed backends.
@@ -45,6 +47,9 @@ public:
     void setAutoUpdateEnabled(bool on);
     QString appLanguage() const { return m_appLanguage; }
     void setAppLanguage(const QString& code);
+    bool canCheckForUpdates() const;
+    // A check that shows its outcome; nothing while one runs.
+    Q_INVOKABLE void checkForUpdates();
     // The application's version, "1.0" when it has none.
     QString version() const;
     // The version line's text for a bundle version ("0" or empty: unknown).
@@ -58,6 +63,7 @@ signals:
     void respectReduceMotionChanged();
     void autoUpdateEnabledChanged();
     void appLanguageChanged();
+    void canCheckForUpdatesChanged();
 
 private:
     // Stores a switch of the settings store; false when the value was already so.

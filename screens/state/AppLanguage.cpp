@@ -1,5 +1,6 @@
 #include "AppLanguage.h"
 
+#include "LocaleName.h"
 #include "UserDefaults.h"
 
 namespace {
@@ -12,13 +13,22 @@ constexpr qsizetype maxIdentifierLength = 32;
 AppLanguage::AppLanguage(UserDefaults& defaults, QObject* parent) : QObject(parent), m_defaults(defaults)
 {
     m_language = stored();
+    takeEffect();
     // The settings screen writes the key itself.
     connect(&defaults, &UserDefaults::valueChanged, this, [this](const QString& changed) {
         if (changed != key || stored() == m_language)
             return;
         m_language = stored();
+        takeEffect();
         emit languageChanged();
     });
+}
+
+void AppLanguage::takeEffect() const
+{
+    // Numbers, dates and wallpaper titles of every screen made from now on.
+    QLocale::setDefault(locale());
+    LocaleName::choose(m_language);
 }
 
 QString AppLanguage::stored() const

@@ -46,6 +46,8 @@ signals:
 
 private:
     QString stored() const;
+    // Makes the language the process's default locale.
+    void takeEffect() const;
 
     UserDefaults& m_defaults;
     QString m_language;

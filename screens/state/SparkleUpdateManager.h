@@ -76,6 +76,9 @@ public:
     // nothing, so there never is one; callers check for updates instead.
     const std::function<void()>& immediateInstallHandler() const { return m_immediateInstallHandler; }
 
+    // A newer release found elsewhere (the splash's check): the badge offers it.
+    void offerUpdate(const QString& version) { publish(version); }
+
     // The manager's own check of the feed; ends with appcastChecked().
     Q_INVOKABLE void checkAppcast();
     // The newest release the feed names.

@@ -6,10 +6,16 @@
 
 FloatingMonitorWindowAttacher::FloatingMonitorWindowAttacher(QQuickItem* parent) : QQuickItem(parent) {}
 
+FloatingMonitorWindowAttacher::~FloatingMonitorWindowAttacher()
+{
+    FloatingMonitorWindowManager::shared().release(m_content);
+}
+
 void FloatingMonitorWindowAttacher::setContent(QQmlComponent* content)
 {
     if (m_content == content)
         return;
+    FloatingMonitorWindowManager::shared().release(m_content);
     m_content = content;
     emit contentChanged();
     attachIfShown();

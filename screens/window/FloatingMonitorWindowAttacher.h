@@ -7,7 +7,9 @@
 
 // Placed invisibly in the main window's content: once it knows its window, and
 // each time that window is shown again, it has the shared manager build the
-// floating panel with its content for that window.
+// floating panel with its content for that window. The panel lives no longer
+// than the attacher: a view built again (after sign-out and sign-in) gets a
+// panel with its own, live content.
 class FloatingMonitorWindowAttacher : public QQuickItem
 {
     Q_OBJECT
@@ -16,6 +18,8 @@ class FloatingMonitorWindowAttacher : public QQuickItem
 
 public:
     explicit FloatingMonitorWindowAttacher(QQuickItem* parent = nullptr);
+    // The panel made from this attacher's content goes with it.
+    ~FloatingMonitorWindowAttacher() override;
 
     QQmlComponent* content() const { return m_content; }
     void setContent(QQmlComponent* content);

@@ -22,36 +22,77 @@ FloatingMonitorWindowManager* FloatingMonitorWindowManager::create(QQmlEngine*, 
 
 FloatingMonitorWindowManager::~FloatingMonitorWindowManager() = default;
 
-void FloatingMonitorWindowManager::attach(QWindow* parent, QQmlComponent* content)
+QQuickItem* FloatingMonitorWindowManager::makeContent(QQmlComponent* content, FloatingMonitorPanel& panel)
 {
-    if (m_panel || !parent || !content)
-        return;
     QQmlContext* context = content->creationContext() ? content->creationContext() : qmlContext(content);
     if (!context)
-        return;
+        return nullptr;
     QObject* object = content->beginCreate(context);
-    auto panel = std::make_unique<FloatingMonitorPanel>();
     auto* item = qobject_cast<QQuickItem*>(object);
     if (!item) {
         content->completeCreate();
         delete object;
+        return nullptr;
+    }
+    item->setParentItem(panel.contentItem());
+    item->setParent(&panel);
+    content->completeCreate();
+    return item;
+}
+
+void FloatingMonitorWindowManager::attach(QWindow* parent, QQmlComponent* content)
+{
+    if (!parent || !content)
+        return;
+    if (m_panel && m_panel->attachedParent() == parent) {
+        // A new view of the same window: its content replaces the old one's.
+        if (m_source != content)
+            takeContent(content);
         return;
     }
-    item->setParentItem(panel->contentItem());
-    item->setParent(panel.get());
-    content->completeCreate();
-    m_content = item;
-
+    detach();
+    m_panel = std::make_unique<FloatingMonitorPanel>();
+    if (!takeContent(content)) {
+        m_panel.reset();
+        return;
+    }
     // Later, and only for this panel: a close and the parent's end may both report.
-    connect(panel.get(), &FloatingMonitorPanel::parentClosed, this, [this, closed = panel.get()] {
-        if (m_panel.get() == closed)
+    // The panel is the context, so a report outliving it never reaches a newer
+    // panel that happens to take its address.
+    FloatingMonitorPanel* panel = m_panel.get();
+    connect(panel, &FloatingMonitorPanel::parentClosed, panel, [this, panel] {
+        if (m_panel.get() == panel)
             detach();
     }, Qt::QueuedConnection);
-    panel->attach(parent);
-    panel->setRevealed(m_visible);
-    panel->show();
-    m_panel = std::move(panel);
+    m_panel->attach(parent);
+    m_panel->setRevealed(m_visible);
+    m_panel->show();
     emit attachedChanged();
+}
+
+bool FloatingMonitorWindowManager::takeContent(QQmlComponent* content)
+{
+    QQuickItem* item = makeContent(content, *m_panel);
+    if (!item)
+        return false;
+    if (m_content) {
+        m_content->setParentItem(nullptr);
+        m_content->deleteLater();
+    }
+    m_content = item;
+    m_source = content;
+    // Whatever owned the component went without saying so.
+    connect(content, &QObject::destroyed, m_panel.get(), [this, content] {
+        if (m_source == content)
+            detach();
+    });
+    return true;
+}
+
+void FloatingMonitorWindowManager::release(QQmlComponent* content)
+{
+    if (content && content == m_source)
+        detach();
 }
 
 void FloatingMonitorWindowManager::detach()
@@ -59,6 +100,7 @@ void FloatingMonitorWindowManager::detach()
     if (!m_panel)
         return;
     m_panel->hide();
+    m_source = nullptr;
     // Deleted on a later turn: the close that led here may still be on the stack.
     m_panel.release()->deleteLater();
     emit attachedChanged();

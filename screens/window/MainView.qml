@@ -31,17 +31,23 @@ Item {
         anchors.fill: parent
         section: root.appState.selectedSection
     }
+    // Anchored, not placed, so that a right-to-left language mirrors them.
     SidebarView {
         id: sidebar
+        objectName: "sidebar"
         width: 200
-        height: parent.height
+        anchors.left: parent.left
+        anchors.top: parent.top
+        anchors.bottom: parent.bottom
         appState: root.appState
         auth: root.auth
     }
     ContentSwitcher {
-        x: sidebar.width
-        width: parent.width - sidebar.width
-        height: parent.height
+        objectName: "contentSwitcher"
+        anchors.left: sidebar.right
+        anchors.right: parent.right
+        anchors.top: parent.top
+        anchors.bottom: parent.bottom
         appState: root.appState
         section: root.appState.selectedSection
     }

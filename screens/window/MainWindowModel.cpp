@@ -36,9 +36,12 @@ void MainWindowModel::setWallpaperManager(WallpaperManager* manager)
 
 void MainWindowModel::setAuth(AuthService* auth)
 {
-    if (m_auth == auth)
+    const bool changedAuth = rebind(m_auth, auth, this, [this](AuthService* added) {
+        connect(added, &AuthService::isSignedInChanged, this, &MainWindowModel::updatePanelVisibility);
+    });
+    if (!changedAuth)
         return;
-    m_auth = auth;
+    updatePanelVisibility();
     emit authChanged();
 }
 
@@ -98,6 +101,8 @@ void MainWindowModel::showAppliedToast()
 
 void MainWindowModel::updatePanelVisibility()
 {
+    // Signed out, the welcome screen takes the window while this view fades: no strip over it.
+    const bool signedOut = m_auth && !m_auth->isSignedIn();
     if (m_manager)
-        FloatingMonitorWindowManager::shared().setVisible(m_manager->connectedScreens().size() >= 2);
+        FloatingMonitorWindowManager::shared().setVisible(!signedOut && m_manager->connectedScreens().size() >= 2);
 }

@@ -60,6 +60,8 @@ private slots:
     void unnamedProfileIsUnknown();
     void previewColoursFollowTheHexRule();
     void equalAndHashedByIdAlone();
+    void variantsDifferWhenAnyFieldDoes_data();
+    void variantsDifferWhenAnyFieldDoes();
     void resolutionText_data();
     void resolutionText();
     void localizedTitle_data();
@@ -204,6 +206,37 @@ void TestWallpaper::equalAndHashedByIdAlone()
 
     QSet<Wallpaper> set{a, renamed, Wallpaper::fromAPIWallpaper(otherItem)};
     QCOMPARE(set.size(), 2);
+}
+
+// What QML compares before it tells a card's bindings of a new record.
+void TestWallpaper::variantsDifferWhenAnyFieldDoes_data()
+{
+    QTest::addColumn<QString>("field");
+    QTest::addColumn<bool>("same");
+    QTest::newRow("nothing changed") << "" << true;
+    QTest::newRow("review status") << "submissionStatus" << false;
+    QTest::newRow("title") << "title" << false;
+    QTest::newRow("creator's name") << "creator" << false;
+    QTest::newRow("server id") << "serverWallpaperId" << false;
+}
+
+void TestWallpaper::variantsDifferWhenAnyFieldDoes()
+{
+    QFETCH(QString, field);
+    QFETCH(bool, same);
+    const Wallpaper record = Wallpaper::fromAPIWallpaper(catalogueItem());
+    Wallpaper changed = record;
+    if (field == "submissionStatus")
+        changed.submissionStatus = "pending";
+    else if (field == "title")
+        changed.title = "Other";
+    else if (field == "creator")
+        changed.creator.name = "Someone";
+    else if (field == "serverWallpaperId")
+        changed.serverWallpaperId = "abc";
+    QVERIFY(record == changed); // the record's identity stays the id
+    QCOMPARE(QVariant::fromValue(record) == QVariant::fromValue(changed), same);
+    QCOMPARE(record.sameContent(changed), same);
 }
 
 void TestWallpaper::resolutionText_data()

@@ -78,10 +78,8 @@ private slots:
             << QStringList { "event remove " + id } << true;
         QTest::newRow("own pending item")
             << ""
-            << "pending" << QStringList {} << QStringList { "withdraw abc1234", "event remove abc1234" } << false;
-        QTest::newRow("own approved item")
-            << ""
-            << "approved" << QStringList {} << QStringList { "event remove abc1234" } << false;
+            << "pending" << QStringList {} << QStringList { "withdraw abc1234" } << false;
+        QTest::newRow("own approved item") << "" << "approved" << QStringList {} << QStringList {} << false;
     }
     void deleteWallpaper()
     {
@@ -125,6 +123,26 @@ private slots:
         QVERIFY(!library.downloaded().contains(wallpaper.id));
         QVERIFY(!rig.settings.uuidSet(SettingsKey::downloads).contains(wallpaper.id));
         QCOMPARE(library.allWallpaperList().rowOf(wallpaper.id).has_value(), keptInLibrary);
+    }
+
+    // Own items carry their local hex id as cloudID; the service never issued it.
+    void ownItemsReportNothingToTheService()
+    {
+        LibraryRig rig;
+        rig.service.signedIn = true;
+        rig.addLocalItem("abc1234");
+        WallpaperManager& library = rig.startOnAllDisplays();
+        const std::optional<Wallpaper> own = rig.record("abc1234");
+        QVERIFY(own);
+        QCOMPARE(own->cloudID, QStringLiteral("abc1234"));
+
+        library.apply(*own);
+        library.toggleFavorite(*own);
+        library.toggleFavorite(*own);
+        library.deleteWallpaper(*own);
+        QCOMPARE(rig.service.calls, QStringList {});
+        QCOMPARE(rig.desktop.calls.first(), QStringLiteral("video content.mov all"));
+        QVERIFY(!rig.record("abc1234"));
     }
 
     void search_data()

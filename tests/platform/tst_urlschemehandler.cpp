@@ -43,6 +43,7 @@ private slots:
 
         UrlSchemeHandler running;
         QVERIFY(running.claim());
+        running.startDelivering();
         QSignalSpy urls(&running, &UrlSchemeHandler::urlsReceived);
         QSignalSpy reopen(&running, &UrlSchemeHandler::reopenRequested);
 
@@ -66,6 +67,50 @@ private slots:
         // Only one holds the name.
         UrlSchemeHandler second(QDBusConnection::connectToBus(QDBusConnection::SessionBus, "second"));
         QVERIFY(!second.claim());
+    }
+
+    // A sign-in callback handed over while the window is still being built
+    // must not be lost: it waits, in order with the other requests.
+    void requestsWaitUntilDeliveryStarts()
+    {
+        UrlSchemeHandler running;
+        QVERIFY(running.claim());
+        QStringList delivered;
+        connect(&running, &UrlSchemeHandler::urlsReceived, this,
+            [&delivered](const QStringList& urls) { delivered.append(urls.join(',')); });
+        connect(&running, &UrlSchemeHandler::reopenRequested, this, [&delivered] { delivered.append("reopen"); });
+
+        for (const QStringList& urls : { QStringList { "lanto://auth?code=1" }, QStringList {},
+                 QStringList { "lanto://auth?code=2", "lanto://open" } }) {
+            std::future<bool> handed = handOffFromLaterLaunch(urls);
+            QTRY_VERIFY(isReady(handed));
+            QVERIFY(handed.get());
+        }
+        QVERIFY(delivered.isEmpty());
+
+        running.startDelivering();
+        const QStringList expected { "lanto://auth?code=1", "reopen", "lanto://auth?code=2,lanto://open" };
+        QCOMPARE(delivered, expected);
+        running.startDelivering(); // nothing is delivered twice
+        QCOMPARE(delivered, expected);
+
+        std::future<bool> handed = handOffFromLaterLaunch({ "lanto://auth?code=3" });
+        QTRY_VERIFY(isReady(handed));
+        QCOMPARE(delivered.last(), "lanto://auth?code=3");
+    }
+
+    void heldRequestsAreBounded()
+    {
+        UrlSchemeHandler running;
+        QVERIFY(running.claim());
+        QSignalSpy urls(&running, &UrlSchemeHandler::urlsReceived);
+        for (qsizetype i = 0; i < UrlSchemeHandler::maxHeldRequests + 4; ++i) {
+            std::future<bool> handed = handOffFromLaterLaunch({ QStringLiteral("lanto://auth?n=%1").arg(i) });
+            QTRY_VERIFY(isReady(handed));
+        }
+        running.startDelivering();
+        QCOMPARE(urls.size(), UrlSchemeHandler::maxHeldRequests);
+        QCOMPARE(urls.first().first().toStringList(), QStringList { "lanto://auth?n=0" });
     }
 
     void nameIsFreeAgainAfterTheEnd()

@@ -75,6 +75,13 @@ private slots:
         QCOMPARE(uploads.at(2).hexID, hexId(1));
         QCOMPARE(hexIDs(uploads).count(hexId(7)), 1);
         QCOMPARE(rig.library.web.requestCount("GET", "profiles/" + rig.profileId + "/wallpapers"), 2);
+
+        // Each rebuild hands every tab's pictures to the cards' cache: downloads,
+        // favourites, then uploads (an empty tab is skipped).
+        const QList<QList<Wallpaper>> prefetched = rig.library.cardPrefetches.mid(rig.library.cardPrefetches.size() - 3);
+        QCOMPARE(hexIDs(prefetched.at(0)), QStringList { hexId(1) });
+        QCOMPARE(hexIDs(prefetched.at(1)), QStringList { hexId(2) });
+        QCOMPARE(hexIDs(prefetched.at(2)), hexIDs(uploads));
     }
 
     void aFailedFetchLeavesTheLocalUploads()

@@ -52,6 +52,7 @@ private slots:
     void loginSwitchRegistersTheAgent_data();
     void loginSwitchRegistersTheAgent();
     void updatesAndLanguageGoToTheirBackends();
+    void checkForUpdatesWaitsForTheRunningCheck();
     void versionFallsBack();
     void languageTable();
 
@@ -186,6 +187,23 @@ void TestSettingsViewModel::updatesAndLanguageGoToTheirBackends()
     QVERIFY(!bare.autoUpdateEnabled());
     bare.setAppLanguage("ar");
     QCOMPARE(bare.appLanguage(), "ar");
+}
+
+void TestSettingsViewModel::checkForUpdatesWaitsForTheRunningCheck()
+{
+    SettingsViewModel model(*m_settings, backends());
+    QSignalSpy offered(&model, &SettingsViewModel::canCheckForUpdatesChanged);
+    QVERIFY(model.canCheckForUpdates());
+    model.checkForUpdates();
+    QVERIFY(!model.canCheckForUpdates());
+    QCOMPARE(offered.size(), 1);
+    model.checkForUpdates(); // a second press while the first runs starts nothing
+    QCOMPARE(offered.size(), 1);
+    QTRY_VERIFY_WITH_TIMEOUT(model.canCheckForUpdates(), 10000);
+
+    SettingsViewModel bare(*m_settings, SettingsBackends {});
+    QVERIFY(!bare.canCheckForUpdates());
+    bare.checkForUpdates();
 }
 
 void TestSettingsViewModel::versionFallsBack()

@@ -18,6 +18,7 @@ private slots:
     void panelFollowsItsParent();
     void hiddenPanelLetsClicksThrough();
     void closingTheParentDropsThePanel();
+    void panelFollowsTheViewThatMadeIt();
 
 private:
     QQmlEngine m_engine;
@@ -117,6 +118,39 @@ void TestFloatingMonitor::closingTheParentDropsThePanel()
     QVERIFY(manager.isAttached());
     QVERIFY(manager.panel() != nullptr);
     manager.detach();
+}
+
+// The main view is made again after sign-out and sign-in: the panel must not
+// keep the old view's content, whose bindings died with it.
+void TestFloatingMonitor::panelFollowsTheViewThatMadeIt()
+{
+    FloatingMonitorWindowManager& manager = FloatingMonitorWindowManager::shared();
+    QQuickWindow parent;
+    parent.show();
+    QQmlComponent* first = content();
+    manager.attach(&parent, first);
+    FloatingMonitorPanel* panel = manager.panel();
+    QPointer<QQuickItem> firstContent = panel->contentItem()->childItems().value(0);
+    QVERIFY(firstContent);
+
+    // A second view of the same window: same panel, its own content.
+    QQmlComponent* second = content();
+    manager.attach(&parent, second);
+    QCOMPARE(manager.panel(), panel);
+    QTRY_VERIFY(firstContent.isNull());
+    QCOMPARE(panel->contentItem()->childItems().size(), 1);
+
+    // The first view going changes nothing now; the second one's takes the panel along.
+    manager.release(first);
+    QVERIFY(manager.isAttached());
+    delete second;
+    QVERIFY(!manager.isAttached());
+
+    manager.attach(&parent, first);
+    QVERIFY(manager.isAttached());
+    QVERIFY(manager.panel() != panel);
+    manager.release(first);
+    QVERIFY(!manager.isAttached());
 }
 
 QTEST_MAIN(TestFloatingMonitor)

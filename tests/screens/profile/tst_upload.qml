@@ -105,6 +105,21 @@ Item {
             verify(!banner.visible)
         }
 
+        function test_2c_cardFollowsItsRecord() {
+            const view = createTemporaryObject(uploadComponent, root)
+            const cards = findChild(view, "cards")
+            tryCompare(cards, "count", 3)
+            const local = cards.itemAt(0)
+            compare(local.wallpaper.hexID, "c0ffee1")
+            verify(!findChild(local, "statusBadge").visible)
+            TestRig.setSubmissionStatus("c0ffee1", "pending")
+            tryVerify(() => findChild(local, "statusBadge").visible)
+            mouseMove(findChild(local, "pictureArea"), 50, 50)
+            verify(!findChild(local, "makePublicButton").visible)
+            TestRig.setSubmissionStatus("c0ffee1", "")
+            tryVerify(() => !findChild(local, "statusBadge").visible)
+        }
+
         function test_3_failedImportShowsItsLine() {
             const view = createTemporaryObject(uploadComponent, root);
             const zone = findChild(view, "dropZone");

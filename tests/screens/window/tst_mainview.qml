@@ -19,6 +19,15 @@ Item {
         readonly property var state: AppEnvironment.appState
 
         Component { id: mainView; MainView { anchors.fill: parent } }
+        Component {
+            id: mirroredView
+            Item {
+                anchors.fill: parent
+                LayoutMirroring.enabled: true
+                LayoutMirroring.childrenInherit: true
+                MainView { anchors.fill: parent }
+            }
+        }
 
 
         function init() {
@@ -28,6 +37,12 @@ Item {
             state.cancelDeletion()
             state.showSignOutConfirm = false
             state.showEditProfile = false
+        }
+
+        // A test that signs in leaves the next one signed out, as it found it.
+        function cleanup() {
+            if (AppEnvironment.auth.isSignedIn)
+                AppEnvironment.auth.signOut()
         }
 
         function test_sidebarRowClosesPagesAndSwitches() {
@@ -138,11 +153,39 @@ Item {
         }
 
         function test_panelShownOnlyWithTwoDisplays() {
+            TestRig.signIn("a1b2c3", "Ann")
             createTemporaryObject(mainView, stage)
             tryCompare(FloatingMonitorWindowManager, "isAttached", true)
             TestRig.connectDisplays(1)
             compare(FloatingMonitorWindowManager.isVisible, false)
             TestRig.connectDisplays(2)
+            compare(FloatingMonitorWindowManager.isVisible, true)
+            TestRig.connectDisplays(1)
+            compare(FloatingMonitorWindowManager.isVisible, false)
+        }
+
+        function test_rightToLeftPutsTheSidebarOnTheRight() {
+            const holder = createTemporaryObject(mirroredView, stage)
+            const sidebar = findChild(holder, "sidebar")
+            compare(sidebar.x, stage.width - sidebar.width)
+            compare(findChild(holder, "contentSwitcher").x, 0)
+        }
+
+        // After sign-out the old view's panel goes; the next view gets a panel of its own.
+        function test_panelGoesWithTheSignedInView() {
+            TestRig.signIn("a1b2c3", "Ann")
+            TestRig.connectDisplays(2)
+            let view = createTemporaryObject(mainView, stage)
+            tryCompare(FloatingMonitorWindowManager, "isAttached", true)
+            compare(FloatingMonitorWindowManager.isVisible, true)
+            AppEnvironment.auth.signOut()
+            compare(FloatingMonitorWindowManager.isVisible, false)
+            view.destroy()
+            tryCompare(FloatingMonitorWindowManager, "isAttached", false)
+
+            TestRig.signIn("a1b2c3", "Ann")
+            view = createTemporaryObject(mainView, stage)
+            tryCompare(FloatingMonitorWindowManager, "isAttached", true)
             compare(FloatingMonitorWindowManager.isVisible, true)
             TestRig.connectDisplays(1)
             compare(FloatingMonitorWindowManager.isVisible, false)
