@@ -87,6 +87,7 @@ Item {
             DetailTitle {
                 id: title
                 detail: detail
+                availableWidth: parent.width - buttons.width - 16
                 onCreatorClicked: page.appState.openCreatorFromWallpaper(detail.wallpaper)
             }
             DetailActions {

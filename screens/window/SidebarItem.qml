@@ -1,4 +1,5 @@
 import QtQuick
+import Lanto.Screens.Wallpaper
 import Lanto.Screens.Window
 import Lanto.Core
 import Lanto.Screens.State
@@ -60,8 +61,9 @@ Item {
 
     Component {
         id: symbolIcon
-        SymbolGlyph {
-            symbol: row.symbols[row.section]
+        SymbolIcon {
+            name: row.symbols[row.section] ?? ""
+            pointSize: 15
             color: row.isSelected ? "white" : row.idleColor
         }
     }
