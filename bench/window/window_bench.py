@@ -1,4 +1,4 @@
-#!/usr/bin/env python3
+#!/usr/bin/python3
 """What Lanto's main window costs at rest, and what Lanto costs with it closed.
 
 Starts lanto-service and Lanto under a private Xvfb (1920x1080) with openbox,
@@ -75,9 +75,16 @@ def sign_in(session):
     field = session.find("Handle", "text", timeout=30)
     session.click(field)
     session.type_text(HANDLE)
-    wait_until(lambda: session.is_enabled(session.find("Continue", "push button")), 20,
-               "the handle to be accepted")
-    session.press("Continue")
+
+    # Continue takes the handle once the service has called it free.
+    def continued():
+        if not session.find_all(session.application(), "Handle", "text"):
+            return True
+        button = session.find("Continue", "push button")
+        if session.is_enabled(button):
+            session.click(button)
+        return False
+    wait_until(continued, 40, "the handle set-up to take the handle")
     session.find("Discover", timeout=30)
 
 
@@ -151,7 +158,8 @@ def run_as_throwaway_user(arguments):
     env = {"PATH": "/usr/local/bin:/usr/bin:/bin", "HOME": home, "USER": name, "LOGNAME": name,
            "LANG": "C.UTF-8", "XDG_RUNTIME_DIR": runtime}
     try:
-        return subprocess.run([sys.executable, os.path.abspath(__file__), "--as-user", "--bin", arguments.bin,
+        # The system interpreter: the one the accessibility bindings are installed for.
+        return subprocess.run(["/usr/bin/python3", os.path.abspath(__file__), "--as-user", "--bin", arguments.bin,
                                "--out", arguments.out, "--media-cache", arguments.media_cache,
                                "--seconds", str(arguments.seconds)],
                               user=entry.pw_uid, group=entry.pw_gid, extra_groups=[], env=env, cwd=home).returncode

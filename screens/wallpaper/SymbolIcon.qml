@@ -68,6 +68,9 @@ Canvas {
     onColorChanged: requestPaint()
     onWeightChanged: requestPaint()
     onWidthChanged: requestPaint()
+    onHeightChanged: requestPaint()
+    // A size set before the canvas could paint (inside a loader) is painted once it can.
+    onAvailableChanged: if (available) requestPaint()
 
     onPaint: {
         const ctx = getContext("2d")
