@@ -41,10 +41,12 @@ Item {
         spacing: 12
 
         Loader {
+            objectName: "icon"
             width: 22
             height: 22
             anchors.verticalCenter: parent.verticalCenter
-            sourceComponent: row.customIcon ?? symbolIcon
+            // Spelled out: Qt 6.4 compiles "??" between components to null.
+            sourceComponent: row.customIcon !== null ? row.customIcon : symbolIcon
         }
         Text {
             id: label
@@ -62,7 +64,7 @@ Item {
     Component {
         id: symbolIcon
         SymbolIcon {
-            name: row.symbols[row.section] ?? ""
+            name: row.symbols[row.section] || ""
             pointSize: 15
             color: row.isSelected ? "white" : row.idleColor
         }

@@ -18,10 +18,12 @@ private slots:
     void everyNamedSymbolIsInTheTable();
     void everySymbolDrawsSomething_data();
     void everySymbolDrawsSomething();
+    void symbolSizedByALoaderDraws();
 
 private:
-    // Inked pixels of the symbol drawn alone.
-    int inkOf(const QString& name);
+    // Inked pixels of the symbol drawn alone, or as the source would have it.
+    int inkOf(const QString& name,
+        const QByteArray& source = "import QtQuick\nimport Lanto.Screens.Wallpaper\nSymbolIcon { pointSize: 24 }");
 
     QQmlEngine m_engine;
     QStringList m_table;
@@ -78,14 +80,16 @@ void tst_Symbols::everySymbolDrawsSomething_data()
         QTest::newRow(qPrintable(name)) << name;
 }
 
-int tst_Symbols::inkOf(const QString& name)
+int tst_Symbols::inkOf(const QString& name, const QByteArray& source)
 {
     QQmlComponent component(&m_engine);
-    component.setData("import QtQuick\nimport Lanto.Screens.Wallpaper\nSymbolIcon { pointSize: 24 }", QUrl());
+    component.setData(source, QUrl());
     QQuickWindow window;
     window.setColor(Qt::black);
     window.resize(40, 40);
     auto* icon = qobject_cast<QQuickItem*>(component.beginCreate(m_engine.rootContext()));
+    if (!icon)
+        return -1;
     icon->setProperty("name", name);
     component.completeCreate();
     icon->setParentItem(window.contentItem());
@@ -110,6 +114,16 @@ void tst_Symbols::everySymbolDrawsSomething()
 {
     QFETCH(QString, name);
     QVERIFY(inkOf(name) > 10);
+}
+
+// As the sidebar shows its sections' symbols: sized by the loader that makes them.
+void tst_Symbols::symbolSizedByALoaderDraws()
+{
+    QVERIFY(inkOf(QStringLiteral("gearshape"),
+                "import QtQuick\nimport Lanto.Screens.Wallpaper\nLoader {\n"
+                "    property string name\n    id: loader\n    width: 22; height: 22\n"
+                "    sourceComponent: Component { SymbolIcon { name: loader.name } }\n}")
+        > 10);
 }
 
 QTEST_MAIN(tst_Symbols)
