@@ -20,15 +20,16 @@ Column {
         spacing: 10
 
         Item {
+            id: titleBox
             readonly property real room: Math.max(0, block.availableWidth - (pencilButton.visible ? pencilButton.width + 10 : 0)
                                                        - (badge.width > 0 ? badge.width + 10 : 0))
-            width: Math.min(room, Math.max(field.visible ? 240 : 0, title.visible ? title.implicitWidth : 0))
+            width: field.visible ? Math.min(room, 240) : title.width
             height: title.height
 
             Text {
                 id: title
                 objectName: "detailTitle"
-                width: parent.width
+                width: Math.min(implicitWidth, titleBox.room)
                 visible: !block.isRenaming
                 text: block.detail.wallpaper.displayTitle
                 color: "white"

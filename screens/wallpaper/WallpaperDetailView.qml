@@ -92,6 +92,7 @@ Item {
             }
             DetailActions {
                 id: buttons
+                objectName: "detailActions"
                 anchors.right: parent.right
                 anchors.verticalCenter: parent.verticalCenter
                 detail: detail
