@@ -51,6 +51,11 @@ public:
         DistributedNotifications& notices, const Sources& sources = Sources(), QObject* parent = nullptr);
     ~SystemWorkspace() override;
 
+protected:
+    // The process list is looked at only while someone listens for ended applications.
+    void connectNotify(const QMetaMethod& signal) override;
+    void disconnectNotify(const QMetaMethod& signal) override;
+
 private:
     void wireSleep();
     void wireSession(DistributedNotifications& notices);

@@ -97,7 +97,7 @@ def close_main_window(session):
     """Closes the window as its title bar's close button does (openbox: Alt+F4)."""
     window = wait_until(lambda: main_window_id(session), 10, "Lanto's main window")
     session.run(["xdotool", "windowactivate", "--sync", window], check=True)
-    session.run(["xdotool", "key", "--window", window, "alt+F4"], check=True)
+    session.run(["xdotool", "key", "alt+F4"], check=True)
     wait_until(lambda: main_window_id(session) is None, 10, "the main window to close")
 
 
