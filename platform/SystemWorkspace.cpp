@@ -43,9 +43,13 @@ void SystemWorkspace::connectNotify(const QMetaMethod& signal)
 
 void SystemWorkspace::disconnectNotify(const QMetaMethod& signal)
 {
-    // An invalid method: everything was disconnected at once.
-    if (!signal.isValid() || signal == QMetaMethod::fromSignal(&Workspace::applicationDidTerminate))
-        m_exitWatcher->setWatching(isSignalConnected(QMetaMethod::fromSignal(&Workspace::applicationDidTerminate)));
+    // An invalid method: everything was disconnected at once. Asked later:
+    // the connection lock is held while this runs.
+    if (!signal.isValid() || signal == QMetaMethod::fromSignal(&Workspace::applicationDidTerminate)) {
+        QMetaObject::invokeMethod(this, [this] {
+            m_exitWatcher->setWatching(isSignalConnected(QMetaMethod::fromSignal(&Workspace::applicationDidTerminate)));
+        }, Qt::QueuedConnection);
+    }
 }
 
 void SystemWorkspace::wireSleep()
