@@ -8,6 +8,18 @@ ApplicationExitWatcher::ApplicationExitWatcher(
     m_timer.start(interval);
 }
 
+void ApplicationExitWatcher::setWatching(bool watching)
+{
+    if (watching == isWatching())
+        return;
+    if (watching) {
+        m_last = m_applications.runningApplications();
+        m_timer.start();
+    } else {
+        m_timer.stop();
+    }
+}
+
 void ApplicationExitWatcher::check()
 {
     QList<RunningApplication> current = m_applications.runningApplications();

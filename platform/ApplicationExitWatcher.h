@@ -20,6 +20,10 @@ public:
 
     // Looks now: emits terminated for each application of the last look that is gone.
     void check();
+    // Looks at the interval (as it does from the start) or not at all; going
+    // back to it starts from the applications running then.
+    void setWatching(bool watching);
+    bool isWatching() const { return m_timer.isActive(); }
 
 signals:
     void terminated(const RunningApplication& application);

@@ -10,6 +10,8 @@
 #include "ReduceMotion.h"
 #include "UPowerBattery.h"
 
+#include <QMetaMethod>
+
 SystemWorkspace::SystemWorkspace(const Displays& displays, const RunningApplications& applications,
     DistributedNotifications& notices, const Sources& sources, QObject* parent)
     : Workspace(parent),
@@ -28,9 +30,27 @@ SystemWorkspace::SystemWorkspace(const Displays& displays, const RunningApplicat
     wireSession(notices);
     wirePower();
     wireWindowManager();
+    m_exitWatcher->setWatching(false);
 }
 
 SystemWorkspace::~SystemWorkspace() = default;
+
+void SystemWorkspace::connectNotify(const QMetaMethod& signal)
+{
+    if (signal == QMetaMethod::fromSignal(&Workspace::applicationDidTerminate))
+        m_exitWatcher->setWatching(true);
+}
+
+void SystemWorkspace::disconnectNotify(const QMetaMethod& signal)
+{
+    // An invalid method: everything was disconnected at once. Asked later:
+    // the connection lock is held while this runs.
+    if (!signal.isValid() || signal == QMetaMethod::fromSignal(&Workspace::applicationDidTerminate)) {
+        QMetaObject::invokeMethod(this, [this] {
+            m_exitWatcher->setWatching(isSignalConnected(QMetaMethod::fromSignal(&Workspace::applicationDidTerminate)));
+        }, Qt::QueuedConnection);
+    }
+}
 
 void SystemWorkspace::wireSleep()
 {

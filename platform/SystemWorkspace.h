@@ -51,6 +51,13 @@ public:
         DistributedNotifications& notices, const Sources& sources = Sources(), QObject* parent = nullptr);
     ~SystemWorkspace() override;
 
+protected:
+    // The process list is looked at only while someone listens for ended
+    // applications (a listener that is destroyed rather than disconnected
+    // leaves it looking, as Qt tells the sender nothing then).
+    void connectNotify(const QMetaMethod& signal) override;
+    void disconnectNotify(const QMetaMethod& signal) override;
+
 private:
     void wireSleep();
     void wireSession(DistributedNotifications& notices);

@@ -1,5 +1,6 @@
 import QtQuick
 import Lanto.Screens.Browse
+import Lanto.Screens.State
 
 // What the Discover page shows while the first catalogue load runs: a hero
 // placeholder and three rows of five card placeholders, swept by a faint
@@ -10,10 +11,12 @@ Column {
     // 0 or 1: the highlight's phase.
     property real shimmer: 0
 
+    readonly property bool onScreen: skeleton.visible && WindowActivity.moving
+
     spacing: 32
 
     SequentialAnimation on shimmer {
-        running: skeleton.visible
+        running: skeleton.onScreen
         loops: Animation.Infinite
         NumberAnimation { from: 0; to: 1; duration: 1200; easing.type: Easing.InOutQuad }
         NumberAnimation { from: 1; to: 0; duration: 1200; easing.type: Easing.InOutQuad }

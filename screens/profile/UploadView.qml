@@ -19,8 +19,9 @@ Item {
     readonly property QtObject imports: ImportQueue
     readonly property QtObject submission: SubmissionFlow
     OwnWallpapers { id: own }
-    // Review states stay current while the screen is shown.
-    StatusRefresh { running: true }
+    // Review states stay current while the screen is shown in a window on screen.
+    readonly property bool onScreen: view.visible && WindowActivity.shown
+    StatusRefresh { running: view.onScreen }
 
     FileDialog {
         id: chooser

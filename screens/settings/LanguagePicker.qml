@@ -1,9 +1,11 @@
 import QtQuick
 import QtQuick.Controls
 import Lanto.Screens.Settings
+import Lanto.Screens.Wallpaper
 
 // The language row of the settings: the system's language, a divider, then
-// each language under its own name.
+// each language under its own name, in a dark capsule and a dark list that
+// match the other rows.
 Item {
     id: row
 
@@ -39,19 +41,78 @@ Item {
         displayText: currentValue === "" ? qsTr("System Default") : currentText
         currentIndex: languages.indexOf(row.settings.appLanguage)
         onActivated: row.settings.appLanguage = currentValue
+        implicitHeight: 28
+        leftPadding: 12
+        rightPadding: 30
+        font.pixelSize: 12
+
+        background: Rectangle {
+            radius: 8
+            color: Qt.rgba(1, 1, 1, picker.hovered || picker.down ? 0.12 : 0.08)
+            border.width: 1
+            border.color: Qt.rgba(1, 1, 1, 0.1)
+        }
+        contentItem: Text {
+            text: picker.displayText
+            font: picker.font
+            color: Qt.rgba(1, 1, 1, 0.85)
+            verticalAlignment: Text.AlignVCenter
+            elide: Text.ElideRight
+        }
+        indicator: SymbolIcon {
+            x: picker.width - width - 10
+            anchors.verticalCenter: parent.verticalCenter
+            name: "chevron.down"
+            pointSize: 10
+            weight: Font.DemiBold
+            color: Qt.rgba(1, 1, 1, 0.5)
+        }
+        popup: Popup {
+            y: picker.height + 4
+            width: picker.width
+            implicitHeight: Math.min(list.contentHeight + 8, 320)
+            padding: 4
+            background: Rectangle {
+                radius: 10
+                color: Qt.rgba(0.11, 0.11, 0.15, 0.98)
+                border.width: 1
+                border.color: Qt.rgba(1, 1, 1, 0.1)
+            }
+            contentItem: ListView {
+                id: list
+                clip: true
+                model: picker.delegateModel
+                currentIndex: picker.highlightedIndex
+                boundsBehavior: Flickable.StopAtBounds
+            }
+        }
         delegate: ItemDelegate {
+            id: choice
             required property int index
             required property string code
             required property string name
-            width: picker.width
+            width: picker.width - 8
+            height: 28
             text: code === "" ? qsTr("System Default") : name
             highlighted: picker.highlightedIndex === index
-            Rectangle {
-                visible: parent.index === 0
-                anchors.bottom: parent.bottom
-                width: parent.width
-                height: 1
-                color: Qt.rgba(0, 0, 0, 0.15)
+            contentItem: Text {
+                text: choice.text
+                font.pixelSize: 12
+                color: choice.index === picker.currentIndex ? "white" : Qt.rgba(1, 1, 1, 0.75)
+                font.weight: choice.index === picker.currentIndex ? Font.DemiBold : Font.Normal
+                verticalAlignment: Text.AlignVCenter
+                elide: Text.ElideRight
+            }
+            background: Rectangle {
+                radius: 6
+                color: choice.highlighted || choice.hovered ? Qt.rgba(1, 1, 1, 0.1) : "transparent"
+                Rectangle {
+                    visible: choice.index === 0
+                    anchors.bottom: parent.bottom
+                    width: parent.width
+                    height: 1
+                    color: Qt.rgba(1, 1, 1, 0.1)
+                }
             }
         }
     }

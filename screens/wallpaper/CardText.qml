@@ -36,6 +36,7 @@ Column {
             id: creator
             anchors.verticalCenter: parent.verticalCenter
             creator: block.wallpaper.creator
+            maximumWidth: parent.width - count.width - 8
         }
         MouseArea {
             objectName: "creatorArea"

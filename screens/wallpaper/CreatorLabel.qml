@@ -8,6 +8,8 @@ Row {
     id: label
 
     required property creator creator
+    // The widest the chip may be; a longer name is elided. Negative: no limit.
+    property real maximumWidth: -1
 
     spacing: 5
 
@@ -56,7 +58,11 @@ Row {
     }
 
     Text {
+        objectName: "creatorName"
         anchors.verticalCenter: parent.verticalCenter
+        width: label.maximumWidth < 0 ? implicitWidth : Math.max(0, Math.min(implicitWidth, label.maximumWidth - 15 - label.spacing))
+        elide: Text.ElideRight
+        maximumLineCount: 1
         text: label.creator.name
         color: Qt.rgba(1, 1, 1, 0.6)
         font.pixelSize: 11

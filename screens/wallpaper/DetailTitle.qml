@@ -9,6 +9,8 @@ Column {
 
     required property WallpaperDetailState detail
     property bool isRenaming: false
+    // The width the block may take; a longer title wraps to two lines and is elided.
+    property real availableWidth: 100000
 
     signal creatorClicked()
 
@@ -18,17 +20,24 @@ Column {
         spacing: 10
 
         Item {
-            width: Math.max(field.visible ? 240 : 0, title.visible ? title.implicitWidth : 0)
-            height: title.implicitHeight
+            id: titleBox
+            readonly property real room: Math.max(0, block.availableWidth - (pencilButton.visible ? pencilButton.width + 10 : 0)
+                                                       - (badge.width > 0 ? badge.width + 10 : 0))
+            width: field.visible ? Math.min(room, 240) : title.width
+            height: title.height
 
             Text {
                 id: title
                 objectName: "detailTitle"
+                width: Math.min(implicitWidth, titleBox.room)
                 visible: !block.isRenaming
                 text: block.detail.wallpaper.displayTitle
                 color: "white"
                 font.pixelSize: 28
                 font.bold: true
+                wrapMode: Text.Wrap
+                maximumLineCount: 2
+                elide: Text.ElideRight
             }
 
             TextInput {
@@ -55,6 +64,7 @@ Column {
         }
 
         Item {
+            id: pencilButton
             objectName: "pencil"
             anchors.verticalCenter: parent.verticalCenter
             visible: block.detail.canRename && !block.isRenaming
@@ -80,18 +90,20 @@ Column {
         }
 
         StatusBadge {
+            id: badge
             anchors.verticalCenter: parent.verticalCenter
             status: block.detail.wallpaper.submissionStatus
         }
     }
 
     Item {
-        width: creator.implicitWidth
+        width: creator.width
         height: creator.implicitHeight
 
         CreatorLabel {
             id: creator
             creator: block.detail.wallpaper.creator
+            maximumWidth: block.availableWidth
         }
         Accessible.role: Accessible.Button
         Accessible.name: block.detail.wallpaper.creator.name

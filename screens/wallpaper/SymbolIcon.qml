@@ -1,7 +1,9 @@
 import QtQuick
 
-// A small line-drawn symbol by name, tinted with color and sized like text of
-// pointSize, heavier with weight. Unknown names draw nothing. Takes no input.
+// The screens' one table of symbols: a small line-drawn symbol by name, tinted
+// with color and sized like text of pointSize, heavier with weight. Drawn here
+// rather than taken from a font, so none depends on what fonts a desktop has.
+// Unknown names draw nothing. Takes no input.
 Canvas {
     id: icon
 
@@ -10,12 +12,21 @@ Canvas {
     property real pointSize: 13
     property int weight: Font.Medium
 
-    // On a 24 by 24 grid; filled shapes are marked.
+    // On a 24 by 24 grid; filled shapes are marked, and a filled shape's cut is
+    // stroked out of it.
     readonly property var symbols: ({
         "checkmark": { d: "M5 12.5 L10 17.5 L19.5 6.5" },
         "heart": { d: "M12 20.5 C7 16.8 3 13.3 3 8.9 C3 6.1 5.2 4 7.8 4 C9.6 4 11.1 5 12 6.4 C12.9 5 14.4 4 16.2 4 C18.8 4 21 6.1 21 8.9 C21 13.3 17 16.8 12 20.5 Z" },
         "heart.fill": { d: "M12 20.5 C7 16.8 3 13.3 3 8.9 C3 6.1 5.2 4 7.8 4 C9.6 4 11.1 5 12 6.4 C12.9 5 14.4 4 16.2 4 C18.8 4 21 6.1 21 8.9 C21 13.3 17 16.8 12 20.5 Z", fill: true },
         "arrow.down.circle": { d: "M21 12 A9 9 0 1 1 3 12 A9 9 0 1 1 21 12 Z M12 7 L12 16.5 M8 12.8 L12 16.8 L16 12.8" },
+        "arrow.down.circle.fill": { d: "M21 12 A9 9 0 1 1 3 12 A9 9 0 1 1 21 12 Z", fill: true, cut: "M12 7 L12 16.5 M8 12.8 L12 16.8 L16 12.8" },
+        "checkmark.circle.fill": { d: "M21 12 A9 9 0 1 1 3 12 A9 9 0 1 1 21 12 Z", fill: true, cut: "M7.5 12.5 L10.8 15.8 L16.5 8.8" },
+        // The sidebar's sections and the window's cards.
+        "folder": { d: "M3 5.5 L9.5 5.5 L11.5 8 L21 8 L21 19 L3 19 Z M3 10.5 L21 10.5" },
+        "arrow.up.doc": { d: "M6 3 L14 3 L19 8 L19 21 L6 21 Z M14 3 L14 8 L19 8 M12.5 18 L12.5 10.5 M9.5 13.5 L12.5 10.5 L15.5 13.5" },
+        "person.circle": { d: "M21 12 A9 9 0 1 1 3 12 A9 9 0 1 1 21 12 Z M15 9.8 A3 3 0 1 1 9 9.8 A3 3 0 1 1 15 9.8 Z M6.4 18.3 C7.9 15.9 9.8 15 12 15 C14.2 15 16.1 15.9 17.6 18.3" },
+        "gearshape": { d: "M17.5 12 A5.5 5.5 0 1 1 6.5 12 A5.5 5.5 0 1 1 17.5 12 Z M14.3 12 A2.3 2.3 0 1 1 9.7 12 A2.3 2.3 0 1 1 14.3 12 Z M12 2.5 L12 6.5 M12 17.5 L12 21.5 M2.5 12 L6.5 12 M17.5 12 L21.5 12 M5.3 5.3 L8.1 8.1 M15.9 15.9 L18.7 18.7 M5.3 18.7 L8.1 15.9 M15.9 8.1 L18.7 5.3" },
+        "rectangle.portrait.and.arrow.right": { d: "M14 4 L5 4 L5 20 L14 20 M10 12 L21 12 M17.5 8.5 L21 12 L17.5 15.5" },
         "display": { d: "M3 4.5 L21 4.5 L21 16 L3 16 Z M9 20 L15 20 M12 16 L12 20" },
         "trash": { d: "M4 6.5 L20 6.5 M9.5 6.5 L9.5 4 L14.5 4 L14.5 6.5 M6 6.5 L7 20 L17 20 L18 6.5 M10 10.5 L10 16 M14 10.5 L14 16" },
         "pencil": { d: "M4 20 L5 15.5 L15.5 5 L19 8.5 L8.5 19 Z M13.5 7 L17 10.5" },
@@ -31,6 +42,7 @@ Canvas {
         "clock": { d: "M21 12 A9 9 0 1 1 3 12 A9 9 0 1 1 21 12 Z M12 7 L12 12 L15.5 14" },
         "flame": { d: "M12 21 C8 21 5.5 18.3 5.5 14.8 C5.5 10.5 9.5 8.5 10 3.5 C13.5 5.5 14.5 8.5 14 10.5 C15.2 9.8 16 8.8 16.3 7.5 C18 9.5 18.5 12 18.5 14.8 C18.5 18.3 16 21 12 21 Z" },
         "square.grid.2x2": { d: "M4 4 L10 4 L10 10 L4 10 Z M14 4 L20 4 L20 10 L14 10 Z M4 14 L10 14 L10 20 L4 20 Z M14 14 L20 14 L20 20 L14 20 Z" },
+        "chevron.down": { d: "M5 9 L12 16 L19 9" },
         "chevron.forward": { d: "M9 4.5 L16.5 12 L9 19.5" },
         "chevron.backward": { d: "M15 4.5 L7.5 12 L15 19.5" },
         "arrow.up": { d: "M12 20 L12 4 M6 10 L12 4 L18 10" },
@@ -56,6 +68,9 @@ Canvas {
     onColorChanged: requestPaint()
     onWeightChanged: requestPaint()
     onWidthChanged: requestPaint()
+    onHeightChanged: requestPaint()
+    // A size set before the canvas could paint (inside a loader) is painted once it can.
+    onAvailableChanged: if (available) requestPaint()
 
     onPaint: {
         const ctx = getContext("2d")
@@ -65,14 +80,20 @@ Canvas {
             return
         ctx.scale(width / 24, height / 24)
         ctx.path = symbol.d
+        ctx.lineWidth = weight >= Font.Bold ? 2.6 : weight >= Font.DemiBold ? 2.2 : 1.9
+        ctx.lineCap = "round"
+        ctx.lineJoin = "round"
         if (symbol.fill) {
             ctx.fillStyle = color
             ctx.fill()
         } else {
             ctx.strokeStyle = color
-            ctx.lineWidth = weight >= Font.Bold ? 2.6 : weight >= Font.DemiBold ? 2.2 : 1.9
-            ctx.lineCap = "round"
-            ctx.lineJoin = "round"
+            ctx.stroke()
+        }
+        if (symbol.cut) {
+            ctx.globalCompositeOperation = "destination-out"
+            ctx.strokeStyle = "black"
+            ctx.path = symbol.cut
             ctx.stroke()
         }
     }

@@ -87,10 +87,12 @@ Item {
             DetailTitle {
                 id: title
                 detail: detail
+                availableWidth: parent.width - buttons.width - 16
                 onCreatorClicked: page.appState.openCreatorFromWallpaper(detail.wallpaper)
             }
             DetailActions {
                 id: buttons
+                objectName: "detailActions"
                 anchors.right: parent.right
                 anchors.verticalCenter: parent.verticalCenter
                 detail: detail

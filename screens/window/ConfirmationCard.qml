@@ -33,10 +33,10 @@ OverlayLayer {
             width: parent.width - 48
             spacing: 16
 
-            SymbolGlyph {
-                symbol: card.symbol
+            SymbolIcon {
+                name: card.symbol
                 pointSize: 24
-                width: parent.width
+                anchors.horizontalCenter: parent.horizontalCenter
                 color: Qt.rgba(1, 1, 1, 0.7)
             }
             Text {

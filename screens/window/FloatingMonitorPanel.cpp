@@ -58,6 +58,9 @@ void FloatingMonitorPanel::setRevealed(bool revealed)
     setOpacity(revealed ? 1.0 : 0.0);
     setFlag(Qt::WindowTransparentForInput, !revealed);
     updateInputRegion();
+    // Without a compositing manager the window system ignores opacity and
+    // would show the hidden panel as a solid block: hidden, it is unmapped.
+    setVisible(revealed && m_parent);
 }
 
 void FloatingMonitorPanel::setInteractiveArea(const QRectF& area)

@@ -33,8 +33,9 @@ public:
     QWindow* attachedParent() const { return m_parent; }
     bool isParentFullScreen() const { return m_parentFullScreen; }
 
-    // Shown (opaque, taking the pointer in its interactive area) or fully
-    // transparent and letting every click through; never closed for hiding.
+    // Shown (opaque, taking the pointer in its interactive area) or unmapped,
+    // leaving no pixels and letting every click through. It keeps its place
+    // and content while hidden.
     void setRevealed(bool revealed);
     bool isRevealed() const { return m_revealed; }
 

@@ -66,7 +66,6 @@ void FloatingMonitorWindowManager::attach(QWindow* parent, QQmlComponent* conten
     }, Qt::QueuedConnection);
     m_panel->attach(parent);
     m_panel->setRevealed(m_visible);
-    m_panel->show();
     emit attachedChanged();
 }
 

@@ -10,10 +10,11 @@ Item {
 
     required property AuthService auth
 
-    SymbolGlyph {
-        anchors.fill: parent
+    SymbolIcon {
+        anchors.centerIn: parent
         visible: !picture.hasPicture
-        symbol: "person.circle"
+        name: "person.circle"
+        pointSize: 15
         color: Qt.rgba(1, 1, 1, 0.55)
     }
     RoundedPicture {

@@ -1,4 +1,5 @@
 import QtQuick
+import Lanto.Screens.Wallpaper
 import Lanto.Screens.Window
 import Lanto.Core
 import Lanto.Screens.State
@@ -40,10 +41,12 @@ Item {
         spacing: 12
 
         Loader {
+            objectName: "icon"
             width: 22
             height: 22
             anchors.verticalCenter: parent.verticalCenter
-            sourceComponent: row.customIcon ?? symbolIcon
+            // Spelled out: Qt 6.4 compiles "??" between components to null.
+            sourceComponent: row.customIcon !== null ? row.customIcon : symbolIcon
         }
         Text {
             id: label
@@ -60,8 +63,9 @@ Item {
 
     Component {
         id: symbolIcon
-        SymbolGlyph {
-            symbol: row.symbols[row.section]
+        SymbolIcon {
+            name: row.symbols[row.section] || ""
+            pointSize: 15
             color: row.isSelected ? "white" : row.idleColor
         }
     }

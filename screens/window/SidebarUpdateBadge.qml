@@ -1,4 +1,5 @@
 import QtQuick
+import Lanto.Screens.Wallpaper
 import Lanto.Screens.Window
 
 // The offer of a newer version at the sidebar's foot.
@@ -31,9 +32,9 @@ Item {
                 GradientStop { position: 0; color: "#007aff" }
                 GradientStop { position: 1; color: Qt.rgba(0.3, 0.5, 1.0, 1) }
             }
-            SymbolGlyph {
+            SymbolIcon {
                 anchors.centerIn: parent
-                symbol: "arrow.down.circle.fill"
+                name: "arrow.down.circle.fill"
                 pointSize: 12
                 color: "white"
             }

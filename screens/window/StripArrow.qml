@@ -1,4 +1,5 @@
 import QtQuick
+import Lanto.Screens.Wallpaper
 import Lanto.Screens.Window
 
 // A paging arrow of the display strip; dimmed and inert when it cannot act.
@@ -16,11 +17,11 @@ Item {
     Accessible.name: symbol === "chevron.backward" ? qsTr("Previous Displays") : qsTr("Next Displays")
     Accessible.onPressAction: if (arrow.enabled) arrow.activated()
 
-    SymbolGlyph {
-        anchors.fill: parent
-        symbol: arrow.symbol
+    SymbolIcon {
+        anchors.centerIn: parent
+        name: arrow.symbol
         pointSize: 11
-        font.bold: true
+        weight: Font.Bold
         color: Qt.rgba(1, 1, 1, arrow.enabled ? 0.8 : 0.25)
     }
     MouseArea {

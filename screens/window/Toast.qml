@@ -36,8 +36,8 @@ Item {
             id: row
             anchors.centerIn: parent
             spacing: 8
-            SymbolGlyph {
-                symbol: "checkmark.circle.fill"
+            SymbolIcon {
+                name: "checkmark.circle.fill"
                 pointSize: 14
                 color: "#34c759"
                 anchors.verticalCenter: parent.verticalCenter

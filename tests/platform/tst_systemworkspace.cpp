@@ -1,3 +1,4 @@
+#include "ApplicationExitWatcher.h"
 #include "FakeDisplays.h"
 #include "FakeDistributedNotifications.h"
 #include "FakeRunningApplications.h"
@@ -184,6 +185,7 @@ private slots:
     void onBatteryFollowsUPowerOverTheKernel();
     void reduceMotionFollowsTheDesktopAnimations();
     void displayChangesAndEndedApplications();
+    void processListIsReadOnlyWhileSomeoneListens();
     void withoutAnyServiceEverythingIsQuiet();
 
 private:
@@ -443,6 +445,27 @@ void tst_SystemWorkspace::displayChangesAndEndedApplications()
     m_applications->remove(500);
     QVERIFY(terminated.wait());
     QCOMPARE(terminated.first().first().value<RunningApplication>().bundleIdentifier, QStringLiteral("com.lanto.mac"));
+}
+
+// Polling /proc costs wake-ups; a program that never asks about ended applications pays none.
+void tst_SystemWorkspace::processListIsReadOnlyWhileSomeoneListens()
+{
+    m_applications->add(600, QStringLiteral("editor"));
+    SystemWorkspaceSources sources;
+    sources.applicationCheckInterval = 20ms;
+    SystemWorkspace workspace(*m_displays, *m_applications, *m_notices, sources);
+    auto* watcher = workspace.findChild<ApplicationExitWatcher*>();
+    QVERIFY(watcher);
+    QVERIFY(!watcher->isWatching());
+
+    int ended = 0;
+    const QMetaObject::Connection listening
+        = connect(&workspace, &Workspace::applicationDidTerminate, this, [&ended] { ++ended; });
+    QVERIFY(watcher->isWatching());
+    m_applications->remove(600);
+    QTRY_COMPARE(ended, 1);
+    disconnect(listening);
+    QTRY_VERIFY(!watcher->isWatching());
 }
 
 void tst_SystemWorkspace::withoutAnyServiceEverythingIsQuiet()

@@ -84,7 +84,7 @@ void TestFloatingMonitor::hiddenPanelLetsClicksThrough()
     FloatingMonitorPanel* panel = manager.panel();
     QCOMPARE(panel->opacity(), 0.0);
     QVERIFY(panel->flags() & Qt::WindowTransparentForInput);
-    QVERIFY(panel->isVisible()); // hidden by transparency, never ordered out
+    QVERIFY(!panel->isVisible()); // unmapped, so no window system can show it
     QCOMPARE(panel->contentItem()->childItems().size(), 1);
 
     // A second attach while attached changes nothing.
@@ -94,6 +94,8 @@ void TestFloatingMonitor::hiddenPanelLetsClicksThrough()
     manager.setVisible(true);
     QCOMPARE(panel->opacity(), 1.0);
     QVERIFY(!(panel->flags() & Qt::WindowTransparentForInput));
+    QVERIFY(panel->isVisible());
+    QCOMPARE(panel->attachedParent(), &parent); // kept its place while hidden
     manager.detach();
     QVERIFY(!manager.isAttached());
 }

@@ -52,6 +52,23 @@ TestCase {
         AppEnvironment.appState.selectedWallpaper = undefined
     }
 
+    function test_longTitleStaysClearOfTheButtons() {
+        const own = ownVideo("")
+        const page = makePage(own)
+        const title = child(page, "detailTitle")
+        mouseClick(child(page, "pencil"))
+        const field = child(page, "renameField")
+        field.text = "A very long title made from a file name ".repeat(6)
+        field.accepted()
+        tryVerify(() => title.text.length > 200)
+        verify(title.visible)
+        verify(title.height > 0)
+        verify(title.lineCount <= 2)
+        const buttons = child(page, "detailActions")
+        const titleRight = title.mapToItem(page, title.width, 0).x
+        verify(titleRight <= buttons.mapToItem(page, 0, 0).x, "the title runs under the buttons")
+    }
+
     function test_renameTrimsAndIgnoresBlanks() {
         const own = ownVideo("")
         const page = makePage(own)
