@@ -1,5 +1,6 @@
 import QtQuick
 import Lanto.Core
+import Lanto.Screens.Wallpaper
 
 // A creator's chip: the avatar, or a circle in the creator's colour with the
 // first letter of the name, and the name. The caller handles clicks on it.
