@@ -34,6 +34,8 @@ void ShownPictureLoader::load(const QUrl& source, QSize coverPixels, QNetworkAcc
     QNetworkReply* reply = network->get(QNetworkRequest(source));
     m_reply = reply;
     connect(reply, &QNetworkReply::downloadProgress, this, [this, reply](qint64 received, qint64 total) {
+        if (reply != m_reply)
+            return; // an earlier load's, on its way out
         if (received > maximumDownloadBytes || total > maximumDownloadBytes) {
             cancel();
             emit loaded({});
