@@ -1,6 +1,6 @@
 #include "Creator.h"
 
-#include <QTextBoundaryFinder>
+#include "Graphemes.h"
 
 QUrl Creator::avatarImageUrl() const
 {
@@ -12,7 +12,5 @@ QUrl Creator::avatarImageUrl() const
 
 QString Creator::initial() const
 {
-    QTextBoundaryFinder graphemes(QTextBoundaryFinder::Grapheme, name);
-    const qsizetype end = graphemes.toNextBoundary();
-    return end > 0 ? name.left(end) : QString();
+    return firstGrapheme(name);
 }

@@ -1,6 +1,7 @@
 #include "WallpaperFiles.h"
 
 #include "CloudService.h"
+#include "PreviewAddress.h"
 #include "WallpaperFolder.h"
 
 namespace {
@@ -65,11 +66,27 @@ std::optional<QUrl> WallpaperFiles::localContentURL(const Wallpaper& wallpaper) 
 
 std::optional<QUrl> WallpaperFiles::previewVideoURL(const Wallpaper& wallpaper) const
 {
-    if (auto content = localContentURL(wallpaper))
-        return content;
-    if (auto clip = remoteURL(wallpaper.remotePreviewClipURL))
-        return clip;
-    return remoteURL(wallpaper.remoteContentURL);
+    return firstPlayable(
+        { localContentURL(wallpaper), remoteURL(wallpaper.remotePreviewClipURL), remoteURL(wallpaper.remoteContentURL) });
+}
+
+std::optional<QUrl> WallpaperFiles::contentPreviewURL(const Wallpaper& wallpaper) const
+{
+    return firstPlayable({ localContentURL(wallpaper), remoteURL(wallpaper.remoteContentURL) });
+}
+
+std::optional<QUrl> WallpaperFiles::firstPlayable(std::initializer_list<std::optional<QUrl>> candidates) const
+{
+    for (const std::optional<QUrl>& candidate : candidates) {
+        if (candidate && isPlayablePreview(*candidate))
+            return candidate;
+    }
+    return std::nullopt;
+}
+
+bool WallpaperFiles::isPlayablePreview(const QUrl& url) const
+{
+    return isAcceptedPreviewAddress(url, { m_downloadsDirectory, m_cloud.contentDirectory() });
 }
 
 bool WallpaperFiles::isDownloaded(const Wallpaper& wallpaper) const

@@ -5,6 +5,7 @@
 #include <QString>
 #include <QUrl>
 
+#include <initializer_list>
 #include <optional>
 
 class CloudService;
@@ -22,14 +23,20 @@ public:
     std::optional<QUrl> localPosterURL(const Wallpaper& wallpaper) const;
     std::optional<QUrl> localThumbnailURL(const Wallpaper& wallpaper) const;
     std::optional<QUrl> localContentURL(const Wallpaper& wallpaper) const;
-    // The local content, else the remote preview clip, else the remote content.
+    // The local content, else the remote preview clip, else the remote content;
+    // each only when isPlayablePreview accepts it.
     std::optional<QUrl> previewVideoURL(const Wallpaper& wallpaper) const;
+    // The same without the clip: what a large banner streams.
+    std::optional<QUrl> contentPreviewURL(const Wallpaper& wallpaper) const;
+    // An http(s) address, or a file inside the downloads folder: nothing else reaches the player.
+    bool isPlayablePreview(const QUrl& url) const;
     // For a catalogue item the service alone decides.
     bool isDownloaded(const Wallpaper& wallpaper) const;
 
 private:
     std::optional<QUrl> folderPoster(const Wallpaper& wallpaper) const;
     std::optional<QUrl> folderContent(const Wallpaper& wallpaper) const;
+    std::optional<QUrl> firstPlayable(std::initializer_list<std::optional<QUrl>> candidates) const;
 
     const CloudService& m_cloud;
     QString m_downloadsDirectory;

@@ -53,13 +53,9 @@ void HeroPreview::setVisibleFraction(double fraction)
 
 QUrl HeroPreview::previewURL() const
 {
-    if (!m_wallpaper.isVideo())
+    if (!m_wallpaper.isVideo() || !m_manager)
         return {};
-    if (m_manager) {
-        if (const std::optional<QUrl> local = m_manager->files().localContentURL(m_wallpaper))
-            return *local;
-    }
-    return m_wallpaper.remoteContentURL ? QUrl(*m_wallpaper.remoteContentURL) : QUrl();
+    return m_manager->files().contentPreviewURL(m_wallpaper).value_or(QUrl());
 }
 
 void HeroPreview::update()

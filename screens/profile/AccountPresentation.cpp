@@ -1,6 +1,7 @@
 #include "AccountPresentation.h"
 
 #include "AuthService.h"
+#include "AvatarStyle.h"
 #include "Rebind.h"
 
 AccountPresentation::AccountPresentation(QObject* parent) : QObject(parent) {}
@@ -33,13 +34,7 @@ QString AccountPresentation::profileLabel() const
 
 QString AccountPresentation::initials(const QString& displayName)
 {
-    const QStringList words = displayName.split(u' ', Qt::SkipEmptyParts);
-    if (words.isEmpty())
-        return QStringLiteral("?");
-    QString result = words.first().left(1);
-    if (words.size() >= 2)
-        result += words.last().left(1);
-    return result.toUpper();
+    return AvatarStyle::editorInitials(displayName);
 }
 
 void AccountPresentation::startSignIn()

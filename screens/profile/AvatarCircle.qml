@@ -1,5 +1,5 @@
 import QtQuick
-import Lanto.Screens.Profile
+import Lanto.Screens.Wallpaper
 
 // An avatar: the picture when there is one and it has loaded, else a circle
 // of the placeholder colour with the initials.
@@ -16,7 +16,7 @@ Item {
         objectName: "placeholder"
         anchors.fill: parent
         radius: width / 2
-        visible: !picture.ready
+        visible: !picture.hasPicture
         gradient: Gradient {
             GradientStop { position: 0; color: Qt.lighter(avatar.fill, 1.2) }
             GradientStop { position: 1; color: avatar.fill }
@@ -29,9 +29,11 @@ Item {
             color: "white"
         }
     }
-    AvatarImage {
+    RoundedPicture {
         id: picture
+        objectName: "avatarPicture"
         anchors.fill: parent
+        radius: width / 2
         image: avatar.image
         source: avatar.source
     }

@@ -1,5 +1,6 @@
 #include "AvatarStyle.h"
 
+#include "Graphemes.h"
 #include "HexID.h"
 #include "SystemColor.h"
 
@@ -48,19 +49,19 @@ QString AvatarStyle::editorInitials(const QString& name)
     const QStringList pieces = words(name);
     if (pieces.isEmpty())
         return QStringLiteral("?");
-    QString initials = pieces.first().left(1);
+    QString initials = firstGrapheme(pieces.first());
     if (pieces.size() >= 2)
-        initials += pieces.last().left(1);
+        initials += firstGrapheme(pieces.last());
     return initials.toUpper();
 }
 
 QString AvatarStyle::profileInitials(const QString& displayName)
 {
-    const QString text = displayName.isEmpty() ? defaultName.left(1) : displayName;
+    const QString text = displayName.isEmpty() ? firstGrapheme(defaultName) : displayName;
     const QStringList pieces = words(text);
     if (pieces.size() >= 2)
-        return (pieces.at(0).left(1) + pieces.at(1).left(1)).toUpper();
-    return pieces.isEmpty() ? QString() : pieces.first().left(1).toUpper();
+        return (firstGrapheme(pieces.at(0)) + firstGrapheme(pieces.at(1))).toUpper();
+    return pieces.isEmpty() ? QString() : firstGrapheme(pieces.first()).toUpper();
 }
 
 QString AvatarStyle::profileName(const QString& displayName)

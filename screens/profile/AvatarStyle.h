@@ -7,7 +7,8 @@
 
 // How the signed-in user's avatar looks without a picture: the placeholder's
 // colour and the letters on it. The editor and the profile screen share the
-// colour rule but count initials differently.
+// colour rule but count initials differently; each initial is a whole
+// character as the reader sees it (an emoji stays whole).
 class AvatarStyle : public QObject
 {
     Q_OBJECT
@@ -19,7 +20,8 @@ public:
 
     // One of the twelve palette names in any case, or "#" and hex digits; purple otherwise.
     Q_INVOKABLE static QColor placeholderColor(const QString& avatarColor);
-    // First letters of the first and last word of the name being typed; "?" when blank.
+    // First letters of the first and last word of the name being typed; "?" when
+    // blank. The account row names the account the same way.
     Q_INVOKABLE static QString editorInitials(const QString& name);
     // First letters of the first two words of the display name; without one,
     // the first letter of "Lanto User".

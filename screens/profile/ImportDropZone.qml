@@ -20,6 +20,12 @@ Item {
     signal filesDropped(var urls)
     signal errorDismissed
 
+    // The idle target fills this height; the other states are as tall as their
+    // box, so a long message pushes what lies below down instead of covering it.
+    property real idleHeight: 160
+    implicitHeight: state_ === "importing" ? importingBox.height : state_ === "error" ? errorBox.height
+                  : state_ === "success" ? successBox.height : idleHeight
+
     property bool isHovered: false
     readonly property bool isDropTargeted: dropArea.containsDrag && dropArea.accepting
     readonly property string state_: isImporting ? "importing" : importError !== "" ? "error"
@@ -31,6 +37,7 @@ Item {
     }
 
     ImportResultBox {
+        id: importingBox
         width: zone.width
         objectName: "importingBox"
         visible: zone.state_ === "importing"
@@ -64,6 +71,7 @@ Item {
     }
 
     ImportResultBox {
+        id: errorBox
         width: zone.width
         objectName: "errorBox"
         visible: zone.state_ === "error"
@@ -87,6 +95,7 @@ Item {
     }
 
     ImportResultBox {
+        id: successBox
         width: zone.width
         objectName: "successBox"
         visible: zone.state_ === "success"

@@ -37,10 +37,13 @@ Column {
             }
         }
         Image {
+            objectName: "picture"
             anchors.fill: parent
-            // Decoded off the main thread; the image cache shares pictures between cards.
+            // Decoded off the main thread at the size shown, never the poster's
+            // own; the image cache shares pictures between cards.
             asynchronous: true
             cache: true
+            sourceSize: Qt.size(width * Screen.devicePixelRatio, height * Screen.devicePixelRatio)
             fillMode: Image.PreserveAspectCrop
             source: LocalCardInfo.pictureFor(card.wallpaper)
             clip: true

@@ -6,11 +6,11 @@
 #include "LantoAPIClient.h"
 #include "LantoSettings.h"
 #include "Log.h"
+#include "PictureDecoding.h"
 #include "WallpaperManager.h"
 
 #include <QBuffer>
 #include <QDateTime>
-#include <QImageReader>
 #include <QtConcurrent>
 
 namespace {
@@ -128,7 +128,8 @@ void ProfileEditor::pickAvatarFile(const QUrl& file)
 {
     if (!file.isLocalFile())
         return;
-    QtConcurrent::run([path = file.toLocalFile()] { return QImageReader(path).read(); })
+    // Upright as the camera held it; kept at full size for the upload.
+    QtConcurrent::run([path = file.toLocalFile()] { return PictureDecoding::decodeFile(path, QSize()); })
         .then(this, [this](const QImage& image) {
             if (image.isNull())
                 return;

@@ -60,7 +60,7 @@ Item {
                 AvatarCircle {
                     width: 48; height: 48
                     fill: page.creator.avatarColor
-                    initials: page.creator.name.charAt(0)
+                    initials: page.creator.initial
                     source: page.creator.avatarUrl
                 }
                 Row {

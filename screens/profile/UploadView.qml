@@ -72,7 +72,7 @@ Item {
                 objectName: "dropZone"
                 x: 32
                 width: parent.width - 64
-                height: 160
+                idleHeight: 160
                 isImporting: view.imports.isImporting
                 importError: view.imports.importError
                 importSuccess: view.imports.importSuccess

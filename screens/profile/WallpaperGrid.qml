@@ -13,7 +13,10 @@ GridView {
 
     clip: true
     leftMargin: 32
-    rightMargin: 32
+    // Each cell carries the spacing after its card, and the last column needs
+    // none: without this a column that fits would be dropped whenever the
+    // width left over lies between the card and the card and its spacing.
+    rightMargin: 32 - AppLayout.gridSpacing
     topMargin: 32
     bottomMargin: 32 + bottomInset
     cellWidth: AppLayout.gridColumnWidth + AppLayout.gridSpacing

@@ -13,7 +13,15 @@ Item {
     required property WallpaperCardState cardState
     required property bool shown
 
+    // While a download runs the apply button is disabled, yet its place still
+    // takes the click, so the picture beneath does not open the detail page.
+    MouseArea {
+        anchors.fill: applyButton
+        enabled: controls.shown
+    }
+
     CardButton {
+        id: applyButton
         objectName: "applyButton"
         x: 10
         y: parent.height - height - 10

@@ -1,6 +1,6 @@
 import QtQuick
 import Lanto.Core
-import Qt5Compat.GraphicalEffects
+import Lanto.Screens.Wallpaper
 
 // A creator's chip: the avatar, or a circle in the creator's colour with the
 // first letter of the name, and the name. The caller handles clicks on it.
@@ -22,7 +22,7 @@ Row {
             objectName: "initialCircle"
             anchors.fill: parent
             radius: width / 2
-            visible: avatar.status !== Image.Ready
+            visible: !avatar.hasPicture
             gradient: Gradient {
                 GradientStop { position: 0; color: Qt.lighter(label.creator.avatarColor, 1.25) }
                 GradientStop { position: 1; color: label.creator.avatarColor }
@@ -37,23 +37,14 @@ Row {
             }
         }
 
-        Image {
+        // Decoded at the chip's size; a web picture beyond the loader's cap is refused.
+        RoundedPicture {
             id: avatar
             objectName: "avatar"
             anchors.fill: parent
+            radius: width / 2
             source: label.creator.avatarImageUrl
-            sourceSize: Qt.size(30, 30)
-            fillMode: Image.PreserveAspectCrop
-            asynchronous: true
-            visible: status === Image.Ready
-            layer.enabled: visible
-            layer.effect: OpacityMask {
-                maskSource: Rectangle {
-                    width: 15
-                    height: 15
-                    radius: 7.5
-                }
-            }
+            visible: hasPicture
         }
     }
 

@@ -1,33 +1,22 @@
 #include "RoundedPicture.h"
 
+#include "PictureDecoding.h"
+
+#include <QGuiApplication>
 #include <QLinearGradient>
-#include <QNetworkAccessManager>
-#include <QNetworkReply>
 #include <QPainter>
 #include <QPainterPath>
 #include <QQmlEngine>
-
-namespace {
-
-// Larger pictures are not avatars or thumbnails; refuse them rather than hold them.
-constexpr qint64 maximumDownloadBytes = 8 * 1024 * 1024;
-
-} // namespace
+#include <QQuickWindow>
 
 RoundedPicture::RoundedPicture(QQuickItem* parent) : QQuickPaintedItem(parent)
 {
     setAntialiasing(true);
-}
-
-RoundedPicture::~RoundedPicture()
-{
-    cancelLoad();
-}
-
-bool RoundedPicture::isLoadableAddress(const QString& text)
-{
-    const QUrl url(text, QUrl::StrictMode);
-    return url.isValid() && !url.scheme().isEmpty() && (url.isLocalFile() || !url.host().isEmpty());
+    connect(&m_loader, &ShownPictureLoader::loaded, this, &RoundedPicture::setLoaded);
+    // A tile that grows in an animation is decoded once, at the size it ends at.
+    m_growthSettled.setSingleShot(true);
+    m_growthSettled.setInterval(200);
+    connect(&m_growthSettled, &QTimer::timeout, this, [this] { loadIfNeeded(true); });
 }
 
 void RoundedPicture::setSource(const QUrl& source)
@@ -36,7 +25,11 @@ void RoundedPicture::setSource(const QUrl& source)
         return;
     m_source = source;
     emit sourceChanged();
-    load();
+    m_loader.cancel();
+    m_growthSettled.stop();
+    m_requestedPixels = QSize();
+    setLoaded(QImage());
+    loadIfNeeded();
 }
 
 void RoundedPicture::setImage(const QImage& image)
@@ -69,49 +62,52 @@ void RoundedPicture::setFallbackColors(const QVariantList& colors)
     update();
 }
 
-void RoundedPicture::load()
+void RoundedPicture::geometryChange(const QRectF& newGeometry, const QRectF& oldGeometry)
 {
-    cancelLoad();
-    if (m_source.isLocalFile() || m_source.scheme() == u"qrc") {
-        const QString path = m_source.isLocalFile() ? m_source.toLocalFile() : QStringLiteral(":") + m_source.path();
-        setLoaded(QImage(path));
-        return;
-    }
-    setLoaded(QImage());
-    if (!isLoadableAddress(m_source.toString()))
-        return;
-    QQmlEngine* engine = qmlEngine(this);
-    QNetworkAccessManager* network = engine ? engine->networkAccessManager() : nullptr;
-    if (!network)
-        return;
-    m_reply = network->get(QNetworkRequest(m_source));
-    connect(m_reply, &QNetworkReply::downloadProgress, this, [this](qint64 received, qint64) {
-        if (received > maximumDownloadBytes)
-            cancelLoad();
-    });
-    connect(m_reply, &QNetworkReply::finished, this, [this, reply = m_reply] {
-        reply->deleteLater();
-        if (reply != m_reply)
-            return;
-        m_reply = nullptr;
-        if (reply->error() == QNetworkReply::NoError)
-            setLoaded(QImage::fromData(reply->readAll()));
-    });
+    QQuickPaintedItem::geometryChange(newGeometry, oldGeometry);
+    loadIfNeeded();
 }
 
-void RoundedPicture::cancelLoad()
+void RoundedPicture::itemChange(ItemChange change, const ItemChangeData& value)
 {
-    if (QNetworkReply* reply = m_reply) {
-        m_reply = nullptr;
-        reply->abort();
-        reply->deleteLater();
-    }
+    QQuickPaintedItem::itemChange(change, value);
+    if (change == ItemSceneChange || change == ItemDevicePixelRatioHasChanged)
+        loadIfNeeded();
+}
+
+void RoundedPicture::loadIfNeeded(bool growthSettled)
+{
+    if (m_source.isEmpty())
+        return;
+    const double ratio = window() ? window()->effectiveDevicePixelRatio() : qApp->devicePixelRatio();
+    const QSize needed = PictureDecoding::pixelsShown(size(), ratio);
+    if (needed.isEmpty())
+        return; // laid out later
+    if (m_requestedPixels.isEmpty())
+        return load(needed);
+    const bool covered = needed.width() <= m_requestedPixels.width() && needed.height() <= m_requestedPixels.height();
+    if (covered || m_loadedWhole)
+        return;
+    if (growthSettled)
+        load(needed);
+    else
+        m_growthSettled.start(); // restarted by each step of the growth
+}
+
+void RoundedPicture::load(QSize pixels)
+{
+    m_requestedPixels = pixels;
+    m_loadedWhole = false;
+    QQmlEngine* engine = qmlEngine(this);
+    m_loader.load(m_source, pixels, engine ? engine->networkAccessManager() : nullptr);
 }
 
 void RoundedPicture::setLoaded(const QImage& image)
 {
     const bool had = hasPicture();
     m_loaded = image;
+    m_loadedWhole = !image.isNull()
+        && (image.width() < m_requestedPixels.width() || image.height() < m_requestedPixels.height());
     if (had != hasPicture())
         emit hasPictureChanged();
     update();

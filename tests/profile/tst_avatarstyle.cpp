@@ -37,6 +37,14 @@ private slots:
         QTest::newRow("one word") << "ada" << "A" << "A";
         QTest::newRow("blank") << "   " << "?" << "";
         QTest::newRow("none") << "" << "?" << "L";
+        // A first character beyond one UTF-16 unit stays whole.
+        const QString rocket = QStringLiteral("\U0001F680");
+        const QString family = QStringLiteral("\U0001F468\u200D\U0001F469\u200D\U0001F467");
+        const QString accented = QStringLiteral("e\u0301");
+        QTest::newRow("emoji") << rocket + "man" << rocket << rocket;
+        QTest::newRow("joined emoji, two words") << family + " " + rocket + "x" << family + rocket << family + rocket;
+        QTest::newRow("combining accent") << accented + "mile zola" << QStringLiteral("E\u0301Z")
+                                          << QStringLiteral("E\u0301Z");
     }
 
     void initials()

@@ -3,6 +3,7 @@
 #include "LogCapture.h"
 #include "ProfileEditor.h"
 #include "SessionTokenStore.h"
+#include "TestPictures.h"
 #include "WebAuthSession.h"
 
 #include <QTest>
@@ -73,6 +74,21 @@ private slots:
         QCOMPARE(upload.header("Content-Type"), QByteArray("image/jpeg"));
         QVERIFY(QImage::fromData(upload.body, "JPEG").size() == QSize(64, 48));
         QCOMPARE(rig.library.web.requests("PATCH", "me").value(0).jsonBody(), (QJsonObject { { "name", "Ada King" } }));
+    }
+
+    // A photo taken with the camera turned shows upright, at its full size.
+    void aTurnedPhotoIsPickedUpright()
+    {
+        Rig rig;
+        ProfileEditor editor(rig.services(), nullptr);
+        QTemporaryDir folder;
+        QFile photo(folder.filePath("IMG_0001.JPG"));
+        QVERIFY(photo.open(QIODevice::WriteOnly));
+        photo.write(TestPictures::jpegWithOrientation(QSize(64, 48), 6));
+        photo.close();
+        editor.pickAvatarFile(QUrl::fromLocalFile(photo.fileName()));
+        QTRY_VERIFY(editor.hasAvatarImage());
+        QCOMPARE(editor.avatarImage().size(), QSize(48, 64));
     }
 
     void withoutAPictureOnlyTheNameIsSent()

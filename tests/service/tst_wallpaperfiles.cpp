@@ -105,6 +105,12 @@ void tst_WallpaperFiles::previewFallsBackToRemoteAddresses_data()
                                           << "https://cdn.example/c.mov" << QUrl("https://cdn.example/c.mov");
     QTest::newRow("nothing usable") << ""
                                     << "" << QUrl();
+    QTest::newRow("other protocol skipped") << "rtmp://cdn.example/p"
+                                            << "https://cdn.example/c.mov" << QUrl("https://cdn.example/c.mov");
+    QTest::newRow("relative clip skipped") << "clips/p.mov"
+                                           << "https://cdn.example/c.mov" << QUrl("https://cdn.example/c.mov");
+    QTest::newRow("file outside the downloads") << "file:///etc/passwd"
+                                                << "file:///etc/hosts" << QUrl();
 }
 
 void tst_WallpaperFiles::previewFallsBackToRemoteAddresses()

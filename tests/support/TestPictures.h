@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QBuffer>
+#include <QByteArray>
 #include <QColor>
 #include <QDir>
 #include <QImage>
@@ -45,6 +47,26 @@ inline int count(const QImage& image, const QRect& area, QColor colour)
         }
     }
     return found;
+}
+
+// A JPEG of a plain picture whose orientation tag says how to turn it upright
+// (1 as stored, 6 a quarter turn clockwise, 8 a quarter turn back).
+inline QByteArray jpegWithOrientation(QSize stored, quint16 orientation)
+{
+    QImage image(stored, QImage::Format_RGB32);
+    image.fill(Qt::darkCyan);
+    QByteArray jpeg;
+    QBuffer buffer(&jpeg);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, "JPEG", 90);
+    // A big-endian TIFF header and one directory entry: tag 0x0112, one SHORT.
+    QByteArray exif = QByteArray("Exif\0\0", 6) + QByteArray::fromHex("4d4d002a0000000800010112000300000001");
+    exif += char(orientation >> 8);
+    exif += char(orientation & 0xff);
+    exif += QByteArray(6, '\0'); // value padding, then no further directory
+    const int length = int(exif.size()) + 2;
+    const QByteArray segment = QByteArray::fromHex("ffe1") + char(length >> 8) + char(length & 0xff) + exif;
+    return jpeg.insert(2, segment); // right after the start-of-image marker
 }
 
 } // namespace TestPictures

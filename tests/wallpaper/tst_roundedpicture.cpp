@@ -1,7 +1,12 @@
+#include "RawHTTPPeer.h"
 #include "RoundedPicture.h"
+#include "ShownPictureLoader.h"
 #include "TemporaryHome.h"
+#include "TestPictures.h"
 
 #include <QImage>
+#include <QNetworkAccessManager>
+#include <QSignalSpy>
 #include <QTest>
 
 class TestRoundedPicture : public QObject
@@ -13,6 +18,9 @@ private slots:
     void loadableAddresses();
     void imageWinsOverTheAddress();
     void unreadableFileLeavesTheFallback();
+    void decodedAtTheSizeShown();
+    void webPictures_data();
+    void webPictures();
 };
 
 void TestRoundedPicture::loadableAddresses_data()
@@ -40,8 +48,9 @@ void TestRoundedPicture::imageWinsOverTheAddress()
     onDisk.fill(Qt::red);
     QVERIFY(onDisk.save(home.filePath("avatar.png")));
     RoundedPicture picture;
+    picture.setSize(QSizeF(8, 8));
     picture.setSource(QUrl::fromLocalFile(home.filePath("avatar.png")));
-    QVERIFY(picture.hasPicture());
+    QTRY_VERIFY(picture.hasPicture());
 
     QImage chosen(2, 2, QImage::Format_RGB32);
     chosen.fill(Qt::blue);
@@ -61,10 +70,76 @@ void TestRoundedPicture::unreadableFileLeavesTheFallback()
     notPicture.write("not a picture");
     notPicture.close();
     RoundedPicture picture;
+    picture.setSize(QSizeF(8, 8));
+    QSignalSpy loads(&picture, &RoundedPicture::hasPictureChanged);
     picture.setSource(QUrl::fromLocalFile(home.filePath("Poster.png")));
+    QTest::qWait(0);
     QVERIFY(!picture.hasPicture());
     picture.setSource(QUrl::fromLocalFile(home.filePath("missing.png")));
     QVERIFY(!picture.hasPicture());
+    QCOMPARE(loads.count(), 0);
+}
+
+// A 4K poster on a small tile is decoded at the tile's pixels, not its own, and
+// again, larger, when the tile grows past them.
+void TestRoundedPicture::decodedAtTheSizeShown()
+{
+    TemporaryHome home;
+    const QUrl poster = TestPictures::stripes(QDir(home.path()), "Poster.png", QSize(3840, 2160), { Qt::red, Qt::blue });
+    RoundedPicture picture;
+    picture.setSource(poster);
+    QTest::qWait(0);
+    QVERIFY(!picture.hasPicture()); // not before it has a size
+    picture.setSize(QSizeF(160, 90));
+    QTRY_VERIFY(picture.hasPicture());
+    QCOMPARE(picture.loadedPicture().size(), QSize(160, 90));
+
+    picture.setSize(QSizeF(120, 60)); // shrinking keeps what is there
+    QTest::qWait(0);
+    QCOMPARE(picture.loadedPicture().size(), QSize(160, 90));
+    picture.setSize(QSizeF(320, 180));
+    QTRY_COMPARE(picture.loadedPicture().size(), QSize(320, 180));
+
+    picture.setSource(QUrl());
+    QVERIFY(!picture.hasPicture());
+}
+
+// Web pictures arrive decoded at the size asked for; one larger than the cap is
+// refused as soon as its size is known.
+void TestRoundedPicture::webPictures_data()
+{
+    QTest::addColumn<QByteArray>("answer");
+    QTest::addColumn<QSize>("expected"); // empty: no picture
+    QByteArray png;
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    QImage avatar(400, 400, QImage::Format_RGB32);
+    avatar.fill(Qt::green);
+    avatar.save(&buffer, "PNG");
+    const QByteArray ok = "HTTP/1.1 200 OK\r\nContent-Type: image/png\r\nContent-Length: "
+        + QByteArray::number(png.size()) + "\r\nConnection: close\r\n\r\n" + png;
+    QTest::newRow("avatar") << ok << QSize(40, 40);
+    const QByteArray huge = "HTTP/1.1 200 OK\r\nContent-Type: image/png\r\nContent-Length: "
+        + QByteArray::number(ShownPictureLoader::maximumDownloadBytes + 1) + "\r\nConnection: close\r\n\r\n"
+        + png;
+    QTest::newRow("beyond the cap") << huge << QSize();
+    QTest::newRow("error status") << QByteArray("HTTP/1.1 404 Not Found\r\nContent-Length: 0\r\n\r\n") << QSize();
+}
+
+void TestRoundedPicture::webPictures()
+{
+    QFETCH(QByteArray, answer);
+    QFETCH(QSize, expected);
+    RawHTTPPeer peer([answer](const RawHTTPPeer::Exchange&) { return answer; });
+    QNetworkAccessManager network;
+    ShownPictureLoader loader;
+    QSignalSpy loaded(&loader, &ShownPictureLoader::loaded);
+    loader.load(QUrl(QStringLiteral("http://127.0.0.1:%1/a.png").arg(peer.port())), QSize(40, 40), &network);
+    QTRY_COMPARE(loaded.count(), 1);
+    const QImage image = loaded.first().first().value<QImage>();
+    QCOMPARE(image.isNull(), expected.isEmpty());
+    if (!image.isNull())
+        QCOMPARE(image.size(), expected);
 }
 
 QTEST_MAIN(TestRoundedPicture)

@@ -1,6 +1,7 @@
 import QtQuick
 import QtTest
 import Lanto.Screens.State
+import Lanto.Core
 import Lanto.Screens.Profile
 import Lanto.Test
 
@@ -25,6 +26,35 @@ Item {
             EditProfileSheet {}
         }
         SignalSpy { id: dismissals; signalName: "dismiss" }
+
+        Component {
+            id: gridComponent
+            WallpaperGrid {
+                height: 700
+                model: 12
+                delegate: Item { width: 220; height: 200 }
+            }
+        }
+
+        // The grids lay out as many 220 point columns, 16 apart, as the width
+        // inside the 32 point margins holds, as the shared column rule counts.
+        function test_gridColumns_data() {
+            return [[219, 1], [220, 1], [455, 1], [456, 2], [672, 2], [691, 2], [692, 3], [1400, 6]]
+                .map(row => ({ tag: "inside " + row[0], inside: row[0], columns: row[1] }))
+        }
+        function test_gridColumns(data) {
+            const grid = createTemporaryObject(gridComponent, root, { width: data.inside + 64 })
+            grid.forceLayout()
+            const firstRow = grid.itemAtIndex(0).y
+            let columns = 0
+            while (grid.itemAtIndex(columns) && grid.itemAtIndex(columns).y === firstRow)
+                ++columns
+            compare(columns, data.columns)
+            compare(columns, AppLayout.gridColumnCount(data.inside))
+            const last = grid.itemAtIndex(columns - 1)
+            if (data.inside >= 220)
+                verify(last.x + last.width <= data.inside, "the right margin stays clear")
+        }
 
         function test_z_editorSavesAndCancels() {
             const sheet = createTemporaryObject(sheetComponent, root)

@@ -120,6 +120,22 @@ Item {
             tryVerify(() => !findChild(local, "statusBadge").visible)
         }
 
+        // An own card decodes its poster at the size of the card, not the poster's.
+        function test_2d_ownCardPictureAtItsSize() {
+            const first = createTemporaryObject(uploadComponent, root)
+            tryCompare(findChild(first, "cards"), "count", 3)
+            TestRig.writePicture(findChild(first, "cards").itemAt(0).wallpaper, "red", true)
+            first.destroy()
+            const view = createTemporaryObject(uploadComponent, root)
+            const cards = findChild(view, "cards")
+            tryCompare(cards, "count", 3)
+            const picture = findChild(cards.itemAt(0), "picture")
+            tryCompare(picture, "status", Image.Ready)
+            // The 800 by 450 poster covers the 220 by 140 picture at 249 by 140.
+            compare(picture.sourceSize.height, 140 * Screen.devicePixelRatio)
+            verify(picture.implicitWidth < 260 && picture.implicitHeight === 140)
+        }
+
         function test_3_failedImportShowsItsLine() {
             const view = createTemporaryObject(uploadComponent, root);
             const zone = findChild(view, "dropZone");
@@ -164,6 +180,32 @@ Item {
             verify(findChild(zone, "errorBox").visible);
             zone.importError = "";
             verify(findChild(zone, "successBox").visible);
+        }
+
+        // Each state is as tall as its box: a long message pushes the content
+        // below down instead of growing over it; the idle target takes its height.
+        function test_5_dropZoneTakesItsContentsHeight() {
+            const view = createTemporaryObject(uploadComponent, root)
+            const zone = findChild(view, "dropZone")
+            // Whatever an earlier test left in the shared queue does not matter here.
+            zone.isImporting = false
+            zone.importSuccess = ""
+            zone.importError = ""
+            compare(zone.height, 160)
+            zone.importError = "Could not read the file. ".repeat(40)
+            const box = findChild(zone, "errorBox")
+            verify(box.visible)
+            tryVerify(() => box.height > 160)
+            compare(zone.height, box.height)
+            const siblings = zone.parent.children
+            let below = null
+            for (let i = 0; i + 1 < siblings.length; ++i) {
+                if (siblings[i] === zone)
+                    below = siblings[i + 1]
+            }
+            tryVerify(() => below.y >= zone.y + box.height)
+            zone.importError = ""
+            compare(zone.height, 160)
         }
     }
 }

@@ -111,9 +111,10 @@ TestCase {
         verify(!apply.enabled)
         TestRig.reportDownloadProgress(0.5)
         compare(ring.progress, 0.5)
-        // Pressing it again starts nothing.
+        // Pressing it again starts nothing, nor opens the page beneath.
         mouseClick(apply, 16, 16)
         compare(TestRig.pendingDownloads(), 1)
+        verify(!AppEnvironment.appState.selectedWallpaper.isValid)
         TestRig.finishDownload(wallpaper)
         tryVerify(() => apply.enabled)
         verify(!ring.visible)
