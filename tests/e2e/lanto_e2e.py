@@ -468,7 +468,13 @@ class Session:
 
     def press(self, name, role="push button", timeout=10):
         """Finds a control by name and role and clicks it where it is drawn."""
-        self.click(self.find(name, role, timeout))
+        control = self.find(name, role, timeout)
+        try:
+            self.click(control)
+        except NotImplementedError:
+            # The control went away between finding and clicking (its page was
+            # still being built): take the one that replaced it.
+            self.click(self.find(name, role, timeout))
 
     def type_text(self, text):
         self.run(["xdotool", "type", "--delay", "20", text], check=True)

@@ -122,7 +122,7 @@ def run_paths(arguments):
             except Exception as failure:  # report every path, then fail the run
                 session.screenshot("failed-" + path.__name__)
                 traceback.print_exc()
-                results.append((path.__name__, "FAILED", str(failure).splitlines()[0][:300]))
+                results.append((path.__name__, "FAILED", (str(failure).splitlines() or [type(failure).__name__])[0][:300]))
     finally:
         session.close()
     for name, outcome, detail in results:
