@@ -21,6 +21,8 @@
 // texts with the lists handed out), so a merge rewrites the file without
 // reading it again. Every write streams the file whole and replaces it
 // atomically. Destroying the cache finishes the writes already asked for.
+// The futures finish on the queue's thread: wait on them, or hand them on with
+// deliveredTo() before attaching continuations.
 class CatalogueCache
 {
 public:

@@ -2,7 +2,10 @@
 
 #include "ChunkedMap.h"
 
-#include <QtConcurrent/QtConcurrentRun>
+#include <QPromise>
+#include <QThreadPool>
+
+#include <memory>
 
 namespace {
 
@@ -43,18 +46,26 @@ QFuture<QList<Wallpaper>> CatalogueRecords::toWallpapers(const QList<APIWallpape
 
 QFuture<CatalogueRecords::PreparedRows> CatalogueRecords::prepareRows(const DiscoverResponse& discover)
 {
-    return QtConcurrent::run([discover] { return joinedRecords(discover); })
-        .then([discover](const QList<APIWallpaper>& records) {
-            return toWallpapers(records).then([discover, records](const QList<Wallpaper>& converted) {
-                PreparedRows prepared { records, {}, converted };
-                qsizetype start = 0;
-                for (Row row : discoverRowOrder) {
-                    const qsizetype count = recordsOf(discover, row).size();
-                    prepared.rows.emplace(row, converted.mid(start, count));
-                    start += count;
-                }
-                return prepared;
-            });
-        })
-        .unwrap();
+    // One promise for the whole pipeline, filled by its last step: nothing
+    // waits on or attaches to a future that a pool thread is finishing.
+    auto promise = std::make_shared<QPromise<PreparedRows>>();
+    QFuture<PreparedRows> future = promise->future();
+    promise->start();
+    QThreadPool::globalInstance()->start([discover, promise] {
+        const QList<APIWallpaper> records = joinedRecords(discover);
+        mapInChunks(records, &Wallpaper::fromAPIWallpaper,
+                    [discover, records, promise](QList<Wallpaper> converted) {
+                        PreparedRows prepared { records, {}, {} };
+                        qsizetype start = 0;
+                        for (Row row : discoverRowOrder) {
+                            const qsizetype count = recordsOf(discover, row).size();
+                            prepared.rows.emplace(row, converted.mid(start, count));
+                            start += count;
+                        }
+                        prepared.joined = std::move(converted);
+                        promise->addResult(std::move(prepared));
+                        promise->finish();
+                    });
+    });
+    return future;
 }

@@ -21,7 +21,8 @@ namespace CatalogueRecords {
 inline constexpr std::array discoverRowOrder { DiscoverRow::featured, DiscoverRow::todaysPicks, DiscoverRow::trending,
     DiscoverRow::newThisWeek, DiscoverRow::free };
 
-// Converted on every core, in input order.
+// Converted on every core, in input order. Both futures finish on a pool
+// thread: hand them on with deliveredTo() before attaching continuations.
 QFuture<QList<Wallpaper>> toWallpapers(const QList<APIWallpaper>& records);
 
 // The Discover rows of one refresh, prepared for the library.

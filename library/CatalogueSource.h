@@ -1,6 +1,7 @@
 #pragma once
 
 #include "APIModels.h"
+#include "FutureDelivery.h"
 #include "Result.h"
 
 #include <QFuture>
@@ -34,13 +35,14 @@ Fetched<T> fetchedFrom(const Result<T>& result)
     return result ? Fetched<T>::success(result.value()) : Fetched<T>::failed(result.error().description());
 }
 
-// Hands a request's outcome to handler on context's thread; a cancelled
-// request arrives as a failure. Nothing runs once context is gone.
+// Hands a request's outcome to handler on context's thread, whichever thread
+// finished it; a cancelled request arrives as a failure. Nothing runs once
+// context is gone.
 template <typename T, typename F>
 void whenFetched(QFuture<Fetched<T>> future, QObject* context, F handler)
 {
     auto shared = std::make_shared<F>(std::move(handler));
-    future.then(context, [shared](Fetched<T> outcome) { (*shared)(std::move(outcome)); })
+    deliveredTo(context, std::move(future)).then(context, [shared](Fetched<T> outcome) { (*shared)(std::move(outcome)); })
         .onCanceled(context, [shared] { (*shared)(Fetched<T>::failed(QStringLiteral("The request was cancelled"))); });
 }
 
@@ -49,7 +51,7 @@ template <typename T, typename F>
 void whenFetched(QFuture<Result<T>> future, QObject* context, F handler)
 {
     auto shared = std::make_shared<F>(std::move(handler));
-    future.then(context, [shared](Result<T> outcome) { (*shared)(std::move(outcome)); })
+    deliveredTo(context, std::move(future)).then(context, [shared](Result<T> outcome) { (*shared)(std::move(outcome)); })
         .onCanceled(context, [shared] { (*shared)(Result<T>(NetworkError::cancelled())); });
 }
 

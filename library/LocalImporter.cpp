@@ -1,6 +1,7 @@
 #include "LocalImporter.h"
 
 #include "AccountSource.h"
+#include "FutureDelivery.h"
 #include "ImportNaming.h"
 #include "LocalLibrary.h"
 #include "LocalWallpaperMeta.h"
@@ -54,7 +55,7 @@ QFuture<Wallpaper> LocalImporter::importLocalFile(const QString& path)
     });
     m_imports.append({ job, worker });
     setRunning(m_running + 1);
-    QFuture<Wallpaper> added = worker.then(this, [this](const Outcome& outcome) { return addToLibrary(outcome); });
+    QFuture<Wallpaper> added = deliveredTo(this, worker).then(this, [this](const Outcome& outcome) { return addToLibrary(outcome); });
     added.then(this, [this, job](QFuture<Wallpaper>) {
         m_imports.removeIf([&job](const Running& running) { return running.job == job; });
         setRunning(m_running - 1);

@@ -6,6 +6,7 @@
 #include "CategoryWallpaperModel.h"
 #include "CloudService.h"
 #include "Displays.h"
+#include "FutureDelivery.h"
 #include "LantoSettings.h"
 #include "Log.h"
 #include "ScreenRecords.h"
@@ -16,7 +17,6 @@
 
 #include <QPointer>
 #include <QPromise>
-#include <QtConcurrent/QtConcurrentRun>
 
 #include <algorithm>
 
@@ -110,8 +110,8 @@ WallpaperManager::~WallpaperManager()
 // begin once its records are in the library, so a refresh never races them.
 void WallpaperManager::loadCatalogueCache()
 {
-    m_cache.load().then(this, [this](const QList<APIWallpaper>& records) {
-        toWallpapers(records).then(this, [this](const QList<Wallpaper>& cached) {
+    deliveredTo(this, m_cache.load()).then(this, [this](const QList<APIWallpaper>& records) {
+        deliveredTo(this, toWallpapers(records)).then(this, [this](const QList<Wallpaper>& cached) {
             mergeIntoLibrary(cached).then(this, [this] { startTasks(); });
         });
     });
@@ -204,7 +204,7 @@ QFuture<void> WallpaperManager::mergeIntoLibrary(const QList<Wallpaper>& wallpap
     // The records are held the same way, since Qt may keep a copy of the
     // continuation that outlives it on this thread.
     auto held = std::make_shared<QList<Wallpaper>>(wallpapers);
-    return QtConcurrent::run([snapshot = m_all.snapshot(), wallpapers] {
+    return runDeliveredTo(this, [snapshot = m_all.snapshot(), wallpapers] {
         return std::make_shared<WallpaperList::MergePlan>(WallpaperList::planMerge(snapshot, wallpapers));
     }).then(this, [this, held](const std::shared_ptr<WallpaperList::MergePlan>& plan) {
         if (!m_all.applyMerge(std::move(*plan)))
@@ -225,7 +225,7 @@ void WallpaperManager::updateUltraWideWallpapers()
         [this] {
             m_ultraWideQueued = false;
             const quint64 generation = ++m_ultraWideGeneration;
-            QtConcurrent::run([items = m_all.items(), library = m_library] {
+            runDeliveredTo(this, [items = m_all.items(), library = m_library] {
                 return UltraWide::catalogueWallpapers(items, library);
             }).then(this, [this, generation](const QList<Wallpaper>& wide) {
                 if (generation == m_ultraWideGeneration) // else a newer pass is under way
@@ -286,7 +286,7 @@ QFuture<void> WallpaperManager::refreshCatalogue()
         whenFetched(tags, this, [this, done, rows = std::move(discover).value()](Result<TagGroups> tagGroups) {
             if (tagGroups)
                 applyTags(tagGroups.value());
-            CatalogueRecords::prepareRows(rows).then(this, [this, done](const CatalogueRecords::PreparedRows& prepared) {
+            deliveredTo(this, CatalogueRecords::prepareRows(rows)).then(this, [this, done](const CatalogueRecords::PreparedRows& prepared) {
                 applyRows(prepared).then(this, [this, done] {
                     setLoadingManifest(false);
                     done->finish();
@@ -340,7 +340,7 @@ QFuture<void> WallpaperManager::addServerKnownIDs(const QList<Wallpaper>& wallpa
     }
     // A long list is joined into a copy of the set on the pool, then swapped in.
     auto held = std::make_shared<QList<Wallpaper>>(wallpapers);
-    return QtConcurrent::run([known = m_serverKnownIDs, wallpapers]() mutable {
+    return runDeliveredTo(this, [known = m_serverKnownIDs, wallpapers]() mutable {
         for (const Wallpaper& wallpaper : std::as_const(wallpapers))
             known.insert(wallpaper.id);
         return std::make_shared<QSet<QUuid>>(std::move(known));
@@ -433,7 +433,7 @@ void WallpaperManager::prefetchCardThumbnails(const QList<Wallpaper>& wallpapers
 
 QFuture<void> WallpaperManager::saveCatalogueCache(QList<APIWallpaper> records)
 {
-    return m_cache.save(std::move(records));
+    return deliveredTo(this, m_cache.save(std::move(records)));
 }
 
 QList<Wallpaper> WallpaperManager::loadCategory(WallpaperCategory category)
@@ -464,7 +464,7 @@ void WallpaperManager::fetchCategory(WallpaperCategory category)
             finishCategory(key);
             return;
         }
-        toWallpapers(listing.value())
+        deliveredTo(this, toWallpapers(listing.value()))
             .then(this, [this, key, records = listing.value()](const QList<Wallpaper>& wallpapers) {
                 mergeIntoLibrary(wallpapers)
                     .then(this, [this, wallpapers] { return addServerKnownIDs(wallpapers); })

@@ -1,6 +1,7 @@
 #include "WallpaperSubmitter.h"
 
 #include "CatalogueSource.h"
+#include "FutureDelivery.h"
 #include "LantoAPIClient.h"
 #include "RegularFile.h"
 #include "SubmissionFiles.h"
@@ -10,7 +11,6 @@
 #include <QFile>
 #include <QPointer>
 #include <QPromise>
-#include <QtConcurrent/QtConcurrentRun>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -87,7 +87,7 @@ QFuture<WallpaperSubmitter::Outcome> WallpaperSubmitter::submitWallpaper(const W
     run->files = std::get<SubmissionFiles::Found>(std::move(found));
     setProgress(0.05);
     // A poster is up to a 4K picture: decoded and scaled off the main thread.
-    QtConcurrent::run([poster = run->files.posterPath] { return SubmissionFiles::makeSubmissionThumbnail(poster); })
+    runDeliveredTo(this, [poster = run->files.posterPath] { return SubmissionFiles::makeSubmissionThumbnail(poster); })
         .then(this, [this, run](const std::variant<QByteArray, SubmissionError>& thumbnail) {
             if (const SubmissionError* failed = std::get_if<SubmissionError>(&thumbnail))
                 return fail(run, *failed);

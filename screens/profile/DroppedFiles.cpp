@@ -1,5 +1,6 @@
 #include "DroppedFiles.h"
 
+#include "FutureDelivery.h"
 #include "ImportFileTypes.h"
 
 #include <QDir>
@@ -7,7 +8,6 @@
 #include <QFileInfo>
 #include <QFuture>
 #include <QUuid>
-#include <QtConcurrent>
 
 namespace {
 
@@ -39,7 +39,7 @@ bool DroppedFiles::accepts(const QList<QUrl>& urls)
 void DroppedFiles::take(const QList<QUrl>& urls)
 {
     // Reading the types may touch the files' contents, so that too stays off the main thread.
-    QtConcurrent::run([urls, directory = m_directory] {
+    runDeliveredTo(this, [urls, directory = m_directory] {
         QList<QUrl> copies;
         for (const QString& path : acceptedPaths(urls))
             copies.append(copyIntoFolder(path, directory));

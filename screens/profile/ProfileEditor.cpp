@@ -3,6 +3,7 @@
 #include "AppEnvironment.h"
 #include "AuthService.h"
 #include "BlankTrim.h"
+#include "FutureDelivery.h"
 #include "LantoAPIClient.h"
 #include "LantoSettings.h"
 #include "Log.h"
@@ -11,7 +12,6 @@
 
 #include <QBuffer>
 #include <QDateTime>
-#include <QtConcurrent>
 
 namespace {
 
@@ -47,7 +47,7 @@ public:
     {
         if (picture.isNull())
             return sendName();
-        QtConcurrent::run(jpegOf, picture).then(this, [this](const QByteArray& jpeg) {
+        runDeliveredTo(this, [picture] { return jpegOf(picture); }).then(this, [this](const QByteArray& jpeg) {
             if (jpeg.isEmpty())
                 return sendName();
             m_services.client->uploadAvatar(jpeg, QStringLiteral("image/jpeg"))
@@ -129,7 +129,7 @@ void ProfileEditor::pickAvatarFile(const QUrl& file)
     if (!file.isLocalFile())
         return;
     // Upright as the camera held it; kept at full size for the upload.
-    QtConcurrent::run([path = file.toLocalFile()] { return PictureDecoding::decodeFile(path, QSize()); })
+    runDeliveredTo(this, [path = file.toLocalFile()] { return PictureDecoding::decodeFile(path, QSize()); })
         .then(this, [this](const QImage& image) {
             if (image.isNull())
                 return;

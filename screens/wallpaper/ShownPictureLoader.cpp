@@ -1,10 +1,10 @@
 #include "ShownPictureLoader.h"
 
+#include "FutureDelivery.h"
 #include "PictureDecoding.h"
 
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
-#include <QtConcurrent>
 
 ShownPictureLoader::ShownPictureLoader(QObject* parent) : QObject(parent) {}
 
@@ -67,7 +67,7 @@ void ShownPictureLoader::cancel()
 void ShownPictureLoader::decode(std::function<QImage()> work)
 {
     const quint64 generation = m_generation;
-    QtConcurrent::run(std::move(work)).then(this, [this, generation](const QImage& image) {
+    runDeliveredTo(this, std::move(work)).then(this, [this, generation](const QImage& image) {
         if (generation == m_generation)
             emit loaded(image);
     });

@@ -1,12 +1,12 @@
 #include "WallpaperThumbnail.h"
 
+#include "FutureDelivery.h"
 #include "ThumbnailCache.h"
 #include "ThumbnailSource.h"
 #include "WallpaperManager.h"
 
 #include <QQuickWindow>
 #include <QSGImageNode>
-#include <QtConcurrent>
 
 WallpaperThumbnail::WallpaperThumbnail(QQuickItem* parent)
     : QQuickItem(parent), m_maximumPixelSize(ThumbnailCache::cardPixelSize)
@@ -82,7 +82,7 @@ void WallpaperThumbnail::loadFile(const QUrl& file, std::function<void()> otherw
 {
     const quint64 generation = m_generation;
     const int pixels = m_maximumPixelSize;
-    QtConcurrent::run([path = file.toLocalFile(), pixels] { return loadDownsampledImage(path, pixels); })
+    runDeliveredTo(this, [path = file.toLocalFile(), pixels] { return loadDownsampledImage(path, pixels); })
         .then(this, [this, generation, otherwise = std::move(otherwise)](const QImage& image) {
             if (generation != m_generation)
                 return;
