@@ -5,7 +5,10 @@ Starts lanto-service and Lanto under a private Xvfb (1920x1080) with openbox,
 signs in through the service's web page as a person does, and measures Lanto's
 processor use (% of one core) and wake-ups per second over 30 s each: the main
 window shown on Discover at rest; the window closed; Lanto started again with
---background. Run as root: like the end-to-end suite it runs as a throwaway
+--background. Wake-ups are the times any of Lanto's threads got a processor (the scheduler's
+own count, so timer-driven ones count too); each state starts once Lanto's processor use has
+held steady, so start-up work is not measured as rest. After each state the busiest threads
+are listed by name. Run as root: like the end-to-end suite it runs as a throwaway
 user, so no one's own Lanto account or files are touched.
 
     bench/window/window_bench.py --bin build/bin [--seconds 30]
@@ -33,9 +36,9 @@ HANDLE = "benchwindow"
 # Start-up work (catalogue, thumbnails, cache writes, first frames, the agent's hand-back) must
 # end before a state is measured: the bench waits until Lanto's processor use stops changing.
 SETTLE_WINDOW_SECONDS = 3
-SETTLE_MIN_SECONDS = 6
+SETTLE_WINDOWS = 3
 SETTLE_MAX_SECONDS = 90
-# Two settle windows agree when they differ by less than this much of a core, or this share.
+# Settle windows agree when they differ by less than this much of a core, or this share.
 SETTLE_ABSOLUTE_PCT = 0.05
 SETTLE_RELATIVE = 0.2
 # How often the threads are read while measuring: a thread that ends loses at most this much.
@@ -80,6 +83,7 @@ class Usage:
         self.pid = pid
         self.last = read_threads(pid)
         self.start = time.monotonic()
+        self.end = self.start
         self.per_thread = {}  # thread id -> [name, processor ns, wake-ups]
 
     def sample(self):
@@ -90,12 +94,12 @@ class Usage:
             entry[0] = name
             entry[1] += max(0, running_ns - before_ns)
             entry[2] += max(0, runs - before_runs)
-        self.last.update(now)
-        for tid in set(self.last) - set(now):
-            del self.last[tid]
+        self.last = now
+        self.end = time.monotonic()
 
     def elapsed(self):
-        return time.monotonic() - self.start
+        """Seconds from the first sample to the last."""
+        return self.end - self.start
 
     def cpu_pct(self):
         return 100.0 * sum(ns for _, ns, _ in self.per_thread.values()) / 1e9 / max(self.elapsed(), 1e-9)
@@ -128,22 +132,23 @@ def measure(pid, seconds):
 
 
 def settle(pid, what):
-    """Waits until the process's processor use holds steady (start-up work has ended); returns
-    the seconds waited. Gives up, saying so, after SETTLE_MAX_SECONDS."""
+    """Waits until the process's processor use holds steady (start-up work has ended): the last
+    SETTLE_WINDOWS windows agree with one another. Returns the seconds waited; gives up, saying
+    so, after SETTLE_MAX_SECONDS."""
     start = time.monotonic()
-    previous = None
+    windows = []
     while True:
-        current = measure(pid, SETTLE_WINDOW_SECONDS).cpu_pct()
+        windows.append(measure(pid, SETTLE_WINDOW_SECONDS).cpu_pct())
+        recent = windows[-SETTLE_WINDOWS:]
         waited = time.monotonic() - start
-        steady = previous is not None and abs(current - previous) < max(SETTLE_ABSOLUTE_PCT,
-                                                                         SETTLE_RELATIVE * previous)
-        if steady and waited >= SETTLE_MIN_SECONDS:
+        steady = len(recent) == SETTLE_WINDOWS and max(recent) - min(recent) < max(
+            SETTLE_ABSOLUTE_PCT, SETTLE_RELATIVE * min(recent))
+        if steady:
             return waited
         if waited >= SETTLE_MAX_SECONDS:
-            print(f"{what}: not steady after {waited:.0f} s ({previous:.2f} then {current:.2f} % of a core); "
-                  "measuring anyway")
+            print(f"{what}: not steady after {waited:.0f} s (last windows "
+                  + ", ".join(f"{pct:.2f}" for pct in recent) + " % of a core); measuring anyway")
             return waited
-        previous = current
 
 
 def report(what, usage, settled):
