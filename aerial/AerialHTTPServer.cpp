@@ -2,6 +2,7 @@
 
 #include "AerialHTTPListener.h"
 #include "Log.h"
+#include "ThreadName.h"
 #include "UserHome.h"
 
 #include <QCoreApplication>
@@ -54,7 +55,7 @@ public:
     Lane(const AerialAssetFiles& files, std::chrono::milliseconds idleTimeout, int maximumConnections)
         : m_listener(new AerialHTTPListener(files, idleTimeout, maximumConnections))
     {
-        m_thread.setObjectName(QStringLiteral("com.lanto.aerial-http"));
+        m_thread.setObjectName(QString::fromUtf8(threadName(u"com.lanto.aerial-http")));
         QObject::connect(&m_thread, &QThread::started, &blockBrokenPipeSignal); // runs on the new thread
         m_listener->moveToThread(&m_thread);
         m_thread.start();

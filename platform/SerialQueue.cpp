@@ -1,5 +1,7 @@
 #include "SerialQueue.h"
 
+#include "ThreadName.h"
+
 #include <future>
 
 SerialQueue::SerialQueue(QString label) : m_label(std::move(label))
@@ -84,6 +86,7 @@ bool SerialQueue::sync(const std::function<void()>& work)
 
 void SerialQueue::run()
 {
+    nameCurrentThread(m_label);
     std::unique_lock lock(m_mutex);
     while (!m_stopping) {
         if (m_pending.empty()) {

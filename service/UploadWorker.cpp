@@ -1,10 +1,11 @@
 #include "UploadWorker.h"
 
 #include "CurlTransfer.h"
+#include "ThreadName.h"
 
 #include <algorithm>
 #include <chrono>
-#include <pthread.h>
+#include <limits>
 
 using namespace std::chrono_literals;
 
@@ -49,24 +50,32 @@ void UploadWorker::wake() { curl_multi_wakeup(m_multi); }
 
 void UploadWorker::run()
 {
-    pthread_setname_np(pthread_self(), "com.lanto.upload");
+    nameCurrentThread(u"com.lanto.upload");
     while (takeIncoming()) {
         int running = 0;
         curl_multi_perform(m_multi, &running);
         collectFinished();
         endOverdue();
-        // Sleep until a socket is ready, curl's own timer, a wake, or the next time-out check.
-        auto wait = std::chrono::milliseconds(1000);
-        const auto now = CurlTransfer::Clock::now();
-        for (const auto& [handle, transfer] : m_running)
-            wait = std::min(wait, std::chrono::ceil<std::chrono::milliseconds>(transfer->nextCheck() - now));
-        curl_multi_poll(m_multi, nullptr, 0, int(std::max(wait, 0ms).count()), nullptr);
+        curl_multi_poll(m_multi, nullptr, 0, int(untilNextCheck().count()), nullptr);
     }
     for (const auto& [handle, transfer] : m_running) {
         curl_multi_remove_handle(m_multi, handle);
         transfer->fail(NetworkError::cancelled());
     }
     m_running.clear();
+}
+
+// How long to sleep at most: until the next time-out check of a transfer, and
+// without end while there is none (a socket, curl's own timer or a wake ends it).
+std::chrono::milliseconds UploadWorker::untilNextCheck() const
+{
+    if (m_running.empty())
+        return std::chrono::milliseconds(std::numeric_limits<int>::max());
+    auto wait = std::chrono::milliseconds(1000);
+    const auto now = CurlTransfer::Clock::now();
+    for (const auto& [handle, transfer] : m_running)
+        wait = std::min(wait, std::chrono::ceil<std::chrono::milliseconds>(transfer->nextCheck() - now));
+    return std::max(wait, 0ms);
 }
 
 // Starts what was handed over; false once the worker stops.

@@ -2,6 +2,7 @@
 
 #include <curl/curl.h>
 
+#include <chrono>
 #include <memory>
 #include <mutex>
 #include <thread>
@@ -29,6 +30,7 @@ public:
 private:
     void run();
     bool takeIncoming();
+    std::chrono::milliseconds untilNextCheck() const;
     void collectFinished();
     void endOverdue();
     void end(CURL* handle, CURLcode code);

@@ -1,6 +1,7 @@
 import QtQuick
 import QtQuick.Controls
 import Lanto.Screens.Launch
+import Lanto.Screens.State
 
 // Under the handle field: the pending check, or the verdict on the handle.
 Row {
@@ -25,7 +26,7 @@ Row {
     BusyIndicator {
         anchors.verticalCenter: parent.verticalCenter
         visible: status.model.isChecking
-        running: visible
+        running: visible && WindowActivity.shown
         width: 16; height: 16
         scale: 0.6
         opacity: 0.5

@@ -1,6 +1,7 @@
 import QtQuick
 import QtQuick.Controls
 import Lanto.Screens.Wallpaper
+import Lanto.Screens.State
 
 // The splash: the logo springs in, the name fades in, and after 1.8 s it is
 // done. While an update is under way it shows the version being installed.
@@ -58,8 +59,10 @@ Item {
                 font { pixelSize: 15; weight: Font.Medium }
             }
             ProgressBar {
+                objectName: "busy"
                 width: 200
-                indeterminate: true
+                // Its sweep is an animation that would go on ticking in a closed window.
+                indeterminate: WindowActivity.shown
                 palette.dark: Qt.rgba(1, 1, 1, 0.4)
             }
         }

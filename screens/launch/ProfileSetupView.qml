@@ -83,7 +83,7 @@ Item {
                 BusyIndicator {
                     anchors.centerIn: parent
                     visible: root.model.isSaving
-                    running: visible
+                    running: visible && WindowActivity.shown
                     scale: 0.7
                 }
                 Text {

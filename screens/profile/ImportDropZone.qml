@@ -2,6 +2,7 @@ import QtQuick
 import Lanto.Screens.Profile
 import QtQuick.Controls
 import Lanto.Core
+import Lanto.Screens.State
 
 // The panel through which files come into the library: a dashed drop target
 // that also opens the file chooser, then the import's progress, then its
@@ -44,7 +45,7 @@ Item {
         padding: 32
         color: Qt.rgba(1, 1, 1, 0.06)
         border.color: Qt.rgba(1, 1, 1, 0.1)
-        BusyIndicator { anchors.horizontalCenter: parent.horizontalCenter; width: 20; height: 20; running: parent.visible }
+        BusyIndicator { objectName: "busy"; anchors.horizontalCenter: parent.horizontalCenter; width: 20; height: 20; running: parent.visible && WindowActivity.shown }
         Text {
             objectName: "processingText"
             visible: zone.totalFiles >= 2

@@ -108,7 +108,7 @@ Item {
     BusyIndicator {
         anchors.centerIn: content
         visible: creatorWallpapers.isLoading
-        running: visible
+        running: visible && WindowActivity.shown
     }
 
     WallpaperGrid {
