@@ -11,10 +11,9 @@ constexpr qsizetype longestName = 15;
 QByteArray threadName(QStringView label)
 {
     static constexpr QStringView common = u"com.lanto.";
-    if (label.startsWith(common) && label.size() > common.size())
+    if (label.startsWith(common))
         label = label.mid(common.size());
     QByteArray name = label.toUtf8();
-    name.replace('\0', ' ');
     if (name.size() <= longestName)
         return name;
     // Never cut inside a character: drop continuation bytes back to a lead byte.
