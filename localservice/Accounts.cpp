@@ -137,11 +137,12 @@ std::optional<UserProfile> Accounts::profile(const QString& userId, const QStrin
 
 std::optional<QString> Accounts::formProblem(const QString& handle)
 {
-    static const QRegularExpression allowed(u"^[A-Za-z0-9_.]+$"_s);
-    if (handle.size() < 3 || handle.size() > 30)
-        return u"Handles are 3 to 30 characters long"_s;
+    // The form the application's handle field lets a person type.
+    static const QRegularExpression allowed(u"^[a-z][a-z0-9_]*$"_s);
+    if (handle.size() < 3 || handle.size() > 20)
+        return u"Handles are 3 to 20 characters long"_s;
     if (!allowed.match(handle).hasMatch())
-        return u"Handles use only letters, digits, underscores and periods"_s;
+        return u"Handles start with a letter and use only lowercase letters, digits and underscores"_s;
     return std::nullopt;
 }
 

@@ -7,9 +7,9 @@ namespace SampleRecipes {
 const QList<Creator>& creators()
 {
     static const QList<Creator> list {
-        { u"c0ffee000000000000000001"_s, u"Mira Okafor"_s, u"mira.loops"_s, u"FF6B6B"_s, true, 12840 },
+        { u"c0ffee000000000000000001"_s, u"Mira Okafor"_s, u"mira_loops"_s, u"FF6B6B"_s, true, 12840 },
         { u"c0ffee000000000000000002"_s, u"Tomas Lindqvist"_s, u"fractal_tom"_s, u"4ECDC4"_s, true, 8311 },
-        { u"c0ffee000000000000000003"_s, u"Ana Beltrán"_s, u"ana.pixels"_s, u"FFD93D"_s, false, 942 },
+        { u"c0ffee000000000000000003"_s, u"Ana Beltrán"_s, u"ana_pixels"_s, u"FFD93D"_s, false, 942 },
         { u"c0ffee000000000000000004"_s, u"Kenji Mori"_s, u"kenjimotion"_s, u"6C5CE7"_s, false, 2210 },
         { u"c0ffee000000000000000005"_s, u"Studio Nordlys"_s, u"nordlys"_s, u"A8E6CF"_s, true, 20418 },
     };

@@ -73,6 +73,8 @@ Column {
         TapHandler { onTapped: card.selected() }
         Accessible.role: Accessible.Button
         Accessible.name: card.wallpaper.title
+        // A screen reader hears the review state the badge shows.
+        Accessible.description: card.badgeText
 
         Rectangle {
             objectName: "makePublicButton"

@@ -83,6 +83,14 @@ void TestLocalServiceRefusals::refusals_data()
     QTest::newRow("an empty name") << "PATCH"_ba << u"/api/v1/me"_s << "{\"name\":\"  \"}"_ba << true << 400;
     QTest::newRow("a handle of the wrong form") << "PATCH"_ba << u"/api/v1/me"_s << "{\"handle\":\"a b\"}"_ba << true
                                                 << 400;
+    QTest::newRow("a handle with a period") << "PATCH"_ba << u"/api/v1/me"_s << "{\"handle\":\"ana.pixels\"}"_ba
+                                            << true << 400;
+    QTest::newRow("a handle in capitals") << "PATCH"_ba << u"/api/v1/me"_s << "{\"handle\":\"Tess_B\"}"_ba << true
+                                          << 400;
+    QTest::newRow("a handle that starts with a digit")
+        << "PATCH"_ba << u"/api/v1/me"_s << "{\"handle\":\"9tess\"}"_ba << true << 400;
+    QTest::newRow("a handle of 21 characters")
+        << "PATCH"_ba << u"/api/v1/me"_s << "{\"handle\":\"tess_abcdefghijklmnop\"}"_ba << true << 400;
     QTest::newRow("an unknown wallpaper") << "GET"_ba << u"/api/v1/wallpapers/ffff"_s << QByteArray() << false << 404;
     QTest::newRow("an unknown category") << "GET"_ba << u"/api/v1/wallpapers?category=opera"_s << QByteArray()
                                          << false << 400;

@@ -17,6 +17,7 @@ private slots:
     void syntheticClip_data();
     void syntheticClip();
     void recipesSpanTheCatalogue();
+    void sampleHandlesCanBeTyped();
     void extraRecordsAreAddedOnce();
     void aFilledCatalogueIsLeftAlone();
 };
@@ -63,6 +64,19 @@ void TestSampleCatalogue::recipesSpanTheCatalogue()
     QCOMPARE(categories.size(), 12);
     QCOMPARE(ids.size(), SampleRecipes::wallpapers().size());
     QVERIFY(ultraWide);
+}
+
+// A person can type each sample creator's handle into the handle field, so the
+// service holds only handles of the form it takes for new ones.
+void TestSampleCatalogue::sampleHandlesCanBeTyped()
+{
+    QTemporaryDir data;
+    LocalService service(LocalService::Options { data.path() });
+    const Accounts& accounts = service.accounts();
+    for (const SampleRecipes::Creator& creator : SampleRecipes::creators())
+        QVERIFY2(accounts.availability(creator.handle).available, qPrintable(creator.handle));
+    QVERIFY(!accounts.availability(u"ana.pixels"_s).available);
+    QVERIFY(accounts.availability(u"a_20_characters_long"_s).available);
 }
 
 void TestSampleCatalogue::extraRecordsAreAddedOnce()
