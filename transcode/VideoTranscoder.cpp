@@ -10,9 +10,11 @@
 #include "Log.h"
 
 #include <QFile>
-#include <QThread>
+#include <QScopeGuard>
 #include <QThreadPool>
 #include <QtConcurrent>
+
+#include <pthread.h>
 
 namespace {
 
@@ -30,12 +32,20 @@ QThreadPool& mediaPool()
     return pool;
 }
 
+thread_local const char* runningQueue = nullptr;
+
 // Runs work(isCancelled) on the media pool under the queue label, handing its result,
 // failure or cancellation to the future.
 template <typename T, typename Work> QFuture<T> runJob(QThreadPool& pool, const char* label, Work work)
 {
     return QtConcurrent::run(&pool, [label, work = std::move(work)](QPromise<T>& promise) {
-        QThread::currentThread()->setObjectName(QString::fromLatin1(label));
+        // Named for debuggers and the system's thread lists, not through the pool
+        // thread's QObject: that lives in the thread that started it, which may be
+        // gone, and its properties must not be touched from here.
+        runningQueue = label;
+        const auto leave = qScopeGuard([] { runningQueue = nullptr; });
+        // A system thread name holds 15 characters: "lanto.transcode" of "com.lanto.transcode".
+        pthread_setname_np(pthread_self(), QByteArray(label).sliced(4).left(15).constData());
         const CancelCheck isCancelled = [&promise] { return promise.isCanceled(); };
         try {
             if constexpr (std::is_void_v<T>)
@@ -128,6 +138,11 @@ QList<QByteArray> userComments(const AVFormatContext& input)
 } // namespace
 
 namespace VideoTranscoder {
+
+QLatin1StringView currentQueueLabel()
+{
+    return QLatin1StringView(runningQueue);
+}
 
 QFuture<void> transcodeToHEVCMain10(
     const QString& source, const QString& destination, int width, int height, Progress progress)

@@ -20,6 +20,9 @@ using Progress = std::function<void(double fraction)>;
 inline constexpr char transcodeQueueLabel[] = "com.lanto.transcode";
 inline constexpr char previewQueueLabel[] = "com.lanto.preview";
 
+// The queue label of the job running on the calling thread; empty on any other thread.
+QLatin1StringView currentQueueLabel();
+
 // Re-encodes the first video track of source as 10-bit HEVC Main 10 into a new
 // QuickTime movie, without audio. width × height is the displayed size; the movie
 // stores its frames unturned at that size and carries the source's rotation.

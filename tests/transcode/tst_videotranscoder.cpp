@@ -41,7 +41,7 @@ struct ProgressLog
         return [this](double fraction) {
             QMutexLocker lock(&mutex);
             values.append(fraction);
-            const QString name = QThread::currentThread()->objectName();
+            const QString name = VideoTranscoder::currentQueueLabel();
             if (!threads.contains(name))
                 threads.append(name);
             if (QThread::currentThread() == qApp->thread())
