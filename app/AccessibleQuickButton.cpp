@@ -7,16 +7,6 @@
 
 namespace {
 
-QAccessibleInterface* buttonFactory(const QString&, QObject* object)
-{
-    // Push buttons only: the rows of lists and menus, and switches and check boxes,
-    // stay with Qt Quick, which shows what they hold and how they are set.
-    if (!object || !object->inherits("QQuickAbstractButton") || object->inherits("QQuickItemDelegate")
-        || object->inherits("QQuickMenuItem") || object->property("checkable").toBool())
-        return nullptr;
-    return new AccessibleQuickButton(static_cast<QQuickItem*>(object));
-}
-
 // The `Accessible` attached object of an item, if QML gave it one.
 QObject* attachedTo(const QQuickItem* item)
 {
@@ -24,6 +14,65 @@ QObject* attachedTo(const QQuickItem* item)
     const auto found = std::find_if(children.cbegin(), children.cend(),
         [](const QObject* child) { return child->inherits("QQuickAccessibleAttached"); });
     return found == children.cend() ? nullptr : *found;
+}
+
+// An item drawn as a push button (a shape with a tap or mouse handler) that
+// QML gave the button role; check boxes and switches drawn so stay with Qt Quick.
+bool isDrawnButton(const QQuickItem* item)
+{
+    const QObject* attached = attachedTo(item);
+    return attached && !attached->property("ignored").toBool() && !attached->property("checkable").toBool()
+        && QAccessible::Role(attached->property("role").toInt()) == QAccessible::Button;
+}
+
+// Qt Quick asks for an item's interface as soon as QML gives it an `Accessible`
+// object, before QML sets its role. Once the role is set, a drawn button's
+// first interface gives way to this one.
+class RoleWatch final : public QObject
+{
+    Q_OBJECT
+
+public:
+    RoleWatch(QQuickItem* item, QObject* attached)
+        : QObject(attached), m_item(item)
+    {
+        connect(attached, SIGNAL(roleChanged()), this, SLOT(roleSet()));
+    }
+
+private slots:
+    void roleSet()
+    {
+        if (isDrawnButton(m_item)) {
+            if (QAccessibleInterface* first = QAccessible::queryAccessibleInterface(m_item);
+                first && !dynamic_cast<AccessibleQuickButton*>(first))
+                QAccessible::deleteAccessibleInterface(QAccessible::uniqueId(first));
+        }
+        deleteLater();
+    }
+
+private:
+    QQuickItem* m_item;
+};
+
+QAccessibleInterface* buttonFactory(const QString&, QObject* object)
+{
+    auto* item = qobject_cast<QQuickItem*>(object);
+    if (!item)
+        return nullptr;
+    // Push buttons only: the rows of lists and menus, and switches and check boxes,
+    // stay with Qt Quick, which shows what they hold and how they are set.
+    if (item->inherits("QQuickAbstractButton")) {
+        if (item->inherits("QQuickItemDelegate") || item->inherits("QQuickMenuItem")
+            || item->property("checkable").toBool())
+            return nullptr;
+        return new AccessibleQuickButton(item, AccessibleQuickButton::Shape::control);
+    }
+    if (isDrawnButton(item))
+        return new AccessibleQuickButton(item, AccessibleQuickButton::Shape::drawn);
+    if (QObject* attached = attachedTo(item);
+        attached && QAccessible::Role(attached->property("role").toInt()) == QAccessible::NoRole)
+        new RoleWatch(item, attached);
+    return nullptr;
 }
 
 // The first text the button shows, for a button whose label is an item of its own.
@@ -47,10 +96,24 @@ bool isExposed(const QQuickItem* item)
     return attached && !attached->property("ignored").toBool();
 }
 
+// The nearest accessibles below an item, passing through items that have none,
+// in the order Qt Quick lists them.
+QList<QQuickItem*> exposedBelow(const QQuickItem* item)
+{
+    QList<QQuickItem*> found;
+    for (QQuickItem* child : item->childItems()) {
+        if (isExposed(child))
+            found.append(child);
+        else
+            found.append(exposedBelow(child));
+    }
+    return found;
+}
+
 } // namespace
 
-AccessibleQuickButton::AccessibleQuickButton(QQuickItem* button)
-    : m_button(button)
+AccessibleQuickButton::AccessibleQuickButton(QQuickItem* button, Shape shape)
+    : m_button(button), m_shape(shape)
 {
 }
 
@@ -81,13 +144,37 @@ QAccessibleInterface* AccessibleQuickButton::parent() const
     return window ? QAccessible::queryAccessibleInterface(window) : nullptr;
 }
 
-QAccessibleInterface* AccessibleQuickButton::child(int) const { return nullptr; }
+QList<QQuickItem*> AccessibleQuickButton::children() const
+{
+    // A control's label and icon belong to it; a drawn button keeps what it
+    // holds, such as a smaller button of its own.
+    return m_shape == Shape::drawn && m_button ? exposedBelow(m_button) : QList<QQuickItem*>();
+}
 
-int AccessibleQuickButton::childCount() const { return 0; }
+QAccessibleInterface* AccessibleQuickButton::child(int index) const
+{
+    const QList<QQuickItem*> items = children();
+    return index >= 0 && index < items.size() ? QAccessible::queryAccessibleInterface(items.at(index)) : nullptr;
+}
 
-int AccessibleQuickButton::indexOfChild(const QAccessibleInterface*) const { return -1; }
+int AccessibleQuickButton::childCount() const { return int(children().size()); }
 
-QAccessibleInterface* AccessibleQuickButton::childAt(int, int) const { return nullptr; }
+int AccessibleQuickButton::indexOfChild(const QAccessibleInterface* child) const
+{
+    return child ? int(children().indexOf(qobject_cast<QQuickItem*>(child->object()))) : -1;
+}
+
+QAccessibleInterface* AccessibleQuickButton::childAt(int x, int y) const
+{
+    const QList<QQuickItem*> items = children();
+    // The topmost first: later children are drawn over earlier ones.
+    for (auto item = items.crbegin(); item != items.crend(); ++item) {
+        QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(*item);
+        if (accessible && accessible->rect().contains(x, y))
+            return accessible;
+    }
+    return nullptr;
+}
 
 QString AccessibleQuickButton::text(QAccessible::Text kind) const
 {
@@ -179,3 +266,5 @@ QVariant AccessibleQuickButton::attachedValue(const char* name) const
     const QObject* properties = attached();
     return properties ? properties->property(name) : QVariant();
 }
+
+#include "AccessibleQuickButton.moc"

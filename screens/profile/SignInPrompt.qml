@@ -30,7 +30,9 @@ Item {
             height: 44
             radius: 10
             color: "white"
-            opacity: auth.isLoading ? 0.5 : 1
+            // On the button itself, so a screen reader hears it is disabled too.
+            enabled: !auth.isLoading
+            opacity: enabled ? 1 : 0.5
             Text {
                 anchors.centerIn: parent
                 text: qsTr("Sign in with Apple")
@@ -39,7 +41,6 @@ Item {
             }
             MouseArea {
                 anchors.fill: parent
-                enabled: !auth.isLoading
                 onClicked: {
                     auth.isLoading = true
                     auth.signInError = ""

@@ -24,6 +24,23 @@ Window {
         Button { objectName: "drawn"; contentItem: Column { Text { text: "portrait.png" } Text { text: "2 KiB" } } }
         Switch { objectName: "switch"; text: "Pause"; checked: true; Accessible.name: text }
         ItemDelegate { objectName: "row"; text: "portrait.png"; Accessible.name: text }
+        Rectangle {
+            objectName: "card"; width: 120; height: 60
+            property int taps: 0
+            Accessible.role: Accessible.Button; Accessible.name: "Harbour"
+            TapHandler { onTapped: parent.taps++ }
+            Item {
+                width: 60; height: 30
+                Rectangle {
+                    objectName: "inner"; width: 60; height: 30
+                    Accessible.role: Accessible.Button; Accessible.name: "Make Public"
+                }
+            }
+        }
+        Rectangle {
+            objectName: "drawnSwitch"; width: 40; height: 20
+            Accessible.role: Accessible.CheckBox; Accessible.checkable: true; Accessible.name: "Loop"
+        }
     }
 })";
 
@@ -56,6 +73,43 @@ private slots:
         QVERIFY(accessible->actionInterface()->actionNames().isEmpty());
         button->setEnabled(true);
         QVERIFY(!accessible->state().disabled);
+    }
+
+    void drawnButtonSaysWhenDisabled()
+    {
+        QQuickItem* card = item("card");
+        QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(card);
+        QVERIFY(dynamic_cast<AccessibleQuickButton*>(accessible));
+        QCOMPARE(accessible->text(QAccessible::Name), QString("Harbour"));
+        QVERIFY(!accessible->state().disabled);
+        card->setEnabled(false);
+        QVERIFY(accessible->state().disabled);
+        accessible->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+        QCOMPARE(card->property("taps").toInt(), 0);
+        card->setEnabled(true);
+        accessible->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+        QCOMPARE(card->property("taps").toInt(), 1);
+    }
+
+    // A drawn button keeps the accessibles it holds, and they know it as their parent.
+    void drawnButtonKeepsWhatItHolds()
+    {
+        QAccessibleInterface* card = QAccessible::queryAccessibleInterface(item("card"));
+        QAccessibleInterface* inner = QAccessible::queryAccessibleInterface(item("inner"));
+        QCOMPARE(card->childCount(), 1);
+        QCOMPARE(card->child(0), inner);
+        QCOMPARE(card->indexOfChild(inner), 0);
+        QCOMPARE(inner->parent(), card);
+        const QPoint middle = inner->rect().center();
+        QCOMPARE(card->childAt(middle.x(), middle.y()), inner);
+        QCOMPARE(card->childAt(card->rect().right(), card->rect().bottom()), nullptr);
+    }
+
+    void drawnSwitchesStayWithQtQuick()
+    {
+        QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(item("drawnSwitch"));
+        QVERIFY(accessible);
+        QVERIFY(!dynamic_cast<AccessibleQuickButton*>(accessible));
     }
 
     void textsComeFromQml_data()
