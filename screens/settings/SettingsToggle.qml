@@ -1,13 +1,15 @@
 import QtQuick
 import QtQuick.Controls
 
-// A row of the settings screen: title, subtitle and a small switch bound to isOn.
+// A row of the settings screen: title, subtitle and a small switch that shows
+// isOn and reports each turn by turned().
 Item {
     id: toggle
 
     required property string title
     required property string subtitle
     property bool isOn
+    signal turned(bool on)
 
     implicitHeight: Math.max(texts.implicitHeight, control.implicitHeight) + 8
     width: parent ? parent.width : implicitWidth
@@ -34,7 +36,9 @@ Item {
         anchors.right: parent.right
         anchors.verticalCenter: parent.verticalCenter
         checked: toggle.isOn
-        onToggled: toggle.isOn = checked
+        // Any turn, also a screen reader's, which does not count as toggled(). The
+        // owner stores it, and isOn follows the store, so the binding stays.
+        onCheckedChanged: if (checked !== toggle.isOn) toggle.turned(checked)
         // The small switch: a 30 x 17 track with a sliding knob.
         indicator: Rectangle {
             implicitWidth: 30

@@ -42,7 +42,7 @@ ScrollView {
                 title: qsTr("Automatic Updates")
                 subtitle: qsTr("Automatically check for and install updates in the background")
                 isOn: root.settings.autoUpdateEnabled
-                onIsOnChanged: root.settings.autoUpdateEnabled = isOn
+                onTurned: on => root.settings.autoUpdateEnabled = on
             }
             CheckForUpdatesButton { settings: root.settings }
         }
@@ -54,7 +54,7 @@ ScrollView {
                 title: qsTr("Launch at Login")
                 subtitle: qsTr("Start Lanto when you log in")
                 isOn: root.settings.launchAtLogin
-                onIsOnChanged: root.settings.launchAtLogin = isOn
+                onTurned: on => root.settings.launchAtLogin = on
             }
         }
         SettingsSection {
@@ -65,21 +65,21 @@ ScrollView {
                 title: qsTr("Pause on Battery")
                 subtitle: qsTr("Show static frame when unplugged to save battery")
                 isOn: root.settings.pauseOnBattery
-                onIsOnChanged: root.settings.pauseOnBattery = isOn
+                onTurned: on => root.settings.pauseOnBattery = on
             }
             SettingsDivider {}
             SettingsToggle {
                 title: qsTr("Pause on Fullscreen")
                 subtitle: qsTr("Stop animation when a fullscreen app is active")
                 isOn: root.settings.pauseOnFullscreen
-                onIsOnChanged: root.settings.pauseOnFullscreen = isOn
+                onTurned: on => root.settings.pauseOnFullscreen = on
             }
             SettingsDivider {}
             SettingsToggle {
                 title: qsTr("Reduced Frame Rate")
                 subtitle: qsTr("Run at 30fps instead of 60fps to reduce energy usage")
                 isOn: root.settings.reducedFrameRate
-                onIsOnChanged: root.settings.reducedFrameRate = isOn
+                onTurned: on => root.settings.reducedFrameRate = on
             }
         }
         SettingsSection {
@@ -89,7 +89,7 @@ ScrollView {
                 title: qsTr("Respect Reduce Motion")
                 subtitle: qsTr("Show static wallpaper when system Reduce Motion is enabled")
                 isOn: root.settings.respectReduceMotion
-                onIsOnChanged: root.settings.respectReduceMotion = isOn
+                onTurned: on => root.settings.respectReduceMotion = on
             }
         }
         SettingsSection {

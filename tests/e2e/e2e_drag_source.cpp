@@ -1,6 +1,8 @@
 // A file manager's part in a drag: a small window that offers the files named on
 // its command line, as a drag of their addresses, when pressed. The suite drags
-// from it into Lanto with real pointer input.
+// from it into Lanto with real pointer input. It writes "accepted" or "ignored"
+// as the target under the pointer changes its mind, then "dropped" or "refused"
+// when the drag ends.
 #include <QDrag>
 #include <QGuiApplication>
 #include <QMimeData>
@@ -8,6 +10,8 @@
 #include <QPainter>
 #include <QRasterWindow>
 #include <QUrl>
+
+#include <cstdio>
 
 class DragSource final : public QRasterWindow
 {
@@ -37,9 +41,20 @@ protected:
             return;
         auto* data = new QMimeData;
         data->setUrls(m_files);
-        QDrag drag(this);
-        drag.setMimeData(data);
-        drag.exec(Qt::CopyAction);
+        // On the heap, and left to Qt: the target asks for the data after the drop,
+        // and the answer comes from the drag, which must outlive exec().
+        auto* drag = new QDrag(this);
+        drag->setMimeData(data);
+        // Says when a target under the pointer takes or refuses the files.
+        QObject::connect(drag, &QDrag::actionChanged, [](Qt::DropAction action) {
+            std::printf("%s\n", action == Qt::IgnoreAction ? "ignored" : "accepted");
+            std::fflush(stdout);
+        });
+        // The target fetches the addresses from this window after the drop, so
+        // it stays open until the suite closes it.
+        const Qt::DropAction done = drag->exec(Qt::CopyAction);
+        std::printf("%s\n", done == Qt::IgnoreAction ? "refused" : "dropped");
+        std::fflush(stdout);
     }
 
 private:

@@ -305,11 +305,12 @@ class Session:
         return tuple(int(v) for v in self.screen.split("x")[:2])
 
     def main_window(self, timeout=30):
-        """Lanto's main window: its frame that does not cover the whole screen, as the
-        desktop windows behind everything do."""
+        """Lanto's main window: its largest frame that does not cover the whole screen, as
+        the desktop windows behind everything do; the display panel is a smaller one."""
         def found():
-            frames = self.find_all(self.application(), role="frame")
-            return next((f for f in frames if self.extents(f)[2:] != self.screen_size()), None)
+            frames = [(f, self.extents(f)) for f in self.find_all(self.application(), role="frame")]
+            windows = [(box[2] * box[3], f) for f, box in frames if box[2:] != self.screen_size()]
+            return max(windows, key=lambda window: window[0])[1] if windows else None
         return wait_until(found, timeout, "Lanto's main window")
 
     def focus_main_window(self):
@@ -435,22 +436,14 @@ class Session:
         box = accessible.queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
         return box.x, box.y, box.width, box.height
 
-    def scroll_into_view(self, name, role=None, timeout=15):
-        """Finds a control that may lie below the visible part of its page and
-        turns the mouse wheel over the page until it shows; returns it."""
-        x, y, width, height = self.extents(self.main_window())
-
-        def shown():
-            control = next(iter(self.find_all(self.application(), name, role, showing=False)), None)
-            if control is None:
-                return None
-            top = self.extents(control)[1]
-            if y + 40 <= top <= y + height - 80:
-                return control
-            self.run(["xdotool", "mousemove", "--sync", str(x + width * 2 // 3), str(y + height // 2),
-                      "click", "5" if top > y else "4"], check=True)
-            return None
-        return wait_until(shown, timeout, f"{name!r} to scroll into view")
+    def act(self, accessible, action):
+        """Does one of an accessible's actions ("Toggle", "Press"), as a screen reader
+        user does with a control that lies below the visible part of its page."""
+        actions = accessible.queryAction()
+        names = [actions.getName(i) for i in range(actions.nActions)]
+        if action not in names:
+            raise Failure(f"{accessible.name!r} offers no {action!r}, only {names}")
+        actions.doAction(names.index(action))
 
     def gone(self, name, role=None, timeout=10):
         wait_until(lambda: not self.find_all(self.application(), name, role), timeout, f"{name!r} to go away")
@@ -510,8 +503,10 @@ class Session:
         self.click(dialog)
 
     def drop_files(self, paths, target):
-        """Drags files from a file manager's window and drops them on target."""
-        source = self.start("drag-source", [self.program("e2e_drag_source")] + list(paths))
+        """Drags files from a file manager's window and drops them on target, letting
+        go once the target has said it takes them, as a person waits for the drop
+        zone to light up."""
+        source = self.start("drag-source", [self.program("e2e_drag_source")] + list(paths), stdout_pipe=True)
         window = wait_until(lambda: self.shown_windows(source.pid), 10, "the file manager's window")[0]
         self.run(["xdotool", "windowmove", "--sync", window, "0", "0"], check=True)
         geometry = dict(line.strip().split("=", 1) for line in
@@ -519,12 +514,33 @@ class Session:
         start_x, start_y = int(geometry["X"]) + 40, int(geometry["Y"]) + 40
         x, y = self.centre(target)
         self.run(["xdotool", "mousemove", "--sync", str(start_x), str(start_y), "mousedown", "1"], check=True)
-        for step in range(1, 21):  # a drag moves through the way, not in one jump
-            self.run(["xdotool", "mousemove", "--sync", str(start_x + (x - start_x) * step // 20),
-                      str(start_y + (y - start_y) * step // 20)], check=True)
-        self.run(["xdotool", "mousemove", "--sync", str(x + 2), str(y + 2)], check=True)
-        self.run(["xdotool", "mouseup", "1"], check=True)
-        self.stop("drag-source")
+        steps = 20
+        for step in range(1, steps + 1):  # a drag moves through the way, not in one jump
+            self.run(["xdotool", "mousemove", "--sync", str(start_x + (x - start_x) * step // steps),
+                      str(start_y + (y - start_y) * step // steps)], check=True)
+        said = []
+
+        def heard(word):
+            while select.select([source.stdout], [], [], 0)[0]:
+                line = source.stdout.readline()
+                if not line:
+                    break
+                said.append(line.decode().strip())
+            return word in said or "refused" in said
+
+        def accepted():
+            # Each small move over the target is a position the drag reports again.
+            self.run(["xdotool", "mousemove", "--sync", str(x + 2), str(y + 2), "mousemove", "--sync", str(x), str(y)])
+            return heard("accepted")
+        try:
+            wait_until(accepted, 10, "the drop target to take the files")
+        finally:
+            self.run(["xdotool", "mouseup", "1"], check=True)
+        wait_until(lambda: heard("dropped"), 15, "the drag to end")
+        if "dropped" not in said:
+            raise Failure(f"the drop target refused the files (the drag said {said})")
+        # The file manager stays open: the target fetches the files' addresses from it
+        # after the drop. The caller closes it (stop("drag-source")) once they arrived.
 
     # -- looking -------------------------------------------------------------
 

@@ -30,6 +30,18 @@ TestCase {
         verify(findChild(view, "version").text.startsWith("Version "))
     }
 
+    // A screen reader turns a switch without a click; the setting follows all the same.
+    function test_switchTurnedWithoutAClick() {
+        const view = createTemporaryObject(screen, this)
+        const control = findChild(findChild(view, "pauseOnBattery"), "switch")
+        const before = view.settings.pauseOnBattery
+        control.toggle()
+        compare(view.settings.pauseOnBattery, !before)
+        tryVerify(() => TestRig.settingsValue("pauseOnBattery") === !before)
+        view.settings.pauseOnBattery = before
+        compare(control.checked, before)
+    }
+
     function test_languageChoiceIsKept() {
         const view = createTemporaryObject(screen, this)
         const picker = findChild(view, "languagePicker")
