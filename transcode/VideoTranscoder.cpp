@@ -8,13 +8,12 @@
 #include "VideoSource.h"
 
 #include "Log.h"
+#include "ThreadName.h"
 
 #include <QFile>
 #include <QScopeGuard>
 #include <QThreadPool>
 #include <QtConcurrent>
-
-#include <pthread.h>
 
 namespace {
 
@@ -44,8 +43,7 @@ template <typename T, typename Work> QFuture<T> runJob(QThreadPool& pool, const 
         // gone, and its properties must not be touched from here.
         runningQueue = label;
         const auto leave = qScopeGuard([] { runningQueue = nullptr; });
-        // A system thread name holds 15 characters: "lanto.transcode" of "com.lanto.transcode".
-        pthread_setname_np(pthread_self(), QByteArray(label).sliced(4).left(15).constData());
+        nameCurrentThread(QString::fromLatin1(label));
         const CancelCheck isCancelled = [&promise] { return promise.isCanceled(); };
         try {
             if constexpr (std::is_void_v<T>)
