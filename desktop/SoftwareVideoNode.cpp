@@ -1,14 +1,16 @@
 #include "SoftwareVideoNode.h"
 
 #include "DesktopImageView.h"
+#include "RoundedTextureNode.h"
 
 #include <QPainter>
+#include <QPainterPath>
 #include <QQuickWindow>
 #include <QSGRenderNode>
 #include <QSGRendererInterface>
-#include <QSGSimpleTextureNode>
 
 #include <algorithm>
+#include <utility>
 
 namespace {
 
@@ -32,6 +34,7 @@ protected:
     {
         m_paint.frame = frame;
         m_paint.target = rect;
+        m_paint.radius = cornerRadius();
         m_paint.markDirty(QSGNode::DirtyMaterial);
     }
 
@@ -54,11 +57,15 @@ private:
                 painter->setClipRegion(*clip, Qt::ReplaceClip);
             painter->setTransform(matrix()->toTransform());
             painter->setOpacity(inheritedOpacity());
-            // The frames' fourth byte is undefined. Copying (rather than
-            // blending) reads them as opaque 32-bit RGB, which sets it, in the
-            // same pass; for an opaque frame the result is the same.
-            painter->setCompositionMode(QPainter::CompositionMode_Source);
-            painter->drawImage(target, frame, sourceRectFor(frame, target));
+            if (radius > 0) {
+                paintRounded(*painter);
+            } else {
+                // The frames' fourth byte is undefined. Copying (rather than
+                // blending) reads them as opaque 32-bit RGB, which sets it, in the
+                // same pass; for an opaque frame the result is the same.
+                painter->setCompositionMode(QPainter::CompositionMode_Source);
+                painter->drawImage(target, frame, sourceRectFor(frame, target));
+            }
             painter->restore();
         }
         StateFlags changedStates() const override { return {}; }
@@ -66,7 +73,7 @@ private:
         RenderingFlags flags() const override
         {
             RenderingFlags flags = BoundedRectRendering;
-            if (!frame.isNull() && qFuzzyCompare(inheritedOpacity(), 1.0))
+            if (!frame.isNull() && radius <= 0 && qFuzzyCompare(inheritedOpacity(), 1.0))
                 flags |= OpaqueRendering;
             return flags;
         }
@@ -74,8 +81,28 @@ private:
 
         QImage frame;
         QRectF target;
+        qreal radius = 0;
 
     private:
+        // The frame as the fill of a rounded rectangle, with smoothed edges (a
+        // clip path would leave them jagged). Read through a brush the frames
+        // count as opaque whatever their fourth byte holds.
+        void paintRounded(QPainter& painter) const
+        {
+            const QRectF source = sourceRectFor(frame, target);
+            QTransform place;
+            place.translate(target.x(), target.y());
+            place.scale(target.width() / source.width(), target.height() / source.height());
+            place.translate(-source.x(), -source.y());
+            QBrush brush(frame);
+            brush.setTransform(place);
+            QPainterPath shape;
+            shape.addRoundedRect(target, radius, radius);
+            painter.setRenderHint(QPainter::Antialiasing);
+            painter.setRenderHint(QPainter::SmoothPixmapTransform);
+            painter.fillPath(shape, brush);
+        }
+
         QQuickWindow* m_window;
     };
 
@@ -110,6 +137,7 @@ protected:
         }
         m_quad.setRect(rect);
         m_quad.setSourceRect(sourceRectFor(frame, rect));
+        m_quad.setRadius(cornerRadius());
         if (!m_quad.parent())
             appendChildNode(&m_quad);
         m_quad.markDirty(QSGNode::DirtyMaterial);
@@ -117,7 +145,7 @@ protected:
 
 private:
     QQuickWindow* m_window;
-    QSGSimpleTextureNode m_quad;
+    RoundedTextureNode m_quad;
     std::unique_ptr<QSGTexture> m_texture;
 };
 
@@ -128,6 +156,12 @@ SoftwareVideoNode* SoftwareVideoNode::create(QQuickWindow* window)
     if (window->rendererInterface()->graphicsApi() == QSGRendererInterface::Software)
         return new PaintedVideoNode(window);
     return new UploadedVideoNode(window);
+}
+
+void SoftwareVideoNode::setCornerRadius(qreal radius)
+{
+    m_radiusChanged = m_radiusChanged || !qFuzzyCompare(radius, m_radius);
+    m_radius = radius;
 }
 
 SoftwareVideoNode::~SoftwareVideoNode()
@@ -157,7 +191,7 @@ void SoftwareVideoNode::sync(std::shared_ptr<SoftwareFrameFeed> shown,
             m_served.push_back({ feed, viewer });
         }
     }
-    const bool resized = pixelSize != m_pixelSize || rect != m_rect;
+    const bool resized = pixelSize != m_pixelSize || rect != m_rect || std::exchange(m_radiusChanged, false);
     if (pixelSize != m_pixelSize) {
         for (const Served& entry : m_served)
             entry.feed->setViewerSize(entry.viewer, pixelSize);
