@@ -1,12 +1,12 @@
 #include "BlurredGlow.h"
 
 #include "ImageBlur.h"
+#include "PictureNode.h"
 #include "WindowRenderPath.h"
 
 #include <QPainter>
 #include <QQuickWindow>
 #include <QRadialGradient>
-#include <QSGImageNode>
 
 #include <algorithm>
 #include <cmath>
@@ -106,21 +106,7 @@ void BlurredGlow::updatePolish()
 
 QSGNode* BlurredGlow::updatePaintNode(QSGNode* old, UpdatePaintNodeData*)
 {
-    auto* node = static_cast<QSGImageNode*>(old);
-    if (m_picture.isNull() || width() <= 0 || height() <= 0) {
-        delete node;
-        return nullptr;
-    }
-    if (!node) {
-        node = window()->createImageNode();
-        node->setFiltering(QSGTexture::Linear);
-        node->setOwnsTexture(true);
-    }
-    if (m_pictureChanged) {
-        node->setTexture(window()->createTextureFromImage(m_picture));
-        m_pictureChanged = false;
-    }
     const qreal margin = marginFor(m_blurRadius * m_resolution) / m_resolution;
-    node->setRect(QRectF(-margin, -margin, width() + 2 * margin, height() + 2 * margin));
-    return node;
+    return PictureNode::update(*this, old, m_picture, m_pictureChanged,
+        QRectF(-margin, -margin, width() + 2 * margin, height() + 2 * margin));
 }

@@ -1,11 +1,10 @@
 #include "SoftShadow.h"
 
 #include "ImageBlur.h"
+#include "PictureNode.h"
 
 #include <QCache>
 #include <QPainter>
-#include <QQuickWindow>
-#include <QSGImageNode>
 
 #include <cmath>
 
@@ -99,24 +98,8 @@ void SoftShadow::updatePolish()
 
 QSGNode* SoftShadow::updatePaintNode(QSGNode* old, UpdatePaintNodeData*)
 {
-    auto* node = static_cast<QSGImageNode*>(old);
-    if (m_picture.isNull()) {
-        delete node;
-        m_pictureChanged = true;
-        return nullptr;
-    }
-    if (!node) {
-        node = window()->createImageNode();
-        node->setOwnsTexture(true);
-        node->setFiltering(QSGTexture::Linear);
-        m_pictureChanged = true;
-    }
-    if (std::exchange(m_pictureChanged, false)) {
-        node->setTexture(window()->createTextureFromImage(m_picture));
-        node->setSourceRect(QRectF(QPointF(0, 0), m_picture.size()));
-    }
     // The picture was made for the rounded size; a fraction of a pixel more or less stretches it.
     const qreal margin = marginFor(m_blur);
-    node->setRect(boundingRect().adjusted(-margin, -margin, margin, margin));
-    return node;
+    return PictureNode::update(
+        *this, old, m_picture, m_pictureChanged, boundingRect().adjusted(-margin, -margin, margin, margin));
 }

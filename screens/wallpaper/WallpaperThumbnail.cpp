@@ -1,13 +1,13 @@
 #include "WallpaperThumbnail.h"
 
 #include "FutureDelivery.h"
+#include "PictureNode.h"
 #include "RoundedFill.h"
 #include "ThumbnailCache.h"
 #include "ThumbnailSource.h"
 #include "WallpaperManager.h"
 
 #include <QQuickWindow>
-#include <QSGImageNode>
 
 WallpaperThumbnail::WallpaperThumbnail(QQuickItem* parent)
     : QQuickItem(parent), m_maximumPixelSize(ThumbnailCache::cardPixelSize)
@@ -162,28 +162,13 @@ void WallpaperThumbnail::setImage(const QImage& image)
 
 QSGNode* WallpaperThumbnail::updatePaintNode(QSGNode* oldNode, UpdatePaintNodeData*)
 {
-    auto* node = static_cast<QSGImageNode*>(oldNode);
     // A rounded picture is drawn at the item's pixels, so it is shown whole.
     const bool rounded = m_radius > 0;
     const QImage& shown = rounded ? m_rounded : m_image;
-    if (shown.isNull() || width() <= 0 || height() <= 0) {
-        delete node;
-        m_imageChanged = true; // a new node needs its texture
-        return nullptr;
-    }
-    if (!node) {
-        node = window()->createImageNode();
-        node->setOwnsTexture(true);
-        node->setFiltering(QSGTexture::Linear);
-        m_imageChanged = true;
-    }
-    if (std::exchange(m_imageChanged, false))
-        node->setTexture(window()->createTextureFromImage(shown));
     // Aspect fill: the middle of the picture at the item's proportions.
     const QSizeF picture = shown.size();
     const QSizeF cropped = rounded ? picture : size().scaled(picture, Qt::KeepAspectRatio);
-    node->setSourceRect(
-        QRectF(QPointF((picture.width() - cropped.width()) / 2, (picture.height() - cropped.height()) / 2), cropped));
-    node->setRect(boundingRect());
-    return node;
+    const QRectF source(
+        QPointF((picture.width() - cropped.width()) / 2, (picture.height() - cropped.height()) / 2), cropped);
+    return PictureNode::update(*this, oldNode, shown, m_imageChanged, boundingRect(), source);
 }
