@@ -7,9 +7,10 @@
 #include <numbers>
 
 RoundedTextureNode::RoundedTextureNode()
-    : m_geometry(QSGGeometry::defaultAttributes_TexturedPoint2D(), 2 + 4 * pointsPerCorner)
+    : m_geometry(QSGGeometry::defaultAttributes_TexturedPoint2D(), 4 * pointsPerCorner)
 {
-    m_geometry.setDrawingMode(QSGGeometry::DrawTriangleFan);
+    // A strip across the shape, row by row (fans are not drawn by every graphics API).
+    m_geometry.setDrawingMode(QSGGeometry::DrawTriangleStrip);
     setGeometry(&m_geometry);
     // The opaque material while fully opaque; the other blends in the inherited opacity.
     setMaterial(&m_material);
@@ -85,19 +86,21 @@ void RoundedTextureNode::updateGeometry()
     };
 
     QSGGeometry::TexturedPoint2D* vertices = m_geometry.vertexDataAsTexturedPoint2D();
-    textured(vertices[0], m_rect.center());
     const double r = std::clamp(m_radius, 0.0, std::min(m_rect.width(), m_rect.height()) / 2);
-    // Corners clockwise from the top left; screen y grows downwards.
-    const QPointF centres[4] = { { m_rect.left() + r, m_rect.top() + r }, { m_rect.right() - r, m_rect.top() + r },
-        { m_rect.right() - r, m_rect.bottom() - r }, { m_rect.left() + r, m_rect.bottom() - r } };
-    int index = 1;
-    for (int corner = 0; corner < 4; ++corner) {
-        const double start = std::numbers::pi * (1.0 + corner * 0.5);
-        for (int step = 0; step < pointsPerCorner; ++step) {
-            const double angle = start + std::numbers::pi / 2 * step / (pointsPerCorner - 1);
-            textured(vertices[index++], centres[corner] + QPointF(r * std::cos(angle), r * std::sin(angle)));
-        }
+    // Rows down the top corners' quarter circles, then down the bottom ones';
+    // each row spans the shape from its left to its right edge.
+    int index = 0;
+    auto row = [&](double y, double inset) {
+        textured(vertices[index++], QPointF(m_rect.left() + inset, y));
+        textured(vertices[index++], QPointF(m_rect.right() - inset, y));
+    };
+    for (int step = 0; step < pointsPerCorner; ++step) {
+        const double angle = std::numbers::pi / 2 * (1.0 - double(step) / (pointsPerCorner - 1)); // 90° to 0°
+        row(m_rect.top() + r - r * std::sin(angle), r - r * std::cos(angle));
     }
-    vertices[index] = vertices[1]; // closes the fan
+    for (int step = 0; step < pointsPerCorner; ++step) {
+        const double angle = std::numbers::pi / 2 * double(step) / (pointsPerCorner - 1); // 0° to 90°
+        row(m_rect.bottom() - r + r * std::sin(angle), r - r * std::cos(angle));
+    }
     markDirty(DirtyGeometry);
 }

@@ -5,7 +5,7 @@
 #include <QSGTextureMaterial>
 
 // A texture drawn into a rectangle with rounded corners, in a window that
-// renders through a graphics API: the rectangle is a fan of triangles whose
+// renders through a graphics API: the rectangle is a strip of triangles whose
 // corners follow quarter circles, so nothing is drawn outside them and the
 // texture stays opaque inside. Radius 0 draws the plain rectangle.
 class RoundedTextureNode final : public QSGGeometryNode
@@ -24,7 +24,7 @@ public:
     void setSourceRect(const QRectF& rect);
     void setRadius(qreal radius);
 
-    // Points of each quarter circle, ends included.
+    // Points of each quarter circle, ends included (odd: one lies at 45°).
     static constexpr int pointsPerCorner = 9;
 
 private:

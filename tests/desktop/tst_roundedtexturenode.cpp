@@ -1,4 +1,4 @@
-// A texture drawn rounded through a graphics API: the fan of triangles keeps
+// A texture drawn rounded through a graphics API: the strip of triangles keeps
 // inside the rectangle, cuts the corners by the radius (never more than half
 // the shorter side), and each point shows the part of the texture that lies
 // there, also when the texture is a piece of an atlas.
@@ -34,17 +34,17 @@ class tst_RoundedTextureNode : public QObject
     Q_OBJECT
 
 private slots:
-    void fanFollowsTheRoundedRectangle_data();
-    void fanFollowsTheRoundedRectangle();
+    void stripFollowsTheRoundedRectangle_data();
+    void stripFollowsTheRoundedRectangle();
 };
 
-void tst_RoundedTextureNode::fanFollowsTheRoundedRectangle_data()
+void tst_RoundedTextureNode::stripFollowsTheRoundedRectangle_data()
 {
     QTest::addColumn<QRectF>("rect");
     QTest::addColumn<qreal>("radius");
     QTest::addColumn<QRectF>("source"); // texture pixels; empty: all
     QTest::addColumn<QRectF>("atlasPart");
-    QTest::addColumn<qreal>("cornerCut"); // expected least distance of the fan from a corner
+    QTest::addColumn<qreal>("cornerCut"); // expected least distance of the strip from a corner
 
     const QRectF whole(0, 0, 1, 1);
     const double rounding = std::sqrt(2.0) - 1; // a quarter circle of radius r stays r(√2 − 1) from its corner
@@ -58,7 +58,7 @@ void tst_RoundedTextureNode::fanFollowsTheRoundedRectangle_data()
                                                    << 10 * rounding;
 }
 
-void tst_RoundedTextureNode::fanFollowsTheRoundedRectangle()
+void tst_RoundedTextureNode::stripFollowsTheRoundedRectangle()
 {
     QFETCH(QRectF, rect);
     QFETCH(qreal, radius);
@@ -75,11 +75,12 @@ void tst_RoundedTextureNode::fanFollowsTheRoundedRectangle()
     node.setRadius(radius);
 
     const QSGGeometry* geometry = node.geometry();
-    QCOMPARE(geometry->drawingMode(), QSGGeometry::DrawTriangleFan);
+    QCOMPARE(geometry->drawingMode(), QSGGeometry::DrawTriangleStrip);
     const QSGGeometry::TexturedPoint2D* vertices = geometry->vertexDataAsTexturedPoint2D();
     const int count = geometry->vertexCount();
-    QCOMPARE(vertices[count - 1].x, vertices[1].x); // closed
-    QCOMPARE(vertices[count - 1].y, vertices[1].y);
+    // It spans the whole height, top row first.
+    QCOMPARE(vertices[0].y, float(rect.top()));
+    QCOMPARE(vertices[count - 1].y, float(rect.bottom()));
 
     const QRectF shown = source.isEmpty() ? QRectF(QPointF(0, 0), QSizeF(pixels)) : source;
     const QPointF corners[4] = { rect.topLeft(), rect.topRight(), rect.bottomRight(), rect.bottomLeft() };
