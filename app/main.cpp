@@ -5,6 +5,7 @@
 #include "PortalFileChooser.h"
 #include "TerminationSignals.h"
 #include "UrlSchemeHandler.h"
+#include "WindowRenderPath.h"
 
 #include <QGuiApplication>
 #include <QTimer>
@@ -12,6 +13,8 @@
 int main(int argc, char* argv[])
 {
     PortalFileChooser::preferWhenRunning();
+    // Without hardware OpenGL the window draws with the software scene graph.
+    WindowRenderPath::chooseBeforeApplication(argc, argv);
     QGuiApplication app(argc, argv);
     app.setApplicationName(QStringLiteral("Lanto"));
     // Closing the main window leaves Lanto running; reopening brings it back.

@@ -13,7 +13,7 @@
 #include <QQuickOpenGLUtils>
 #include <QQuickWindow>
 #include <QSGRenderNode>
-#include <QSGSimpleTextureNode>
+#include "RoundedTextureNode.h"
 
 #include <mutex>
 #include <vector>
@@ -116,7 +116,7 @@ public:
     // During the scene graph's sync, with the main thread blocked.
     // opaque: the view is fully opaque and not fading, so that it may draw straight into the window.
     void sync(std::shared_ptr<VideoFrameSource> shown, std::vector<std::shared_ptr<VideoFrameSource>> served,
-        QSize pixelSize, const QRectF& rect, bool opaque, const std::shared_ptr<PlayerLayerView::FrameRelay>& relay,
+        QSize pixelSize, const QRectF& rect, qreal radius, bool opaque, const std::shared_ptr<PlayerLayerView::FrameRelay>& relay,
         std::atomic<quint64>* framesShown)
     {
         m_relay = relay;
@@ -144,6 +144,7 @@ public:
             setFramebufferTexture(true);
         }
         m_texture.setRect(rect);
+        m_texture.setRadius(radius);
         m_direct.setRect(rect);
         const Entry* entry = findEntry(m_shown);
         setDrawsDirectly(m_opaque && entry && entry->hasFrame);
@@ -246,7 +247,7 @@ private:
     }
 
     QQuickWindow* m_window;
-    QSGSimpleTextureNode m_texture;
+    RoundedTextureNode m_texture;
     DirectVideoNode m_direct;
     bool m_drawsDirectly = false;
     bool m_opaque = false;
@@ -331,6 +332,14 @@ bool PlayerLayerView::isFading() const { return m_fade && m_fade->state() == QAb
 
 bool PlayerLayerView::contains(const QPointF&) const { return false; }
 
+void PlayerLayerView::setCornerRadius(qreal radius)
+{
+    if (qFuzzyCompare(radius, m_cornerRadius))
+        return;
+    m_cornerRadius = radius;
+    update();
+}
+
 void PlayerLayerView::setDrawsDirectlyWhenOpaque(bool direct)
 {
     m_drawsDirectlyWhenOpaque = direct;
@@ -362,8 +371,9 @@ QSGNode* PlayerLayerView::updatePaintNode(QSGNode* oldNode, UpdatePaintNodeData*
         }
         node = new VideoNode(window());
     }
-    const bool opaque = m_drawsDirectlyWhenOpaque && qFuzzyCompare(opacity(), 1.0) && !isFading();
-    node->sync(shown, std::move(standby), pixels, boundingRect(), opaque, m_frameRelay, &m_framesShown);
+    const bool opaque
+        = m_drawsDirectlyWhenOpaque && m_cornerRadius <= 0 && qFuzzyCompare(opacity(), 1.0) && !isFading();
+    node->sync(shown, std::move(standby), pixels, boundingRect(), m_cornerRadius, opaque, m_frameRelay, &m_framesShown);
     return node;
 }
 
@@ -377,6 +387,7 @@ QSGNode* PlayerLayerView::updateSoftwareNode(QSGNode* oldNode, const std::shared
             return nullptr;
         node = SoftwareVideoNode::create(window());
     }
+    node->setCornerRadius(m_cornerRadius);
     std::vector<std::shared_ptr<SoftwareFrameFeed>> served;
     for (const std::shared_ptr<VideoFrameSource>& source : standby) {
         if (std::shared_ptr<SoftwareFrameFeed> feed = feedOf(source))

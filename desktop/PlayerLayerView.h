@@ -50,6 +50,11 @@ public:
     // page (previews) always draw through their texture.
     void setDrawsDirectlyWhenOpaque(bool direct);
 
+    // Rounds the picture's corners; 0 leaves them square. A rounded view never
+    // draws straight into the window.
+    void setCornerRadius(qreal radius);
+    qreal cornerRadius() const { return m_cornerRadius; }
+
     // New frames drawn by the view so far: any thread.
     quint64 framesShown() const { return m_framesShown.load(); }
 
@@ -69,6 +74,7 @@ private:
     QList<QPointer<PlayerBackend>> m_standbyPlayers;
     QPropertyAnimation* m_fade = nullptr;
     bool m_drawsDirectlyWhenOpaque = true;
+    qreal m_cornerRadius = 0;
     // Render thread, during sync.
     bool m_reportedNoOpenGL = false;
     std::atomic<quint64> m_framesShown { 0 };

@@ -1,14 +1,17 @@
 #include "SoftwareVideoNode.h"
 
 #include "DesktopImageView.h"
+#include "RoundedTextureNode.h"
 
 #include <QPainter>
+#include <QPainterPath>
 #include <QQuickWindow>
 #include <QSGRenderNode>
 #include <QSGRendererInterface>
-#include <QSGSimpleTextureNode>
 
 #include <algorithm>
+#include <array>
+#include <utility>
 
 namespace {
 
@@ -20,30 +23,54 @@ QRectF sourceRectFor(const QImage& frame, const QRectF& rect)
 }
 
 // Qt Quick's software renderer: the frame is painted into the window's
-// backing store, in its place in the scene, with the view's opacity.
+// backing store, in its place in the scene, with the view's opacity. A
+// rounded view paints in three bands: the middle one is opaque, so the
+// renderer draws nothing beneath it when a new frame comes, and only the
+// narrow top and bottom bands, which hold the corners, are drawn over what
+// lies beneath.
 class PaintedVideoNode final : public SoftwareVideoNode
 {
 public:
-    explicit PaintedVideoNode(QQuickWindow* window) : m_paint(*this, window) { appendChildNode(&m_paint); }
-    ~PaintedVideoNode() override { removeChildNode(&m_paint); }
+    explicit PaintedVideoNode(QQuickWindow* window)
+        : m_bands { Paint(window, true), Paint(window, false), Paint(window, true) }
+    {
+        for (Paint& band : m_bands)
+            appendChildNode(&band);
+    }
+    ~PaintedVideoNode() override
+    {
+        for (Paint& band : m_bands)
+            removeChildNode(&band);
+    }
 
 protected:
     void showFrame(const QImage& frame, const QRectF& rect, bool) override
     {
-        m_paint.frame = frame;
-        m_paint.target = rect;
-        m_paint.markDirty(QSGNode::DirtyMaterial);
+        const qreal radius = std::clamp(cornerRadius(), 0.0, std::min(rect.width(), rect.height()) / 2);
+        const QRectF bands[3] = { QRectF(rect.x(), rect.y(), rect.width(), radius),
+            rect.adjusted(0, radius, 0, -radius), QRectF(rect.x(), rect.bottom() - radius, rect.width(), radius) };
+        for (int i = 0; i < 3; ++i) {
+            Paint& paint = m_bands[size_t(i)];
+            paint.frame = frame;
+            paint.target = rect;
+            paint.band = bands[i];
+            paint.radius = radius;
+            paint.markDirty(QSGNode::DirtyMaterial);
+        }
     }
 
 private:
     class Paint final : public QSGRenderNode
     {
     public:
-        Paint(PaintedVideoNode&, QQuickWindow* window) : m_window(window) { setFlag(OwnedByParent, false); }
+        Paint(QQuickWindow* window, bool holdsCorners) : m_window(window), m_holdsCorners(holdsCorners)
+        {
+            setFlag(OwnedByParent, false);
+        }
 
         void render(const RenderState* state) override
         {
-            if (frame.isNull())
+            if (frame.isNull() || band.isEmpty())
                 return;
             auto* painter = static_cast<QPainter*>(
                 m_window->rendererInterface()->getResource(m_window, QSGRendererInterface::PainterResource));
@@ -53,33 +80,61 @@ private:
             if (const QRegion* clip = state->clipRegion(); clip && !clip->isEmpty())
                 painter->setClipRegion(*clip, Qt::ReplaceClip);
             painter->setTransform(matrix()->toTransform());
+            painter->setClipRect(band, Qt::IntersectClip);
             painter->setOpacity(inheritedOpacity());
-            // The frames' fourth byte is undefined. Copying (rather than
-            // blending) reads them as opaque 32-bit RGB, which sets it, in the
-            // same pass; for an opaque frame the result is the same.
-            painter->setCompositionMode(QPainter::CompositionMode_Source);
-            painter->drawImage(target, frame, sourceRectFor(frame, target));
+            if (m_holdsCorners) {
+                paintRounded(*painter);
+            } else {
+                // The frames' fourth byte is undefined. Copying (rather than
+                // blending) reads them as opaque 32-bit RGB, which sets it, in the
+                // same pass; for an opaque frame the result is the same.
+                painter->setCompositionMode(QPainter::CompositionMode_Source);
+                painter->drawImage(target, frame, sourceRectFor(frame, target));
+            }
             painter->restore();
         }
         StateFlags changedStates() const override { return {}; }
-        // Opaque once fully shown: the renderer then skips what lies beneath.
+        // The middle band is opaque once fully shown: the renderer then skips what lies beneath.
         RenderingFlags flags() const override
         {
             RenderingFlags flags = BoundedRectRendering;
-            if (!frame.isNull() && qFuzzyCompare(inheritedOpacity(), 1.0))
+            if (!m_holdsCorners && !frame.isNull() && qFuzzyCompare(inheritedOpacity(), 1.0))
                 flags |= OpaqueRendering;
             return flags;
         }
-        QRectF rect() const override { return target; }
+        QRectF rect() const override { return band; }
 
         QImage frame;
         QRectF target;
+        QRectF band;
+        qreal radius = 0;
 
     private:
+        // The frame as the fill of a rounded rectangle, with smoothed edges (a
+        // clip path would leave them jagged). Read through a brush the frames
+        // count as opaque whatever their fourth byte holds.
+        void paintRounded(QPainter& painter) const
+        {
+            const QRectF source = sourceRectFor(frame, target);
+            QTransform place;
+            place.translate(target.x(), target.y());
+            place.scale(target.width() / source.width(), target.height() / source.height());
+            place.translate(-source.x(), -source.y());
+            QBrush brush(frame);
+            brush.setTransform(place);
+            QPainterPath shape;
+            shape.addRoundedRect(target, radius, radius);
+            painter.setRenderHint(QPainter::Antialiasing);
+            painter.setRenderHint(QPainter::SmoothPixmapTransform);
+            painter.fillPath(shape, brush);
+        }
+
         QQuickWindow* m_window;
+        bool m_holdsCorners;
     };
 
-    Paint m_paint;
+    // Top, middle and bottom; without a radius the middle band is the whole view.
+    std::array<Paint, 3> m_bands;
 };
 
 // A window rendering with OpenGL: each new frame becomes the texture of a plain textured quad.
@@ -110,6 +165,7 @@ protected:
         }
         m_quad.setRect(rect);
         m_quad.setSourceRect(sourceRectFor(frame, rect));
+        m_quad.setRadius(cornerRadius());
         if (!m_quad.parent())
             appendChildNode(&m_quad);
         m_quad.markDirty(QSGNode::DirtyMaterial);
@@ -117,7 +173,7 @@ protected:
 
 private:
     QQuickWindow* m_window;
-    QSGSimpleTextureNode m_quad;
+    RoundedTextureNode m_quad;
     std::unique_ptr<QSGTexture> m_texture;
 };
 
@@ -128,6 +184,12 @@ SoftwareVideoNode* SoftwareVideoNode::create(QQuickWindow* window)
     if (window->rendererInterface()->graphicsApi() == QSGRendererInterface::Software)
         return new PaintedVideoNode(window);
     return new UploadedVideoNode(window);
+}
+
+void SoftwareVideoNode::setCornerRadius(qreal radius)
+{
+    m_radiusChanged = m_radiusChanged || !qFuzzyCompare(radius, m_radius);
+    m_radius = radius;
 }
 
 SoftwareVideoNode::~SoftwareVideoNode()
@@ -157,7 +219,7 @@ void SoftwareVideoNode::sync(std::shared_ptr<SoftwareFrameFeed> shown,
             m_served.push_back({ feed, viewer });
         }
     }
-    const bool resized = pixelSize != m_pixelSize || rect != m_rect;
+    const bool resized = pixelSize != m_pixelSize || rect != m_rect || std::exchange(m_radiusChanged, false);
     if (pixelSize != m_pixelSize) {
         for (const Served& entry : m_served)
             entry.feed->setViewerSize(entry.viewer, pixelSize);

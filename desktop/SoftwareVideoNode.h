@@ -27,6 +27,9 @@ public:
     static SoftwareVideoNode* create(QQuickWindow* window);
     ~SoftwareVideoNode() override;
 
+    // The rounding of the picture's corners, drawn from the next sync on.
+    void setCornerRadius(qreal radius);
+
     // During the scene graph's sync. frameReady is called from any thread when
     // a served player has a new frame. framesShown counts each new frame drawn.
     void sync(std::shared_ptr<SoftwareFrameFeed> shown, std::vector<std::shared_ptr<SoftwareFrameFeed>> served,
@@ -36,6 +39,7 @@ protected:
     SoftwareVideoNode() = default;
     // A frame newer than the one drawn, or the one drawn again for a new size.
     virtual void showFrame(const QImage& frame, const QRectF& rect, bool isNew) = 0;
+    qreal cornerRadius() const { return m_radius; }
 
 private:
     struct Served
@@ -49,4 +53,6 @@ private:
     QRectF m_rect;
     quint64 m_shownSerial = 0;
     const SoftwareFrameFeed* m_shownFeed = nullptr;
+    qreal m_radius = 0;
+    bool m_radiusChanged = false;
 };

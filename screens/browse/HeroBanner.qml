@@ -1,6 +1,5 @@
 import QtQuick
 import Lanto.Screens.Browse
-import Qt5Compat.GraphicalEffects
 import Lanto.Core
 import Lanto.Library
 import Lanto.Screens.State
@@ -50,12 +49,12 @@ Item {
         scale: hero.isHovered ? 1.003 : 1.0
         Behavior on scale { SpringMotion { preset: AppAnimation.gentle } }
 
-        RectangularGlow {
+        SoftShadow {
             y: hero.isHovered ? 10 : 6
             width: parent.width
             height: parent.height
-            glowRadius: hero.isHovered ? 30 : 16
-            cornerRadius: 24 + glowRadius
+            radius: 24
+            blur: hero.isHovered ? 30 : 16
             color: Qt.rgba(hero.shadowColor.r, hero.shadowColor.g, hero.shadowColor.b, 0.3 * hero.shadowColor.a)
         }
         RoundedGradient {
@@ -63,35 +62,32 @@ Item {
             radius: 24
             colors: hero.wallpaper.previewColors
         }
-        Item {
+        WallpaperThumbnail {
             anchors.fill: parent
-            layer.enabled: true
-            layer.effect: OpacityMask {
-                maskSource: Rectangle { width: picture.width; height: picture.height; radius: 24 }
-            }
-            WallpaperThumbnail {
-                anchors.fill: parent
-                manager: hero.manager
-                wallpaper: hero.wallpaper
-                maximumPixelSize: 1280
-            }
-            VideoPlayerView {
-                objectName: "heroVideo"
-                anchors.fill: parent
-                preview: player
-                visible: player.hasPlayer
-                opacity: player.isReadyToDisplay ? 1 : 0
-                Behavior on opacity { NumberAnimation { duration: 400; easing.type: Easing.InOutQuad } }
-            }
-            Rectangle {
-                anchors.left: parent.left
-                anchors.right: parent.right
-                anchors.bottom: parent.bottom
-                height: info.height
-                gradient: Gradient {
-                    GradientStop { position: 0; color: "transparent" }
-                    GradientStop { position: 1; color: Qt.rgba(0, 0, 0, 0.5) }
-                }
+            radius: 24
+            manager: hero.manager
+            wallpaper: hero.wallpaper
+            maximumPixelSize: 1280
+        }
+        VideoPlayerView {
+            objectName: "heroVideo"
+            anchors.fill: parent
+            radius: 24
+            preview: player
+            visible: player.hasPlayer
+            opacity: player.isReadyToDisplay ? 1 : 0
+            Behavior on opacity { NumberAnimation { duration: 400; easing.type: Easing.InOutQuad } }
+        }
+        // Rounded like the picture; its top is clear, so only the lower corners show.
+        Rectangle {
+            anchors.left: parent.left
+            anchors.right: parent.right
+            anchors.bottom: parent.bottom
+            height: Math.max(info.height, 2 * radius)
+            radius: 24
+            gradient: Gradient {
+                GradientStop { position: 0; color: "transparent" }
+                GradientStop { position: 1; color: Qt.rgba(0, 0, 0, 0.5) }
             }
         }
     }

@@ -1,63 +1,17 @@
 #include "BlurredGlow.h"
 
+#include "ImageBlur.h"
+#include "PictureNode.h"
 #include "WindowRenderPath.h"
 
 #include <QPainter>
 #include <QQuickWindow>
 #include <QRadialGradient>
-#include <QSGImageNode>
 
 #include <algorithm>
 #include <cmath>
 
 namespace {
-
-// One pass of a box blur of the given radius along rows (step 1) or columns,
-// over premultiplied pixels; outside the picture counts as transparent.
-void boxPass(QImage& image, int radius, bool alongRows)
-{
-    const int lines = alongRows ? image.height() : image.width();
-    const int length = alongRows ? image.width() : image.height();
-    const int window = 2 * radius + 1;
-    std::vector<std::array<int, 4>> line(size_t(length) + 0);
-    for (int l = 0; l < lines; ++l) {
-        auto pixel = [&](int i) -> QRgb& {
-            return alongRows ? reinterpret_cast<QRgb*>(image.scanLine(l))[i]
-                             : reinterpret_cast<QRgb*>(image.scanLine(i))[l];
-        };
-        for (int i = 0; i < length; ++i) {
-            const QRgb p = pixel(i);
-            line[size_t(i)] = { qAlpha(p), qRed(p), qGreen(p), qBlue(p) };
-        }
-        std::array<int, 4> sum {};
-        for (int i = 0; i <= std::min(radius, length - 1); ++i)
-            for (int c = 0; c < 4; ++c)
-                sum[size_t(c)] += line[size_t(i)][size_t(c)];
-        for (int i = 0; i < length; ++i) {
-            pixel(i) = qRgba(sum[1] / window, sum[2] / window, sum[3] / window, sum[0] / window);
-            const int entering = i + radius + 1;
-            const int leaving = i - radius;
-            for (int c = 0; c < 4; ++c) {
-                if (entering < length)
-                    sum[size_t(c)] += line[size_t(entering)][size_t(c)];
-                if (leaving >= 0)
-                    sum[size_t(c)] -= line[size_t(leaving)][size_t(c)];
-            }
-        }
-    }
-}
-
-// Three box passes each way come close to a Gaussian blur of the radius.
-void blur(QImage& image, qreal radius)
-{
-    const int box = int(std::lround(radius / 2.0));
-    if (box < 1)
-        return;
-    for (int pass = 0; pass < 3; ++pass) {
-        boxPass(image, box, true);
-        boxPass(image, box, false);
-    }
-}
 
 int marginFor(qreal blurRadius) { return int(std::ceil(blurRadius * 2)); }
 
@@ -88,7 +42,7 @@ QImage BlurredGlow::render(const QColor& colour, qreal strength, QSize size, qre
     painter.scale(size.width(), size.height());
     painter.fillRect(QRectF(0, 0, 1, 1), ramp);
     painter.end();
-    blur(picture, blurRadius);
+    ImageBlur::blur(picture, blurRadius);
     return picture;
 }
 
@@ -152,21 +106,7 @@ void BlurredGlow::updatePolish()
 
 QSGNode* BlurredGlow::updatePaintNode(QSGNode* old, UpdatePaintNodeData*)
 {
-    auto* node = static_cast<QSGImageNode*>(old);
-    if (m_picture.isNull() || width() <= 0 || height() <= 0) {
-        delete node;
-        return nullptr;
-    }
-    if (!node) {
-        node = window()->createImageNode();
-        node->setFiltering(QSGTexture::Linear);
-        node->setOwnsTexture(true);
-    }
-    if (m_pictureChanged) {
-        node->setTexture(window()->createTextureFromImage(m_picture));
-        m_pictureChanged = false;
-    }
     const qreal margin = marginFor(m_blurRadius * m_resolution) / m_resolution;
-    node->setRect(QRectF(-margin, -margin, width() + 2 * margin, height() + 2 * margin));
-    return node;
+    return PictureNode::update(*this, old, m_picture, m_pictureChanged,
+        QRectF(-margin, -margin, width() + 2 * margin, height() + 2 * margin));
 }

@@ -1,6 +1,5 @@
 import QtQuick
 import Lanto.Screens.Wallpaper
-import Qt5Compat.GraphicalEffects
 import Lanto.Core
 import Lanto.Library
 
@@ -24,14 +23,13 @@ Item {
     scale: isHovered ? 1.04 : 1
     Behavior on scale { SpringMotion { preset: AppAnimation.hover } }
 
-    RectangularGlow {
+    SoftShadow {
         x: 0
         y: picture.isHovered ? 6 : 3
         width: parent.width
         height: parent.height
-        glowRadius: picture.isHovered ? 12 : 5
-        cornerRadius: 14 + glowRadius
-        spread: 0
+        radius: 14
+        blur: picture.isHovered ? 12 : 5
         color: Qt.rgba(0, 0, 0, picture.isHovered ? 0.25 : 0.15)
     }
 
@@ -41,33 +39,23 @@ Item {
         colors: picture.wallpaper.previewColors
     }
 
-    Item {
+    WallpaperThumbnail {
+        id: thumbnail
+        objectName: "thumbnail"
         anchors.fill: parent
-        layer.enabled: thumbnail.hasImage || player.visible
-        layer.effect: OpacityMask {
-            maskSource: Rectangle {
-                width: 220
-                height: 140
-                radius: 14
-            }
-        }
+        radius: 14
+        manager: picture.manager
+        wallpaper: picture.wallpaper
+    }
 
-        WallpaperThumbnail {
-            id: thumbnail
-            objectName: "thumbnail"
-            anchors.fill: parent
-            manager: picture.manager
-            wallpaper: picture.wallpaper
-        }
-
-        VideoPlayerView {
-            id: player
-            anchors.fill: parent
-            preview: picture.preview
-            visible: picture.preview !== null && picture.preview.hasPlayer
-            opacity: picture.preview !== null && picture.preview.isReadyToDisplay ? 1 : 0
-            Behavior on opacity { NumberAnimation { duration: 400; easing.type: Easing.InOutQuad } }
-        }
+    VideoPlayerView {
+        id: player
+        anchors.fill: parent
+        radius: 14
+        preview: picture.preview
+        visible: picture.preview !== null && picture.preview.hasPlayer
+        opacity: picture.preview !== null && picture.preview.isReadyToDisplay ? 1 : 0
+        Behavior on opacity { NumberAnimation { duration: 400; easing.type: Easing.InOutQuad } }
     }
 
     RoundedGradient {

@@ -1,5 +1,4 @@
 import QtQuick
-import Qt5Compat.GraphicalEffects
 import Lanto.Core
 import Lanto.Library
 import Lanto.Screens.Wallpaper
@@ -15,14 +14,13 @@ Item {
 
     height: width * 9 / 16
 
-    RectangularGlow {
+    SoftShadow {
         x: 0
         y: 8
         width: parent.width
         height: parent.height
-        glowRadius: 14
-        cornerRadius: 16 + glowRadius
-        spread: 0
+        radius: 16
+        blur: 14
         color: Qt.rgba(0, 0, 0, 0.3)
     }
 
@@ -32,34 +30,24 @@ Item {
         colors: frame.wallpaper.previewColors
     }
 
-    Item {
+    WallpaperThumbnail {
+        id: thumbnail
+        objectName: "detailThumbnail"
         anchors.fill: parent
-        layer.enabled: thumbnail.hasImage || player.visible
-        layer.effect: OpacityMask {
-            maskSource: Rectangle {
-                width: frame.width
-                height: frame.height
-                radius: 16
-            }
-        }
+        radius: 16
+        manager: frame.manager
+        wallpaper: frame.wallpaper
+        maximumPixelSize: 1920
+    }
 
-        WallpaperThumbnail {
-            id: thumbnail
-            objectName: "detailThumbnail"
-            anchors.fill: parent
-            manager: frame.manager
-            wallpaper: frame.wallpaper
-            maximumPixelSize: 1920
-        }
-
-        VideoPlayerView {
-            id: player
-            anchors.fill: parent
-            preview: frame.preview
-            visible: frame.preview.hasPlayer
-            opacity: frame.preview.isReadyToDisplay ? 1 : 0
-            Behavior on opacity { NumberAnimation { duration: 400; easing.type: Easing.InOutQuad } }
-        }
+    VideoPlayerView {
+        id: player
+        anchors.fill: parent
+        radius: 16
+        preview: frame.preview
+        visible: frame.preview.hasPlayer
+        opacity: frame.preview.isReadyToDisplay ? 1 : 0
+        Behavior on opacity { NumberAnimation { duration: 400; easing.type: Easing.InOutQuad } }
     }
 
     Rectangle {

@@ -1,6 +1,7 @@
 #include "RoundedPicture.h"
 
 #include "PictureDecoding.h"
+#include "RoundedFill.h"
 
 #include <QGuiApplication>
 #include <QLinearGradient>
@@ -123,15 +124,8 @@ void RoundedPicture::paint(QPainter* painter)
     painter->setRenderHint(QPainter::Antialiasing);
     painter->setRenderHint(QPainter::SmoothPixmapTransform);
 
-    const QImage& picture = shownPicture();
-    if (!picture.isNull()) {
-        // Fill: scale to cover, centre, cut off what overhangs.
-        const QSizeF covered = QSizeF(picture.size()).scaled(bounds.size(), Qt::KeepAspectRatioByExpanding);
-        const QRectF target(bounds.center() - QPointF(covered.width() / 2, covered.height() / 2), covered);
-        painter->setClipPath(shape);
-        painter->drawImage(target, picture);
-        return;
-    }
+    if (const QImage& picture = shownPicture(); !picture.isNull())
+        return RoundedFill::paint(*painter, bounds, picture, m_radius);
     if (m_fallbackColors.isEmpty())
         return;
     QLinearGradient gradient(bounds.topLeft(), bounds.bottomRight());

@@ -26,6 +26,14 @@ void VideoPlayerView::setPreview(VideoPreviewManager* preview)
     emit previewChanged();
 }
 
+void VideoPlayerView::setRadius(qreal radius)
+{
+    if (qFuzzyCompare(radius, cornerRadius()))
+        return;
+    setCornerRadius(radius);
+    emit radiusChanged();
+}
+
 void VideoPlayerView::itemChange(ItemChange change, const ItemChangeData& value)
 {
     PlayerLayerView::itemChange(change, value);

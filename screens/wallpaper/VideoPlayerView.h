@@ -18,15 +18,19 @@ class VideoPlayerView : public PlayerLayerView
     Q_MOC_INCLUDE("VideoPreviewManager.h")
     QML_ELEMENT
     Q_PROPERTY(VideoPreviewManager* preview READ preview WRITE setPreview NOTIFY previewChanged)
+    // Rounds the picture's corners, on every renderer.
+    Q_PROPERTY(qreal radius READ cornerRadius WRITE setRadius NOTIFY radiusChanged)
 
 public:
     explicit VideoPlayerView(QQuickItem* parent = nullptr);
 
     VideoPreviewManager* preview() const { return m_preview; }
     void setPreview(VideoPreviewManager* preview);
+    void setRadius(qreal radius);
 
 signals:
     void previewChanged();
+    void radiusChanged();
 
 protected:
     void itemChange(ItemChange change, const ItemChangeData& value) override;

@@ -1,12 +1,13 @@
 #include "WallpaperThumbnail.h"
 
 #include "FutureDelivery.h"
+#include "PictureNode.h"
+#include "RoundedFill.h"
 #include "ThumbnailCache.h"
 #include "ThumbnailSource.h"
 #include "WallpaperManager.h"
 
 #include <QQuickWindow>
-#include <QSGImageNode>
 
 WallpaperThumbnail::WallpaperThumbnail(QQuickItem* parent)
     : QQuickItem(parent), m_maximumPixelSize(ThumbnailCache::cardPixelSize)
@@ -44,6 +45,15 @@ void WallpaperThumbnail::setMaximumPixelSize(int pixels)
     reload();
 }
 
+void WallpaperThumbnail::setRadius(qreal radius)
+{
+    if (qFuzzyCompare(radius, m_radius))
+        return;
+    m_radius = radius;
+    emit radiusChanged();
+    shownChanged();
+}
+
 void WallpaperThumbnail::componentComplete()
 {
     QQuickItem::componentComplete();
@@ -53,7 +63,36 @@ void WallpaperThumbnail::componentComplete()
 void WallpaperThumbnail::geometryChange(const QRectF& newGeometry, const QRectF& oldGeometry)
 {
     QQuickItem::geometryChange(newGeometry, oldGeometry);
-    update(); // the crop follows the proportions
+    if (newGeometry.size() != oldGeometry.size())
+        shownChanged(); // the crop follows the proportions
+}
+
+void WallpaperThumbnail::itemChange(ItemChange change, const ItemChangeData& value)
+{
+    QQuickItem::itemChange(change, value);
+    if (change == ItemDevicePixelRatioHasChanged || (change == ItemSceneChange && value.window))
+        shownChanged();
+}
+
+void WallpaperThumbnail::shownChanged()
+{
+    if (m_radius > 0)
+        polish(); // several changes in one turn of the event loop round once
+    else
+        m_rounded = QImage();
+    m_imageChanged = true;
+    update();
+}
+
+void WallpaperThumbnail::updatePolish()
+{
+    const double ratio = window() ? window()->effectiveDevicePixelRatio() : 1.0;
+    const QSize pixels = (size() * ratio).toSize();
+    m_rounded = m_radius > 0 && !m_image.isNull() && !pixels.isEmpty()
+        ? RoundedFill::render(m_image, pixels, m_radius * ratio)
+        : QImage();
+    m_imageChanged = true;
+    update();
 }
 
 bool WallpaperThumbnail::usesCardCache() const { return m_maximumPixelSize == ThumbnailCache::cardPixelSize; }
@@ -116,32 +155,20 @@ void WallpaperThumbnail::setImage(const QImage& image)
         return;
     const bool had = hasImage();
     m_image = image;
-    m_imageChanged = true;
-    update();
+    shownChanged();
     if (had != hasImage())
         emit hasImageChanged();
 }
 
 QSGNode* WallpaperThumbnail::updatePaintNode(QSGNode* oldNode, UpdatePaintNodeData*)
 {
-    auto* node = static_cast<QSGImageNode*>(oldNode);
-    if (m_image.isNull() || width() <= 0 || height() <= 0) {
-        delete node;
-        m_imageChanged = true; // a new node needs its texture
-        return nullptr;
-    }
-    if (!node) {
-        node = window()->createImageNode();
-        node->setOwnsTexture(true);
-        node->setFiltering(QSGTexture::Linear);
-        m_imageChanged = true;
-    }
-    if (std::exchange(m_imageChanged, false))
-        node->setTexture(window()->createTextureFromImage(m_image));
+    // A rounded picture is drawn at the item's pixels, so it is shown whole.
+    const bool rounded = m_radius > 0;
+    const QImage& shown = rounded ? m_rounded : m_image;
     // Aspect fill: the middle of the picture at the item's proportions.
-    const QSizeF picture = m_image.size();
-    const QSizeF shown = size().scaled(picture, Qt::KeepAspectRatio);
-    node->setSourceRect(QRectF(QPointF((picture.width() - shown.width()) / 2, (picture.height() - shown.height()) / 2), shown));
-    node->setRect(boundingRect());
-    return node;
+    const QSizeF picture = shown.size();
+    const QSizeF cropped = rounded ? picture : size().scaled(picture, Qt::KeepAspectRatio);
+    const QRectF source(
+        QPointF((picture.width() - cropped.width()) / 2, (picture.height() - cropped.height()) / 2), cropped);
+    return PictureNode::update(*this, oldNode, shown, m_imageChanged, boundingRect(), source);
 }

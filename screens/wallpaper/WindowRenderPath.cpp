@@ -8,8 +8,13 @@
 WindowRenderPath::Choice WindowRenderPath::choose(bool softwareRenderer)
 {
     if (softwareRenderer)
-        return { QStringLiteral("reduced"), 0.25, 4 };
-    return { QStringLiteral("full"), 0.5, 12 };
+        return { QStringLiteral("software-scene-graph"), 0.25, 4 };
+    return { QStringLiteral("opengl"), 0.5, 12 };
+}
+
+void WindowRenderPath::chooseBeforeApplication(int argc, char** argv)
+{
+    VideoRenderPath::chooseBeforeApplication(argc, argv);
 }
 
 const WindowRenderPath::Choice& WindowRenderPath::current()

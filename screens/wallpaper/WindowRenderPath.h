@@ -2,10 +2,12 @@
 
 #include <QString>
 
-// How the main window draws its live background, decided once per process from
-// the same renderer detection the video players use: where OpenGL is a software
-// renderer every redrawn frame costs the processor, so the background's glows
-// are made at a quarter of their size and turn in fewer, larger steps.
+// How the main window draws, decided once per process from the same renderer
+// detection the video players use. Where OpenGL is a software renderer,
+// drawing the scene through it costs the processor every frame whatever
+// changed, so the window renders with Qt Quick's software scene graph, which
+// repaints only what changed; the background's glows are then made at a
+// quarter of their size and turn in fewer, larger steps.
 namespace WindowRenderPath {
 
 struct Choice
@@ -17,6 +19,11 @@ struct Choice
 };
 
 Choice choose(bool softwareRenderer);
+
+// Picks the scene graph before the application object exists (see
+// VideoRenderPath::chooseBeforeApplication); LANTO_VIDEO_RENDER_PATH forces
+// either path. Call first thing in main().
+void chooseBeforeApplication(int argc, char** argv);
 
 // The process's choice, made and logged on first use. Main thread.
 const Choice& current();

@@ -1,7 +1,7 @@
 // The software render path in windows that Qt Quick renders without OpenGL,
 // as the agent's are on a machine without a graphics card: the poster shows
-// first and the video fades in over it, a replacement swaps in only once it
-// plays, and two displays showing one file share one playback in step until
+// first and the video fades in over it, a rounded view leaves its corners to
+// what lies beneath, a replacement swaps in only once it plays, and two displays showing one file share one playback in step until
 // one of them seeks elsewhere.
 #include "DesktopImageView.h"
 #include "DesktopVideoPlayer.h"
@@ -65,6 +65,7 @@ class tst_SoftwarePath : public QObject
 private slots:
     void initTestCase();
     void posterFirstThenVideo();
+    void roundedViewLeavesItsCorners();
     void replacementSwapsInOnceItPlays();
     void displaysShareOnePlaybackUntilOneSeeks_data();
     void displaysShareOnePlaybackUntilOneSeeks();
@@ -124,6 +125,31 @@ void tst_SoftwarePath::posterFirstThenVideo()
     QVERIFY(player.playerView()->framesShown() > 0);
     player.stop();
     QVERIFY(log.lines().filter(QStringLiteral("cannot draw")).isEmpty());
+}
+
+void tst_SoftwarePath::roundedViewLeavesItsCorners()
+{
+    WallpaperWindow display;
+    QVERIFY(QTest::qWaitForWindowExposed(&display.window));
+    DesktopVideoPlayer player({ m_backends, m_workspace, *m_settings, MainThreadScheduler::shared() });
+    player.play(m_blueOverYellow, display.imageView, false, 0);
+    QTRY_VERIFY_WITH_TIMEOUT(display.shows(Qt::blue, Qt::yellow), timeout);
+
+    player.playerView()->setCornerRadius(20);
+    const auto corners = [&] {
+        const QImage shot = display.window.grabWindow();
+        const QPoint last(shot.width() - 1, shot.height() - 1);
+        return QList<QColor> { shot.pixelColor(1, 1), shot.pixelColor(last.x() - 1, 1),
+            shot.pixelColor(1, last.y() - 1), shot.pixelColor(last - QPoint(1, 1)) };
+    };
+    QTRY_VERIFY_WITH_TIMEOUT(!TestPictures::near(corners().at(0), Qt::blue, 40), timeout);
+    const QList<QColor> shown = corners();
+    QVERIFY(!TestPictures::near(shown.at(1), Qt::blue, 40));
+    QVERIFY(!TestPictures::near(shown.at(2), Qt::yellow, 40));
+    QVERIFY(!TestPictures::near(shown.at(3), Qt::yellow, 40));
+    // Inside the rounding the video still fills the view.
+    QVERIFY(display.shows(Qt::blue, Qt::yellow));
+    player.stop();
 }
 
 void tst_SoftwarePath::replacementSwapsInOnceItPlays()

@@ -74,6 +74,26 @@ TestCase {
         verify(!child(page, "forYourDisplayRow").visible)
     }
 
+    // This program renders with the software scene graph, as the window does
+    // without a graphics card: the banner's and the cards' pictures show there.
+    function test_picturesShowOnTheSoftwareRenderer() {
+        compare(GraphicsInfo.api, GraphicsInfo.Software)
+        TestRig.writePicture(TestRig.catalogueWallpaper(1), "red", true)
+        TestRig.writePicture(TestRig.catalogueWallpaper(3), "blue", true)
+        const page = makePage(discoverMaker)
+        const card = child(child(page, "todaysPicksRow"), "rowCards").itemAtIndex(0)
+        verify(card)
+        tryCompare(child(card, "thumbnail"), "hasImage", true)
+        const hero = child(page, "heroArea")
+        const heroMiddle = hero.mapToItem(page, hero.width / 2, 40)
+        const cardMiddle = card.mapToItem(page, 110, 70)
+        tryVerify(() => {
+            const shot = grabImage(page)
+            return shot.red(heroMiddle.x, heroMiddle.y) > 200 && shot.blue(heroMiddle.x, heroMiddle.y) < 60
+                && shot.blue(cardMiddle.x, cardMiddle.y) > 200 && shot.red(cardMiddle.x, cardMiddle.y) < 60
+        }, 5000, "the banner's picture red and the card's blue")
+    }
+
     function test_offlineBannerFollowsTheNetwork() {
         const page = makePage(discoverMaker)
         const banner = child(page, "offlineBanner")

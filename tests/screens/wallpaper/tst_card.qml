@@ -153,6 +153,26 @@ TestCase {
         compare(child(second, "thumbnail").hasImage, true) // on its first frame
     }
 
+    // The picture is drawn rounded by the card itself, so any renderer shows
+    // it with clear corners (this program renders with the software scene graph).
+    function test_pictureIsRoundedOnTheSoftwareRenderer() {
+        compare(GraphicsInfo.api, GraphicsInfo.Software)
+        const wallpaper = freshWallpaper()
+        TestRig.writePicture(wallpaper, "red", true)
+        const card = makeCard(wallpaper)
+        tryCompare(child(card, "thumbnail"), "hasImage", true)
+        let shot
+        tryVerify(() => {
+            shot = grabImage(card)
+            return shot.red(110, 70) > 200 && shot.green(110, 70) < 40
+        })
+        // Red inside the rounding, right up to the edges; none in the very corners.
+        for (const [x, y] of [[110, 2], [2, 70], [217, 70], [110, 137]])
+            verify(shot.red(x, y) > 200 && shot.green(x, y) < 40, `red at ${x},${y}`)
+        for (const [x, y] of [[0, 0], [219, 0], [0, 139], [219, 139]])
+            verify(shot.red(x, y) - shot.green(x, y) < 60, `no red at ${x},${y}`)
+    }
+
     function test_remoteThumbnailWhenNoneIsOnDisk() {
         const wallpaper = freshWallpaper()
         TestRig.holdThumbnailFetches(true)
