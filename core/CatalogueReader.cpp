@@ -262,29 +262,42 @@ bool CatalogueReader::readTitles(Value value, QMap<QString, QString>& out, int d
     return read;
 }
 
+// Both read into a fresh record: when the key that holds them is repeated,
+// the last object wins whole, as with Qt's reader, and no field of an earlier
+// one survives.
 bool CatalogueReader::readProfile(Value value, APIProfile& out, int depth)
 {
-    return readObject(value, profileKeys, bits({0, 3}), depth, [&](size_t index, Value field) {
+    APIProfile profile;
+    const bool read = readObject(value, profileKeys, bits({0, 3}), depth, [&](size_t index, Value field) {
         switch (index) {
-        case 0: return outcome(readSharedText(field, out.id, depth));
-        case 1: return optional(field, out.name, [&](Value v, QString& s) { return readSharedText(v, s, depth); });
-        case 2: return optional(field, out.avatarUrl, [&](Value v, QString& s) { return readSharedText(v, s, depth); });
-        default: return outcome(readBool(field, out.isVerified));
+        case 0: return outcome(readSharedText(field, profile.id, depth));
+        case 1: return optional(field, profile.name, [&](Value v, QString& s) { return readSharedText(v, s, depth); });
+        case 2:
+            return optional(field, profile.avatarUrl, [&](Value v, QString& s) { return readSharedText(v, s, depth); });
+        default: return outcome(readBool(field, profile.isVerified));
         }
     });
+    if (read)
+        out = std::move(profile);
+    return read;
 }
 
 bool CatalogueReader::readCategory(Value value, APICategory& out, int depth)
 {
-    return readObject(value, categoryKeys, bits({0, 1, 2}), depth, [&](size_t index, Value field) {
+    APICategory category;
+    const bool read = readObject(value, categoryKeys, bits({0, 1, 2}), depth, [&](size_t index, Value field) {
         switch (index) {
-        case 0: return outcome(readSharedText(field, out.id, depth));
-        case 1: return outcome(readSharedText(field, out.name, depth));
-        case 2: return outcome(readSharedText(field, out.icon, depth));
-        case 3: return optional(field, out.sortOrder, [&](Value v, qint64& n) { return readInteger(v, n); });
-        default: return optional(field, out.createdAt, [&](Value v, QString& s) { return readSharedText(v, s, depth); });
+        case 0: return outcome(readSharedText(field, category.id, depth));
+        case 1: return outcome(readSharedText(field, category.name, depth));
+        case 2: return outcome(readSharedText(field, category.icon, depth));
+        case 3: return optional(field, category.sortOrder, [&](Value v, qint64& n) { return readInteger(v, n); });
+        default:
+            return optional(field, category.createdAt, [&](Value v, QString& s) { return readSharedText(v, s, depth); });
         }
     });
+    if (read)
+        out = std::move(category);
+    return read;
 }
 
 bool CatalogueReader::readWallpaper(Value value, APIWallpaper& w, int depth)

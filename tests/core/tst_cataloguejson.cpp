@@ -110,6 +110,11 @@ private slots:
         QTest::newRow("unknown keys") << withField("extra", R"({"a":[1,2.5,"x",true,null,{"b":{}}]})");
         QTest::newRow("repeated key, last wins") << withField("title", R"("first","title":"second")");
         QTest::newRow("repeated key, last is wrong") << withField("title", R"("first","title":7)");
+        // The later object replaces the earlier whole, fields it lacks included.
+        QTest::newRow("repeated category, last wins")
+            << withField("category", R"({"id":"c","name":"n","icon":"i","sortOrder":3},"category":{"id":"c","name":"m","icon":"i"})");
+        QTest::newRow("repeated profile, last wins")
+            << withField("profile", R"({"id":"p","name":"Ana","isVerified":true},"profile":{"id":"q","isVerified":false})");
         QTest::newRow("escaped key") << withField("t\\u0069tle", R"("escaped")");
         QTest::newRow("escapes in texts") << withField("title", "\"a\\\"b\\\\c\\/d\\u00e9\\ud83c\\udf0c\\n\"");
         QTest::newRow("colon after a text") << withField("title", R"("a":"b")");
