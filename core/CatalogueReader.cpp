@@ -56,6 +56,13 @@ simdjson::padded_string_view CatalogueReader::Padded::view() const
                                         size_t(m_bytes.size()) + simdjson::SIMDJSON_PADDING);
 }
 
+bool CatalogueReader::isStrictJson(simdjson::padded_string_view json)
+{
+    simdjson::dom::parser parser;
+    simdjson::dom::element root;
+    return parser.parse(json.data(), json.size(), false).get(root) == simdjson::SUCCESS;
+}
+
 bool CatalogueReader::fail(simdjson::error_code error)
 {
     if (m_failure != Failure::malformed)
@@ -371,7 +378,7 @@ std::optional<QList<APIWallpaper>> CatalogueArray::decode(QByteArray json)
         if (!reader.readWallpaper(item, records.emplaceBack(), 1))
             return std::nullopt;
     }
-    if (!CatalogueReader::atEnd(document))
+    if (!CatalogueReader::atEnd(document) || (reader.passedOverFailedField() && !CatalogueReader::isStrictJson(padded.view())))
         return std::nullopt;
     return records;
 }

@@ -71,6 +71,13 @@ public:
     bool forEachField(Value value, int depth, Each each);
 
     Failure failure() const { return m_failure; }
+    // Whether a field that failed was passed over for a later one of the same
+    // key. What failed is not read to its end, so it may hide bytes that are
+    // not JSON at all: a document read with this set must be checked whole
+    // with isStrictJson() before it counts as read.
+    bool passedOverFailedField() const { return m_passedOver; }
+    // Whether the bytes are JSON as its grammar has it, every value checked.
+    static bool isStrictJson(simdjson::padded_string_view json);
     // Records a failure of simdjson or, for no error, of shape; always false.
     bool fail(simdjson::error_code error = simdjson::INCORRECT_TYPE);
 
@@ -90,6 +97,7 @@ private:
 
     SharedStrings m_shared;
     Failure m_failure = Failure::none;
+    bool m_passedOver = false;
 };
 
 template <size_t N, typename ReadField>
@@ -118,6 +126,7 @@ bool CatalogueReader::readObject(Value value, const std::array<std::string_view,
         case Field::failed:
             if (m_failure == Failure::malformed)
                 return false;
+            m_passedOver = true;
             good &= ~bit;
             bad |= bit;
             break;

@@ -66,8 +66,11 @@ template <typename T> Result<APIResponse<T>> decodeEnvelope(const QByteArray& bo
             return reader.optional(field, response.error, [&](Value v, QString& out) { return reader.readText(v, out); });
         }
     });
-    if (read)
-        return CatalogueReader::atEnd(document) ? Result<APIResponse<T>>(std::move(response)) : malformedReply();
+    if (read) {
+        const bool sound = CatalogueReader::atEnd(document)
+            && (!reader.passedOverFailedField() || CatalogueReader::isStrictJson(padded.view()));
+        return sound ? Result<APIResponse<T>>(std::move(response)) : malformedReply();
+    }
     if (reader.failure() == CatalogueReader::Failure::malformed)
         return malformedReply();
     // Sound JSON of another shape, unless the part not read yet is not JSON at all.

@@ -111,6 +111,12 @@ private slots:
         QTest::newRow("repeated key, last wins") << withField("title", R"("first","title":"second")");
         QTest::newRow("repeated key, last is wrong") << withField("title", R"("first","title":7)");
         // The later object replaces the earlier whole, fields it lacks included.
+        // Bytes that are not JSON stay refused even when a later key of the same name would read.
+        QTest::newRow("bad atom before a repeated key") << withField("title", R"(n,"title":"ok")");
+        QTest::newRow("bad number before a repeated key") << withField("fileSize", R"(-,"fileSize":1)");
+        QTest::newRow("bad atom in an object before a repeated key")
+            << withField("profile", R"({"id":"p","x":n "isVerified":true},"profile":{"id":"p","isVerified":true})");
+        QTest::newRow("bad atom in a list before a repeated key") << withField("tags", R"([n],"tags":[])");
         QTest::newRow("repeated category, last wins")
             << withField("category", R"({"id":"c","name":"n","icon":"i","sortOrder":3},"category":{"id":"c","name":"m","icon":"i"})");
         QTest::newRow("repeated profile, last wins")

@@ -92,6 +92,9 @@ private slots:
         QTest::newRow("empty") << QByteArray();
         QTest::newRow("cut short") << envelope(discover(row)).chopped(3);
         QTest::newRow("garbage after") << envelope(discover(row)) + " ]";
+        QTest::newRow("bad atom before a repeated key") << QByteArray(R"({"ok":tru,"ok":true})");
+        QTest::newRow("bad atom in data before a repeated key")
+            << QByteArray(R"({"ok":true,"data":{"featured":[n],"featured":[],"todaysPicks":[],"trending":[],"newThisWeek":[]}})");
         // A text followed by a colon, then enough to close the record early.
         QTest::newRow("colon after a text")
             << QByteArray(R"({"ok":true,"data":{"featured":[{"id":"a1","title":"D","type":"video",)"
