@@ -7,8 +7,8 @@ local service's answers.
 
 import os
 import signal
-import time
 
+from frame_clock import Camera, FrameClock, hand_over_figures, now
 from lanto_e2e import Blocked, Failure, browser_sign_in, wait_until
 
 # An address on loopback that nobody answers, so nothing leaves the machine
@@ -228,39 +228,83 @@ def settings(s):
 
 
 def hand_over(s):
-    """Quitting Lanto leaves the playing video to the agent; Lanto takes it back on
-    its next start; when Lanto is killed the agent shows it again within a second."""
+    """Quitting Lanto leaves the playing video to the agent without a gap, going on
+    where Lanto was; Lanto takes it back on its next start where the agent was;
+    when Lanto is killed the agent shows it again within a second. A video that
+    shows its own frame number is watched through it all."""
     s.require_service()
-    desktop = s.uncovered_strip()
-    s.wait_moving(desktop, "the applied video on the desktop")
-    agent = wait_until(lambda: s.pids_of("LantoAgent"), 10, "the agent Lanto started")[0]
-    s.focus_main_window()  # the keys go to Lanto's window
-    s.key("ctrl+q")
-    s.wait_ended("Lanto", 15)
-    wait_until(lambda: s.shown_windows(agent), 5, "the agent to show the video on the desktop")
-    s.wait_moving(desktop, "the video to play on with the agent")
-    s.screenshot("handover-agent")
+    clock = FrameClock(s.uncovered_strip(), s.screen_size())
+    apply_clock_video(s, clock)
+    camera = Camera(s, clock, "handover").start()
+    try:
+        camera.wait_playing(now(), "the clock video to play on the desktop")
+        agent = wait_until(lambda: s.pids_of("LantoAgent"), 10, "the agent Lanto started")[0]
+        s.focus_main_window()  # the keys go to Lanto's window
+        quit_at = now()
+        s.key("ctrl+q")
+        s.wait_ended("Lanto", 15)
+        wait_until(lambda: s.shown_windows(agent), 5, "the agent to show the video on the desktop")
+        camera.wait_playing(now(), "the video to play on with the agent")
+        figures = [measure_hand_over(s, camera, "quit", quit_at)]
+        s.screenshot("handover-agent")
 
-    lanto = s.start_lanto(s.lanto_env).pid
-    s.main_window()
-    wait_until(lambda: not any(s.shown_windows(pid) for pid in s.pids_of("LantoAgent")), 15,
-               "the agent to hand the desktop back")
-    # The main window and at least one desktop window.
-    wait_until(lambda: len(s.shown_windows(lanto)) >= 2, 15, "Lanto to show the video on the desktop again")
-    s.wait_moving(desktop, "the video to play on with Lanto")
+        started_at = now()
+        lanto = s.start_lanto(s.lanto_env).pid
+        s.main_window()
+        wait_until(lambda: not any(s.shown_windows(pid) for pid in s.pids_of("LantoAgent")), 15,
+                   "the agent to hand the desktop back")
+        # The main window and at least one desktop window.
+        wait_until(lambda: len(s.shown_windows(lanto)) >= 2, 15, "Lanto to show the video on the desktop again")
+        camera.wait_playing(now(), "the video to play on with Lanto")
+        figures.append(measure_hand_over(s, camera, "restart", started_at))
 
-    agent = wait_until(lambda: s.pids_of("LantoAgent"), 10, "the agent Lanto started again")[0]
-    os.kill(lanto, signal.SIGKILL)
-    killed = time.monotonic()
-    s.wait_ended("Lanto", 5)
-    wait_until(lambda: s.shown_windows(agent), KILL_TAKEOVER_SECONDS - (time.monotonic() - killed),
-               "the agent to show the video within a second of Lanto's end")
-    s.wait_moving(desktop, "the video to play on with the agent after Lanto was killed")
+        agent = wait_until(lambda: s.pids_of("LantoAgent"), 10, "the agent Lanto started again")[0]
+        os.kill(lanto, signal.SIGKILL)
+        killed_at = now()
+        s.wait_ended("Lanto", 5)
+        wait_until(lambda: s.shown_windows(agent), KILL_TAKEOVER_SECONDS - (now() - killed_at),
+                   "the agent to show the video within a second of Lanto's end")
+        camera.wait_playing(now(), "the video to play on with the agent after Lanto was killed")
+        figures.append(measure_hand_over(s, camera, "kill", killed_at))
+    finally:
+        camera.stop()
+
+    failures = [f"{name}: the video was gone from the desktop for {gap:.3f} s" for name, gap, _ in figures
+                if gap > (KILL_TAKEOVER_SECONDS if name == "kill" else 0)]
+    failures += [f"{name}: the video went on {resume:+.3f} s away from where it was" for name, _, resume in figures
+                 if name != "kill" and abs(resume) > RESUME_TOLERANCE_SECONDS]
+    if failures:
+        raise Failure("; ".join(failures))
 
     s.start_lanto(s.lanto_env)
     s.main_window()
 
 
+def apply_clock_video(s, clock):
+    """Imports the clock video through Upload and applies it from its detail page."""
+    path = clock.write_video(os.path.join(s.home, "Videos", CLOCK_TITLE + ".mp4"))
+    s.press("Upload")
+    s.press("Drop files here or click to browse")
+    s.choose_in_file_dialog(path)
+    s.press(CLOCK_TITLE, timeout=120)
+    s.press("Apply", timeout=15)
+    s.find("Active", "push button", timeout=30)
+    s.press("Back")
+
+
+def measure_hand_over(s, camera, name, handed_at):
+    """The gap and the resume error of the hand-over at `handed_at`, also written
+    to the output folder for people to follow over time."""
+    gap, resume = hand_over_figures(camera.readings(), handed_at)
+    line = f"hand-over at {name}: gap {gap:.3f} s, resumed {resume:+.3f} s from where the video was"
+    print("e2e: " + line, flush=True)
+    with open(os.path.join(s.out_dir, "hand-over.txt"), "a") as figures:
+        figures.write(line + "\n")
+    return name, gap, resume
+
+
+CLOCK_TITLE = "Frame Clock"
+RESUME_TOLERANCE_SECONDS = 0.1
 KILL_TAKEOVER_SECONDS = 1.0
 # The sidebar's items and what shows once each one's screen is up; the profile's
 # item carries the user's name.

@@ -1,0 +1,210 @@
+"""A video that shows its own time, and a camera that reads it off the screen.
+
+Each frame of the clock video carries its number, Gray-coded, as a row of cells
+across the part of the screen the suite watches: a one bit is a white cell
+followed by a black one, a zero bit the other way round, so a grab of anything
+else (the bare root window, a black window, a half-drawn one) reads as no
+frame at all. The strip grabber takes one line of that part of the screen every
+few milliseconds; from its records the suite tells how long nothing of the video
+showed and where in the video each program was at every moment.
+"""
+
+import os
+import signal
+import struct
+import subprocess
+import time
+
+from lanto_e2e import Failure, wait_until
+
+FRAMES_PER_SECOND = 30
+SECONDS = 40
+FRAMES = FRAMES_PER_SECOND * SECONDS
+BITS = FRAMES.bit_length()
+# The desktop windows fill the screen with the video scaled up this many times.
+SCALE = 5
+BACKGROUND = 96
+
+
+class Reading:
+    """One grab: when it was taken and the frame it showed (None: no frame of the video)."""
+
+    def __init__(self, taken, frame):
+        self.taken, self.frame = taken, frame
+
+    def offset(self):
+        """When frame 0 of the pass this frame belongs to was shown, modulo the video's length."""
+        return (self.taken - self.frame / FRAMES_PER_SECOND) % SECONDS
+
+
+def circular_difference(a, b):
+    """a - b on the video's circle of SECONDS, in (-SECONDS/2, SECONDS/2]."""
+    difference = (a - b) % SECONDS
+    return difference - SECONDS if difference > SECONDS / 2 else difference
+
+
+def median(values):
+    ordered = sorted(values)
+    return ordered[len(ordered) // 2]
+
+
+class FrameClock:
+    """The clock video for one strip of the screen and the reading of its cells."""
+
+    def __init__(self, strip, screen_size):
+        x, y, width, height = strip
+        self.horizontal = width >= height
+        self.size = (screen_size[0] // SCALE, screen_size[1] // SCALE)
+        # The line the grabber watches: along the strip's long side, through its middle.
+        if self.horizontal:
+            self.line = (x, y + height // 2, width)
+            start, length = x, width
+        else:
+            self.line = (x + width // 2, y, height)
+            start, length = y, height
+        # Whole video pixels inside the strip, with a cell's margin at each end.
+        first, last = -(-start // SCALE), (start + length) // SCALE
+        self.cell = (last - first) // (2 * BITS + 2)
+        if self.cell < 2:
+            raise Failure(f"the uncovered strip {strip} is too small for the clock's cells")
+        self.first_cell = first + self.cell
+        # Where along the grabbed line each cell's middle falls.
+        self.samples = [(self.first_cell + i * self.cell) * SCALE + self.cell * SCALE // 2 - start
+                        for i in range(2 * BITS)]
+
+    def write_video(self, path):
+        """Writes the clock video (H.264, lossless enough for the cells' edges)."""
+        os.makedirs(os.path.dirname(path), exist_ok=True)
+        width, height = self.size
+        encoder = subprocess.Popen(
+            ["ffmpeg", "-loglevel", "error", "-y", "-f", "rawvideo", "-pix_fmt", "gray", "-s", f"{width}x{height}",
+             "-r", str(FRAMES_PER_SECOND), "-i", "-", "-c:v", "libx264", "-preset", "veryfast", "-crf", "12",
+             "-g", str(FRAMES_PER_SECOND), "-pix_fmt", "yuv420p", path], stdin=subprocess.PIPE)
+        for frame in range(FRAMES):
+            encoder.stdin.write(self.picture(frame))
+        encoder.stdin.close()
+        if encoder.wait() != 0:
+            raise Failure("ffmpeg could not write the clock video")
+        return path
+
+    def picture(self, frame):
+        """The grey pixels of one frame."""
+        width, height = self.size
+        levels = [BACKGROUND] * (width if self.horizontal else height)
+        gray = frame ^ (frame >> 1)
+        for bit in range(BITS):
+            one = (gray >> (BITS - 1 - bit)) & 1
+            for half, level in enumerate((255, 0) if one else (0, 255)):
+                begin = self.first_cell + (2 * bit + half) * self.cell
+                levels[begin:begin + self.cell] = [level] * self.cell
+        if self.horizontal:
+            return bytes(levels) * height
+        return b"".join(bytes([level]) * width for level in levels)
+
+    def read(self, line):
+        """The frame a grabbed line shows, or None when it shows no frame of the video."""
+        gray = 0
+        for bit in range(BITS):
+            first, second = line[self.samples[2 * bit]], line[self.samples[2 * bit + 1]]
+            if first > 160 and second < 96:
+                gray = gray << 1 | 1
+            elif first < 96 and second > 160:
+                gray <<= 1
+            else:
+                return None
+        frame = 0
+        while gray:
+            frame ^= gray
+            gray >>= 1
+        return frame if frame < FRAMES else None
+
+
+class Camera:
+    """The strip grabber running over the clock's line, from start() to stop()."""
+
+    def __init__(self, session, clock, name):
+        self.session, self.clock = session, clock
+        self.path = os.path.join(session.out_dir, name + ".grabs")
+        self.read_bytes, self.seen = 0, []
+
+    def start(self):
+        x, y, length = self.clock.line
+        self.session.start(
+            os.path.basename(self.path), [self.session.program("e2e_strip_grabber"), str(x), str(y), str(length),
+                                          "horizontal" if self.clock.horizontal else "vertical", self.path])
+        wait_until(lambda: self.readings(), 10, "the strip grabber's first grab")
+        return self
+
+    def stop(self):
+        self.session.stop(os.path.basename(self.path), signal.SIGTERM)
+        return self.readings()
+
+    def readings(self):
+        """Every grab written so far."""
+        size = 8 + self.clock.line[2]
+        try:
+            with open(self.path, "rb") as grabs:
+                grabs.seek(self.read_bytes)
+                data = grabs.read()
+        except FileNotFoundError:
+            return []
+        whole = len(data) - len(data) % size
+        self.read_bytes += whole
+        self.seen += [Reading(struct.unpack_from("<d", data, at)[0], self.clock.read(data[at + 8:at + size]))
+                      for at in range(0, whole, size)]
+        return self.seen
+
+    def wait_playing(self, since, what, seconds=1.0, timeout=20):
+        """Waits until the video has played on steadily for `seconds`, all after
+        `since` (a time.monotonic() moment): every grab a frame, going forward at
+        about its own speed."""
+        wait_until(lambda: playing_steadily(self.readings(), since, seconds), timeout, what)
+
+
+def playing_steadily(readings, since, seconds):
+    recent = [r for r in readings if r.taken >= since]
+    if not recent or recent[-1].taken - recent[0].taken < seconds:
+        return False
+    window = [r for r in recent if r.taken >= recent[-1].taken - seconds]
+    if any(r.frame is None for r in window):
+        return False
+    advanced = (window[-1].frame - window[0].frame) % FRAMES
+    return 0.5 <= advanced / (seconds * FRAMES_PER_SECOND) <= 1.5
+
+
+def hand_over_figures(readings, handed, before=1.0, settle=0.5):
+    """What a person saw around one hand-over at the moment `handed`.
+
+    Returns (gap, resume): gap is the longest time in seconds after `handed`
+    during which the line showed no frame of the video; resume is how far, in
+    seconds, the video went on from where it was before `handed`, ahead (+) or
+    behind (-) of the wall clock, once it plays steadily again (its last
+    `settle` seconds of readings)."""
+    shown = [r for r in readings if r.frame is not None]
+    earlier = [r.offset() for r in shown if handed - before <= r.taken < handed]
+    later = [r.offset() for r in shown if r.taken >= readings[-1].taken - settle]
+    if not earlier or not later:
+        raise Failure("the clock video was not readable before and after the hand-over")
+    # The offset is when frame 0 was shown: one that comes later means the video fell behind.
+    resume = -circular_difference(median(later), median(earlier))
+    return longest_blank(readings, handed), resume
+
+
+def longest_blank(readings, since):
+    """The longest stretch after `since` between the last grab that showed a frame
+    and the next one that did."""
+    longest, last_shown, blank = 0.0, None, False
+    for reading in (r for r in readings if r.taken >= since):
+        if reading.frame is None:
+            blank = True
+            continue
+        if blank and last_shown is not None:
+            longest = max(longest, reading.taken - last_shown)
+        last_shown, blank = reading.taken, False
+    if blank:
+        longest = max(longest, readings[-1].taken - (last_shown or since))
+    return longest
+
+
+def now():
+    return time.monotonic()
