@@ -17,6 +17,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <utility>
 
 using namespace std::chrono_literals;
 
@@ -24,6 +25,12 @@ namespace {
 
 // The second pass after a wake, for displays that come back late.
 constexpr auto wakeRecoveryDelay = 1500ms;
+
+// Long enough for Lanto to show the desktop it takes back and end the agent.
+constexpr auto givenUpWindowsLinger = 5s;
+
+// How long Lanto waits, at most, for the taken-over videos to show.
+constexpr auto shownTimeout = 2s;
 
 // Hand-over look and seek only for a position past the video's first half second.
 constexpr double handoffThreshold = 0.5;
@@ -53,6 +60,9 @@ AgentDesktopController::AgentDesktopController(const DesktopEnvironment& environ
 
 AgentDesktopController::~AgentDesktopController()
 {
+    if (m_teardown)
+        m_teardown->cancel();
+    m_shown.reset();
     // The players show in the windows' views: they go first.
     m_videoPlayers.clear();
 }
@@ -89,9 +99,12 @@ void AgentDesktopController::registerHandoffObservers()
             QStringLiteral("IPC appLaunched handled — %1s"));
     });
     notices.observe(DistributedNotificationNames::appWillTerminate, this, [this] {
+        // Lanto's windows stay up until the agent's show the videos: these come up beneath them.
+        m_beneathLanto = true;
         timed(
             QStringLiteral("IPC appWillTerminate received — activating immediately"), [this] { activate(); },
             QStringLiteral("IPC appWillTerminate handled in %1s"));
+        m_beneathLanto = false;
     });
     notices.observe(DistributedNotificationNames::wallpaperChanged, this, [this] { refreshState(); });
     connect(&m_environment.workspace, &Workspace::applicationDidTerminate, this,
@@ -150,8 +163,12 @@ void AgentDesktopController::activate()
     }
     if (m_isActive) {
         AgentLog::desktop.info(QStringLiteral("activate() SKIPPED — already active"));
+        announceWhenShown();
         return;
     }
+    // Windows given up a moment ago are still up, their videos playing: they go on from where they are.
+    if (m_teardown)
+        std::exchange(m_teardown, nullptr)->cancel();
     for (const ScreenModel* model : std::as_const(showing))
         AgentLog::desktop.info(
             QStringLiteral("activate() screen=%1 video=%2 image=%3")
@@ -160,6 +177,7 @@ void AgentDesktopController::activate()
 
     m_isActive = true;
     syncWindows();
+    announceWhenShown();
     const std::chrono::duration<double> elapsed = m_environment.scheduler.now() - start;
     AgentLog::desktop.info(
         QStringLiteral("activate() DONE — %1s, windows created + video starting").arg(seconds(elapsed.count(), 3)));
@@ -180,8 +198,10 @@ void AgentDesktopController::deactivate()
         const double position = player->currentPosition();
         const auto model = m_screenModels.find(key);
         // A position belongs to the video it was taken from.
-        if (model != m_screenModels.end() && model->videoURL == player->currentURL())
+        if (model != m_screenModels.end() && model->videoURL == player->currentURL()) {
             model->playbackPosition = position;
+            model->playbackPositionDate = player->positionDate();
+        }
         AgentLog::desktop.info(
             QStringLiteral("deactivate() snapshot screen=%1 pos=%2s").arg(key, seconds(position, 1)));
     }
@@ -189,6 +209,19 @@ void AgentDesktopController::deactivate()
     ScreenModel::saveAll(m_screenModels, m_environment.settings);
     m_environment.settings.flush();
 
+    // Lanto's windows come up over these and Lanto then ends the agent: until
+    // then the desktop keeps playing here rather than showing bare.
+    m_shown.reset();
+    m_isActive = false;
+    m_teardown = m_environment.scheduler.after(givenUpWindowsLinger, [this] { tearDown(); });
+
+    const std::chrono::duration<double> elapsed = m_environment.scheduler.now() - start;
+    AgentLog::desktop.info(QStringLiteral("deactivate() DONE — %1s").arg(seconds(elapsed.count(), 3)));
+}
+
+void AgentDesktopController::tearDown()
+{
+    m_teardown.reset();
     for (const auto& [key, player] : m_videoPlayers)
         player->stop();
     m_videoPlayers.clear();
@@ -197,10 +230,17 @@ void AgentDesktopController::deactivate()
         const QString key = m_windows.begin()->first;
         closeDesktopWindow(m_windows, m_imageViews, key);
     }
-    m_isActive = false;
+    AgentLog::desktop.info(QStringLiteral("Given-up desktop windows closed"));
+}
 
-    const std::chrono::duration<double> elapsed = m_environment.scheduler.now() - start;
-    AgentLog::desktop.info(QStringLiteral("deactivate() DONE — %1s").arg(seconds(elapsed.count(), 3)));
+void AgentDesktopController::announceWhenShown()
+{
+    // Lanto, quitting, keeps its own windows up until this notice.
+    m_shown = std::make_unique<VideosShown>(m_videoPlayers, m_environment.scheduler, shownTimeout);
+    connect(m_shown.get(), &VideosShown::finished, this, [this] {
+        AgentLog::desktop.info(QStringLiteral("Desktop shown — telling Lanto"));
+        m_environment.notifications.post(DistributedNotificationNames::agentDesktopShown);
+    });
 }
 
 // MARK: Windows
@@ -248,6 +288,8 @@ void AgentDesktopController::syncWindows()
         DesktopWindow* window = m_windows.at(key).get();
         window->setLevel(DesktopLevelWindow::desktopLevel);
         window->orderFront();
+        if (m_beneathLanto)
+            window->lower();
     }
 }
 
@@ -291,7 +333,8 @@ void AgentDesktopController::startVideo(const QString& screenKey, const QUrl& ur
     const bool handoff = position > handoffThreshold;
     AgentLog::desktop.info(QStringLiteral("Starting video: %1 on screen %2 at %3s handoff=%4")
                                .arg(url.fileName(), screenKey, seconds(position, 1), flag(handoff)));
-    player->play(url, view, handoff, position);
+    player->play(url, view, handoff, position,
+        model == m_screenModels.cend() ? std::nullopt : model->playbackPositionDate);
 }
 
 // MARK: System events

@@ -6,6 +6,7 @@
 #include "DesktopWindowController.h"
 #include "MainAppWatcher.h"
 #include "ScreenModel.h"
+#include "VideosShown.h"
 #include "WindowOrderKeeper.h"
 
 #include <QMap>
@@ -76,6 +77,8 @@ private:
     void refreshState();
     void reloadRecords();
 
+    void tearDown();
+    void announceWhenShown();
     void createWindow(const ConnectedDisplay& display, const QString& screenKey);
     void startVideo(const QString& screenKey, const QUrl& url);
 
@@ -100,6 +103,8 @@ private:
     VideoPlayers m_videoPlayers;
     ScreenModelMap m_screenModels;
     bool m_isActive = false;
+    // Windows shown now go beneath those of a Lanto that is about to quit.
+    bool m_beneathLanto = false;
     // The Lanto process whose end was acted on last.
     qint64 m_reclaimedPid = 0;
     QMap<QString, QUrl> m_preLockDesktopByDisplay;
@@ -107,4 +112,7 @@ private:
     CoverPause m_coverPause;
     // Last, so that no second pass after a wake runs once the rest is gone.
     DelayedTasks m_wakeRecovery;
+    // The windows given up stay on screen, under Lanto's, until Lanto ends the agent or this runs.
+    WorkItemPtr m_teardown;
+    std::unique_ptr<VideosShown> m_shown;
 };

@@ -55,16 +55,11 @@ void AgentHandback::start()
         Log::write(u"Lanto: LantoAgent did not hand the desktop back within %1 s"_s.arg(timeout.count()));
         finish();
     });
+    m_asked = true;
     m_notifications.post(DistributedNotificationNames::appLaunched);
 }
 
-bool AgentHandback::isAgentRunning() const
-{
-    const QList<RunningApplication> running = m_applications.runningApplications();
-    return std::any_of(running.cbegin(), running.cend(), [](const RunningApplication& application) {
-        return application.bundleIdentifier == BundleIdentifiers::lantoAgent;
-    });
-}
+bool AgentHandback::isAgentRunning() const { return m_applications.isRunning(BundleIdentifiers::lantoAgent); }
 
 bool AgentHandback::showsVideo() const
 {

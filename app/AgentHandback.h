@@ -33,6 +33,8 @@ public:
     // Asks, or finishes at once when there is nothing to ask.
     void start();
     bool isFinished() const { return m_finished; }
+    // Whether the agent was asked, as it showed a video: it goes on showing it until it is ended.
+    bool asked() const { return m_asked; }
 
 signals:
     // Once; the settings hold what the agent wrote, if it wrote in time.
@@ -53,4 +55,5 @@ private:
     QByteArray m_before;
     WorkItemPtr m_deadline;
     bool m_finished = false;
+    bool m_asked = false;
 };

@@ -4,6 +4,7 @@
 #include "AerialHTTPServer.h"
 #include "AerialLockScreen.h"
 #include "AerialManager.h"
+#include "AgentTakeover.h"
 #include "AppEnvironment.h"
 #include "AppLanguage.h"
 #include "AppState.h"
@@ -13,6 +14,7 @@
 #include "ClientWallpaperService.h"
 #include "CloudService.h"
 #include "ControllerDesktop.h"
+#include "DesktopVideoPlayer.h"
 #include "DesktopWindowController.h"
 #include "LantoAPIClient.h"
 #include "LantoAppDelegate.h"
@@ -33,9 +35,12 @@
 #include "WallpaperManager.h"
 
 #include <QCoreApplication>
+#include <QEvent>
 #include <QDir>
 #include <QQmlApplicationEngine>
 #include <QQuickWindow>
+
+#include <algorithm>
 
 using namespace Qt::StringLiterals;
 
@@ -62,7 +67,16 @@ struct LantoApp::Library
         : delegate({ app.m_applications, app.m_commands, app.m_notifications, MainThreadScheduler::shared(),
                        besideLanto(u"LantoAgent"_s), [this] { controller.snapshotForHandoff(); },
                        [] { LantoSettings::shared().flush(); },
-                       [](const QUrl& url) { AuthService::shared().handleCallback(url); } },
+                       [](const QUrl& url) { AuthService::shared().handleCallback(url); },
+                       &LantoAppDelegate::mainWindowCandidates,
+                       [this, &app](std::function<void()> work) {
+                           AgentTakeover::takeBack(
+                               controller, MainThreadScheduler::shared(), app.m_handback.asked(), std::move(work));
+                       },
+                       [this, &app](const std::function<void()>& post) {
+                           AgentTakeover::handOver(app.m_notifications, app.m_applications, videoPlays(),
+                               LantoAppDelegate::mainWindowCandidates(), post);
+                       } },
             app.m_arguments),
           appState(MainThreadScheduler::shared()),
           controller({ app.m_displays, app.m_workspace, app.m_notifications, app.m_desktopPictures, app.m_applications,
@@ -93,6 +107,12 @@ struct LantoApp::Library
           loginItem(BundleIdentifiers::lantoAgent, u"LantoAgent"_s, besideLanto(u"LantoAgent"_s))
     {
         controller.setRestampActiveAerial([this] { aerials.restampActiveAerialInBackground(); });
+    }
+
+    bool videoPlays() const
+    {
+        const auto& players = controller.videoPlayers();
+        return std::any_of(players.cbegin(), players.cend(), [](const auto& entry) { return entry.second->isPlaying(); });
     }
 
     LantoAppDelegate delegate;
@@ -141,6 +161,13 @@ void LantoApp::start()
     m_handback.start();
 }
 
+bool LantoApp::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == qApp && event->type() == QEvent::Quit && m_library)
+        m_library->delegate.applicationWillTerminate();
+    return QObject::eventFilter(watched, event);
+}
+
 void LantoApp::build()
 {
     m_library = std::make_unique<Library>(*this);
@@ -156,6 +183,8 @@ void LantoApp::build()
     connect(&m_scheme, &UrlSchemeHandler::reopenRequested, &delegate,
         [&delegate] { delegate.applicationShouldHandleReopen(); });
     connect(qApp, &QCoreApplication::aboutToQuit, &delegate, [&delegate] { delegate.applicationWillTerminate(); });
+    // A quit closes every window before the application ends: the desktop is handed over while it still shows.
+    qApp->installEventFilter(this);
 
     AppEnvironment::install({ &library.appState, &library.manager, &AuthService::shared(), &library.importer,
         &LantoAPIClient::shared(), &LantoSettings::shared() });

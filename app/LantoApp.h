@@ -36,6 +36,9 @@ public:
     // Loads Main.qml from the compiled-in modules; false when it cannot be made.
     static bool loadMainWindow(QQmlApplicationEngine& engine);
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
     struct Library;
 

@@ -12,6 +12,7 @@
 #include <QWindow>
 
 #include <algorithm>
+#include <utility>
 
 using namespace Qt::StringLiterals;
 
@@ -51,7 +52,7 @@ WorkItemPtr LantoAppDelegate::later(std::chrono::milliseconds delay, std::functi
 
 void LantoAppDelegate::applicationDidFinishLaunching()
 {
-    relaunchAgent();
+    m_environment.whenDesktopShown([this] { relaunchAgent(); });
     later(appLaunchedDelay, [this] { m_environment.notifications.post(DistributedNotificationNames::appLaunched); });
     if (m_isBackgroundLaunch)
         return;
@@ -83,12 +84,15 @@ void LantoAppDelegate::relaunchAgent()
 
 void LantoAppDelegate::applicationWillTerminate()
 {
+    if (std::exchange(m_terminating, true))
+        return;
     for (const WorkItemPtr& item : std::as_const(m_pending))
         item->cancel();
     m_pending.clear();
     m_environment.snapshotForHandoff();
     m_environment.flushSettings();
-    m_environment.notifications.post(DistributedNotificationNames::appWillTerminate);
+    m_environment.handOverDesktop(
+        [this] { m_environment.notifications.post(DistributedNotificationNames::appWillTerminate); });
 }
 
 bool LantoAppDelegate::applicationShouldHandleReopen()

@@ -40,6 +40,16 @@ public:
         std::function<void(const QUrl&)> handleCallback;
         // The application's windows that can be its main window, in their order.
         std::function<QList<QWindow*>()> windows = &LantoAppDelegate::mainWindowCandidates;
+        // Runs the work once the desktop shows what Lanto restored (the agent, ended
+        // then, may have shown it until that moment).
+        std::function<void(std::function<void()>)> whenDesktopShown = [](const std::function<void()>& work) {
+            work();
+        };
+        // Posts the termination notice through the function given, and keeps the
+        // desktop up until the agent has taken it over.
+        std::function<void(const std::function<void()>&)> handOverDesktop = [](const std::function<void()>& post) {
+            post();
+        };
     };
 
     static constexpr auto appLaunchedDelay = std::chrono::milliseconds(800);
@@ -54,6 +64,7 @@ public:
 
     // Launch has finished: the agent, the notice and the window.
     void applicationDidFinishLaunching();
+    // Once; later calls do nothing.
     void applicationWillTerminate();
     // Another launch of Lanto asked for the window: it comes forward. Answers false.
     bool applicationShouldHandleReopen();
@@ -82,6 +93,7 @@ private:
 
     Environment m_environment;
     const bool m_isBackgroundLaunch;
+    bool m_terminating = false;
     std::function<void()> m_showMainWindow;
     QList<WorkItemPtr> m_pending;
 };

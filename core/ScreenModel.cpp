@@ -5,6 +5,7 @@
 #include "Log.h"
 #include "UuidText.h"
 
+#include <cmath>
 #include <limits>
 
 namespace {
@@ -19,6 +20,7 @@ const QString wallpaperID = QStringLiteral("wallpaperID");
 const QString wallpaperImageURL = QStringLiteral("wallpaperImageURL");
 const QString videoURL = QStringLiteral("videoURL");
 const QString playbackPosition = QStringLiteral("playbackPosition");
+const QString playbackPositionDate = QStringLiteral("playbackPositionDate");
 const QString systemWallpaperURL = QStringLiteral("systemWallpaperURL");
 } // namespace Key
 
@@ -56,6 +58,9 @@ void ScreenModel::encode(KeyedEncoder& encoder) const
     encodeUrl(encoder, Key::wallpaperImageURL, wallpaperImageURL);
     encodeUrl(encoder, Key::videoURL, videoURL);
     encoder.encodeDouble(Key::playbackPosition, playbackPosition);
+    // Seconds since 1970, as a double: older readers pass over the key.
+    if (playbackPositionDate)
+        encoder.encodeDouble(Key::playbackPositionDate, double(playbackPositionDate->toMSecsSinceEpoch()) / 1000);
     encodeUrl(encoder, Key::systemWallpaperURL, systemWallpaperURL);
 }
 
@@ -76,6 +81,9 @@ std::optional<ScreenModel> ScreenModel::decode(const ArchivedObject& object)
     model.wallpaperImageURL = object.url(Key::wallpaperImageURL);
     model.videoURL = object.url(Key::videoURL);
     model.playbackPosition = object.real(Key::playbackPosition).value_or(0);
+    if (const auto seconds = object.real(Key::playbackPositionDate); seconds && std::isfinite(*seconds)
+        && std::abs(*seconds) < 1e11)
+        model.playbackPositionDate = QDateTime::fromMSecsSinceEpoch(qint64(*seconds * 1000), Qt::UTC);
     model.systemWallpaperURL = object.url(Key::systemWallpaperURL);
     return model;
 }
@@ -138,5 +146,6 @@ bool ScreenModel::operator==(const ScreenModel& other) const
         && isConnection == other.isConnection && isShowingWallpaper == other.isShowingWallpaper
         && wallpaperID == other.wallpaperID && wallpaperImageURL == other.wallpaperImageURL
         && videoURL == other.videoURL && playbackPosition == other.playbackPosition
+        && playbackPositionDate == other.playbackPositionDate
         && systemWallpaperURL == other.systemWallpaperURL;
 }

@@ -4,6 +4,7 @@
 
 #include "Displays.h"
 
+#include <QDateTime>
 #include <QMap>
 #include <QString>
 #include <QUrl>
@@ -46,6 +47,10 @@ public:
     std::optional<QUrl> wallpaperImageURL;
     std::optional<QUrl> videoURL;
     double playbackPosition = 0; // seconds
+    // When playbackPosition was taken from a playing video: the program that
+    // takes the video over goes on from there as far as the time since. None
+    // when the video did not play then.
+    std::optional<QDateTime> playbackPositionDate;
     std::optional<QUrl> systemWallpaperURL;
 
     // Reads the archive under "screenModels"; a missing, corrupt or foreign archive gives an empty map.

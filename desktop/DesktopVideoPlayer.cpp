@@ -46,6 +46,8 @@ struct DesktopVideoPlayer::PlayStart
     PlayerBackend* oldPlayer = nullptr;
     bool firstPlay = false;
     double seekPosition = 0;
+    // How old the handed-over position was at start, when it was taken while playing.
+    std::optional<double> positionAge;
 };
 
 DesktopVideoPlayer::DesktopVideoPlayer(const DesktopVideoPlayerContext& context, QObject* parent)
@@ -63,7 +65,8 @@ DesktopVideoPlayer::~DesktopVideoPlayer()
     }
 }
 
-void DesktopVideoPlayer::play(const QUrl& url, DesktopImageView* imageView, bool handoff, double seekPosition)
+void DesktopVideoPlayer::play(const QUrl& url, DesktopImageView* imageView, bool handoff, double seekPosition,
+    const std::optional<QDateTime>& positionDate)
 {
     if (m_currentURL == url && m_player && m_player->rate() > 0) {
         log(QStringLiteral("play() SKIPPED — same URL already playing (rate=%1)").arg(rateText()));
@@ -83,6 +86,11 @@ void DesktopVideoPlayer::play(const QUrl& url, DesktopImageView* imageView, bool
     start.start = m_context.clock.now();
     start.handoff = handoff;
     start.seekPosition = seekPosition;
+    if (positionDate) {
+        const double age = double(positionDate->msecsTo(QDateTime::currentDateTimeUtc())) / 1000;
+        if (age >= 0 && age <= maximumCarriedOverSeconds)
+            start.positionAge = age;
+    }
     // The old player plays on to the end of its pass, on screen, until the new one plays.
     cancelObservationAndLooping();
     if (m_player && m_playerView && m_playerView->player() != m_player.get()) {
@@ -176,9 +184,14 @@ void DesktopVideoPlayer::statusAfterPlay(const PlayStart& start, std::optional<S
         }
     }
     if (start.seekPosition > minimumSeekPosition) {
-        logWhereSeekLands(start.seekPosition);
-        m_player->seekExactly(start.seekPosition);
-        log(QStringLiteral("sought to %1s after handoff").arg(number(start.seekPosition, 1)));
+        // The other program's video ran on while this one loaded.
+        const double target
+            = start.seekPosition + (start.positionAge ? *start.positionAge + secondsSince(start.start) : 0);
+        logWhereSeekLands(target);
+        m_player->seekExactly(target);
+        log(QStringLiteral("sought to %1s after handoff").arg(number(target, 1)));
+    } else {
+        emit shownAtPosition();
     }
     endObservation();
     // A video started while the power rule holds shows its first frame and stays there.
@@ -193,9 +206,10 @@ void DesktopVideoPlayer::logWhereSeekLands(double handedOver)
     // The position handed over and where the video really goes on, to tell how seamless a hand-over was.
     connect(
         m_player.get(), &PlayerBackend::seekCompleted, this,
-        [player = m_player.get(), handedOver] {
+        [this, player = m_player.get(), handedOver] {
             const QString landed = player->currentTime() ? number(*player->currentTime(), 3) : QStringLiteral("nil");
             log(QStringLiteral("handoff resumed at %1s (handed over at %2s)").arg(landed, number(handedOver, 3)));
+            emit shownAtPosition();
         },
         Qt::SingleShotConnection);
 }
@@ -268,6 +282,18 @@ double DesktopVideoPlayer::currentPosition() const
         return 0;
     const std::optional<double> time = m_player->currentTime();
     return time && std::isfinite(*time) ? *time : 0;
+}
+
+bool DesktopVideoPlayer::isPlaying() const
+{
+    return m_player && m_player->timeControlStatus() == PlayerBackend::TimeControlStatus::playing;
+}
+
+std::optional<QDateTime> DesktopVideoPlayer::positionDate() const
+{
+    if (!isPlaying())
+        return std::nullopt;
+    return QDateTime::currentDateTimeUtc();
 }
 
 // Replaces a failed item in place, keeping its position.

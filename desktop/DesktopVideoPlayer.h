@@ -4,6 +4,7 @@
 #include "PlayerLayerView.h"
 #include "Scheduler.h"
 
+#include <QDateTime>
 #include <QObject>
 #include <QPointer>
 #include <QUrl>
@@ -50,9 +51,14 @@ public:
 
     // Starts, restarts or replaces the video. handoff: the video continues
     // from seekPosition (seconds) taken over from another process; the player
-    // seeks there once it plays when seekPosition is above 0.5 s. The same URL
-    // already playing is left alone. An image view in no window changes nothing.
-    void play(const QUrl& url, DesktopImageView* imageView, bool handoff, double seekPosition);
+    // seeks there once it plays when seekPosition is above 0.5 s. positionDate:
+    // when the other process was at seekPosition, still playing; the seek then
+    // goes as much further as the time since, so the video runs on as if it had
+    // never changed hands (a date older than maximumCarriedOverSeconds is not
+    // from a hand-over and counts for nothing). The same URL already playing is
+    // left alone. An image view in no window changes nothing.
+    void play(const QUrl& url, DesktopImageView* imageView, bool handoff, double seekPosition,
+        const std::optional<QDateTime>& positionDate = std::nullopt);
     // Ends playback and detaches everything; the image view keeps its picture.
     // The player can be used again afterwards.
     void stop();
@@ -64,6 +70,11 @@ public:
     void resume();
     // Seconds into the video; 0 while it loads or when there is none.
     double currentPosition() const;
+    // Whether the newest player's time runs.
+    bool isPlaying() const;
+    // The moment currentPosition() holds for, to hand over with it: now while
+    // the video plays, none otherwise (a paused video does not run on).
+    std::optional<QDateTime> positionDate() const;
 
     // The video being played (or loading, during a replacement); empty after stop.
     QUrl currentURL() const { return m_currentURL; }
@@ -78,6 +89,13 @@ public:
     static constexpr QSize reducedMaximumSize { 1920, 1080 };
     // A hand-over or rebuild seeks only to positions above this many seconds.
     static constexpr double minimumSeekPosition = 0.5;
+    // A hand-over takes a few seconds at most; an older position date is from an earlier session.
+    static constexpr double maximumCarriedOverSeconds = 10;
+
+signals:
+    // A play has its video on screen where it should be: playing, and at the
+    // handed-over position once the seek there landed.
+    void shownAtPosition();
 
 private:
     struct PlayStart;

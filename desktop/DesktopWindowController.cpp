@@ -136,8 +136,10 @@ void DesktopWindowController::snapshotForHandoff()
 {
     for (const auto& [id, player] : m_videoPlayers) {
         const double position = player->currentPosition();
-        if (ScreenModel* model = record(id))
+        if (ScreenModel* model = record(id)) {
             model->playbackPosition = position;
+            model->playbackPositionDate = player->positionDate();
+        }
         Log::write(QStringLiteral("Lanto: Snapshot position for screen %1: %2s").arg(id).arg(position, 0, 'f', 2));
     }
     saveAndNotify();
@@ -174,6 +176,7 @@ void DesktopWindowController::showPictureIn(const QString& screenId, const QUrl&
         model->wallpaperImageURL = pictureURL;
         model->videoURL.reset();
         model->playbackPosition = 0;
+        model->playbackPositionDate.reset();
     }
 }
 
@@ -242,8 +245,10 @@ void DesktopWindowController::showWallpaper(const QUrl& pictureURL, const QStrin
 void DesktopWindowController::prepareVideo(ScreenModel& record, const QUrl& videoURL)
 {
     // A position belongs to the video it was taken from.
-    if (record.videoURL != videoURL)
+    if (record.videoURL != videoURL) {
         record.playbackPosition = 0;
+        record.playbackPositionDate.reset();
+    }
 }
 
 void DesktopWindowController::applyMenuBarTint(
@@ -354,7 +359,7 @@ void DesktopWindowController::startVideo(const QString& screenId, const QUrl& vi
                    .arg(screenId, videoURL.fileName())
                    .arg(position, 0, 'f', 1)
                    .arg(handoff ? 1 : 0));
-    player->play(videoURL, view, handoff, position);
+    player->play(videoURL, view, handoff, position, model ? model->playbackPositionDate : std::nullopt);
 }
 
 void DesktopWindowController::clearWallpaper(ScreenModel& record)
@@ -364,6 +369,7 @@ void DesktopWindowController::clearWallpaper(ScreenModel& record)
     record.wallpaperID.reset();
     record.videoURL.reset();
     record.playbackPosition = 0;
+    record.playbackPositionDate.reset();
 }
 
 void DesktopWindowController::removeWallpaper()

@@ -12,6 +12,8 @@ namespace DistributedNotificationNames {
 inline constexpr QLatin1String appLaunched("com.lanto.mac.appLaunched");
 inline constexpr QLatin1String appWillTerminate("com.lanto.mac.appWillTerminate");
 inline constexpr QLatin1String wallpaperChanged("com.lanto.mac.wallpaperChanged");
+// The agent shows the desktop Lanto handed it: Lanto, quitting, may take its own windows away.
+inline constexpr QLatin1String agentDesktopShown("com.lanto.mac.agentDesktopShown");
 inline constexpr QLatin1String screenIsLocked("com.apple.screenIsLocked");
 inline constexpr QLatin1String screenIsUnlocked("com.apple.screenIsUnlocked");
 } // namespace DistributedNotificationNames

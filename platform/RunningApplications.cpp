@@ -54,6 +54,13 @@ QString bundleIdentifierFor(const QString& executableName)
 
 ProcRunningApplications::ProcRunningApplications(const QString& procPath) : m_procPath(procPath) { }
 
+bool RunningApplications::isRunning(const QString& bundleIdentifier) const
+{
+    const QList<RunningApplication> running = runningApplications();
+    return std::any_of(running.cbegin(), running.cend(),
+        [&](const RunningApplication& application) { return application.bundleIdentifier == bundleIdentifier; });
+}
+
 QList<RunningApplication> ProcRunningApplications::runningApplications() const
 {
     QList<qint64> pids;

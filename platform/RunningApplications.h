@@ -26,6 +26,8 @@ public:
 
     // In ascending order of pid.
     virtual QList<RunningApplication> runningApplications() const = 0;
+    // Whether an application with that bundle identifier is among them.
+    bool isRunning(const QString& bundleIdentifier) const;
 
     // Asks the application to quit (SIGTERM); true when the request was accepted.
     virtual bool terminate(const RunningApplication& application) = 0;

@@ -208,3 +208,30 @@ def longest_blank(readings, since):
 
 def now():
     return time.monotonic()
+
+
+def timeline(readings, since, until):
+    """What the line showed between two moments, as lines of text: each stretch
+    of blank grabs, and each stretch of frames with where it sat against the
+    wall clock (its offset, see Reading.offset)."""
+    lines, stretch = [], []
+
+    def close():
+        if not stretch:
+            return
+        first, last = stretch[0], stretch[-1]
+        if first.frame is None:
+            what = "nothing of the video"
+        else:
+            what = f"frames {first.frame}..{last.frame}, offset {first.offset():.3f}..{last.offset():.3f} s"
+        lines.append(f"  {first.taken - since:+.3f} s for {last.taken - first.taken:.3f} s: {what}")
+
+    for reading in (r for r in readings if since <= r.taken <= until):
+        jumped = stretch and stretch[-1].frame is not None and reading.frame is not None \
+            and abs(circular_difference(reading.offset(), stretch[-1].offset())) > 0.1
+        if stretch and ((reading.frame is None) != (stretch[-1].frame is None) or jumped):
+            close()
+            stretch = []
+        stretch.append(reading)
+    close()
+    return lines

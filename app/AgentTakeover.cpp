@@ -1,0 +1,88 @@
+#include "AgentTakeover.h"
+
+#include "DesktopVideoPlayer.h"
+#include "DesktopWindow.h"
+#include "DesktopWindowController.h"
+#include "DistributedNotifications.h"
+#include "Log.h"
+#include "RunningApplications.h"
+#include "VideosShown.h"
+
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QPointer>
+#include <QTimer>
+#include <QWindow>
+
+#include <memory>
+#include <utility>
+
+using namespace Qt::StringLiterals;
+
+void AgentTakeover::handOver(DistributedNotifications& notifications, const RunningApplications& applications,
+    bool videoPlays, const QList<QWindow*>& mainWindows, const std::function<void()>& post)
+{
+    if (!videoPlays || !applications.isRunning(BundleIdentifiers::lantoAgent)) {
+        post();
+        return;
+    }
+    for (QWindow* window : mainWindows)
+        window->hide();
+    QEventLoop loop;
+    bool shown = false;
+    // Listening before the notice goes out: the answer can come at once.
+    notifications.observe(DistributedNotificationNames::agentDesktopShown, &loop, [&] {
+        shown = true;
+        loop.quit();
+    });
+    QTimer::singleShot(timeout, &loop, &QEventLoop::quit);
+    QElapsedTimer waited;
+    waited.start();
+    post();
+    loop.exec();
+    if (shown)
+        Log::write(u"Lanto: LantoAgent shows the desktop after %1 ms"_s.arg(waited.elapsed()));
+    else
+        Log::write(u"Lanto: LantoAgent did not show the desktop within %1 ms"_s.arg(timeout.count()));
+}
+
+void AgentTakeover::takeBack(
+    DesktopWindowController& controller, Scheduler& scheduler, bool agentShows, std::function<void()> work)
+{
+    QList<QPointer<DesktopWindow>> held;
+    if (agentShows) {
+        for (const auto& [id, window] : controller.windows()) {
+            if (window->isVisible()) {
+                window->hide(); // not drawn yet: the agent's picture stays on screen
+                held.append(window.get());
+            }
+        }
+    }
+    auto* shown = new VideosShown(controller.videoPlayers(), scheduler, timeout, &controller);
+    QObject::connect(shown, &VideosShown::finished, shown, [shown, held, work = std::move(work)] {
+        shown->deleteLater();
+        QPointer<DesktopWindow> first;
+        for (const QPointer<DesktopWindow>& window : held) {
+            if (window) {
+                window->orderFront();
+                first = first ? first : window;
+            }
+        }
+        if (!first) {
+            work();
+            return;
+        }
+        // The agent's windows go once Lanto's cover them with a picture of their own.
+        auto* drawn = new QTimer(first);
+        drawn->setSingleShot(true);
+        auto once = std::make_shared<std::function<void()>>(work);
+        const auto finish = [drawn, once] {
+            if (auto run = std::exchange(*once, nullptr))
+                run();
+            drawn->deleteLater();
+        };
+        QObject::connect(first, &QQuickWindow::frameSwapped, drawn, finish, Qt::SingleShotConnection);
+        QObject::connect(drawn, &QTimer::timeout, drawn, finish);
+        drawn->start(timeout);
+    });
+}
