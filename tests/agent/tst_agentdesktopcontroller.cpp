@@ -124,13 +124,21 @@ void tst_AgentDesktopController::givingBackWritesPositionsBeforeAnythingStops()
     });
     f.lantoRuns();
     f.notifications.deliver(DistributedNotificationNames::appLaunched);
-    Log::setSink(previous);
 
-    QCOMPARE(onDiskAtStop, position);
+    // Given up, but still on screen and playing under Lanto's coming windows, until Lanto ends the agent.
+    QCOMPARE(f.positionOnDisk(QStringLiteral("1")), position);
     QVERIFY(log.contains(QStringLiteral("deactivate() START — tearing down 1 window(s), 1 player(s)")));
     QVERIFY(log.contains(QStringLiteral("deactivate() snapshot screen=1 pos=%1s").arg(position, 0, 'f', 1)));
     QVERIFY(log.contains(QStringLiteral("IPC appLaunched handled — 0.000s")));
     QVERIFY(!f.agent->isActive());
+    QVERIFY(f.agentWindow(QStringLiteral("1"))->isVisible());
+    QCOMPARE(f.agentBackend(QStringLiteral("1"))->rate(), 1.0);
+    f.scheduler.advance(4999ms);
+    QVERIFY(!f.agent->windows().empty());
+    f.scheduler.advance(1ms);
+    Log::setSink(previous);
+
+    QCOMPARE(onDiskAtStop, position);
     QVERIFY(f.agent->windows().empty());
     QVERIFY(f.agent->videoPlayers().empty());
     QVERIFY(f.agent->imageViews().isEmpty());
@@ -270,6 +278,7 @@ void tst_AgentDesktopController::displaysComingAndGoing()
     // While Lanto owns the desktop the agent does not follow displays.
     f.lantoRuns();
     f.notifications.deliver(DistributedNotificationNames::appLaunched);
+    f.scheduler.advance(5s); // the given-up windows close
     log.clear();
     f.workspace.raiseScreenParametersChanged();
     f.workspace.raiseActiveSpaceDidChange();
@@ -304,6 +313,8 @@ void tst_AgentDesktopController::sleepPausesAndWakeResumesTwice()
     f.scheduler.advance(1ms);
     QCOMPARE(backend->rate(), 1.0);
     QCOMPARE(f.agentBackend(QStringLiteral("1")), backend);
+    // Past the take-over's notice to Lanto, nothing is left waiting.
+    f.scheduler.advance(500ms);
     QCOMPARE(f.scheduler.pendingCount(), 0);
 }
 

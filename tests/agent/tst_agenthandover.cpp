@@ -192,13 +192,15 @@ void tst_AgentHandover::videoContinuesAcrossBothHandOvers()
     const auto resumed
         = agent.waitFor(line(QStringLiteral("\\] handoff resumed at ([0-9.]+)s \\(handed over at ([0-9.]+)s\\)$")));
     QVERIFY(resumed);
-    QCOMPARE(resumed->captured(2).toDouble(), position);
+    // Lanto's video ran on while the agent loaded its own: the agent goes that much further.
+    const double target = resumed->captured(2).toDouble();
+    QVERIFY2(target >= position && target - position < 5, qPrintable(resumed->captured(0)));
     const double resumedAt = resumed->captured(1).toDouble();
-    qInfo("Lanto handed over %.2f s, the agent resumed at %.3f s", position, resumedAt);
-    QVERIFY2(qAbs(resumedAt - position) <= 0.1, qPrintable(resumed->captured(0)));
+    qInfo("Lanto handed over %.2f s, the agent resumed at %.3f s for %.3f s", position, resumedAt, target);
+    QVERIFY2(qAbs(resumedAt - target) <= 0.1, qPrintable(resumed->captured(0)));
     verifyVideoOnScreen(QStringLiteral("2-during"));
 
-    // After: Lanto starts again; the agent records where it is and closes its windows.
+    // After: Lanto starts again; the agent records where it is and, a while later, closes its windows.
     lanto = startStandIn({});
     QVERIFY(lanto->waitFor(line(QStringLiteral("^Lanto: Restored 1 persisted wallpaper\\(s\\) on launch$"))));
     const auto givenBack
