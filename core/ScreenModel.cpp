@@ -83,7 +83,7 @@ std::optional<ScreenModel> ScreenModel::decode(const ArchivedObject& object)
     model.playbackPosition = object.real(Key::playbackPosition).value_or(0);
     if (const auto seconds = object.real(Key::playbackPositionDate); seconds && std::isfinite(*seconds)
         && std::abs(*seconds) < 1e11)
-        model.playbackPositionDate = QDateTime::fromMSecsSinceEpoch(qint64(*seconds * 1000), Qt::UTC);
+        model.playbackPositionDate = QDateTime::fromMSecsSinceEpoch(std::llround(*seconds * 1000), Qt::UTC);
     model.systemWallpaperURL = object.url(Key::systemWallpaperURL);
     return model;
 }

@@ -82,6 +82,7 @@ void DesktopVideoPlayer::play(const QUrl& url, DesktopImageView* imageView, bool
         return;
     }
 
+    m_shownAtPosition = false;
     PlayStart start;
     start.start = m_context.clock.now();
     start.handoff = handoff;
@@ -191,7 +192,7 @@ void DesktopVideoPlayer::statusAfterPlay(const PlayStart& start, std::optional<S
         m_player->seekExactly(target);
         log(QStringLiteral("sought to %1s after handoff").arg(number(target, 1)));
     } else {
-        emit shownAtPosition();
+        announceShown();
     }
     endObservation();
     // A video started while the power rule holds shows its first frame and stays there.
@@ -199,6 +200,12 @@ void DesktopVideoPlayer::statusAfterPlay(const PlayStart& start, std::optional<S
         m_player->pause();
         m_pausedByPowerRule = true;
     }
+}
+
+void DesktopVideoPlayer::announceShown()
+{
+    m_shownAtPosition = true;
+    emit shownAtPosition();
 }
 
 void DesktopVideoPlayer::logWhereSeekLands(double handedOver)
@@ -209,7 +216,7 @@ void DesktopVideoPlayer::logWhereSeekLands(double handedOver)
         [this, player = m_player.get(), handedOver] {
             const QString landed = player->currentTime() ? number(*player->currentTime(), 3) : QStringLiteral("nil");
             log(QStringLiteral("handoff resumed at %1s (handed over at %2s)").arg(landed, number(handedOver, 3)));
-            emit shownAtPosition();
+            announceShown();
         },
         Qt::SingleShotConnection);
 }
@@ -218,6 +225,7 @@ void DesktopVideoPlayer::stop()
 {
     log(QStringLiteral("stop() — url=%1, rate=%2")
             .arg(m_currentURL.isEmpty() ? QStringLiteral("nil") : fileName(m_currentURL), rateText()));
+    m_shownAtPosition = false;
     cancelObservationAndLooping();
     QObject::disconnect(m_powerObserver);
     m_pausedByPowerRule = false;

@@ -72,6 +72,8 @@ public:
     double currentPosition() const;
     // Whether the newest player's time runs.
     bool isPlaying() const;
+    // Whether shownAtPosition() came for the latest play.
+    bool isShownAtPosition() const { return m_shownAtPosition; }
     // The moment currentPosition() holds for, to hand over with it: now while
     // the video plays, none otherwise (a paused video does not run on).
     std::optional<QDateTime> positionDate() const;
@@ -112,6 +114,7 @@ private:
     void observeStatus(std::function<void(std::optional<PlayerBackend::TimeControlStatus> previous)> handler);
     void statusAfterPlay(const PlayStart& start, std::optional<PlayerBackend::TimeControlStatus> previous);
     void logWhereSeekLands(double handedOver);
+    void announceShown();
     void statusAfterRebuild(Scheduler::Clock::time_point start, double savedPosition,
         std::optional<PlayerBackend::TimeControlStatus> previous);
 
@@ -136,4 +139,5 @@ private:
     // The power rule holds a video that would play otherwise, and resumes it
     // when the rule ends; nothing else it resumes.
     bool m_pausedByPowerRule = false;
+    bool m_shownAtPosition = false;
 };

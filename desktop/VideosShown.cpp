@@ -8,6 +8,8 @@ VideosShown::VideosShown(const VideoPlayers& players, Scheduler& scheduler,
 {
     for (const auto& [key, owned] : players) {
         DesktopVideoPlayer* player = owned.get();
+        if (player->isShownAtPosition())
+            continue;
         m_waiting.insert(player);
         connect(player, &DesktopVideoPlayer::shownAtPosition, this, [this, player] { done(player); });
         // A player that goes away shows nothing any more: nothing to wait for.

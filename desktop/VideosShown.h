@@ -11,7 +11,8 @@
 
 class DesktopVideoPlayer;
 
-// Tells once when every given player shows its video where it should be, or
+// Tells once when every given player shows its video where it should be (those
+// that do already count at once), or
 // when the time-out has passed: the moment the other program may stop showing
 // the same desktop without leaving it bare. Main thread.
 class VideosShown : public QObject

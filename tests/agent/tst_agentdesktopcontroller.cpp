@@ -24,6 +24,9 @@ private slots:
     void takeOverResumesAtTheHandedOverPosition_data();
     void takeOverResumesAtTheHandedOverPosition();
     void givingBackWritesPositionsBeforeAnythingStops();
+    void takeOverTellsLantoOnceTheVideosShow_data();
+    void takeOverTellsLantoOnceTheVideosShow();
+    void takenOverAgainWhileGivenUpGoesOnPlaying();
     void aPositionStaysWithItsVideo();
     void terminationNotices();
     void windowsFollowTheRecords();
@@ -149,6 +152,71 @@ void tst_AgentDesktopController::givingBackWritesPositionsBeforeAnythingStops()
     QCOMPARE(log.lines(),
         QStringList({ QStringLiteral("IPC appLaunched received — yielding"),
             QStringLiteral("deactivate() SKIPPED — not active"), QStringLiteral("IPC appLaunched handled — 0.000s") }));
+}
+
+void tst_AgentDesktopController::takeOverTellsLantoOnceTheVideosShow_data()
+{
+    QTest::addColumn<double>("position");
+    QTest::addColumn<bool>("plays");
+
+    QTest::newRow("shown once the seek lands") << 20.0 << true;
+    QTest::newRow("shown as it plays, without a seek") << 0.3 << true;
+    QTest::newRow("a seek that never lands: at the time-out") << 20.0 << false;
+}
+
+void tst_AgentDesktopController::takeOverTellsLantoOnceTheVideosShow()
+{
+    QFETCH(double, position);
+    QFETCH(bool, plays);
+
+    AgentFixture& f = *m_fixture;
+    const auto told = [&] { return f.notifications.posted().count(DistributedNotificationNames::agentDesktopShown); };
+    if (!plays) {
+        FakePlayerBackend::Media neverReady;
+        neverReady.loadTime.reset();
+        f.backends.setMedia(m_video, neverReady);
+    }
+    takeOverFromLanto(position);
+    if (plays) {
+        f.settle(); // the seek lands
+        QCOMPARE(told(), 1);
+    } else {
+        QCOMPARE(told(), 0);
+        f.scheduler.advance(1999ms);
+        QCOMPARE(told(), 0);
+        f.scheduler.advance(1ms);
+        QCOMPARE(told(), 1);
+        f.agentBackend(QStringLiteral("1"))->finishLoading();
+        f.settle();
+    }
+    // A second notice of Lanto's end, already active and showing: told again, at once.
+    f.notifications.deliver(DistributedNotificationNames::appWillTerminate);
+    QTRY_COMPARE(told(), 2);
+}
+
+void tst_AgentDesktopController::takenOverAgainWhileGivenUpGoesOnPlaying()
+{
+    AgentFixture& f = *m_fixture;
+    takeOverFromLanto(10.0);
+    f.settle();
+    FakePlayerBackend* backend = f.agentBackend(QStringLiteral("1"));
+    f.lantoRuns();
+    f.notifications.deliver(DistributedNotificationNames::appLaunched);
+    QVERIFY(!f.agent->isActive());
+    f.playerClock.advance(2s);
+    const double reached = *backend->currentTime();
+
+    // Lanto quits again before it ended the agent: the windows never went, the video goes on.
+    f.lantoQuits();
+    f.settle();
+    QVERIFY(f.agent->isActive());
+    QCOMPARE(f.agentBackend(QStringLiteral("1")), backend);
+    QCOMPARE(backend->seeks().size(), 1); // only the first take-over's
+    QVERIFY(*backend->currentTime() >= reached);
+    QVERIFY(f.agentWindow(QStringLiteral("1"))->isVisible());
+    // Nothing closes them later either.
+    f.scheduler.advance(10s);
+    QVERIFY(f.agentWindow(QStringLiteral("1"))->isVisible());
 }
 
 void tst_AgentDesktopController::aPositionStaysWithItsVideo()

@@ -33,11 +33,18 @@ struct Rig
 
     LantoAppDelegate& start(const QStringList& arguments = { "Lanto" })
     {
-        delegate = std::make_unique<LantoAppDelegate>(
-            LantoAppDelegate::Environment { applications, commands, notifications, scheduler, agentPath(),
-                [this] { steps << "snapshot"; }, [this] { steps << "flush"; },
-                [this](const QUrl& url) { callbacks << url; }, [this] { return windows; } },
-            arguments);
+        LantoAppDelegate::Environment environment { applications, commands, notifications, scheduler, agentPath(),
+            [this] { steps << "snapshot"; }, [this] { steps << "flush"; },
+            [this](const QUrl& url) { callbacks << url; }, [this] { return windows; } };
+        if (holdsDesktop) {
+            environment.whenDesktopShown = [this](std::function<void()> work) { desktopShown = std::move(work); };
+            environment.handOverDesktop = [this](const std::function<void()>& post) {
+                steps << "keep desktop";
+                post();
+                steps << "agent shows desktop";
+            };
+        }
+        delegate = std::make_unique<LantoAppDelegate>(environment, arguments);
         delegate->setShowMainWindow([this] { steps << "open main"; });
         return *delegate;
     }
@@ -50,6 +57,9 @@ struct Rig
     QList<QWindow*> windows;
     QStringList steps;
     QList<QUrl> callbacks;
+    // Set before start: the desktop hand-over hooks record, and the agent waits for desktopShown.
+    bool holdsDesktop = false;
+    std::function<void()> desktopShown;
     LogCapture log;
     std::unique_ptr<LantoAppDelegate> delegate;
 };
@@ -129,6 +139,31 @@ private slots:
         rig.scheduler.advance(1s);
         QCOMPARE(rig.notifications.posted(), QStringList { "com.lanto.mac.appWillTerminate" });
         QCOMPARE(rig.steps, (QStringList { "snapshot", "flush" }));
+    }
+
+    void agentIsEndedOnceTheDesktopShowsAndHandedItOnceAtTheEnd()
+    {
+        Rig rig;
+        rig.holdsDesktop = true;
+        rig.applications.add(10, "com.lanto.mac.agent", "LantoAgent");
+        LantoAppDelegate& delegate = rig.start();
+        delegate.applicationDidFinishLaunching();
+        // The agent shows the desktop until Lanto's does.
+        QVERIFY(rig.applications.forceTerminateRequests().isEmpty());
+        QVERIFY(rig.commands.startCalls().isEmpty());
+        QVERIFY(rig.desktopShown);
+        rig.desktopShown();
+        QCOMPARE(rig.applications.forceTerminateRequests(), QList<qint64> { 10 });
+        QCOMPARE(rig.commands.startCalls().size(), 1);
+
+        rig.scheduler.advance(1s);
+        rig.notifications.clearPosted();
+        rig.steps.clear();
+        delegate.applicationWillTerminate();
+        // The quit event and the end of the run both ask: the hand-over happens once.
+        delegate.applicationWillTerminate();
+        QCOMPARE(rig.steps, (QStringList { "snapshot", "flush", "keep desktop", "agent shows desktop" }));
+        QCOMPARE(rig.notifications.posted(), QStringList { "com.lanto.mac.appWillTerminate" });
     }
 
     void reopenBringsTheWindowBack()

@@ -73,6 +73,8 @@ private slots:
         full.wallpaperImageURL = QUrl::fromLocalFile(QStringLiteral("/tmp/still image.png"));
         full.systemWallpaperURL = QUrl::fromLocalFile(QStringLiteral("/usr/share/backgrounds/a.jpg"));
         full.playbackPosition = 12.625;
+        // To the millisecond: the program taking the video over goes on by the time since.
+        full.playbackPositionDate = QDateTime::fromMSecsSinceEpoch(1765300000123, Qt::UTC);
         ScreenModel bare(0, QString());
         ScreenModel::saveAll({{full.id(), full}, {bare.id(), bare}}, *m_settings);
 
@@ -86,6 +88,7 @@ private slots:
         QCOMPARE(at(loaded, "0").screenName, QString());
         QVERIFY(!at(loaded, "0").videoURL);
         QVERIFY(!at(loaded, "0").wallpaperID);
+        QVERIFY(!at(loaded, "0").playbackPositionDate);
         QVERIFY(!at(loaded, "0").isConnection);
     }
 

@@ -15,6 +15,7 @@
 #include <QDir>
 #include <QQuickWindow>
 #include <QRegularExpression>
+#include <QSignalSpy>
 #include <QTest>
 
 using namespace std::chrono_literals;
@@ -31,6 +32,9 @@ private slots:
     void firstPlayBridgesWithPosterAndFadesIn();
     void handOverShowsAtOnceAndSeeksAboveHalfASecond_data();
     void handOverShowsAtOnceAndSeeksAboveHalfASecond();
+    void handOverGoesOnByTheTimeSinceThePositionWasTaken_data();
+    void handOverGoesOnByTheTimeSinceThePositionWasTaken();
+    void positionDateOnlyWhilePlaying();
     void sameUrlPlayingIsLeftAlonePausedIsReplaced();
     void replacementKeepsOldVideoUntilNewPlays();
     void playDuringPendingReplacementSwapsOnlyNewest();
@@ -213,6 +217,63 @@ void tst_DesktopVideoPlayer::handOverShowsAtOnceAndSeeksAboveHalfASecond()
     QVERIFY(messages().contains(
         QStringLiteral("STATUS → playing (rate=1.0, setup=0.000s, total=0.200s, from=1, handoff=%1)")
             .arg(int(handoff))));
+}
+
+void tst_DesktopVideoPlayer::handOverGoesOnByTheTimeSinceThePositionWasTaken_data()
+{
+    QTest::addColumn<std::optional<double>>("age"); // seconds since the position was taken, at play
+    QTest::addColumn<double>("target");
+
+    // The fake takes 0.2 s from load to playing; that time counts as well.
+    QTest::newRow("taken 1.5 s ago") << std::optional<double>(1.5) << 13.7;
+    QTest::newRow("taken just now") << std::optional<double>(0) << 12.2;
+    QTest::newRow("no date: a paused video") << std::optional<double>() << 12.0;
+    QTest::newRow("older than any hand-over") << std::optional<double>(30) << 12.0;
+    QTest::newRow("dated in the future") << std::optional<double>(-5) << 12.0;
+}
+
+void tst_DesktopVideoPlayer::handOverGoesOnByTheTimeSinceThePositionWasTaken()
+{
+    QFETCH(std::optional<double>, age);
+    QFETCH(double, target);
+
+    const QUrl url = video(QStringLiteral("a"));
+    FakePlayerBackend::Media longer;
+    longer.durationSeconds = 60;
+    m_backends->setMedia(url, longer);
+    QSignalSpy shown(m_player.get(), &DesktopVideoPlayer::shownAtPosition);
+    std::optional<QDateTime> taken;
+    if (age)
+        taken = QDateTime::currentDateTimeUtc().addMSecs(qint64(-*age * 1000));
+    m_player->play(url, m_imageView, true, 12.0, taken);
+    settle();
+    auto* backend = static_cast<FakePlayerBackend*>(m_player->player());
+
+    advance(200ms);
+    QCOMPARE(backend->seeks().size(), 1);
+    // The test's own run time adds a few milliseconds of wall clock.
+    QVERIFY2(qAbs(backend->seeks().first() - target) < 0.05, qPrintable(QString::number(backend->seeks().first())));
+    // Shown once the seek has landed, not before.
+    QCOMPARE(shown.count(), 0);
+    settle();
+    QCOMPARE(shown.count(), 1);
+}
+
+void tst_DesktopVideoPlayer::positionDateOnlyWhilePlaying()
+{
+    const QUrl url = video(QStringLiteral("a"));
+    QSignalSpy shown(m_player.get(), &DesktopVideoPlayer::shownAtPosition);
+    start(url, false, 0);
+    QVERIFY(!m_player->positionDate()); // still loading
+    advance(200ms);
+    // Without a seek the video shows where it should as soon as it plays.
+    QCOMPARE(shown.count(), 1);
+    const std::optional<QDateTime> date = m_player->positionDate();
+    QVERIFY(date);
+    QVERIFY(qAbs(date->msecsTo(QDateTime::currentDateTimeUtc())) < 1000);
+    m_player->pause();
+    settle();
+    QVERIFY(!m_player->positionDate());
 }
 
 void tst_DesktopVideoPlayer::sameUrlPlayingIsLeftAlonePausedIsReplaced()
