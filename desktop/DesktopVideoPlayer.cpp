@@ -188,8 +188,7 @@ void DesktopVideoPlayer::statusAfterPlay(const PlayStart& start, std::optional<S
         // The other program's video ran on while this one loaded.
         const double target
             = start.seekPosition + (start.positionAge ? *start.positionAge + secondsSince(start.start) : 0);
-        logWhereSeekLands(target);
-        m_player->seekExactly(target);
+        seekRunningOn(target, start.positionAge.has_value());
         log(QStringLiteral("sought to %1s after handoff").arg(number(target, 1)));
     } else {
         announceShown();
@@ -208,17 +207,29 @@ void DesktopVideoPlayer::announceShown()
     emit shownAtPosition();
 }
 
-void DesktopVideoPlayer::logWhereSeekLands(double handedOver)
+void DesktopVideoPlayer::seekRunningOn(double target, bool mayCatchUp)
 {
+    const Scheduler::Clock::time_point issued = m_context.clock.now();
     // The position handed over and where the video really goes on, to tell how seamless a hand-over was.
     connect(
         m_player.get(), &PlayerBackend::seekCompleted, this,
-        [this, player = m_player.get(), handedOver] {
-            const QString landed = player->currentTime() ? number(*player->currentTime(), 3) : QStringLiteral("nil");
-            log(QStringLiteral("handoff resumed at %1s (handed over at %2s)").arg(landed, number(handedOver, 3)));
+        [this, player = m_player.get(), target, issued, mayCatchUp] {
+            const std::optional<double> landed = player->currentTime();
+            log(QStringLiteral("handoff resumed at %1s (handed over at %2s)")
+                    .arg(landed ? number(*landed, 3) : QStringLiteral("nil"), number(target, 3)));
+            // The other program's video ran on while the seek was under way; a
+            // slow seek leaves this one behind: once, it seeks on by as much again.
+            const double took = secondsSince(issued);
+            const double due = target + took;
+            if (mayCatchUp && landed && due - *landed > maximumLagSeconds) {
+                log(QStringLiteral("handoff %1s behind — seeking on").arg(number(due - *landed, 3)));
+                seekRunningOn(due + took, false);
+                return;
+            }
             announceShown();
         },
         Qt::SingleShotConnection);
+    m_player->seekExactly(target);
 }
 
 void DesktopVideoPlayer::stop()

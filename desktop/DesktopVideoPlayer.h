@@ -93,6 +93,8 @@ public:
     static constexpr double minimumSeekPosition = 0.5;
     // A hand-over takes a few seconds at most; an older position date is from an earlier session.
     static constexpr double maximumCarriedOverSeconds = 10;
+    // A handed-over video that lands further behind than this seeks on once.
+    static constexpr double maximumLagSeconds = 0.1;
 
 signals:
     // A play has its video on screen where it should be: playing, and at the
@@ -113,7 +115,9 @@ private:
     // player, until cancelObservationAndLooping() ends the observation.
     void observeStatus(std::function<void(std::optional<PlayerBackend::TimeControlStatus> previous)> handler);
     void statusAfterPlay(const PlayStart& start, std::optional<PlayerBackend::TimeControlStatus> previous);
-    void logWhereSeekLands(double handedOver);
+    // Seeks to target; shownAtPosition() follows its landing. mayCatchUp: a
+    // video handed over while running, which must not land behind it.
+    void seekRunningOn(double target, bool mayCatchUp);
     void announceShown();
     void statusAfterRebuild(Scheduler::Clock::time_point start, double savedPosition,
         std::optional<PlayerBackend::TimeControlStatus> previous);

@@ -156,54 +156,66 @@ class Camera:
 
     def wait_playing(self, since, what, seconds=1.0, timeout=20):
         """Waits until the video has played on steadily for `seconds`, all after
-        `since` (a time.monotonic() moment): every grab a frame, going forward at
-        about its own speed."""
-        wait_until(lambda: playing_steadily(self.readings(), since, seconds), timeout, what)
+        `since` (a time.monotonic() moment): every grab a frame, each where the
+        wall clock puts it (no stall, no jump). Returns when that stretch began."""
+        return wait_until(lambda: steady_since(self.readings(), since, seconds), timeout, what)
 
 
-def playing_steadily(readings, since, seconds):
+def steady_since(readings, since, seconds, spread=0.1):
+    """The start of the last `seconds` of readings when the video played steadily
+    through them, else None."""
     recent = [r for r in readings if r.taken >= since]
     if not recent or recent[-1].taken - recent[0].taken < seconds:
-        return False
+        return None
     window = [r for r in recent if r.taken >= recent[-1].taken - seconds]
-    if any(r.frame is None for r in window):
-        return False
-    advanced = (window[-1].frame - window[0].frame) % FRAMES
-    return 0.5 <= advanced / (seconds * FRAMES_PER_SECOND) <= 1.5
+    if any(r.frame is None for r in window) or len({r.frame for r in window}) < 2:
+        return None
+    reference = window[0].offset()
+    if any(abs(circular_difference(r.offset(), reference)) > spread for r in window):
+        return None
+    return window[0].taken
 
 
-def hand_over_figures(readings, handed, before=1.0, settle=0.5):
-    """What a person saw around one hand-over at the moment `handed`.
+def hand_over_figures(readings, handed, steady, before=1.0, after=0.5):
+    """What a person saw around one hand-over, asked for at the moment `handed`,
+    once the video plays steadily again (from `steady` on).
 
-    Returns (gap, resume): gap is the longest time in seconds after `handed`
-    during which the line showed no frame of the video; resume is how far, in
-    seconds, the video went on from where it was before `handed`, ahead (+) or
-    behind (-) of the wall clock, once it plays steadily again (its last
-    `settle` seconds of readings)."""
+    Returns (gap, blank, resume). gap: the longest time after `handed` between
+    two grabs that showed a frame of the video with only blank grabs between
+    them (an upper bound: it includes the grabber's own pauses). blank: the
+    longest time the video is known to have been gone, from the first to the
+    last blank grab of a stretch. resume: how far the video went on from where
+    it was before `handed`, ahead (+) or behind (-) of the wall clock, over the
+    first `after` seconds of steady play."""
     shown = [r for r in readings if r.frame is not None]
     earlier = [r.offset() for r in shown if handed - before <= r.taken < handed]
-    later = [r.offset() for r in shown if r.taken >= readings[-1].taken - settle]
+    later = [r.offset() for r in shown if steady <= r.taken < steady + after]
     if not earlier or not later:
         raise Failure("the clock video was not readable before and after the hand-over")
     # The offset is when frame 0 was shown: one that comes later means the video fell behind.
     resume = -circular_difference(median(later), median(earlier))
-    return longest_blank(readings, handed), resume
+    gap, blank = blank_stretches(readings, handed)
+    return gap, blank, resume
 
 
-def longest_blank(readings, since):
-    """The longest stretch after `since` between the last grab that showed a frame
-    and the next one that did."""
-    longest, last_shown, blank = 0.0, None, False
+def blank_stretches(readings, since):
+    """The longest stretch after `since` between two grabs that showed a frame,
+    and the longest between the first and last blank grab of a stretch."""
+    gap = blank = 0.0
+    last_shown = first_blank = last_blank = None
     for reading in (r for r in readings if r.taken >= since):
         if reading.frame is None:
-            blank = True
+            first_blank = first_blank if first_blank is not None else reading.taken
+            last_blank = reading.taken
             continue
-        if blank and last_shown is not None:
-            longest = max(longest, reading.taken - last_shown)
-        last_shown, blank = reading.taken, False
-    if blank:
-        longest = max(longest, readings[-1].taken - (last_shown or since))
-    return longest
+        if first_blank is not None:
+            gap = max(gap, reading.taken - (last_shown if last_shown is not None else since))
+            blank = max(blank, last_blank - first_blank)
+        last_shown, first_blank = reading.taken, None
+    if first_blank is not None:
+        gap = max(gap, readings[-1].taken - (last_shown if last_shown is not None else since))
+        blank = max(blank, last_blank - first_blank)
+    return gap, blank
 
 
 def now():
