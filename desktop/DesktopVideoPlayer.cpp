@@ -57,6 +57,7 @@ DesktopVideoPlayer::DesktopVideoPlayer(const DesktopVideoPlayerContext& context,
 
 DesktopVideoPlayer::~DesktopVideoPlayer()
 {
+    stopKeepingUp();
     cancelObservationAndLooping();
     QObject::disconnect(m_powerObserver);
     if (m_playerView) {
@@ -83,6 +84,7 @@ void DesktopVideoPlayer::play(const QUrl& url, DesktopImageView* imageView, bool
     }
 
     m_shownAtPosition = false;
+    stopKeepingUp();
     PlayStart start;
     start.start = m_context.clock.now();
     start.handoff = handoff;
@@ -217,19 +219,59 @@ void DesktopVideoPlayer::seekRunningOn(double target, bool mayCatchUp)
             const std::optional<double> landed = player->currentTime();
             log(QStringLiteral("handoff resumed at %1s (handed over at %2s)")
                     .arg(landed ? number(*landed, 3) : QStringLiteral("nil"), number(target, 3)));
-            // The other program's video ran on while the seek was under way; a
-            // slow seek leaves this one behind: once, it seeks on by as much again.
-            const double took = secondsSince(issued);
-            const double due = target + took;
-            if (mayCatchUp && landed && due - *landed > maximumLagSeconds) {
-                log(QStringLiteral("handoff %1s behind — seeking on").arg(number(due - *landed, 3)));
-                seekRunningOn(due + took, false);
-                return;
-            }
+            if (mayCatchUp)
+                keepUpWithHandedOverVideo(target, issued);
             announceShown();
         },
         Qt::SingleShotConnection);
     m_player->seekExactly(target);
+}
+
+void DesktopVideoPlayer::keepUpWithHandedOverVideo(double target, Scheduler::Clock::time_point issued)
+{
+    // The other program's video ran on by the wall clock; this one keeps to it
+    // for a while, through a slow seek or a busy start, seeking on when it falls
+    // behind (by as much again as its last seek took).
+    m_keepUp = KeepUp { target, issued, secondsSince(issued), 0 };
+    m_keepUpCheck = m_context.clock.after(std::chrono::milliseconds(0), [this] { checkKeepUp(); });
+}
+
+void DesktopVideoPlayer::checkKeepUp()
+{
+    m_keepUpCheck.reset();
+    // A pause ends it; a stall does not: that is what it is for.
+    if (!m_keepUp || !m_player || m_player->rate() <= 0)
+        return;
+    const double sinceAnchor = secondsSince(m_keepUp->anchorTime);
+    const std::optional<double> now = m_player->currentTime();
+    const double due = m_keepUp->anchorPosition + sinceAnchor;
+    // Far behind or ahead is the loop's wrap, not a stall.
+    const double lag = now ? due - *now : 0;
+    // While it waits for frames a seek would only start the wait again.
+    if (isPlaying() && lag > maximumLagSeconds && lag < keepUpMaximumLagSeconds && m_keepUp->corrections < keepUpCorrections) {
+        ++m_keepUp->corrections;
+        log(QStringLiteral("handoff %1s behind — seeking on").arg(number(lag, 3)));
+        const Scheduler::Clock::time_point issued = m_context.clock.now();
+        connect(
+            m_player.get(), &PlayerBackend::seekCompleted, this,
+            [this, issued] {
+                if (m_keepUp)
+                    m_keepUp->lastSeekSeconds = secondsSince(issued);
+            },
+            Qt::SingleShotConnection);
+        m_player->seekExactly(due + m_keepUp->lastSeekSeconds);
+    }
+    if (sinceAnchor < keepUpSeconds)
+        m_keepUpCheck = m_context.clock.after(keepUpInterval, [this] { checkKeepUp(); });
+    else
+        m_keepUp.reset();
+}
+
+void DesktopVideoPlayer::stopKeepingUp()
+{
+    m_keepUp.reset();
+    if (m_keepUpCheck)
+        std::exchange(m_keepUpCheck, nullptr)->cancel();
 }
 
 void DesktopVideoPlayer::stop()
@@ -237,6 +279,7 @@ void DesktopVideoPlayer::stop()
     log(QStringLiteral("stop() — url=%1, rate=%2")
             .arg(m_currentURL.isEmpty() ? QStringLiteral("nil") : fileName(m_currentURL), rateText()));
     m_shownAtPosition = false;
+    stopKeepingUp();
     cancelObservationAndLooping();
     QObject::disconnect(m_powerObserver);
     m_pausedByPowerRule = false;
@@ -258,6 +301,7 @@ void DesktopVideoPlayer::pause()
 {
     log(QStringLiteral("pause() — url=%1, rate=%2")
             .arg(m_currentURL.isEmpty() ? QStringLiteral("nil") : fileName(m_currentURL), rateText()));
+    stopKeepingUp();
     // Whoever pauses now also decides when the video plays again.
     m_pausedByPowerRule = false;
     if (m_player)

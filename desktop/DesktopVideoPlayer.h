@@ -93,8 +93,15 @@ public:
     static constexpr double minimumSeekPosition = 0.5;
     // A hand-over takes a few seconds at most; an older position date is from an earlier session.
     static constexpr double maximumCarriedOverSeconds = 10;
-    // A handed-over video that lands further behind than this seeks on once.
+    // For keepUpSeconds after a hand-over the video keeps to the wall clock:
+    // checked every keepUpInterval, it seeks on when further behind than
+    // maximumLagSeconds (but not keepUpMaximumLagSeconds, a loop's wrap), at most
+    // keepUpCorrections times.
     static constexpr double maximumLagSeconds = 0.1;
+    static constexpr double keepUpMaximumLagSeconds = 3;
+    static constexpr double keepUpSeconds = 4;
+    static constexpr auto keepUpInterval = std::chrono::milliseconds(250);
+    static constexpr int keepUpCorrections = 3;
 
 signals:
     // A play has its video on screen where it should be: playing, and at the
@@ -116,8 +123,11 @@ private:
     void observeStatus(std::function<void(std::optional<PlayerBackend::TimeControlStatus> previous)> handler);
     void statusAfterPlay(const PlayStart& start, std::optional<PlayerBackend::TimeControlStatus> previous);
     // Seeks to target; shownAtPosition() follows its landing. mayCatchUp: a
-    // video handed over while running, which must not land behind it.
+    // video handed over while running, which must not fall behind it.
     void seekRunningOn(double target, bool mayCatchUp);
+    void keepUpWithHandedOverVideo(double target, Scheduler::Clock::time_point issued);
+    void checkKeepUp();
+    void stopKeepingUp();
     void announceShown();
     void statusAfterRebuild(Scheduler::Clock::time_point start, double savedPosition,
         std::optional<PlayerBackend::TimeControlStatus> previous);
@@ -144,4 +154,14 @@ private:
     // when the rule ends; nothing else it resumes.
     bool m_pausedByPowerRule = false;
     bool m_shownAtPosition = false;
+    // The wall-clock line a handed-over video keeps to: where it was due at a moment.
+    struct KeepUp
+    {
+        double anchorPosition = 0;
+        Scheduler::Clock::time_point anchorTime;
+        double lastSeekSeconds = 0;
+        int corrections = 0;
+    };
+    std::optional<KeepUp> m_keepUp;
+    WorkItemPtr m_keepUpCheck;
 };

@@ -35,6 +35,8 @@ private slots:
     void handOverGoesOnByTheTimeSinceThePositionWasTaken_data();
     void handOverGoesOnByTheTimeSinceThePositionWasTaken();
     void positionDateOnlyWhilePlaying();
+    void handedOverVideoKeepsUpAfterAStall_data();
+    void handedOverVideoKeepsUpAfterAStall();
     void sameUrlPlayingIsLeftAlonePausedIsReplaced();
     void replacementKeepsOldVideoUntilNewPlays();
     void playDuringPendingReplacementSwapsOnlyNewest();
@@ -257,6 +259,57 @@ void tst_DesktopVideoPlayer::handOverGoesOnByTheTimeSinceThePositionWasTaken()
     QCOMPARE(shown.count(), 0);
     settle();
     QCOMPARE(shown.count(), 1);
+}
+
+void tst_DesktopVideoPlayer::handedOverVideoKeepsUpAfterAStall_data()
+{
+    QTest::addColumn<bool>("dated"); // handed over while running, with the moment of its position
+    QTest::addColumn<int>("stallMs");
+    QTest::addColumn<int>("seeks");
+
+    QTest::newRow("stalled 0.5 s: seeks on") << true << 500 << 2;
+    QTest::newRow("stalled 0.05 s: close enough") << true << 50 << 1;
+    QTest::newRow("stalled 5 s: more than a stall, left alone") << true << 5000 << 1;
+    QTest::newRow("not dated: nothing to keep up with") << false << 500 << 1;
+}
+
+void tst_DesktopVideoPlayer::handedOverVideoKeepsUpAfterAStall()
+{
+    QFETCH(bool, dated);
+    QFETCH(int, stallMs);
+    QFETCH(int, seeks);
+
+    const QUrl url = video(QStringLiteral("a"));
+    FakePlayerBackend::Media longer;
+    longer.durationSeconds = 60;
+    m_backends->setMedia(url, longer);
+    m_player->play(url, m_imageView, true, 12.0,
+        dated ? std::optional<QDateTime>(QDateTime::currentDateTimeUtc()) : std::nullopt);
+    settle();
+    auto* backend = static_cast<FakePlayerBackend*>(m_player->player());
+    advance(200ms);
+    settle(); // the seek lands
+    QCOMPARE(backend->seeks().size(), 1);
+
+    backend->stall();
+    advance(std::chrono::milliseconds(stallMs));
+    backend->finishStall();
+    advance(250ms);
+    settle();
+    QCOMPARE(backend->seeks().size(), seeks);
+    if (seeks == 2) {
+        // Where the other program's video is by now: the first target and the time since.
+        const double due = backend->seeks().first() + (stallMs + 250) / 1000.0;
+        QVERIFY2(qAbs(backend->seeks().last() - due) < 0.3, qPrintable(QString::number(backend->seeks().last())));
+        QVERIFY(messages().filter(QStringLiteral("behind — seeking on")).size() == 1);
+    }
+    // The watch ends a few seconds after the hand-over: a later stall is left alone.
+    advance(5s);
+    backend->stall();
+    advance(1s);
+    backend->finishStall();
+    advance(1s);
+    QCOMPARE(backend->seeks().size(), seeks);
 }
 
 void tst_DesktopVideoPlayer::positionDateOnlyWhilePlaying()
