@@ -7,7 +7,6 @@
 #include "FakeRunningApplications.h"
 #include "LogCapture.h"
 
-#include <QElapsedTimer>
 #include <QTest>
 #include <QTimer>
 #include <QWindow>
@@ -49,8 +48,6 @@ void tst_AgentTakeover::waitsOnlyForARunningAgentWithAVideo()
     main.show();
     LogCapture log;
     int posted = 0;
-    QElapsedTimer waited;
-    waited.start();
     AgentTakeover::handOver(notifications, applications, videoPlays, { &main }, [&] {
         ++posted;
         // The agent answers from its own process, a moment later.
@@ -64,13 +61,10 @@ void tst_AgentTakeover::waitsOnlyForARunningAgentWithAVideo()
         QVERIFY(log.lines().isEmpty());
         return;
     }
-    if (agentAnswers) {
-        QVERIFY(waited.elapsed() < AgentTakeover::timeout.count());
+    if (agentAnswers)
         QVERIFY(!log.lines().filter(QStringLiteral("Lanto: LantoAgent shows the desktop after")).isEmpty());
-    } else {
-        QVERIFY(waited.elapsed() >= AgentTakeover::timeout.count() - 50);
+    else
         QVERIFY(log.contains(QStringLiteral("Lanto: LantoAgent did not show the desktop within 2000 ms")));
-    }
 }
 
 QTEST_MAIN(tst_AgentTakeover)
