@@ -230,8 +230,7 @@ void DesktopVideoPlayer::seekRunningOn(double target, bool mayCatchUp)
 void DesktopVideoPlayer::keepUpWithHandedOverVideo(double target, Scheduler::Clock::time_point issued)
 {
     // The other program's video ran on by the wall clock; this one keeps to it
-    // for a while, through a slow seek or a busy start, seeking on when it falls
-    // behind (by as much again as its last seek took).
+    // for a while, through a slow seek or a busy start.
     m_keepUp = KeepUp { target, issued, secondsSince(issued), 0 };
     m_keepUpCheck = m_context.clock.after(std::chrono::milliseconds(0), [this] { checkKeepUp(); });
 }
@@ -248,9 +247,13 @@ void DesktopVideoPlayer::checkKeepUp()
     // Far behind or ahead is the loop's wrap, not a stall.
     const double lag = now ? due - *now : 0;
     // While it waits for frames a seek would only start the wait again.
-    if (isPlaying() && lag > maximumLagSeconds && lag < keepUpMaximumLagSeconds && m_keepUp->corrections < keepUpCorrections) {
+    // Behind, it seeks on by as much again as its last seek took; ahead, after
+    // a seek that went faster than the one before, it goes back to the line.
+    if (isPlaying() && std::abs(lag) > maximumLagSeconds && std::abs(lag) < keepUpMaximumLagSeconds
+        && m_keepUp->corrections < keepUpCorrections) {
         ++m_keepUp->corrections;
-        log(QStringLiteral("handoff %1s behind — seeking on").arg(number(lag, 3)));
+        log(QStringLiteral("handoff %1s %2 — seeking to the handed-over line")
+                .arg(number(std::abs(lag), 3), lag > 0 ? QStringLiteral("behind") : QStringLiteral("ahead")));
         const Scheduler::Clock::time_point issued = m_context.clock.now();
         connect(
             m_player.get(), &PlayerBackend::seekCompleted, this,
@@ -259,7 +262,7 @@ void DesktopVideoPlayer::checkKeepUp()
                     m_keepUp->lastSeekSeconds = secondsSince(issued);
             },
             Qt::SingleShotConnection);
-        m_player->seekExactly(due + m_keepUp->lastSeekSeconds);
+        m_player->seekExactly(due + (lag > 0 ? m_keepUp->lastSeekSeconds : 0));
     }
     if (sinceAnchor < keepUpSeconds)
         m_keepUpCheck = m_context.clock.after(keepUpInterval, [this] { checkKeepUp(); });

@@ -94,7 +94,7 @@ public:
     // A hand-over takes a few seconds at most; an older position date is from an earlier session.
     static constexpr double maximumCarriedOverSeconds = 10;
     // For keepUpSeconds after a hand-over the video keeps to the wall clock:
-    // checked every keepUpInterval, it seeks on when further behind than
+    // checked every keepUpInterval, it seeks to it when further from it than
     // maximumLagSeconds (but not keepUpMaximumLagSeconds, a loop's wrap), at most
     // keepUpCorrections times.
     static constexpr double maximumLagSeconds = 0.1;

@@ -66,6 +66,8 @@ private:
     QStringList messages() const;
     QUrl videoWithPoster(const QString& name);
     QUrl video(const QString& name);
+    // The fake plays the video for a minute before it loops.
+    void makeMinuteLong(const QUrl& url);
     void setSetting(const QString& key, bool value);
 
     std::unique_ptr<TemporaryHome> m_home;
@@ -139,6 +141,13 @@ QUrl tst_DesktopVideoPlayer::video(const QString& name)
     return QUrl::fromLocalFile(QDir(folder).filePath(name + QStringLiteral(".mp4")));
 }
 
+void tst_DesktopVideoPlayer::makeMinuteLong(const QUrl& url)
+{
+    FakePlayerBackend::Media longer;
+    longer.durationSeconds = 60;
+    m_backends->setMedia(url, longer);
+}
+
 QUrl tst_DesktopVideoPlayer::videoWithPoster(const QString& name)
 {
     const QUrl url = video(name);
@@ -196,9 +205,7 @@ void tst_DesktopVideoPlayer::handOverShowsAtOnceAndSeeksAboveHalfASecond()
     QFETCH(bool, seeks);
 
     const QUrl url = videoWithPoster(QStringLiteral("a"));
-    FakePlayerBackend::Media longer;
-    longer.durationSeconds = 60;
-    m_backends->setMedia(url, longer);
+    makeMinuteLong(url);
     start(url, handoff, position);
     PlayerLayerView* view = m_player->playerView();
     QCOMPARE(view->opacity(), handoff ? 1.0 : 0.0);
@@ -240,9 +247,7 @@ void tst_DesktopVideoPlayer::handOverGoesOnByTheTimeSinceThePositionWasTaken()
     QFETCH(double, target);
 
     const QUrl url = video(QStringLiteral("a"));
-    FakePlayerBackend::Media longer;
-    longer.durationSeconds = 60;
-    m_backends->setMedia(url, longer);
+    makeMinuteLong(url);
     QSignalSpy shown(m_player.get(), &DesktopVideoPlayer::shownAtPosition);
     std::optional<QDateTime> taken;
     if (age)
@@ -280,9 +285,7 @@ void tst_DesktopVideoPlayer::handedOverVideoKeepsUpAfterAStall()
     QFETCH(int, seeks);
 
     const QUrl url = video(QStringLiteral("a"));
-    FakePlayerBackend::Media longer;
-    longer.durationSeconds = 60;
-    m_backends->setMedia(url, longer);
+    makeMinuteLong(url);
     m_player->play(url, m_imageView, true, 12.0,
         dated ? std::optional<QDateTime>(QDateTime::currentDateTimeUtc()) : std::nullopt);
     settle();
@@ -301,7 +304,7 @@ void tst_DesktopVideoPlayer::handedOverVideoKeepsUpAfterAStall()
         // Where the other program's video is by now: the first target and the time since.
         const double due = backend->seeks().first() + (stallMs + 250) / 1000.0;
         QVERIFY2(qAbs(backend->seeks().last() - due) < 0.3, qPrintable(QString::number(backend->seeks().last())));
-        QVERIFY(messages().filter(QStringLiteral("behind — seeking on")).size() == 1);
+        QVERIFY(messages().filter(QStringLiteral("behind — seeking to the handed-over line")).size() == 1);
     }
     // The watch ends a few seconds after the hand-over: a later stall is left alone.
     advance(5s);
