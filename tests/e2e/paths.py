@@ -388,9 +388,10 @@ def symbols_in_screens():
 
 
 # Every path in the order a new user walks them; each starts where the one before
-# left the programs.
-ORDER = [first_start, web_sign_in, discover, detail_page, upload, upload_drop, profile_editor, looks, settings,
-         hand_over]
+# left the programs. The hand-over imports its clock video, so it comes while the
+# user is signed in, before the settings sign out.
+ORDER = [first_start, web_sign_in, discover, detail_page, upload, upload_drop, profile_editor, looks, hand_over,
+         settings]
 # The paths CI runs: every one, since each passed three runs of the suite in a row.
 # A new path runs only when named on the command line until it has too.
 ALL = list(ORDER)
