@@ -19,6 +19,13 @@
 
 using namespace Qt::StringLiterals;
 
+namespace {
+
+// Marks a desktop window held off screen while the agent still shows the desktop.
+constexpr const char* heldProperty = "lantoHeldForAgent";
+
+} // namespace
+
 void AgentTakeover::handOver(DistributedNotifications& notifications, const RunningApplications& applications,
     bool videoPlays, const QList<QWindow*>& mainWindows, const std::function<void()>& post)
 {
@@ -46,13 +53,24 @@ void AgentTakeover::handOver(DistributedNotifications& notifications, const Runn
         Log::write(u"Lanto: LantoAgent did not show the desktop within %1 ms"_s.arg(timeout.count()));
 }
 
+void AgentTakeover::holdOffScreen(DesktopWindowController& controller)
+{
+    // At once, before anything else is built: a window shown now would stay blank until then.
+    for (const auto& [id, window] : controller.windows()) {
+        if (window->isVisible()) {
+            window->hide();
+            window->setProperty(heldProperty, true);
+        }
+    }
+}
+
 void AgentTakeover::takeBack(
     DesktopWindowController& controller, Scheduler& scheduler, bool agentShows, std::function<void()> work)
 {
     QList<QPointer<DesktopWindow>> held;
     if (agentShows) {
         for (const auto& [id, window] : controller.windows()) {
-            if (window->isVisible()) {
+            if (window->isVisible() || window->property(heldProperty).toBool()) {
                 window->hide(); // not drawn yet: the agent's picture stays on screen
                 held.append(window.get());
             }

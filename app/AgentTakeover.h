@@ -37,6 +37,10 @@ void handOver(DistributedNotifications& notifications, const RunningApplications
 // show, at most timeout after the call; when `agentShows`, the controller's
 // shown windows are held off screen until then and `work` waits for their
 // first frame. The waiting ends with `controller`.
+// Hides the controller's shown windows until takeBack() brings them up: called
+// right after the controller restored them, while the agent shows the desktop.
+void holdOffScreen(DesktopWindowController& controller);
+
 void takeBack(DesktopWindowController& controller, Scheduler& scheduler, bool agentShows, std::function<void()> work);
 
 } // namespace AgentTakeover

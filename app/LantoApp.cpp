@@ -107,6 +107,8 @@ struct LantoApp::Library
           loginItem(BundleIdentifiers::lantoAgent, u"LantoAgent"_s, besideLanto(u"LantoAgent"_s))
     {
         controller.setRestampActiveAerial([this] { aerials.restampActiveAerialInBackground(); });
+        if (app.m_handback.asked())
+            AgentTakeover::holdOffScreen(controller);
     }
 
     bool videoPlays() const
