@@ -15,6 +15,8 @@ Item {
 
     Column {
         id: texts
+        // Anchored, not placed, so that a right-to-left layout mirrors it beside the picker.
+        anchors.left: parent.left
         anchors.verticalCenter: parent.verticalCenter
         spacing: 2
         Text {

@@ -298,6 +298,16 @@ class Session:
         except (FileNotFoundError, plistlib.InvalidFileException):
             return False
 
+    def user_default(self, key):
+        """A key of Lanto's user defaults (the interface language, the update switches)
+        as it stands on disk; None while absent."""
+        import configparser
+        store = configparser.ConfigParser(interpolation=None)
+        store.optionxform = str  # the keys are case-sensitive
+        store.read(os.path.join(self.home, ".config", "lanto", "user-defaults.conf"), encoding="utf-8")
+        value = store.get("General", key, fallback=None)
+        return value.strip('"') if value is not None else None
+
     def autostart_entries(self):
         return glob.glob(os.path.join(self.home, ".config", "autostart", "*.desktop"))
 

@@ -193,19 +193,31 @@ def profile_editor(s):
     s.screenshot("profile")
 
 
-SWITCHES = {"Launch at Login": "launchAtLogin", "Pause on Battery": "pauseOnBattery",
-            "Pause on Fullscreen": "pauseOnFullscreen", "Reduced Frame Rate": "reducedFrameRate",
-            "Respect Reduce Motion": "respectReduceMotion"}
+# Each switch and where it is kept: Settings.plist, or the user defaults beside it.
+SWITCHES = {"Launch at Login": [("plist", "launchAtLogin")], "Pause on Battery": [("plist", "pauseOnBattery")],
+            "Pause on Fullscreen": [("plist", "pauseOnFullscreen")],
+            "Reduced Frame Rate": [("plist", "reducedFrameRate")],
+            "Respect Reduce Motion": [("plist", "respectReduceMotion")],
+            # One switch governs both the automatic checks and the automatic downloads.
+            "Automatic Updates": [("defaults", "SUEnableAutomaticChecks"), ("defaults", "SUAutomaticallyUpdate")]}
+
+
+def stored_switch(s, place, key):
+    if place == "plist":
+        return s.settings_value(key)
+    return s.user_default(key) != "false"  # on while absent, as the updater reads it
 
 
 def settings(s):
-    """Every switch reaches Settings.plist (and the autostart entry); sign out
+    """The language picker lays the screens out in the chosen language and keeps the
+    choice; every switch reaches its store (and the autostart entry); sign out
     returns to the welcome screen."""
     s.press("Settings")
     s.find("Launch at Login", timeout=10)
     s.screenshot("settings")
+    language(s)
     x, y, width, height = s.extents(s.main_window())
-    for title, key in SWITCHES.items():
+    for title, stores in SWITCHES.items():
         switch = wait_until(lambda: next(iter(s.find_all(s.application(), title, "check box", showing=False)), None),
                             10, f"the switch {title!r}")
         before = s.is_checked(switch)
@@ -215,8 +227,10 @@ def settings(s):
         else:  # below the fold: as a screen reader user toggles it
             s.act(switch, "Toggle")
         wait_until(lambda: s.is_checked(switch) != before, 10, f"the switch {title!r} to turn")
-        wait_until(lambda: s.settings_value(key) == (not before), 10, f"{key} to change in Settings.plist")
-        if key == "launchAtLogin":
+        for place, key in stores:
+            wait_until(lambda: stored_switch(s, place, key) == (not before), 10,
+                       f"{key} to change in the {place}")
+        if title == "Launch at Login":
             wait_until(lambda: bool(s.autostart_entries()) == (not before), 10,
                        "the autostart entry to follow the switch")
     s.press("Sign Out")
@@ -225,6 +239,54 @@ def settings(s):
                          "the sign-out confirmation")[-1]
     s.click(confirm)
     s.find("Sign in with Apple", "push button", timeout=15)
+
+
+# A language written right to left, under its own name, and its identifier.
+RIGHT_TO_LEFT = ("العربية", "ar")
+
+
+def language(s):
+    """Arabic from the picker mirrors the window (the sidebar moves to the right) and
+    is kept in the user defaults; "System Default" gives both back."""
+    name, code = RIGHT_TO_LEFT
+    for entry, stored, sidebar_right in ((name, code, True), ("System Default", "", False)):
+        choose_in_picker(s, "Language", entry)
+        wait_until(lambda: (s.user_default("appLanguage") or "") == stored, 10,
+                   f"appLanguage to hold {stored!r} in the user defaults")
+        x, _, width, _ = s.extents(s.main_window())
+        wait_until(lambda: sidebar_on_right(s, x, width) == sidebar_right, 10,
+                   f"the sidebar to move to the {'right' if sidebar_right else 'left'} for {entry!r}")
+        s.screenshot("settings-" + (stored or "system"))
+
+
+def sidebar_on_right(s, x, width):
+    item = s.find("Settings", "push button")
+    left, _, item_width, _ = s.extents(item)
+    return left + item_width // 2 > x + width // 2
+
+
+def choose_in_picker(s, picker, entry):
+    """Opens a picker and clicks one of its entries in the list that drops below it,
+    walking the list with the arrow keys until the entry shows."""
+    s.press(picker, "combo box")
+    box = s.find(picker, "combo box")
+    _, top, _, height = s.extents(box)
+    below = top + height
+
+    # The list keeps entries past its clipped edge, which a click would miss.
+    dropped = wait_until(lambda: [e for e in s.find_all(s.application(), role="dialog")
+                                  if s.extents(e)[1] >= below], 5, f"the {picker} picker's list")[0]
+    _, ly, _, lh = s.extents(dropped)
+
+    def shown():
+        for found in s.find_all(dropped, entry, "list item"):
+            _, ey, _, eh = s.extents(found)
+            if ly <= ey and ey + eh <= ly + lh:
+                return found
+        # The arrow keys walk the list, which follows them; the pointer stays on the picker.
+        s.key("Down" if entry != "System Default" else "Up")
+        return None
+    s.click(wait_until(shown, 20, f"{entry!r} in the {picker} picker"))
 
 
 def hand_over(s):
