@@ -86,6 +86,8 @@ Item {
 
             DetailTitle {
                 id: title
+                // Anchored so that a right-to-left layout mirrors it away from the buttons.
+                anchors.left: parent.left
                 detail: detail
                 availableWidth: parent.width - buttons.width - 16
                 onCreatorClicked: page.appState.openCreatorFromWallpaper(detail.wallpaper)

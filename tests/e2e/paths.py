@@ -161,13 +161,17 @@ def green_share(pixels):
     return sum(1 for r, g, b in pixels if g > r + 50 and g > b + 30) / max(1, len(pixels))
 
 
+# A title long enough to reach the detail page's buttons unless it wraps.
+LONG_TITLE = "Slow Tide over the Harbour Wall on a Long and Quiet Winter Evening"
+
+
 def upload_drop(s):
     """Two files dropped from a file manager both import into cards."""
     s.require_service()
-    clips = [s.make_video(name) for name in ("Night Drive.mp4", "Slow Tide.mov")]
+    clips = [s.make_video(name) for name in ("Night Drive.mp4", LONG_TITLE + ".mov")]
     s.press("Upload")
     s.drop_files(clips, s.find("Drop files here or click to browse", "push button"))
-    for title in ("Night Drive", "Slow Tide"):
+    for title in ("Night Drive", LONG_TITLE):
         s.find(title, "push button", timeout=180)
     s.stop("drag-source")
 
@@ -400,7 +404,14 @@ def looks(s):
             s.find(landmark, timeout=15)
         frame = s.extents(s.main_window())
         shot = s.screenshot("screen-" + section.lower())
-        problems += [f"{section}: {problem}" for problem in opaque_block(shot, frame) + text_past(s, frame)]
+        problems += [f"{section}: {problem}" for problem in opaque_block(shot, frame) + text_past(s, frame)
+                     + text_under_buttons(s)]
+    s.press("Upload")
+    s.press(LONG_TITLE, timeout=15)
+    s.find("Back", "push button", timeout=15)
+    s.screenshot("screen-detail-long-title")
+    problems += [f"the detail page: {problem}" for problem in text_under_buttons(s)]
+    s.press("Back")
     if problems:
         raise Failure("; ".join(problems))
 
@@ -423,6 +434,29 @@ def text_past(s, frame):
         if inside and (lx + lw > x + width + 1 or ly + lh > y + height + 1):
             past.append(f"{label.name!r} runs past the window")
     return past
+
+
+def text_under_buttons(s):
+    """Texts that run under a button: a label overlapping a push button it does not lie inside."""
+    buttons = [(button.name, s.extents(button)) for button in s.find_all(s.application(), role="push button")]
+    under = []
+    for label in s.find_all(s.application(), lambda name: bool(name), "label"):
+        box = s.extents(label)
+        under += [f"{label.name!r} runs under the button {name!r}" for name, button in buttons
+                  if overlap(box, button) and not inside(box, button)]
+    return under
+
+
+def overlap(a, b):
+    """Whether two rectangles share more than a pixel's edge each way."""
+    width = min(a[0] + a[2], b[0] + b[2]) - max(a[0], b[0])
+    height = min(a[1] + a[3], b[1] + b[3]) - max(a[1], b[1])
+    return width > 1 and height > 1
+
+
+def inside(a, b):
+    """Whether rectangle a lies within rectangle b, give or take a pixel."""
+    return b[0] - 1 <= a[0] and b[1] - 1 <= a[1] and a[0] + a[2] <= b[0] + b[2] + 1 and a[1] + a[3] <= b[1] + b[3] + 1
 
 
 SCROLLING = ("list", "scroll pane", "table", "tree", "page tab list")
