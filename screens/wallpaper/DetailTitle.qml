@@ -38,6 +38,9 @@ Column {
                 wrapMode: Text.Wrap
                 maximumLineCount: 2
                 elide: Text.ElideRight
+                // The page's heading, for a screen reader to read out.
+                Accessible.role: Accessible.StaticText
+                Accessible.name: text
             }
 
             TextInput {
