@@ -158,6 +158,8 @@ TestCase {
         const page = makePage(wallpaper)
         const remove = child(page, "deleteButton")
         tryVerify(() => remove.visible)
+        // The row places a button that has just appeared at its next polish.
+        tryVerify(() => !isPolishScheduled(remove.parent))
         mouseClick(remove)
         const state = AppEnvironment.appState
         verify(state.hasDeleteConfirmation)
