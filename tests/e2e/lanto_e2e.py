@@ -180,9 +180,7 @@ class Session:
         return os.path.join(self.bin_dir, name)
 
     def start_lanto(self, extra_env=None):
-        # The OpenGL path: on the software scene graph the upload's "Make Public" does not
-        # reach the service yet, an open fault the suite must not hide the other paths behind.
-        env = {"QT_LINUX_ACCESSIBILITY_ALWAYS_ON": "1", "LANTO_VIDEO_RENDER_PATH": "opengl"}
+        env = {"QT_LINUX_ACCESSIBILITY_ALWAYS_ON": "1"}
         env.update(extra_env or {})
         self.lanto_env = env
         return self.start("Lanto", [self.program("Lanto")], env=env)
