@@ -11,12 +11,6 @@
 #include <algorithm>
 #include <cmath>
 
-namespace {
-
-int marginFor(qreal blurRadius) { return int(std::ceil(blurRadius * 2)); }
-
-} // namespace
-
 BlurredGlow::BlurredGlow(QQuickItem* parent)
     : QQuickItem(parent), m_resolution(WindowRenderPath::current().backgroundResolution)
 {
@@ -25,11 +19,6 @@ BlurredGlow::BlurredGlow(QQuickItem* parent)
 
 QImage BlurredGlow::render(const QColor& colour, qreal strength, QSize size, qreal blurRadius)
 {
-    const int margin = marginFor(blurRadius);
-    QImage picture(size + QSize(2 * margin, 2 * margin), QImage::Format_ARGB32_Premultiplied);
-    picture.fill(Qt::transparent);
-    if (size.isEmpty())
-        return picture;
     // A circle in a unit square, stretched to the glow's size: an ellipse touching its edges.
     QRadialGradient ramp(QPointF(0.5, 0.5), 0.5);
     for (size_t k = 0; k < stopLocations.size(); ++k) {
@@ -37,13 +26,10 @@ QImage BlurredGlow::render(const QColor& colour, qreal strength, QSize size, qre
         stop.setAlphaF(float(std::clamp(strength * stopStrengths[k], 0.0, 1.0)));
         ramp.setColorAt(stopLocations[k], stop);
     }
-    QPainter painter(&picture);
-    painter.translate(margin, margin);
-    painter.scale(size.width(), size.height());
-    painter.fillRect(QRectF(0, 0, 1, 1), ramp);
-    painter.end();
-    ImageBlur::blur(picture, blurRadius);
-    return picture;
+    return ImageBlur::blurred(size, blurRadius, [&](QPainter& painter) {
+        painter.scale(size.width(), size.height());
+        painter.fillRect(QRectF(0, 0, 1, 1), ramp);
+    });
 }
 
 void BlurredGlow::setColour(const QColor& colour)
@@ -106,7 +92,7 @@ void BlurredGlow::updatePolish()
 
 QSGNode* BlurredGlow::updatePaintNode(QSGNode* old, UpdatePaintNodeData*)
 {
-    const qreal margin = marginFor(m_blurRadius * m_resolution) / m_resolution;
+    const qreal margin = ImageBlur::marginFor(m_blurRadius * m_resolution) / m_resolution;
     return PictureNode::update(*this, old, m_picture, m_pictureChanged,
         QRectF(-margin, -margin, width() + 2 * margin, height() + 2 * margin));
 }

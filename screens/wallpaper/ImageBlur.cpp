@@ -1,5 +1,7 @@
 #include "ImageBlur.h"
 
+#include <QPainter>
+
 #include <algorithm>
 #include <array>
 #include <cmath>
@@ -53,4 +55,22 @@ void ImageBlur::blur(QImage& image, qreal radius)
         boxPass(image, box, true);
         boxPass(image, box, false);
     }
+}
+
+int ImageBlur::marginFor(qreal radius) { return int(std::ceil(std::max(0.0, radius) * 2)); }
+
+QImage ImageBlur::blurred(QSize size, qreal radius, const std::function<void(QPainter&)>& paint)
+{
+    const int margin = marginFor(radius);
+    QImage picture(size + QSize(2 * margin, 2 * margin), QImage::Format_ARGB32_Premultiplied);
+    picture.fill(Qt::transparent);
+    if (size.isEmpty())
+        return picture;
+    QPainter painter(&picture);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.translate(margin, margin);
+    paint(painter);
+    painter.end();
+    blur(picture, radius);
+    return picture;
 }

@@ -35,23 +35,13 @@ SoftShadow::SoftShadow(QQuickItem* parent) : QQuickItem(parent)
     setAcceptedMouseButtons(Qt::NoButton);
 }
 
-int SoftShadow::marginFor(qreal blur) { return int(std::ceil(std::max(0.0, blur) * 2)); }
-
 QImage SoftShadow::render(QSize size, qreal radius, qreal blur, const QColor& color)
 {
-    const int margin = marginFor(blur);
-    QImage picture(size + QSize(2 * margin, 2 * margin), QImage::Format_ARGB32_Premultiplied);
-    picture.fill(Qt::transparent);
-    if (size.isEmpty())
-        return picture;
-    QPainter painter(&picture);
-    painter.setRenderHint(QPainter::Antialiasing);
-    painter.setPen(Qt::NoPen);
-    painter.setBrush(color);
-    painter.drawRoundedRect(QRectF(margin, margin, size.width(), size.height()), radius, radius);
-    painter.end();
-    ImageBlur::blur(picture, blur);
-    return picture;
+    return ImageBlur::blurred(size, blur, [&](QPainter& painter) {
+        painter.setPen(Qt::NoPen);
+        painter.setBrush(color);
+        painter.drawRoundedRect(QRectF(QPointF(), size), radius, radius);
+    });
 }
 
 void SoftShadow::setColor(const QColor& color)
@@ -99,7 +89,7 @@ void SoftShadow::updatePolish()
 QSGNode* SoftShadow::updatePaintNode(QSGNode* old, UpdatePaintNodeData*)
 {
     // The picture was made for the rounded size; a fraction of a pixel more or less stretches it.
-    const qreal margin = marginFor(m_blur);
+    const qreal margin = ImageBlur::marginFor(m_blur);
     return PictureNode::update(
         *this, old, m_picture, m_pictureChanged, boundingRect().adjusted(-margin, -margin, margin, margin));
 }

@@ -23,8 +23,6 @@ public:
 
     // The picture for a shape of size with corner radius, blurred by blur, margin included.
     static QImage render(QSize size, qreal radius, qreal blur, const QColor& color);
-    // How far the picture reaches past each edge of the shape.
-    static int marginFor(qreal blur);
 
     QColor color() const { return m_color; }
     void setColor(const QColor& color);

@@ -1,6 +1,7 @@
 // Pictures drawn rounded and shadows drawn soft, as the cards show them on
 // every renderer: clear corners, the picture cropped to fill, and a shadow that
 // fades out past the shape's edges.
+#include "ImageBlur.h"
 #include "RoundedFill.h"
 #include "SoftShadow.h"
 
@@ -67,7 +68,7 @@ void tst_RoundedFill::shadowFadesPastTheShapesEdges()
     const QSize shape(100, 60);
     const qreal blur = 8;
     const QImage shadow = SoftShadow::render(shape, 10, blur, QColor(0, 0, 0, 128));
-    const int margin = SoftShadow::marginFor(blur);
+    const int margin = ImageBlur::marginFor(blur);
     QCOMPARE(shadow.size(), shape + QSize(2 * margin, 2 * margin));
     const auto alphaAt = [&](int x, int y) { return qAlpha(shadow.pixel(margin + x, margin + y)); };
     // Full beneath the middle of the shape, half at its edge, fading to nothing past it.
