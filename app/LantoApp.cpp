@@ -38,6 +38,7 @@
 #include <QEvent>
 #include <QDir>
 #include <QQmlApplicationEngine>
+#include <QQmlComponent>
 #include <QQuickWindow>
 
 #include <algorithm>
@@ -172,6 +173,9 @@ bool LantoApp::eventFilter(QObject* watched, QEvent* event)
 
 void LantoApp::build()
 {
+    // Before the desktop windows: see registerQuickTypes().
+    m_engine = std::make_unique<QQmlApplicationEngine>();
+    registerQuickTypes(*m_engine);
     m_library = std::make_unique<Library>(*this);
     Library& library = *m_library;
     registerLoginItem();
@@ -193,7 +197,6 @@ void LantoApp::build()
     SparkleUpdateManager::install(&library.updates);
     AppLanguage::install(&library.language);
     SettingsBackends::install({ &library.loginItem, &UserDefaults::standard(), &library.updates });
-    m_engine = std::make_unique<QQmlApplicationEngine>();
     if (!loadMainWindow(*m_engine)) {
         Log::write(u"Lanto: The main window could not be loaded"_s);
         QCoreApplication::exit(1);
@@ -204,6 +207,16 @@ void LantoApp::build()
     delegate.applicationDidFinishLaunching();
     // What later launches handed over while the window was being built.
     m_scheme.startDelivering();
+}
+
+// Qt Quick looks up its `Accessible` attached type once per process and keeps
+// the answer. Started signed in, with wallpapers to put back, Lanto made that
+// lookup before any QML had imported QtQuick, and no control of the screens
+// told a screen reader its name. Importing QtQuick before anything else is
+// built registers the type first.
+void LantoApp::registerQuickTypes(QQmlEngine& engine)
+{
+    QQmlComponent(&engine).setData("import QtQuick\nQtObject {}", QUrl());
 }
 
 bool LantoApp::loadMainWindow(QQmlApplicationEngine& engine)

@@ -16,6 +16,7 @@
 #include <memory>
 
 class QQmlApplicationEngine;
+class QQmlEngine;
 class QQuickWindow;
 class UrlSchemeHandler;
 
@@ -42,6 +43,7 @@ protected:
 private:
     struct Library;
 
+    static void registerQuickTypes(QQmlEngine& engine);
     void build();
     void registerLoginItem();
     void registerUrlScheme();

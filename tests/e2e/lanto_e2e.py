@@ -470,14 +470,24 @@ class Session:
         self.run(["xdotool", "mousemove", "--sync", str(x), str(y), "click", "1"], check=True)
 
     def press(self, name, role="push button", timeout=10):
-        """Finds a control by name and role and clicks it where it is drawn."""
-        control = self.find(name, role, timeout)
+        """Finds an enabled control by name and role and clicks it where it is drawn.
+
+        A page that is fading out still shows its controls, disabled, for a
+        moment; one of the same name on the page fading in is the one a person
+        presses."""
+        def enabled_one():
+            return next((c for c in self.find_all(self.application(), name, role) if self.is_enabled(c)), None)
+        try:
+            control = wait_until(enabled_one, timeout, f"an enabled {role} named {name!r}")
+        except Failure:
+            self.screenshot("missing")
+            raise Failure(f"no enabled {role} named {name!r}; showing: {self.names_showing()}") from None
         try:
             self.click(control)
         except NotImplementedError:
             # The control went away between finding and clicking (its page was
             # still being built): take the one that replaced it.
-            self.click(self.find(name, role, timeout))
+            self.click(wait_until(enabled_one, timeout, f"an enabled {role} named {name!r}"))
 
     def type_text(self, text):
         self.run(["xdotool", "type", "--delay", "20", text], check=True)
