@@ -64,7 +64,7 @@ constexpr std::pair<const char*, const char*> coreOptions[] = {
 
 } // namespace
 
-std::shared_ptr<MpvCore> MpvCore::create(VideoRenderPath::Path path, QString* error)
+std::shared_ptr<MpvCore> MpvCore::create(VideoRenderPath::Path path, QString* error, Frames frames)
 {
     mpv_handle* handle = mpv_create();
     if (!handle) {
@@ -76,6 +76,8 @@ std::shared_ptr<MpvCore> MpvCore::create(VideoRenderPath::Path path, QString* er
     // Frames drawn in memory would have to be copied back from the graphics
     // card; where OpenGL runs in software there is rarely a decoder on it anyway.
     mpv_set_option_string(handle, "hwdec", path == VideoRenderPath::Path::openGL ? "auto-safe" : "no");
+    if (path == VideoRenderPath::Path::software && frames == Frames::referencesOnSoftwarePath)
+        mpv_set_option_string(handle, "vd-lavc-skipframe", "nonref");
     if (const int result = mpv_initialize(handle); result < 0) {
         *error = QString::fromUtf8(mpv_error_string(result));
         mpv_terminate_destroy(handle);

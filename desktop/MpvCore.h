@@ -20,10 +20,16 @@ class MpvCore final : public QObject
     Q_OBJECT
 
 public:
+    // Which frames a core decodes where frames are drawn in memory: all, or
+    // only those that later frames are built from, which gives a less fluid
+    // picture for a fraction of the decoding and drawing. With OpenGL every
+    // frame is decoded.
+    enum class Frames { all, referencesOnSoftwarePath };
+
     // A new core with the options of a muted, looping desktop video, decoding
     // for frames drawn the path's way; null with the reason in error when
     // libmpv cannot make one.
-    static std::shared_ptr<MpvCore> create(VideoRenderPath::Path path, QString* error);
+    static std::shared_ptr<MpvCore> create(VideoRenderPath::Path path, QString* error, Frames frames = Frames::all);
     ~MpvCore() override;
 
     mpv_handle* handle() const { return m_handle; }

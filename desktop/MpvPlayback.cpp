@@ -59,12 +59,12 @@ void setMaximumSize(mpv_handle* handle, QSize size)
 
 } // namespace
 
-MpvPlayback::MpvPlayback(
-    const QUrl& url, std::optional<QSize> maximumSize, double startSeconds, VideoRenderPath::Path path)
+MpvPlayback::MpvPlayback(const QUrl& url, std::optional<QSize> maximumSize, double startSeconds,
+    VideoRenderPath::Path path, MpvCore::Frames frames)
     : m_url(url), m_maximumSize(maximumSize), m_startSeconds(startSeconds), m_path(path)
 {
     QString error;
-    m_core = MpvCore::create(path, &error);
+    m_core = MpvCore::create(path, &error, frames);
     if (!m_core) {
         failLater(error);
         return;
@@ -236,8 +236,11 @@ void MpvPlayback::handleFlag(const char* name, bool value)
         m_pausedForCache = value;
     else if (std::strcmp(name, "seeking") == 0)
         m_seeking = value;
-    else if (std::strcmp(name, "eof-reached") == 0 && value && m_appliedLoop == false)
-        emit passEnded(); // mpv holds the last frame, paused
+    else if (std::strcmp(name, "eof-reached") == 0 && value && m_appliedLoop == false) {
+        // mpv holds the last frame and pauses itself: the next wish to play must reach it.
+        m_appliedPause.reset();
+        emit passEnded();
+    }
     emit stateChanged();
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "MpvCore.h"
 #include "VideoRenderPath.h"
 
 #include <QObject>
@@ -12,7 +13,6 @@
 #include <optional>
 #include <vector>
 
-class MpvCore;
 class VideoFrameSource;
 class MpvSoftwareRenderer;
 struct mpv_event;
@@ -34,7 +34,8 @@ public:
 
     // Opens url (frames capped at maximumSize, when given) from startSeconds.
     // Without a core, fails at once with the reason.
-    MpvPlayback(const QUrl& url, std::optional<QSize> maximumSize, double startSeconds, VideoRenderPath::Path path);
+    MpvPlayback(const QUrl& url, std::optional<QSize> maximumSize, double startSeconds, VideoRenderPath::Path path,
+        MpvCore::Frames frames = MpvCore::Frames::all);
     ~MpvPlayback() override;
 
     QUrl url() const { return m_url; }

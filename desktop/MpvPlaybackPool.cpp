@@ -17,7 +17,7 @@ std::shared_ptr<MpvPlayback> MpvPlaybackPool::start(
 {
     // Ends on the main thread with its last player, whoever lets go of it.
     auto playback = std::shared_ptr<MpvPlayback>(
-        new MpvPlayback(url, maximumSize, startSeconds, path()), [](MpvPlayback* ending) { ending->deleteLater(); });
+        new MpvPlayback(url, maximumSize, startSeconds, path(), m_frames), [](MpvPlayback* ending) { ending->deleteLater(); });
     m_playbacks.push_back(playback);
     return playback;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "MpvCore.h"
 #include "VideoRenderPath.h"
 
 #include <QSize>
@@ -17,7 +18,11 @@ class MpvPlayback;
 class MpvPlaybackPool
 {
 public:
-    explicit MpvPlaybackPool(std::optional<VideoRenderPath::Path> path = std::nullopt) : m_path(path) { }
+    explicit MpvPlaybackPool(
+        std::optional<VideoRenderPath::Path> path = std::nullopt, MpvCore::Frames frames = MpvCore::Frames::all)
+        : m_path(path), m_frames(frames)
+    {
+    }
 
     // A playback of url from the start: one still joinable, or a new one.
     std::shared_ptr<MpvPlayback> join(const QUrl& url, std::optional<QSize> maximumSize);
@@ -29,5 +34,6 @@ private:
 
     // Fixed for tests; otherwise the process's choice.
     std::optional<VideoRenderPath::Path> m_path;
+    MpvCore::Frames m_frames;
     std::vector<std::weak_ptr<MpvPlayback>> m_playbacks;
 };

@@ -183,7 +183,10 @@ void MpvPlayerBackend::updateStatus()
         emit timeControlStatusChanged(status, previous);
 }
 
-MpvPlayerBackendFactory::MpvPlayerBackendFactory() : m_pool(std::make_shared<MpvPlaybackPool>()) { }
+MpvPlayerBackendFactory::MpvPlayerBackendFactory(MpvCore::Frames frames)
+    : m_pool(std::make_shared<MpvPlaybackPool>(std::nullopt, frames))
+{
+}
 
 MpvPlayerBackendFactory::~MpvPlayerBackendFactory() = default;
 

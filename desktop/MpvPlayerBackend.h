@@ -1,5 +1,6 @@
 #pragma once
 
+#include "MpvCore.h"
 #include "PlayerBackend.h"
 
 #include <memory>
@@ -76,7 +77,7 @@ private:
 class MpvPlayerBackendFactory final : public PlayerBackendFactory
 {
 public:
-    MpvPlayerBackendFactory();
+    explicit MpvPlayerBackendFactory(MpvCore::Frames frames = MpvCore::Frames::all);
     ~MpvPlayerBackendFactory() override;
     std::unique_ptr<PlayerBackend> create() override;
 

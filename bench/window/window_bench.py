@@ -174,9 +174,10 @@ def sign_in(session):
     def continued():
         if not session.find_all(session.application(), "Handle", "text"):
             return True
-        button = session.find("Continue", "push button")
-        if session.is_enabled(button):
-            session.click(button)
+        # The page may leave between the two looks: then the next look sees it gone.
+        buttons = session.find_all(session.application(), "Continue", "push button")
+        if buttons and session.is_enabled(buttons[0]):
+            session.click(buttons[0])
         return False
     wait_until(continued, 40, "the handle set-up to take the handle")
     session.find("Discover", timeout=30)

@@ -35,7 +35,11 @@ Item {
         manager: hero.manager
         wallpaper: hero.wallpaper
         player: player
+        hovered: hero.isHovered
         visibleFraction: {
+            // Hidden under a page opened over the screen, it shows none.
+            if (!hero.visible)
+                return 0
             const top = hero.mapToItem(hero.viewport.contentItem, 0, 0).y
             const shown = Math.min(top + hero.height, hero.viewport.contentY + hero.viewport.height)
                 - Math.max(top, hero.viewport.contentY)

@@ -1,5 +1,7 @@
 #include "HeroPreview.h"
 
+#include "WindowRenderPath.h"
+
 HeroPreview::HeroPreview(QObject* parent) : QObject(parent) {}
 
 HeroPreview::~HeroPreview()
@@ -34,6 +36,11 @@ void HeroPreview::setPlayer(VideoPreviewManager* player)
     if (m_player)
         m_player->stop();
     m_player = player;
+    if (player) {
+        const WindowRenderPath::Choice& path = WindowRenderPath::current();
+        player->setDecodesEveryFrame(path.heroPreviewDecodesEveryFrame);
+        player->setPlayTime(path.heroPreviewPlayTime);
+    }
     update();
     emit playerChanged();
 }
@@ -49,6 +56,16 @@ void HeroPreview::setVisibleFraction(double fraction)
         update();
         emit isVisibleChanged();
     }
+}
+
+void HeroPreview::setHovered(bool hovered)
+{
+    if (m_hovered == hovered)
+        return;
+    m_hovered = hovered;
+    if (hovered && m_player)
+        m_player->playOn();
+    emit hoveredChanged();
 }
 
 QUrl HeroPreview::previewURL() const

@@ -12,7 +12,10 @@
 // When the hero banner plays its live preview: a video wallpaper plays, from
 // its downloaded content or else the service's full content file, while at
 // least a tenth of the banner is on screen, and stops when it scrolls away or
-// the banner goes. Another wallpaper starts afresh.
+// the banner goes. Another wallpaper starts afresh. How it plays follows the
+// window's render path (WindowRenderPath): where that is costly the preview
+// decodes fewer frames and comes to rest after a while, until the pointer
+// comes over the banner or another wallpaper starts.
 class HeroPreview : public QObject
 {
     Q_OBJECT
@@ -23,6 +26,8 @@ class HeroPreview : public QObject
     // The share of the banner inside the scroll view, 0 to 1.
     Q_PROPERTY(double visibleFraction READ visibleFraction WRITE setVisibleFraction NOTIFY visibleFractionChanged)
     Q_PROPERTY(bool isVisible READ isVisible NOTIFY isVisibleChanged)
+    // The pointer is over the banner: a resting preview plays on.
+    Q_PROPERTY(bool hovered READ isHovered WRITE setHovered NOTIFY hoveredChanged)
 
 public:
     static constexpr double visibilityThreshold = 0.1;
@@ -39,6 +44,8 @@ public:
     double visibleFraction() const { return m_visibleFraction; }
     void setVisibleFraction(double fraction);
     bool isVisible() const { return m_visibleFraction >= visibilityThreshold; }
+    bool isHovered() const { return m_hovered; }
+    void setHovered(bool hovered);
 
     // The downloaded content, else the service's content address; empty for
     // a still picture or when there is neither.
@@ -50,6 +57,7 @@ signals:
     void playerChanged();
     void visibleFractionChanged();
     void isVisibleChanged();
+    void hoveredChanged();
 
 private:
     void update();
@@ -58,4 +66,5 @@ private:
     Wallpaper m_wallpaper;
     QPointer<VideoPreviewManager> m_player;
     double m_visibleFraction = 1.0;
+    bool m_hovered = false;
 };

@@ -3,6 +3,8 @@
 #include "MpvPlayerBackend.h"
 #include "PlayerBackend.h"
 
+#include <algorithm>
+
 namespace {
 
 PlayerBackendFactory*& installedFactory()
@@ -11,16 +13,28 @@ PlayerBackendFactory*& installedFactory()
     return factory;
 }
 
-PlayerBackendFactory& playerFactory()
+PlayerBackendFactory& playerFactory(bool everyFrame)
 {
     static MpvPlayerBackendFactory mpv;
-    PlayerBackendFactory* installed = installedFactory();
-    return installed ? *installed : mpv;
+    static MpvPlayerBackendFactory mpvReferenceFrames(MpvCore::Frames::referencesOnSoftwarePath);
+    if (PlayerBackendFactory* installed = installedFactory())
+        return *installed;
+    return everyFrame ? static_cast<PlayerBackendFactory&>(mpv) : mpvReferenceFrames;
 }
 
 } // namespace
 
-VideoPreviewManager::VideoPreviewManager(QObject* parent) : QObject(parent) { }
+VideoPreviewManager::VideoPreviewManager(QObject* parent) : QObject(parent)
+{
+    m_playTimeLeft.setSingleShot(true);
+    connect(&m_playTimeLeft, &QTimer::timeout, this, [this] {
+        if (!m_player)
+            return;
+        // The pass under way plays to its end, which holds its last frame.
+        m_player->setLoopsWholeFile(false);
+        setResting(true);
+    });
+}
 
 // A preview still playing ends with its owner.
 VideoPreviewManager::~VideoPreviewManager() = default;
@@ -38,7 +52,7 @@ void VideoPreviewManager::setMaximumVideoSize(const QSize& size)
 void VideoPreviewManager::load(const QUrl& url)
 {
     stop();
-    std::unique_ptr<PlayerBackend> player = playerFactory().create();
+    std::unique_ptr<PlayerBackend> player = playerFactory(m_decodesEveryFrame).create();
     PlayerBackend* raw = player.get();
     // Ready once the item has opened and plays, which is when its first frame can show.
     connect(raw, &PlayerBackend::timeControlStatusChanged, this, [this, raw] {
@@ -52,12 +66,15 @@ void VideoPreviewManager::load(const QUrl& url)
     m_url = url;
     emit playerChanged();
     m_player->play();
+    startPlayTime();
 }
 
 void VideoPreviewManager::stop()
 {
     m_urlWhileHidden.clear();
     m_url.clear();
+    m_playTimeLeft.stop();
+    setResting(false);
     if (std::unique_ptr<PlayerBackend> ending = std::move(m_player)) {
         ending->disconnect(this);
         ending->pause();
@@ -65,6 +82,48 @@ void VideoPreviewManager::stop()
         emit playerChanged();
     }
     setReadyToDisplay(false);
+}
+
+void VideoPreviewManager::setDecodesEveryFrame(bool every)
+{
+    if (m_decodesEveryFrame == every)
+        return;
+    m_decodesEveryFrame = every;
+    emit decodesEveryFrameChanged();
+}
+
+void VideoPreviewManager::setPlayTime(int milliseconds)
+{
+    milliseconds = std::max(0, milliseconds);
+    if (m_playTime == milliseconds)
+        return;
+    m_playTime = milliseconds;
+    emit playTimeChanged();
+    if (m_player && !m_isResting)
+        startPlayTime();
+}
+
+void VideoPreviewManager::playOn()
+{
+    if (!m_player)
+        return;
+    if (m_isResting) {
+        m_player->setLoopsWholeFile(true);
+        if (m_player->rate() <= 0) { // the pass has ended
+            m_player->seekExactly(0);
+            m_player->play();
+        }
+    }
+    startPlayTime();
+}
+
+void VideoPreviewManager::startPlayTime()
+{
+    setResting(false);
+    if (m_playTime > 0)
+        m_playTimeLeft.start(m_playTime);
+    else
+        m_playTimeLeft.stop();
 }
 
 void VideoPreviewManager::setWindowShown(bool shown)
@@ -85,4 +144,12 @@ void VideoPreviewManager::setReadyToDisplay(bool ready)
         return;
     m_isReadyToDisplay = ready;
     emit isReadyToDisplayChanged();
+}
+
+void VideoPreviewManager::setResting(bool resting)
+{
+    if (m_isResting == resting)
+        return;
+    m_isResting = resting;
+    emit isRestingChanged();
 }

@@ -2,7 +2,8 @@
 // as the agent's are on a machine without a graphics card: the poster shows
 // first and the video fades in over it, a rounded view leaves its corners to
 // what lies beneath, a replacement swaps in only once it plays, and two displays showing one file share one playback in step until
-// one of them seeks elsewhere.
+// one of them seeks elsewhere. A pass that ended on its last frame plays again
+// from the start when asked.
 #include "DesktopImageView.h"
 #include "DesktopVideoPlayer.h"
 #include "LantoSettings.h"
@@ -69,6 +70,7 @@ private slots:
     void replacementSwapsInOnceItPlays();
     void displaysShareOnePlaybackUntilOneSeeks_data();
     void displaysShareOnePlaybackUntilOneSeeks();
+    void endedPassPlaysAgainFromTheStart();
 
 private:
     QUrl writeClip(const QString& name, QColor upper, QColor lower, QColor poster);
@@ -221,6 +223,25 @@ void tst_SoftwarePath::displaysShareOnePlaybackUntilOneSeeks()
     QVERIFY(left.shows(Qt::blue, Qt::yellow));
     leftPlayer.stop();
     rightPlayer.stop();
+}
+
+void tst_SoftwarePath::endedPassPlaysAgainFromTheStart()
+{
+    std::unique_ptr<PlayerBackend> player = m_backends.create();
+    player->setLoopsWholeFile(false);
+    player->load(m_green, std::nullopt);
+    player->play();
+    QTRY_COMPARE_WITH_TIMEOUT(player->timeControlStatus(), PlayerBackend::TimeControlStatus::playing, timeout);
+    // The pass ends on its last frame.
+    QTRY_COMPARE_WITH_TIMEOUT(player->rate(), 0.0, timeout);
+    QCOMPARE(player->itemStatus(), PlayerBackend::ItemStatus::readyToPlay);
+
+    player->seekExactly(0);
+    player->play();
+    QTRY_COMPARE_WITH_TIMEOUT(player->timeControlStatus(), PlayerBackend::TimeControlStatus::playing, timeout);
+    // It plays through once more, to its end.
+    QTRY_COMPARE_WITH_TIMEOUT(player->rate(), 0.0, timeout);
+    QCOMPARE(player->itemStatus(), PlayerBackend::ItemStatus::readyToPlay);
 }
 
 QTEST_MAIN(tst_SoftwarePath)

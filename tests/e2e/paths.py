@@ -80,6 +80,8 @@ def handle_verdict(s, field):
 def discover(s):
     """Discover's rows come from the service; the hero's preview plays; search finds."""
     s.require_service()
+    # Discover built anew: where the window renders in software its preview rests after a while.
+    s.press("Categories")
     s.press("Discover")
     titles = s.service_titles()
     wait_until(lambda: any(s.find_all(s.application(), t, "push button") for t in titles), 30,
