@@ -50,7 +50,7 @@ LockScreenManager* LockScreenManager::shared() { return sharedManager.load(); }
 
 std::optional<QUrl> LockScreenManager::downloadedContent(const Wallpaper& wallpaper)
 {
-    const auto folder = WallpaperFolder::folderPath(LantoSettings::downloadsDirectory(), wallpaper.hexID);
+    const auto folder = WallpaperFolder::folderPath(LantoSettings::downloadsDirectory(), wallpaper.hexID());
     return folder ? WallpaperFolder::contentFileURL(*folder) : std::nullopt;
 }
 
@@ -79,12 +79,12 @@ void LockScreenManager::resumeIfNeeded()
 
 QFuture<void> LockScreenManager::inject(const Wallpaper& wallpaper, const std::optional<QString>& displayUUID)
 {
-    if (wallpaper.wallpaperType != WallpaperType::video)
+    if (wallpaper.wallpaperType() != WallpaperType::video)
         return QtFuture::makeReadyFuture();
     // The look-up reads the library's state, which only the calling thread may touch.
     const auto content = m_contentLookup(wallpaper);
     if (!content) {
-        log(QStringLiteral("Cannot inject \"%1\" — no file URL").arg(wallpaper.title));
+        log(QStringLiteral("Cannot inject \"%1\" — no file URL").arg(wallpaper.title()));
         return QtFuture::makeReadyFuture();
     }
     return QtConcurrent::run(
@@ -97,7 +97,7 @@ void LockScreenManager::place(const Wallpaper& wallpaper, const QUrl& content, c
     const auto placed = mapping.constFind(wallpaper.id);
     if (placed != mapping.cend() && m_aerials.isAssetInstalled(*placed)) {
         log(QStringLiteral("\"%1\" already in manifest as aerial %2 — verifying plist")
-                .arg(wallpaper.title, uuidText(*placed)));
+                .arg(wallpaper.title(), uuidText(*placed)));
         m_aerials.restampActiveAerial();
         return;
     }
@@ -105,15 +105,15 @@ void LockScreenManager::place(const Wallpaper& wallpaper, const QUrl& content, c
     // does this wallpaper's own aerial that is no longer installed.
     const QMap<QUuid, QUuid> stale = mapping;
 
-    log(QStringLiteral("Injecting \"%1\" into Aerial manifest...").arg(wallpaper.title));
-    const auto asset = m_aerials.inject(wallpaper.title, content.toLocalFile(), displayUUID);
+    log(QStringLiteral("Injecting \"%1\" into Aerial manifest...").arg(wallpaper.title()));
+    const auto asset = m_aerials.inject(wallpaper.title(), content.toLocalFile(), displayUUID);
     if (!asset) {
-        log(QStringLiteral("Failed to inject \"%1\" into Aerial manifest").arg(wallpaper.title));
+        log(QStringLiteral("Failed to inject \"%1\" into Aerial manifest").arg(wallpaper.title()));
         return;
     }
     saveMapping({ { wallpaper.id, *asset } });
     m_settings.set(SettingsKey::lockScreenEnabled, true);
-    log(QStringLiteral("Successfully injected \"%1\" as aerial %2").arg(wallpaper.title, uuidText(*asset)));
+    log(QStringLiteral("Successfully injected \"%1\" as aerial %2").arg(wallpaper.title(), uuidText(*asset)));
     for (auto it = stale.cbegin(); it != stale.cend(); ++it) {
         log(QStringLiteral("Removing stale aerial %1 (wallpaper %2)").arg(uuidText(it.value()), uuidText(it.key())));
         m_aerials.remove(it.value());
@@ -132,15 +132,15 @@ void LockScreenManager::takeOff(const Wallpaper& wallpaper)
     auto mapping = loadMapping();
     const auto placed = mapping.constFind(wallpaper.id);
     if (placed == mapping.cend()) {
-        log(QStringLiteral("\"%1\" is not on the lock screen — nothing to remove").arg(wallpaper.title));
+        log(QStringLiteral("\"%1\" is not on the lock screen — nothing to remove").arg(wallpaper.title()));
         return;
     }
     const QUuid asset = *placed;
-    log(QStringLiteral("Removing \"%1\" (aerial %2) from lock screen...").arg(wallpaper.title, uuidText(asset)));
+    log(QStringLiteral("Removing \"%1\" (aerial %2) from lock screen...").arg(wallpaper.title(), uuidText(asset)));
     m_aerials.remove(asset);
     mapping.remove(wallpaper.id);
     saveMapping(mapping);
     if (mapping.isEmpty())
         m_settings.set(SettingsKey::lockScreenEnabled, false);
-    log(QStringLiteral("Removed \"%1\" from lock screen").arg(wallpaper.title));
+    log(QStringLiteral("Removed \"%1\" from lock screen").arg(wallpaper.title()));
 }

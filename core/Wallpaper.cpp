@@ -69,32 +69,43 @@ Creator creatorOf(const APIProfile& profile)
     return creator;
 }
 
+// Every record made without fields starts from these, so a default record costs no allocation.
+const QSharedDataPointer<WallpaperFields>& emptyFields()
+{
+    static const QSharedDataPointer<WallpaperFields> empty(new WallpaperFields);
+    return empty;
+}
+
 } // namespace
+
+Wallpaper::Wallpaper() : d(emptyFields()) {}
 
 Wallpaper Wallpaper::fromAPIWallpaper(const APIWallpaper& record)
 {
-    Wallpaper w;
+    QSharedDataPointer<WallpaperFields> fields(new WallpaperFields);
+    WallpaperFields& f = *fields;
+    f.hexID = record.id;
+    f.title = record.title;
+    f.creator = creatorOf(record.profile);
+    f.category = categoryNamed(record.category.name);
+    f.tags = record.tags;
+    f.previewColors = previewColorsOf(record.previewColors.value_or(QStringList()));
+    f.resolution = QSizeF(double(record.resolutionWidth), double(record.resolutionHeight));
+    f.fileSize = record.fileSize;
+    f.isFeatured = false;
+    f.isNew = true;
+    f.downloadCount = record.downloadCount;
+    f.favoriteCount = record.favoriteCount;
+    f.dateAdded = QDateTime::currentDateTimeUtc();
+    f.wallpaperType = record.type == "video"_L1 ? WallpaperType::video : WallpaperType::image;
+    f.cloudID = record.id;
+    f.remoteThumbnailURL = record.thumbnailPath;
+    f.remotePosterURL = record.posterPath;
+    f.remoteContentURL = record.contentPath;
+    f.remotePreviewClipURL = record.previewClipPath;
+    f.localizedTitles = record.localizedTitles;
+    Wallpaper w(std::move(fields));
     w.id = uuidFromHexID(record.id);
-    w.hexID = record.id;
-    w.title = record.title;
-    w.creator = creatorOf(record.profile);
-    w.category = categoryNamed(record.category.name);
-    w.tags = record.tags;
-    w.previewColors = previewColorsOf(record.previewColors.value_or(QStringList()));
-    w.resolution = QSizeF(double(record.resolutionWidth), double(record.resolutionHeight));
-    w.fileSize = record.fileSize;
-    w.isFeatured = false;
-    w.isNew = true;
-    w.downloadCount = record.downloadCount;
-    w.favoriteCount = record.favoriteCount;
-    w.dateAdded = QDateTime::currentDateTimeUtc();
-    w.wallpaperType = record.type == "video"_L1 ? WallpaperType::video : WallpaperType::image;
-    w.cloudID = record.id;
-    w.remoteThumbnailURL = record.thumbnailPath;
-    w.remotePosterURL = record.posterPath;
-    w.remoteContentURL = record.contentPath;
-    w.remotePreviewClipURL = record.previewClipPath;
-    w.localizedTitles = record.localizedTitles;
     return w;
 }
 
@@ -108,24 +119,30 @@ qint64 Wallpaper::wholePixels(double value)
 
 QString Wallpaper::resolutionText() const
 {
-    return QString::number(wholePixels(resolution.width())) + u'x' + QString::number(wholePixels(resolution.height()));
+    return QString::number(wholePixels(d->resolution.width())) + u'x' + QString::number(wholePixels(d->resolution.height()));
 }
 
-bool Wallpaper::sameContent(const Wallpaper& other) const
+bool WallpaperFields::operator==(const WallpaperFields& other) const
 {
-    const auto fields = [](const Wallpaper& w) {
-        return std::tie(w.id, w.hexID, w.title, w.creator, w.category, w.tags, w.previewColors, w.resolution,
-            w.fileSize, w.isFeatured, w.isNew, w.downloadCount, w.favoriteCount, w.dateAdded, w.wallpaperType,
-            w.cloudID, w.remoteThumbnailURL, w.remotePosterURL, w.remoteContentURL, w.remotePreviewClipURL,
-            w.localizedTitles, w.submissionStatus, w.serverWallpaperId);
+    const auto fields = [](const WallpaperFields& w) {
+        return std::tie(w.hexID, w.title, w.creator, w.category, w.tags, w.previewColors, w.resolution, w.fileSize,
+            w.isFeatured, w.isNew, w.downloadCount, w.favoriteCount, w.dateAdded, w.wallpaperType, w.cloudID,
+            w.remoteThumbnailURL, w.remotePosterURL, w.remoteContentURL, w.remotePreviewClipURL, w.localizedTitles,
+            w.submissionStatus, w.serverWallpaperId);
     };
     return fields(*this) == fields(other);
 }
 
+bool Wallpaper::sameContent(const Wallpaper& other) const
+{
+    return id == other.id && (d == other.d || *d == *other.d);
+}
+
 QString Wallpaper::localizedTitle(const LocaleName& locale) const
 {
-    if (!localizedTitles)
-        return title;
+    const std::optional<QMap<QString, QString>>& titles = d->localizedTitles;
+    if (!titles)
+        return d->title;
 
     const QString language = locale.language.isEmpty() ? u"en"_s : locale.language;
     QStringList keys;
@@ -137,25 +154,25 @@ QString Wallpaper::localizedTitle(const LocaleName& locale) const
     keys.append(u"en"_s);
 
     for (const QString& key : keys) {
-        const auto found = localizedTitles->constFind(key);
-        if (found != localizedTitles->constEnd())
+        const auto found = titles->constFind(key);
+        if (found != titles->constEnd())
             return *found;
     }
-    return title;
+    return d->title;
 }
 
 QVariantList Wallpaper::previewColorList() const
 {
     QVariantList colors;
-    colors.reserve(previewColors.size());
-    for (const QColor& color : previewColors)
+    colors.reserve(d->previewColors.size());
+    for (const QColor& color : d->previewColors)
         colors.append(color);
     return colors;
 }
 
 QString Wallpaper::typeName() const
 {
-    switch (wallpaperType) {
+    switch (d->wallpaperType) {
     case WallpaperType::image:
         return u"image"_s;
     case WallpaperType::video:

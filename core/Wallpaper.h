@@ -11,6 +11,8 @@
 #include <QList>
 #include <QMap>
 #include <QObject>
+#include <QSharedData>
+#include <QSharedDataPointer>
 #include <QSizeF>
 #include <QString>
 #include <QStringList>
@@ -22,9 +24,45 @@
 
 struct APIWallpaper;
 
+// Everything a wallpaper record holds but its id.
+struct WallpaperFields : QSharedData
+{
+    QString hexID; // also the name of the item's folder under the downloads folder
+    QString title;
+    Creator creator;
+    WallpaperCategory category = WallpaperCategory::digitalArt;
+    WallpaperType wallpaperType = WallpaperType::image;
+    bool isFeatured = false;
+    bool isNew = false;
+    QStringList tags; // ids of the service's tag catalogue
+    QList<QColor> previewColors; // dominant colours, in the service's order
+    QSizeF resolution; // pixels
+    qint64 fileSize = 0; // bytes
+    qint64 downloadCount = 0;
+    qint64 favoriteCount = 0;
+    QDateTime dateAdded;
+    std::optional<QString> cloudID; // absent for items that exist only on this machine
+    std::optional<QString> remoteThumbnailURL;
+    std::optional<QString> remotePosterURL;
+    std::optional<QString> remoteContentURL;
+    std::optional<QString> remotePreviewClipURL;
+    // Keyed by a language code alone, or joined by "-" with a region or script code.
+    std::optional<QMap<QString, QString>> localizedTitles;
+    // The user's own upload: "uploading", "pending", "approved" or "rejected".
+    std::optional<QString> submissionStatus;
+    std::optional<QString> serverWallpaperId; // the service's id of the user's own upload
+
+    bool operator==(const WallpaperFields& other) const;
+};
+
 // One wallpaper, from the catalogue or the local library, passed by value.
 // Identity is the id alone: two records with the same id are equal whatever
 // else they hold.
+//
+// A record is its id and a pointer to fields shared between its copies, so
+// the lists of tens of thousands of records that the library copies, splits
+// and merges cost a few bytes a record. Reads never copy; edit() makes the
+// fields this record's own before it hands them out for writing.
 struct Wallpaper
 {
     Q_GADGET
@@ -32,21 +70,21 @@ struct Wallpaper
     // What the screens read of a record; absent optional texts read as empty.
     Q_PROPERTY(QString id READ idText CONSTANT)
     Q_PROPERTY(bool isValid READ isValid CONSTANT)
-    Q_PROPERTY(QString hexID MEMBER hexID CONSTANT)
-    Q_PROPERTY(QString title MEMBER title CONSTANT)
+    Q_PROPERTY(QString hexID READ hexID CONSTANT)
+    Q_PROPERTY(QString title READ title CONSTANT)
     Q_PROPERTY(QString displayTitle READ displayTitle CONSTANT)
-    Q_PROPERTY(Creator creator MEMBER creator CONSTANT)
+    Q_PROPERTY(Creator creator READ creator CONSTANT)
     Q_PROPERTY(QString categoryName READ categoryName CONSTANT)
-    Q_PROPERTY(QStringList tags MEMBER tags CONSTANT)
+    Q_PROPERTY(QStringList tags READ tags CONSTANT)
     Q_PROPERTY(QVariantList previewColors READ previewColorList CONSTANT)
-    Q_PROPERTY(QSizeF resolution MEMBER resolution CONSTANT)
+    Q_PROPERTY(QSizeF resolution READ resolution CONSTANT)
     Q_PROPERTY(QString resolutionText READ resolutionText CONSTANT)
-    Q_PROPERTY(qint64 fileSize MEMBER fileSize CONSTANT)
-    Q_PROPERTY(bool isFeatured MEMBER isFeatured CONSTANT)
-    Q_PROPERTY(bool isNew MEMBER isNew CONSTANT)
-    Q_PROPERTY(qint64 downloadCount MEMBER downloadCount CONSTANT)
-    Q_PROPERTY(qint64 favoriteCount MEMBER favoriteCount CONSTANT)
-    Q_PROPERTY(QDateTime dateAdded MEMBER dateAdded CONSTANT)
+    Q_PROPERTY(qint64 fileSize READ fileSize CONSTANT)
+    Q_PROPERTY(bool isFeatured READ isFeatured CONSTANT)
+    Q_PROPERTY(bool isNew READ isNew CONSTANT)
+    Q_PROPERTY(qint64 downloadCount READ downloadCount CONSTANT)
+    Q_PROPERTY(qint64 favoriteCount READ favoriteCount CONSTANT)
+    Q_PROPERTY(QDateTime dateAdded READ dateAdded CONSTANT)
     Q_PROPERTY(QString type READ typeName CONSTANT)
     Q_PROPERTY(bool isVideo READ isVideo CONSTANT)
     Q_PROPERTY(QString cloudID READ cloudIDText CONSTANT)
@@ -58,31 +96,35 @@ struct Wallpaper
     Q_PROPERTY(QString serverWallpaperId READ serverWallpaperIdText CONSTANT)
 
 public:
-    QUuid id; // uuidFromHexID(hexID) for items with a hex id
-    QString hexID; // also the name of the item's folder under the downloads folder
-    QString title;
-    Creator creator;
-    WallpaperCategory category = WallpaperCategory::digitalArt;
-    QStringList tags; // ids of the service's tag catalogue
-    QList<QColor> previewColors; // dominant colours, in the service's order
-    QSizeF resolution; // pixels
-    qint64 fileSize = 0; // bytes
-    bool isFeatured = false;
-    bool isNew = false;
-    qint64 downloadCount = 0;
-    qint64 favoriteCount = 0;
-    QDateTime dateAdded;
-    WallpaperType wallpaperType = WallpaperType::image;
-    std::optional<QString> cloudID; // absent for items that exist only on this machine
-    std::optional<QString> remoteThumbnailURL;
-    std::optional<QString> remotePosterURL;
-    std::optional<QString> remoteContentURL;
-    std::optional<QString> remotePreviewClipURL;
-    // Keyed by a language code alone, or joined by "-" with a region or script code.
-    std::optional<QMap<QString, QString>> localizedTitles;
-    // The user's own upload: "uploading", "pending", "approved" or "rejected".
-    std::optional<QString> submissionStatus;
-    std::optional<QString> serverWallpaperId; // the service's id of the user's own upload
+    Wallpaper();
+
+    QUuid id; // uuidFromHexID(hexID) for items with a hex id; held inline for lookups
+
+    const QString& hexID() const { return d->hexID; }
+    const QString& title() const { return d->title; }
+    const Creator& creator() const { return d->creator; }
+    WallpaperCategory category() const { return d->category; }
+    const QStringList& tags() const { return d->tags; }
+    const QList<QColor>& previewColors() const { return d->previewColors; }
+    QSizeF resolution() const { return d->resolution; }
+    qint64 fileSize() const { return d->fileSize; }
+    bool isFeatured() const { return d->isFeatured; }
+    bool isNew() const { return d->isNew; }
+    qint64 downloadCount() const { return d->downloadCount; }
+    qint64 favoriteCount() const { return d->favoriteCount; }
+    const QDateTime& dateAdded() const { return d->dateAdded; }
+    WallpaperType wallpaperType() const { return d->wallpaperType; }
+    const std::optional<QString>& cloudID() const { return d->cloudID; }
+    const std::optional<QString>& remoteThumbnailURL() const { return d->remoteThumbnailURL; }
+    const std::optional<QString>& remotePosterURL() const { return d->remotePosterURL; }
+    const std::optional<QString>& remoteContentURL() const { return d->remoteContentURL; }
+    const std::optional<QString>& remotePreviewClipURL() const { return d->remotePreviewClipURL; }
+    const std::optional<QMap<QString, QString>>& localizedTitles() const { return d->localizedTitles; }
+    const std::optional<QString>& submissionStatus() const { return d->submissionStatus; }
+    const std::optional<QString>& serverWallpaperId() const { return d->serverWallpaperId; }
+
+    // The fields for writing, this record's own: copies made earlier keep what they held.
+    WallpaperFields& edit() { return *d; }
 
     // A catalogue item as the service describes it; never fails.
     static Wallpaper fromAPIWallpaper(const APIWallpaper& record);
@@ -102,22 +144,29 @@ public:
     bool isValid() const { return !id.isNull(); }
     QString idText() const { return id.toString(QUuid::WithoutBraces); }
     QString displayTitle() const { return localizedTitle(LocaleName::chosen()); }
-    QString categoryName() const { return rawValue(category); }
+    QString categoryName() const { return rawValue(d->category); }
     QVariantList previewColorList() const;
     QString typeName() const;
-    bool isVideo() const { return wallpaperType == WallpaperType::video; }
-    QString cloudIDText() const { return cloudID.value_or(QString()); }
-    QString remoteThumbnailText() const { return remoteThumbnailURL.value_or(QString()); }
-    QString remotePosterText() const { return remotePosterURL.value_or(QString()); }
-    QString remoteContentText() const { return remoteContentURL.value_or(QString()); }
-    QString remotePreviewClipText() const { return remotePreviewClipURL.value_or(QString()); }
-    QString submissionStatusText() const { return submissionStatus.value_or(QString()); }
-    QString serverWallpaperIdText() const { return serverWallpaperId.value_or(QString()); }
+    bool isVideo() const { return d->wallpaperType == WallpaperType::video; }
+    QString cloudIDText() const { return d->cloudID.value_or(QString()); }
+    QString remoteThumbnailText() const { return d->remoteThumbnailURL.value_or(QString()); }
+    QString remotePosterText() const { return d->remotePosterURL.value_or(QString()); }
+    QString remoteContentText() const { return d->remoteContentURL.value_or(QString()); }
+    QString remotePreviewClipText() const { return d->remotePreviewClipURL.value_or(QString()); }
+    QString submissionStatusText() const { return d->submissionStatus.value_or(QString()); }
+    QString serverWallpaperIdText() const { return d->serverWallpaperId.value_or(QString()); }
 
     friend bool operator==(const Wallpaper& a, const Wallpaper& b) noexcept { return a.id == b.id; }
     // Every field equal, not only the id.
     bool sameContent(const Wallpaper& other) const;
+
+private:
+    explicit Wallpaper(QSharedDataPointer<WallpaperFields> fields) : d(std::move(fields)) {}
+
+    QSharedDataPointer<WallpaperFields> d; // never null
 };
+
+Q_DECLARE_TYPEINFO(Wallpaper, Q_RELOCATABLE_TYPE);
 
 // QML writes a property of this type, and tells its bindings, only when the
 // meta-type finds the new value different. With the record's own equality (the

@@ -60,26 +60,26 @@ Wallpaper LocalLibrary::wallpaperFrom(const LocalWallpaperMeta& meta, const Sign
 {
     Wallpaper w;
     w.id = uuidFromHexID(meta.hexID);
-    w.hexID = meta.hexID;
-    w.title = meta.title;
+    w.edit().hexID = meta.hexID;
+    w.edit().title = meta.title;
     const std::optional<QUuid> profileUuid = account.profileId ? uuidFromText(*account.profileId) : std::nullopt;
-    w.creator.id = profileUuid.value_or(QUuid::createUuid());
-    w.creator.name = account.displayName.value_or(u"You"_s);
-    w.creator.avatarColor = systemColor(SystemColor::purple);
-    w.creator.avatarUrl = account.avatarUrl;
-    w.creator.serverProfileId = account.profileId;
-    w.category = WallpaperCategories::fromRawValue(meta.category).value_or(WallpaperCategory::digitalArt);
-    w.tags = QStringList{u"imported"_s};
-    w.previewColors = {colorFromHex(u"#6644CC"_s), colorFromHex(u"#4466CC"_s)};
-    w.resolution = QSizeF(double(meta.resolutionWidth), double(meta.resolutionHeight));
-    w.fileSize = meta.fileSize;
-    w.isNew = true;
-    w.dateAdded = QDateTime::currentDateTime();
-    w.wallpaperType = meta.type == u"video"_s ? WallpaperType::video : WallpaperType::image;
-    w.cloudID = meta.hexID;
-    w.localizedTitles = meta.localizedTitles;
-    w.submissionStatus = meta.submissionStatus;
-    w.serverWallpaperId = meta.serverWallpaperId;
+    w.edit().creator.id = profileUuid.value_or(QUuid::createUuid());
+    w.edit().creator.name = account.displayName.value_or(u"You"_s);
+    w.edit().creator.avatarColor = systemColor(SystemColor::purple);
+    w.edit().creator.avatarUrl = account.avatarUrl;
+    w.edit().creator.serverProfileId = account.profileId;
+    w.edit().category = WallpaperCategories::fromRawValue(meta.category).value_or(WallpaperCategory::digitalArt);
+    w.edit().tags = QStringList{u"imported"_s};
+    w.edit().previewColors = {colorFromHex(u"#6644CC"_s), colorFromHex(u"#4466CC"_s)};
+    w.edit().resolution = QSizeF(double(meta.resolutionWidth), double(meta.resolutionHeight));
+    w.edit().fileSize = meta.fileSize;
+    w.edit().isNew = true;
+    w.edit().dateAdded = QDateTime::currentDateTime();
+    w.edit().wallpaperType = meta.type == u"video"_s ? WallpaperType::video : WallpaperType::image;
+    w.edit().cloudID = meta.hexID;
+    w.edit().localizedTitles = meta.localizedTitles;
+    w.edit().submissionStatus = meta.submissionStatus;
+    w.edit().serverWallpaperId = meta.serverWallpaperId;
     return w;
 }
 
@@ -99,6 +99,6 @@ void LocalLibrary::writeMetadata(const Wallpaper& wallpaper) const
 
 bool LocalLibrary::hasLocalMetadata(const Wallpaper& wallpaper) const
 {
-    const std::optional<QString> path = metadataPath(wallpaper.hexID);
+    const std::optional<QString> path = metadataPath(wallpaper.hexID());
     return path && QFileInfo::exists(*path);
 }

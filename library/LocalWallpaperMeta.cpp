@@ -84,18 +84,18 @@ QByteArray LocalWallpaperMeta::toJson() const
 
 std::optional<LocalWallpaperMeta> LocalWallpaperMeta::of(const Wallpaper& wallpaper)
 {
-    if (!wallpaper.cloudID)
+    if (!wallpaper.cloudID())
         return std::nullopt;
     LocalWallpaperMeta meta;
-    meta.hexID = *wallpaper.cloudID;
-    meta.title = wallpaper.title;
-    meta.category = rawValue(wallpaper.category);
-    meta.type = wallpaper.wallpaperType == WallpaperType::video ? u"video"_s : u"image"_s;
-    meta.resolutionWidth = Wallpaper::wholePixels(wallpaper.resolution.width());
-    meta.resolutionHeight = Wallpaper::wholePixels(wallpaper.resolution.height());
-    meta.fileSize = wallpaper.fileSize;
-    meta.localizedTitles = wallpaper.localizedTitles;
-    meta.submissionStatus = wallpaper.submissionStatus;
-    meta.serverWallpaperId = wallpaper.serverWallpaperId;
+    meta.hexID = *wallpaper.cloudID();
+    meta.title = wallpaper.title();
+    meta.category = rawValue(wallpaper.category());
+    meta.type = wallpaper.wallpaperType() == WallpaperType::video ? u"video"_s : u"image"_s;
+    meta.resolutionWidth = Wallpaper::wholePixels(wallpaper.resolution().width());
+    meta.resolutionHeight = Wallpaper::wholePixels(wallpaper.resolution().height());
+    meta.fileSize = wallpaper.fileSize();
+    meta.localizedTitles = wallpaper.localizedTitles();
+    meta.submissionStatus = wallpaper.submissionStatus();
+    meta.serverWallpaperId = wallpaper.serverWallpaperId();
     return meta;
 }

@@ -34,7 +34,7 @@ QFuture<void> OrphanRecovery::reconcileOrphanedDownloads()
               .entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::NoSort);
     QSet<QString> known;
     for (const Wallpaper& wallpaper : m_library.allWallpaperList().items())
-        known.insert(wallpaper.hexID);
+        known.insert(wallpaper.hexID());
     const QStringList found = orphans(entries, known, m_downloadsDirectory);
     if (found.isEmpty())
         return QtFuture::makeReadyFuture();

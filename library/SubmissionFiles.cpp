@@ -68,16 +68,16 @@ std::variant<QByteArray, SubmissionError> SubmissionFiles::makeSubmissionThumbna
 SubmissionCreate SubmissionFiles::createBody(const Wallpaper& wallpaper)
 {
     SubmissionCreate body;
-    body.title = wallpaper.title;
-    body.categoryId = serviceKey(wallpaper.category);
-    body.type = wallpaper.wallpaperType == WallpaperType::video ? u"video"_s : u"image"_s;
-    body.resolutionWidth = Wallpaper::wholePixels(wallpaper.resolution.width());
-    body.resolutionHeight = Wallpaper::wholePixels(wallpaper.resolution.height());
-    body.fileSize = wallpaper.fileSize;
+    body.title = wallpaper.title();
+    body.categoryId = serviceKey(wallpaper.category());
+    body.type = wallpaper.wallpaperType() == WallpaperType::video ? u"video"_s : u"image"_s;
+    body.resolutionWidth = Wallpaper::wholePixels(wallpaper.resolution().width());
+    body.resolutionHeight = Wallpaper::wholePixels(wallpaper.resolution().height());
+    body.fileSize = wallpaper.fileSize();
     return body;
 }
 
 QString SubmissionFiles::contentType(const Wallpaper& wallpaper)
 {
-    return wallpaper.wallpaperType == WallpaperType::video ? u"video/quicktime"_s : u"image/png"_s;
+    return wallpaper.wallpaperType() == WallpaperType::video ? u"video/quicktime"_s : u"image/png"_s;
 }

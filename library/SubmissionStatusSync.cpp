@@ -42,21 +42,21 @@ bool SubmissionStatusSync::apply(const QList<APIWallpaper>& submissions)
     // A copy: renaming changes the library's list as it is walked.
     const QList<Wallpaper> library = m_library.allWallpaperList().items();
     for (const Wallpaper& local : library) {
-        if (!local.submissionStatus || !m_library.hasLocalMetadata(local))
+        if (!local.submissionStatus() || !m_library.hasLocalMetadata(local))
             continue;
-        const QString& current = *local.submissionStatus;
+        const QString& current = *local.submissionStatus();
         const auto match = std::find_if(submissions.cbegin(), submissions.cend(), [&](const APIWallpaper& record) {
-            return local.serverWallpaperId ? record.id == *local.serverWallpaperId : record.title == local.title;
+            return local.serverWallpaperId() ? record.id == *local.serverWallpaperId() : record.title == local.title();
         });
         if (match == submissions.cend()) {
             if (current == u"pending"_s)
-                m_library.setSubmissionStatus(local.hexID, u"rejected"_s);
+                m_library.setSubmissionStatus(local.hexID(), u"rejected"_s);
             continue;
         }
-        if (match->title != local.title)
+        if (match->title != local.title())
             m_library.renameWallpaper(local.id, match->title);
         if (match->status && *match->status != current) {
-            m_library.setSubmissionStatus(local.hexID, *match->status);
+            m_library.setSubmissionStatus(local.hexID(), *match->status);
             approved = approved || *match->status == u"approved"_s;
         }
     }

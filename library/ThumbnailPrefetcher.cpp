@@ -13,7 +13,7 @@ constexpr int startsPerTurn = 32;
 
 bool hasRemoteThumbnail(const Wallpaper& wallpaper)
 {
-    return wallpaper.cloudID && wallpaper.remoteThumbnailURL;
+    return wallpaper.cloudID() && wallpaper.remoteThumbnailURL();
 }
 
 } // namespace
@@ -33,8 +33,8 @@ struct ThumbnailPrefetcher::Batch
     {
         while (next < wallpapers.size()) {
             const Wallpaper& wallpaper = wallpapers.at(next++);
-            if (hasRemoteThumbnail(wallpaper) && !asked.contains(*wallpaper.cloudID)) {
-                asked.insert(*wallpaper.cloudID);
+            if (hasRemoteThumbnail(wallpaper) && !asked.contains(*wallpaper.cloudID())) {
+                asked.insert(*wallpaper.cloudID());
                 return &wallpaper;
             }
         }
@@ -90,7 +90,7 @@ void ThumbnailPrefetcher::pump()
         ++m_inFlight;
         ++batch->inFlight;
         // A fetch that is cancelled counts as finished, or its list would never end.
-        m_source.fetchThumbnail(*wallpaper->cloudID, *wallpaper->remoteThumbnailURL)
+        m_source.fetchThumbnail(*wallpaper->cloudID(), *wallpaper->remoteThumbnailURL())
             .then(this, [this, batch](const std::optional<QUrl>&) { finished(batch); })
             .onCanceled(this, [this, batch] { finished(batch); });
     }

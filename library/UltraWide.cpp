@@ -37,11 +37,11 @@ QList<Wallpaper> catalogueWallpapers(const QList<Wallpaper>& all, const LocalLib
     QList<Wallpaper> kept;
     // The size test first: it is cheap, and leaves few records for the disk check.
     for (const Wallpaper& wallpaper : all) {
-        if (isUltraWide(wallpaper.resolution) && !library.hasLocalMetadata(wallpaper))
+        if (isUltraWide(wallpaper.resolution()) && !library.hasLocalMetadata(wallpaper))
             kept.append(wallpaper);
     }
     std::stable_sort(kept.begin(), kept.end(),
-                     [](const Wallpaper& a, const Wallpaper& b) { return a.downloadCount > b.downloadCount; });
+                     [](const Wallpaper& a, const Wallpaper& b) { return a.downloadCount() > b.downloadCount(); });
     return kept;
 }
 

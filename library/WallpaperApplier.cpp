@@ -46,23 +46,23 @@ void WallpaperApplier::apply(const Wallpaper& wallpaper)
 {
     if (const std::optional<QString> reported = m_library.serviceID(wallpaper))
         m_services.service.recordEvent(WallpaperService::UsageEvent::apply, *reported);
-    if (wallpaper.cloudID && !m_services.files.isDownloaded(wallpaper)) {
+    if (wallpaper.cloudID() && !m_services.files.isDownloaded(wallpaper)) {
         if (m_downloads.contains(wallpaper.id))
             return; // the running download applies it when it ends
         m_downloads.insert(wallpaper.id);
         QMetaObject::invokeMethod(
-            this, [this, wallpaper] { downloadAndApply(wallpaper, *wallpaper.cloudID); }, Qt::QueuedConnection);
+            this, [this, wallpaper] { downloadAndApply(wallpaper, *wallpaper.cloudID()); }, Qt::QueuedConnection);
         return;
     }
     if (applyLocal(wallpaper))
-        m_library.setLastAppliedTitle(wallpaper.title);
+        m_library.setLastAppliedTitle(wallpaper.title());
 }
 
 void WallpaperApplier::downloadAndApply(const Wallpaper& wallpaper, const QString& cloudID)
 {
     Log::write(u"Lanto[apply-fix]: downloadAndApply entered, isMainThread=%1, title=%2"_s.arg(onMainThread())
-                   .arg(wallpaper.title));
-    if (!wallpaper.remoteContentURL) {
+                   .arg(wallpaper.title()));
+    if (!wallpaper.remoteContentURL()) {
         m_downloads.remove(wallpaper.id);
         return;
     }
@@ -74,7 +74,7 @@ void WallpaperApplier::downloadAndApply(const Wallpaper& wallpaper, const QStrin
             library->updateDownloadProgress(id, fraction);
     };
     whenFetched(
-        m_services.service.downloadContent(cloudID, *wallpaper.remoteContentURL, wallpaper.remotePosterURL, progress),
+        m_services.service.downloadContent(cloudID, *wallpaper.remoteContentURL(), wallpaper.remotePosterURL(), progress),
         this, [this, wallpaper, cloudID](const Fetched<QUrl>& outcome) {
             m_downloads.remove(wallpaper.id);
             if (!outcome.ok()) {
@@ -85,10 +85,10 @@ void WallpaperApplier::downloadAndApply(const Wallpaper& wallpaper, const QStrin
             }
             m_services.service.recordEvent(WallpaperService::UsageEvent::download, cloudID);
             if (applyLocal(wallpaper))
-                m_library.setLastAppliedTitle(wallpaper.title);
+                m_library.setLastAppliedTitle(wallpaper.title());
             m_library.setDownloadProgress(wallpaper.id, std::nullopt);
             Log::write(u"Lanto[apply-fix]: downloadAndApply completed, isMainThread=%1, title=%2"_s.arg(onMainThread())
-                           .arg(wallpaper.title));
+                           .arg(wallpaper.title()));
         });
 }
 
@@ -99,7 +99,7 @@ bool WallpaperApplier::applyLocal(const Wallpaper& wallpaper)
     // Without a content file nothing is recorded, so a failure cannot pass for an apply.
     const std::optional<QUrl> content = m_services.files.localContentURL(wallpaper);
     if (!content) {
-        Log::write(u"Lanto: No file found for wallpaper %1 (%2)"_s.arg(wallpaper.title, wallpaper.hexID));
+        Log::write(u"Lanto: No file found for wallpaper %1 (%2)"_s.arg(wallpaper.title(), wallpaper.hexID()));
         return false;
     }
     m_library.recordActiveWallpaper(wallpaper.id, screenKey);

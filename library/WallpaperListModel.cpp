@@ -54,27 +54,27 @@ QVariant WallpaperListModel::data(const QModelIndex& index, int role) const
     case Qt::DisplayRole:
     case TitleRole: return w.localizedTitle(m_locale ? *m_locale : LocaleName::chosen());
     case IdRole: return w.id;
-    case HexIDRole: return w.hexID;
-    case CreatorNameRole: return w.creator.name;
-    case CategoryRole: return rawValue(w.category);
+    case HexIDRole: return w.hexID();
+    case CreatorNameRole: return w.creator().name;
+    case CategoryRole: return rawValue(w.category());
     case TypeRole: return w.typeName();
     case ResolutionTextRole: return w.resolutionText();
-    case WidthRole: return w.resolution.width();
-    case HeightRole: return w.resolution.height();
+    case WidthRole: return w.resolution().width();
+    case HeightRole: return w.resolution().height();
     case PreviewColorsRole: {
         QVariantList colors;
-        for (const QColor& color : w.previewColors)
+        for (const QColor& color : w.previewColors())
             colors.append(color);
         return colors;
     }
-    case DownloadCountRole: return w.downloadCount;
-    case FavoriteCountRole: return w.favoriteCount;
-    case IsNewRole: return w.isNew;
-    case IsFeaturedRole: return w.isFeatured;
-    case CloudIDRole: return optionalText(w.cloudID);
-    case RemoteThumbnailURLRole: return optionalText(w.remoteThumbnailURL);
-    case RemotePreviewClipURLRole: return optionalText(w.remotePreviewClipURL);
-    case SubmissionStatusRole: return optionalText(w.submissionStatus);
+    case DownloadCountRole: return w.downloadCount();
+    case FavoriteCountRole: return w.favoriteCount();
+    case IsNewRole: return w.isNew();
+    case IsFeaturedRole: return w.isFeatured();
+    case CloudIDRole: return optionalText(w.cloudID());
+    case RemoteThumbnailURLRole: return optionalText(w.remoteThumbnailURL());
+    case RemotePreviewClipURLRole: return optionalText(w.remotePreviewClipURL());
+    case SubmissionStatusRole: return optionalText(w.submissionStatus());
     case WallpaperRole: return QVariant::fromValue(w);
     }
     return {};

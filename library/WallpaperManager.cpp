@@ -82,16 +82,16 @@ WallpaperManager::WallpaperManager(Services services, QObject* parent)
     QList<Wallpaper> local = m_library.scan([this] { return m_services.account.currentAccount(); });
     for (Wallpaper& wallpaper : local) {
         // A submission cut short when the program ended: nothing is uploading any more.
-        if (wallpaper.submissionStatus == uploadingStatus) {
-            wallpaper.submissionStatus.reset();
+        if (wallpaper.submissionStatus() == uploadingStatus) {
+            wallpaper.edit().submissionStatus.reset();
             m_library.writeMetadata(wallpaper);
         }
     }
     m_all.assign(local);
     for (const Wallpaper& wallpaper : std::as_const(local)) {
         m_downloaded.insert(wallpaper.id);
-        if (wallpaper.submissionStatus)
-            m_submissionStatuses.insert(wallpaper.hexID, *wallpaper.submissionStatus);
+        if (wallpaper.submissionStatus())
+            m_submissionStatuses.insert(wallpaper.hexID(), *wallpaper.submissionStatus());
     }
 
     if (!m_services.cloud.isCacheBuilt())
@@ -124,7 +124,7 @@ void WallpaperManager::startTasks()
         const QSet<QString> folders(names.cbegin(), names.cend());
         QList<Wallpaper> onDisk;
         for (const Wallpaper& wallpaper : m_all.items()) {
-            if (folders.contains(wallpaper.hexID))
+            if (folders.contains(wallpaper.hexID()))
                 onDisk.append(wallpaper);
         }
         prefetchCardThumbnails(onDisk);
@@ -238,7 +238,7 @@ void WallpaperManager::updateUltraWideWallpapers()
 bool WallpaperManager::isOwnedByCurrentUser(const Wallpaper& wallpaper) const
 {
     const std::optional<QString> mine = m_services.account.currentAccount().profileId;
-    const std::optional<QString>& creator = wallpaper.creator.serverProfileId;
+    const std::optional<QString>& creator = wallpaper.creator().serverProfileId;
     if (mine && creator)
         return *mine == *creator;
     Log::write(u"Lanto: isOwnedByCurrentUser — myProfileId=%1, creatorProfileId=%2"_s.arg(textOrNil(mine),
@@ -363,15 +363,15 @@ void WallpaperManager::pruneStaleWallpapers()
         return;
     QSet<QString> staleCloudIDs;
     for (const Wallpaper& wallpaper : m_all.items()) {
-        if (wallpaper.cloudID && !m_serverKnownIDs.contains(wallpaper.id)
-            && !m_services.cloud.isDownloaded(*wallpaper.cloudID))
-            staleCloudIDs.insert(*wallpaper.cloudID);
+        if (wallpaper.cloudID() && !m_serverKnownIDs.contains(wallpaper.id)
+            && !m_services.cloud.isDownloaded(*wallpaper.cloudID()))
+            staleCloudIDs.insert(*wallpaper.cloudID());
     }
     if (staleCloudIDs.isEmpty())
         return;
     // The user's own items keep their library record; their cache entries go.
     m_all.removeIf([&](const Wallpaper& wallpaper) {
-        return wallpaper.cloudID && staleCloudIDs.contains(*wallpaper.cloudID) && !m_library.hasLocalMetadata(wallpaper);
+        return wallpaper.cloudID() && staleCloudIDs.contains(*wallpaper.cloudID()) && !m_library.hasLocalMetadata(wallpaper);
     });
     m_cache.prune(staleCloudIDs);
 }
@@ -384,7 +384,7 @@ void WallpaperManager::dropMissingDownloads()
         if (!row)
             continue;
         const Wallpaper& wallpaper = m_all.at(*row);
-        if (wallpaper.cloudID && !m_services.cloud.isDownloaded(*wallpaper.cloudID))
+        if (wallpaper.cloudID() && !m_services.cloud.isDownloaded(*wallpaper.cloudID()))
             kept.remove(id);
     }
     if (kept.size() == m_downloaded.size())
@@ -404,7 +404,7 @@ void WallpaperManager::addImportedWallpaper(const Wallpaper& wallpaper, const QS
     }
     saveIdSet(SettingsKey::downloads, m_downloaded);
     m_library.writeMetadata(wallpaper);
-    m_services.cloud.recordDownload(wallpaper.hexID, QUrl::fromLocalFile(contentPath),
+    m_services.cloud.recordDownload(wallpaper.hexID(), QUrl::fromLocalFile(contentPath),
                                     posterPath ? std::optional(QUrl::fromLocalFile(*posterPath)) : std::nullopt);
 }
 
@@ -444,7 +444,7 @@ QList<Wallpaper> WallpaperManager::loadCategory(WallpaperCategory category)
         QMetaObject::invokeMethod(this, [this, category] { fetchCategory(category); }, Qt::QueuedConnection);
     QList<Wallpaper> inCategory;
     for (const Wallpaper& wallpaper : m_all.items()) {
-        if (wallpaper.category == category)
+        if (wallpaper.category() == category)
             inCategory.append(wallpaper);
     }
     return inCategory;

@@ -83,9 +83,9 @@ void WallpaperManager::updateDownloadProgress(const QUuid& id, double fraction)
 
 std::optional<QString> WallpaperManager::serviceID(const Wallpaper& wallpaper) const
 {
-    if (!wallpaper.cloudID || (!m_serverKnownIDs.contains(wallpaper.id) && hasLocalMetadata(wallpaper)))
+    if (!wallpaper.cloudID() || (!m_serverKnownIDs.contains(wallpaper.id) && hasLocalMetadata(wallpaper)))
         return std::nullopt;
-    return wallpaper.cloudID;
+    return wallpaper.cloudID();
 }
 
 void WallpaperManager::toggleFavorite(const Wallpaper& wallpaper)
@@ -113,14 +113,14 @@ void WallpaperManager::toggleFavorite(const Wallpaper& wallpaper)
 
 void WallpaperManager::deleteWallpaper(const Wallpaper& wallpaper)
 {
-    if (!wallpaper.cloudID)
+    if (!wallpaper.cloudID())
         return;
-    const QString cloudID = *wallpaper.cloudID;
+    const QString cloudID = *wallpaper.cloudID();
     removeActiveWallpaper(wallpaper);
     const bool ownItem = hasLocalMetadata(wallpaper);
     // Asked before the folder, and with it metadata.json, goes.
     const std::optional<QString> reported = serviceID(wallpaper);
-    const bool pending = wallpaper.submissionStatus == u"pending"_s;
+    const bool pending = wallpaper.submissionStatus() == u"pending"_s;
 
     m_services.cloud.deleteContent(cloudID);
     if (m_downloaded.remove(wallpaper.id))
@@ -186,7 +186,7 @@ void WallpaperManager::renameWallpaper(const QUuid& id, const QString& title)
 {
     const std::optional<Wallpaper> renamed = updateFirst(
         [&](const Wallpaper& wallpaper) { return wallpaper.id == id; },
-        [&](Wallpaper& wallpaper) { wallpaper.title = title; });
+        [&](Wallpaper& wallpaper) { wallpaper.edit().title = title; });
     if (renamed)
         writeMetadata(*renamed);
 }
@@ -197,11 +197,11 @@ void WallpaperManager::updateOwnCreator(
     const QUuid creatorId = uuidFromHexID(profileId);
     QList<Wallpaper> changed;
     for (Wallpaper wallpaper : m_all.items()) {
-        if (wallpaper.creator.id != creatorId)
+        if (wallpaper.creator().id != creatorId)
             continue;
-        wallpaper.creator.name = name;
+        wallpaper.edit().creator.name = name;
         if (avatarUrl)
-            wallpaper.creator.avatarUrl = avatarUrl;
+            wallpaper.edit().creator.avatarUrl = avatarUrl;
         changed.append(wallpaper);
     }
     m_all.merge(changed);
@@ -231,8 +231,8 @@ QList<Wallpaper> WallpaperManager::search(const QString& query) const
 
 void WallpaperManager::registerLocalFolder(const Wallpaper& wallpaper)
 {
-    const std::optional<QString> folder = WallpaperFolder::folderPath(m_services.downloadsDirectory, wallpaper.hexID);
+    const std::optional<QString> folder = WallpaperFolder::folderPath(m_services.downloadsDirectory, wallpaper.hexID());
     const std::optional<QUrl> content = folder ? WallpaperFolder::contentFileURL(*folder) : std::nullopt;
     if (content)
-        m_services.cloud.recordDownload(wallpaper.hexID, *content, WallpaperFolder::posterURL(*folder));
+        m_services.cloud.recordDownload(wallpaper.hexID(), *content, WallpaperFolder::posterURL(*folder));
 }

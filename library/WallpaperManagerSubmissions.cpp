@@ -19,8 +19,8 @@ void WallpaperManager::setSubmissionStatus(const QString& key, const std::option
     publish(m_submissionStatuses, statuses, &WallpaperManager::submissionStatusesChanged);
 
     const std::optional<Wallpaper> record = updateFirst(
-        [&](const Wallpaper& wallpaper) { return wallpaper.hexID == key; },
-        [&](Wallpaper& wallpaper) { wallpaper.submissionStatus = status; });
+        [&](const Wallpaper& wallpaper) { return wallpaper.hexID() == key; },
+        [&](Wallpaper& wallpaper) { wallpaper.edit().submissionStatus = status; });
     // Only the user's own items keep a record on disk: a catalogue download must not turn into one.
     if (record && m_library.hasLocalMetadata(*record))
         m_library.writeMetadata(*record);
@@ -28,6 +28,6 @@ void WallpaperManager::setSubmissionStatus(const QString& key, const std::option
 
 void WallpaperManager::setServerWallpaperId(const QString& key, const QString& serverId)
 {
-    updateFirst([&](const Wallpaper& wallpaper) { return wallpaper.hexID == key; },
-                [&](Wallpaper& wallpaper) { wallpaper.serverWallpaperId = serverId; });
+    updateFirst([&](const Wallpaper& wallpaper) { return wallpaper.hexID() == key; },
+                [&](Wallpaper& wallpaper) { wallpaper.edit().serverWallpaperId = serverId; });
 }

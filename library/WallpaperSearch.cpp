@@ -10,9 +10,9 @@ namespace {
 // accents, no trimming, no word boundaries.
 bool matches(const Wallpaper& wallpaper, const QString& query)
 {
-    return wallpaper.title.toLower().contains(query) || wallpaper.creator.name.toLower().contains(query)
-        || rawValue(wallpaper.category).toLower() == query
-        || std::any_of(wallpaper.tags.cbegin(), wallpaper.tags.cend(),
+    return wallpaper.title().toLower().contains(query) || wallpaper.creator().name.toLower().contains(query)
+        || rawValue(wallpaper.category()).toLower() == query
+        || std::any_of(wallpaper.tags().cbegin(), wallpaper.tags().cend(),
             [&](const QString& tag) { return tag.toLower().contains(query); });
 }
 

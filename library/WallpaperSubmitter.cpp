@@ -63,15 +63,15 @@ QFuture<WallpaperSubmitter::Outcome> WallpaperSubmitter::submitWallpaper(const W
 {
     if (m_isSubmitting)
         return QtFuture::makeReadyFuture(Outcome());
-    if (!wallpaper.cloudID)
+    if (!wallpaper.cloudID())
         return QtFuture::makeReadyFuture(Outcome(SubmissionError::missingFiles(u"No wallpaper ID"_s)));
     // A card can still offer a wallpaper that was sent since it was drawn; it
     // must not reach the service twice.
-    if (alreadySent(m_library.submissionStatuses().value(*wallpaper.cloudID, wallpaper.submissionStatus.value_or(QString()))))
+    if (alreadySent(m_library.submissionStatuses().value(*wallpaper.cloudID(), wallpaper.submissionStatus().value_or(QString()))))
         return QtFuture::makeReadyFuture(Outcome());
 
     auto run = std::make_shared<Run>();
-    run->key = *wallpaper.cloudID;
+    run->key = *wallpaper.cloudID();
     run->wallpaper = wallpaper;
     run->promise.start();
     QFuture<Outcome> outcome = run->promise.future();

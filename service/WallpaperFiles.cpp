@@ -25,20 +25,20 @@ WallpaperFiles::WallpaperFiles(const CloudService& cloud, QString downloadsDirec
 
 std::optional<QUrl> WallpaperFiles::folderPoster(const Wallpaper& wallpaper) const
 {
-    const std::optional<QString> folder = WallpaperFolder::folderPath(m_downloadsDirectory, wallpaper.hexID);
+    const std::optional<QString> folder = WallpaperFolder::folderPath(m_downloadsDirectory, wallpaper.hexID());
     return folder ? WallpaperFolder::posterURL(*folder) : std::nullopt;
 }
 
 std::optional<QUrl> WallpaperFiles::folderContent(const Wallpaper& wallpaper) const
 {
-    const std::optional<QString> folder = WallpaperFolder::folderPath(m_downloadsDirectory, wallpaper.hexID);
+    const std::optional<QString> folder = WallpaperFolder::folderPath(m_downloadsDirectory, wallpaper.hexID());
     return folder ? WallpaperFolder::contentFileURL(*folder) : std::nullopt;
 }
 
 std::optional<QUrl> WallpaperFiles::localPosterURL(const Wallpaper& wallpaper) const
 {
-    if (wallpaper.cloudID) {
-        if (auto poster = m_cloud.localPosterURL(*wallpaper.cloudID))
+    if (wallpaper.cloudID()) {
+        if (auto poster = m_cloud.localPosterURL(*wallpaper.cloudID()))
             return poster;
     }
     return folderPoster(wallpaper);
@@ -46,10 +46,10 @@ std::optional<QUrl> WallpaperFiles::localPosterURL(const Wallpaper& wallpaper) c
 
 std::optional<QUrl> WallpaperFiles::localThumbnailURL(const Wallpaper& wallpaper) const
 {
-    if (wallpaper.cloudID) {
-        if (auto thumbnail = m_cloud.localThumbnailURL(*wallpaper.cloudID))
+    if (wallpaper.cloudID()) {
+        if (auto thumbnail = m_cloud.localThumbnailURL(*wallpaper.cloudID()))
             return thumbnail;
-        if (auto poster = m_cloud.localPosterURL(*wallpaper.cloudID))
+        if (auto poster = m_cloud.localPosterURL(*wallpaper.cloudID()))
             return poster;
     }
     return folderPoster(wallpaper);
@@ -57,8 +57,8 @@ std::optional<QUrl> WallpaperFiles::localThumbnailURL(const Wallpaper& wallpaper
 
 std::optional<QUrl> WallpaperFiles::localContentURL(const Wallpaper& wallpaper) const
 {
-    if (wallpaper.cloudID) {
-        if (auto content = m_cloud.localContentURL(*wallpaper.cloudID))
+    if (wallpaper.cloudID()) {
+        if (auto content = m_cloud.localContentURL(*wallpaper.cloudID()))
             return content;
     }
     return folderContent(wallpaper);
@@ -67,12 +67,12 @@ std::optional<QUrl> WallpaperFiles::localContentURL(const Wallpaper& wallpaper) 
 std::optional<QUrl> WallpaperFiles::previewVideoURL(const Wallpaper& wallpaper) const
 {
     return firstPlayable(
-        { localContentURL(wallpaper), remoteURL(wallpaper.remotePreviewClipURL), remoteURL(wallpaper.remoteContentURL) });
+        { localContentURL(wallpaper), remoteURL(wallpaper.remotePreviewClipURL()), remoteURL(wallpaper.remoteContentURL()) });
 }
 
 std::optional<QUrl> WallpaperFiles::contentPreviewURL(const Wallpaper& wallpaper) const
 {
-    return firstPlayable({ localContentURL(wallpaper), remoteURL(wallpaper.remoteContentURL) });
+    return firstPlayable({ localContentURL(wallpaper), remoteURL(wallpaper.remoteContentURL()) });
 }
 
 std::optional<QUrl> WallpaperFiles::firstPlayable(std::initializer_list<std::optional<QUrl>> candidates) const
@@ -91,7 +91,7 @@ bool WallpaperFiles::isPlayablePreview(const QUrl& url) const
 
 bool WallpaperFiles::isDownloaded(const Wallpaper& wallpaper) const
 {
-    if (wallpaper.cloudID)
-        return m_cloud.isDownloaded(*wallpaper.cloudID);
+    if (wallpaper.cloudID())
+        return m_cloud.isDownloaded(*wallpaper.cloudID());
     return localContentURL(wallpaper).has_value();
 }

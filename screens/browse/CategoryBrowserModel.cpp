@@ -26,9 +26,9 @@ template <typename T> int descending(const T& a, const T& b)
 int compare(CategoryBrowserModel::SortOrder order, const Wallpaper& a, const Wallpaper& b)
 {
     switch (order) {
-    case CategoryBrowserModel::Popular: return descending(a.downloadCount, b.downloadCount);
-    case CategoryBrowserModel::Newest: return descending(a.dateAdded, b.dateAdded);
-    case CategoryBrowserModel::NameAZ: return -descending(a.title, b.title); // plain code-unit order
+    case CategoryBrowserModel::Popular: return descending(a.downloadCount(), b.downloadCount());
+    case CategoryBrowserModel::Newest: return descending(a.dateAdded(), b.dateAdded());
+    case CategoryBrowserModel::NameAZ: return -descending(a.title(), b.title()); // plain code-unit order
     }
     return 0;
 }
@@ -157,7 +157,7 @@ void CategoryBrowserModel::updateTagIds()
 
 bool CategoryBrowserModel::passesTag(const Wallpaper& wallpaper) const
 {
-    return !m_tagIds || std::any_of(wallpaper.tags.cbegin(), wallpaper.tags.cend(),
+    return !m_tagIds || std::any_of(wallpaper.tags().cbegin(), wallpaper.tags().cend(),
                                     [this](const QString& tag) { return m_tagIds->contains(tag); });
 }
 
@@ -166,14 +166,14 @@ bool CategoryBrowserModel::passesSearch(const Wallpaper& wallpaper) const
     if (m_query.isEmpty())
         return true;
     const auto matches = [this](const QString& text) { return SearchQuery::containsLoosely(text, m_query); };
-    return matches(wallpaper.title) || matches(wallpaper.creator.name)
-        || std::any_of(wallpaper.tags.cbegin(), wallpaper.tags.cend(), matches);
+    return matches(wallpaper.title()) || matches(wallpaper.creator().name)
+        || std::any_of(wallpaper.tags().cbegin(), wallpaper.tags().cend(), matches);
 }
 
 bool CategoryBrowserModel::filterAcceptsRow(int sourceRow, const QModelIndex& sourceParent) const
 {
     const Wallpaper wallpaper = recordAt(sourceModel()->index(sourceRow, 0, sourceParent));
-    return passesTag(wallpaper) && (!m_filterUltraWide || UltraWide::isUltraWide(wallpaper.resolution))
+    return passesTag(wallpaper) && (!m_filterUltraWide || UltraWide::isUltraWide(wallpaper.resolution()))
         && passesSearch(wallpaper);
 }
 

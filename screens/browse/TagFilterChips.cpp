@@ -76,7 +76,7 @@ void TagFilterChips::updateUsedTags()
     const int rows = m_wallpapers ? m_wallpapers->rowCount() : 0;
     for (int row = 0; row < rows; ++row) {
         const QModelIndex index = m_wallpapers->index(row, 0);
-        for (const QString& tag : index.data(WallpaperListModel::WallpaperRole).value<Wallpaper>().tags)
+        for (const QString& tag : index.data(WallpaperListModel::WallpaperRole).value<Wallpaper>().tags())
             used.insert(tag);
     }
     if (used == m_usedTagIds)

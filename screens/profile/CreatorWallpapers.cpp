@@ -17,9 +17,9 @@ constexpr std::array allOptions { CreatorWallpapers::SortOption::newest, Creator
 
 bool matches(const Wallpaper& wallpaper, const QString& query)
 {
-    if (wallpaper.title.toLower().contains(query) || wallpaper.categoryName().toLower().contains(query))
+    if (wallpaper.title().toLower().contains(query) || wallpaper.categoryName().toLower().contains(query))
         return true;
-    return std::any_of(wallpaper.tags.cbegin(), wallpaper.tags.cend(),
+    return std::any_of(wallpaper.tags().cbegin(), wallpaper.tags().cend(),
         [&query](const QString& tag) { return tag.toLower().contains(query); });
 }
 
@@ -52,17 +52,17 @@ QList<Wallpaper> CreatorWallpapers::filteredAndSorted(
     switch (option) {
     case SortOption::newest:
         std::stable_sort(wallpapers.begin(), wallpapers.end(),
-            [](const Wallpaper& a, const Wallpaper& b) { return a.dateAdded > b.dateAdded; });
+            [](const Wallpaper& a, const Wallpaper& b) { return a.dateAdded() > b.dateAdded(); });
         break;
     case SortOption::popular:
         std::stable_sort(wallpapers.begin(), wallpapers.end(),
-            [](const Wallpaper& a, const Wallpaper& b) { return a.downloadCount > b.downloadCount; });
+            [](const Wallpaper& a, const Wallpaper& b) { return a.downloadCount() > b.downloadCount(); });
         break;
     case SortOption::alphabetical: {
         QCollator collator;
         collator.setCaseSensitivity(Qt::CaseInsensitive);
         std::stable_sort(wallpapers.begin(), wallpapers.end(),
-            [&collator](const Wallpaper& a, const Wallpaper& b) { return collator.compare(a.title, b.title) < 0; });
+            [&collator](const Wallpaper& a, const Wallpaper& b) { return collator.compare(a.title(), b.title()) < 0; });
         break;
     }
     }

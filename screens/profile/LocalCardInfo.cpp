@@ -64,5 +64,5 @@ QUrl LocalCardInfo::pictureFor(const Wallpaper& wallpaper) const
 
 bool LocalCardInfo::canMakePublic(const Wallpaper& wallpaper)
 {
-    return !wallpaper.submissionStatus && wallpaper.isVideo();
+    return !wallpaper.submissionStatus() && wallpaper.isVideo();
 }

@@ -45,8 +45,8 @@ QList<Wallpaper> OwnWallpapers::filtered(const QList<Wallpaper>& own, Filter fil
     QList<Wallpaper> kept;
     for (const Wallpaper& wallpaper : own) {
         const bool keep = filter == Filter::all
-            || (filter == Filter::publicOnly && wallpaper.submissionStatus == QStringLiteral("approved"))
-            || (filter == Filter::localOnly && !wallpaper.submissionStatus);
+            || (filter == Filter::publicOnly && wallpaper.submissionStatus() == QStringLiteral("approved"))
+            || (filter == Filter::localOnly && !wallpaper.submissionStatus());
         if (keep)
             kept.append(wallpaper);
     }

@@ -173,21 +173,21 @@ void ProfileTabs::rebuildLists()
     QSet<QString> localKeys;
     for (const Wallpaper& wallpaper : all) {
         const bool isOwn = manager->hasLocalMetadata(wallpaper);
-        if (folders.contains(wallpaper.hexID) && !isOwn)
+        if (folders.contains(wallpaper.hexID()) && !isOwn)
             m_downloads.append(wallpaper);
         if (manager->favorites().contains(wallpaper.id))
             m_favorites.append(wallpaper);
         if (isOwn) {
             Wallpaper upload = wallpaper;
-            upload.creator = own;
+            upload.edit().creator = own;
             m_uploads.append(upload);
-            localKeys.insert(wallpaper.hexID);
-            if (wallpaper.serverWallpaperId)
-                localKeys.insert(*wallpaper.serverWallpaperId);
+            localKeys.insert(wallpaper.hexID());
+            if (wallpaper.serverWallpaperId())
+                localKeys.insert(*wallpaper.serverWallpaperId());
         }
     }
     for (const Wallpaper& upload : std::as_const(m_serverUploads)) {
-        if (!localKeys.contains(upload.hexID))
+        if (!localKeys.contains(upload.hexID()))
             m_uploads.append(upload);
     }
     // Every tab's pictures, so that switching tabs shows them at once.

@@ -105,7 +105,7 @@ void AppState::openCreatorFromWallpaper(const Wallpaper& wallpaper)
 {
     setPreviousWallpaper(orNone(wallpaper));
     setSelectedWallpaper(std::nullopt);
-    setSelectedCreator(wallpaper.creator);
+    setSelectedCreator(wallpaper.creator());
 }
 
 void AppState::closeCreator()

@@ -15,7 +15,7 @@ ThumbnailCache& ThumbnailCache::shared()
     return cache;
 }
 
-QString ThumbnailCache::cardKey(const Wallpaper& wallpaper) { return wallpaper.cloudID.value_or(wallpaper.hexID); }
+QString ThumbnailCache::cardKey(const Wallpaper& wallpaper) { return wallpaper.cloudID().value_or(wallpaper.hexID()); }
 
 std::optional<QImage> ThumbnailCache::image(const QString& key) const
 {

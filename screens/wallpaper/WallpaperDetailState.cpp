@@ -51,18 +51,18 @@ bool WallpaperDetailState::isOwnLocal() const
 
 bool WallpaperDetailState::canRename() const
 {
-    return isOwnLocal() && (!m_current.submissionStatus || *m_current.submissionStatus == u"rejected");
+    return isOwnLocal() && (!m_current.submissionStatus() || *m_current.submissionStatus() == u"rejected");
 }
 
 bool WallpaperDetailState::canMakePublic() const
 {
-    return isOwnLocal() && !m_current.submissionStatus && m_current.wallpaperType == WallpaperType::video
+    return isOwnLocal() && !m_current.submissionStatus() && m_current.wallpaperType() == WallpaperType::video
         && !m_manager->isSubmitting();
 }
 
 bool WallpaperDetailState::showsSubmissionProgress() const
 {
-    return m_manager && m_manager->isSubmitting() && m_current.submissionStatus == u"uploading";
+    return m_manager && m_manager->isSubmitting() && m_current.submissionStatus() == u"uploading";
 }
 
 double WallpaperDetailState::submissionProgress() const { return m_manager ? m_manager->submissionProgress() : 0.0; }
@@ -75,7 +75,7 @@ void WallpaperDetailState::commitRename(const QString& text)
     m_manager->renameWallpaper(m_current.id, name);
     if (m_appState && m_appState->selectedWallpaper()) {
         Wallpaper selected = *m_appState->selectedWallpaper();
-        selected.title = name;
+        selected.edit().title = name;
         m_appState->setSelectedWallpaper(selected);
     }
 }

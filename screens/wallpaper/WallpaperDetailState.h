@@ -43,7 +43,7 @@ public:
     bool canMakePublic() const;
     bool showsSubmissionProgress() const;
     double submissionProgress() const;
-    bool isFourK() const { return m_current.resolution.width() >= 3840; }
+    bool isFourK() const { return m_current.resolution().width() >= 3840; }
 
     // Stores the name without surrounding blanks; a blank name changes nothing.
     Q_INVOKABLE void commitRename(const QString& text);

@@ -138,11 +138,11 @@ void WallpaperThumbnail::loadFile(const QUrl& file, std::function<void()> otherw
 
 void WallpaperThumbnail::fetchRemote()
 {
-    if (!m_manager || !m_wallpaper.cloudID || !m_wallpaper.remoteThumbnailURL)
+    if (!m_manager || !m_wallpaper.cloudID() || !m_wallpaper.remoteThumbnailURL())
         return;
     const quint64 generation = m_generation;
     m_manager->thumbnailSource()
-        .fetchThumbnail(*m_wallpaper.cloudID, *m_wallpaper.remoteThumbnailURL)
+        .fetchThumbnail(*m_wallpaper.cloudID(), *m_wallpaper.remoteThumbnailURL())
         .then(this, [this, generation](const std::optional<QUrl>& file) {
             if (generation == m_generation && file)
                 loadFile(*file, {});

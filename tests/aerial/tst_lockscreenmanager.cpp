@@ -18,10 +18,10 @@ namespace {
 Wallpaper videoWallpaper(const QString& hex, const QString& title)
 {
     Wallpaper wallpaper;
-    wallpaper.hexID = hex;
+    wallpaper.edit().hexID = hex;
     wallpaper.id = uuidFromHexID(hex);
-    wallpaper.title = title;
-    wallpaper.wallpaperType = WallpaperType::video;
+    wallpaper.edit().title = title;
+    wallpaper.edit().wallpaperType = WallpaperType::video;
     return wallpaper;
 }
 
@@ -30,8 +30,8 @@ struct LockScreenHarness
 {
     LockScreenHarness()
     {
-        aerials.addWallpaper(a.hexID);
-        aerials.addWallpaper(b.hexID);
+        aerials.addWallpaper(a.hexID());
+        aerials.addWallpaper(b.hexID());
     }
 
     QMap<QUuid, QUuid> record() const
@@ -200,7 +200,7 @@ private slots:
     {
         LockScreenHarness harness;
         Wallpaper image = harness.a;
-        image.wallpaperType = WallpaperType::image;
+        image.edit().wallpaperType = WallpaperType::image;
         harness.place(image);
         QCOMPARE(harness.lockScreenLines().size(), 1);
 

@@ -48,13 +48,13 @@ struct Item
     {
         Wallpaper wallpaper = catalogueItem(n);
         if (!title.isEmpty())
-            wallpaper.title = title;
-        wallpaper.tags = tags;
-        wallpaper.downloadCount = downloads;
-        wallpaper.resolution = size;
-        wallpaper.creator.name = creator;
-        wallpaper.category = category;
-        wallpaper.dateAdded = QDateTime::fromSecsSinceEpoch(1'700'000'000 + n);
+            wallpaper.edit().title = title;
+        wallpaper.edit().tags = tags;
+        wallpaper.edit().downloadCount = downloads;
+        wallpaper.edit().resolution = size;
+        wallpaper.edit().creator.name = creator;
+        wallpaper.edit().category = category;
+        wallpaper.edit().dateAdded = QDateTime::fromSecsSinceEpoch(1'700'000'000 + n);
         return wallpaper;
     }
 };
@@ -63,6 +63,6 @@ inline QStringList titles(const QAbstractItemModel& model)
 {
     QStringList result;
     for (int row = 0; row < model.rowCount(); ++row)
-        result.append(model.index(row, 0).data(WallpaperListModel::WallpaperRole).value<Wallpaper>().title);
+        result.append(model.index(row, 0).data(WallpaperListModel::WallpaperRole).value<Wallpaper>().title());
     return result;
 }

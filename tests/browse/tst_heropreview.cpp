@@ -47,13 +47,13 @@ private slots:
         QFETCH(QString, played);
         BrowseRig rig;
         Wallpaper wallpaper = Item{1};
-        wallpaper.wallpaperType = video ? WallpaperType::video : WallpaperType::image;
+        wallpaper.edit().wallpaperType = video ? WallpaperType::video : WallpaperType::image;
         if (!remote)
-            wallpaper.remoteContentURL.reset();
+            wallpaper.edit().remoteContentURL.reset();
         if (downloaded) {
-            rig.addFolder(wallpaper.hexID, "content.mov");
-            rig.cloud.recordDownload(wallpaper.hexID,
-                QUrl::fromLocalFile(rig.downloads() + "/" + wallpaper.hexID + "/content.mov"), std::nullopt);
+            rig.addFolder(wallpaper.hexID(), "content.mov");
+            rig.cloud.recordDownload(wallpaper.hexID(),
+                QUrl::fromLocalFile(rig.downloads() + "/" + wallpaper.hexID() + "/content.mov"), std::nullopt);
         }
         HeroPreview preview;
         preview.setManager(rig.manager.get());

@@ -39,8 +39,8 @@ APIWallpaper catalogueItem()
 Wallpaper titled(const QString& title, std::optional<QMap<QString, QString>> titles)
 {
     Wallpaper wallpaper;
-    wallpaper.title = title;
-    wallpaper.localizedTitles = std::move(titles);
+    wallpaper.edit().title = title;
+    wallpaper.edit().localizedTitles = std::move(titles);
     return wallpaper;
 }
 
@@ -81,27 +81,27 @@ void TestWallpaper::buildsEveryFieldFromTheCatalogueItem()
     const QDateTime after = QDateTime::currentDateTimeUtc();
 
     QCOMPARE(w.id, QUuid::fromString(QStringLiteral("01234567-89AB-CDEF-0123-456701234567")));
-    QCOMPARE(w.hexID, item.id);
-    QCOMPARE(w.title, item.title);
-    QCOMPARE(w.category, WallpaperCategory::nature);
-    QCOMPARE(w.tags, item.tags);
-    QVERIFY(w.previewColors.isEmpty());
-    QCOMPARE(w.resolution, QSizeF(3840, 2160));
-    QCOMPARE(w.fileSize, Q_INT64_C(5000000000));
-    QCOMPARE(w.isFeatured, false);
-    QCOMPARE(w.isNew, true);
-    QCOMPARE(w.downloadCount, 12);
-    QCOMPARE(w.favoriteCount, 3);
-    QVERIFY(w.dateAdded >= before && w.dateAdded <= after);
-    QCOMPARE(w.wallpaperType, WallpaperType::video);
-    QCOMPARE(w.cloudID, item.id);
-    QCOMPARE(w.remoteThumbnailURL, item.thumbnailPath);
-    QCOMPARE(w.remotePosterURL, item.posterPath);
-    QCOMPARE(w.remoteContentURL, item.contentPath);
-    QCOMPARE(w.remotePreviewClipURL, item.previewClipPath);
-    QCOMPARE(w.localizedTitles, item.localizedTitles);
-    QVERIFY(!w.submissionStatus);
-    QVERIFY(!w.serverWallpaperId);
+    QCOMPARE(w.hexID(), item.id);
+    QCOMPARE(w.title(), item.title);
+    QCOMPARE(w.category(), WallpaperCategory::nature);
+    QCOMPARE(w.tags(), item.tags);
+    QVERIFY(w.previewColors().isEmpty());
+    QCOMPARE(w.resolution(), QSizeF(3840, 2160));
+    QCOMPARE(w.fileSize(), Q_INT64_C(5000000000));
+    QCOMPARE(w.isFeatured(), false);
+    QCOMPARE(w.isNew(), true);
+    QCOMPARE(w.downloadCount(), 12);
+    QCOMPARE(w.favoriteCount(), 3);
+    QVERIFY(w.dateAdded() >= before && w.dateAdded() <= after);
+    QCOMPARE(w.wallpaperType(), WallpaperType::video);
+    QCOMPARE(w.cloudID(), item.id);
+    QCOMPARE(w.remoteThumbnailURL(), item.thumbnailPath);
+    QCOMPARE(w.remotePosterURL(), item.posterPath);
+    QCOMPARE(w.remoteContentURL(), item.contentPath);
+    QCOMPARE(w.remotePreviewClipURL(), item.previewClipPath);
+    QCOMPARE(w.localizedTitles(), item.localizedTitles);
+    QVERIFY(!w.submissionStatus());
+    QVERIFY(!w.serverWallpaperId());
 
     Creator expected;
     expected.id = QUuid::fromString(QStringLiteral("00112233-4455-6677-8899-aabbccddeeff"));
@@ -110,15 +110,15 @@ void TestWallpaper::buildsEveryFieldFromTheCatalogueItem()
     expected.avatarUrl = "https://cdn.example/mira.png";
     expected.isVerified = true;
     expected.serverProfileId = item.profile.id;
-    QVERIFY(w.creator == expected);
+    QVERIFY(w.creator() == expected);
 }
 
 void TestWallpaper::keepsOptionalPathsAbsent()
 {
     const Wallpaper w = Wallpaper::fromAPIWallpaper(catalogueItem());
-    QVERIFY(!w.remotePosterURL);
-    QVERIFY(!w.remotePreviewClipURL);
-    QVERIFY(!w.localizedTitles);
+    QVERIFY(!w.remotePosterURL());
+    QVERIFY(!w.remotePreviewClipURL());
+    QVERIFY(!w.localizedTitles());
 }
 
 void TestWallpaper::mapsCategoryNamesIgnoringCase_data()
@@ -143,7 +143,7 @@ void TestWallpaper::mapsCategoryNamesIgnoringCase()
     QFETCH(WallpaperCategory, category);
     APIWallpaper item = catalogueItem();
     item.category.name = name;
-    QCOMPARE(Wallpaper::fromAPIWallpaper(item).category, category);
+    QCOMPARE(Wallpaper::fromAPIWallpaper(item).category(), category);
 }
 
 void TestWallpaper::onlyExactVideoTypeIsVideo_data()
@@ -164,7 +164,7 @@ void TestWallpaper::onlyExactVideoTypeIsVideo()
     QFETCH(WallpaperType, expected);
     APIWallpaper item = catalogueItem();
     item.type = type;
-    QCOMPARE(Wallpaper::fromAPIWallpaper(item).wallpaperType, expected);
+    QCOMPARE(Wallpaper::fromAPIWallpaper(item).wallpaperType(), expected);
 }
 
 void TestWallpaper::unnamedProfileIsUnknown()
@@ -173,7 +173,7 @@ void TestWallpaper::unnamedProfileIsUnknown()
     item.profile.name.reset();
     item.profile.avatarUrl.reset();
     item.profile.isVerified = false;
-    const Creator creator = Wallpaper::fromAPIWallpaper(item).creator;
+    const Creator creator = Wallpaper::fromAPIWallpaper(item).creator();
     QCOMPARE(creator.name, QStringLiteral("Unknown"));
     QCOMPARE(creator.avatarColor, systemColor(SystemColor::purple));
     QVERIFY(!creator.avatarUrl);
@@ -187,16 +187,16 @@ void TestWallpaper::previewColoursFollowTheHexRule()
     APIWallpaper item = catalogueItem();
     item.previewColors = QStringList{"#FF8800", "80123456", "nothex", "#0000ff#"};
     const QList<QColor> expected{QColor(255, 136, 0), QColor(0x12, 0x34, 0x56), QColor(0, 0, 0), QColor(0, 0, 255)};
-    QCOMPARE(Wallpaper::fromAPIWallpaper(item).previewColors, expected);
+    QCOMPARE(Wallpaper::fromAPIWallpaper(item).previewColors(), expected);
 }
 
 void TestWallpaper::equalAndHashedByIdAlone()
 {
     const Wallpaper a = Wallpaper::fromAPIWallpaper(catalogueItem());
     Wallpaper renamed = a;
-    renamed.title = "Other";
-    renamed.creator.name = "Someone";
-    renamed.wallpaperType = WallpaperType::gradient;
+    renamed.edit().title = "Other";
+    renamed.edit().creator.name = "Someone";
+    renamed.edit().wallpaperType = WallpaperType::gradient;
     QVERIFY(a == renamed);
     QCOMPARE(qHash(a, 3), qHash(renamed, 3));
 
@@ -227,13 +227,13 @@ void TestWallpaper::variantsDifferWhenAnyFieldDoes()
     const Wallpaper record = Wallpaper::fromAPIWallpaper(catalogueItem());
     Wallpaper changed = record;
     if (field == "submissionStatus")
-        changed.submissionStatus = "pending";
+        changed.edit().submissionStatus = "pending";
     else if (field == "title")
-        changed.title = "Other";
+        changed.edit().title = "Other";
     else if (field == "creator")
-        changed.creator.name = "Someone";
+        changed.edit().creator.name = "Someone";
     else if (field == "serverWallpaperId")
-        changed.serverWallpaperId = "abc";
+        changed.edit().serverWallpaperId = "abc";
     QVERIFY(record == changed); // the record's identity stays the id
     QCOMPARE(QVariant::fromValue(record) == QVariant::fromValue(changed), same);
     QCOMPARE(record.sameContent(changed), same);
@@ -257,7 +257,7 @@ void TestWallpaper::resolutionText()
     QFETCH(QSizeF, size);
     QFETCH(QString, text);
     Wallpaper w;
-    w.resolution = size;
+    w.edit().resolution = size;
     QCOMPARE(w.resolutionText(), text);
 }
 

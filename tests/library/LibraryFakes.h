@@ -201,10 +201,10 @@ public:
 
     void inject(const Wallpaper& wallpaper, const std::optional<QString>& displayUUID) override
     {
-        calls.append(QStringLiteral("inject ") + wallpaper.hexID + QLatin1Char(' ')
+        calls.append(QStringLiteral("inject ") + wallpaper.hexID() + QLatin1Char(' ')
             + displayUUID.value_or(QStringLiteral("main")));
     }
-    void remove(const Wallpaper& wallpaper) override { calls.append(QStringLiteral("remove ") + wallpaper.hexID); }
+    void remove(const Wallpaper& wallpaper) override { calls.append(QStringLiteral("remove ") + wallpaper.hexID()); }
 };
 
 // A catalogue record as the service sends it; the id should be hex digits.

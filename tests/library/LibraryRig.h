@@ -69,7 +69,7 @@ public:
     std::optional<Wallpaper> record(const QString& hexID) const
     {
         for (const Wallpaper& wallpaper : manager->allWallpaperList().items()) {
-            if (wallpaper.hexID == hexID)
+            if (wallpaper.hexID() == hexID)
                 return wallpaper;
         }
         return std::nullopt;
@@ -152,9 +152,9 @@ inline Wallpaper catalogueItem(int n) { return Wallpaper::fromAPIWallpaper(catal
 inline Wallpaper localItem(const QString& hex)
 {
     Wallpaper wallpaper;
-    wallpaper.hexID = hex;
+    wallpaper.edit().hexID = hex;
     wallpaper.id = uuidFromHexID(hex);
-    wallpaper.title = "Own " + hex;
+    wallpaper.edit().title = "Own " + hex;
     return wallpaper;
 }
 
@@ -162,6 +162,6 @@ inline QStringList hexIDs(const QList<Wallpaper>& wallpapers)
 {
     QStringList ids;
     for (const Wallpaper& wallpaper : wallpapers)
-        ids.append(wallpaper.hexID);
+        ids.append(wallpaper.hexID());
     return ids;
 }

@@ -25,7 +25,7 @@ private slots:
         QCOMPARE(QGuiApplication::platformName(), QStringLiteral("xcb"));
         LibraryRig rig;
         const Wallpaper wallpaper = catalogueItem(1);
-        const QString folder = rig.downloads() + "/" + wallpaper.hexID;
+        const QString folder = rig.downloads() + "/" + wallpaper.hexID();
         QVERIFY(QDir().mkpath(folder));
         TestClip::Recipe recipe;
         recipe.colour = [](int) { return QColor(Qt::blue); };
@@ -48,7 +48,7 @@ private slots:
         library.setSelectedScreenKey(std::nullopt);
 
         library.apply(wallpaper);
-        QCOMPARE(rig.service.events, QStringList { "apply " + wallpaper.hexID });
+        QCOMPARE(rig.service.events, QStringList { "apply " + wallpaper.hexID() });
         QCOMPARE(library.screenWallpapers(), (QMap<QString, QUuid> { { "7", wallpaper.id } }));
         QCOMPARE(controller.screenModels().value("7", ScreenModel(0, {})).wallpaperID, wallpaper.id);
         const QRect inside = frame.adjusted(10, 10, -10, -10);

@@ -28,7 +28,7 @@ private slots:
         QFuture<Wallpaper> import = importer.importLocalFile(sources.filePath("Holiday.mp4"));
         QTRY_VERIFY_WITH_TIMEOUT(import.isFinished(), 90000);
         const Wallpaper imported = import.result();
-        QCOMPARE(imported.resolution, QSizeF(1920, 1080));
+        QCOMPARE(imported.resolution(), QSizeF(1920, 1080));
 
         library.apply(imported);
         QCOMPARE(rig.desktop.calls, QStringList { "video Holiday.mov all" });

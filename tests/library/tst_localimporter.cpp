@@ -51,7 +51,7 @@ private:
     QStringList folders() const { return QDir(downloads()).entryList(QDir::Dirs | QDir::NoDotAndDotDot); }
     QStringList filesOf(const Wallpaper& wallpaper) const
     {
-        return QDir(downloads() + "/" + wallpaper.hexID).entryList(QDir::Files, QDir::Name);
+        return QDir(downloads() + "/" + wallpaper.hexID()).entryList(QDir::Files, QDir::Name);
     }
     // Waits for the import; the failure's description, or empty on success.
     static QString failureOf(QFuture<Wallpaper> import)
@@ -104,19 +104,19 @@ void TestLocalImporter::videoBecomesAWallpaperWithItsFiles()
     const Wallpaper wallpaper = import.result();
     QCOMPARE(m_added.size(), 1);
     QCOMPARE(m_added[0].first.id, wallpaper.id);
-    QCOMPARE(wallpaper.title, QString("Holiday"));
-    QCOMPARE(wallpaper.wallpaperType, WallpaperType::video);
-    QCOMPARE(wallpaper.tags, QStringList { "imported" });
-    QCOMPARE(wallpaper.category, WallpaperCategory::digitalArt);
-    QCOMPARE(wallpaper.resolution, QSizeF(64, 36));
-    QCOMPARE(wallpaper.cloudID, std::optional<QString>(wallpaper.hexID));
-    QCOMPARE(wallpaper.creator.name, QString("Ada"));
-    QVERIFY(wallpaper.isNew && !wallpaper.isFeatured);
+    QCOMPARE(wallpaper.title(), QString("Holiday"));
+    QCOMPARE(wallpaper.wallpaperType(), WallpaperType::video);
+    QCOMPARE(wallpaper.tags(), QStringList { "imported" });
+    QCOMPARE(wallpaper.category(), WallpaperCategory::digitalArt);
+    QCOMPARE(wallpaper.resolution(), QSizeF(64, 36));
+    QCOMPARE(wallpaper.cloudID(), std::optional<QString>(wallpaper.hexID()));
+    QCOMPARE(wallpaper.creator().name, QString("Ada"));
+    QVERIFY(wallpaper.isNew() && !wallpaper.isFeatured());
     QCOMPARE(filesOf(wallpaper), (QStringList { "Holiday.mov", "Poster.png", "preview.mov" }));
     const ImportResult& files = m_added[0].second;
-    QCOMPARE(wallpaper.fileSize, QFileInfo(files.filePath).size());
-    QVERIFY(wallpaper.fileSize > 0);
-    QCOMPARE(files.previewClipPath, std::optional<QString>(downloads() + "/" + wallpaper.hexID + "/preview.mov"));
+    QCOMPARE(wallpaper.fileSize(), QFileInfo(files.filePath).size());
+    QVERIFY(wallpaper.fileSize() > 0);
+    QCOMPARE(files.previewClipPath, std::optional<QString>(downloads() + "/" + wallpaper.hexID() + "/preview.mov"));
     QCOMPARE(m_importer->progress(), 1.0);
 }
 
@@ -150,8 +150,8 @@ void TestLocalImporter::titleAndCategoryFromTheVideosOwnMetadata()
         recipe.fileTags.append(qMakePair(QByteArray("comment"), comment));
     QFuture<Wallpaper> import = m_importer->importLocalFile(write("clip.mov", recipe));
     QCOMPARE(failureOf(import), QString());
-    QCOMPARE(import.result().title, expectedTitle);
-    QCOMPARE(import.result().category, category);
+    QCOMPARE(import.result().title(), expectedTitle);
+    QCOMPARE(import.result().category(), category);
 }
 
 void TestLocalImporter::unsafeTitleNamesAFileInsideTheFolder()
@@ -161,9 +161,9 @@ void TestLocalImporter::unsafeTitleNamesAFileInsideTheFolder()
     QFuture<Wallpaper> import = m_importer->importLocalFile(write("clip.mov", recipe));
     QCOMPARE(failureOf(import), QString());
     const Wallpaper wallpaper = import.result();
-    QCOMPARE(wallpaper.title, QString("../../escaped"));
+    QCOMPARE(wallpaper.title(), QString("../../escaped"));
     QCOMPARE(filesOf(wallpaper), (QStringList { "Poster.png", "_.._escaped.mov", "preview.mov" }));
-    QCOMPARE(folders(), QStringList { wallpaper.hexID });
+    QCOMPARE(folders(), QStringList { wallpaper.hexID() });
 }
 
 void TestLocalImporter::importingTwiceGivesTwoWallpapers()
@@ -173,7 +173,7 @@ void TestLocalImporter::importingTwiceGivesTwoWallpapers()
     QFuture<Wallpaper> second = m_importer->importLocalFile(source);
     QCOMPARE(failureOf(first), QString());
     QCOMPARE(failureOf(second), QString());
-    QVERIFY(first.result().hexID != second.result().hexID);
+    QVERIFY(first.result().hexID() != second.result().hexID());
     QCOMPARE(folders().size(), 2);
     QTRY_COMPARE(m_added.size(), 2);
 }
@@ -187,13 +187,13 @@ void TestLocalImporter::picturesAreCopiedWithTheirPoster()
     QFuture<Wallpaper> import = m_importer->importLocalFile(source);
     QCOMPARE(failureOf(import), QString());
     const Wallpaper wallpaper = import.result();
-    QCOMPARE(wallpaper.wallpaperType, WallpaperType::image);
-    QCOMPARE(wallpaper.resolution, QSizeF(40, 30));
+    QCOMPARE(wallpaper.wallpaperType(), WallpaperType::image);
+    QCOMPARE(wallpaper.resolution(), QSizeF(40, 30));
     QCOMPARE(filesOf(wallpaper), (QStringList { "Beach.JPG", "Poster.png" }));
-    QFile original(source), copy(downloads() + "/" + wallpaper.hexID + "/Beach.JPG");
+    QFile original(source), copy(downloads() + "/" + wallpaper.hexID() + "/Beach.JPG");
     QVERIFY(original.open(QIODevice::ReadOnly) && copy.open(QIODevice::ReadOnly));
     QCOMPARE(copy.readAll(), original.readAll());
-    QCOMPARE(QImage(downloads() + "/" + wallpaper.hexID + "/Poster.png").size(), QSize(40, 30));
+    QCOMPARE(QImage(downloads() + "/" + wallpaper.hexID() + "/Poster.png").size(), QSize(40, 30));
     QCOMPARE(m_added[0].second.previewClipPath, std::nullopt);
 }
 
@@ -206,8 +206,8 @@ void TestLocalImporter::unreadablePictureFallsBackTo4K()
     file.close();
     QFuture<Wallpaper> import = m_importer->importLocalFile(source);
     QCOMPARE(failureOf(import), QString());
-    QCOMPARE(import.result().resolution, QSizeF(3840, 2160));
-    QCOMPARE(import.result().title, QString("photo"));
+    QCOMPARE(import.result().resolution(), QSizeF(3840, 2160));
+    QCOMPARE(import.result().title(), QString("photo"));
     QCOMPARE(filesOf(import.result()), QStringList { "photo.png" });
 }
 

@@ -88,16 +88,16 @@ private slots:
         const QList<Wallpaper> items = LocalLibrary(m_downloads).scan([] { return SignedInAccount{}; });
         QCOMPARE(items.size(), 1);
         const Wallpaper& w = items.first();
-        QTEST(w.category, "expectedCategory");
-        QTEST(w.wallpaperType, "expectedType");
-        QCOMPARE(w.hexID, QString("abc1234"));
-        QCOMPARE(w.cloudID, std::optional<QString>("abc1234"));
-        QCOMPARE(w.resolution, QSizeF(3440, 1440));
-        QCOMPARE(w.tags, QStringList{"imported"});
-        QCOMPARE(w.previewColors, (QList<QColor>{QColor(0x66, 0x44, 0xCC), QColor(0x44, 0x66, 0xCC)}));
-        QCOMPARE(w.submissionStatus, std::optional<QString>("approved"));
-        QCOMPARE(w.serverWallpaperId, std::optional<QString>("srv1"));
-        QVERIFY(!w.remoteThumbnailURL);
+        QTEST(w.category(), "expectedCategory");
+        QTEST(w.wallpaperType(), "expectedType");
+        QCOMPARE(w.hexID(), QString("abc1234"));
+        QCOMPARE(w.cloudID(), std::optional<QString>("abc1234"));
+        QCOMPARE(w.resolution(), QSizeF(3440, 1440));
+        QCOMPARE(w.tags(), QStringList{"imported"});
+        QCOMPARE(w.previewColors(), (QList<QColor>{QColor(0x66, 0x44, 0xCC), QColor(0x44, 0x66, 0xCC)}));
+        QCOMPARE(w.submissionStatus(), std::optional<QString>("approved"));
+        QCOMPARE(w.serverWallpaperId(), std::optional<QString>("srv1"));
+        QVERIFY(!w.remoteThumbnailURL());
     }
 
     void scanCreditsTheAccount()
@@ -106,15 +106,15 @@ private slots:
         LocalLibrary library(m_downloads);
 
         const auto signedOut = library.scan([] { return SignedInAccount{}; });
-        QCOMPARE(signedOut.first().creator.name, QString("You"));
-        QVERIFY(!signedOut.first().creator.serverProfileId);
-        QVERIFY(signedOut.first().creator.id != library.scan([] { return SignedInAccount{}; }).first().creator.id);
+        QCOMPARE(signedOut.first().creator().name, QString("You"));
+        QVERIFY(!signedOut.first().creator().serverProfileId);
+        QVERIFY(signedOut.first().creator().id != library.scan([] { return SignedInAccount{}; }).first().creator().id);
 
         const QString profile = "00112233-4455-6677-8899-AABBCCDDEEFF";
         const auto signedIn = library.scan([&] { return SignedInAccount{profile, "Ann", "https://a/b.png"}; });
-        QCOMPARE(signedIn.first().creator.name, QString("Ann"));
-        QCOMPARE(signedIn.first().creator.id, QUuid(profile));
-        QCOMPARE(signedIn.first().creator.serverProfileId, std::optional(profile));
+        QCOMPARE(signedIn.first().creator().name, QString("Ann"));
+        QCOMPARE(signedIn.first().creator().id, QUuid(profile));
+        QCOMPARE(signedIn.first().creator().serverProfileId, std::optional(profile));
     }
 
     void scanSkipsWhatIsNotALocalItem()
@@ -131,7 +131,7 @@ private slots:
 
         const QList<Wallpaper> items = LocalLibrary(m_downloads).scan([] { return SignedInAccount{}; });
         QCOMPARE(items.size(), 1);
-        QCOMPARE(items.first().hexID, QString("good123"));
+        QCOMPARE(items.first().hexID(), QString("good123"));
         QVERIFY(LocalLibrary(m_home->filePath("missing")).scan([] { return SignedInAccount{}; }).isEmpty());
     }
 
@@ -142,8 +142,8 @@ private slots:
         LocalLibrary library(m_downloads);
         Wallpaper w = library.scan([] { return SignedInAccount{}; }).first();
         QVERIFY(library.hasLocalMetadata(w));
-        w.title = "Renamed";
-        w.resolution = QSizeF(10.9, 5.2);
+        w.edit().title = "Renamed";
+        w.edit().resolution = QSizeF(10.9, 5.2);
         library.writeMetadata(w);
 
         const QJsonObject written = QJsonDocument::fromJson(readFile("abc1234/metadata.json")).object();
@@ -156,11 +156,11 @@ private slots:
     {
         LocalLibrary library(m_downloads);
         Wallpaper w;
-        w.title = "X";
+        w.edit().title = "X";
         library.writeMetadata(w); // no cloud id
-        w.cloudID = w.hexID = "..";
+        w.edit().cloudID = w.edit().hexID = "..";
         library.writeMetadata(w);
-        w.cloudID = w.hexID = "nofolder";
+        w.edit().cloudID = w.edit().hexID = "nofolder";
         library.writeMetadata(w); // the folder is not created here
         QVERIFY(!QFile::exists(m_home->filePath("metadata.json")));
         QVERIFY(!QFile::exists(m_downloads + "/nofolder"));

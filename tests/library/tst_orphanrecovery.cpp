@@ -27,7 +27,7 @@ QStringList hexIDsOf(const WallpaperManager& library)
 {
     QStringList ids;
     for (const Wallpaper& wallpaper : library.allWallpaperList().items())
-        ids.append(wallpaper.hexID);
+        ids.append(wallpaper.hexID());
     return ids;
 }
 

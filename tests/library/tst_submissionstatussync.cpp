@@ -108,8 +108,8 @@ void TestSubmissionStatusSync::carriesTheServicesStatus()
     QCOMPARE(refreshes() - before, refreshed);
     QCOMPARE(library.submissionStatuses().value(key), status);
     const Wallpaper record = *m_rig->record(key);
-    QCOMPARE(record.submissionStatus, std::optional<QString>(status));
-    QCOMPARE(record.title, title);
+    QCOMPARE(record.submissionStatus(), std::optional<QString>(status));
+    QCOMPARE(record.title(), title);
     QCOMPARE(metadata(key)->submissionStatus, std::optional<QString>(status));
     QCOMPARE(metadata(key)->title, title);
 }

@@ -11,10 +11,10 @@ QList<Wallpaper> catalogue(int count)
     QList<Wallpaper> list;
     for (int i = 0; i < count; ++i) {
         Wallpaper w;
-        w.hexID = hexId(i);
-        w.id = uuidFromHexID(w.hexID);
-        w.cloudID = w.hexID;
-        w.remoteThumbnailURL = "https://cdn.example/" + w.hexID + ".jpg";
+        w.edit().hexID = hexId(i);
+        w.id = uuidFromHexID(w.hexID());
+        w.edit().cloudID = w.hexID();
+        w.edit().remoteThumbnailURL = "https://cdn.example/" + w.hexID() + ".jpg";
         list.append(w);
     }
     return list;
@@ -47,7 +47,7 @@ private slots:
         QList<Wallpaper> first = catalogue(5);
         first.append(first.first()); // repeated: fetched once
         Wallpaper local;
-        local.hexID = "abc1234"; // no cloud id
+        local.edit().hexID = "abc1234"; // no cloud id
         first.append(local);
         const QFuture<void> a = prefetcher.prefetch(first);
         const QFuture<void> b = prefetcher.prefetch(catalogue(2));

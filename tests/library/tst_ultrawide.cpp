@@ -52,10 +52,10 @@ private slots:
         LocalLibrary library(downloads);
         const auto wallpaper = [](const QString& hex, QSizeF size, qint64 downloads) {
             Wallpaper w;
-            w.hexID = hex;
+            w.edit().hexID = hex;
             w.id = uuidFromHexID(hex);
-            w.resolution = size;
-            w.downloadCount = downloads;
+            w.edit().resolution = size;
+            w.edit().downloadCount = downloads;
             return w;
         };
         const QList<Wallpaper> all{wallpaper("a1", {3840, 1920}, 5), wallpaper("a2", {3840, 2160}, 99),
@@ -68,7 +68,7 @@ private slots:
 
         QStringList order;
         for (const Wallpaper& w : UltraWide::catalogueWallpapers(all, library))
-            order.append(w.hexID);
+            order.append(w.hexID());
         QCOMPARE(order, (QStringList{"a3", "a1", "a4"}));
     }
 };

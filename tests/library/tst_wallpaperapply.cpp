@@ -36,7 +36,7 @@ private slots:
         rig.addTwoDisplays();
         const Wallpaper wallpaper = catalogue ? catalogueItem(1) : localItem("abc1234");
         if (onDisk)
-            rig.addFolder(wallpaper.hexID, "content.mov");
+            rig.addFolder(wallpaper.hexID(), "content.mov");
         WallpaperManager& library = rig.startOnAllDisplays();
 
         library.apply(wallpaper);
@@ -48,9 +48,9 @@ private slots:
             QCOMPARE(library.downloadingWallpapers(), (QMap<QUuid, double> { { wallpaper.id, 0.5 } }));
             QVERIFY(rig.desktop.calls.isEmpty());
             QVERIFY(!library.lastAppliedTitle());
-            rig.addFolder(wallpaper.hexID, "content.mov");
-            rig.cloud.recordDownload(*wallpaper.cloudID,
-                QUrl::fromLocalFile(rig.downloads() + "/" + wallpaper.hexID + "/content.mov"), std::nullopt);
+            rig.addFolder(wallpaper.hexID(), "content.mov");
+            rig.cloud.recordDownload(*wallpaper.cloudID(),
+                QUrl::fromLocalFile(rig.downloads() + "/" + wallpaper.hexID() + "/content.mov"), std::nullopt);
             rig.service.downloads.answer(Fetched<QUrl>::success(QUrl()));
             QTRY_COMPARE(rig.service.events, events);
             rig.service.lastProgress(0.9); // late report after the end
@@ -58,7 +58,7 @@ private slots:
         QCOMPARE(rig.service.events, events);
         QVERIFY(library.downloadingWallpapers().isEmpty());
         QCOMPARE(rig.desktop.calls.last(), QStringLiteral("video content.mov all"));
-        QCOMPARE(library.lastAppliedTitle(), wallpaper.title);
+        QCOMPARE(library.lastAppliedTitle(), wallpaper.title());
         QVERIFY(library.downloaded().contains(wallpaper.id));
         QCOMPARE(rig.settings.uuidSet(SettingsKey::downloads), QSet<QUuid> { wallpaper.id });
     }
@@ -121,8 +121,8 @@ private slots:
         rig.addTwoDisplays();
         const Wallpaper other = catalogueItem(9);
         const Wallpaper wallpaper = catalogueItem(1);
-        rig.addFolder(other.hexID, "content.mov");
-        rig.addFolder(wallpaper.hexID, "content.mov");
+        rig.addFolder(other.hexID(), "content.mov");
+        rig.addFolder(wallpaper.hexID(), "content.mov");
         WallpaperManager& library = rig.startOnAllDisplays();
         library.apply(other); // every display shows another one first
         if (!chosen.isEmpty())

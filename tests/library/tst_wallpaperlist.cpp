@@ -12,10 +12,10 @@ namespace {
 Wallpaper item(int n, const QString& title = {}, WallpaperCategory category = WallpaperCategory::nature)
 {
     Wallpaper w;
-    w.hexID = QStringLiteral("%1").arg(n, 24, 16, QLatin1Char('0'));
-    w.id = uuidFromHexID(w.hexID);
-    w.title = title.isEmpty() ? QStringLiteral("W%1").arg(n) : title;
-    w.category = category;
+    w.edit().hexID = QStringLiteral("%1").arg(n, 24, 16, QLatin1Char('0'));
+    w.id = uuidFromHexID(w.hexID());
+    w.edit().title = title.isEmpty() ? QStringLiteral("W%1").arg(n) : title;
+    w.edit().category = category;
     return w;
 }
 
@@ -23,7 +23,7 @@ QStringList titles(const WallpaperList& list)
 {
     QStringList out;
     for (const Wallpaper& w : list.items())
-        out.append(w.title);
+        out.append(w.title());
     return out;
 }
 
@@ -108,7 +108,7 @@ private slots:
             items.append(item(i));
         m_list->assign(items);
         const auto removable = [&](const Wallpaper& w) {
-            const int n = w.title.mid(1).toInt();
+            const int n = w.title().mid(1).toInt();
             return every == 100 ? (n >= 3 && n <= 5) : n % every == 0;
         };
         const qsizetype expected = std::count_if(items.cbegin(), items.cend(), removable);
@@ -146,7 +146,7 @@ private slots:
 
         // A plan from before a change is refused and changes nothing.
         WallpaperList::MergePlan stale = WallpaperList::planMerge(m_list->snapshot(), {item(9)});
-        m_list->removeIf([](const Wallpaper& w) { return w.title == "W1" || w.title == "old 1"; });
+        m_list->removeIf([](const Wallpaper& w) { return w.title() == "W1" || w.title() == "old 1"; });
         const QStringList before = titles(*m_list);
         QVERIFY(!m_list->applyMerge(stale));
         QCOMPARE(titles(*m_list), before);
@@ -155,10 +155,10 @@ private slots:
     void rolesDescribeTheRecord()
     {
         Wallpaper w = item(1, "Sea");
-        w.localizedTitles = QMap<QString, QString>{{"de", "Meer"}};
-        w.wallpaperType = WallpaperType::video;
-        w.resolution = QSizeF(3840, 2160);
-        w.cloudID = w.hexID;
+        w.edit().localizedTitles = QMap<QString, QString>{{"de", "Meer"}};
+        w.edit().wallpaperType = WallpaperType::video;
+        w.edit().resolution = QSizeF(3840, 2160);
+        w.edit().cloudID = w.hexID();
         m_list->assign({w});
         const QModelIndex index = m_model->index(0);
         m_model->setLocale(LocaleName::fromText(u"de_DE"));
@@ -166,7 +166,7 @@ private slots:
         QCOMPARE(index.data(WallpaperListModel::TypeRole).toString(), QString("video"));
         QCOMPARE(index.data(WallpaperListModel::ResolutionTextRole).toString(), QString("3840x2160"));
         QCOMPARE(index.data(WallpaperListModel::CategoryRole).toString(), QString("Nature"));
-        QCOMPARE(index.data(WallpaperListModel::CloudIDRole).toString(), w.hexID);
+        QCOMPARE(index.data(WallpaperListModel::CloudIDRole).toString(), w.hexID());
         QVERIFY(!index.data(WallpaperListModel::RemoteThumbnailURLRole).isValid());
         QCOMPARE(index.data(WallpaperListModel::WallpaperRole).value<Wallpaper>().id, w.id);
         QVERIFY(m_model->roleNames().values().contains("title"));
@@ -181,7 +181,7 @@ private slots:
         QCOMPARE(space.rowCount(), 1);
         m_list->merge({item(3, {}, WallpaperCategory::space), item(1, "now space", WallpaperCategory::space)});
         QCOMPARE(space.rowCount(), 3);
-        m_list->removeIf([](const Wallpaper& w) { return w.title == "W2"; });
+        m_list->removeIf([](const Wallpaper& w) { return w.title() == "W2"; });
         QCOMPARE(space.rowCount(), 2);
         QCOMPARE(space.index(0, 0).data().toString(), QString("now space"));
         QVERIFY(count.size() >= 3);

@@ -419,9 +419,9 @@ private slots:
         QVERIFY(!library.isOwnedByCurrentUser(w));
         QCOMPARE(log.lines(), QStringList{"Lanto: isOwnedByCurrentUser — myProfileId=nil, creatorProfileId=nil"});
         rig.account.account.profileId = "p1";
-        w.creator.serverProfileId = "p2";
+        w.edit().creator.serverProfileId = "p2";
         QVERIFY(!library.isOwnedByCurrentUser(w));
-        w.creator.serverProfileId = "p1";
+        w.edit().creator.serverProfileId = "p1";
         QVERIFY(library.isOwnedByCurrentUser(w));
     }
 
@@ -455,8 +455,8 @@ private slots:
         QVERIFY(QTest::qWaitFor([&] { return again.isStarted(); }));
         QVERIFY(again.downloaded().contains(imported.id));
         const Wallpaper reloaded = again.allWallpaperList().items().first();
-        QCOMPARE(reloaded.tags, QStringList{"imported"});
-        QCOMPARE(reloaded.category, WallpaperCategory::space);
+        QCOMPARE(reloaded.tags(), QStringList{"imported"});
+        QCOMPARE(reloaded.category(), WallpaperCategory::space);
     }
 };
 

@@ -114,12 +114,12 @@ private slots:
 
         library.deleteWallpaper(wallpaper);
         QCOMPARE(rig.desktop.calls, desktopCalls);
-        QCOMPARE(rig.lockScreen.calls, shown.isEmpty() ? QStringList {} : QStringList { "remove " + wallpaper.hexID });
+        QCOMPARE(rig.lockScreen.calls, shown.isEmpty() ? QStringList {} : QStringList { "remove " + wallpaper.hexID() });
         QCOMPARE(rig.service.calls, serviceCalls);
         QVERIFY(recordsShowing(rig.desktop, wallpaper.id).isEmpty());
         QVERIFY(library.screenWallpapers().isEmpty());
         QVERIFY(!library.activeWallpaperID());
-        QVERIFY(!QDir(rig.downloads() + "/" + wallpaper.hexID).exists());
+        QVERIFY(!QDir(rig.downloads() + "/" + wallpaper.hexID()).exists());
         QVERIFY(!library.downloaded().contains(wallpaper.id));
         QVERIFY(!rig.settings.uuidSet(SettingsKey::downloads).contains(wallpaper.id));
         QCOMPARE(library.allWallpaperList().rowOf(wallpaper.id).has_value(), keptInLibrary);
@@ -134,7 +134,7 @@ private slots:
         WallpaperManager& library = rig.startOnAllDisplays();
         const std::optional<Wallpaper> own = rig.record("abc1234");
         QVERIFY(own);
-        QCOMPARE(own->cloudID, QStringLiteral("abc1234"));
+        QCOMPARE(own->cloudID(), QStringLiteral("abc1234"));
 
         library.apply(*own);
         library.toggleFavorite(*own);
@@ -167,11 +167,11 @@ private slots:
         auto item = [](const QString& hex, WallpaperCategory category, const QString& title, const QString& creator,
                         const QStringList& tags) {
             Wallpaper wallpaper = localItem(hex);
-            wallpaper.cloudID = hex;
-            wallpaper.category = category;
-            wallpaper.title = title;
-            wallpaper.creator.name = creator;
-            wallpaper.tags = tags;
+            wallpaper.edit().cloudID = hex;
+            wallpaper.edit().category = category;
+            wallpaper.edit().title = title;
+            wallpaper.edit().creator.name = creator;
+            wallpaper.edit().tags = tags;
             return wallpaper;
         };
         library.mergeIntoLibrary({ item("a", WallpaperCategory::anime, "Sunset", "Jo", {}),
@@ -190,23 +190,23 @@ private slots:
         WallpaperManager& library = rig.start();
         Wallpaper mine = catalogueItem(1);
         Wallpaper theirs = catalogueItem(2);
-        theirs.creator.id = uuidFromHexID("ffff");
+        theirs.edit().creator.id = uuidFromHexID("ffff");
         library.mergeIntoLibrary({ mine, theirs });
 
         library.renameWallpaper(mine.id, " New name ");
         library.renameWallpaper(uuidFromHexID("beef"), "Nobody");
-        QCOMPARE(library.allWallpaperList().at(0).title, " New name ");
+        QCOMPARE(library.allWallpaperList().at(0).title(), " New name ");
         QFile file(rig.downloads() + "/" + hexId(1) + "/metadata.json");
         QVERIFY(file.open(QIODevice::ReadOnly));
         QCOMPARE(LocalWallpaperMeta::fromJson(file.readAll())->title, " New name ");
 
-        const std::optional<QString> avatar = mine.creator.avatarUrl;
-        library.updateOwnCreator(*mine.creator.serverProfileId, "Renamed", std::nullopt);
-        QCOMPARE(library.allWallpaperList().at(0).creator.name, "Renamed");
-        QCOMPARE(library.allWallpaperList().at(0).creator.avatarUrl, avatar);
-        QCOMPARE(library.allWallpaperList().at(1).creator.name, theirs.creator.name);
-        library.updateOwnCreator(*mine.creator.serverProfileId, "Renamed", "https://a.example/me.png");
-        QCOMPARE(library.allWallpaperList().at(0).creator.avatarUrl, "https://a.example/me.png");
+        const std::optional<QString> avatar = mine.creator().avatarUrl;
+        library.updateOwnCreator(*mine.creator().serverProfileId, "Renamed", std::nullopt);
+        QCOMPARE(library.allWallpaperList().at(0).creator().name, "Renamed");
+        QCOMPARE(library.allWallpaperList().at(0).creator().avatarUrl, avatar);
+        QCOMPARE(library.allWallpaperList().at(1).creator().name, theirs.creator().name);
+        library.updateOwnCreator(*mine.creator().serverProfileId, "Renamed", "https://a.example/me.png");
+        QCOMPARE(library.allWallpaperList().at(0).creator().avatarUrl, "https://a.example/me.png");
     }
 
     // Every display shows one wallpaper, then display 2 another.
@@ -231,8 +231,8 @@ private slots:
         QVERIFY(library.isActive(everywhere.id));
         library.setSelectedScreenKey(std::nullopt);
         QVERIFY(!library.isActive(everywhere.id)); // no longer on every display
-        QCOMPARE(library.wallpaper("1")->hexID, everywhere.hexID);
-        QCOMPARE(library.wallpaper("2")->hexID, second.hexID);
+        QCOMPARE(library.wallpaper("1")->hexID(), everywhere.hexID());
+        QCOMPARE(library.wallpaper("2")->hexID(), second.hexID());
         QVERIFY(!library.wallpaper("9"));
     }
 
@@ -243,7 +243,7 @@ private slots:
         WallpaperManager& library = rig.startOnAllDisplays();
         rig.addFolder("abc1234", "content.mov");
         Wallpaper imported = localItem("abc1234");
-        imported.cloudID = imported.hexID;
+        imported.edit().cloudID = imported.hexID();
         QVERIFY(!library.files().isDownloaded(imported));
         library.registerLocalFolder(imported);
         library.apply(imported);

@@ -110,7 +110,7 @@ void TestWallpaperSubmitter::sendsEverySlotInOrder()
 
     WallpaperManager& library = m_rig->start();
     Wallpaper wallpaper = *record();
-    wallpaper.wallpaperType = type == "video" ? WallpaperType::video : WallpaperType::image;
+    wallpaper.edit().wallpaperType = type == "video" ? WallpaperType::video : WallpaperType::image;
     QList<double> seen;
     connect(&library, &WallpaperManager::submissionProgressChanged, this,
         [&] { seen.append(library.submissionProgress()); });
@@ -150,8 +150,8 @@ void TestWallpaperSubmitter::sendsEverySlotInOrder()
     if (!content.isEmpty())
         QCOMPARE(content.first().header("Content-Type"), type == "video" ? "video/quicktime" : "image/png");
     QCOMPARE(library.submissionStatuses(), (QMap<QString, QString> { { key, "pending" } }));
-    QCOMPARE(record()->submissionStatus, std::optional<QString>("pending"));
-    QCOMPARE(record()->serverWallpaperId, std::optional<QString>("srv1"));
+    QCOMPARE(record()->submissionStatus(), std::optional<QString>("pending"));
+    QCOMPARE(record()->serverWallpaperId(), std::optional<QString>("srv1"));
     QCOMPARE(metadata()->submissionStatus, std::optional<QString>("pending"));
     QCOMPARE(metadata()->serverWallpaperId, std::optional<QString>("srv1"));
 }
@@ -171,7 +171,7 @@ void TestWallpaperSubmitter::aFailedUploadLeavesNoStatusAnywhere()
     QVERIFY(!library.isSubmitting());
     QCOMPARE(library.submissionProgress(), 0.4);
     QVERIFY(library.submissionStatuses().isEmpty());
-    QCOMPARE(record()->submissionStatus, std::nullopt);
+    QCOMPARE(record()->submissionStatus(), std::nullopt);
     QCOMPARE(metadata()->submissionStatus, std::nullopt);
     QCOMPARE(m_rig->web.requestCount("POST", "me/wallpapers/srv1/submit"), 0);
 }
@@ -207,7 +207,7 @@ void TestWallpaperSubmitter::missingFilesFailBeforeAnyRequest()
     QSignalSpy statuses(&library, &WallpaperManager::submissionStatusesChanged);
     Wallpaper wallpaper = *record();
     if (!withCloudID)
-        wallpaper.cloudID.reset();
+        wallpaper.edit().cloudID.reset();
 
     const auto outcome = awaitFuture(library.submitWallpaper(wallpaper));
     QVERIFY(outcome && *outcome);
@@ -225,7 +225,7 @@ void TestWallpaperSubmitter::anUploadCutShortIsForgottenAtStart()
     m_rig->addLocalItem(key, QString("uploading"));
     WallpaperManager& library = m_rig->start();
     QCOMPARE(library.submissionStatuses(), (QMap<QString, QString> { { "def5678", "pending" } }));
-    QCOMPARE(record()->submissionStatus, std::nullopt);
+    QCOMPARE(record()->submissionStatus(), std::nullopt);
     QCOMPARE(metadata()->submissionStatus, std::nullopt);
 }
 
@@ -251,7 +251,7 @@ void TestWallpaperSubmitter::aWallpaperAlreadySentIsNotSentAgain()
     const auto outcome = awaitFuture(library.submitWallpaper(staleCard ? drawn : *record()));
     QVERIFY(outcome && !*outcome);
     QCOMPARE(m_rig->web.requestCount(), 0);
-    QCOMPARE(record()->submissionStatus, status);
+    QCOMPARE(record()->submissionStatus(), status);
     QVERIFY(!library.isSubmitting());
 }
 

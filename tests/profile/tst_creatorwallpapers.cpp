@@ -29,10 +29,10 @@ class CreatorWallpapersTest : public QObject
     {
         Wallpaper wallpaper;
         wallpaper.id = QUuid::createUuid();
-        wallpaper.title = title;
-        wallpaper.category = category;
-        wallpaper.downloadCount = downloads;
-        wallpaper.tags = tags;
+        wallpaper.edit().title = title;
+        wallpaper.edit().category = category;
+        wallpaper.edit().downloadCount = downloads;
+        wallpaper.edit().tags = tags;
         return wallpaper;
     }
 
@@ -40,7 +40,7 @@ class CreatorWallpapersTest : public QObject
     {
         QStringList list;
         for (const Wallpaper& wallpaper : wallpapers)
-            list.append(wallpaper.title);
+            list.append(wallpaper.title());
         return list;
     }
 

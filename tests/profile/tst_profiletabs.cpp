@@ -68,11 +68,11 @@ private slots:
         tabs.selectTab("Uploads");
         QTRY_COMPARE(tabs.currentCount(), 2 + 21);
         const QList<Wallpaper>& uploads = tabs.currentWallpapers().items();
-        QCOMPARE(uploads.at(0).hexID, QString("0a1"));
-        QCOMPARE(uploads.at(0).creator.name, QString("Ada King"));
-        QCOMPARE(uploads.at(0).creator.serverProfileId, rig.profileId);
-        QCOMPARE(uploads.at(1).hexID, hexId(7));
-        QCOMPARE(uploads.at(2).hexID, hexId(1));
+        QCOMPARE(uploads.at(0).hexID(), QString("0a1"));
+        QCOMPARE(uploads.at(0).creator().name, QString("Ada King"));
+        QCOMPARE(uploads.at(0).creator().serverProfileId, rig.profileId);
+        QCOMPARE(uploads.at(1).hexID(), hexId(7));
+        QCOMPARE(uploads.at(2).hexID(), hexId(1));
         QCOMPARE(hexIDs(uploads).count(hexId(7)), 1);
         QCOMPARE(rig.library.web.requestCount("GET", "profiles/" + rig.profileId + "/wallpapers"), 2);
 

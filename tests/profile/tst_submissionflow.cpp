@@ -80,7 +80,7 @@ private slots:
         QVERIFY(row);
         flow.submit(manager.allWallpaperList().at(*row));
         QTRY_VERIFY(flow.submissionError().startsWith("Missing files: "));
-        QCOMPARE(flow.failedSubmissionWallpaper().hexID, QString("b1"));
+        QCOMPARE(flow.failedSubmissionWallpaper().hexID(), QString("b1"));
     }
 
     void refreshesEveryThirtySecondsAfterEachSync()

@@ -18,8 +18,8 @@ void touch(const QString& path)
 Wallpaper item(const QString& hexID, std::optional<QString> cloudID)
 {
     Wallpaper wallpaper;
-    wallpaper.hexID = hexID;
-    wallpaper.cloudID = std::move(cloudID);
+    wallpaper.edit().hexID = hexID;
+    wallpaper.edit().cloudID = std::move(cloudID);
     return wallpaper;
 }
 
@@ -120,9 +120,9 @@ void tst_WallpaperFiles::previewFallsBackToRemoteAddresses()
     QFETCH(QUrl, expected);
     Wallpaper wallpaper = item("h3", QStringLiteral("c3"));
     if (!clip.isEmpty())
-        wallpaper.remotePreviewClipURL = clip;
+        wallpaper.edit().remotePreviewClipURL = clip;
     if (!content.isEmpty())
-        wallpaper.remoteContentURL = content;
+        wallpaper.edit().remoteContentURL = content;
     QCOMPARE(m_files->previewVideoURL(wallpaper).value_or(QUrl()), expected);
 }
 

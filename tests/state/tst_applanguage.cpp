@@ -74,8 +74,8 @@ private slots:
         UserDefaults defaults(home.filePath("defaults.conf"));
         defaults.setString("appLanguage", language);
         Wallpaper wallpaper;
-        wallpaper.title = "Dunes";
-        wallpaper.localizedTitles = QMap<QString, QString> { { "de", "Dünen" }, { "pt-BR", "Dunas" },
+        wallpaper.edit().title = "Dunes";
+        wallpaper.edit().localizedTitles = QMap<QString, QString> { { "de", "Dünen" }, { "pt-BR", "Dunas" },
             { "zh-Hant", "沙丘" }, { "en", "Dunes" } };
         {
             AppLanguage appLanguage(defaults);

@@ -13,7 +13,7 @@ Wallpaper wallpaperWithId(const QUuid& id, const QString& title)
 {
     Wallpaper wallpaper;
     wallpaper.id = id;
-    wallpaper.title = title;
+    wallpaper.edit().title = title;
     return wallpaper;
 }
 
@@ -56,7 +56,7 @@ void TestAppState::wallpaperChangesOnlyWithItsId()
     state.setSelectedWallpaper(wallpaperWithId(id, "Old"));
     state.setSelectedWallpaper(wallpaperWithId(id, "Renamed"));
     QCOMPARE(changes.count(), 1);
-    QCOMPARE(state.selectedWallpaper()->title, QString("Renamed")); // stored all the same
+    QCOMPARE(state.selectedWallpaper()->title(), QString("Renamed")); // stored all the same
     state.setSelectedWallpaperValue(Wallpaper()); // QML's none
     QCOMPARE(changes.count(), 2);
     QVERIFY(!state.selectedWallpaper());
@@ -114,11 +114,11 @@ void TestAppState::creatorPageRemembersWallpaper()
     VirtualScheduler scheduler;
     AppState state(scheduler);
     Wallpaper item = wallpaperWithId(QUuid::createUuid(), "One");
-    item.creator.id = QUuid::createUuid();
+    item.edit().creator.id = QUuid::createUuid();
     state.openWallpaper(item);
     state.openCreatorFromWallpaper(item);
     QVERIFY(!state.selectedWallpaper());
-    QCOMPARE(state.selectedCreator(), item.creator);
+    QCOMPARE(state.selectedCreator(), item.creator());
     state.closeCreator();
     QCOMPARE(state.selectedWallpaper(), item);
     QVERIFY(!state.previousWallpaper());

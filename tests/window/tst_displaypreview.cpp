@@ -130,7 +130,7 @@ struct PreviewRig
         rig.screens.screens[1].wallpaperID = catalogueItem(1).id;
         rig.start();
         Wallpaper item = catalogueItem(1);
-        item.previewColors = {QColor("#ff0000"), QColor("#0000ff")};
+        item.edit().previewColors = {QColor("#ff0000"), QColor("#0000ff")};
         rig.manager->mergeIntoLibrary({item}).waitForFinished();
         model.setWallpaperManager(rig.manager.get());
     }
@@ -160,7 +160,7 @@ void TestDisplayPreview::tilesShowNamesWallpapersAndSelection()
     QVERIFY(!preview.at(1, DisplayPreviewModel::IsSelectedRole).toBool());
 
     // A poster on disk becomes the tile's picture.
-    const QString hex = catalogueItem(1).hexID;
+    const QString hex = catalogueItem(1).hexID();
     QDir().mkpath(preview.rig.downloads() + "/" + hex);
     QImage poster(16, 9, QImage::Format_RGB32);
     poster.fill(Qt::green);

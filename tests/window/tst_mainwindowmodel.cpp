@@ -84,8 +84,8 @@ void TestMainWindowModel::appliedTitleShowsToastOnlyWhenItChanges()
     // Both on disk, so applying one sets the title at once.
     const Wallpaper first = catalogueItem(1);
     const Wallpaper second = catalogueItem(2);
-    rig.addFolder(first.hexID, "content.mov");
-    rig.addFolder(second.hexID, "content.mov");
+    rig.addFolder(first.hexID(), "content.mov");
+    rig.addFolder(second.hexID(), "content.mov");
     rig.startOnAllDisplays();
     AppState state(rig.scheduler);
     MainWindowModel model;
@@ -94,7 +94,7 @@ void TestMainWindowModel::appliedTitleShowsToastOnlyWhenItChanges()
     QSignalSpy toasts(&state, &AppState::toastMessageChanged);
 
     rig.manager->apply(first);
-    QTRY_COMPARE(state.toastMessageText(), first.title + " applied");
+    QTRY_COMPARE(state.toastMessageText(), first.title() + " applied");
     rig.scheduler.advance(std::chrono::seconds(3));
     QVERIFY(!state.toastMessage());
     const int shown = toasts.count();
@@ -102,7 +102,7 @@ void TestMainWindowModel::appliedTitleShowsToastOnlyWhenItChanges()
     rig.manager->apply(first); // the same title: the watched value does not change
     QCOMPARE(toasts.count(), shown);
     rig.manager->apply(second);
-    QTRY_COMPARE(state.toastMessageText(), second.title + " applied");
+    QTRY_COMPARE(state.toastMessageText(), second.title() + " applied");
 }
 
 void TestMainWindowModel::panelFollowsTheDisplayCount()

@@ -60,7 +60,7 @@ Wallpaper ScreenTestSetup::catalogueWallpaper(int n) const
 Wallpaper ScreenTestSetup::stillWallpaper(int n) const
 {
     Wallpaper wallpaper = catalogueItem(n);
-    wallpaper.wallpaperType = WallpaperType::image;
+    wallpaper.edit().wallpaperType = WallpaperType::image;
     return wallpaper;
 }
 
@@ -103,7 +103,7 @@ void ScreenTestSetup::refreshCatalogue(const QVariantMap& rows, const QVariantLi
 void ScreenTestSetup::addTaggedWallpaper(int n, const QStringList& tags)
 {
     Wallpaper wallpaper = catalogueItem(n);
-    wallpaper.tags = tags;
+    wallpaper.edit().tags = tags;
     m_rig->manager->mergeIntoLibrary({wallpaper}).waitForFinished();
 }
 
@@ -120,11 +120,11 @@ void ScreenTestSetup::advance(int milliseconds)
 void ScreenTestSetup::addOwnWallpaper(const QString& hexID, const QString& status)
 {
     Wallpaper wallpaper = localItem(hexID);
-    wallpaper.cloudID = hexID; // as the importer names its items
-    wallpaper.wallpaperType = WallpaperType::video;
-    wallpaper.resolution = QSizeF(1920, 1080);
+    wallpaper.edit().cloudID = hexID; // as the importer names its items
+    wallpaper.edit().wallpaperType = WallpaperType::video;
+    wallpaper.edit().resolution = QSizeF(1920, 1080);
     if (!status.isEmpty())
-        wallpaper.submissionStatus = status;
+        wallpaper.edit().submissionStatus = status;
     m_rig->addFolder(hexID, "content.mov");
     m_rig->manager->addImportedWallpaper(wallpaper, m_rig->downloads() + "/" + hexID + "/content.mov", std::nullopt);
 }
@@ -207,20 +207,20 @@ void ScreenTestSetup::reportDownloadProgress(double fraction) { m_rig->service.l
 void ScreenTestSetup::finishDownload(const Wallpaper& wallpaper)
 {
     addDownloadedFile(wallpaper, QStringLiteral("content.mov"));
-    m_rig->cloud.recordDownload(wallpaper.cloudID.value_or(wallpaper.hexID),
-        QUrl::fromLocalFile(m_rig->downloads() + "/" + wallpaper.hexID + "/content.mov"), std::nullopt);
+    m_rig->cloud.recordDownload(wallpaper.cloudID().value_or(wallpaper.hexID()),
+        QUrl::fromLocalFile(m_rig->downloads() + "/" + wallpaper.hexID() + "/content.mov"), std::nullopt);
     m_rig->service.downloads.answer(Fetched<QUrl>::success(QUrl()));
 }
 
 void ScreenTestSetup::addDownloadedFile(const Wallpaper& wallpaper, const QString& file)
 {
-    m_rig->addFolder(wallpaper.hexID, file);
+    m_rig->addFolder(wallpaper.hexID(), file);
 }
 
 QString ScreenTestSetup::writePicture(const Wallpaper& wallpaper, const QColor& colour, bool asPoster)
 {
-    const QString path = asPoster ? m_rig->downloads() + "/" + wallpaper.hexID + "/Poster.png"
-                                  : m_rig->home.path() + "/" + wallpaper.hexID + ".jpg";
+    const QString path = asPoster ? m_rig->downloads() + "/" + wallpaper.hexID() + "/Poster.png"
+                                  : m_rig->home.path() + "/" + wallpaper.hexID() + ".jpg";
     QImage image(800, 450, QImage::Format_RGB32);
     image.fill(colour);
     QDir().mkpath(QFileInfo(path).path());
@@ -255,11 +255,11 @@ bool ScreenTestSetup::lastPreviewPlays() const
 Wallpaper ScreenTestSetup::importOwnVideo(const QString& hexID, const QString& status)
 {
     Wallpaper wallpaper = localItem(hexID);
-    wallpaper.cloudID = hexID;
-    wallpaper.wallpaperType = WallpaperType::video;
-    wallpaper.resolution = QSizeF(1920, 1080);
+    wallpaper.edit().cloudID = hexID;
+    wallpaper.edit().wallpaperType = WallpaperType::video;
+    wallpaper.edit().resolution = QSizeF(1920, 1080);
     if (!status.isEmpty())
-        wallpaper.submissionStatus = status;
+        wallpaper.edit().submissionStatus = status;
     addDownloadedFile(wallpaper, QStringLiteral("content.mov"));
     m_rig->manager->addImportedWallpaper(
         wallpaper, m_rig->downloads() + "/" + hexID + "/content.mov", std::nullopt);
