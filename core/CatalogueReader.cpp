@@ -1,7 +1,5 @@
 #include "CatalogueReader.h"
 
-#include "CatalogueArray.h"
-
 #include <cmath>
 #include <cstring>
 
@@ -9,7 +7,6 @@ using simdjson::ondemand::json_type;
 
 namespace {
 
-static_assert(CatalogueArray::paddingBytes >= qsizetype(simdjson::SIMDJSON_PADDING));
 
 // Whole numbers beyond this do not fit a signed 64-bit integer.
 constexpr double twoToThe63 = 9223372036854775808.0;
@@ -350,35 +347,4 @@ bool CatalogueReader::atEnd(simdjson::ondemand::document& document)
     // Past the last token there is no location left.
     const char* location = nullptr;
     return document.current_location().get(location) == simdjson::OUT_OF_BOUNDS;
-}
-
-std::optional<QList<APIWallpaper>> CatalogueArray::decode(QByteArray json)
-{
-    const CatalogueReader::Padded padded(std::move(json));
-    simdjson::ondemand::parser parser;
-    simdjson::ondemand::document document;
-    if (parser.iterate(padded.view()).get(document))
-        return std::nullopt;
-    json_type type;
-    simdjson::ondemand::array array;
-    if (document.type().get(type) || type != json_type::array || document.get_array().get(array))
-        return std::nullopt;
-    CatalogueReader reader;
-    QList<APIWallpaper> records;
-    // Counting skips over the structure already indexed: cheaper than growing the list.
-    size_t count = 0;
-    if (array.count_elements().get(count))
-        return std::nullopt;
-    records.reserve(qsizetype(count));
-    for (auto element : array) {
-        CatalogueReader::Value item;
-        if (std::move(element).get(item))
-            return std::nullopt;
-        // Read in place: a record is large, and moving each one in costs as much as reading it.
-        if (!reader.readWallpaper(item, records.emplaceBack(), 1))
-            return std::nullopt;
-    }
-    if (!CatalogueReader::atEnd(document) || (reader.passedOverFailedField() && !CatalogueReader::isStrictJson(padded.view())))
-        return std::nullopt;
-    return records;
 }

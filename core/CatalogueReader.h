@@ -21,8 +21,7 @@
 // integer is any number whose value is a whole number in the signed 64-bit
 // range. Texts repeated across records come out shared.
 //
-// One reader serves one document: its shared texts point into the document
-// and the parser, which must outlive it.
+// One reader serves one thread; it may read one document after another.
 class CatalogueReader
 {
 public:

@@ -4,13 +4,15 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
+#include <string>
 #include <string_view>
 #include <unordered_map>
 
 // Hands out one QString per distinct text, so that texts repeated across
 // thousands of records (category keys, tags, creators, colours) are held once
-// and shared. The views must outlive the table: it is meant for one decode.
-// Past maxDistinct texts new ones are no longer remembered, which bounds the
+// and shared. It keeps its own copy of each text it remembers, so the bytes
+// it is handed may go once a text is looked up. Past maxDistinct texts new ones are no longer remembered, which bounds the
 // table for input made of nothing but distinct texts.
 class SharedStrings
 {
@@ -23,7 +25,7 @@ public:
             return found->second;
         QString text = QString::fromUtf8(utf8.data(), qsizetype(utf8.size()));
         if (m_texts.size() < maxDistinct)
-            m_texts.emplace(utf8, text);
+            m_texts.emplace(std::string(utf8), text);
         return text;
     }
 
@@ -39,6 +41,12 @@ public:
     }
 
 private:
-    std::unordered_map<std::string_view, QString> m_texts;
+    // Looked up by view, without making a string per lookup.
+    struct Hash
+    {
+        using is_transparent = void;
+        size_t operator()(std::string_view text) const noexcept { return std::hash<std::string_view>{}(text); }
+    };
+    std::unordered_map<std::string, QString, Hash, std::equal_to<>> m_texts;
     QSet<QStringList> m_lists;
 };

@@ -57,6 +57,22 @@ QByteArray withField(const QByteArray& key, const QByteArray& value)
     return "[" + json + "]";
 }
 
+// The one element of a one-element array among thousands of good records, so
+// that a long array is read the way long arrays are; nothing for other texts.
+std::optional<QByteArray> amongMany(const QByteArray& json)
+{
+    if (!json.startsWith('[') || !json.endsWith(']') || json.size() < 3)
+        return std::nullopt;
+    const QByteArray good = QJsonDocument(catalogueSamples().at(0).toJson()).toJson(QJsonDocument::Compact);
+    QByteArray many = "[";
+    for (int i = 0; i < 2500; ++i)
+        many += good + (i % 7 == 0 ? ",\n " : ",");
+    many += json.mid(1, json.size() - 2);
+    for (int i = 0; i < 5; ++i)
+        many += " ," + good;
+    return many + "]";
+}
+
 } // namespace
 
 class TestCatalogueJson : public QObject
@@ -145,6 +161,8 @@ private slots:
     {
         QFETCH(QByteArray, json);
         QCOMPARE(CatalogueArray::decode(json), decodedByQt(json));
+        if (const std::optional<QByteArray> many = amongMany(json))
+            QCOMPARE(CatalogueArray::decode(*many), decodedByQt(*many));
     }
 
     void repeatedTextsAreShared()

@@ -1,0 +1,240 @@
+#include "CatalogueArray.h"
+
+#include "CatalogueReader.h"
+
+#include <QThread>
+#include <QThreadPool>
+
+#include <sys/mman.h>
+
+#include <atomic>
+#include <condition_variable>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <vector>
+
+using simdjson::ondemand::json_type;
+
+namespace {
+
+static_assert(CatalogueArray::paddingBytes >= qsizetype(simdjson::SIMDJSON_PADDING));
+
+// Records a thread reads at a time. Shorter arrays are read by the calling
+// thread alone: starting helpers would cost more than it saves.
+constexpr size_t chunkRecords = 512;
+constexpr size_t minRecordsToShare = 4 * chunkRecords;
+
+// Where each element of a long array stands in the document, and where the
+// document ends, so that each element can be read as a document of its own.
+struct Elements
+{
+    std::vector<const char*> starts;
+    const char* arrayEnd = nullptr; // the closing bracket
+    const char* bufferEnd = nullptr; // past the padding
+};
+
+// The list of a long array is tens of megabytes written once, front to back:
+// in pages of 2 MB it costs a few page faults instead of thousands, which is
+// most of the time of making it. Only whole huge pages inside the block are named.
+void adviseHugePages(const void* block, size_t bytes)
+{
+#ifdef MADV_HUGEPAGE
+    constexpr uintptr_t hugePage = uintptr_t(2) << 20;
+    const uintptr_t from = (uintptr_t(block) + hugePage - 1) & ~(hugePage - 1);
+    const uintptr_t to = (uintptr_t(block) + bytes) & ~(hugePage - 1);
+    if (to > from)
+        madvise(reinterpret_cast<void*>(from), to - from, MADV_HUGEPAGE); // advice only: a refusal changes nothing
+#else
+    Q_UNUSED(block);
+    Q_UNUSED(bytes);
+#endif
+}
+
+bool isSpace(char c)
+{
+    return c == ' ' || c == '\t' || c == '\n' || c == '\r';
+}
+
+// The element's bytes without the separator and spaces behind it.
+std::string_view elementText(const Elements& elements, size_t index)
+{
+    const char* begin = elements.starts[index];
+    const char* end = index + 1 < elements.starts.size() ? elements.starts[index + 1] : elements.arrayEnd;
+    while (end > begin && isSpace(end[-1]))
+        --end;
+    if (index + 1 < elements.starts.size() && end > begin && end[-1] == ',')
+        --end;
+    while (end > begin && isSpace(end[-1]))
+        --end;
+    return std::string_view(begin, size_t(end - begin));
+}
+
+// The elements of a long array read on several threads. The caller takes
+// chunks too, and waits only for the chunks helpers have begun, so it never
+// waits on a pool that has no thread free for the helpers.
+class SharedRead
+{
+public:
+    SharedRead(const Elements& elements, APIWallpaper* out)
+        : m_elements(elements), m_out(out), m_chunks((elements.starts.size() + chunkRecords - 1) / chunkRecords)
+    {
+    }
+
+    // Takes chunks until none is left.
+    void work()
+    {
+        std::optional<simdjson::ondemand::parser> parser;
+        CatalogueReader reader;
+        for (size_t chunk = m_next++; chunk < m_chunks; chunk = m_next++) {
+            if (!parser) {
+                // Nested one level less than in the whole document: the same depth limit as there.
+                parser.emplace();
+                if (parser->allocate(64 * 1024, simdjson::DEFAULT_MAX_DEPTH - 1))
+                    fail();
+            }
+            if (!m_failed)
+                readChunk(*parser, reader, chunk);
+            if (reader.passedOverFailedField())
+                m_passedOver = true;
+            finishChunk();
+        }
+    }
+
+    void waitForAll()
+    {
+        std::unique_lock lock(m_mutex);
+        m_finished.wait(lock, [this] { return m_done == m_chunks; });
+    }
+
+    bool failed() const { return m_failed; }
+    bool passedOverFailedField() const { return m_passedOver; }
+
+private:
+    void readChunk(simdjson::ondemand::parser& parser, CatalogueReader& reader, size_t chunk)
+    {
+        const size_t end = std::min((chunk + 1) * chunkRecords, m_elements.starts.size());
+        for (size_t index = chunk * chunkRecords; index < end; ++index) {
+            const std::string_view text = elementText(m_elements, index);
+            const size_t room = size_t(m_elements.bufferEnd - text.data());
+            simdjson::ondemand::document document;
+            CatalogueReader::Value value;
+            if (parser.iterate(simdjson::padded_string_view(text.data(), text.size(), room)).get(document)
+                || document.get_value().get(value) || !reader.readWallpaper(value, m_out[index], 1)
+                || !CatalogueReader::atEnd(document)) {
+                fail();
+                return;
+            }
+        }
+    }
+
+    void fail() { m_failed = true; }
+
+    void finishChunk()
+    {
+        std::lock_guard lock(m_mutex);
+        if (++m_done == m_chunks)
+            m_finished.notify_all();
+    }
+
+    const Elements& m_elements;
+    APIWallpaper* const m_out;
+    const size_t m_chunks;
+    std::atomic<size_t> m_next{0};
+    std::atomic<bool> m_failed{false};
+    std::atomic<bool> m_passedOver{false};
+    std::mutex m_mutex;
+    std::condition_variable m_finished;
+    size_t m_done = 0;
+};
+
+// Reads the elements into records, which holds one default record per element.
+bool readShared(const Elements& elements, QList<APIWallpaper>& records, bool* passedOver)
+{
+    auto read = std::make_shared<SharedRead>(elements, records.data());
+    const int helpers = std::max(0, QThread::idealThreadCount() - 1);
+    // A helper that starts after the chunks are gone finds none and ends at once.
+    for (int i = 0; i < helpers; ++i)
+        QThreadPool::globalInstance()->start([read] { read->work(); });
+    read->work();
+    read->waitForAll();
+    *passedOver = read->passedOverFailedField();
+    return !read->failed();
+}
+
+// The records one after another on this thread.
+bool readInTurn(simdjson::ondemand::array& array, QList<APIWallpaper>& records, bool* passedOver)
+{
+    CatalogueReader reader;
+    for (auto element : array) {
+        CatalogueReader::Value item;
+        if (std::move(element).get(item))
+            return false;
+        // Read in place: a record is large, and moving each one in costs as much as reading it.
+        if (!reader.readWallpaper(item, records.emplaceBack(), 1))
+            return false;
+    }
+    *passedOver = reader.passedOverFailedField();
+    return true;
+}
+
+// Finds where each element starts, passing over its contents (each is
+// checked when it is read), and where the array ends.
+bool findElements(simdjson::ondemand::array& array, const CatalogueReader::Padded& padded, Elements& elements)
+{
+    for (auto element : array) {
+        CatalogueReader::Value item;
+        const char* start = nullptr;
+        if (std::move(element).get(item) || item.current_location().get(start))
+            return false;
+        elements.starts.push_back(start);
+    }
+    const simdjson::padded_string_view view = padded.view();
+    const char* end = view.data() + view.size();
+    while (end > view.data() && isSpace(end[-1]))
+        --end;
+    if (end == view.data() || end[-1] != ']')
+        return false;
+    elements.arrayEnd = end - 1;
+    elements.bufferEnd = view.data() + view.capacity();
+    return true;
+}
+
+} // namespace
+
+std::optional<QList<APIWallpaper>> CatalogueArray::decode(QByteArray json)
+{
+    const CatalogueReader::Padded padded(std::move(json));
+    simdjson::ondemand::parser parser;
+    simdjson::ondemand::document document;
+    if (parser.iterate(padded.view()).get(document))
+        return std::nullopt;
+    json_type type;
+    simdjson::ondemand::array array;
+    if (document.type().get(type) || type != json_type::array || document.get_array().get(array))
+        return std::nullopt;
+    QList<APIWallpaper> records;
+    // Counting skips over the structure already indexed: cheaper than growing the list.
+    size_t count = 0;
+    if (array.count_elements().get(count))
+        return std::nullopt;
+    bool passedOver = false;
+    if (count < minRecordsToShare) {
+        records.reserve(qsizetype(count));
+        if (!readInTurn(array, records, &passedOver))
+            return std::nullopt;
+    } else {
+        Elements elements;
+        elements.starts.reserve(count);
+        if (!findElements(array, padded, elements) || elements.starts.size() != count)
+            return std::nullopt;
+        records.reserve(qsizetype(count));
+        adviseHugePages(records.constData(), count * sizeof(APIWallpaper));
+        records.resize(qsizetype(count));
+        if (!readShared(elements, records, &passedOver))
+            return std::nullopt;
+    }
+    if (!CatalogueReader::atEnd(document) || (passedOver && !CatalogueReader::isStrictJson(padded.view())))
+        return std::nullopt;
+    return records;
+}
