@@ -62,6 +62,8 @@ private slots:
     void equalAndHashedByIdAlone();
     void variantsDifferWhenAnyFieldDoes_data();
     void variantsDifferWhenAnyFieldDoes();
+    void editsStayWithTheRecordEdited_data();
+    void editsStayWithTheRecordEdited();
     void resolutionText_data();
     void resolutionText();
     void localizedTitle_data();
@@ -237,6 +239,44 @@ void TestWallpaper::variantsDifferWhenAnyFieldDoes()
     QVERIFY(record == changed); // the record's identity stays the id
     QCOMPARE(QVariant::fromValue(record) == QVariant::fromValue(changed), same);
     QCOMPARE(record.sameContent(changed), same);
+}
+
+// Copies share their fields until one is edited: the edit must reach that record alone.
+void TestWallpaper::editsStayWithTheRecordEdited_data()
+{
+    QTest::addColumn<QString>("source");
+    QTest::newRow("copy of a catalogue record") << "catalogue";
+    QTest::newRow("default records") << "default";
+    QTest::newRow("row of a list copied whole") << "list";
+}
+
+void TestWallpaper::editsStayWithTheRecordEdited()
+{
+    QFETCH(QString, source);
+    const Wallpaper original = source == "default" ? Wallpaper() : Wallpaper::fromAPIWallpaper(catalogueItem());
+    const QString title = original.title();
+    const QStringList tags = original.tags();
+
+    QList<Wallpaper> rows{original};
+    const QList<Wallpaper> otherRows = rows;
+    Wallpaper copy = original;
+    Wallpaper& edited = source == "list" ? rows[0] : copy;
+    edited.edit().title = "Edited";
+    edited.edit().tags.append("added");
+    edited.edit().creator.name = "Someone";
+
+    QCOMPARE(edited.title(), QString("Edited"));
+    QCOMPARE(edited.tags(), tags + QStringList{"added"});
+    for (const Wallpaper& kept : {original, otherRows.at(0), source == "list" ? copy : rows.at(0)}) {
+        QCOMPARE(kept.title(), title);
+        QCOMPARE(kept.tags(), tags);
+        QVERIFY(kept.sameContent(original));
+        QVERIFY(!kept.sameContent(edited));
+        QVERIFY(kept == edited); // still the same id
+    }
+    // Records made later start from nothing, whatever was edited before.
+    QCOMPARE(Wallpaper().title(), QString());
+    QVERIFY(Wallpaper().creator().name.isEmpty());
 }
 
 void TestWallpaper::resolutionText_data()
