@@ -57,20 +57,26 @@ QByteArray withField(const QByteArray& key, const QByteArray& value)
     return "[" + json + "]";
 }
 
-// The one element of a one-element array among thousands of good records, so
-// that a long array is read the way long arrays are; nothing for other texts.
-std::optional<QByteArray> amongMany(const QByteArray& json)
+// The one element of a one-element array placed among thousands of good
+// records (first, in the middle or last), so that a long array is read the
+// way long arrays are; nothing for other texts.
+QList<QByteArray> amongMany(const QByteArray& json)
 {
     if (!json.startsWith('[') || !json.endsWith(']') || json.size() < 3)
-        return std::nullopt;
+        return {};
     const QByteArray good = QJsonDocument(catalogueSamples().at(0).toJson()).toJson(QJsonDocument::Compact);
-    QByteArray many = "[";
-    for (int i = 0; i < 2500; ++i)
-        many += good + (i % 7 == 0 ? ",\n " : ",");
-    many += json.mid(1, json.size() - 2);
-    for (int i = 0; i < 5; ++i)
-        many += " ," + good;
-    return many + "]";
+    const QByteArray element = json.mid(1, json.size() - 2);
+    QList<QByteArray> arrays;
+    for (int position : {0, 2500, 3000}) {
+        QByteArray many = "[ ";
+        for (int i = 0; i < 3000; ++i) {
+            many += i == position ? element : good;
+            many += i % 7 == 0 ? ",\n " : ",";
+        }
+        many += position == 3000 ? element : good;
+        arrays.append(many + " ]");
+    }
+    return arrays;
 }
 
 } // namespace
@@ -161,8 +167,8 @@ private slots:
     {
         QFETCH(QByteArray, json);
         QCOMPARE(CatalogueArray::decode(json), decodedByQt(json));
-        if (const std::optional<QByteArray> many = amongMany(json))
-            QCOMPARE(CatalogueArray::decode(*many), decodedByQt(*many));
+        for (const QByteArray& many : amongMany(json))
+            QCOMPARE(CatalogueArray::decode(many), decodedByQt(many));
     }
 
     void repeatedTextsAreShared()
