@@ -62,7 +62,9 @@ struct WallpaperFields : QSharedData
 // A record is its id and a pointer to fields shared between its copies, so
 // the lists of tens of thousands of records that the library copies, splits
 // and merges cost a few bytes a record. Reads never copy; edit() makes the
-// fields this record's own before it hands them out for writing.
+// fields this record's own before it hands them out for writing. What the
+// accessors return lives as long as the record it was read from: hold the
+// record, not only the reference, when it is a temporary.
 struct Wallpaper
 {
     Q_GADGET

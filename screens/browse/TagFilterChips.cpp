@@ -76,7 +76,9 @@ void TagFilterChips::updateUsedTags()
     const int rows = m_wallpapers ? m_wallpapers->rowCount() : 0;
     for (int row = 0; row < rows; ++row) {
         const QModelIndex index = m_wallpapers->index(row, 0);
-        for (const QString& tag : index.data(WallpaperListModel::WallpaperRole).value<Wallpaper>().tags())
+        // Held here: the tags belong to the record, which must outlive the loop.
+        const Wallpaper wallpaper = index.data(WallpaperListModel::WallpaperRole).value<Wallpaper>();
+        for (const QString& tag : wallpaper.tags())
             used.insert(tag);
     }
     if (used == m_usedTagIds)
