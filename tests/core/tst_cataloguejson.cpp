@@ -1,6 +1,7 @@
 #include "CatalogueArray.h"
 #include "CatalogueSamples.h"
 #include "CatalogueWriter.h"
+#include "SharedStrings.h"
 
 #include <QBuffer>
 #include <QJsonArray>
@@ -178,6 +179,19 @@ private slots:
         QCOMPARE(records.at(0).category.name.constData(), records.at(1).category.name.constData());
         QCOMPARE(records.at(0).tags.at(1).constData(), records.at(1).tags.at(1).constData());
         QCOMPARE(records.at(0).profile.id.constData(), records.at(1).profile.id.constData());
+    }
+
+    // A parser reuses its buffer from one element to the next: the table must
+    // not keep pointing at bytes that now hold another text.
+    void sharedTextsOutliveTheirBytes()
+    {
+        SharedStrings shared;
+        std::string bytes = "Nature";
+        const QString first = shared.text(bytes);
+        bytes[5] = 'a';
+        QCOMPARE(shared.text(bytes), QString("Natura"));
+        QCOMPARE(shared.text("Nature").constData(), first.constData());
+        QCOMPARE(first, QString("Nature"));
     }
 };
 
