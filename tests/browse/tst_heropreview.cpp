@@ -14,7 +14,7 @@ namespace {
 Wallpaper videoItem(int n)
 {
     Wallpaper wallpaper = Item{n};
-    wallpaper.wallpaperType = WallpaperType::video;
+    wallpaper.edit().wallpaperType = WallpaperType::video;
     return wallpaper;
 }
 
