@@ -26,10 +26,13 @@ SubmissionFlow::Submit SubmissionFlow::submitThrough(WallpaperManager* manager)
     };
 }
 
-void SubmissionFlow::submit(const Wallpaper& wallpaper)
+void SubmissionFlow::submit(const Wallpaper& shown)
 {
     if (m_isSubmitting())
         return;
+    // The record may be a row of the library's list, which the submission changes
+    // (its status) before it returns: keep a copy of our own.
+    const Wallpaper wallpaper = shown;
     setFailure(std::nullopt, std::nullopt);
     m_submit(wallpaper).then(this, [this, wallpaper](const std::optional<QString>& failure) {
         if (failure)
