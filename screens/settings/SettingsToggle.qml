@@ -16,6 +16,10 @@ Item {
 
     Column {
         id: texts
+        // Beside the switch, on whichever side the layout puts it.
+        anchors.left: parent.left
+        anchors.right: control.left
+        anchors.rightMargin: 12
         anchors.verticalCenter: parent.verticalCenter
         spacing: 2
         Text {
