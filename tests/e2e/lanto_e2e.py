@@ -389,10 +389,14 @@ class Session:
             desktop = pyatspi.Registry.getDesktop(0)
             for index in range(desktop.childCount):
                 app = desktop.getChildAtIndex(index)
-                if app is not None and app.name == name and (process is None or app.get_process_id() == process.pid):
-                    # States and names change as the user acts: read them fresh each time.
-                    app.set_cache_mask(Atspi.Cache.NONE)
-                    return app
+                try:
+                    if app is None or app.name != name or (process is not None and app.get_process_id() != process.pid):
+                        continue
+                except Exception:  # an application that ended while we asked
+                    continue
+                # States and names change as the user acts: read them fresh each time.
+                app.set_cache_mask(Atspi.Cache.NONE)
+                return app
             return None
         return wait_until(found, timeout, f"the application {name!r} on the accessibility bus")
 
