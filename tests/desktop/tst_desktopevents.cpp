@@ -1,5 +1,6 @@
 #include "DesktopFixture.h"
 #include "DesktopImageView.h"
+#include "PauseReasons.h"
 #include "LogCapture.h"
 #include "SystemVersion.h"
 
@@ -32,12 +33,16 @@ private slots:
     void uncoveringResumesOnlyWhatTheCoverPaused();
     void fullScreenWindowPausesOnlyItsDisplay_data();
     void fullScreenWindowPausesOnlyItsDisplay();
+    void videoPlaysOnlyWhileNoReasonHolds_data();
+    void videoPlaysOnlyWhileNoReasonHolds();
     void wallpaperAlwaysComesBack_data();
     void wallpaperAlwaysComesBack();
 
 private:
     // Two displays showing one video.
     DesktopWindowController& showOnTwoDisplays();
+    // Begins or ends a reason to pause the video of the second display.
+    void setReason(PauseReason reason, bool holds);
 
     std::unique_ptr<DesktopFixture> m_fixture;
     ConnectedDisplay m_second;
@@ -327,6 +332,102 @@ void tst_DesktopEvents::wallpaperAlwaysComesBack()
     // Nothing runs but the window-order poll.
     QVERIFY(controller.windowOrder().isZOrderPolling());
     QCOMPARE(f.scheduler.pendingCount(), 1);
+}
+
+void tst_DesktopEvents::setReason(PauseReason reason, bool holds)
+{
+    DesktopFixture& f = *m_fixture;
+    switch (reason) {
+    case PauseReason::sleep:
+        holds ? f.workspace.raiseScreensDidSleep() : f.workspace.raiseScreensDidWake();
+        break;
+    case PauseReason::lock:
+        if (holds) {
+            f.workspace.raiseSessionDidResignActive();
+        } else {
+            f.workspace.raiseSessionDidBecomeActive();
+            f.notifications.deliver(DistributedNotificationNames::screenIsUnlocked);
+        }
+        break;
+    case PauseReason::cover:
+        f.workspace.setFullScreenWindowFrame(holds ? m_second.frame : QRect());
+        break;
+    case PauseReason::battery:
+        f.workspace.setOnBattery(holds);
+        break;
+    default:
+        QFAIL("not a reason the desktop follows");
+    }
+    f.settle();
+}
+
+// Sleep, lock, a full-screen window over the display and the battery rule
+// each pause the display's video on their own: it plays again only once none
+// is left, whichever ends first, and a video replaced or a display returning
+// while one holds starts under it.
+void tst_DesktopEvents::videoPlaysOnlyWhileNoReasonHolds_data()
+{
+    QTest::addColumn<PauseReason>("first");
+    QTest::addColumn<PauseReason>("second"); // the same as first: a change while it holds
+    QTest::addColumn<QString>("change"); // "", "replace" or "return"
+    const QList<std::pair<PauseReason, const char*>> reasons { { PauseReason::sleep, "sleep" },
+        { PauseReason::lock, "lock" }, { PauseReason::cover, "cover" }, { PauseReason::battery, "battery" } };
+    for (const auto& [first, firstName] : reasons) {
+        for (const auto& [second, secondName] : reasons) {
+            if (first != second)
+                QTest::addRow("%s, then %s; %s ends first", firstName, secondName, firstName)
+                    << first << second << QString();
+        }
+        QTest::addRow("new video during %s", firstName) << first << first << QStringLiteral("replace");
+        QTest::addRow("display returns during %s", firstName) << first << first << QStringLiteral("return");
+    }
+}
+
+void tst_DesktopEvents::videoPlaysOnlyWhileNoReasonHolds()
+{
+    QFETCH(PauseReason, first);
+    QFETCH(PauseReason, second);
+    QFETCH(QString, change);
+    DesktopFixture& f = *m_fixture;
+    f.settings.set(SettingsKey::pauseOnFullscreen, PlistValue(true));
+    f.settings.set(SettingsKey::pauseOnBattery, PlistValue(true));
+    DesktopWindowController& controller = showOnTwoDisplays();
+    const QUrl other = f.wallpaperFile(QStringLiteral("bb"), QStringLiteral("content.mov"));
+    const QString id = QStringLiteral("2");
+    QTRY_VERIFY(f.window(id)->isOcclusionVisible());
+    QVERIFY(f.isPlaying(id));
+    // Stopped or paused: a player that plays nothing does not count as paused.
+    const auto pausedOn = [&](const QUrl& video) {
+        return f.player(id) && f.player(id)->currentURL() == video && !f.isPlaying(id);
+    };
+
+    setReason(first, true);
+    QVERIFY(pausedOn(m_video));
+    QUrl shown = m_video;
+    if (change == QStringLiteral("replace")) {
+        controller.showVideoWallpaper(other, id);
+        f.settle();
+        shown = other;
+    } else if (change == QStringLiteral("return")) {
+        f.displays.removeDisplay(m_second.uuid);
+        f.workspace.raiseScreenParametersChanged();
+        QVERIFY(!f.window(id));
+        f.displays.addDisplay(m_second);
+        f.workspace.raiseScreenParametersChanged();
+        QTRY_VERIFY(f.window(id) && f.window(id)->isOcclusionVisible());
+        f.settle();
+    } else {
+        setReason(second, true);
+        QVERIFY(pausedOn(m_video));
+    }
+    QVERIFY2(pausedOn(shown), "plays while a reason holds");
+    setReason(first, false);
+    if (first != second) {
+        QVERIFY2(pausedOn(shown), "the first reason's end resumed it under the second");
+        setReason(second, false);
+    }
+    QCOMPARE(f.playing(id), shown);
+    QCOMPARE(f.playing(QStringLiteral("1")), m_video);
 }
 
 QTEST_MAIN(tst_DesktopEvents)
