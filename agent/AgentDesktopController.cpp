@@ -255,7 +255,7 @@ void AgentDesktopController::syncWindows()
             createWindow(display, key);
             continue;
         }
-        window->second->setGeometry(display.frame);
+        window->second->place(display);
         if (DesktopImageView* view = m_imageViews.value(key))
             view->setSize(display.frame.size());
     }
@@ -304,7 +304,7 @@ void AgentDesktopController::createWindow(const ConnectedDisplay& display, const
     }
     connect(
         window.get(), &DesktopLevelWindow::occlusionStateChanged, this, &AgentDesktopController::applyPauses);
-    DesktopPauses::followFullScreenWindow(*window, m_environment.workspace);
+    window->followFullScreenWindow(m_environment.workspace);
     m_windows[screenKey] = std::move(window);
     m_imageViews.insert(screenKey, imageView);
     AgentLog::desktop.info(QStringLiteral("Created desktop window for screen %1").arg(screenKey));

@@ -75,7 +75,7 @@ void DesktopDisplaySync::syncScreens()
             controller.createWindow(display, id);
             created.insert(id);
         } else {
-            window->second->setGeometry(display.frame);
+            window->second->place(display);
             if (DesktopImageView* view = controller.m_imageViews.value(id))
                 view->setSize(display.frame.size());
         }

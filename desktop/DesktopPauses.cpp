@@ -2,7 +2,6 @@
 
 #include "DesktopVideoPlayer.h"
 #include "LantoSettings.h"
-#include "Workspace.h"
 
 namespace {
 
@@ -47,13 +46,4 @@ bool DesktopPauses::isCovered(const DesktopWindows& windows, const QString& scre
     // already, so its new video does not start playing first.
     const DesktopWindow& shown = *window->second;
     return shown.isCoveredByFullScreen() || (shown.isVisible() && !shown.isOcclusionVisible());
-}
-
-void DesktopPauses::followFullScreenWindow(DesktopWindow& window, Workspace& workspace)
-{
-    const auto follow = [&window, &workspace] {
-        window.setCoveredByFullScreen(workspace.isCoveredByFullScreenWindow(window.geometry()));
-    };
-    QObject::connect(&workspace, &Workspace::fullScreenWindowChanged, &window, follow);
-    follow();
 }

@@ -11,7 +11,6 @@
 
 class DesktopVideoPlayer;
 class LantoSettings;
-class Workspace;
 
 // The pause reasons that one program's desktop sets on its players: sleep and
 // lock on every display, and, under "pauseOnFullscreen", the cover of each
@@ -41,9 +40,6 @@ public:
     // As after a wake: resumes every video that no reason holds and whose
     // display's record has one (a failed item is rebuilt).
     static void resumeUnheld(const VideoPlayers& players, const HasVideo& hasVideo);
-
-    // Keeps the window told whether the workspace's full-screen window covers it.
-    static void followFullScreenWindow(DesktopWindow& window, Workspace& workspace);
 
 private:
     PauseReasons reasonsFor(const QString& screenId, const DesktopWindows& windows) const;

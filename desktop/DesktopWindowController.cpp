@@ -416,7 +416,7 @@ void DesktopWindowController::createWindow(const ConnectedDisplay& display, cons
     // Occlusion of our windows reaches every observer through the workspace.
     connect(window.get(), &DesktopLevelWindow::occlusionStateChanged, this,
         [this, w = window.get()] { m_workspace.raiseWindowOcclusionChanged(w); });
-    DesktopPauses::followFullScreenWindow(*window, m_workspace);
+    window->followFullScreenWindow(m_workspace);
 
     // A replaced window must not linger on screen, unreferenced.
     dropWindow(screenId);

@@ -33,6 +33,8 @@ private slots:
     void uncoveringResumesOnlyWhatTheCoverPaused();
     void fullScreenWindowPausesOnlyItsDisplay_data();
     void fullScreenWindowPausesOnlyItsDisplay();
+    void fullScreenFrameIsMeasuredInDevicePixels_data();
+    void fullScreenFrameIsMeasuredInDevicePixels();
     void videoPlaysOnlyWhileNoReasonHolds_data();
     void videoPlaysOnlyWhileNoReasonHolds();
     void wallpaperAlwaysComesBack_data();
@@ -332,6 +334,57 @@ void tst_DesktopEvents::wallpaperAlwaysComesBack()
     // Nothing runs but the window-order poll.
     QVERIFY(controller.windowOrder().isZOrderPolling());
     QCOMPARE(f.scheduler.pendingCount(), 1);
+}
+
+// The window system reports the full-screen window in device pixels; on a
+// scaled session Qt gives a display's position in them and its size in
+// device-independent pixels. A display is covered when the window lies over
+// half of it or more.
+void tst_DesktopEvents::fullScreenFrameIsMeasuredInDevicePixels_data()
+{
+    QTest::addColumn<int>("scale");
+    QTest::addColumn<QRect>("fullScreen");
+    QTest::addColumn<bool>("firstCovered");
+    QTest::addColumn<bool>("secondCovered");
+    for (const int scale : { 1, 2 }) {
+        const int width = 800 * scale;
+        const int height = 600 * scale;
+        QTest::addRow("scale %d, over the second display", scale)
+            << scale << QRect(width, 0, width, height) << false << true;
+        QTest::addRow("scale %d, over the first display", scale) << scale << QRect(0, 0, width, height) << true << false;
+        QTest::addRow("scale %d, two fifths of each", scale)
+            << scale << QRect(width * 3 / 5, 0, width * 4 / 5, height) << false << false;
+        QTest::addRow("scale %d, three fifths of the second", scale)
+            << scale << QRect(width * 7 / 5, 0, width * 3 / 5, height) << false << true;
+    }
+}
+
+void tst_DesktopEvents::fullScreenFrameIsMeasuredInDevicePixels()
+{
+    QFETCH(int, scale);
+    QFETCH(QRect, fullScreen);
+    QFETCH(bool, firstCovered);
+    QFETCH(bool, secondCovered);
+    DesktopFixture& f = *m_fixture;
+    f.settings.set(SettingsKey::pauseOnFullscreen, PlistValue(true));
+    for (quint32 number : { 1u, 2u }) {
+        ConnectedDisplay display;
+        display.number = number;
+        display.localizedName = QStringLiteral("Display %1").arg(number);
+        display.uuid = FakeDisplays::uuidForNumber(number);
+        display.frame = QRect(int(number - 1) * 800 * scale, 0, 800, 600);
+        display.pixelFrame = ConnectedDisplay::devicePixelFrame(display.frame, scale);
+        f.displays.addDisplay(display);
+    }
+    const QUrl video = f.wallpaperFile(QStringLiteral("aa"), QStringLiteral("content.mov"));
+    f.start().showVideoWallpaper(video);
+    f.settle();
+    QTRY_VERIFY(f.window(QStringLiteral("1"))->isOcclusionVisible() && f.window(QStringLiteral("2"))->isOcclusionVisible());
+
+    f.workspace.setFullScreenWindowFrame(fullScreen);
+    f.settle();
+    QCOMPARE(f.isPlaying(QStringLiteral("1")), !firstCovered);
+    QCOMPARE(f.isPlaying(QStringLiteral("2")), !secondCovered);
 }
 
 void tst_DesktopEvents::setReason(PauseReason reason, bool holds)
