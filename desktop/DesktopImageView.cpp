@@ -1,6 +1,7 @@
 #include "DesktopImageView.h"
 
-#include <QImageReader>
+#include "StillPicture.h"
+
 #include <QQuickWindow>
 #include <QSGImageNode>
 #include <QUrl>
@@ -20,9 +21,7 @@ void DesktopImageView::setImage(const QUrl& fileUrl)
 {
     if (!fileUrl.isLocalFile())
         return;
-    QImageReader reader(fileUrl.toLocalFile());
-    reader.setAutoTransform(true);
-    setImage(reader.read());
+    setImage(StillPicture::load(fileUrl.toLocalFile()));
 }
 
 void DesktopImageView::setImage(const QImage& image)

@@ -17,8 +17,8 @@ public:
     explicit DesktopImageView(QQuickItem* parent = nullptr);
     ~DesktopImageView() override;
 
-    // Shows the picture in the file. A file that cannot be loaded changes
-    // nothing: the view keeps what it showed before.
+    // Shows the picture in the file. A file that cannot be loaded, or that is
+    // not a regular file, changes nothing: the view keeps what it showed before.
     void setImage(const QUrl& fileUrl);
     // Shows a picture loaded already; a null image changes nothing.
     void setImage(const QImage& image);

@@ -9,6 +9,7 @@
 #include "LantoSettings.h"
 #include "Log.h"
 #include "PlayerLayerView.h"
+#include "StillPicture.h"
 #include "SystemVersion.h"
 #include "WallpaperFolder.h"
 #include "Workspace.h"
@@ -16,7 +17,6 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QImage>
-#include <QImageReader>
 
 #include <algorithm>
 #include <chrono>
@@ -182,9 +182,7 @@ void DesktopWindowController::showPictureIn(const QString& screenId, const QUrl&
 
 QImage DesktopWindowController::loadPicture(const QUrl& pictureURL)
 {
-    QImageReader reader(pictureURL.toLocalFile());
-    reader.setAutoTransform(true);
-    const QImage picture = reader.read();
+    const QImage picture = StillPicture::load(pictureURL.toLocalFile());
     if (picture.isNull())
         Log::write(QStringLiteral("Lanto: FAILED to load image at ") + pictureURL.toLocalFile());
     return picture;

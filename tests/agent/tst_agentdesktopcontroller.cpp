@@ -8,9 +8,12 @@
 #include "SystemVersion.h"
 #include "TestPictures.h"
 
+#include <QElapsedTimer>
 #include <QTest>
 
 #include <chrono>
+
+#include <sys/stat.h>
 
 using namespace std::chrono_literals;
 
@@ -32,6 +35,8 @@ private slots:
     void terminationNotices();
     void windowsFollowTheRecords();
     void missingVideoFileLeavesThePosterInFront();
+    void namedPipeInPlaceOfAPictureIsPassedOver_data();
+    void namedPipeInPlaceOfAPictureIsPassedOver();
     void displaysComingAndGoing();
     void sleepPausesAndWakeResumesTwice();
     void fullScreenWindowPausesItsDisplayThroughWake();
@@ -319,6 +324,42 @@ void tst_AgentDesktopController::missingVideoFileLeavesThePosterInFront()
     QVERIFY(f.agent->videoPlayers().empty());
     QVERIFY(f.agentWindow(QStringLiteral("1"))->isVisible());
     QCOMPARE(f.agent->imageViews().value(QStringLiteral("1"))->image().pixelColor(0, 0), QColor(Qt::red));
+}
+
+// A named pipe nobody writes to in place of a poster or of the recorded
+// picture: the agent passes it over at once and keeps the desktop going.
+void tst_AgentDesktopController::namedPipeInPlaceOfAPictureIsPassedOver_data()
+{
+    QTest::addColumn<bool>("poster");
+    QTest::newRow("the video's poster") << true;
+    QTest::newRow("the recorded picture") << false;
+}
+
+void tst_AgentDesktopController::namedPipeInPlaceOfAPictureIsPassedOver()
+{
+    QFETCH(bool, poster);
+    AgentFixture& f = *m_fixture;
+    f.displays.addDisplay(QStringLiteral("Display 1"), QRect(0, 0, 800, 600));
+    const QString folder = QFileInfo(m_video.toLocalFile()).path();
+    const QString pipe = QDir(folder).filePath(poster ? QStringLiteral("Poster.png") : QStringLiteral("picture.png"));
+    QFile::remove(pipe);
+    QCOMPARE(mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
+    ScreenModel record = DesktopFixture::showing(1, m_video);
+    if (!poster) {
+        record.videoURL.reset();
+        record.wallpaperImageURL = QUrl::fromLocalFile(pipe);
+    }
+    f.lantoWrites({ record });
+
+    QElapsedTimer elapsed;
+    elapsed.start();
+    f.startAgent();
+    f.settle();
+    QVERIFY2(elapsed.elapsed() < 2000, "a picture held the main thread");
+    QVERIFY(f.agent->isActive());
+    QVERIFY(f.agentWindow(QStringLiteral("1"))->isVisible());
+    QVERIFY(f.agent->imageViews().value(QStringLiteral("1"))->image().isNull());
+    QCOMPARE(f.agentPlaying(QStringLiteral("1")), poster ? m_video : QUrl());
 }
 
 void tst_AgentDesktopController::displaysComingAndGoing()

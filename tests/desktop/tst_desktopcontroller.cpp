@@ -5,11 +5,14 @@
 #include "SystemVersion.h"
 #include "TestPictures.h"
 
+#include <QElapsedTimer>
 #include <QPointer>
 #include <QSignalSpy>
 #include <QTest>
 
 #include <chrono>
+
+#include <sys/stat.h>
 
 using namespace std::chrono_literals;
 
@@ -54,6 +57,8 @@ private slots:
     void videoShowsRebuildOrReuseWindowsByVersion();
     void newVideoStartsFromTheBeginning();
     void unreadablePictureChangesNothing();
+    void namedPipeInPlaceOfAPictureIsPassedOver_data();
+    void namedPipeInPlaceOfAPictureIsPassedOver();
     void removeAllClearsUnpluggedDisplaysToo();
     void savesBeforeTellingTheOtherProgram();
     void snapshotRecordsPositionsThenSavesAndPosts();
@@ -267,6 +272,44 @@ void tst_DesktopController::unreadablePictureChangesNothing()
     controller.showVideoWallpaper(video);
     f.settle();
     QCOMPARE(f.playing(QStringLiteral("1")), video);
+}
+
+// A named pipe nobody writes to, where a poster or a recorded picture should
+// be: opening it to read would wait for ever, so it is passed over at once.
+void tst_DesktopController::namedPipeInPlaceOfAPictureIsPassedOver_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::newRow("the recorded video's poster, at launch") << QStringLiteral("poster");
+    QTest::newRow("the recorded picture, at launch") << QStringLiteral("recorded");
+    QTest::newRow("a picture shown") << QStringLiteral("shown");
+}
+
+void tst_DesktopController::namedPipeInPlaceOfAPictureIsPassedOver()
+{
+    QFETCH(QString, kind);
+    DesktopFixture& f = *m_fixture;
+    f.displays.addDisplay(QStringLiteral("Display 1"), QRect(0, 0, 800, 600));
+    const QUrl video = f.wallpaperFile(QStringLiteral("aa"), QStringLiteral("content.mov"));
+    const QString pipe = QFileInfo(video.toLocalFile()).dir().filePath(
+        kind == QStringLiteral("poster") ? QStringLiteral("Poster.png") : QStringLiteral("picture.png"));
+    QCOMPARE(mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
+    ScreenModel record = DesktopFixture::showing(1, video);
+    if (kind == QStringLiteral("recorded")) {
+        record.videoURL.reset();
+        record.wallpaperImageURL = QUrl::fromLocalFile(pipe);
+    }
+    if (kind != QStringLiteral("shown"))
+        f.saveRecords({ record });
+
+    QElapsedTimer elapsed;
+    elapsed.start();
+    DesktopWindowController& controller = f.start();
+    if (kind == QStringLiteral("shown"))
+        controller.showWallpaper(QUrl::fromLocalFile(pipe));
+    f.settle();
+    QVERIFY2(elapsed.elapsed() < 2000, "a picture held the main thread");
+    QVERIFY(f.controller->imageViews().value(QStringLiteral("1"))->image().isNull());
+    QCOMPARE(f.playing(QStringLiteral("1")), kind == QStringLiteral("poster") ? video : QUrl());
 }
 
 void tst_DesktopController::removeAllClearsUnpluggedDisplaysToo()
