@@ -332,6 +332,9 @@ void DesktopWindowController::showVideoWallpaper(const QUrl& videoURL, const QSt
         model->isShowingWallpaper = true;
         model->videoURL = videoURL;
     }
+    // The kept window draws its new content at once, as on every display.
+    if (tahoe)
+        window->second->requestUpdate();
     window->second->orderFront();
     m_windowOrder.startZOrderPolling();
     if (tahoe)
