@@ -58,6 +58,7 @@ DesktopVideoPlayer::DesktopVideoPlayer(const DesktopVideoPlayerContext& context,
 DesktopVideoPlayer::~DesktopVideoPlayer()
 {
     stopKeepingUp();
+    stopRevealing();
     cancelObservationAndLooping();
     QObject::disconnect(m_powerObserver);
     QObject::disconnect(m_reduceMotionObserver);
@@ -86,6 +87,7 @@ void DesktopVideoPlayer::play(const QUrl& url, DesktopImageView* imageView, bool
 
     m_shownAtPosition = false;
     stopKeepingUp();
+    stopRevealing();
     PlayStart start;
     start.start = m_context.clock.now();
     start.handoff = handoff;
@@ -120,7 +122,10 @@ void DesktopVideoPlayer::play(const QUrl& url, DesktopImageView* imageView, bool
             .arg(player->queuedItemCount()));
 
     if (start.firstPlay && handoff) {
-        createPlayerView(imageView, 1);
+        // Shown at once when its frame is at the handed-over position: what
+        // lies beneath until then (the other program's video) is the same video.
+        createPlayerView(imageView, 0);
+        m_revealWhenShown = true;
         log(QStringLiteral("play() PlayerLayerView created (handoff, alpha=1)"));
     } else if (start.firstPlay) {
         showPoster(url, imageView);
@@ -185,6 +190,9 @@ void DesktopVideoPlayer::statusAfterPlay(const PlayStart& start, std::optional<S
         if (start.firstPlay && !start.handoff) {
             m_playerView->fadeIn(fadeInMilliseconds);
             log(QStringLiteral("fade-in started (0.3s)"));
+        } else if (m_revealWhenShown) {
+            // A seek that never lands must not leave the video hidden.
+            m_revealDeadline = m_context.clock.after(maximumRevealWait, [this] { reveal(); });
         } else {
             m_playerView->setOpacity(1);
         }
@@ -204,8 +212,25 @@ void DesktopVideoPlayer::statusAfterPlay(const PlayStart& start, std::optional<S
         m_player->pause();
 }
 
+void DesktopVideoPlayer::reveal()
+{
+    m_revealDeadline.reset();
+    if (std::exchange(m_revealWhenShown, false) && m_playerView)
+        m_playerView->setOpacity(1);
+}
+
+void DesktopVideoPlayer::stopRevealing()
+{
+    m_revealWhenShown = false;
+    if (m_revealDeadline)
+        std::exchange(m_revealDeadline, nullptr)->cancel();
+}
+
 void DesktopVideoPlayer::announceShown()
 {
+    if (m_revealDeadline)
+        std::exchange(m_revealDeadline, nullptr)->cancel();
+    reveal();
     m_shownAtPosition = true;
     emit shownAtPosition();
 }
@@ -284,6 +309,7 @@ void DesktopVideoPlayer::stop()
             .arg(m_currentURL.isEmpty() ? QStringLiteral("nil") : fileName(m_currentURL), rateText()));
     m_shownAtPosition = false;
     stopKeepingUp();
+    stopRevealing();
     cancelObservationAndLooping();
     QObject::disconnect(m_powerObserver);
     QObject::disconnect(m_reduceMotionObserver);

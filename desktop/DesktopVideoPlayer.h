@@ -38,7 +38,8 @@ struct DesktopVideoPlayerContext
 // poster ("Poster.png" beside it) and fades the video in over it once it
 // really plays; a replacement keeps the old video on screen until the new one
 // plays (the deferred swap). A video taken over from another process at a known
-// position is shown at once and jumps there as soon as it plays.
+// position jumps there as soon as it plays, and is shown only then: until
+// then what lies beneath (the other program's video) stays in sight.
 //
 // The video plays only while no pause reason holds (see PauseReasons): its
 // program's desktop sets sleep, lock and cover; the player itself follows the
@@ -113,6 +114,8 @@ public:
     static constexpr double keepUpSeconds = 4;
     static constexpr auto keepUpInterval = std::chrono::milliseconds(250);
     static constexpr int keepUpCorrections = 3;
+    // A handed-over video is shown once its seek landed, or after this at the latest.
+    static constexpr auto maximumRevealWait = std::chrono::seconds(2);
 
 signals:
     // A play has its video on screen where it should be: playing, and at the
@@ -140,6 +143,8 @@ private:
     void checkKeepUp();
     void stopKeepingUp();
     void announceShown();
+    void reveal();
+    void stopRevealing();
     void statusAfterRebuild(Scheduler::Clock::time_point start, double savedPosition,
         std::optional<PlayerBackend::TimeControlStatus> previous);
 
@@ -179,4 +184,7 @@ private:
     };
     std::optional<KeepUp> m_keepUp;
     WorkItemPtr m_keepUpCheck;
+    // A first play handed over: its view stays hidden until shownAtPosition().
+    bool m_revealWhenShown = false;
+    WorkItemPtr m_revealDeadline;
 };
