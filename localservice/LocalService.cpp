@@ -8,8 +8,9 @@ using namespace Qt::Literals::StringLiterals;
 LocalService::LocalService(const Options& options, QObject* parent)
     : QObject(parent),
       m_options(options),
-      m_store(std::make_unique<ServiceStore>(
-          (QDir().mkpath(options.dataFolder), QDir(options.dataFolder).filePath(u"lanto-service.sqlite"_s)))),
+      m_store(std::make_unique<ServiceStore>((QDir().mkpath(options.dataFolder),
+          options.databaseFile.isEmpty() ? QDir(options.dataFolder).filePath(u"lanto-service.sqlite"_s)
+                                         : options.databaseFile))),
       m_media(options.dataFolder),
       m_accounts(*m_store),
       m_catalogue(*m_store),

@@ -23,6 +23,8 @@ public:
     struct Options
     {
         QString dataFolder;
+        // The database; empty: "lanto-service.sqlite" in the data folder.
+        QString databaseFile = QString();
         // What the update feed offers.
         QString appcastVersion = QStringLiteral("0.1.0");
         QString appcastBuild = QStringLiteral("1");

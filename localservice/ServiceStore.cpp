@@ -161,6 +161,16 @@ bool ServiceStore::run(const QString& sql, std::initializer_list<QVariant> value
     return true;
 }
 
+std::optional<int> ServiceStore::change(const QString& sql, std::initializer_list<QVariant> values)
+{
+    QSqlQuery statement = query(sql, values);
+    if (!statement.exec()) {
+        m_error = statement.lastError().text();
+        return std::nullopt;
+    }
+    return statement.numRowsAffected();
+}
+
 std::optional<QVariant> ServiceStore::value(const QString& sql, std::initializer_list<QVariant> values) const
 {
     QSqlQuery statement = query(sql, values);
