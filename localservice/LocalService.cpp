@@ -17,6 +17,13 @@ LocalService::LocalService(const Options& options, QObject* parent)
       m_submissions(*m_store, m_media),
       m_server(new LocalHttpServer([this](const ServiceRequest& request) { return answer(request); }, this))
 {
+    if (!isReady())
+        return;
+    // Uploads abandoned for a day give their disk back, at start and every hour.
+    m_submissions.space().removeAbandoned();
+    m_housekeeping.setInterval(std::chrono::hours(1));
+    connect(&m_housekeeping, &QTimer::timeout, this, [this] { m_submissions.space().removeAbandoned(); });
+    m_housekeeping.start();
 }
 
 LocalService::~LocalService() = default;

@@ -79,7 +79,8 @@ const char* const schema[] = {
         slot TEXT NOT NULL,
         upload_key TEXT NOT NULL,
         content_type TEXT NOT NULL,
-        completed INTEGER NOT NULL DEFAULT 0))",
+        completed INTEGER NOT NULL DEFAULT 0,
+        touched_at INTEGER NOT NULL DEFAULT 0))",
     R"(CREATE TABLE IF NOT EXISTS upload_parts (
         upload_id TEXT NOT NULL REFERENCES uploads(upload_id) ON DELETE CASCADE,
         part_number INTEGER NOT NULL,
@@ -119,7 +120,11 @@ bool ServiceStore::createTables()
             if (!run(QString::fromLatin1(statement)))
                 return false;
         }
-        return true;
+        // Stores made before uploads kept the time of their last part: those count from now.
+        if (value(u"SELECT 1 FROM pragma_table_info('uploads') WHERE name = 'touched_at'"_s))
+            return true;
+        return run(u"ALTER TABLE uploads ADD COLUMN touched_at INTEGER NOT NULL DEFAULT 0"_s)
+            && run(u"UPDATE uploads SET touched_at = ?"_s, { QDateTime::currentSecsSinceEpoch() });
     });
 }
 
