@@ -6,6 +6,8 @@
 #include <QJsonDocument>
 #include <QTcpSocket>
 
+#include <sys/socket.h>
+
 using namespace Qt::Literals::StringLiterals;
 
 RequestGuard::RequestGuard(QTcpSocket* socket, const Limits& limits, std::shared_ptr<BodyBudget> budget)
@@ -17,7 +19,10 @@ RequestGuard::RequestGuard(QTcpSocket* socket, const Limits& limits, std::shared
       m_lastActivity(std::chrono::steady_clock::now())
 {
     connect(socket, &QTcpSocket::readyRead, this, &RequestGuard::inspect);
-    connect(socket, &QTcpSocket::bytesWritten, this, [this] { m_lastActivity = std::chrono::steady_clock::now(); });
+    connect(socket, &QTcpSocket::bytesWritten, this, [this] {
+        m_lastActivity = std::chrono::steady_clock::now();
+        endRefusal();
+    });
     m_deadline.setSingleShot(true);
     connect(&m_deadline, &QTimer::timeout, this, &RequestGuard::timedOut);
     m_deadline.start(m_limits.headTime);
@@ -71,6 +76,8 @@ void RequestGuard::holdBudget(qint64 bytes)
 
 void RequestGuard::timedOut()
 {
+    if (m_closing)
+        return m_socket->abort();
     if (isAnswering()) {
         // The answer has its own time-out; the next request's time starts after it.
         m_deadline.start(m_limits.headTime);
@@ -90,9 +97,19 @@ void RequestGuard::refuse(int status, const QByteArray& reason, const QString& m
     m_socket->write("HTTP/1.1 " + QByteArray::number(status) + ' ' + reason
         + "\r\nContent-Type: application/json\r\nConnection: close\r\nContent-Length: "
         + QByteArray::number(body.size()) + "\r\n\r\n" + body);
-    // Nothing more of this connection reaches the server.
+    // Nothing more of this connection reaches the server. What the client
+    // still sends is read and dropped for a while after the answer, since
+    // closing on unread bytes would reset the connection and lose the answer.
     m_socket->readAll();
-    m_socket->disconnectFromHost();
+    m_deadline.start(m_limits.lingerTime);
+    m_socket->flush();
+    endRefusal();
+}
+
+void RequestGuard::endRefusal()
+{
+    if (m_closing && m_socket->bytesToWrite() == 0 && m_socket->state() == QAbstractSocket::ConnectedState)
+        ::shutdown(int(m_socket->socketDescriptor()), SHUT_WR);
 }
 
 void RequestGuard::drop()

@@ -38,6 +38,8 @@ public:
         std::chrono::milliseconds headTime = std::chrono::seconds(15);
         // The longest pause inside a body.
         std::chrono::milliseconds bodyPause = std::chrono::seconds(30);
+        // How long a refused client may go on sending before the connection closes.
+        std::chrono::milliseconds lingerTime = std::chrono::seconds(5);
     };
 
     // Connects to the socket's readyRead; connect it before anyone who reads.
@@ -52,7 +54,7 @@ public:
     // Whether an answer is still being written to the client.
     bool isAnswering() const;
 
-    // Answers with that refusal and closes the connection; nothing more of it
+    // Answers with that refusal and ends the connection; nothing more of it
     // reaches the server.
     void refuse(int status, const QByteArray& reason, const QString& message);
     // Closes the connection at once, to make room for another.
@@ -62,6 +64,8 @@ private:
     void inspect();
     void holdBudget(qint64 bytes);
     void timedOut();
+    // Once a refusal is written whole, tells the client nothing more comes.
+    void endRefusal();
 
     QTcpSocket* m_socket;
     const Limits m_limits;
