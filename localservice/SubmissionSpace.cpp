@@ -13,7 +13,7 @@ using namespace Qt::Literals::StringLiterals;
 namespace {
 
 const QString openUploadsOf = u"SELECT u.upload_id FROM uploads u JOIN wallpapers w ON w.id = u.wallpaper_id "
-                              "WHERE w.owner_id = ? AND u.completed = 0 ORDER BY u.touched_at, u.upload_id"_s;
+                              "WHERE w.owner_id = ? AND u.completed = 0 ORDER BY u.touched_at, u.rowid"_s;
 
 QStringList column(QSqlQuery rows)
 {
