@@ -11,9 +11,8 @@
 // it, and keeps the number of open connections under a cap: at the cap the
 // connection that has been quiet longest, and is not being answered, gives
 // way to the new one, so clients that hold connections open never keep a new
-// client out. The cap stays well under the process's descriptor limit; if
-// descriptors run out all the same, accepting pauses until one is freed
-// instead of failing on every turn of the event loop.
+// client out. The cap stays well under the process's descriptor limit, so
+// accepting never runs out of descriptors.
 class GuardedTcpServer : public QTcpServer
 {
     Q_OBJECT
@@ -28,7 +27,7 @@ public:
 
     GuardedTcpServer(const Limits& limits, QObject* parent = nullptr);
 
-    // The cap in force: the configured one, or half the descriptor limit if less.
+    // The cap in force: the configured one, or half the descriptors free at the start if less.
     int connectionCap() const;
     int openConnections() const { return int(m_guards.size()); }
 
@@ -43,4 +42,5 @@ private:
     const Limits m_limits;
     std::shared_ptr<BodyBudget> m_budget;
     QSet<RequestGuard*> m_guards;
+    int m_descriptorsAtStart = 0;
 };

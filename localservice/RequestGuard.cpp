@@ -88,7 +88,7 @@ void RequestGuard::timedOut()
     refuse(408, "Request Timeout", u"The request did not arrive in time"_s);
 }
 
-void RequestGuard::refuse(int status, const QByteArray& reason, const QString& message)
+void RequestGuard::refuse(int status, const QByteArray& reason, const QString& message, Ending ending)
 {
     m_closing = true;
     holdBudget(0);
@@ -101,6 +101,8 @@ void RequestGuard::refuse(int status, const QByteArray& reason, const QString& m
     // still sends is read and dropped for a while after the answer, since
     // closing on unread bytes would reset the connection and lose the answer.
     m_socket->readAll();
+    if (ending == Ending::now)
+        return m_socket->disconnectFromHost();
     m_deadline.start(m_limits.lingerTime);
     m_socket->flush();
     endRefusal();

@@ -54,9 +54,13 @@ public:
     // Whether an answer is still being written to the client.
     bool isAnswering() const;
 
+    enum class Ending {
+        lingering, // reads and drops what the client still sends for a while
+        now, // closes once the answer is written
+    };
     // Answers with that refusal and ends the connection; nothing more of it
     // reaches the server.
-    void refuse(int status, const QByteArray& reason, const QString& message);
+    void refuse(int status, const QByteArray& reason, const QString& message, Ending ending = Ending::lingering);
     // Closes the connection at once, to make room for another.
     void drop();
 
