@@ -17,6 +17,7 @@
 #include <unistd.h>
 #include <utime.h>
 
+#include <algorithm>
 #include <ctime>
 
 using namespace Qt::Literals::StringLiterals;
@@ -38,7 +39,9 @@ pid_t holdConnections(quint16 port, const int (&ready)[2], const int (&release)[
     // Only system calls from here: the child of a threaded process.
     ::close(ready[0]);
     ::close(release[1]);
-    const rlimit enough { 4096, 4096 };
+    rlimit enough {};
+    getrlimit(RLIMIT_NOFILE, &enough);
+    enough.rlim_cur = std::min<rlim_t>(4096, enough.rlim_max);
     setrlimit(RLIMIT_NOFILE, &enough);
     sockaddr_in address {};
     address.sin_family = AF_INET;
