@@ -55,7 +55,7 @@ std::optional<AuthCodeExchangeResponse> Accounts::exchange(
 {
     std::optional<AuthCodeExchangeResponse> response;
     ExchangeFailure reason = ExchangeFailure::storeFailed;
-    m_store.transaction([&] {
+    const bool committed = m_store.transaction([&] {
         QSqlQuery pending = m_store.query(
             u"SELECT apple_user_id, name FROM sign_in_codes WHERE code = ? AND expires_at >= ?"_s,
             { code, QDateTime::currentSecsSinceEpoch() });
@@ -96,6 +96,9 @@ std::optional<AuthCodeExchangeResponse> Accounts::exchange(
         response = AuthCodeExchangeResponse { token, account->id, appleUserID, exchanged };
         return true;
     });
+    // A session that was not stored is no session.
+    if (!committed)
+        response.reset();
     if (!response && failure)
         *failure = reason;
     return response;

@@ -62,6 +62,7 @@ const char* const schema[] = {
         updated_at TEXT NOT NULL))",
     "CREATE INDEX IF NOT EXISTS wallpapers_by_category ON wallpapers(category, status, created_at)",
     "CREATE INDEX IF NOT EXISTS wallpapers_by_owner ON wallpapers(owner_id, created_at)",
+    "CREATE INDEX IF NOT EXISTS wallpapers_by_media ON wallpapers(media_id)",
     R"(CREATE TABLE IF NOT EXISTS media_files (
         media_id TEXT NOT NULL,
         slot TEXT NOT NULL,

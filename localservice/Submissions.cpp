@@ -277,7 +277,7 @@ Checked<QString> Submissions::review(const QString& id, bool approve)
 {
     const QString status = approve ? u"approved"_s : u"rejected"_s;
     std::optional<Refusal> refusal;
-    m_store.transaction([&] {
+    const bool decided = m_store.transaction([&] {
         const std::optional<QVariant> current = m_store.value(u"SELECT status FROM wallpapers WHERE id = ?"_s, { id });
         if (!current) {
             refusal = notFound();
@@ -298,6 +298,8 @@ Checked<QString> Submissions::review(const QString& id, bool approve)
     });
     if (refusal)
         return *refusal;
+    if (!decided)
+        return storeFailure();
     return status;
 }
 
