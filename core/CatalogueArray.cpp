@@ -12,6 +12,7 @@
 #include <memory>
 #include <mutex>
 #include <optional>
+#include <type_traits>
 #include <vector>
 
 using simdjson::ondemand::json_type;
@@ -24,6 +25,9 @@ static_assert(CatalogueArray::paddingBytes >= qsizetype(simdjson::SIMDJSON_PADDI
 // thread alone: starting helpers would cost more than it saves.
 constexpr size_t chunkRecords = 512;
 constexpr size_t minRecordsToShare = 4 * chunkRecords;
+// Records the first wave of a long array makes room for before any is read:
+// enough chunks to keep every thread busy, a few megabytes at most.
+constexpr size_t firstWaveRecords = 32 * chunkRecords;
 
 // Where the elements of one wave of a long array stand in the document, so
 // that each can be read as a document of its own. The starts of the wave's
@@ -226,23 +230,35 @@ private:
     bool m_valid = false;
 };
 
+// Moves the records into a list with room for exactly room records, made
+// in huge pages before anything is written to it.
+void makeRoom(QList<APIWallpaper>& records, size_t room)
+{
+    static_assert(std::is_nothrow_move_constructible_v<APIWallpaper>); // else append() copies
+    QList<APIWallpaper> larger;
+    larger.reserve(qsizetype(room));
+    adviseHugePages(larger.constData(), room * sizeof(APIWallpaper));
+    larger.append(std::move(records));
+    records = std::move(larger);
+}
+
 // The elements of a long array, read on several threads a wave at a time.
-// Each wave at most doubles the records read so far, so room is made only for
-// as many as those already read vouch for: an array of things that are not
-// records is refused after its first wave, in little memory.
+// Room is made only for as many records as those already read vouch for (a
+// few times as many), so an array of things that are not records is refused
+// after its first wave, in little memory.
 bool readInWaves(simdjson::ondemand::array& array, const CatalogueReader::Padded& padded, size_t count,
                  QList<APIWallpaper>& records, bool* passedOver)
 {
     ElementWalk walk(array, padded);
     Elements elements;
-    elements.starts.reserve(minRecordsToShare + 1);
+    elements.starts.reserve(std::min(count, firstWaveRecords) + 1);
     while (size_t(records.size()) < count) {
         const size_t done = size_t(records.size());
-        const size_t wave = std::min(count - done, std::max(minRecordsToShare, done));
-        if (!walk.take(wave, elements))
+        const size_t room = std::min(count, std::max(firstWaveRecords, 4 * done));
+        if (!walk.take(room - done, elements))
             return false;
-        records.resize(qsizetype(done + wave));
-        adviseHugePages(records.constData(), size_t(records.size()) * sizeof(APIWallpaper));
+        makeRoom(records, room);
+        records.resize(qsizetype(room));
         if (!readShared(elements, records.data() + done, passedOver))
             return false;
     }
