@@ -38,6 +38,11 @@ void AerialHTTPConnection::start()
 
 AerialHTTPConnection::~AerialHTTPConnection() { release(); }
 
+AerialHTTPConnection::Clock::time_point AerialHTTPConnection::idleSince() const
+{
+    return m_state == State::readingHeader ? m_openedAt : m_lastProgress;
+}
+
 void AerialHTTPConnection::close()
 {
     if (m_state == State::closed)
@@ -94,7 +99,6 @@ void AerialHTTPConnection::readHeader()
         close();
         return;
     }
-    m_lastProgress = Clock::now();
     // The end can straddle the previous read, so look back three bytes.
     const qsizetype end = m_input.indexOf(headerEnd, std::max<qsizetype>(before - 3, 0));
     if (end >= 0)
@@ -139,6 +143,7 @@ void AerialHTTPConnection::reply(QByteArray bytes)
 {
     m_readable.setEnabled(false);
     m_state = State::sending;
+    m_lastProgress = Clock::now();
     m_output = std::move(bytes);
     m_outputSent = 0;
     send();

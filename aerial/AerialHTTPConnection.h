@@ -37,10 +37,11 @@ public:
     // Reads what has arrived; call once its signals are connected.
     void start();
 
-    // The last time the peer sent or took bytes.
-    Clock::time_point lastProgress() const { return m_lastProgress; }
-    Clock::time_point openedAt() const { return m_openedAt; }
-    bool isReadingHeader() const { return m_state == State::readingHeader; }
+    // Since when the connection has done nothing worth its place: a header
+    // counts from the connect however slowly its bytes come, a reply from the
+    // last bytes the peer took, and a finished reply from its end (what the
+    // peer still sends then is thrown away, and buys it no time).
+    Clock::time_point idleSince() const;
 
     // Ends the connection at once; emits closed.
     void close();

@@ -3,6 +3,8 @@
 #include "AerialHTTPConnection.h"
 #include "Log.h"
 
+#include <algorithm>
+
 #include <arpa/inet.h>
 #include <cerrno>
 #include <netinet/in.h>
@@ -121,7 +123,7 @@ void AerialHTTPListener::acceptPending()
             continue;
         }
         if (m_connections.size() >= m_maximumConnections && !makeRoom()) {
-            ::close(socket); // refused at once: its descriptor is back before the next accept
+            ::close(socket);
             continue;
         }
         auto* connection = new AerialHTTPConnection(socket, m_files, this);
@@ -133,21 +135,17 @@ void AerialHTTPListener::acceptPending()
     }
 }
 
-// At the cap, the oldest connection that has not sent its header in a good
-// while gives way: a peer that dribbles headers on many connections cannot
-// lock out the ones that send a request at once, and a client whose request
-// is merely on its way keeps its place. Answers whether a place was freed.
+// At the cap, the connection that has been idle longest gives way, whatever
+// it is doing: a peer holding places with unfinished headers, finished
+// replies it never closes or bodies it reads slowly cannot lock out a client
+// whose request and reply are on the move. Answers whether a place was freed.
 bool AerialHTTPListener::makeRoom()
 {
-    const auto stale = AerialHTTPConnection::Clock::now() - std::min<std::chrono::milliseconds>(1s, m_idleTimeout / 10);
-    AerialHTTPConnection* oldest = nullptr;
-    for (AerialHTTPConnection* connection : m_connections) {
-        if (connection->isReadingHeader() && (!oldest || connection->openedAt() < oldest->openedAt()))
-            oldest = connection;
-    }
-    if (!oldest || oldest->openedAt() > stale)
+    const auto idlest = std::min_element(m_connections.cbegin(), m_connections.cend(),
+        [](const AerialHTTPConnection* a, const AerialHTTPConnection* b) { return a->idleSince() < b->idleSince(); });
+    if (idlest == m_connections.cend())
         return false;
-    oldest->close(); // gives its place back
+    (*idlest)->close(); // gives its place back
     return true;
 }
 
@@ -171,6 +169,13 @@ void AerialHTTPListener::pauseAccepting()
 void AerialHTTPListener::stopListening(const QString& error)
 {
     Log::write(QStringLiteral("Lanto AerialHTTPServer: Failed — %1").arg(error));
+    closeSocket();
+}
+
+void AerialHTTPListener::closeSocket()
+{
+    if (m_socket < 0)
+        return;
     // The notifier may be the one whose signal is being handled: it goes once that is over.
     m_acceptable->setEnabled(false);
     m_acceptable.release()->deleteLater();
@@ -184,9 +189,7 @@ void AerialHTTPListener::closeIdleConnections()
     const auto deadline = AerialHTTPConnection::Clock::now() - m_idleTimeout;
     const std::set<AerialHTTPConnection*> connections = m_connections;
     for (AerialHTTPConnection* connection : connections) {
-        // A header gets the idle time in all, however slowly its bytes come.
-        const auto since = connection->isReadingHeader() ? connection->openedAt() : connection->lastProgress();
-        if (since < deadline)
+        if (connection->idleSince() < deadline)
             connection->close();
     }
 }

@@ -29,6 +29,8 @@ public:
     // (SO_REUSEADDR, SO_REUSEPORT). Answers the bound port, or 0 with the
     // error's description.
     quint16 listen(quint16 port, QString* error);
+    // Stops taking connections; those open are served to their end.
+    void closeSocket();
 
 private:
     void acceptPending();

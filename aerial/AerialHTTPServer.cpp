@@ -8,6 +8,7 @@
 #include <QCoreApplication>
 #include <QThread>
 
+#include <algorithm>
 #include <mutex>
 
 #include <csignal>
@@ -86,6 +87,11 @@ public:
         return bound;
     }
 
+    void close()
+    {
+        QMetaObject::invokeMethod(m_listener, [this] { m_listener->closeSocket(); }, Qt::BlockingQueuedConnection);
+    }
+
 private:
     QThread m_thread;
     AerialHTTPListener* m_listener; // lives on m_thread
@@ -103,24 +109,29 @@ AerialHTTPServer::AerialHTTPServer(const Options& options)
 
 AerialHTTPServer::~AerialHTTPServer() = default;
 
+// All lanes listen or none: a server that listens on some of its lanes only
+// would refuse the connections the kernel hands to the others.
 void AerialHTTPServer::start()
 {
-    bool started = false;
+    if (std::all_of(m_lanes.cbegin(), m_lanes.cend(), [](const auto& lane) { return lane->isListening(); }))
+        return;
+    quint16 port = m_port.load();
     for (const auto& lane : m_lanes) {
         if (lane->isListening())
             continue;
         QString error;
         // The first listener of a server on port 0 picks the port the others share.
-        const quint16 bound = lane->listen(port(), &error);
+        const quint16 bound = lane->listen(port, &error);
         if (bound == 0) {
+            for (const auto& opened : m_lanes)
+                opened->close();
             Log::write(QStringLiteral("Lanto AerialHTTPServer: Failed to start — %1").arg(error));
             return;
         }
-        m_port.store(bound);
-        started = true;
+        port = bound;
     }
-    if (started)
-        Log::write(QStringLiteral("Lanto AerialHTTPServer: Listening on 127.0.0.1:%1").arg(port()));
+    m_port.store(port);
+    Log::write(QStringLiteral("Lanto AerialHTTPServer: Listening on 127.0.0.1:%1").arg(port));
 }
 
 QString AerialHTTPServer::videoURL(const QString& assetID) const
