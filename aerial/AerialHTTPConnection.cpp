@@ -9,6 +9,7 @@
 
 #include <cerrno>
 #include <fcntl.h>
+#include <sys/ioctl.h>
 #include <sys/sendfile.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
@@ -157,8 +158,9 @@ void AerialHTTPConnection::send()
         finishSending();
         return;
     }
-    for (qint64 turn = 0; turn < bytesPerTurn; turn += chunkSize) {
-        const ssize_t sent = ::sendfile(m_socket, m_file, &m_fileOffset, size_t(std::min(m_bodyLeft, chunkSize)));
+    for (qint64 turn = 0; turn < bytesPerTurn;) {
+        const qint64 asked = std::min(m_bodyLeft, chunkSize);
+        const ssize_t sent = ::sendfile(m_socket, m_file, &m_fileOffset, size_t(asked));
         if (sent < 0 && wouldBlock(errno)) {
             waitForWritable(true);
             return;
@@ -170,10 +172,14 @@ void AerialHTTPConnection::send()
         }
         m_lastProgress = Clock::now();
         m_bodyLeft -= sent;
+        turn += sent;
         if (m_bodyLeft == 0) {
             finishSending();
             return;
         }
+        // Less taken than asked: the socket's buffer is full, and asking again now would only be refused.
+        if (sent < asked)
+            break;
     }
     waitForWritable(true); // the other connections get their turn first
 }
@@ -207,8 +213,15 @@ void AerialHTTPConnection::finishSending()
     m_file = -1;
     m_output = QByteArray();
     waitForWritable(false);
-    // Closing with unread request bytes would reset the connection and could cut
-    // the reply short at the peer: end our side, then wait for the peer's end.
+    // With nothing unread, closing sends what is still buffered and then the
+    // end, as an ordinary close does. Closing with unread request bytes would
+    // reset the connection and could cut the reply short at the peer: then
+    // end our side, and wait for the peer's end.
+    int unread = 0;
+    if (::ioctl(m_socket, FIONREAD, &unread) == 0 && unread == 0) {
+        close();
+        return;
+    }
     ::shutdown(m_socket, SHUT_WR);
     m_state = State::draining;
     m_readable.setEnabled(true);
