@@ -8,6 +8,7 @@
 #include <arpa/inet.h>
 #include <cerrno>
 #include <netinet/in.h>
+#include <sys/epoll.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -50,22 +51,20 @@ bool isOutOfResources(int error) { return error == EMFILE || error == ENFILE || 
 } // namespace
 
 AerialHTTPListener::AerialHTTPListener(
-    const AerialAssetFiles& files, std::chrono::milliseconds idleTimeout, int maximumConnections)
-    : m_files(files),
+    ServingLoop& loop, const AerialAssetFiles& files, std::chrono::milliseconds idleTimeout, int maximumConnections)
+    : m_loop(loop),
+      m_files(files),
       m_idleTimeout(idleTimeout),
       m_maximumConnections(std::size_t(std::max(maximumConnections, 1))),
-      m_acceptResume(this),
-      m_idleSweep(this)
+      // The sweep runs only while there are connections, a few times per time-out.
+      m_sweepInterval(std::clamp<std::chrono::milliseconds>(idleTimeout / 4, 10ms, 1s))
 {
-    m_acceptResume.setSingleShot(true);
-    m_acceptResume.setInterval(acceptPause);
-    connect(&m_acceptResume, &QTimer::timeout, this, [this] {
-        if (m_acceptable)
-            m_acceptable->setEnabled(true);
+    m_acceptResume = m_loop.addTimer([this] { m_loop.setEvents(m_acceptable, EPOLLIN); });
+    m_idleSweep = m_loop.addTimer([this] {
+        closeIdleConnections();
+        if (!m_connections.empty())
+            m_loop.startTimer(m_idleSweep, m_sweepInterval);
     });
-    // The sweep runs only while there are connections, a few times per time-out.
-    m_idleSweep.setInterval(std::clamp<std::chrono::milliseconds>(idleTimeout / 4, 10ms, 1s));
-    connect(&m_idleSweep, &QTimer::timeout, this, &AerialHTTPListener::closeIdleConnections);
 }
 
 AerialHTTPListener::~AerialHTTPListener()
@@ -73,10 +72,8 @@ AerialHTTPListener::~AerialHTTPListener()
     const std::set<AerialHTTPConnection*> connections = std::exchange(m_connections, {});
     for (AerialHTTPConnection* connection : connections)
         delete connection;
-    if (m_acceptable)
-        m_acceptable->setEnabled(false);
-    if (m_socket >= 0)
-        ::close(m_socket);
+    m_loop.stopTimer(m_idleSweep);
+    closeSocket();
 }
 
 quint16 AerialHTTPListener::listen(quint16 port, QString* error)
@@ -101,8 +98,7 @@ quint16 AerialHTTPListener::listen(quint16 port, QString* error)
         return 0;
     }
     m_socket = socket;
-    m_acceptable = std::make_unique<QSocketNotifier>(socket, QSocketNotifier::Read);
-    connect(m_acceptable.get(), &QSocketNotifier::activated, this, &AerialHTTPListener::acceptPending);
+    m_acceptable = m_loop.watch(socket, EPOLLIN, [this](std::uint32_t) { acceptPending(); });
     return ntohs(address.sin_port);
 }
 
@@ -126,11 +122,11 @@ void AerialHTTPListener::acceptPending()
             ::close(socket);
             continue;
         }
-        auto* connection = new AerialHTTPConnection(socket, m_files, this);
+        auto* connection = new AerialHTTPConnection(
+            socket, m_files, m_loop, [this](AerialHTTPConnection* closed) { forget(closed); });
         m_connections.insert(connection);
-        connect(connection, &AerialHTTPConnection::closed, this, [this, connection] { forget(connection); });
-        if (!m_idleSweep.isActive())
-            m_idleSweep.start();
+        if (!m_loop.isTimerActive(m_idleSweep))
+            m_loop.startTimer(m_idleSweep, m_sweepInterval);
         connection->start();
     }
 }
@@ -153,16 +149,17 @@ void AerialHTTPListener::forget(AerialHTTPConnection* connection)
 {
     if (m_connections.erase(connection) == 0)
         return;
-    connection->deleteLater();
+    // Its own handler is what closed it: it goes once that has returned.
+    m_loop.afterTurn([connection] { delete connection; });
     if (m_connections.empty())
-        m_idleSweep.stop();
+        m_loop.stopTimer(m_idleSweep);
 }
 
 // Out of descriptors the socket stays readable: accepting again at once would spin.
 void AerialHTTPListener::pauseAccepting()
 {
-    m_acceptable->setEnabled(false);
-    m_acceptResume.start();
+    m_loop.setEvents(m_acceptable, 0);
+    m_loop.startTimer(m_acceptResume, acceptPause);
 }
 
 // A listener that failed is let go, so that a later start makes a new one.
@@ -176,10 +173,8 @@ void AerialHTTPListener::closeSocket()
 {
     if (m_socket < 0)
         return;
-    // The notifier may be the one whose signal is being handled: it goes once that is over.
-    m_acceptable->setEnabled(false);
-    m_acceptable.release()->deleteLater();
-    m_acceptResume.stop();
+    m_loop.unwatch(m_acceptable);
+    m_loop.stopTimer(m_acceptResume);
     ::close(m_socket);
     m_socket = -1;
 }
