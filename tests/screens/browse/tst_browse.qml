@@ -94,7 +94,10 @@ TestCase {
         verify(!child(page, "skeleton").visible)
 
         catalogueErrors.clear()
-        mouseClick(child(page, "catalogueRetryButton"))
+        // The notice's row places its button at its next polish.
+        const retry = child(page, "catalogueRetryButton")
+        tryVerify(() => !isPolishScheduled(retry.parent) && !isPolishScheduled(notice.parent))
+        mouseClick(retry)
         tryVerify(() => catalogueErrors.count >= 2 && notice.visible, 5000, "the retry failed again")
 
         TestRig.refreshCatalogue(curatedRows, tagCatalogue)

@@ -224,6 +224,44 @@ TestCase {
             compare(picture.height, page.minimumPreviewHeight)
     }
 
+    // Tab reaches every button, which then shows its focus ring; Space, Enter
+    // and Return press it, a held key once, a key with Ctrl not at all.
+    function test_keyboardPressesTheButtons_data() {
+        return [
+            { tag: "favourite by Space", name: "detailFavoriteButton", key: Qt.Key_Space },
+            { tag: "rename by Enter", name: "pencil", key: Qt.Key_Enter },
+            { tag: "back by Return", name: "backButton", key: Qt.Key_Return },
+        ]
+    }
+    function test_keyboardPressesTheButtons(data) {
+        const own = ownVideo("")
+        const page = makePage(own)
+        let dismissed = 0
+        page.dismiss.connect(() => dismissed += 1)
+        const target = child(page, data.name)
+        for (let presses = 0; presses < 40 && !target.activeFocus; ++presses)
+            keyClick(Qt.Key_Tab)
+        verify(target.activeFocus, "Tab never reached " + data.name)
+        verify(child(target, "focusRing").visible)
+
+        const favourite = () => child(page, "detailFavoriteButton").Accessible.name === "Remove from favorites"
+        const wasFavourite = favourite()
+        keyClick(data.key, Qt.ControlModifier)
+        compare(dismissed, 0)
+        compare(favourite(), wasFavourite)
+        verify(!child(page, "renameField").visible)
+        keyClick(data.key)
+        if (data.name === "detailFavoriteButton")
+            compare(favourite(), !wasFavourite)
+        if (data.name === "pencil") {
+            const field = child(page, "renameField")
+            verify(field.visible && field.activeFocus)
+            compare(field.Accessible.name, "Wallpaper name")
+        }
+        if (data.name === "backButton")
+            compare(dismissed, 1)
+    }
+
     function test_previewPlaysUntilThePageGoes() {
         const page = makePage(freshWallpaper())
         tryVerify(() => TestRig.livePreviewPlayers() === 1)
