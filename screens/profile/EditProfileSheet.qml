@@ -1,4 +1,5 @@
 import QtQuick
+import Lanto.Screens.Wallpaper
 import QtQuick.Controls
 import QtQuick.Dialogs
 import Lanto.Service
@@ -67,7 +68,7 @@ Rectangle {
                 Text { anchors.centerIn: parent; text: "✎"; font.pixelSize: 20; color: "white" }
             }
             HoverHandler { id: avatarHover }
-            TapHandler { onTapped: picker.open() }
+            PressArea { onActivated: picker.open() }
         }
 
         Column {

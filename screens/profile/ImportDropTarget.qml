@@ -1,4 +1,5 @@
 import QtQuick
+import Lanto.Screens.Wallpaper
 import Lanto.Core
 
 // The idle drop zone: a dashed target that reads as a button.
@@ -68,7 +69,7 @@ Item {
     }
 
     HoverHandler { onHoveredChanged: target.pointerOver(hovered) }
-    TapHandler { onTapped: target.clicked() }
+    PressArea { ringRadius: 16; onActivated: target.clicked() }
     Accessible.role: Accessible.Button
     Accessible.name: qsTr("Drop files here or click to browse")
 }

@@ -47,15 +47,16 @@ WallpaperGrid {
                 }
             }
         }
-        MouseArea {
+        PressArea {
             objectName: "selectionTap"
+            focusesItself: true
+            ringRadius: 14
             Accessible.role: Accessible.CheckBox
             Accessible.name: cell.wallpaper.title
             Accessible.checkable: true
             Accessible.checked: cell.selected
-            anchors.fill: parent
             enabled: grid.tabs.isSelectMode
-            onClicked: grid.tabs.toggleSelection(cell.wallpaper.id)
+            onActivated: grid.tabs.toggleSelection(cell.wallpaper.id)
         }
     }
 }

@@ -69,7 +69,8 @@ Item {
                 anchors.bottom: parent.bottom
                 anchors.bottomMargin: 24
                 visible: tabs.isSelectMode && tabs.selectedIds.length > 0
-                label: "🗑 " + (tabs.selectedIds.length === 1 ? qsTr("Remove %1 Wallpaper").arg(1)
+                symbol: "trash.fill"
+                label: (tabs.selectedIds.length === 1 ? qsTr("Remove %1 Wallpaper").arg(1)
                                                                : qsTr("Remove %1 Wallpapers").arg(tabs.selectedIds.length))
                 fill: "#ff453a"
                 fillOpacity: 0.85

@@ -1,4 +1,5 @@
 import QtQuick
+import Lanto.Screens.Wallpaper
 
 // A 28-point round button with a single glyph.
 Rectangle {
@@ -19,5 +20,5 @@ Rectangle {
         font.pixelSize: 16; font.weight: Font.DemiBold
         color: Qt.rgba(1, 1, 1, 0.6)
     }
-    MouseArea { anchors.fill: parent; onClicked: button.activated() }
+    PressArea { onActivated: button.activated() }
 }

@@ -1,4 +1,5 @@
 import QtQuick
+import Lanto.Screens.Wallpaper
 import QtQuick.Controls
 
 // The search field of a page: glass, magnifier, text and a clear button.
@@ -35,6 +36,7 @@ Rectangle {
             font.pixelSize: 13
             color: "white"
             background: null
+            Accessible.name: qsTr("Search this creator's wallpapers")
             onTextEdited: box.edited(text)
         }
         Text {
@@ -46,7 +48,7 @@ Rectangle {
             text: "✕"
             font.pixelSize: 12
             color: Qt.rgba(1, 1, 1, 0.4)
-            MouseArea { anchors.fill: parent; onClicked: box.edited("") }
+            PressArea { onActivated: box.edited("") }
         }
     }
 }

@@ -1,4 +1,5 @@
 import QtQuick
+import Lanto.Screens.Wallpaper
 import Lanto.Service
 import Lanto.Screens.State
 
@@ -39,13 +40,9 @@ Item {
                 font.pixelSize: 15; font.weight: Font.Medium
                 color: "black"
             }
-            MouseArea {
-                anchors.fill: parent
-                onClicked: {
-                    auth.isLoading = true
-                    auth.signInError = ""
-                    auth.signIn()
-                }
+            PressArea {
+                ringRadius: 10
+                onActivated: auth.beginSignIn()
             }
         }
     }

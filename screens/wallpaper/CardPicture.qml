@@ -80,12 +80,13 @@ Item {
         }
     }
 
-    MouseArea {
+    PressArea {
         objectName: "pictureArea"
         Accessible.role: Accessible.Button
         Accessible.name: picture.wallpaper.title
-        anchors.fill: parent
-        onClicked: picture.opened()
+        focusesItself: true
+        ringRadius: 14
+        onActivated: picture.opened()
     }
 
     CardControls {

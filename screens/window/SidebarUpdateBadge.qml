@@ -56,10 +56,10 @@ Item {
     }
     Accessible.role: Accessible.Button
     Accessible.name: qsTr("Update to %1").arg(badge.version)
-    MouseArea {
+    PressArea {
         id: hover
-        anchors.fill: parent
         hoverEnabled: true
-        onClicked: badge.update()
+        ringRadius: 10
+        onActivated: badge.update()
     }
 }
