@@ -113,7 +113,7 @@ def choose_entry(s, menu, entry):
     """Opens a drop-down menu and clicks one of its entries."""
     s.click(menu)
     s.press(entry, "list item" if s.find_all(s.application(), entry, "list item") else None)
-    wait_until(lambda: entry in (menu.name, s.text_of(menu)) or s.find_all(menu, entry), 5,
+    wait_until(lambda: entry in (menu.name, s.said_of(menu), s.text_of(menu)) or s.find_all(menu, entry), 5,
                f"the menu to show {entry!r}")
 
 
@@ -150,7 +150,8 @@ def keyboard(s):
     target = next(t for t in sorted(s.service_titles()) if t in known and t != getattr(s, "applied_title", None))
     # Focus the window without pressing a control in it.
     s.run(["xdotool", "windowactivate", "--sync", s.main_window_id()], check=True)
-    s.tab_to(lambda name: "search" in (name or "").lower(), "text")
+    # The search field comes last in the page's order: Shift+Tab reaches it first.
+    s.tab_to(lambda name: "search" in (name or "").lower(), "text", key="shift+Tab")
     s.type_text(target)
     wait_until(lambda: shown_cards(s, known) == [target], 15, f"the search to leave only {target!r}")
     s.tab_to(target, "push button")

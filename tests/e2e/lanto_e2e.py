@@ -374,6 +374,11 @@ class Session(Desktop, Browser):
         accessible.clearCache()
         return accessible.getState().contains(pyatspi.STATE_CHECKED)
 
+    def said_of(self, accessible):
+        """What a screen reader says of an accessible besides its name."""
+        accessible.clearCache()
+        return accessible.description
+
     def text_of(self, accessible):
         """The text a text field or label holds."""
         try:
@@ -408,11 +413,14 @@ class Session(Desktop, Browser):
     def tab_to(self, name, role=None, key="Tab", presses=40):
         """Presses Tab (or `key`) until a control of that name and role has the
         keyboard focus, as a person walks a window without a pointer; returns it."""
+        def focused():
+            return next((c for c in self.find_all(self.application(), name, role) if self.is_focused(c)), None)
         for _ in range(presses):
-            focused = next((c for c in self.find_all(self.application(), name, role) if self.is_focused(c)), None)
-            if focused:
-                return focused
-            self.key(key)
+            try:
+                # The focus moves a moment after the key.
+                return wait_until(focused, 0.3, "the focus")
+            except Failure:
+                self.key(key)
         self.dump_tree("focus-missing")
         raise Failure(f"{presses} presses of {key} never reached a {role or 'control'} named {name!r}")
 

@@ -70,7 +70,8 @@ def web_sign_in(s):
     go_on = s.find("Continue", "push button")
     wait_until(lambda: s.is_enabled(go_on), 5, "Continue to become pressable")
     s.click(go_on)
-    wait_until(lambda: not s.find_all(s.application(), role="text"), 20, "the handle set-up to give way")
+    s.gone("Handle", "text", timeout=20)
+    s.find("Discover", "push button", timeout=10)
     s.screenshot("main-window")
 
 
@@ -156,16 +157,10 @@ def upload(s):
                == [("approved",)], 120, "the service to approve the submission")
     # The screen asks the service again while it shows; the card follows without a restart.
     card = wait_until(lambda: next((c for c in s.find_all(s.application(), "Harbour Lights", "push button")
-                                    if said_of(c) == "Public"), None), 60, "the card to say Public")
+                                    if s.said_of(c) == "Public"), None), 60, "the card to say Public")
     x, y, width, _ = s.extents(card)
     wait_until(lambda: green_share(s.screenshot("upload-public").region(x + width - 90, y + 4, 86, 26)) > 0.2, 10,
                "the green Public badge on the card")
-
-
-def said_of(accessible):
-    """What a screen reader says of an accessible besides its name."""
-    accessible.clearCache()
-    return accessible.description
 
 
 def green_share(pixels):
