@@ -481,8 +481,10 @@ def symbols_in_screens():
 
 
 # Every path in the order a new user walks them; each starts where the one before
-# left the programs. The hand-over imports its clock video, so it comes while the
-# user is signed in, before the settings sign out.
+# left the programs. The service's failures come once everything that needs it is
+# done and leave it running again; the hand-over imports its clock video while the
+# user is signed in; the window sizes and two displays lay the desktop out anew and
+# put it back as it was; the settings sign out, and the last path signs in again.
 ORDER = [first_start, web_sign_in, discover, browse_paths.search, browse_paths.categories, browse_paths.creator_page,
          detail_page, browse_paths.keyboard, upload, upload_drop, profile_editor, profile_paths.profile_tabs,
          profile_paths.remove_download, service_paths.updates, service_paths.service_stopped,
