@@ -38,11 +38,12 @@ WallpaperGrid {
                 color: cell.selected ? "white" : Qt.rgba(0, 0, 0, 0.4)
                 border.width: cell.selected ? 0 : 1.5
                 border.color: Qt.rgba(1, 1, 1, 0.5)
-                Text {
+                SymbolIcon {
                     anchors.centerIn: parent
                     visible: cell.selected
-                    text: "✓"
-                    font.pixelSize: 12; font.bold: true
+                    name: "checkmark"
+                    pointSize: 12
+                    weight: Font.Bold
                     color: "black"
                 }
             }

@@ -1,4 +1,5 @@
 import QtQuick
+import Lanto.Screens.Wallpaper
 import Lanto.Core
 import Lanto.Library
 import Lanto.Service
@@ -49,7 +50,7 @@ Item {
                 width: parent.width
                 visible: tabs.currentCount === 0
                 readonly property int tabIndex: tabs.tabs.indexOf(tabs.selectedTab)
-                glyph: ["⬆", "⬇", "♡"][tabIndex]
+                symbol: ["arrow.up.doc", "arrow.down.circle", "heart"][tabIndex]
                 title: [qsTr("No uploads yet"), qsTr("No downloads yet"), qsTr("No favorites yet")][tabIndex]
                 subtitle: [qsTr("Share your wallpapers with the community"), qsTr("Applied wallpapers will appear here"),
                            qsTr("Browse and save wallpapers you love")][tabIndex]

@@ -20,10 +20,10 @@ Rectangle {
         anchors.leftMargin: 12
         anchors.rightMargin: 12
         spacing: 8
-        Text {
+        SymbolIcon {
             anchors.verticalCenter: parent.verticalCenter
-            text: "⌕"
-            font.pixelSize: 12
+            name: "magnifyingglass"
+            pointSize: 12
             color: Qt.rgba(1, 1, 1, 0.4)
         }
         TextField {
@@ -39,15 +39,20 @@ Rectangle {
             Accessible.name: qsTr("Search this creator's wallpapers")
             onTextEdited: box.edited(text)
         }
-        Text {
+        Item {
             objectName: "clearSearch"
             Accessible.role: Accessible.Button
             Accessible.name: qsTr("Clear")
             anchors.verticalCenter: parent.verticalCenter
             visible: box.text !== ""
-            text: "✕"
-            font.pixelSize: 12
-            color: Qt.rgba(1, 1, 1, 0.4)
+            width: clearIcon.width
+            height: clearIcon.height
+            SymbolIcon {
+                id: clearIcon
+                name: "xmark.circle.fill"
+                pointSize: 12
+                color: Qt.rgba(1, 1, 1, 0.4)
+            }
             PressArea { onActivated: box.edited("") }
         }
     }

@@ -10,10 +10,10 @@ Item {
     Column {
         anchors.centerIn: parent
         spacing: 16
-        Text {
+        SymbolIcon {
             anchors.horizontalCenter: parent.horizontalCenter
-            text: "👤"
-            font.pixelSize: 56
+            name: "person.circle"
+            pointSize: 56
             color: Qt.rgba(1, 1, 1, 0.15)
         }
         Text {

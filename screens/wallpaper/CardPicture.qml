@@ -75,8 +75,10 @@ Item {
         enabled: false
 
         ActiveBadge {
-            x: 8
-            y: 8
+            // Anchored, so a right-to-left layout puts it in the other corner.
+            anchors.left: parent.left
+            anchors.top: parent.top
+            anchors.margins: 8
         }
     }
 

@@ -20,7 +20,8 @@ Item {
     }
     Row {
         id: row
-        x: 10
+        anchors.left: parent.left
+        anchors.leftMargin: 10
         anchors.verticalCenter: parent.verticalCenter
         spacing: 10
         Rectangle {
