@@ -56,14 +56,19 @@ QList<Wallpaper> LocalLibrary::scan(const std::function<SignedInAccount()>& acco
     return items;
 }
 
+QUuid LocalLibrary::ownCreatorId(const QString& profileId)
+{
+    return uuidFromText(profileId).value_or(uuidFromHexID(profileId));
+}
+
 Wallpaper LocalLibrary::wallpaperFrom(const LocalWallpaperMeta& meta, const SignedInAccount& account)
 {
     Wallpaper w;
     w.id = uuidFromHexID(meta.hexID);
     w.edit().hexID = meta.hexID;
     w.edit().title = meta.title;
-    const std::optional<QUuid> profileUuid = account.profileId ? uuidFromText(*account.profileId) : std::nullopt;
-    w.edit().creator.id = profileUuid.value_or(QUuid::createUuid());
+    // Without an account the items credit no one in particular.
+    w.edit().creator.id = account.profileId ? ownCreatorId(*account.profileId) : QUuid::createUuid();
     w.edit().creator.name = account.displayName.value_or(u"You"_s);
     w.edit().creator.avatarColor = systemColor(SystemColor::purple);
     w.edit().creator.avatarUrl = account.avatarUrl;

@@ -33,6 +33,12 @@ public:
     void writeMetadata(const Wallpaper& wallpaper) const;
     bool hasLocalMetadata(const Wallpaper& wallpaper) const;
 
+    // The creator id of the account's own items, from its profile id: UUID text
+    // reads as itself, any other id (the service's 24 hex digits) as a hex id.
+    // The same profile id always gives the same creator id, so a later rename
+    // of the account finds the items it credits.
+    static QUuid ownCreatorId(const QString& profileId);
+
     // The library record of a local item.
     static Wallpaper wallpaperFrom(const LocalWallpaperMeta& meta, const SignedInAccount& account);
 

@@ -180,6 +180,8 @@ public:
     // cache file, the downloads set and the thumbnails, from one discover and
     // one tags request. Finishes when all of it is done.
     QFuture<void> refreshCatalogue();
+    // The Discover page's way to try again after a failed refresh.
+    Q_INVOKABLE void retryCatalogue() { refreshCatalogue(); }
     // Removes the catalogue records the service no longer lists, once it has
     // confirmed at least one id this run.
     void pruneStaleWallpapers();

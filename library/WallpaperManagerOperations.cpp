@@ -5,6 +5,7 @@
 #include "CloudService.h"
 #include "DesktopShows.h"
 #include "HexID.h"
+#include "LocalLibrary.h"
 #include "LockScreen.h"
 #include "Log.h"
 #include "SettingsKeys.h"
@@ -194,7 +195,7 @@ void WallpaperManager::renameWallpaper(const QUuid& id, const QString& title)
 void WallpaperManager::updateOwnCreator(
     const QString& profileId, const QString& name, const std::optional<QString>& avatarUrl)
 {
-    const QUuid creatorId = uuidFromHexID(profileId);
+    const QUuid creatorId = LocalLibrary::ownCreatorId(profileId);
     QList<Wallpaper> changed;
     for (Wallpaper wallpaper : m_all.items()) {
         if (wallpaper.creator().id != creatorId)

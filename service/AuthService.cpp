@@ -79,7 +79,21 @@ AuthService::AuthService(LantoAPIClient& client, LantoSettings& settings, WebAut
     const SignInAddresses& addresses, QObject* parent)
     : QObject(parent), m_client(client), m_settings(settings), m_browser(browser), m_addresses(addresses)
 {
+    m_browserStart.setSingleShot(true);
+    m_callbackWait.setSingleShot(true);
+    setSignInTimes(std::chrono::seconds(5), std::chrono::minutes(10));
+    connect(&m_browserStart, &QTimer::timeout, this, [this] {
+        if (!m_isExchanging)
+            setIsLoading(false);
+    });
+    connect(&m_callbackWait, &QTimer::timeout, this, &AuthService::expirePendingSignIn);
     restoreAccount();
+}
+
+void AuthService::setSignInTimes(std::chrono::milliseconds browserStart, std::chrono::milliseconds callbackWait)
+{
+    m_browserStart.setInterval(browserStart);
+    m_callbackWait.setInterval(callbackWait);
 }
 
 template <typename T> void AuthService::assign(T& field, const T& value, void (AuthService::*changed)())
@@ -166,17 +180,41 @@ void AuthService::signIn()
     const QString state = QUuid::createUuid().toString(QUuid::WithoutBraces).toUpper();
     const QUrl url = authorizationURL(state);
     if (!url.isValid() || m_client.baseURL().host().isEmpty()) {
+        endPendingSignIn();
         setIsLoading(false);
         setSignInError(u"Failed to build Apple OAuth URL"_s);
         return;
     }
+    if (m_pendingState)
+        Log::write(u"Lanto: A new web sign-in replaces the one left unfinished"_s);
     m_pendingState = state;
+    m_browserStart.start();
+    m_callbackWait.start();
     Log::write(u"Lanto: Opening Apple web sign-in in browser"_s);
     m_browser.open(url);
 }
 
+void AuthService::endPendingSignIn()
+{
+    m_pendingState.reset();
+    m_browserStart.stop();
+    m_callbackWait.stop();
+}
+
+void AuthService::expirePendingSignIn()
+{
+    if (!m_pendingState)
+        return;
+    endPendingSignIn();
+    Log::write(u"Lanto: The web sign-in was not finished in time"_s);
+    if (!m_isExchanging)
+        setIsLoading(false);
+}
+
 void AuthService::beginSignIn()
 {
+    if (m_isLoading)
+        return;
     setIsLoading(true);
     setSignInError(QString());
     signIn();
@@ -191,7 +229,7 @@ void AuthService::handleCallback(const QUrl& url)
         return;
     }
     if (!url.isValid() || !url.hasQuery()) {
-        m_pendingState.reset();
+        endPendingSignIn();
         setIsLoading(false);
         setSignInError(u"Invalid callback URL"_s);
         return;
@@ -201,7 +239,7 @@ void AuthService::handleCallback(const QUrl& url)
         Log::write(u"Lanto: Ignoring a sign-in callback for another sign-in"_s);
         return;
     }
-    m_pendingState.reset();
+    endPendingSignIn();
     if (table.contains(u"error"_s)) {
         const QString error = table.value(u"error"_s);
         setIsLoading(false);
@@ -220,6 +258,7 @@ void AuthService::handleCallback(const QUrl& url)
 
 void AuthService::failSignIn(const QString& description)
 {
+    m_isExchanging = false;
     setIsLoading(false);
     setSignInError("Sign in failed: "_L1 + description);
     Log::write(u"Lanto: Web OAuth code exchange failed — "_s + description);
@@ -227,6 +266,8 @@ void AuthService::failSignIn(const QString& description)
 
 void AuthService::exchangeCode(const QString& code)
 {
+    m_isExchanging = true;
+    setIsLoading(true);
     m_client.exchangeAuthCode(code).then(this, [this](const Result<AuthCodeExchangeResponse>& result) {
         if (!result)
             return failSignIn(result.error().description());
@@ -271,6 +312,7 @@ void AuthService::applyExchange(const AuthCodeExchangeResponse& response)
             setNeedsProfileSetup(true);
     }
     setIsSignedIn(true);
+    m_isExchanging = false;
     setIsLoading(false);
     Log::write(u"Lanto: Web OAuth sign in complete — profile "_s + response.profileId);
 }
@@ -328,5 +370,5 @@ void AuthService::signOut()
     setSessionToken(QString());
     setSignInError(QString());
     setNeedsProfileSetup(false);
-    m_pendingState.reset();
+    endPendingSignIn();
 }

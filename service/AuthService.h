@@ -4,10 +4,12 @@
 
 #include <QImage>
 #include <QObject>
+#include <QTimer>
 #include <QtQml/qqmlregistration.h>
 #include <QString>
 #include <QUrl>
 
+#include <chrono>
 #include <optional>
 
 class LantoAPIClient;
@@ -92,10 +94,18 @@ public:
     void setHandle(const QString& handle);
     void setNeedsProfileSetup(bool needed);
 
-    // Opens the web authorization page in the browser; a callback ends the attempt.
+    // Opens the web authorization page in the browser; a callback ends the
+    // attempt, and so do a new signIn() (the old page's callback is then
+    // refused) and the attempt's time-out. isLoading is cleared once the
+    // browser has had a moment to come up, so that a page closed unfinished
+    // leaves the sign-in buttons usable; it is set again while a callback's
+    // code is exchanged.
     Q_INVOKABLE void signIn();
-    // What a sign-in button does: marks the sign-in under way, clears the last error, then signIn().
+    // What every sign-in button does: marks the sign-in under way, clears the
+    // last error, then signIn(). Does nothing while isLoading is true.
     Q_INVOKABLE void beginSignIn();
+    // How long a press keeps the buttons disabled, and how long the browser page's callback is waited for.
+    void setSignInTimes(std::chrono::milliseconds browserStart, std::chrono::milliseconds callbackWait);
     // Every "lanto" URL. Taken only while a sign-in is pending, and only when
     // its state, if it carries one, is the pending sign-in's.
     Q_INVOKABLE void handleCallback(const QUrl& url);
@@ -130,6 +140,9 @@ private:
     void applyExchange(const AuthCodeExchangeResponse& response);
     void refreshProfile();
     void failSignIn(const QString& error);
+    // Forgets the sign-in the browser shows, if any.
+    void endPendingSignIn();
+    void expirePendingSignIn();
 
     void setIsSignedIn(bool value);
     void setUserID(const QString& value);
@@ -150,6 +163,9 @@ private:
     WebAuthSession& m_browser;
     const SignInAddresses m_addresses;
     std::optional<QString> m_pendingState; // the state of the sign-in the browser shows
+    QTimer m_browserStart; // a press's guard against a second page while the browser comes up
+    QTimer m_callbackWait; // ends a sign-in whose page was left unfinished
+    bool m_isExchanging = false; // a callback's code is with the service
 
     bool m_isSignedIn = false;
     bool m_isLoading = false;

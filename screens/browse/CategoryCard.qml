@@ -69,7 +69,8 @@ Item {
         id: hover
     }
 
-    TapHandler {
-        onTapped: card.clicked()
+    PressArea {
+        ringRadius: 14
+        onActivated: card.clicked()
     }
 }

@@ -39,28 +39,34 @@ Column {
         font.pixelSize: 13
     }
 
-    Row {
+    Item {
         id: back
         objectName: "backButton"
         visible: header.isOpen
-        spacing: 6
+        width: backLabel.implicitWidth
+        height: backLabel.implicitHeight
         Accessible.role: Accessible.Button
         Accessible.name: qsTr("All Categories")
 
-        SymbolIcon {
-            name: "chevron.backward"
-            pointSize: 11
-            weight: Font.DemiBold
-            color: Qt.rgba(1, 1, 1, 0.7)
-            anchors.verticalCenter: parent.verticalCenter
+        Row {
+            id: backLabel
+            spacing: 6
+
+            SymbolIcon {
+                name: "chevron.backward"
+                pointSize: 11
+                weight: Font.DemiBold
+                color: Qt.rgba(1, 1, 1, 0.7)
+                anchors.verticalCenter: parent.verticalCenter
+            }
+            Text {
+                text: qsTr("All Categories")
+                color: Qt.rgba(1, 1, 1, 0.7)
+                font.pixelSize: 12
+                font.weight: Font.Medium
+            }
         }
-        Text {
-            text: qsTr("All Categories")
-            color: Qt.rgba(1, 1, 1, 0.7)
-            font.pixelSize: 12
-            font.weight: Font.Medium
-        }
-        TapHandler { onTapped: header.backClicked() }
+        PressArea { ringRadius: 4; onActivated: header.backClicked() }
     }
 
     Item {
@@ -92,6 +98,7 @@ Column {
             anchors.verticalCenter: parent.verticalCenter
             text: header.browser.searchText
             clearable: header.browser.searchText !== ""
+            accessibleName: qsTr("Search this category")
             onEdited: text => header.browser.searchText = text
         }
     }
@@ -109,14 +116,14 @@ Column {
             anchors.verticalCenter: parent.verticalCenter
             Accessible.role: Accessible.Button
             Accessible.name: header.browser.sortAscending ? qsTr("Sort Ascending") : qsTr("Sort Descending")
-            Accessible.onPressAction: header.browser.sortAscending = !header.browser.sortAscending
+
             SymbolIcon {
                 anchors.centerIn: parent
                 name: header.browser.sortAscending ? "arrow.up" : "arrow.down"
                 pointSize: 11
                 color: Qt.rgba(1, 1, 1, 0.6)
             }
-            TapHandler { onTapped: header.browser.sortAscending = !header.browser.sortAscending }
+            PressArea { onActivated: header.browser.sortAscending = !header.browser.sortAscending }
         }
         ComboBox {
             id: sortMenu
@@ -125,6 +132,8 @@ Column {
             height: 26
             model: header.browser.sortOrderNames.map(name => qsTr(name))
             currentIndex: header.browser.sortOrder
+            Accessible.name: qsTr("Sort by")
+            Accessible.description: displayText
             onActivated: index => header.browser.sortOrder = index
             background: Rectangle {
                 radius: 6

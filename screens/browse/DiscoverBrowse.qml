@@ -13,6 +13,10 @@ Flickable {
 
     readonly property WallpaperManager manager: AppEnvironment.wallpaperManager
     readonly property bool showsSkeleton: manager.isLoadingManifest && manager.featuredWallpapers.count === 0
+    // A failed refresh with nothing from before to show: the notice alone, not empty rows.
+    readonly property bool hasRows: manager.featuredWallpapers.count + manager.todaysPicks.count
+                                    + manager.newThisWeek.count + manager.trending.count > 0
+    readonly property bool showsRows: !showsSkeleton && (hasRows || manager.manifestError === "")
 
     contentWidth: width
     contentHeight: sections.height + 100
@@ -29,6 +33,15 @@ Flickable {
             visible: !NetworkMonitor.isConnected
             x: 32
             width: page.width - 64
+        }
+
+        CatalogueErrorNotice {
+            objectName: "catalogueError"
+            visible: page.manager.manifestError !== ""
+            x: 32
+            width: page.width - 64
+            reason: page.manager.manifestError
+            onRetry: page.manager.retryCatalogue()
         }
 
         DiscoverSkeleton {
@@ -48,7 +61,7 @@ Flickable {
 
         WallpaperRow {
             objectName: "forYourDisplayRow"
-            visible: !page.showsSkeleton && page.manager.hasUltraWideScreen && ultraWide.count > 0
+            visible: page.showsRows && page.manager.hasUltraWideScreen && ultraWide.count > 0
             width: page.width
             title: qsTr("For Your Display")
             subtitle: qsTr("Wallpapers sized for your ultra-wide monitor")
@@ -57,7 +70,7 @@ Flickable {
         }
         WallpaperRow {
             objectName: "todaysPicksRow"
-            visible: !page.showsSkeleton
+            visible: page.showsRows
             width: page.width
             title: qsTr("Today's Picks")
             subtitle: qsTr("Curated daily by our team")
@@ -66,7 +79,7 @@ Flickable {
         }
         WallpaperRow {
             objectName: "newThisWeekRow"
-            visible: !page.showsSkeleton
+            visible: page.showsRows
             width: page.width
             title: qsTr("New This Week")
             subtitle: qsTr("Fresh additions to the library")
@@ -75,7 +88,7 @@ Flickable {
         }
         WallpaperRow {
             objectName: "trendingRow"
-            visible: !page.showsSkeleton
+            visible: page.showsRows
             width: page.width
             title: qsTr("Trending")
             subtitle: qsTr("Most downloaded this week")

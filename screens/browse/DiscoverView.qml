@@ -1,4 +1,5 @@
 import QtQuick
+import Lanto.Screens.Wallpaper
 import Lanto.Screens.Browse
 import Lanto.Library
 import Lanto.Screens.State
@@ -58,6 +59,7 @@ Item {
             anchors.bottom: parent.bottom
             text: discover.appState.searchText
             clearable: discoverSearch.isSearching
+            accessibleName: qsTr("Search wallpapers")
             onEdited: text => discover.appState.searchText = text
         }
     }

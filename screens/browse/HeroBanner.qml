@@ -99,12 +99,13 @@ Item {
     HoverHandler { id: hover }
 
     // Beneath the buttons, which take their own clicks.
-    MouseArea {
+    PressArea {
         objectName: "heroArea"
         Accessible.role: Accessible.Button
         Accessible.name: hero.wallpaper.title
-        anchors.fill: parent
-        onClicked: hero.appState.selectedWallpaper = hero.wallpaper
+        focusesItself: true
+        ringRadius: 24
+        onActivated: hero.appState.selectedWallpaper = hero.wallpaper
     }
 
     component Detail: Row {
@@ -131,9 +132,8 @@ Item {
             color: button.tint
             pointSize: 15
         }
-        MouseArea {
-            anchors.fill: parent
-            onClicked: button.clicked()
+        PressArea {
+            onActivated: button.clicked()
         }
     }
 

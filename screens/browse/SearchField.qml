@@ -10,6 +10,8 @@ Rectangle {
     required property string text
     // Whether the clear button shows; the caller decides by its own rule.
     required property bool clearable
+    // What a screen reader calls the field; each page names its own.
+    required property string accessibleName
 
     signal edited(string text)
 
@@ -46,6 +48,9 @@ Rectangle {
             font.pixelSize: 13
             clip: true
             selectByMouse: true
+            activeFocusOnTab: true
+            Accessible.role: Accessible.EditableText
+            Accessible.name: field.accessibleName
             onTextEdited: field.edited(text)
 
             Text {
@@ -73,8 +78,8 @@ Rectangle {
                 color: Qt.rgba(1, 1, 1, 0.4)
             }
 
-            TapHandler {
-                onTapped: field.edited("")
+            PressArea {
+                onActivated: field.edited("")
             }
         }
     }

@@ -2,6 +2,7 @@ import QtQuick
 import QtQuick.Controls
 import Lanto.Screens.Launch
 import Lanto.Screens.State
+import Lanto.Screens.Wallpaper
 
 // Under the handle field: the pending check, or the verdict on the handle.
 Row {
@@ -31,6 +32,15 @@ Row {
         scale: 0.6
         opacity: 0.5
     }
+    SymbolIcon {
+        objectName: "verdictSymbol"
+        anchors.verticalCenter: parent.verticalCenter
+        visible: status.showsVerdict
+        readonly property bool available: status.model.verdict === ProfileSetupViewModel.Available
+        name: available ? "checkmark.circle.fill" : "xmark.circle.fill"
+        pointSize: 12
+        color: available ? "green" : "red"
+    }
     Text {
         objectName: "statusText"
         anchors.verticalCenter: parent.verticalCenter
@@ -40,7 +50,6 @@ Row {
              : status.model.verdict === ProfileSetupViewModel.Available ? "green" : "red"
         Accessible.role: Accessible.StaticText
         Accessible.name: status.message
-        text: status.model.isChecking ? status.message
-            : (status.model.verdict === ProfileSetupViewModel.Available ? "\u2714 " : "\u2716 ") + status.message
+        text: status.message
     }
 }

@@ -3,8 +3,8 @@ import QtQuick.Controls
 import Lanto.Screens.Wallpaper
 import Lanto.Screens.State
 
-// The splash: the logo springs in, the name fades in, and after 1.8 s it is
-// done. While an update is under way it shows the version being installed.
+// The splash: the logo springs in, the name fades in, and 1.8 s after its
+// window is shown it is done (a start without the window waits for it). While an update is under way it shows the version being installed.
 Item {
     id: splash
 
@@ -69,7 +69,7 @@ Item {
     }
 
     ParallelAnimation {
-        running: true
+        running: splash.WindowActivity.shown
         // A spring of response 0.8 s, damping 0.7: a little overshoot.
         NumberAnimation { target: splash; property: "logoScale"; to: 1; duration: 800; easing.type: Easing.OutBack; easing.overshoot: 1.2 }
         NumberAnimation { target: splash; property: "logoOpacity"; to: 1; duration: 800; easing.type: Easing.OutCubic }
@@ -80,8 +80,9 @@ Item {
     }
 
     Timer {
+        objectName: "splashTime"
         interval: 1800
-        running: true
+        running: splash.WindowActivity.shown
         onTriggered: splash.finished()
     }
 }

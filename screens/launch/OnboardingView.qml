@@ -40,13 +40,14 @@ Item {
         required property string detail
 
         spacing: 14
-        Text {
+        Item {
             width: 28; height: 28
-            horizontalAlignment: Text.AlignHCenter
-            verticalAlignment: Text.AlignVCenter
-            text: row.symbol
-            font.pixelSize: 18; font.weight: Font.Medium
-            color: Qt.rgba(1, 1, 1, 0.7)
+            SymbolIcon {
+                anchors.centerIn: parent
+                name: row.symbol
+                pointSize: 18
+                color: Qt.rgba(1, 1, 1, 0.7)
+            }
         }
         Column {
             spacing: 2
@@ -90,9 +91,9 @@ Item {
         Column {
             anchors.horizontalCenter: parent.horizontalCenter
             spacing: 16
-            FeatureRow { symbol: "\u2726"; title: "Stunning Video Wallpapers"; detail: root.onboardingWallpaperSubtitle }
-            FeatureRow { symbol: "\u2913"; title: "Download & Sync"; detail: "Keep your favorites synced and available offline" }
-            FeatureRow { symbol: "\u25AD"; title: "Multi-Display Support"; detail: "Set different wallpapers on each connected display" }
+            FeatureRow { symbol: "sparkles"; title: "Stunning Video Wallpapers"; detail: root.onboardingWallpaperSubtitle }
+            FeatureRow { symbol: "arrow.down.circle"; title: "Download & Sync"; detail: "Keep your favorites synced and available offline" }
+            FeatureRow { symbol: "display"; title: "Multi-Display Support"; detail: "Set different wallpapers on each connected display" }
         }
         Item { width: 1; height: 48 }
         Button {

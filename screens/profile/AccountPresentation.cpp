@@ -36,12 +36,3 @@ QString AccountPresentation::initials(const QString& displayName)
 {
     return AvatarStyle::editorInitials(displayName);
 }
-
-void AccountPresentation::startSignIn()
-{
-    if (!m_auth || m_auth->isLoading())
-        return;
-    m_auth->setIsLoading(true);
-    m_auth->setSignInError(QString());
-    m_auth->signIn();
-}

@@ -8,7 +8,7 @@
 #include "AuthService.h"
 
 // How the account is named in the window: the account row's name and initials,
-// the sidebar's profile label, and the sign-in button's action.
+// and the sidebar's profile label.
 class AccountPresentation : public QObject
 {
     Q_OBJECT
@@ -31,9 +31,6 @@ public:
     QString initials() const { return initials(displayName()); }
     // The first letters of the first and last words, upper case; "?" without words.
     static QString initials(const QString& displayName);
-
-    // The "Sign In" button: marks the sign-in as running and opens the web page.
-    Q_INVOKABLE void startSignIn();
 
 signals:
     void changed();

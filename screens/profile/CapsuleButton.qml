@@ -1,10 +1,13 @@
 import QtQuick
+import Lanto.Screens.Wallpaper
 
-// A text button on a filled capsule.
+// A text button on a filled capsule, with an optional symbol before the text.
+// A screen reader hears the text alone.
 Rectangle {
     id: button
 
     required property string label
+    property string symbol: ""
     property color fill: "white"
     property real fillOpacity: 0.08
     property color textColor: "white"
@@ -14,16 +17,26 @@ Rectangle {
     Accessible.role: Accessible.Button
     Accessible.name: label
 
-    implicitWidth: text.implicitWidth + 32
-    implicitHeight: text.implicitHeight + 16
+    implicitWidth: content.implicitWidth + 32
+    implicitHeight: content.implicitHeight + 16
     radius: height / 2
     color: Qt.rgba(fill.r, fill.g, fill.b, fillOpacity)
-    Text {
-        id: text
+    Row {
+        id: content
         anchors.centerIn: parent
-        text: button.label
-        font.pixelSize: button.fontSize; font.weight: Font.DemiBold
-        color: button.textColor
+        spacing: 5
+        SymbolIcon {
+            anchors.verticalCenter: parent.verticalCenter
+            visible: button.symbol !== ""
+            name: button.symbol
+            pointSize: button.fontSize
+            color: button.textColor
+        }
+        Text {
+            text: button.label
+            font.pixelSize: button.fontSize; font.weight: Font.DemiBold
+            color: button.textColor
+        }
     }
-    MouseArea { anchors.fill: parent; onClicked: button.activated() }
+    PressArea { onActivated: button.activated() }
 }

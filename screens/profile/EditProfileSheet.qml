@@ -1,4 +1,5 @@
 import QtQuick
+import Lanto.Screens.Wallpaper
 import QtQuick.Controls
 import QtQuick.Dialogs
 import Lanto.Service
@@ -64,10 +65,10 @@ Rectangle {
                 color: Qt.rgba(0, 0, 0, 0.5)
                 opacity: avatarHover.hovered ? 1 : 0
                 Behavior on opacity { NumberAnimation { duration: 150; easing.type: Easing.InOutQuad } }
-                Text { anchors.centerIn: parent; text: "✎"; font.pixelSize: 20; color: "white" }
+                SymbolIcon { anchors.centerIn: parent; name: "pencil"; pointSize: 20; weight: Font.DemiBold }
             }
             HoverHandler { id: avatarHover }
-            TapHandler { onTapped: picker.open() }
+            PressArea { onActivated: picker.open() }
         }
 
         Column {

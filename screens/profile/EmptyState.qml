@@ -1,10 +1,11 @@
 import QtQuick
+import Lanto.Screens.Wallpaper
 
-// A centred glyph, title and optional subtitle for an empty list.
+// A centred symbol, title and optional subtitle for an empty list.
 Item {
     id: empty
 
-    required property string glyph
+    required property string symbol
     required property string title
     property string subtitle: ""
     default property alias extra: column.data
@@ -13,10 +14,10 @@ Item {
         id: column
         anchors.centerIn: parent
         spacing: 12
-        Text {
+        SymbolIcon {
             anchors.horizontalCenter: parent.horizontalCenter
-            text: empty.glyph
-            font.pixelSize: 40
+            name: empty.symbol
+            pointSize: 40
             color: Qt.rgba(1, 1, 1, 0.15)
         }
         Text {

@@ -1,4 +1,5 @@
 import QtQuick
+import Lanto.Screens.Wallpaper
 
 // A filter chip of My Wallpapers: its raw value as plain text on a capsule.
 Rectangle {
@@ -24,5 +25,5 @@ Rectangle {
         font.pixelSize: 11; font.weight: Font.Medium
         color: Qt.rgba(1, 1, 1, chip.isSelected ? 1 : 0.5)
     }
-    TapHandler { onTapped: chip.activated() }
+    PressArea { onActivated: chip.activated() }
 }

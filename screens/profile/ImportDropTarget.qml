@@ -1,4 +1,5 @@
 import QtQuick
+import Lanto.Screens.Wallpaper
 import Lanto.Core
 
 // The idle drop zone: a dashed target that reads as a button.
@@ -28,10 +29,11 @@ Item {
         Column {
             anchors.centerIn: parent
             spacing: 12
-            Text {
+            SymbolIcon {
                 anchors.horizontalCenter: parent.horizontalCenter
-                text: target.isDropTargeted ? "⬇" : "⬆"
-                font.pixelSize: 28; font.weight: Font.Light
+                name: target.isDropTargeted ? "arrow.down" : "arrow.up"
+                pointSize: 28
+                weight: Font.Light
                 color: Qt.rgba(1, 1, 1, target.isDropTargeted ? 0.8 : 0.5)
             }
             Column {
@@ -55,12 +57,21 @@ Item {
                 anchors.horizontalCenter: parent.horizontalCenter
                 spacing: 16
                 Repeater {
-                    model: [["MOV", "🎞"], ["MP4", "🎞"], ["PNG", "🖼"], ["JPEG", "🖼"]]
-                    Text {
+                    model: [["MOV", "film"], ["MP4", "film"], ["PNG", "photo"], ["JPEG", "photo"]]
+                    Row {
                         required property var modelData
-                        text: modelData[1] + " " + modelData[0]
-                        font.pixelSize: 10; font.weight: Font.Medium
-                        color: Qt.rgba(1, 1, 1, 0.3)
+                        spacing: 4
+                        SymbolIcon {
+                            anchors.verticalCenter: parent.verticalCenter
+                            name: parent.modelData[1]
+                            pointSize: 10
+                            color: Qt.rgba(1, 1, 1, 0.3)
+                        }
+                        Text {
+                            text: parent.modelData[0]
+                            font.pixelSize: 10; font.weight: Font.Medium
+                            color: Qt.rgba(1, 1, 1, 0.3)
+                        }
                     }
                 }
             }
@@ -68,7 +79,7 @@ Item {
     }
 
     HoverHandler { onHoveredChanged: target.pointerOver(hovered) }
-    TapHandler { onTapped: target.clicked() }
+    PressArea { ringRadius: 16; onActivated: target.clicked() }
     Accessible.role: Accessible.Button
     Accessible.name: qsTr("Drop files here or click to browse")
 }

@@ -1,4 +1,5 @@
 import QtQuick
+import Lanto.Screens.Wallpaper
 import Lanto.Screens.Profile
 import QtQuick.Controls
 import Lanto.Core
@@ -78,7 +79,7 @@ Item {
         visible: zone.state_ === "error"
         color: Qt.rgba(1, 0.27, 0.23, 0.08)
         border.color: Qt.rgba(1, 0.27, 0.23, 0.2)
-        Text { anchors.horizontalCenter: parent.horizontalCenter; text: "⚠"; font.pixelSize: 24; color: Qt.rgba(1, 0.27, 0.23, 0.8) }
+        SymbolIcon { anchors.horizontalCenter: parent.horizontalCenter; name: "exclamationmark.triangle"; pointSize: 24; color: Qt.rgba(1, 0.27, 0.23, 0.8) }
         Text {
             width: parent.width
             horizontalAlignment: Text.AlignHCenter
@@ -102,7 +103,7 @@ Item {
         visible: zone.state_ === "success"
         color: Qt.rgba(0.19, 0.82, 0.35, 0.08)
         border.color: Qt.rgba(0.19, 0.82, 0.35, 0.2)
-        Text { anchors.horizontalCenter: parent.horizontalCenter; text: "✓"; font.pixelSize: 24; color: Qt.rgba(0.19, 0.82, 0.35, 1) }
+        SymbolIcon { anchors.horizontalCenter: parent.horizontalCenter; name: "checkmark.circle.fill"; pointSize: 24; color: Qt.rgba(0.19, 0.82, 0.35, 1) }
         Text {
             width: parent.width
             horizontalAlignment: Text.AlignHCenter

@@ -1,4 +1,5 @@
 import QtQuick
+import Lanto.Screens.Wallpaper
 import Lanto.Core
 import Lanto.Screens.Profile
 import Lanto.Screens.State
@@ -70,7 +71,7 @@ Column {
         }
 
         HoverHandler { id: hover }
-        TapHandler { onTapped: card.selected() }
+        PressArea { ringRadius: 14; onActivated: card.selected() }
         Accessible.role: Accessible.Button
         Accessible.name: card.wallpaper.title
         // A screen reader hears the review state the badge shows.
@@ -80,8 +81,9 @@ Column {
             objectName: "makePublicButton"
             Accessible.role: Accessible.Button
             Accessible.name: qsTr("Make Public")
-            visible: card.showsMakePublic
-            opacity: visible ? 1 : 0
+            // Hidden only once faded out, so the fade plays both ways.
+            visible: opacity > 0
+            opacity: card.showsMakePublic ? 1 : 0
             Behavior on opacity { NumberAnimation { duration: 150; easing.type: Easing.InOutQuad } }
             anchors.horizontalCenter: parent.horizontalCenter
             anchors.bottom: parent.bottom
@@ -90,15 +92,19 @@ Column {
             height: makePublicLabel.implicitHeight + 12
             radius: height / 2
             color: "#0a84ff"
-            Text {
+            Row {
                 id: makePublicLabel
                 anchors.centerIn: parent
-                text: "🌐 " + qsTr("Make Public")
-                font.pixelSize: 11; font.weight: Font.DemiBold
-                color: "white"
+                spacing: 4
+                SymbolIcon { anchors.verticalCenter: parent.verticalCenter; name: "globe"; pointSize: 11; color: "white" }
+                Text {
+                    text: qsTr("Make Public")
+                    font.pixelSize: 11; font.weight: Font.DemiBold
+                    color: "white"
+                }
             }
             // Takes the click, so the picture beneath does not open the wallpaper too.
-            MouseArea { anchors.fill: parent; onClicked: card.makePublic() }
+            PressArea { enabled: card.showsMakePublic; onActivated: card.makePublic() }
         }
     }
 

@@ -1,4 +1,5 @@
 import QtQuick
+import Lanto.Screens.Wallpaper
 
 // A small text button on a thin rounded outline of its own colour.
 Rectangle {
@@ -26,5 +27,5 @@ Rectangle {
         font.pixelSize: 11; font.weight: Font.Medium
         color: button.tint
     }
-    MouseArea { anchors.fill: parent; onClicked: button.activated() }
+    PressArea { ringRadius: 4; onActivated: button.activated() }
 }

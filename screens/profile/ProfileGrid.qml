@@ -38,24 +38,26 @@ WallpaperGrid {
                 color: cell.selected ? "white" : Qt.rgba(0, 0, 0, 0.4)
                 border.width: cell.selected ? 0 : 1.5
                 border.color: Qt.rgba(1, 1, 1, 0.5)
-                Text {
+                SymbolIcon {
                     anchors.centerIn: parent
                     visible: cell.selected
-                    text: "✓"
-                    font.pixelSize: 12; font.bold: true
+                    name: "checkmark"
+                    pointSize: 12
+                    weight: Font.Bold
                     color: "black"
                 }
             }
         }
-        MouseArea {
+        PressArea {
             objectName: "selectionTap"
+            focusesItself: true
+            ringRadius: 14
             Accessible.role: Accessible.CheckBox
             Accessible.name: cell.wallpaper.title
             Accessible.checkable: true
             Accessible.checked: cell.selected
-            anchors.fill: parent
             enabled: grid.tabs.isSelectMode
-            onClicked: grid.tabs.toggleSelection(cell.wallpaper.id)
+            onActivated: grid.tabs.toggleSelection(cell.wallpaper.id)
         }
     }
 }

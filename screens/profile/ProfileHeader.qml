@@ -73,7 +73,8 @@ Column {
             CapsuleButton {
                 objectName: "favoritesVisibility"
                 visible: header.tabs.selectedTab === "Favorites"
-                label: visibility.isPublic ? "👁 " + qsTr("Public") : "◌ " + qsTr("Hidden")
+                symbol: visibility.isPublic ? "eye" : "eye.slash"
+                label: visibility.isPublic ? qsTr("Public") : qsTr("Hidden")
                 fontSize: 10
                 fillOpacity: 0.06
                 textColor: Qt.rgba(1, 1, 1, 0.4)

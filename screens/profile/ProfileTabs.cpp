@@ -4,6 +4,7 @@
 #include "AppState.h"
 #include "AuthService.h"
 #include "LantoAPIClient.h"
+#include "LocalLibrary.h"
 #include "Log.h"
 #include "SystemColor.h"
 #include "WallpaperFolder.h"
@@ -142,8 +143,7 @@ Creator ProfileTabs::ownCreator() const
     const AuthService* auth = m_services.auth;
     Creator creator;
     const QString profileId = auth ? auth->profileId() : QString();
-    const QUuid parsed = QUuid::fromString(profileId);
-    creator.id = parsed.isNull() ? m_fallbackCreatorId : parsed;
+    creator.id = profileId.isEmpty() ? m_fallbackCreatorId : LocalLibrary::ownCreatorId(profileId);
     creator.name = auth && !auth->displayName().isNull() ? auth->displayName() : QStringLiteral("You");
     creator.avatarColor = systemColor(SystemColor::purple);
     if (auth && !auth->avatarUrl().isNull())

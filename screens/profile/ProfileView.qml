@@ -1,4 +1,5 @@
 import QtQuick
+import Lanto.Screens.Wallpaper
 import Lanto.Core
 import Lanto.Library
 import Lanto.Service
@@ -49,7 +50,7 @@ Item {
                 width: parent.width
                 visible: tabs.currentCount === 0
                 readonly property int tabIndex: tabs.tabs.indexOf(tabs.selectedTab)
-                glyph: ["⬆", "⬇", "♡"][tabIndex]
+                symbol: ["arrow.up.doc", "arrow.down.circle", "heart"][tabIndex]
                 title: [qsTr("No uploads yet"), qsTr("No downloads yet"), qsTr("No favorites yet")][tabIndex]
                 subtitle: [qsTr("Share your wallpapers with the community"), qsTr("Applied wallpapers will appear here"),
                            qsTr("Browse and save wallpapers you love")][tabIndex]
@@ -69,7 +70,8 @@ Item {
                 anchors.bottom: parent.bottom
                 anchors.bottomMargin: 24
                 visible: tabs.isSelectMode && tabs.selectedIds.length > 0
-                label: "🗑 " + (tabs.selectedIds.length === 1 ? qsTr("Remove %1 Wallpaper").arg(1)
+                symbol: "trash.fill"
+                label: (tabs.selectedIds.length === 1 ? qsTr("Remove %1 Wallpaper").arg(1)
                                                                : qsTr("Remove %1 Wallpapers").arg(tabs.selectedIds.length))
                 fill: "#ff453a"
                 fillOpacity: 0.85

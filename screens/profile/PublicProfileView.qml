@@ -35,7 +35,7 @@ Item {
                     objectName: "backButton"
                     Accessible.name: qsTr("Back")
                     anchors.verticalCenter: parent.verticalCenter
-                    glyph: "‹"
+                    symbol: "chevron.left"
                     onActivated: AppEnvironment.appState.closeCreator()
                 }
                 Text {
@@ -71,10 +71,11 @@ Item {
                         font.pixelSize: 16; font.weight: Font.DemiBold
                         color: "white"
                     }
-                    Text {
+                    SymbolIcon {
+                        anchors.verticalCenter: parent.verticalCenter
                         visible: page.creator.isVerified
-                        text: "✔"
-                        font.pixelSize: 14
+                        name: "checkmark.circle.fill"
+                        pointSize: 14
                         color: "#0a84ff"
                     }
                 }
@@ -125,7 +126,7 @@ Item {
         objectName: "emptyState"
         anchors.fill: content
         visible: !creatorWallpapers.isLoading && content.count === 0
-        glyph: "🖼"
+        symbol: "photo"
         title: creatorWallpapers.searchText === "" ? qsTr("No public wallpapers yet") : qsTr("No matching wallpapers")
     }
 }

@@ -1,10 +1,11 @@
 import QtQuick
+import Lanto.Screens.Wallpaper
 
-// A 28-point round button with a single glyph.
+// A 28-point round button with a single symbol.
 Rectangle {
     id: button
 
-    required property string glyph
+    required property string symbol
     signal activated
 
     Accessible.role: Accessible.Button
@@ -13,11 +14,12 @@ Rectangle {
     height: 28
     radius: 14
     color: Qt.rgba(1, 1, 1, 0.08)
-    Text {
+    SymbolIcon {
         anchors.centerIn: parent
-        text: button.glyph
-        font.pixelSize: 16; font.weight: Font.DemiBold
+        name: button.symbol
+        pointSize: 13
+        weight: Font.DemiBold
         color: Qt.rgba(1, 1, 1, 0.6)
     }
-    MouseArea { anchors.fill: parent; onClicked: button.activated() }
+    PressArea { onActivated: button.activated() }
 }

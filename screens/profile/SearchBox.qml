@@ -1,4 +1,5 @@
 import QtQuick
+import Lanto.Screens.Wallpaper
 import QtQuick.Controls
 
 // The search field of a page: glass, magnifier, text and a clear button.
@@ -19,10 +20,10 @@ Rectangle {
         anchors.leftMargin: 12
         anchors.rightMargin: 12
         spacing: 8
-        Text {
+        SymbolIcon {
             anchors.verticalCenter: parent.verticalCenter
-            text: "⌕"
-            font.pixelSize: 12
+            name: "magnifyingglass"
+            pointSize: 12
             color: Qt.rgba(1, 1, 1, 0.4)
         }
         TextField {
@@ -35,18 +36,24 @@ Rectangle {
             font.pixelSize: 13
             color: "white"
             background: null
+            Accessible.name: qsTr("Search this creator's wallpapers")
             onTextEdited: box.edited(text)
         }
-        Text {
+        Item {
             objectName: "clearSearch"
             Accessible.role: Accessible.Button
             Accessible.name: qsTr("Clear")
             anchors.verticalCenter: parent.verticalCenter
             visible: box.text !== ""
-            text: "✕"
-            font.pixelSize: 12
-            color: Qt.rgba(1, 1, 1, 0.4)
-            MouseArea { anchors.fill: parent; onClicked: box.edited("") }
+            width: clearIcon.width
+            height: clearIcon.height
+            SymbolIcon {
+                id: clearIcon
+                name: "xmark.circle.fill"
+                pointSize: 12
+                color: Qt.rgba(1, 1, 1, 0.4)
+            }
+            PressArea { onActivated: box.edited("") }
         }
     }
 }

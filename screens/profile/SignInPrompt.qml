@@ -1,4 +1,5 @@
 import QtQuick
+import Lanto.Screens.Wallpaper
 import Lanto.Service
 import Lanto.Screens.State
 
@@ -9,10 +10,10 @@ Item {
     Column {
         anchors.centerIn: parent
         spacing: 16
-        Text {
+        SymbolIcon {
             anchors.horizontalCenter: parent.horizontalCenter
-            text: "👤"
-            font.pixelSize: 56
+            name: "person.circle"
+            pointSize: 56
             color: Qt.rgba(1, 1, 1, 0.15)
         }
         Text {
@@ -39,13 +40,9 @@ Item {
                 font.pixelSize: 15; font.weight: Font.Medium
                 color: "black"
             }
-            MouseArea {
-                anchors.fill: parent
-                onClicked: {
-                    auth.isLoading = true
-                    auth.signInError = ""
-                    auth.signIn()
-                }
+            PressArea {
+                ringRadius: 10
+                onActivated: auth.beginSignIn()
             }
         }
     }

@@ -1,4 +1,5 @@
 import QtQuick
+import Lanto.Screens.Wallpaper
 import QtQuick.Controls
 import Lanto.Screens.Profile
 
@@ -53,7 +54,7 @@ Column {
         Row {
             id: errorRow
             spacing: 8
-            Text { text: "⚠"; color: Qt.rgba(1, 0.27, 0.23, 0.8); anchors.verticalCenter: parent.verticalCenter }
+            SymbolIcon { name: "exclamationmark.triangle"; color: Qt.rgba(1, 0.27, 0.23, 0.8); anchors.verticalCenter: parent.verticalCenter }
             Text {
                 anchors.verticalCenter: parent.verticalCenter
                 text: banners.flow.submissionError

@@ -96,7 +96,8 @@ Item {
             Row {
                 objectName: "filterBar"
                 visible: own.hasAny
-                x: 32
+                anchors.left: parent.left
+                anchors.leftMargin: 32
                 height: visible ? implicitHeight + 12 : 0
                 spacing: 12
                 Text {

@@ -79,10 +79,7 @@ Item {
                 font { pixelSize: 12; weight: Font.Medium }
                 color: Qt.rgba(1, 1, 1, 0.5)
             }
-            MouseArea {
-                anchors.fill: parent
-                onClicked: row.appState.showSignOutConfirm = true
-            }
+            PressArea { onActivated: row.appState.showSignOutConfirm = true }
         }
     }
 
@@ -124,9 +121,9 @@ Item {
                 font { pixelSize: 13; weight: Font.Medium }
                 color: "black"
             }
-            MouseArea {
-                anchors.fill: parent
-                onClicked: account.startSignIn()
+            PressArea {
+                ringRadius: 6
+                onActivated: row.auth.beginSignIn()
             }
         }
     }

@@ -1,4 +1,5 @@
 import QtQuick
+import Lanto.Screens.Wallpaper
 import Lanto.Screens.Settings
 
 // "Check for Updates…": a check whose outcome the window shows, offered while
@@ -34,6 +35,6 @@ Item {
             color: Qt.rgba(1, 1, 1, 0.85)
         }
         HoverHandler { id: hover }
-        TapHandler { onTapped: row.settings.checkForUpdates() }
+        PressArea { onActivated: row.settings.checkForUpdates() }
     }
 }

@@ -1,4 +1,5 @@
 import QtQuick
+import Lanto.Screens.Wallpaper
 
 // A button on the glass capsule: its content in a row, padded. Disabled, it
 // takes no clicks.
@@ -25,9 +26,8 @@ Item {
         spacing: 6
     }
 
-    MouseArea {
-        anchors.fill: parent
+    PressArea {
         enabled: button.enabled
-        onClicked: button.clicked()
+        onActivated: button.clicked()
     }
 }

@@ -1,4 +1,5 @@
 import QtQuick
+import Lanto.Screens.Wallpaper
 
 // A round 32 point button over a card's picture, on the glass circle. It fades
 // and grows in while shown and takes clicks only then.
@@ -12,8 +13,10 @@ Item {
 
     width: 32
     height: 32
-    opacity: shown ? 1 : 0
-    scale: shown ? 1 : 0.7
+    // Shown, too, while the keyboard is on it.
+    readonly property bool showing: shown || activeFocus
+    opacity: showing ? 1 : 0
+    scale: showing ? 1 : 0.7
     // The card's own spring for its controls.
     Behavior on opacity { SpringMotion { response: 0.3; dampingFraction: 0.75 } }
     Behavior on scale { SpringMotion { response: 0.3; dampingFraction: 0.75 } }
@@ -29,9 +32,8 @@ Item {
         anchors.fill: parent
     }
 
-    MouseArea {
-        anchors.fill: parent
+    PressArea {
         enabled: button.shown && button.enabled
-        onClicked: button.clicked()
+        onActivated: button.clicked()
     }
 }

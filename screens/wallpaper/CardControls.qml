@@ -23,8 +23,10 @@ Item {
     CardButton {
         id: applyButton
         objectName: "applyButton"
-        x: 10
-        y: parent.height - height - 10
+        // Anchored, so a right-to-left layout swaps the two corners.
+        anchors.left: parent.left
+        anchors.bottom: parent.bottom
+        anchors.margins: 10
         shown: controls.shown
         enabled: !controls.cardState.isDownloading
         Accessible.name: controls.cardState.isActive ? qsTr("Active wallpaper")
@@ -50,8 +52,9 @@ Item {
 
     CardButton {
         objectName: "favoriteButton"
-        x: parent.width - width - 10
-        y: parent.height - height - 10
+        anchors.right: parent.right
+        anchors.bottom: parent.bottom
+        anchors.margins: 10
         shown: controls.shown
         Accessible.name: controls.cardState.isFavorite ? qsTr("Remove from favorites") : qsTr("Add to favorites")
         onClicked: controls.manager.toggleFavorite(controls.wallpaper)

@@ -75,17 +75,20 @@ Item {
         enabled: false
 
         ActiveBadge {
-            x: 8
-            y: 8
+            // Anchored, so a right-to-left layout puts it in the other corner.
+            anchors.left: parent.left
+            anchors.top: parent.top
+            anchors.margins: 8
         }
     }
 
-    MouseArea {
+    PressArea {
         objectName: "pictureArea"
         Accessible.role: Accessible.Button
         Accessible.name: picture.wallpaper.title
-        anchors.fill: parent
-        onClicked: picture.opened()
+        focusesItself: true
+        ringRadius: 14
+        onActivated: picture.opened()
     }
 
     CardControls {

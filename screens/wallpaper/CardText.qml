@@ -38,12 +38,13 @@ Column {
             creator: block.wallpaper.creator
             maximumWidth: parent.width - count.width - 8
         }
-        MouseArea {
+        PressArea {
             objectName: "creatorArea"
             Accessible.role: Accessible.Button
             Accessible.name: block.wallpaper.creator.name
             anchors.fill: creator
-            onClicked: block.creatorClicked()
+            focusesItself: true
+            onActivated: block.creatorClicked()
         }
 
         Row {

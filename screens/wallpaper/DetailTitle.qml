@@ -51,6 +51,9 @@ Column {
                 color: "white"
                 font.pixelSize: 28
                 font.bold: true
+                Accessible.role: Accessible.EditableText
+                Accessible.name: qsTr("Wallpaper name")
+                activeFocusOnTab: visible
                 Keys.onEscapePressed: block.isRenaming = false
                 onAccepted: {
                     block.detail.commitRename(text)
@@ -82,9 +85,9 @@ Column {
             }
             Accessible.role: Accessible.Button
             Accessible.name: qsTr("Rename")
-            MouseArea {
-                anchors.fill: parent
-                onClicked: {
+            PressArea {
+                ringRadius: 4
+                onActivated: {
                     field.text = block.detail.wallpaper.title
                     block.isRenaming = true
                     field.forceActiveFocus()
@@ -110,10 +113,9 @@ Column {
         }
         Accessible.role: Accessible.Button
         Accessible.name: block.detail.wallpaper.creator.name
-        MouseArea {
+        PressArea {
             objectName: "detailCreator"
-            anchors.fill: parent
-            onClicked: block.creatorClicked()
+            onActivated: block.creatorClicked()
         }
     }
 

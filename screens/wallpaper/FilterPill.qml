@@ -1,4 +1,5 @@
 import QtQuick
+import Lanto.Screens.Wallpaper
 import Lanto.Core
 
 // One selectable pill of a filter bar. The caller owns the selection: it passes
@@ -39,8 +40,7 @@ Item {
         id: hover
     }
 
-    MouseArea {
-        anchors.fill: parent
-        onClicked: pill.clicked()
+    PressArea {
+        onActivated: pill.clicked()
     }
 }

@@ -3,10 +3,11 @@
 #include "FutureDelivery.h"
 #include "PictureDecoding.h"
 
-#include <QNetworkAccessManager>
-#include <QNetworkReply>
+#include <utility>
 
-ShownPictureLoader::ShownPictureLoader(QObject* parent) : QObject(parent) {}
+ShownPictureLoader::ShownPictureLoader(QObject* parent) : ShownPictureLoader(WebPictureBytes::shared(), parent) {}
+
+ShownPictureLoader::ShownPictureLoader(WebPictureBytes& bytes, QObject* parent) : QObject(parent), m_bytes(bytes) {}
 
 ShownPictureLoader::~ShownPictureLoader()
 {
@@ -31,37 +32,20 @@ void ShownPictureLoader::load(const QUrl& source, QSize coverPixels, QNetworkAcc
         emit loaded({});
         return;
     }
-    QNetworkReply* reply = network->get(QNetworkRequest(source));
-    m_reply = reply;
-    connect(reply, &QNetworkReply::downloadProgress, this, [this, reply](qint64 received, qint64 total) {
-        if (reply != m_reply)
-            return; // an earlier load's, on its way out
-        if (received > maximumDownloadBytes || total > maximumDownloadBytes) {
-            cancel();
+    m_ticket = m_bytes.fetch(source, *network, [this, coverPixels](const QByteArray& bytes) {
+        m_ticket = 0;
+        if (bytes.isEmpty())
             emit loaded({});
-        }
-    });
-    connect(reply, &QNetworkReply::finished, this, [this, reply, coverPixels] {
-        reply->deleteLater();
-        if (reply != m_reply)
-            return;
-        m_reply = nullptr;
-        if (reply->error() != QNetworkReply::NoError) {
-            emit loaded({});
-            return;
-        }
-        decode([bytes = reply->readAll(), coverPixels] { return PictureDecoding::decodeBytes(bytes, coverPixels); });
+        else
+            decode([bytes, coverPixels] { return PictureDecoding::decodeBytes(bytes, coverPixels); });
     });
 }
 
 void ShownPictureLoader::cancel()
 {
     ++m_generation;
-    if (QNetworkReply* reply = m_reply) {
-        m_reply = nullptr;
-        reply->abort();
-        reply->deleteLater();
-    }
+    if (m_ticket != 0)
+        m_bytes.cancel(std::exchange(m_ticket, 0));
 }
 
 void ShownPictureLoader::decode(std::function<QImage()> work)

@@ -1,30 +1,31 @@
 #pragma once
 
+#include "WebPictureBytes.h"
+
 #include <QImage>
 #include <QObject>
-#include <QPointer>
 #include <QSize>
 #include <QUrl>
 
 #include <functional>
 
 class QNetworkAccessManager;
-class QNetworkReply;
 
 // Brings one picture for an item on screen, decoded off the main thread at no
 // more than the pixels it is shown at. A local file or resource is read where
-// it lies; a web address is downloaded, and refused beyond maximumDownloadBytes,
-// so a hostile address cannot fill memory. Each load replaces the one before:
+// it lies; a web address comes through the shared WebPictureBytes, and is
+// refused beyond maximumDownloadBytes. Each load replaces the one before:
 // only the latest reports. Main thread.
 class ShownPictureLoader : public QObject
 {
     Q_OBJECT
 
 public:
-    // Avatars and posters are far smaller; anything larger is not worth holding.
-    static constexpr qint64 maximumDownloadBytes = 8 * 1024 * 1024;
+    static constexpr qint64 maximumDownloadBytes = WebPictureBytes::maximumBytes;
 
+    // Web pictures come from bytes, the shared store unless told otherwise.
     explicit ShownPictureLoader(QObject* parent = nullptr);
+    explicit ShownPictureLoader(WebPictureBytes& bytes, QObject* parent = nullptr);
     ~ShownPictureLoader() override;
 
     // Whether a text is an address worth loading: absolute, with a scheme.
@@ -41,6 +42,7 @@ signals:
 private:
     void decode(std::function<QImage()> work);
 
-    QPointer<QNetworkReply> m_reply;
+    WebPictureBytes& m_bytes;
+    quint64 m_ticket = 0; // of the web load under way, 0 for none
     quint64 m_generation = 0;
 };

@@ -52,64 +52,96 @@ Item {
         anchors.fill: parent
     }
 
-    Column {
-        x: 32
-        width: page.width - 64
-        spacing: 12
+    // The preview is 16:9 and fitted: it narrows until the title, the buttons
+    // and the facts fit under it, down to minimumPreviewHeight. Below that the
+    // page scrolls.
+    readonly property real minimumPreviewHeight: 160
+    readonly property real bottomMargin: 24
+    readonly property real heightAroundPreview: topSpacer.height + backBox.height + titleRow.height
+                                                + facts.height + 4 * column.spacing + bottomMargin
+    readonly property real previewWidth: Math.min(contentWidth,
+        Math.max(minimumPreviewHeight, height - heightAroundPreview) * 16 / 9)
 
-        Item { width: 1; height: 8 }
+    Flickable {
+        id: scroller
+        objectName: "detailScroller"
+        anchors.fill: parent
+        contentWidth: width
+        contentHeight: column.height + page.bottomMargin
+        interactive: contentHeight > height + 0.5
+        boundsBehavior: Flickable.StopAtBounds
 
-        CapsuleButton {
-            objectName: "backButton"
-            Accessible.name: qsTr("Back")
-            horizontalPadding: 14
-            verticalPadding: 8
-            z: 1
-            onClicked: page.dismiss()
+        Column {
+            id: column
+            x: 32
+            width: page.width - 64
+            spacing: 12
 
-            SymbolIcon { name: "chevron.left"; pointSize: 12; weight: Font.Bold; anchors.verticalCenter: parent.verticalCenter }
-            Text { text: qsTr("Back"); color: "white"; font.pixelSize: 13; font.weight: Font.DemiBold }
-        }
+            Item { id: topSpacer; width: 1; height: 20 }
 
-        DetailPreview {
-            anchors.horizontalCenter: parent.horizontalCenter
-            width: page.contentWidth
-            wallpaper: detail.wallpaper
-            manager: page.manager
-            preview: preview
-        }
+            Item {
+                id: backBox
+                width: back.width
+                height: back.height + 8
+                z: 1
 
-        Item {
-            anchors.horizontalCenter: parent.horizontalCenter
-            width: page.contentWidth - 8
-            height: Math.max(title.height, buttons.height)
+                CapsuleButton {
+                    id: back
+                    objectName: "backButton"
+                    Accessible.name: qsTr("Back")
+                    horizontalPadding: 14
+                    verticalPadding: 8
+                    onClicked: page.dismiss()
 
-            DetailTitle {
-                id: title
-                // Anchored so that a right-to-left layout mirrors it away from the buttons.
-                anchors.left: parent.left
-                detail: detail
-                availableWidth: parent.width - buttons.width - 16
-                onCreatorClicked: page.appState.openCreatorFromWallpaper(detail.wallpaper)
+                    SymbolIcon { name: "chevron.left"; pointSize: 12; weight: Font.Bold; anchors.verticalCenter: parent.verticalCenter }
+                    Text { text: qsTr("Back"); color: "white"; font.pixelSize: 13; font.weight: Font.DemiBold }
+                }
             }
-            DetailActions {
-                id: buttons
-                objectName: "detailActions"
-                anchors.right: parent.right
-                anchors.verticalCenter: parent.verticalCenter
-                detail: detail
-                cardState: cardState
+
+            DetailPreview {
+                objectName: "detailPicture"
+                anchors.horizontalCenter: parent.horizontalCenter
+                width: page.previewWidth
+                wallpaper: detail.wallpaper
                 manager: page.manager
-                isOnline: NetworkMonitor.isConnected
+                preview: preview
             }
-        }
 
-        DetailFacts {
-            anchors.horizontalCenter: parent.horizontalCenter
-            width: page.contentWidth - 8
-            wallpaper: detail.wallpaper
-            isFourK: detail.isFourK
-            showsOfflineNotice: !NetworkMonitor.isConnected && !cardState.isDownloaded
+            Item {
+                id: titleRow
+                anchors.horizontalCenter: parent.horizontalCenter
+                width: page.contentWidth - 8
+                height: Math.max(title.height, buttons.height)
+
+                DetailTitle {
+                    id: title
+                    // Anchored so that a right-to-left layout mirrors it away from the buttons.
+                    anchors.left: parent.left
+                    detail: detail
+                    availableWidth: parent.width - buttons.width - 16
+                    onCreatorClicked: page.appState.openCreatorFromWallpaper(detail.wallpaper)
+                }
+                DetailActions {
+                    id: buttons
+                    objectName: "detailActions"
+                    anchors.right: parent.right
+                    anchors.verticalCenter: parent.verticalCenter
+                    detail: detail
+                    cardState: cardState
+                    manager: page.manager
+                    isOnline: NetworkMonitor.isConnected
+                }
+            }
+
+            DetailFacts {
+                id: facts
+                objectName: "detailFacts"
+                anchors.horizontalCenter: parent.horizontalCenter
+                width: page.contentWidth - 8
+                wallpaper: detail.wallpaper
+                isFourK: detail.isFourK
+                showsOfflineNotice: !NetworkMonitor.isConnected && !cardState.isDownloaded
+            }
         }
     }
 }

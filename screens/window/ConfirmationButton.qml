@@ -35,8 +35,7 @@ Item {
     }
     Accessible.role: Accessible.Button
     Accessible.name: button.label
-    MouseArea {
-        anchors.fill: parent
-        onClicked: button.clicked()
+    PressArea {
+        onActivated: button.clicked()
     }
 }

@@ -4,15 +4,10 @@
 
 #include <QGuiApplication>
 #include <QWindow>
-#include <QWindowStateChangeEvent>
+
+#include <algorithm>
 
 FullScreenObserver::FullScreenObserver(QObject* parent) : QObject(parent) {}
-
-FullScreenObserver::~FullScreenObserver()
-{
-    if (qApp)
-        qApp->removeEventFilter(this);
-}
 
 void FullScreenObserver::setAppState(AppState* state)
 {
@@ -24,19 +19,24 @@ void FullScreenObserver::setAppState(AppState* state)
 
 void FullScreenObserver::start()
 {
-    qApp->removeEventFilter(this);
-    qApp->installEventFilter(this);
+    for (QWindow* window : QGuiApplication::topLevelWindows())
+        watch(window);
+    // A window made later is watched once it takes the focus, as one does before it goes full screen.
+    connect(qGuiApp, &QGuiApplication::focusWindowChanged, this, &FullScreenObserver::watch, Qt::UniqueConnection);
 }
 
-bool FullScreenObserver::eventFilter(QObject* watched, QEvent* event)
+void FullScreenObserver::watch(QWindow* window)
 {
-    if (event->type() == QEvent::WindowStateChange && m_appState) {
-        if (auto* window = qobject_cast<QWindow*>(watched)) {
-            const bool was = static_cast<QWindowStateChangeEvent*>(event)->oldState() & Qt::WindowFullScreen;
-            const bool is = window->windowStates() & Qt::WindowFullScreen;
-            if (was != is)
-                m_appState->setIsFullScreen(is);
-        }
-    }
-    return QObject::eventFilter(watched, event);
+    if (window)
+        connect(window, &QWindow::windowStateChanged, this, &FullScreenObserver::windowStateChanged,
+            Qt::UniqueConnection);
+}
+
+void FullScreenObserver::windowStateChanged()
+{
+    if (!m_appState)
+        return;
+    const QWindowList windows = QGuiApplication::topLevelWindows();
+    m_appState->setIsFullScreen(std::any_of(windows.cbegin(), windows.cend(),
+        [](const QWindow* window) { return window->windowStates().testFlag(Qt::WindowFullScreen); }));
 }

@@ -2,13 +2,15 @@
 
 #include <QObject>
 #include <QPointer>
+#include <QWindow>
 #include <QtQml/qqmlregistration.h>
 
 #include "AppState.h"
 
 // Tells the app-wide state whether a window of the application is in full
-// screen: every window's state change passes through the application, so one
-// filter there sees them all. Starting again replaces the earlier watch.
+// screen. It follows the state changes of the windows there are when it
+// starts and of each window that takes the focus later; nothing else passes
+// through it. Starting again watches no window twice.
 class FullScreenObserver : public QObject
 {
     Q_OBJECT
@@ -17,7 +19,6 @@ class FullScreenObserver : public QObject
 
 public:
     explicit FullScreenObserver(QObject* parent = nullptr);
-    ~FullScreenObserver() override;
 
     AppState* appState() const { return m_appState; }
     void setAppState(AppState* state);
@@ -27,9 +28,9 @@ public:
 signals:
     void appStateChanged();
 
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
-
 private:
+    void watch(QWindow* window);
+    void windowStateChanged();
+
     QPointer<AppState> m_appState;
 };

@@ -93,10 +93,10 @@ Item {
 
     Accessible.role: Accessible.Button
     Accessible.name: tile.name
-    MouseArea {
+    PressArea {
         id: hover
-        anchors.fill: parent
         hoverEnabled: true
-        onClicked: tile.chosen()
+        ringRadius: metrics.outerRadius
+        onActivated: tile.chosen()
     }
 }

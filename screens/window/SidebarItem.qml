@@ -72,10 +72,10 @@ Item {
 
     Accessible.role: Accessible.Button
     Accessible.name: label.text
-    MouseArea {
+    PressArea {
         id: hover
-        anchors.fill: parent
         hoverEnabled: true
-        onClicked: row.activated()
+        ringRadius: 10
+        onActivated: row.activated()
     }
 }

@@ -20,7 +20,8 @@ Item {
     }
     Row {
         id: row
-        x: 10
+        anchors.left: parent.left
+        anchors.leftMargin: 10
         anchors.verticalCenter: parent.verticalCenter
         spacing: 10
         Rectangle {
@@ -56,10 +57,10 @@ Item {
     }
     Accessible.role: Accessible.Button
     Accessible.name: qsTr("Update to %1").arg(badge.version)
-    MouseArea {
+    PressArea {
         id: hover
-        anchors.fill: parent
         hoverEnabled: true
-        onClicked: badge.update()
+        ringRadius: 10
+        onActivated: badge.update()
     }
 }

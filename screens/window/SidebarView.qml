@@ -29,7 +29,8 @@ Item {
         topPadding: 52
 
         Row {
-            x: 20
+            anchors.left: parent.left
+            anchors.leftMargin: 20
             spacing: 10
             height: 32
             // The launch screens' mark, at sidebar size.

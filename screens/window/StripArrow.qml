@@ -24,8 +24,7 @@ Item {
         weight: Font.Bold
         color: Qt.rgba(1, 1, 1, arrow.enabled ? 0.8 : 0.25)
     }
-    MouseArea {
-        anchors.fill: parent
-        onClicked: arrow.activated()
+    PressArea {
+        onActivated: arrow.activated()
     }
 }

@@ -209,6 +209,36 @@ private slots:
         QCOMPARE(library.allWallpaperList().at(0).creator().avatarUrl, "https://a.example/me.png");
     }
 
+    // The account's own imports follow a rename whatever the shape of its profile id.
+    void renameReachesOwnImports_data()
+    {
+        QTest::addColumn<QString>("profileId");
+        QTest::newRow("service's 24 hex digits") << "9618d09828f1de17c2c90657";
+        QTest::newRow("UUID text") << "00112233-4455-6677-8899-AABBCCDDEEFF";
+        QTest::newRow("UUID text, lower case") << "00112233-4455-6677-8899-aabbccddeeff";
+    }
+    void renameReachesOwnImports()
+    {
+        QFETCH(QString, profileId);
+        LibraryRig rig;
+        rig.account.account = SignedInAccount{profileId, "Robin Tester", std::nullopt};
+        rig.addLocalItem("abc1234");
+        rig.addLocalItem("abc5678", "approved");
+        WallpaperManager& library = rig.start();
+        QVERIFY(QTest::qWaitFor([&] { return library.isStarted(); }));
+        Wallpaper theirs = catalogueItem(2);
+        library.mergeIntoLibrary({ theirs });
+        QVERIFY(rig.record("abc1234"));
+        QCOMPARE(rig.record("abc1234")->creator().name, "Robin Tester");
+
+        library.updateOwnCreator(profileId, "Robin Renamed", "https://a.example/me.png");
+        for (const QString& own : { QStringLiteral("abc1234"), QStringLiteral("abc5678") }) {
+            QCOMPARE(rig.record(own)->creator().name, "Robin Renamed");
+            QCOMPARE(rig.record(own)->creator().avatarUrl, "https://a.example/me.png");
+        }
+        QCOMPARE(rig.record(hexId(2))->creator().name, theirs.creator().name);
+    }
+
     // Every display shows one wallpaper, then display 2 another.
     void displayQueries()
     {

@@ -46,6 +46,7 @@ private slots:
     void callbacks_data();
     void callbacks();
     void forgedCallbacksAreRefused();
+    void abandonedSignInsEnd();
     void exchangeAppliesTheProfile_data();
     void exchangeAppliesTheProfile();
     void failedExchangeChangesNothing();
@@ -249,6 +250,45 @@ void TestAuthService::forgedCallbacksAreRefused()
     auth->handleCallback(QUrl("lanto://auth?code=again"));
     QTest::qWait(50);
     QCOMPARE(m_service->requestCount(), 1);
+}
+
+// A page closed in the browser leaves the buttons usable: a new sign-in
+// replaces it, and an unanswered one ends by itself.
+void TestAuthService::abandonedSignInsEnd()
+{
+    using namespace std::chrono_literals;
+    m_service->on("POST", "auth/exchange", FakeReply::ok(exchange()));
+    LogCapture log;
+    const auto auth = makeService();
+    auth->setSignInTimes(30ms, 10min);
+
+    auth->beginSignIn();
+    QVERIFY(auth->isLoading());
+    auth->beginSignIn(); // a second press while the browser comes up
+    QCOMPARE(m_browser.opened.size(), 1);
+    QTRY_VERIFY(!auth->isLoading());
+    const QString abandoned = stateOf(m_browser.opened.constLast());
+
+    auth->beginSignIn();
+    QCOMPARE(m_browser.opened.size(), 2);
+    QVERIFY(log.contains("Lanto: A new web sign-in replaces the one left unfinished"));
+    auth->handleCallback(QUrl("lanto://auth?code=old&state=" + abandoned));
+    QVERIFY(log.contains("Lanto: Ignoring a sign-in callback for another sign-in"));
+    auth->handleCallback(QUrl("lanto://auth?code=new&state=" + stateOf(m_browser.opened.constLast())));
+    QVERIFY(auth->isLoading()); // while the code is exchanged
+    QTRY_VERIFY(auth->isSignedIn());
+    QCOMPARE(m_service->requestCount(), 1);
+    QCOMPARE(m_service->requests().constFirst().jsonBody(), (QJsonObject { { "code", "new" } }));
+    QVERIFY(!auth->isLoading());
+
+    auth->signOut();
+    auth->setSignInTimes(10min, 30ms);
+    auth->beginSignIn();
+    QTRY_VERIFY(!auth->isLoading());
+    QVERIFY(log.contains("Lanto: The web sign-in was not finished in time"));
+    auth->handleCallback(QUrl("lanto://auth?code=late&state=" + stateOf(m_browser.opened.constLast())));
+    QVERIFY(log.contains("Lanto: Ignoring a sign-in callback while no sign-in is under way"));
+    QVERIFY(!auth->isLoading()); // no exchange started
 }
 
 void TestAuthService::exchangeAppliesTheProfile_data()

@@ -21,6 +21,7 @@ private slots:
     void decodedAtTheSizeShown();
     void webPictures_data();
     void webPictures();
+    void oneAddressDownloadsOnce();
 };
 
 void TestRoundedPicture::loadableAddresses_data()
@@ -140,6 +141,46 @@ void TestRoundedPicture::webPictures()
     QCOMPARE(image.isNull(), expected.isEmpty());
     if (!image.isNull())
         QCOMPARE(image.size(), expected);
+}
+
+// Many pictures of one address share its download, and a later one finds it
+// kept; one that gives up before the answer gets nothing.
+void TestRoundedPicture::oneAddressDownloadsOnce()
+{
+    QImage avatar(64, 64, QImage::Format_RGB32);
+    avatar.fill(Qt::blue);
+    QByteArray png;
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    avatar.save(&buffer, "PNG");
+    int requests = 0;
+    RawHTTPPeer peer([&](const RawHTTPPeer::Exchange&) {
+        ++requests;
+        return "HTTP/1.1 200 OK\r\nContent-Type: image/png\r\nContent-Length: " + QByteArray::number(png.size())
+            + "\r\nConnection: close\r\n\r\n" + png;
+    });
+    const QUrl address(QStringLiteral("http://127.0.0.1:%1/avatar.png").arg(peer.port()));
+    QNetworkAccessManager network;
+    WebPictureBytes bytes(1024 * 1024);
+
+    std::vector<std::unique_ptr<ShownPictureLoader>> cards;
+    std::vector<std::unique_ptr<QSignalSpy>> spies;
+    for (int n = 0; n < 4; ++n) {
+        cards.push_back(std::make_unique<ShownPictureLoader>(bytes));
+        spies.push_back(std::make_unique<QSignalSpy>(cards.back().get(), &ShownPictureLoader::loaded));
+        cards.back()->load(address, QSize(20, 20), &network);
+    }
+    cards.back()->cancel();
+    for (int n = 0; n < 3; ++n)
+        QTRY_COMPARE(spies[size_t(n)]->count(), 1);
+    QVERIFY(!spies[0]->first().first().value<QImage>().isNull());
+    QCOMPARE(spies.back()->count(), 0);
+
+    ShownPictureLoader later(bytes);
+    QSignalSpy laterLoaded(&later, &ShownPictureLoader::loaded);
+    later.load(address, QSize(20, 20), &network);
+    QTRY_COMPARE(laterLoaded.count(), 1);
+    QCOMPARE(requests, 1);
 }
 
 QTEST_MAIN(TestRoundedPicture)

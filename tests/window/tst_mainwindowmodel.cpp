@@ -22,6 +22,7 @@ private slots:
     void dimmingClosesEverythingAndConfirmsNothing();
     void appliedTitleShowsToastOnlyWhenItChanges();
     void panelFollowsTheDisplayCount();
+    void fullScreenWindowsReachTheState_data();
     void fullScreenWindowsReachTheState();
     void initials_data();
     void initials();
@@ -128,21 +129,37 @@ void TestMainWindowModel::panelFollowsTheDisplayCount()
     QVERIFY(!panel.isVisible());
 }
 
+void TestMainWindowModel::fullScreenWindowsReachTheState_data()
+{
+    QTest::addColumn<bool>("madeBeforeTheWatch");
+    QTest::newRow("window made before the watch") << true;
+    QTest::newRow("window made after it") << false;
+}
+
 void TestMainWindowModel::fullScreenWindowsReachTheState()
 {
+    QFETCH(bool, madeBeforeTheWatch);
     VirtualScheduler scheduler;
     AppState state(scheduler);
+    std::unique_ptr<QWindow> window;
+    if (madeBeforeTheWatch) {
+        window = std::make_unique<QWindow>();
+        window->show();
+    }
     FullScreenObserver observer;
     observer.setAppState(&state);
     observer.start();
-    observer.start(); // a second start replaces the first watch
+    observer.start(); // a second start watches nothing twice
     QSignalSpy changes(&state, &AppState::isFullScreenChanged);
 
-    QWindow window;
-    window.show();
-    window.showFullScreen();
+    if (!window) {
+        window = std::make_unique<QWindow>();
+        window->show();
+        window->requestActivate();
+    }
+    window->showFullScreen();
     QTRY_VERIFY(state.isFullScreen());
-    window.showNormal();
+    window->showNormal();
     QTRY_VERIFY(!state.isFullScreen());
     QCOMPARE(changes.count(), 2);
 }

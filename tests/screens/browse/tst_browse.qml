@@ -41,6 +41,12 @@ TestCase {
         return page
     }
 
+    readonly property var curatedRows: ({ featured: [1, 2], todaysPicks: [3, 4], newThisWeek: [5],
+                                          trending: [1, 2, 3, 4, 5, 6, 7, 8, 9, 10] })
+    readonly property var tagCatalogue: [{ id: "s", name: "Show", groupName: "series" },
+                                         { id: "h", name: "Hero", groupName: "character", parentId: "s" },
+                                         { id: "r", name: "rain", groupName: "theme" }]
+
     function initTestCase() {
         // The start-up refresh is still running: placeholders until the first featured wallpaper.
         const page = makePage(discoverMaker)
@@ -50,11 +56,7 @@ TestCase {
         compare(countNamed(skeleton, "rowPlaceholder"), 3)
         compare(countNamed(skeleton, "cardPlaceholder"), 15)
         TestRig.addCatalogueWallpapers(12)
-        TestRig.refreshCatalogue({ featured: [1, 2], todaysPicks: [3, 4], newThisWeek: [5],
-                                   trending: [1, 2, 3, 4, 5, 6, 7, 8, 9, 10] },
-                                 [{ id: "s", name: "Show", groupName: "series" },
-                                  { id: "h", name: "Hero", groupName: "character", parentId: "s" },
-                                  { id: "r", name: "rain", groupName: "theme" }])
+        TestRig.refreshCatalogue(curatedRows, tagCatalogue)
         tryCompare(skeleton, "visible", false)
     }
 
@@ -63,6 +65,46 @@ TestCase {
         appState.selectedWallpaper = undefined
         appState.pendingCategory = undefined
         appState.selectedSection = "Discover"
+    }
+
+    SignalSpy {
+        id: catalogueErrors
+        target: AppEnvironment.wallpaperManager
+        signalName: "manifestErrorChanged"
+    }
+
+    // A failed refresh says so, with a way to try again; the rows from before
+    // stay, and without any the notice shows alone. A good refresh clears it.
+    function test_failedCatalogueShowsANotice_data() {
+        return [ { tag: "rows from before", rowsBefore: true }, { tag: "nothing from before", rowsBefore: false } ]
+    }
+    function test_failedCatalogueShowsANotice(data) {
+        const manager = AppEnvironment.wallpaperManager
+        if (!data.rowsBefore)
+            TestRig.refreshCatalogue({}, tagCatalogue)
+        const page = makePage(discoverMaker)
+        const notice = child(page, "catalogueError")
+        verify(!notice.visible)
+        TestRig.failCatalogue("The service did not answer")
+        manager.retryCatalogue()
+        tryVerify(() => notice.visible)
+        verify(child(page, "catalogueErrorReason").text.indexOf("The service did not answer") >= 0)
+        compare(child(page, "todaysPicksRow").visible, data.rowsBefore)
+        compare(child(page, "trendingRow").visible, data.rowsBefore)
+        verify(!child(page, "skeleton").visible)
+
+        catalogueErrors.clear()
+        // The notice's row places its button at its next polish.
+        const retry = child(page, "catalogueRetryButton")
+        tryVerify(() => !isPolishScheduled(retry.parent) && !isPolishScheduled(notice.parent))
+        mouseClick(retry)
+        tryVerify(() => catalogueErrors.count >= 2 && notice.visible, 5000, "the retry failed again")
+
+        TestRig.refreshCatalogue(curatedRows, tagCatalogue)
+        tryVerify(() => !notice.visible)
+        verify(child(page, "todaysPicksRow").visible)
+        // The empty refresh pruned the items no row lists; the other tests need them.
+        TestRig.addCatalogueWallpapers(12)
     }
 
     function test_curatedRows() {

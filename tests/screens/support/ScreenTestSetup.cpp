@@ -100,6 +100,11 @@ void ScreenTestSetup::refreshCatalogue(const QVariantMap& rows, const QVariantLi
         qWarning("The library did not finish the test refresh");
 }
 
+void ScreenTestSetup::failCatalogue(const QString& description)
+{
+    m_rig->catalogue.discover.autoAnswer = Result<DiscoverResponse>(APIError::serverError(description));
+}
+
 void ScreenTestSetup::addTaggedWallpaper(int n, const QStringList& tags)
 {
     Wallpaper wallpaper = catalogueItem(n);

@@ -36,6 +36,8 @@ public:
     // "trending", "newThisWeek") as lists of item numbers, and the tag catalogue
     // as objects of id, name, groupName and, for a character, parentId.
     Q_INVOKABLE void refreshCatalogue(const QVariantMap& rows, const QVariantList& tags);
+    // Every later discover request fails with that description, until refreshCatalogue().
+    Q_INVOKABLE void failCatalogue(const QString& description);
     // Catalogue item n carrying the tag ids, merged into the library.
     Q_INVOKABLE void addTaggedWallpaper(int n, const QStringList& tags);
     // The calls the library made of the web and download services, in order.

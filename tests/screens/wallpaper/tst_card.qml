@@ -19,6 +19,13 @@ TestCase {
         id: cardMaker
         WallpaperCard {}
     }
+    Component {
+        id: mirroredCardMaker
+        WallpaperCard {
+            LayoutMirroring.enabled: true
+            LayoutMirroring.childrenInherit: true
+        }
+    }
 
     property int nextItem: 100
 
@@ -75,6 +82,19 @@ TestCase {
         compare(child(card, "title").text, wallpaper.displayTitle)
         compare(child(card, "title").maximumLineCount, 1)
         compare(child(card, "downloadCount").text, "0")
+    }
+
+    // Right to left, the apply and favourite buttons trade corners.
+    function test_buttonsFollowTheLayoutDirection_data() {
+        return [ { tag: "left to right", mirrored: false }, { tag: "right to left", mirrored: true } ]
+    }
+    function test_buttonsFollowTheLayoutDirection(data) {
+        const card = createTemporaryObject(data.mirrored ? mirroredCardMaker : cardMaker, stage,
+                                           { wallpaper: freshWallpaper() })
+        verify(card)
+        const apply = child(card, "applyButton").mapToItem(card, 0, 0).x
+        const favourite = child(card, "favoriteButton").mapToItem(card, 0, 0).x
+        compare(apply > favourite, data.mirrored)
     }
 
     function test_buttonsOnlyWhileHovered() {

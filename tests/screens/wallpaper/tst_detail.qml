@@ -23,6 +23,11 @@ TestCase {
         }
     }
 
+    Component {
+        id: sizedPageMaker
+        WallpaperDetailView {}
+    }
+
     property int nextItem: 300
     property int nextOwn: 0
 
@@ -182,6 +187,79 @@ TestCase {
         verify(!state.selectedWallpaper.isValid)
         state.selectedCreator = undefined
         state.previousWallpaper = undefined
+    }
+
+    // The page sizes are the content area beside the sidebar of a maximised
+    // window on 2560x1080 and 3440x1440, of a 1920x800 window, of the smallest window, and one below it.
+    function test_previewFitsTheRoomLeft_data() {
+        return [
+            { tag: "2560x1080", width: 2360, height: 1040, full: false, scrolls: false },
+            { tag: "3440x1440", width: 3240, height: 1400, full: false, scrolls: false },
+            { tag: "1920x800", width: 1720, height: 800, full: false, scrolls: false },
+            { tag: "900x720", width: 900, height: 720, full: true, scrolls: false },
+            { tag: "700x600", width: 700, height: 600, full: true, scrolls: false },
+            { tag: "below the minimum", width: 1400, height: 300, full: false, scrolls: true },
+        ]
+    }
+    function test_previewFitsTheRoomLeft(data) {
+        const wallpaper = ownVideo("")
+        AppEnvironment.appState.selectedWallpaper = wallpaper
+        const page = createTemporaryObject(sizedPageMaker, stage,
+                                           { wallpaper: wallpaper, width: data.width, height: data.height })
+        verify(page)
+        const picture = child(page, "detailPicture")
+        const scroller = child(page, "detailScroller")
+        fuzzyCompare(picture.width / picture.height, 16 / 9, 0.01)
+        compare(picture.width === page.contentWidth, data.full)
+        compare(scroller.interactive, data.scrolls)
+        const lowest = ["detailActions", "makePublicButton", "detailFavoriteButton", "detailApplyButton", "detailFacts"]
+        for (const name of lowest) {
+            const item = child(page, name)
+            const bottom = item.mapToItem(scroller.contentItem, 0, item.height).y
+            verify(bottom <= scroller.contentHeight, name + " lies below the page's end")
+            if (!data.scrolls)
+                verify(bottom <= page.height, name + " ends at " + bottom + " of " + page.height)
+        }
+        if (data.scrolls)
+            compare(picture.height, page.minimumPreviewHeight)
+    }
+
+    // Tab reaches every button, which then shows its focus ring; Space, Enter
+    // and Return press it, a held key once, a key with Ctrl not at all.
+    function test_keyboardPressesTheButtons_data() {
+        return [
+            { tag: "favourite by Space", name: "detailFavoriteButton", key: Qt.Key_Space },
+            { tag: "rename by Enter", name: "pencil", key: Qt.Key_Enter },
+            { tag: "back by Return", name: "backButton", key: Qt.Key_Return },
+        ]
+    }
+    function test_keyboardPressesTheButtons(data) {
+        const own = ownVideo("")
+        const page = makePage(own)
+        let dismissed = 0
+        page.dismiss.connect(() => dismissed += 1)
+        const target = child(page, data.name)
+        for (let presses = 0; presses < 40 && !target.activeFocus; ++presses)
+            keyClick(Qt.Key_Tab)
+        verify(target.activeFocus, "Tab never reached " + data.name)
+        verify(child(target, "focusRing").visible)
+
+        const favourite = () => child(page, "detailFavoriteButton").Accessible.name === "Remove from favorites"
+        const wasFavourite = favourite()
+        keyClick(data.key, Qt.ControlModifier)
+        compare(dismissed, 0)
+        compare(favourite(), wasFavourite)
+        verify(!child(page, "renameField").visible)
+        keyClick(data.key)
+        if (data.name === "detailFavoriteButton")
+            compare(favourite(), !wasFavourite)
+        if (data.name === "pencil") {
+            const field = child(page, "renameField")
+            verify(field.visible && field.activeFocus)
+            compare(field.Accessible.name, "Wallpaper name")
+        }
+        if (data.name === "backButton")
+            compare(dismissed, 1)
     }
 
     function test_previewPlaysUntilThePageGoes() {

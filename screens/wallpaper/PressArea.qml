@@ -1,0 +1,38 @@
+import QtQuick
+import Lanto.Core
+import Lanto.Screens.Wallpaper
+
+// The pressable surface of a control, filling it: a click, or Space, Enter or
+// Return while the control has the keyboard focus, which Tab gives it. A ring
+// around the control shows that focus.
+MouseArea {
+    id: area
+
+    property real ringRadius: Math.min(width, height) / 2
+    // Whether the area itself is the control (it carries the accessible role
+    // and name), rather than its parent.
+    property bool focusesItself: false
+    // The control that takes the focus; its enabled state gates the keys.
+    readonly property Item control: focusesItself ? area : parent
+
+    signal activated()
+
+    anchors.fill: parent
+    onClicked: area.activated()
+
+    KeyActivation {
+        control: area.control
+        onActivated: area.activated()
+    }
+
+    Rectangle {
+        objectName: "focusRing"
+        anchors.fill: parent
+        anchors.margins: -3
+        radius: area.ringRadius + 3
+        visible: area.control !== null && area.control.activeFocus
+        color: "transparent"
+        border.color: AppColors.blue
+        border.width: 2
+    }
+}
