@@ -118,6 +118,15 @@ std::optional<QString> AerialAssetFiles::mappedCandidate(const QString& folder, 
 
 QMap<QString, QString> AerialAssetFiles::readAssetToHexMap() const
 {
+    // Every request asks: an unchanged file costs one stat, and is opened only when it has changed.
+    struct stat seen = {};
+    if (::stat(QFile::encodeName(m_settingsPlistPath).constData(), &seen) != 0 || !S_ISREG(seen.st_mode))
+        return {};
+    {
+        const std::lock_guard lock(m_mapCache->mutex);
+        if (m_mapCache->stamp == FileStamp(seen))
+            return m_mapCache->map;
+    }
     std::optional<RegularFile> file = RegularFile::open(m_settingsPlistPath);
     if (!file)
         return {};

@@ -9,6 +9,8 @@
 
 #include <cerrno>
 #include <fcntl.h>
+#include <sys/epoll.h>
+#include <sys/ioctl.h>
 #include <sys/sendfile.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
@@ -24,10 +26,11 @@ bool wouldBlock(int error) { return error == EAGAIN || error == EWOULDBLOCK || e
 
 } // namespace
 
-AerialHTTPConnection::AerialHTTPConnection(int socket, const AerialAssetFiles& files, QObject* parent)
-    : QObject(parent), m_socket(socket), m_files(files), m_readable(socket, QSocketNotifier::Read)
+AerialHTTPConnection::AerialHTTPConnection(
+    int socket, const AerialAssetFiles& files, ServingLoop& loop, std::function<void(AerialHTTPConnection*)> closed)
+    : m_socket(socket), m_files(files), m_loop(loop), m_closed(std::move(closed))
 {
-    connect(&m_readable, &QSocketNotifier::activated, this, &AerialHTTPConnection::onReadable);
+    m_watch = m_loop.watch(socket, EPOLLIN, [this](std::uint32_t events) { onEvents(events); });
 }
 
 void AerialHTTPConnection::start()
@@ -38,12 +41,17 @@ void AerialHTTPConnection::start()
 
 AerialHTTPConnection::~AerialHTTPConnection() { release(); }
 
+AerialHTTPConnection::Clock::time_point AerialHTTPConnection::idleSince() const
+{
+    return m_state == State::readingHeader ? m_openedAt : m_lastProgress;
+}
+
 void AerialHTTPConnection::close()
 {
     if (m_state == State::closed)
         return;
     release();
-    emit closed();
+    m_closed(this);
 }
 
 void AerialHTTPConnection::release()
@@ -51,27 +59,23 @@ void AerialHTTPConnection::release()
     if (m_state == State::closed)
         return;
     m_state = State::closed;
-    // The notifiers let go of the socket before it is closed.
-    m_readable.setEnabled(false);
-    if (m_writable)
-        m_writable->setEnabled(false);
+    // The loop lets go of the socket before it is closed.
+    m_loop.unwatch(m_watch);
     if (m_file >= 0)
         ::close(m_file);
     m_file = -1;
     ::close(m_socket);
 }
 
-void AerialHTTPConnection::onReadable()
+void AerialHTTPConnection::onEvents(std::uint32_t events)
 {
-    if (m_state == State::readingHeader)
+    // An error or hang-up is seen by the next read or send of whatever state the connection is in.
+    const bool problem = events & (EPOLLERR | EPOLLHUP);
+    if (m_state == State::readingHeader && (events & EPOLLIN || problem))
         readHeader();
-    else if (m_state == State::draining)
+    else if (m_state == State::draining && (events & EPOLLIN || problem))
         discardInput();
-}
-
-void AerialHTTPConnection::onWritable()
-{
-    if (m_state == State::sending)
+    else if (m_state == State::sending && (events & EPOLLOUT || problem))
         send();
 }
 
@@ -94,7 +98,6 @@ void AerialHTTPConnection::readHeader()
         close();
         return;
     }
-    m_lastProgress = Clock::now();
     // The end can straddle the previous read, so look back three bytes.
     const qsizetype end = m_input.indexOf(headerEnd, std::max<qsizetype>(before - 3, 0));
     if (end >= 0)
@@ -137,8 +140,9 @@ void AerialHTTPConnection::respond(const HTTPRequest& request)
 
 void AerialHTTPConnection::reply(QByteArray bytes)
 {
-    m_readable.setEnabled(false);
+    // Reading stays watched until the send first has to wait: most replies go out before that.
     m_state = State::sending;
+    m_lastProgress = Clock::now();
     m_output = std::move(bytes);
     m_outputSent = 0;
     send();
@@ -152,8 +156,9 @@ void AerialHTTPConnection::send()
         finishSending();
         return;
     }
-    for (qint64 turn = 0; turn < bytesPerTurn; turn += chunkSize) {
-        const ssize_t sent = ::sendfile(m_socket, m_file, &m_fileOffset, size_t(std::min(m_bodyLeft, chunkSize)));
+    for (qint64 turn = 0; turn < bytesPerTurn;) {
+        const qint64 asked = std::min(m_bodyLeft, chunkSize);
+        const ssize_t sent = ::sendfile(m_socket, m_file, &m_fileOffset, size_t(asked));
         if (sent < 0 && wouldBlock(errno)) {
             waitForWritable(true);
             return;
@@ -165,10 +170,14 @@ void AerialHTTPConnection::send()
         }
         m_lastProgress = Clock::now();
         m_bodyLeft -= sent;
+        turn += sent;
         if (m_bodyLeft == 0) {
             finishSending();
             return;
         }
+        // Less taken than asked: the socket's buffer is full, and asking again now would only be refused.
+        if (sent < asked)
+            break;
     }
     waitForWritable(true); // the other connections get their turn first
 }
@@ -201,12 +210,18 @@ void AerialHTTPConnection::finishSending()
         ::close(m_file);
     m_file = -1;
     m_output = QByteArray();
-    waitForWritable(false);
-    // Closing with unread request bytes would reset the connection and could cut
-    // the reply short at the peer: end our side, then wait for the peer's end.
+    // With nothing unread, closing sends what is still buffered and then the
+    // end, as an ordinary close does. Closing with unread request bytes would
+    // reset the connection and could cut the reply short at the peer: then
+    // end our side, and wait for the peer's end.
+    int unread = 0;
+    if (::ioctl(m_socket, FIONREAD, &unread) == 0 && unread == 0) {
+        close();
+        return;
+    }
     ::shutdown(m_socket, SHUT_WR);
     m_state = State::draining;
-    m_readable.setEnabled(true);
+    m_loop.setEvents(m_watch, EPOLLIN);
 }
 
 void AerialHTTPConnection::discardInput()
@@ -222,10 +237,5 @@ void AerialHTTPConnection::discardInput()
 
 void AerialHTTPConnection::waitForWritable(bool wait)
 {
-    if (!m_writable && wait) {
-        m_writable = std::make_unique<QSocketNotifier>(m_socket, QSocketNotifier::Write);
-        connect(m_writable.get(), &QSocketNotifier::activated, this, &AerialHTTPConnection::onWritable);
-    } else if (m_writable && m_writable->isEnabled() != wait) {
-        m_writable->setEnabled(wait);
-    }
+    m_loop.setEvents(m_watch, wait ? std::uint32_t(EPOLLOUT) : 0u);
 }

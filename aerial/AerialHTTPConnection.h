@@ -3,12 +3,12 @@
 #include "AerialAssetFiles.h"
 #include "HTTPRequest.h"
 
+#include "ServingLoop.h"
+
 #include <QByteArray>
-#include <QObject>
-#include <QSocketNotifier>
 
 #include <chrono>
-#include <memory>
+#include <functional>
 
 #include <sys/types.h>
 
@@ -16,10 +16,8 @@
 // reply and closes. Lives on the server's thread; the socket is non-blocking,
 // and the body goes from the file to the socket by the kernel (sendfile), one
 // bounded chunk per turn, so a reader that stalls holds only its own connection.
-class AerialHTTPConnection final : public QObject
+class AerialHTTPConnection final
 {
-    Q_OBJECT
-
 public:
     using Clock = std::chrono::steady_clock;
 
@@ -30,30 +28,31 @@ public:
     static constexpr qint64 chunkSize = 256 * 1024;
     static constexpr qint64 bytesPerTurn = 4 * chunkSize;
 
-    // Takes ownership of the connected socket.
-    AerialHTTPConnection(int socket, const AerialAssetFiles& files, QObject* parent = nullptr);
-    ~AerialHTTPConnection() override;
+    // Takes ownership of the connected socket; closed is called once, when the
+    // connection ends (not when it is destroyed), from within its own handler.
+    AerialHTTPConnection(
+        int socket, const AerialAssetFiles& files, ServingLoop& loop, std::function<void(AerialHTTPConnection*)> closed);
+    ~AerialHTTPConnection();
+    AerialHTTPConnection(const AerialHTTPConnection&) = delete;
+    AerialHTTPConnection& operator=(const AerialHTTPConnection&) = delete;
 
-    // Reads what has arrived; call once its signals are connected.
+    // Reads what has arrived.
     void start();
 
-    // The last time the peer sent or took bytes.
-    Clock::time_point lastProgress() const { return m_lastProgress; }
-    Clock::time_point openedAt() const { return m_openedAt; }
-    bool isReadingHeader() const { return m_state == State::readingHeader; }
+    // Since when the connection has done nothing worth its place: a header
+    // counts from the connect however slowly its bytes come, a reply from the
+    // last bytes the peer took, and a finished reply from its end (what the
+    // peer still sends then is thrown away, and buys it no time).
+    Clock::time_point idleSince() const;
 
-    // Ends the connection at once; emits closed.
+    // Ends the connection at once; calls closed.
     void close();
-
-signals:
-    void closed();
 
 private:
     enum class State { readingHeader, sending, draining, closed };
 
     void release();
-    void onReadable();
-    void onWritable();
+    void onEvents(std::uint32_t events);
     void readHeader();
     void discardInput();
     void handleHeader(qsizetype end);
@@ -66,8 +65,9 @@ private:
 
     const int m_socket;
     const AerialAssetFiles& m_files;
-    QSocketNotifier m_readable;
-    std::unique_ptr<QSocketNotifier> m_writable; // made when a send first has to wait
+    ServingLoop& m_loop;
+    const std::function<void(AerialHTTPConnection*)> m_closed;
+    ServingLoop::WatchId m_watch = 0;
     State m_state = State::readingHeader;
     const Clock::time_point m_openedAt = Clock::now();
     Clock::time_point m_lastProgress = m_openedAt;

@@ -3,9 +3,12 @@
 #include "AerialHTTPConnection.h"
 #include "Log.h"
 
+#include <algorithm>
+
 #include <arpa/inet.h>
 #include <cerrno>
 #include <netinet/in.h>
+#include <sys/epoll.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -48,22 +51,20 @@ bool isOutOfResources(int error) { return error == EMFILE || error == ENFILE || 
 } // namespace
 
 AerialHTTPListener::AerialHTTPListener(
-    const AerialAssetFiles& files, std::chrono::milliseconds idleTimeout, int maximumConnections)
-    : m_files(files),
+    ServingLoop& loop, const AerialAssetFiles& files, std::chrono::milliseconds idleTimeout, int maximumConnections)
+    : m_loop(loop),
+      m_files(files),
       m_idleTimeout(idleTimeout),
       m_maximumConnections(std::size_t(std::max(maximumConnections, 1))),
-      m_acceptResume(this),
-      m_idleSweep(this)
+      // The sweep runs only while there are connections, a few times per time-out.
+      m_sweepInterval(std::clamp<std::chrono::milliseconds>(idleTimeout / 4, 10ms, 1s))
 {
-    m_acceptResume.setSingleShot(true);
-    m_acceptResume.setInterval(acceptPause);
-    connect(&m_acceptResume, &QTimer::timeout, this, [this] {
-        if (m_acceptable)
-            m_acceptable->setEnabled(true);
+    m_acceptResume = m_loop.addTimer([this] { m_loop.setEvents(m_acceptable, EPOLLIN); });
+    m_idleSweep = m_loop.addTimer([this] {
+        closeIdleConnections();
+        if (!m_connections.empty())
+            m_loop.startTimer(m_idleSweep, m_sweepInterval);
     });
-    // The sweep runs only while there are connections, a few times per time-out.
-    m_idleSweep.setInterval(std::clamp<std::chrono::milliseconds>(idleTimeout / 4, 10ms, 1s));
-    connect(&m_idleSweep, &QTimer::timeout, this, &AerialHTTPListener::closeIdleConnections);
 }
 
 AerialHTTPListener::~AerialHTTPListener()
@@ -71,10 +72,8 @@ AerialHTTPListener::~AerialHTTPListener()
     const std::set<AerialHTTPConnection*> connections = std::exchange(m_connections, {});
     for (AerialHTTPConnection* connection : connections)
         delete connection;
-    if (m_acceptable)
-        m_acceptable->setEnabled(false);
-    if (m_socket >= 0)
-        ::close(m_socket);
+    m_loop.stopTimer(m_idleSweep);
+    closeSocket();
 }
 
 quint16 AerialHTTPListener::listen(quint16 port, QString* error)
@@ -99,8 +98,7 @@ quint16 AerialHTTPListener::listen(quint16 port, QString* error)
         return 0;
     }
     m_socket = socket;
-    m_acceptable = std::make_unique<QSocketNotifier>(socket, QSocketNotifier::Read);
-    connect(m_acceptable.get(), &QSocketNotifier::activated, this, &AerialHTTPListener::acceptPending);
+    m_acceptable = m_loop.watch(socket, EPOLLIN, [this](std::uint32_t) { acceptPending(); });
     return ntohs(address.sin_port);
 }
 
@@ -121,33 +119,29 @@ void AerialHTTPListener::acceptPending()
             continue;
         }
         if (m_connections.size() >= m_maximumConnections && !makeRoom()) {
-            ::close(socket); // refused at once: its descriptor is back before the next accept
+            ::close(socket);
             continue;
         }
-        auto* connection = new AerialHTTPConnection(socket, m_files, this);
+        auto* connection = new AerialHTTPConnection(
+            socket, m_files, m_loop, [this](AerialHTTPConnection* closed) { forget(closed); });
         m_connections.insert(connection);
-        connect(connection, &AerialHTTPConnection::closed, this, [this, connection] { forget(connection); });
-        if (!m_idleSweep.isActive())
-            m_idleSweep.start();
+        if (!m_loop.isTimerActive(m_idleSweep))
+            m_loop.startTimer(m_idleSweep, m_sweepInterval);
         connection->start();
     }
 }
 
-// At the cap, the oldest connection that has not sent its header in a good
-// while gives way: a peer that dribbles headers on many connections cannot
-// lock out the ones that send a request at once, and a client whose request
-// is merely on its way keeps its place. Answers whether a place was freed.
+// At the cap, the connection that has been idle longest gives way, whatever
+// it is doing: a peer holding places with unfinished headers, finished
+// replies it never closes or bodies it reads slowly cannot lock out a client
+// whose request and reply are on the move. Answers whether a place was freed.
 bool AerialHTTPListener::makeRoom()
 {
-    const auto stale = AerialHTTPConnection::Clock::now() - std::min<std::chrono::milliseconds>(1s, m_idleTimeout / 10);
-    AerialHTTPConnection* oldest = nullptr;
-    for (AerialHTTPConnection* connection : m_connections) {
-        if (connection->isReadingHeader() && (!oldest || connection->openedAt() < oldest->openedAt()))
-            oldest = connection;
-    }
-    if (!oldest || oldest->openedAt() > stale)
+    const auto idlest = std::min_element(m_connections.cbegin(), m_connections.cend(),
+        [](const AerialHTTPConnection* a, const AerialHTTPConnection* b) { return a->idleSince() < b->idleSince(); });
+    if (idlest == m_connections.cend())
         return false;
-    oldest->close(); // gives its place back
+    (*idlest)->close(); // gives its place back
     return true;
 }
 
@@ -155,26 +149,32 @@ void AerialHTTPListener::forget(AerialHTTPConnection* connection)
 {
     if (m_connections.erase(connection) == 0)
         return;
-    connection->deleteLater();
+    // Its own handler is what closed it: it goes once that has returned.
+    m_loop.afterTurn([connection] { delete connection; });
     if (m_connections.empty())
-        m_idleSweep.stop();
+        m_loop.stopTimer(m_idleSweep);
 }
 
 // Out of descriptors the socket stays readable: accepting again at once would spin.
 void AerialHTTPListener::pauseAccepting()
 {
-    m_acceptable->setEnabled(false);
-    m_acceptResume.start();
+    m_loop.setEvents(m_acceptable, 0);
+    m_loop.startTimer(m_acceptResume, acceptPause);
 }
 
 // A listener that failed is let go, so that a later start makes a new one.
 void AerialHTTPListener::stopListening(const QString& error)
 {
     Log::write(QStringLiteral("Lanto AerialHTTPServer: Failed — %1").arg(error));
-    // The notifier may be the one whose signal is being handled: it goes once that is over.
-    m_acceptable->setEnabled(false);
-    m_acceptable.release()->deleteLater();
-    m_acceptResume.stop();
+    closeSocket();
+}
+
+void AerialHTTPListener::closeSocket()
+{
+    if (m_socket < 0)
+        return;
+    m_loop.unwatch(m_acceptable);
+    m_loop.stopTimer(m_acceptResume);
     ::close(m_socket);
     m_socket = -1;
 }
@@ -184,9 +184,7 @@ void AerialHTTPListener::closeIdleConnections()
     const auto deadline = AerialHTTPConnection::Clock::now() - m_idleTimeout;
     const std::set<AerialHTTPConnection*> connections = m_connections;
     for (AerialHTTPConnection* connection : connections) {
-        // A header gets the idle time in all, however slowly its bytes come.
-        const auto since = connection->isReadingHeader() ? connection->openedAt() : connection->lastProgress();
-        if (since < deadline)
+        if (connection->idleSince() < deadline)
             connection->close();
     }
 }

@@ -1,27 +1,26 @@
 #pragma once
 
 #include "AerialAssetFiles.h"
+#include "ServingLoop.h"
 
-#include <QObject>
-#include <QSocketNotifier>
-#include <QTimer>
+#include <QString>
 
 #include <chrono>
-#include <memory>
 #include <set>
 
 class AerialHTTPConnection;
 
 // The listening socket of the loopback server and its connections. Lives on
-// the server's thread; every call comes from there.
-class AerialHTTPListener final : public QObject
+// a serving thread's loop; every call comes from there.
+class AerialHTTPListener final
 {
-    Q_OBJECT
-
 public:
     // maximumConnections: how many this listener holds open at once.
-    AerialHTTPListener(const AerialAssetFiles& files, std::chrono::milliseconds idleTimeout, int maximumConnections);
-    ~AerialHTTPListener() override;
+    AerialHTTPListener(
+        ServingLoop& loop, const AerialAssetFiles& files, std::chrono::milliseconds idleTimeout, int maximumConnections);
+    ~AerialHTTPListener();
+    AerialHTTPListener(const AerialHTTPListener&) = delete;
+    AerialHTTPListener& operator=(const AerialHTTPListener&) = delete;
 
     bool isListening() const { return m_socket >= 0; }
 
@@ -29,6 +28,8 @@ public:
     // (SO_REUSEADDR, SO_REUSEPORT). Answers the bound port, or 0 with the
     // error's description.
     quint16 listen(quint16 port, QString* error);
+    // Stops taking connections; those open are served to their end.
+    void closeSocket();
 
 private:
     void acceptPending();
@@ -38,12 +39,14 @@ private:
     void stopListening(const QString& error);
     void closeIdleConnections();
 
+    ServingLoop& m_loop;
     const AerialAssetFiles& m_files;
     const std::chrono::milliseconds m_idleTimeout;
     const std::size_t m_maximumConnections;
+    const std::chrono::milliseconds m_sweepInterval;
     int m_socket = -1;
-    std::unique_ptr<QSocketNotifier> m_acceptable;
-    QTimer m_acceptResume;
-    QTimer m_idleSweep;
+    ServingLoop::WatchId m_acceptable = 0;
+    ServingLoop::TimerId m_acceptResume;
+    ServingLoop::TimerId m_idleSweep;
     std::set<AerialHTTPConnection*> m_connections;
 };

@@ -2,12 +2,17 @@
 
 #include "AerialHTTPListener.h"
 #include "Log.h"
+#include "ServingLoop.h"
 #include "ThreadName.h"
 #include "UserHome.h"
 
 #include <QCoreApplication>
 #include <QThread>
 
+#include <future>
+#include <thread>
+
+#include <algorithm>
 #include <mutex>
 
 #include <csignal>
@@ -48,47 +53,61 @@ AerialHTTPServer& AerialHTTPServer::shared()
     return *sharedServer;
 }
 
-// One serving thread and its listener.
+// One serving thread, its loop and its listener.
 class AerialHTTPServer::Lane
 {
 public:
     Lane(const AerialAssetFiles& files, std::chrono::milliseconds idleTimeout, int maximumConnections)
-        : m_listener(new AerialHTTPListener(files, idleTimeout, maximumConnections))
+        : m_listener(m_loop, files, idleTimeout, maximumConnections)
     {
-        m_thread.setObjectName(QString::fromUtf8(threadName(u"com.lanto.aerial-http")));
-        QObject::connect(&m_thread, &QThread::started, &blockBrokenPipeSignal); // runs on the new thread
-        m_listener->moveToThread(&m_thread);
-        m_thread.start();
+        m_thread = std::thread([this] {
+            nameCurrentThread(u"com.lanto.aerial-http");
+            blockBrokenPipeSignal();
+            m_loop.run();
+        });
     }
 
-    // The listener, its sockets and timers are destroyed on their own thread, then the thread ends.
+    // Once the thread has ended, the listener and its sockets go with the lane.
     ~Lane()
     {
-        QMetaObject::invokeMethod(
-            m_listener, [listener = m_listener] { delete listener; }, Qt::BlockingQueuedConnection);
-        m_thread.quit();
-        m_thread.wait();
+        m_loop.quit();
+        m_thread.join();
     }
 
-    bool isListening() const
+    bool isListening()
     {
         bool listening = false;
-        QMetaObject::invokeMethod(
-            m_listener, [&] { listening = m_listener->isListening(); }, Qt::BlockingQueuedConnection);
+        onThread([&] { listening = m_listener.isListening(); });
         return listening;
     }
 
     quint16 listen(quint16 port, QString* error)
     {
         quint16 bound = 0;
-        QMetaObject::invokeMethod(
-            m_listener, [&] { bound = m_listener->listen(port, error); }, Qt::BlockingQueuedConnection);
+        onThread([&] { bound = m_listener.listen(port, error); });
         return bound;
     }
 
+    void close()
+    {
+        onThread([this] { m_listener.closeSocket(); });
+    }
+
 private:
-    QThread m_thread;
-    AerialHTTPListener* m_listener; // lives on m_thread
+    // Runs the work on the lane's thread and waits for it.
+    void onThread(const std::function<void()>& work)
+    {
+        std::promise<void> done;
+        m_loop.post([&] {
+            work();
+            done.set_value();
+        });
+        done.get_future().wait();
+    }
+
+    ServingLoop m_loop;
+    AerialHTTPListener m_listener; // used only on m_thread
+    std::thread m_thread;
 };
 
 AerialHTTPServer::AerialHTTPServer(const Options& options)
@@ -103,24 +122,29 @@ AerialHTTPServer::AerialHTTPServer(const Options& options)
 
 AerialHTTPServer::~AerialHTTPServer() = default;
 
+// All lanes listen or none: a server that listens on some of its lanes only
+// would refuse the connections the kernel hands to the others.
 void AerialHTTPServer::start()
 {
-    bool started = false;
+    if (std::all_of(m_lanes.cbegin(), m_lanes.cend(), [](const auto& lane) { return lane->isListening(); }))
+        return;
+    quint16 port = m_port.load();
     for (const auto& lane : m_lanes) {
         if (lane->isListening())
             continue;
         QString error;
         // The first listener of a server on port 0 picks the port the others share.
-        const quint16 bound = lane->listen(port(), &error);
+        const quint16 bound = lane->listen(port, &error);
         if (bound == 0) {
+            for (const auto& opened : m_lanes)
+                opened->close();
             Log::write(QStringLiteral("Lanto AerialHTTPServer: Failed to start — %1").arg(error));
             return;
         }
-        m_port.store(bound);
-        started = true;
+        port = bound;
     }
-    if (started)
-        Log::write(QStringLiteral("Lanto AerialHTTPServer: Listening on 127.0.0.1:%1").arg(port()));
+    m_port.store(port);
+    Log::write(QStringLiteral("Lanto AerialHTTPServer: Listening on 127.0.0.1:%1").arg(port));
 }
 
 QString AerialHTTPServer::videoURL(const QString& assetID) const

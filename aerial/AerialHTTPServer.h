@@ -40,8 +40,8 @@ public:
         int threads = 0;
         // Connections open at once, shared out evenly over the threads. Its only
         // peer is the local system, which needs a few; past a thread's share a new
-        // connection takes the place of the oldest one still sending its header
-        // there for a while, or is refused at once.
+        // connection takes the place of the one idle longest there, whatever
+        // that one is doing.
         int maximumConnections = 384;
     };
 

@@ -32,6 +32,8 @@ std::atomic<AerialManager*> sharedManager { nullptr };
 constexpr auto verificationDelay = 3s;
 constexpr auto eventSettleDelay = 1s;
 
+const QString supersededLine = QStringLiteral("Verify cancelled — newer apply superseded");
+
 void log(const QString& text) { AerialManagerLog::write(text); }
 const auto logLine = [](const QString& text) { log(text); };
 
@@ -317,13 +319,15 @@ void AerialManager::apply(const QUuid& assetID, const QString& displayUUID, bool
         kickAerialsExtension();
     }
     const qint64 generation = m_applyGeneration;
-    runLater(verificationDelay, [this, generation, assetID, displayUUID] { verify(generation, assetID, displayUUID); });
+    runLater(
+        verificationDelay, [this, generation, assetID, displayUUID] { verify(generation, assetID, displayUUID); },
+        [] { log(supersededLine); });
 }
 
 void AerialManager::verify(qint64 generation, const QUuid& assetID, const QString& displayUUID)
 {
     if (m_applyGeneration != generation) {
-        log(QStringLiteral("Verify cancelled — newer apply superseded"));
+        log(supersededLine);
         return;
     }
     if (isAerialStamped(uuidText(assetID), displayUUID)) {
@@ -364,19 +368,26 @@ void AerialManager::kill(const QString& processName)
 
 // MARK: Delayed work
 
-void AerialManager::runLater(Scheduler::Duration delay, std::function<void()> work)
+void AerialManager::runLater(Scheduler::Duration delay, std::function<void()> work, std::function<void()> whenGone)
 {
-    std::lock_guard lock(m_pendingMutex);
-    m_pendingWork.removeIf([](const WorkItemPtr& item) { return item.use_count() == 1; });
     std::weak_ptr<Lifetime> lifetime = m_lifetime;
-    m_pendingWork.append(m_background.after(delay, [lifetime, work = std::move(work)] {
+    const bool reportsGone = bool(whenGone);
+    WorkItemPtr item = m_background.after(delay, [lifetime, work = std::move(work), whenGone = std::move(whenGone)] {
         const auto alive = lifetime.lock();
-        if (!alive)
-            return;
-        std::lock_guard lock(alive->mutex);
-        if (alive->alive)
+        std::unique_lock<std::recursive_mutex> lock;
+        if (alive)
+            lock = std::unique_lock(alive->mutex);
+        if (alive && alive->alive)
             work();
-    }));
+        else if (whenGone)
+            whenGone();
+    });
+    // Work that has something to say when the manager is gone still runs then, to say it.
+    if (reportsGone)
+        return;
+    std::lock_guard lock(m_pendingMutex);
+    m_pendingWork.removeIf([](const WorkItemPtr& pending) { return pending.use_count() == 1; });
+    m_pendingWork.append(std::move(item));
 }
 
 // MARK: Handlers

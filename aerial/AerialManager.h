@@ -60,7 +60,8 @@ public:
     // Creates the aerials folders and starts the server. The first manager
     // alive becomes shared().
     explicit AerialManager(Environment environment, QObject* parent = nullptr);
-    // Pending checks never run; waits for an operation in progress.
+    // Pending checks never run (a verification only says it was cancelled);
+    // waits for an operation in progress.
     ~AerialManager() override;
 
     // The manager the application created; null before.
@@ -123,8 +124,9 @@ private:
     void registerScreenChangeObserver();
     void unregisterScreenChangeObserver();
     void registerAllObservers();
-    // Runs the work on the background scheduler after the delay, unless the manager is gone by then.
-    void runLater(Scheduler::Duration delay, std::function<void()> work);
+    // Runs the work on the background scheduler after the delay; when the
+    // manager is gone by then, runs whenGone instead, if given.
+    void runLater(Scheduler::Duration delay, std::function<void()> work, std::function<void()> whenGone = {});
     void refreshDisplays();
 
     struct Lifetime;

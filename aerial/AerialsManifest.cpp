@@ -147,9 +147,15 @@ template <typename Change> void AerialsManifest::changeLantoCategory(Change chan
             category.insert(keySubcategories, children);
         }
         entries.replace(i, category);
-        break;
+        m_root.insert(keyCategories, entries);
+        return;
     }
-    m_root.insert(keyCategories, entries);
+}
+
+bool AerialsManifest::holdsOtherThanAnArray(const QString& key) const
+{
+    const auto it = m_root.constFind(key);
+    return it != m_root.constEnd() && !it->isArray();
 }
 
 void AerialsManifest::ensureCategory(const QString& assetID)
@@ -176,6 +182,9 @@ void AerialsManifest::ensureCategory(const QString& assetID)
 
 void AerialsManifest::removeAsset(const QString& assetID)
 {
+    // A list that is not an array holds no entry of this system: it stays as the system wrote it.
+    if (holdsOtherThanAnArray(keyAssets))
+        return;
     QJsonArray kept;
     for (const QJsonValue& entry : assets()) {
         if (entry.toObject().value(keyID) != assetID)
@@ -211,6 +220,8 @@ bool AerialsManifest::categoryHasAssets() const
 
 void AerialsManifest::dropCategory()
 {
+    if (holdsOtherThanAnArray(keyCategories))
+        return;
     QJsonArray kept;
     for (const QJsonValue& entry : categories()) {
         if (entry.toObject().value(keyID) != QString(SystemWallpaper::lantoCategoryID))

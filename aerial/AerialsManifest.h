@@ -46,6 +46,8 @@ private:
     void repointCategory();
     void dropCategory();
     bool categoryHasAssets() const;
+    // Whether the root holds the key with a value that is not an array.
+    bool holdsOtherThanAnArray(const QString& key) const;
     // Calls change on the first entry of this system's category, and on its first subcategory.
     template <typename Change> void changeLantoCategory(Change change);
 

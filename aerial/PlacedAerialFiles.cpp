@@ -1,6 +1,7 @@
 #include "PlacedAerialFiles.h"
 
 #include "AerialManagerLog.h"
+#include "RegularFile.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -63,22 +64,18 @@ bool PlacedAerialFiles::writeManifest(const AerialsManifest& manifest) const
 
 void PlacedAerialFiles::linkOrCopy(const QString& from, const QString& to) const
 {
-    if (!QFileInfo(from).isFile())
+    // The source lies in a folder others may change: a pipe or device in its place is no source.
+    const std::optional<RegularFile> source = RegularFile::open(from);
+    if (!source)
         return;
     QFile::remove(to);
-    std::error_code error;
-    std::filesystem::create_hard_link(nativePath(from), nativePath(to), error);
-    if (!error)
+    QString error;
+    if (source->linkTo(to, &error))
         return;
-    log(QStringLiteral("linkItem failed (%1), falling back to copy").arg(QString::fromStdString(error.message())));
+    log(QStringLiteral("linkItem failed (%1), falling back to copy").arg(error));
     // Copied beside the destination and renamed, so the system never sees half a file.
-    const QString partial = to + QStringLiteral(".partial");
-    QFile::remove(partial);
-    QFile source(from);
-    if (!source.copy(partial) || !QFile::rename(partial, to)) {
-        log(QStringLiteral("copyItem also failed — %1").arg(source.errorString()));
-        QFile::remove(partial);
-    }
+    if (!source->copyTo(to, &error))
+        log(QStringLiteral("copyItem also failed — %1").arg(error));
 }
 
 void PlacedAerialFiles::deleteFiles(const QString& assetID) const

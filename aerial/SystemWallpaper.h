@@ -11,7 +11,6 @@ namespace SystemWallpaper {
 // The wallpaper processes, restarted by ending them.
 inline constexpr QLatin1String wallpaperAgent("WallpaperAgent");
 inline constexpr QLatin1String aerialsExtension("WallpaperAerialsExtension");
-inline constexpr QLatin1String imageExtension("WallpaperImageExtension");
 
 // The choice providers of the wallpaper store.
 inline constexpr QLatin1String aerialProvider("com.apple.wallpaper.choice.aerials");

@@ -1,5 +1,6 @@
 #include "WallpaperStore.h"
 
+#include "RegularFile.h"
 #include "SystemWallpaper.h"
 #include "WholeFile.h"
 
@@ -100,13 +101,16 @@ Dictionary stampDisplay(Dictionary displays, const QString& displayUUID, const D
     return displays;
 }
 
+// The choices of a content; nothing unless they are an array of dictionaries only.
 std::optional<Array> choicesOf(const PlistValue& content)
 {
     const auto dictionary = content.toDictionary();
-    if (!dictionary)
+    const auto inner = dictionary ? optionalDictionaryAt(*dictionary, keyContent) : std::nullopt;
+    auto choices = inner ? inner->value(keyChoices).toArray() : std::nullopt;
+    if (!choices
+        || !std::all_of(choices->cbegin(), choices->cend(), [](const PlistValue& choice) { return choice.isDictionary(); }))
         return std::nullopt;
-    const auto inner = optionalDictionaryAt(*dictionary, keyContent);
-    return inner ? inner->value(keyChoices).toArray() : std::nullopt;
+    return choices;
 }
 
 // Looks for one aerial in the contents of one store as read. A choice's
@@ -291,16 +295,17 @@ bool write(const QString& path, const Dictionary& root, QString* error)
 
 void syncToDisk(const QString& path)
 {
-    const auto flush = [](const QByteArray& nativePath, int flags) {
-        const int descriptor = ::open(nativePath.constData(), flags);
-        if (descriptor < 0)
-            return false;
-        ::fsync(descriptor);
-        ::close(descriptor);
-        return true;
-    };
-    if (flush(QFile::encodeName(path), O_RDONLY | O_CLOEXEC))
-        flush(QFile::encodeName(QFileInfo(path).absolutePath()), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    // Others may put a pipe at the path: only a regular file is opened, without waiting.
+    const std::optional<RegularFile> file = RegularFile::open(path);
+    if (!file)
+        return;
+    file->sync();
+    const int folder = ::open(QFile::encodeName(QFileInfo(path).absolutePath()).constData(),
+        O_RDONLY | O_DIRECTORY | O_NONBLOCK | O_CLOEXEC);
+    if (folder < 0)
+        return;
+    ::fsync(folder);
+    ::close(folder);
 }
 
 } // namespace WallpaperStoreFile

@@ -188,8 +188,8 @@ void AerialKeeper::verifyAfterRestart(const QString& assetID, const QString& dis
     if (storeHasAerial(assetID, displayUUID))
         return;
     AgentLog::agent.error(QStringLiteral("Config lost — re-stamping (no re-kill)"));
+    // A stamp that wrote has forced the store to disk; one that did not leaves it alone.
     stamp(assetID, displayUUID);
-    WallpaperStoreFile::syncToDisk(m_paths.indexPlist);
 }
 
 void AerialKeeper::kill(const QString& processName)

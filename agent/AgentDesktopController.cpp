@@ -53,7 +53,7 @@ AgentDesktopController::AgentDesktopController(const DesktopEnvironment& environ
     : QObject(parent),
       m_environment(environment),
       m_mainAppWatcher(environment.runningApplications),
-      m_coverPause(environment.settings),
+      m_pauses(environment.settings),
       m_wakeRecovery(environment.scheduler)
 {
 }
@@ -225,7 +225,6 @@ void AgentDesktopController::tearDown()
     for (const auto& [key, player] : m_videoPlayers)
         player->stop();
     m_videoPlayers.clear();
-    m_coverPause.clear();
     while (!m_windows.empty()) {
         const QString key = m_windows.begin()->first;
         closeDesktopWindow(m_windows, m_imageViews, key);
@@ -256,7 +255,7 @@ void AgentDesktopController::syncWindows()
             createWindow(display, key);
             continue;
         }
-        window->second->setGeometry(display.frame);
+        window->second->place(display);
         if (DesktopImageView* view = m_imageViews.value(key))
             view->setSize(display.frame.size());
     }
@@ -304,8 +303,8 @@ void AgentDesktopController::createWindow(const ConnectedDisplay& display, const
             imageView->setImage(*picture);
     }
     connect(
-        window.get(), &DesktopLevelWindow::occlusionStateChanged, this, &AgentDesktopController::handleOcclusionChange);
-    CoverPause::followFullScreenWindow(*window, m_environment.workspace);
+        window.get(), &DesktopLevelWindow::occlusionStateChanged, this, &AgentDesktopController::applyPauses);
+    window->followFullScreenWindow(m_environment.workspace);
     m_windows[screenKey] = std::move(window);
     m_imageViews.insert(screenKey, imageView);
     AgentLog::desktop.info(QStringLiteral("Created desktop window for screen %1").arg(screenKey));
@@ -333,6 +332,7 @@ void AgentDesktopController::startVideo(const QString& screenKey, const QUrl& ur
     const bool handoff = position > handoffThreshold;
     AgentLog::desktop.info(QStringLiteral("Starting video: %1 on screen %2 at %3s handoff=%4")
                                .arg(url.fileName(), screenKey, seconds(position, 1), flag(handoff)));
+    m_pauses.applyTo(screenKey, m_windows, *player);
     player->play(url, view, handoff, position,
         model == m_screenModels.cend() ? std::nullopt : model->playbackPositionDate);
 }
@@ -344,10 +344,17 @@ void AgentDesktopController::registerSystemObservers()
     Workspace& workspace = m_environment.workspace;
     connect(
         &workspace, &Workspace::screenParametersChanged, this, &AgentDesktopController::handleScreenParametersChanged);
-    connect(&workspace, &Workspace::screensDidSleep, this, &AgentDesktopController::pauseAllPlayers);
-    connect(&workspace, &Workspace::screensDidWake, this, &AgentDesktopController::handleWake);
-    connect(&workspace, &Workspace::sessionDidBecomeActive, this, &AgentDesktopController::handleWake);
-    connect(&workspace, &Workspace::sessionDidResignActive, this, &AgentDesktopController::pauseAllPlayers);
+    connect(&workspace, &Workspace::screensDidSleep, this, [this] { setPausedEverywhere(PauseReason::sleep, true); });
+    connect(&workspace, &Workspace::screensDidWake, this, [this] {
+        setPausedEverywhere(PauseReason::sleep, false);
+        handleWake();
+    });
+    connect(&workspace, &Workspace::sessionDidBecomeActive, this, [this] {
+        setPausedEverywhere(PauseReason::lock, false);
+        handleWake();
+    });
+    connect(&workspace, &Workspace::sessionDidResignActive, this,
+        [this] { setPausedEverywhere(PauseReason::lock, true); });
     connect(&workspace, &Workspace::activeSpaceDidChange, this, &AgentDesktopController::bringWindowsForward);
 }
 
@@ -359,17 +366,20 @@ void AgentDesktopController::handleScreenParametersChanged()
     syncWindows();
 }
 
-void AgentDesktopController::pauseAllPlayers()
+void AgentDesktopController::setPausedEverywhere(PauseReason reason, bool paused)
 {
-    if (!m_isActive)
-        return;
-    for (const auto& [key, player] : m_videoPlayers)
-        player->pause();
+    // Windows given up a moment ago still play until they close: they pause too.
+    m_pauses.setEverywhere(reason, paused);
+    if (paused)
+        applyPauses();
 }
+
+void AgentDesktopController::applyPauses() { m_pauses.apply(m_windows, m_videoPlayers); }
 
 void AgentDesktopController::handleWake()
 {
     if (!m_isActive) {
+        applyPauses();
         if (!isMainAppRunning())
             activate();
         return;
@@ -388,26 +398,16 @@ void AgentDesktopController::recoverAfterWake()
     syncWindows();
     reassertWindows();
     resumePlayers();
-}
-
-void AgentDesktopController::reassertWindows() { WindowOrderKeeper::reassertWindowLevels(m_windows); }
-
-void AgentDesktopController::resumePlayers()
-{
-    for (const auto& [key, player] : m_videoPlayers) {
-        const auto model = m_screenModels.constFind(key);
-        if (model != m_screenModels.cend() && model->videoURL && !m_coverPause.holds(key))
-            player->resume();
-    }
-}
-
-void AgentDesktopController::handleOcclusionChange()
-{
-    m_coverPause.update(m_windows, m_videoPlayers, [this](const QString& key) {
+    DesktopPauses::resumeUnheld(m_videoPlayers, [this](const QString& key) {
         const auto model = m_screenModels.constFind(key);
         return model != m_screenModels.cend() && model->videoURL.has_value();
     });
 }
+
+void AgentDesktopController::reassertWindows() { WindowOrderKeeper::reassertWindowLevels(m_windows); }
+
+// Each video resumes once the last reason that held it is gone.
+void AgentDesktopController::resumePlayers() { applyPauses(); }
 
 void AgentDesktopController::bringWindowsForward()
 {

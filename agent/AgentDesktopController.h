@@ -1,7 +1,7 @@
 #pragma once
 
 #include "AgentDesktop.h"
-#include "CoverPause.h"
+#include "DesktopPauses.h"
 #include "DelayedTasks.h"
 #include "DesktopWindowController.h"
 #include "MainAppWatcher.h"
@@ -83,13 +83,14 @@ private:
     void startVideo(const QString& screenKey, const QUrl& url);
 
     void handleScreenParametersChanged();
-    void pauseAllPlayers();
+    // Sleep or lock begins or ends; the videos follow, whether or not the desktop is still ours.
+    void setPausedEverywhere(PauseReason reason, bool paused);
     void handleWake();
     void recoverAfterWake();
     void reassertWindows();
     void resumePlayers();
     void bringWindowsForward();
-    void handleOcclusionChange();
+    void applyPauses();
     void setDesktopPicture(const QUrl& picture, const ConnectedDisplay& display, const QString& screenKey);
     // The display's number compared with the main display's: the main one keeps its picture at lock.
     bool isMainDisplay(const ConnectedDisplay& display) const;
@@ -109,7 +110,7 @@ private:
     qint64 m_reclaimedPid = 0;
     QMap<QString, QUrl> m_preLockDesktopByDisplay;
     std::optional<QUrl> m_blackoutImageURL;
-    CoverPause m_coverPause;
+    DesktopPauses m_pauses;
     // Last, so that no second pass after a wake runs once the rest is gone.
     DelayedTasks m_wakeRecovery;
     // The windows given up stay on screen, under Lanto's, until Lanto ends the agent or this runs.

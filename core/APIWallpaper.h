@@ -69,3 +69,7 @@ struct APIWallpaper
     QJsonObject toJson() const;
     bool operator==(const APIWallpaper&) const = default;
 };
+
+// Every member is a Qt implicitly shared value or a plain one: a list may move
+// records by their bytes, and grows in place instead of moving each one.
+Q_DECLARE_TYPEINFO(APIWallpaper, Q_RELOCATABLE_TYPE);

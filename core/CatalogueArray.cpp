@@ -12,6 +12,7 @@
 #include <memory>
 #include <mutex>
 #include <optional>
+#include <type_traits>
 #include <vector>
 
 using simdjson::ondemand::json_type;
@@ -24,17 +25,22 @@ static_assert(CatalogueArray::paddingBytes >= qsizetype(simdjson::SIMDJSON_PADDI
 // thread alone: starting helpers would cost more than it saves.
 constexpr size_t chunkRecords = 512;
 constexpr size_t minRecordsToShare = 4 * chunkRecords;
+// Records the first wave of a long array makes room for before any is read:
+// enough chunks to keep every thread busy, a few megabytes at most.
+constexpr size_t firstWaveRecords = 32 * chunkRecords;
 
-// Where each element of a long array stands in the document, and where the
-// document ends, so that each element can be read as a document of its own.
+// Where the elements of one wave of a long array stand in the document, so
+// that each can be read as a document of its own. The starts of the wave's
+// elements may be followed by that of the next element, where the last one ends.
 struct Elements
 {
     std::vector<const char*> starts;
+    size_t count = 0; // elements in the wave
     const char* arrayEnd = nullptr; // the closing bracket
     const char* bufferEnd = nullptr; // past the padding
 };
 
-// The list of a long array is tens of megabytes written once, front to back:
+// The list of a long array is tens of megabytes written front to back:
 // in pages of 2 MB it costs a few page faults instead of thousands, which is
 // most of the time of making it. Only whole huge pages inside the block are named.
 void adviseHugePages(const void* block, size_t bytes)
@@ -77,7 +83,7 @@ class SharedRead
 {
 public:
     SharedRead(const Elements& elements, APIWallpaper* out)
-        : m_elements(elements), m_out(out), m_chunks((elements.starts.size() + chunkRecords - 1) / chunkRecords)
+        : m_elements(elements), m_out(out), m_chunks((elements.count + chunkRecords - 1) / chunkRecords)
     {
     }
 
@@ -113,7 +119,7 @@ public:
 private:
     void readChunk(simdjson::ondemand::parser& parser, CatalogueReader& reader, size_t chunk)
     {
-        const size_t end = std::min((chunk + 1) * chunkRecords, m_elements.starts.size());
+        const size_t end = std::min((chunk + 1) * chunkRecords, m_elements.count);
         for (size_t index = chunk * chunkRecords; index < end; ++index) {
             const std::string_view text = elementText(m_elements, index);
             const size_t room = size_t(m_elements.bufferEnd - text.data());
@@ -148,17 +154,17 @@ private:
     size_t m_done = 0;
 };
 
-// Reads the elements into records, which holds one default record per element.
-bool readShared(const Elements& elements, QList<APIWallpaper>& records, bool* passedOver)
+// Reads the elements of a wave into out, which holds one default record per element.
+bool readShared(const Elements& elements, APIWallpaper* out, bool* passedOver)
 {
-    auto read = std::make_shared<SharedRead>(elements, records.data());
+    auto read = std::make_shared<SharedRead>(elements, out);
     const int helpers = std::max(0, QThread::idealThreadCount() - 1);
     // A helper that starts after the chunks are gone finds none and ends at once.
     for (int i = 0; i < helpers; ++i)
         QThreadPool::globalInstance()->start([read] { read->work(); });
     read->work();
     read->waitForAll();
-    *passedOver = read->passedOverFailedField();
+    *passedOver = *passedOver || read->passedOverFailedField();
     return !read->failed();
 }
 
@@ -178,25 +184,84 @@ bool readInTurn(simdjson::ondemand::array& array, QList<APIWallpaper>& records, 
     return true;
 }
 
-// Finds where each element starts, passing over its contents (each is
-// checked when it is read), and where the array ends.
-bool findElements(simdjson::ondemand::array& array, const CatalogueReader::Padded& padded, Elements& elements)
+// Walks a long array a wave at a time, finding where each element starts and
+// passing over its contents (each is checked when it is read).
+class ElementWalk
 {
-    for (auto element : array) {
-        CatalogueReader::Value item;
-        const char* start = nullptr;
-        if (std::move(element).get(item) || item.current_location().get(start))
-            return false;
-        elements.starts.push_back(start);
+public:
+    ElementWalk(simdjson::ondemand::array& array, const CatalogueReader::Padded& padded)
+    {
+        const simdjson::padded_string_view view = padded.view();
+        const char* end = view.data() + view.size();
+        while (end > view.data() && isSpace(end[-1]))
+            --end;
+        m_valid = end > view.data() && end[-1] == ']' && !array.begin().get(m_next) && !array.end().get(m_end);
+        m_arrayEnd = m_valid ? end - 1 : nullptr;
+        m_bufferEnd = view.data() + view.capacity();
     }
-    const simdjson::padded_string_view view = padded.view();
-    const char* end = view.data() + view.size();
-    while (end > view.data() && isSpace(end[-1]))
-        --end;
-    if (end == view.data() || end[-1] != ']')
-        return false;
-    elements.arrayEnd = end - 1;
-    elements.bufferEnd = view.data() + view.capacity();
+
+    // The next count elements; false when the JSON is bad or the array ends first.
+    bool take(size_t count, Elements& elements)
+    {
+        elements.starts.clear();
+        elements.count = count;
+        elements.arrayEnd = m_arrayEnd;
+        elements.bufferEnd = m_bufferEnd;
+        if (m_carried)
+            elements.starts.push_back(std::exchange(m_carried, nullptr));
+        for (; m_valid && elements.starts.size() <= count && m_next != m_end; ++m_next) {
+            CatalogueReader::Value item;
+            const char* start = nullptr;
+            if ((*m_next).get(item) || item.current_location().get(start))
+                return m_valid = false;
+            elements.starts.push_back(start);
+        }
+        if (elements.starts.size() > count)
+            m_carried = elements.starts.back();
+        return m_valid && elements.starts.size() >= count;
+    }
+
+private:
+    simdjson::ondemand::array_iterator m_next;
+    simdjson::ondemand::array_iterator m_end;
+    const char* m_carried = nullptr; // the first element of the next wave, found with this one
+    const char* m_arrayEnd = nullptr;
+    const char* m_bufferEnd = nullptr;
+    bool m_valid = false;
+};
+
+// Moves the records into a list with room for exactly room records, made
+// in huge pages before anything is written to it.
+void makeRoom(QList<APIWallpaper>& records, size_t room)
+{
+    static_assert(std::is_nothrow_move_constructible_v<APIWallpaper>); // else append() copies
+    QList<APIWallpaper> larger;
+    larger.reserve(qsizetype(room));
+    adviseHugePages(larger.constData(), room * sizeof(APIWallpaper));
+    larger.append(std::move(records));
+    records = std::move(larger);
+}
+
+// The elements of a long array, read on several threads a wave at a time.
+// Room is made only for as many records as those already read vouch for (a
+// few times as many), so an array of things that are not records is refused
+// after its first wave, in little memory.
+bool readInWaves(simdjson::ondemand::array& array, const CatalogueReader::Padded& padded, size_t count,
+                 QList<APIWallpaper>& records, bool* passedOver)
+{
+    ElementWalk walk(array, padded);
+    Elements elements;
+    elements.starts.reserve(std::min(count, firstWaveRecords) + 1);
+    while (size_t(records.size()) < count) {
+        const size_t done = size_t(records.size());
+        const size_t room = std::min(count, std::max(firstWaveRecords, 4 * done));
+        if (!walk.take(room - done, elements))
+            return false;
+        makeRoom(records, room);
+        records.resize(qsizetype(room));
+        if (!readShared(elements, records.data() + done, passedOver))
+            return false;
+    }
     return true;
 }
 
@@ -223,16 +288,8 @@ std::optional<QList<APIWallpaper>> CatalogueArray::decode(QByteArray json)
         records.reserve(qsizetype(count));
         if (!readInTurn(array, records, &passedOver))
             return std::nullopt;
-    } else {
-        Elements elements;
-        elements.starts.reserve(count);
-        if (!findElements(array, padded, elements) || elements.starts.size() != count)
-            return std::nullopt;
-        records.reserve(qsizetype(count));
-        adviseHugePages(records.constData(), count * sizeof(APIWallpaper));
-        records.resize(qsizetype(count));
-        if (!readShared(elements, records, &passedOver))
-            return std::nullopt;
+    } else if (!readInWaves(array, padded, count, records, &passedOver)) {
+        return std::nullopt;
     }
     if (!CatalogueReader::atEnd(document) || (passedOver && !CatalogueReader::isStrictJson(padded.view())))
         return std::nullopt;

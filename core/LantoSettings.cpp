@@ -1,5 +1,6 @@
 #include "LantoSettings.h"
 
+#include "SaveFileLeftovers.h"
 #include "SerialQueue.h"
 #include "SettingsFileLock.h"
 #include "UuidText.h"
@@ -15,6 +16,8 @@ using namespace std::chrono_literals;
 namespace {
 
 constexpr auto writeDelay = 100ms;
+// A write takes milliseconds: a temporary this old belongs to a writer that was killed.
+constexpr auto leftoverAge = 60s;
 
 std::optional<PlistValue::Dictionary> readDictionary(const QString& path)
 {
@@ -169,6 +172,7 @@ LantoSettings::LantoSettings(const QString& directory, Scheduler& writeScheduler
     : d(std::make_shared<Store>(QDir(directory).filePath(QStringLiteral("Settings.plist")), writeScheduler))
 {
     QDir().mkpath(directory);
+    SaveFileLeftovers::remove(d->filePath, leftoverAge);
     // A readable dictionary is taken as it stands: keys it lacks stay absent.
     d->data = readDictionary(d->filePath).value_or(defaults());
 }

@@ -27,7 +27,7 @@ bool isTahoeOrLater() { return SystemVersion::isAtLeast(26); }
 } // namespace
 
 DesktopDisplaySync::DesktopDisplaySync(DesktopWindowController& controller, Scheduler& scheduler)
-    : m_controller(controller), m_retries(scheduler), m_coverPause(controller.m_settings)
+    : m_controller(controller), m_retries(scheduler), m_pauses(controller.m_settings)
 {
 }
 
@@ -46,7 +46,7 @@ void DesktopDisplaySync::setupObservers()
     Workspace& workspace = m_controller.m_workspace;
     connect(&workspace, &Workspace::screenParametersChanged, this, &DesktopDisplaySync::handleScreenParametersChanged);
     connect(&workspace, &Workspace::screensDidSleep, this, &DesktopDisplaySync::handleScreensDidSleep);
-    connect(&workspace, &Workspace::screensDidWake, this, &DesktopDisplaySync::handleWake);
+    connect(&workspace, &Workspace::screensDidWake, this, &DesktopDisplaySync::handleScreensDidWake);
     connect(&workspace, &Workspace::sessionDidResignActive, this, &DesktopDisplaySync::handleSessionDidResignActive);
     connect(&workspace, &Workspace::sessionDidBecomeActive, this, &DesktopDisplaySync::handleSessionDidBecomeActive);
     connect(&workspace, &Workspace::activeSpaceDidChange, this, &DesktopDisplaySync::handleActiveSpaceChange);
@@ -75,7 +75,7 @@ void DesktopDisplaySync::syncScreens()
             controller.createWindow(display, id);
             created.insert(id);
         } else {
-            window->second->setGeometry(display.frame);
+            window->second->place(display);
             if (DesktopImageView* view = controller.m_imageViews.value(id))
                 view->setSize(display.frame.size());
         }
@@ -140,19 +140,11 @@ void DesktopDisplaySync::refreshSystemWallpapers()
     m_controller.m_systemWallpapers.refresh(m_controller.m_screenModels);
 }
 
-void DesktopDisplaySync::pauseVideoPlayers()
-{
-    for (const auto& [id, player] : m_controller.m_videoPlayers)
-        player->pause();
-}
+void DesktopDisplaySync::applyPauses() { m_pauses.apply(m_controller.m_windows, m_controller.m_videoPlayers); }
 
-void DesktopDisplaySync::resumeVideoPlayers()
+void DesktopDisplaySync::applyPauses(const QString& screenId, DesktopVideoPlayer& player) const
 {
-    for (const auto& [id, player] : m_controller.m_videoPlayers) {
-        const ScreenModel* model = m_controller.record(id);
-        if (model != nullptr && model->videoURL && !m_coverPause.holds(id))
-            player->resume();
-    }
+    m_pauses.applyTo(screenId, m_controller.m_windows, player);
 }
 
 void DesktopDisplaySync::resyncAfterDisplayChange()
@@ -182,14 +174,22 @@ void DesktopDisplaySync::handleScreenParametersChanged()
 void DesktopDisplaySync::handleScreensDidSleep()
 {
     Log::write(QStringLiteral("Lanto: screensDidSleep — pausing video players"));
-    pauseVideoPlayers();
+    m_pauses.setEverywhere(PauseReason::sleep, true);
+    applyPauses();
+}
+
+void DesktopDisplaySync::handleScreensDidWake()
+{
+    m_pauses.setEverywhere(PauseReason::sleep, false);
+    handleWake();
 }
 
 void DesktopDisplaySync::handleSessionDidResignActive()
 {
     Log::write(QStringLiteral("Lanto: sessionDidResignActive (screen locked) — pausing video players"));
     m_unlockPending = true;
-    pauseVideoPlayers();
+    m_pauses.setEverywhere(PauseReason::lock, true);
+    applyPauses();
 }
 
 void DesktopDisplaySync::handleSessionDidBecomeActive()
@@ -207,28 +207,38 @@ void DesktopDisplaySync::handleScreenUnlocked()
 void DesktopDisplaySync::handleUnlock()
 {
     // One unlock brings both notices, in either order: the first one wakes.
-    if (std::exchange(m_unlockPending, false))
-        handleWake();
+    if (!std::exchange(m_unlockPending, false))
+        return;
+    m_pauses.setEverywhere(PauseReason::lock, false);
+    handleWake();
 }
 
 void DesktopDisplaySync::handleWake()
 {
-    if (!m_controller.isAnyShowing())
+    if (!m_controller.isAnyShowing()) {
+        // Nothing plays; a video shown later starts under what still holds.
+        applyPauses();
         return;
+    }
     Log::write(QStringLiteral("Lanto: handleWake — resuming wallpaper"));
     m_isWaking = true;
     syncScreens();
     m_isWaking = false;
     m_controller.m_windowOrder.reassertWindowLevels();
     refreshSystemWallpapers();
-    resumeVideoPlayers();
+    // Each video resumes once the last reason that held it is gone.
+    applyPauses();
     m_retries.after(retryDelay, [this] {
         if (!m_controller.isAnyShowing())
             return;
         Log::write(QStringLiteral("Lanto: handleWake delayed retry — re-syncing and resuming"));
         syncScreens();
         m_controller.m_windowOrder.reassertWindowLevels();
-        resumeVideoPlayers();
+        applyPauses();
+        DesktopPauses::resumeUnheld(m_controller.m_videoPlayers, [this](const QString& id) {
+            const ScreenModel* model = m_controller.record(id);
+            return model != nullptr && model->videoURL.has_value();
+        });
     });
 }
 
@@ -241,8 +251,5 @@ void DesktopDisplaySync::handleOcclusionChange(QObject* window)
 {
     if (qobject_cast<DesktopWindow*>(window) == nullptr)
         return;
-    m_coverPause.update(m_controller.m_windows, m_controller.m_videoPlayers, [this](const QString& id) {
-        const ScreenModel* model = m_controller.record(id);
-        return model != nullptr && model->videoURL.has_value();
-    });
+    applyPauses();
 }

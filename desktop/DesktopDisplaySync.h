@@ -1,6 +1,6 @@
 #pragma once
 
-#include "CoverPause.h"
+#include "DesktopPauses.h"
 #include "DelayedTasks.h"
 
 #include <QObject>
@@ -26,6 +26,9 @@ public:
     // that returned, unless a show is under way.
     void syncScreens();
 
+    // Gives a player about to play on the display the pause reasons that hold there.
+    void applyPauses(const QString& screenId, DesktopVideoPlayer& player) const;
+
 private:
     void setupObservers();
     void restorePersistedWallpapers();
@@ -33,6 +36,7 @@ private:
 
     void handleScreenParametersChanged();
     void handleScreensDidSleep();
+    void handleScreensDidWake();
     void handleSessionDidResignActive();
     void handleSessionDidBecomeActive();
     void handleScreenUnlocked();
@@ -40,8 +44,7 @@ private:
     void handleWake();
     void handleActiveSpaceChange();
     void handleOcclusionChange(QObject* window);
-    void resumeVideoPlayers();
-    void pauseVideoPlayers();
+    void applyPauses();
     void resyncAfterDisplayChange();
 
     DesktopWindowController& m_controller;
@@ -52,5 +55,5 @@ private:
     // Set once the launch restore has run; shows of returning displays wait for it.
     bool m_started = false;
     DelayedTasks m_retries;
-    CoverPause m_coverPause;
+    DesktopPauses m_pauses;
 };

@@ -60,6 +60,7 @@ DesktopVideoPlayer::~DesktopVideoPlayer()
     stopKeepingUp();
     cancelObservationAndLooping();
     QObject::disconnect(m_powerObserver);
+    QObject::disconnect(m_reduceMotionObserver);
     if (m_playerView) {
         m_playerView->setPlayer(nullptr);
         delete m_playerView.data();
@@ -73,7 +74,7 @@ void DesktopVideoPlayer::play(const QUrl& url, DesktopImageView* imageView, bool
         log(QStringLiteral("play() SKIPPED — same URL already playing (rate=%1)").arg(rateText()));
         return;
     }
-    if (m_context.settings.boolValue(SettingsKey::respectReduceMotion, false) && m_context.workspace.reduceMotion()) {
+    if (reduceMotionHolds()) {
         log(QStringLiteral("play() SKIPPED — Reduce Motion enabled"));
         stop();
         return;
@@ -132,7 +133,9 @@ void DesktopVideoPlayer::play(const QUrl& url, DesktopImageView* imageView, bool
         m_playerView->addStandbyPlayer(player.get());
 
     m_player = std::move(player);
-    m_pausedByPowerRule = false;
+    // A new video is not held by an earlier pause(); what else holds, holds it too.
+    m_pauseReasons.setFlag(PauseReason::user, false);
+    refreshOwnReasons();
     start.setupSeconds = secondsSince(start.start);
     observeStatus([this, start](std::optional<Status> previous) { statusAfterPlay(start, previous); });
 
@@ -142,7 +145,7 @@ void DesktopVideoPlayer::play(const QUrl& url, DesktopImageView* imageView, bool
     log(QStringLiteral("play() DONE — setup=%1s, play() called").arg(number(start.setupSeconds, 3)));
 
     if (start.firstPlay)
-        startPowerObserver();
+        startSystemObservers();
 }
 
 void DesktopVideoPlayer::statusAfterPlay(const PlayStart& start, std::optional<Status> previous)
@@ -196,11 +199,9 @@ void DesktopVideoPlayer::statusAfterPlay(const PlayStart& start, std::optional<S
         announceShown();
     }
     endObservation();
-    // A video started while the power rule holds shows its first frame and stays there.
-    if (powerRuleHolds()) {
+    // A video started while a reason holds shows its first frame and stays there.
+    if (m_pauseReasons)
         m_player->pause();
-        m_pausedByPowerRule = true;
-    }
 }
 
 void DesktopVideoPlayer::announceShown()
@@ -285,7 +286,8 @@ void DesktopVideoPlayer::stop()
     stopKeepingUp();
     cancelObservationAndLooping();
     QObject::disconnect(m_powerObserver);
-    m_pausedByPowerRule = false;
+    QObject::disconnect(m_reduceMotionObserver);
+    m_pauseReasons.setFlag(PauseReason::user, false);
     if (m_player) {
         m_player->pause();
         m_player->removeAllItems();
@@ -302,28 +304,54 @@ void DesktopVideoPlayer::stop()
 
 void DesktopVideoPlayer::pause()
 {
+    m_pauseReasons |= PauseReason::user;
+    pausePlayback();
+}
+
+void DesktopVideoPlayer::resume()
+{
+    m_pauseReasons.setFlag(PauseReason::user, false);
+    if (m_currentURL.isEmpty()) {
+        log(QStringLiteral("resume() SKIPPED — no currentURL"));
+        return;
+    }
+    refreshOwnReasons();
+    if (m_pauseReasons == PauseReason::battery) {
+        log(QStringLiteral("resume() SKIPPED — paused to save battery"));
+        return;
+    }
+    if (m_pauseReasons) {
+        log(QStringLiteral("resume() SKIPPED — still paused (%1)").arg(describePauseReasons(m_pauseReasons)));
+        return;
+    }
+    resumePlayback();
+}
+
+void DesktopVideoPlayer::setPauseReasons(PauseReasons which, PauseReasons held)
+{
+    const PauseReasons before = m_pauseReasons;
+    m_pauseReasons = (m_pauseReasons & ~which) | (held & which);
+    if (!before && m_pauseReasons)
+        pausePlayback();
+    else if (before && !m_pauseReasons)
+        resumePlayback();
+}
+
+void DesktopVideoPlayer::pausePlayback()
+{
     log(QStringLiteral("pause() — url=%1, rate=%2")
             .arg(m_currentURL.isEmpty() ? QStringLiteral("nil") : fileName(m_currentURL), rateText()));
     stopKeepingUp();
-    // Whoever pauses now also decides when the video plays again.
-    m_pausedByPowerRule = false;
     if (m_player)
         m_player->pause();
 }
 
-void DesktopVideoPlayer::resume()
+void DesktopVideoPlayer::resumePlayback()
 {
     if (m_currentURL.isEmpty()) {
         log(QStringLiteral("resume() SKIPPED — no currentURL"));
         return;
     }
-    if (powerRuleHolds()) {
-        // Wake, unlock and uncovering leave the video to the power rule, which resumes it when it ends.
-        log(QStringLiteral("resume() SKIPPED — paused to save battery"));
-        m_pausedByPowerRule = true;
-        return;
-    }
-    m_pausedByPowerRule = false;
     const bool hasItem = m_player && m_player->hasCurrentItem();
     if (hasItem && m_player->itemStatus() == PlayerBackend::ItemStatus::failed) {
         const QString error = m_player->itemError();
@@ -463,11 +491,20 @@ void DesktopVideoPlayer::observeStatus(std::function<void(std::optional<Status> 
         });
 }
 
-void DesktopVideoPlayer::startPowerObserver()
+void DesktopVideoPlayer::startSystemObservers()
 {
     QObject::disconnect(m_powerObserver);
-    m_powerObserver
-        = connect(&m_context.workspace, &Workspace::powerStateChanged, this, &DesktopVideoPlayer::evaluatePowerState);
+    QObject::disconnect(m_reduceMotionObserver);
+    m_powerObserver = connect(&m_context.workspace, &Workspace::powerStateChanged, this,
+        [this] { setPaused(PauseReason::battery, powerRuleHolds()); });
+    m_reduceMotionObserver = connect(&m_context.workspace, &Workspace::reduceMotionChanged, this,
+        [this] { setPaused(PauseReason::reduceMotion, reduceMotionHolds()); });
+}
+
+void DesktopVideoPlayer::refreshOwnReasons()
+{
+    m_pauseReasons.setFlag(PauseReason::battery, powerRuleHolds());
+    m_pauseReasons.setFlag(PauseReason::reduceMotion, reduceMotionHolds());
 }
 
 bool DesktopVideoPlayer::powerRuleHolds() const
@@ -477,18 +514,9 @@ bool DesktopVideoPlayer::powerRuleHolds() const
         && m_context.settings.boolValue(SettingsKey::pauseOnBattery, false);
 }
 
-// With "pauseOnBattery", running on battery or in low power mode pauses a
-// running video, and the rule's end resumes what the rule held, and no other.
-void DesktopVideoPlayer::evaluatePowerState()
+bool DesktopVideoPlayer::reduceMotionHolds() const
 {
-    if (!m_player)
-        return;
-    if (powerRuleHolds()) {
-        m_pausedByPowerRule = m_pausedByPowerRule || m_player->rate() > 0;
-        m_player->pause();
-    } else if (std::exchange(m_pausedByPowerRule, false)) {
-        resume();
-    }
+    return m_context.workspace.reduceMotion() && m_context.settings.boolValue(SettingsKey::respectReduceMotion, false);
 }
 
 double DesktopVideoPlayer::secondsSince(Scheduler::Clock::time_point start) const

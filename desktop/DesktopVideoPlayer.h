@@ -1,5 +1,6 @@
 #pragma once
 
+#include "PauseReasons.h"
 #include "PlayerBackend.h"
 #include "PlayerLayerView.h"
 #include "Scheduler.h"
@@ -39,6 +40,11 @@ struct DesktopVideoPlayerContext
 // plays (the deferred swap). A video taken over from another process at a known
 // position is shown at once and jumps there as soon as it plays.
 //
+// The video plays only while no pause reason holds (see PauseReasons): its
+// program's desktop sets sleep, lock and cover; the player itself follows the
+// battery rule, reduce motion and its own pause(). A video started while one
+// holds shows its first frame and stays there; the end of the last one resumes it.
+//
 // Main thread only. Every step is logged with the seconds since the first
 // player log line of the process.
 class DesktopVideoPlayer : public QObject
@@ -62,12 +68,17 @@ public:
     // Ends playback and detaches everything; the image view keeps its picture.
     // The player can be used again afterwards.
     void stop();
-    // Pauses the video; everything else stays.
+    // Pauses the video until resume(); everything else stays.
     void pause();
-    // Restarts playback after pause (unless "pauseOnBattery" holds it), rebuilding the player (at the same
-    // position) when its item failed, or playing the video again when there is
-    // no player or item.
+    // Ends the pause of pause() and restarts playback unless another reason
+    // holds it, rebuilding the player (at the same position) when its item
+    // failed, or playing the video again when there is no player or item.
     void resume();
+    // Sets each reason of which as held has it (the others stay as they are).
+    // The video pauses when the first reason comes and resumes when the last goes.
+    void setPauseReasons(PauseReasons which, PauseReasons held);
+    void setPaused(PauseReason reason, bool paused) { setPauseReasons(reason, paused ? reason : PauseReasons()); }
+    PauseReasons pauseReasons() const { return m_pauseReasons; }
     // Seconds into the video; 0 while it loads or when there is none.
     double currentPosition() const;
     // Whether the newest player's time runs.
@@ -132,9 +143,14 @@ private:
     void statusAfterRebuild(Scheduler::Clock::time_point start, double savedPosition,
         std::optional<PlayerBackend::TimeControlStatus> previous);
 
-    void startPowerObserver();
+    void pausePlayback();
+    void resumePlayback();
+
+    void startSystemObservers();
+    // The battery rule and reduce motion as they are now, without acting on them.
+    void refreshOwnReasons();
     bool powerRuleHolds() const;
-    void evaluatePowerState();
+    bool reduceMotionHolds() const;
 
     double secondsSince(Scheduler::Clock::time_point start) const;
     QString rateText() const;
@@ -150,9 +166,8 @@ private:
     QMetaObject::Connection m_statusObservation;
     quint64 m_observationGeneration = 0;
     QMetaObject::Connection m_powerObserver;
-    // The power rule holds a video that would play otherwise, and resumes it
-    // when the rule ends; nothing else it resumes.
-    bool m_pausedByPowerRule = false;
+    QMetaObject::Connection m_reduceMotionObserver;
+    PauseReasons m_pauseReasons;
     bool m_shownAtPosition = false;
     // The wall-clock line a handed-over video keeps to: where it was due at a moment.
     struct KeepUp

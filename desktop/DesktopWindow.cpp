@@ -2,8 +2,29 @@
 
 #include "DesktopImageView.h"
 #include "Displays.h"
+#include "Workspace.h"
 
 DesktopWindow::~DesktopWindow() = default;
+
+void DesktopWindow::place(const ConnectedDisplay& display)
+{
+    setGeometry(display.frame);
+    m_displayPixelFrame = display.devicePixelFrame();
+    updateCoveredByFullScreen();
+}
+
+void DesktopWindow::followFullScreenWindow(Workspace& workspace)
+{
+    m_workspace = &workspace;
+    connect(&workspace, &Workspace::fullScreenWindowChanged, this, &DesktopWindow::updateCoveredByFullScreen);
+    updateCoveredByFullScreen();
+}
+
+void DesktopWindow::updateCoveredByFullScreen()
+{
+    if (m_workspace)
+        setCoveredByFullScreen(m_workspace->isCoveredByFullScreenWindow(m_displayPixelFrame));
+}
 
 void closeDesktopWindow(DesktopWindows& windows, DesktopImageViews& imageViews, const QString& screenId)
 {
@@ -19,6 +40,7 @@ void closeDesktopWindow(DesktopWindows& windows, DesktopImageViews& imageViews, 
 DesktopWindowWithView makeDesktopWindow(const ConnectedDisplay& display)
 {
     auto window = std::make_unique<DesktopWindow>(display.frame, display.screen.data());
+    window->place(display);
     window->setLevel(DesktopLevelWindow::desktopLevel);
     // The content item takes the window's size only when the window is first shown.
     auto* imageView = new DesktopImageView(window->contentItem());

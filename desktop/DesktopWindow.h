@@ -3,16 +3,19 @@
 #include "DesktopLevelWindow.h"
 
 #include <QMap>
+#include <QPointer>
 #include <QString>
 
 #include <map>
 #include <memory>
 
 class DesktopImageView;
+class Workspace;
 struct ConnectedDisplay;
 
-// The window class of wallpaper windows. It adds nothing: it exists so that the
-// application shell can tell wallpaper windows from its own by their type.
+// The window class of wallpaper windows, so that the application shell can
+// tell them from its own by their type. Each one knows its display's frame in
+// device pixels, the units in which the window system reports full-screen windows.
 class DesktopWindow final : public DesktopLevelWindow
 {
     Q_OBJECT
@@ -20,6 +23,17 @@ class DesktopWindow final : public DesktopLevelWindow
 public:
     using DesktopLevelWindow::DesktopLevelWindow;
     ~DesktopWindow() override;
+
+    // Over the display, wherever it now lies.
+    void place(const ConnectedDisplay& display);
+    // Keeps the window told whether the workspace's full-screen window covers its display.
+    void followFullScreenWindow(Workspace& workspace);
+
+private:
+    void updateCoveredByFullScreen();
+
+    QRect m_displayPixelFrame;
+    QPointer<Workspace> m_workspace;
 };
 
 // A wallpaper window and the image view that is its content.

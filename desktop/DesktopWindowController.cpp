@@ -1,7 +1,7 @@
 #include "DesktopWindowController.h"
 
 #include "BlackoutImage.h"
-#include "CoverPause.h"
+#include "DesktopPauses.h"
 #include "DesktopImageView.h"
 #include "DesktopVideoPlayer.h"
 #include "DesktopWindow.h"
@@ -359,6 +359,8 @@ void DesktopWindowController::startVideo(const QString& screenId, const QUrl& vi
                    .arg(screenId, videoURL.fileName())
                    .arg(position, 0, 'f', 1)
                    .arg(handoff ? 1 : 0));
+    // A covered or sleeping display's new video shows its first frame and waits.
+    m_displaySync.applyPauses(screenId, *player);
     player->play(videoURL, view, handoff, position, model ? model->playbackPositionDate : std::nullopt);
 }
 
@@ -414,7 +416,7 @@ void DesktopWindowController::createWindow(const ConnectedDisplay& display, cons
     // Occlusion of our windows reaches every observer through the workspace.
     connect(window.get(), &DesktopLevelWindow::occlusionStateChanged, this,
         [this, w = window.get()] { m_workspace.raiseWindowOcclusionChanged(w); });
-    CoverPause::followFullScreenWindow(*window, m_workspace);
+    window->followFullScreenWindow(m_workspace);
 
     // A replaced window must not linger on screen, unreferenced.
     dropWindow(screenId);

@@ -7,6 +7,7 @@
 #include <mpv/render.h>
 
 #include <algorithm>
+#include <atomic>
 
 #include <pthread.h>
 #include <sys/mman.h>
@@ -19,32 +20,8 @@ std::size_t maximumBuffers(std::size_t viewers) { return 2 + std::max<std::size_
 // libmpv's fast paths want rows on 64-byte boundaries.
 constexpr int alignment = 64;
 
-struct Mapping
-{
-    void* address;
-    std::size_t bytes;
-};
-
-// An opaque 32-bit RGB image over pages of its own, given back to the system
-// as soon as the last holder lets go (the allocator would keep them).
-QImage mappedImage(QSize size)
-{
-    const int bytesPerLine = (size.width() * 4 + alignment - 1) / alignment * alignment;
-    const std::size_t bytes = std::size_t(bytesPerLine) * std::size_t(size.height());
-    void* memory = mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
-    if (memory == MAP_FAILED)
-        return QImage();
-    return QImage(static_cast<uchar*>(memory), size.width(), size.height(), bytesPerLine, QImage::Format_RGB32,
-        [](void* mapping) {
-            auto* pages = static_cast<Mapping*>(mapping);
-            munmap(pages->address, pages->bytes);
-            delete pages;
-        },
-        new Mapping { memory, bytes });
-}
-
-// The pixels of a pooled buffer, written in place: the pool and the drawing
-// thread are its only holders, and bits() would copy it for that.
+// The pixels of a pooled buffer, written in place: no viewer holds it while it
+// is drawn, and bits() would copy it for that.
 uchar* writablePixels(const QImage& image) { return const_cast<uchar*>(image.constBits()); }
 
 // libmpv leaves the fourth byte of each pixel undefined; Qt reads it as alpha.
@@ -59,6 +36,52 @@ void makeOpaque(const QImage& image)
 }
 
 } // namespace
+
+// The pages of one pooled frame, over pages of their own, given back to the
+// system once the pool and every image of them let go (the allocator would
+// keep them).
+struct MpvSoftwareRenderer::Buffer
+{
+    static std::shared_ptr<Buffer> map(QSize size)
+    {
+        const int bytesPerLine = (size.width() * 4 + alignment - 1) / alignment * alignment;
+        const std::size_t bytes = std::size_t(bytesPerLine) * std::size_t(size.height());
+        void* memory = mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+        if (memory == MAP_FAILED)
+            return nullptr;
+        return std::make_shared<Buffer>(memory, bytes, size, bytesPerLine);
+    }
+
+    Buffer(void* address, std::size_t bytes, QSize size, int bytesPerLine)
+        : address(address), bytes(bytes), size(size), bytesPerLine(bytesPerLine)
+    {
+    }
+    ~Buffer() { munmap(address, bytes); }
+
+    // An opaque 32-bit RGB image of the pages. Until every copy of it is gone
+    // the buffer is not free: whichever thread lets go of the last one marks it
+    // free, with release order, after its last read of the pixels.
+    static QImage image(const std::shared_ptr<Buffer>& buffer)
+    {
+        buffer->inUse.store(true, std::memory_order_relaxed);
+        return QImage(static_cast<uchar*>(buffer->address), buffer->size.width(), buffer->size.height(),
+            buffer->bytesPerLine, QImage::Format_RGB32,
+            [](void* holder) {
+                auto* owner = static_cast<std::shared_ptr<Buffer>*>(holder);
+                (*owner)->inUse.store(false, std::memory_order_release);
+                delete owner;
+            },
+            new std::shared_ptr<Buffer>(buffer));
+    }
+
+    bool isFree() const { return !inUse.load(std::memory_order_acquire); }
+
+    void* const address;
+    const std::size_t bytes;
+    const QSize size;
+    const int bytesPerLine;
+    std::atomic<bool> inUse { false };
+};
 
 std::shared_ptr<MpvSoftwareRenderer> MpvSoftwareRenderer::create(std::shared_ptr<MpvCore> core, QString* error)
 {
@@ -111,27 +134,28 @@ MpvSoftwareRenderer::~MpvSoftwareRenderer()
 
 quint64 MpvSoftwareRenderer::addViewer(std::function<void()> frameReady)
 {
-    std::lock_guard lock(m_mutex);
-    const quint64 id = m_nextViewer++;
-    m_viewers[id] = { std::move(frameReady), QSize() };
-    return id;
+    return m_viewers.add(std::move(frameReady));
 }
 
 void MpvSoftwareRenderer::setViewerSize(quint64 viewer, QSize pixels)
 {
-    std::lock_guard lock(m_mutex);
-    if (const auto found = m_viewers.find(viewer); found != m_viewers.end() && found->second.size != pixels) {
-        found->second.size = pixels;
-        // A paused video is drawn again at the new size.
-        m_updatePending = true;
-        m_wake.notify_one();
-    }
+    if (m_viewers.setSize(viewer, pixels))
+        redrawAtWantedSize();
 }
 
 void MpvSoftwareRenderer::removeViewer(quint64 viewer)
 {
+    m_viewers.remove(viewer);
+    // The largest size left may be smaller.
+    redrawAtWantedSize();
+}
+
+void MpvSoftwareRenderer::redrawAtWantedSize()
+{
+    // A paused video is drawn again at the size now wanted.
     std::lock_guard lock(m_mutex);
-    m_viewers.erase(viewer);
+    m_updatePending = true;
+    m_wake.notify_one();
 }
 
 SoftwareFrame MpvSoftwareRenderer::latestFrame() const
@@ -155,9 +179,9 @@ void MpvSoftwareRenderer::run()
             if (m_stopping)
                 return;
             m_updatePending = false;
-            size = wantedSizeLocked();
-            viewers = m_viewers.size();
         }
+        size = m_viewers.largestSize();
+        viewers = m_viewers.count();
         const bool newFrame = mpv_render_context_update(m_context) & MPV_RENDER_UPDATE_FRAME;
         hasFrame = hasFrame || newFrame;
         // A frame that falls due is drawn; a new size redraws the current one.
@@ -178,36 +202,29 @@ void MpvSoftwareRenderer::run()
     }
 }
 
-QSize MpvSoftwareRenderer::wantedSizeLocked() const
-{
-    QSize size;
-    for (const auto& [id, viewer] : m_viewers)
-        size = size.expandedTo(viewer.size);
-    return size.isEmpty() ? QSize() : size;
-}
-
 // A buffer no view reads any more (the pool holds it alone), or a new one.
 // Of the free buffers one is kept for the next frame; more are given back.
 QImage MpvSoftwareRenderer::takeBuffer(QSize size, std::size_t limit)
 {
-    std::erase_if(m_buffers, [size](const QImage& buffer) { return buffer.size() != size; });
-    QImage free;
-    std::erase_if(m_buffers, [&free](const QImage& buffer) {
-        if (!buffer.isDetached())
+    std::erase_if(m_buffers, [size](const std::shared_ptr<Buffer>& buffer) { return buffer->size != size; });
+    std::shared_ptr<Buffer> free;
+    std::erase_if(m_buffers, [&free](const std::shared_ptr<Buffer>& buffer) {
+        if (!buffer->isFree())
             return false;
-        if (!free.isNull())
+        if (free)
             return true;
         free = buffer;
         return false;
     });
-    if (!free.isNull())
-        return free;
-    if (m_buffers.size() >= limit)
-        return QImage(); // the views lag behind: this frame is not drawn
-    QImage buffer = mappedImage(size);
-    if (!buffer.isNull())
-        m_buffers.push_back(buffer);
-    return buffer;
+    if (!free) {
+        if (m_buffers.size() >= limit)
+            return QImage(); // the views lag behind: this frame is not drawn
+        free = Buffer::map(size);
+        if (!free)
+            return QImage();
+        m_buffers.push_back(free);
+    }
+    return Buffer::image(free);
 }
 
 void MpvSoftwareRenderer::draw(const QImage& buffer)
@@ -243,13 +260,9 @@ void MpvSoftwareRenderer::skip()
 
 void MpvSoftwareRenderer::publish(const QImage& frame)
 {
-    std::vector<std::function<void()>> callbacks;
     {
         std::lock_guard lock(m_mutex);
         m_latest = { frame, m_latest.serial + 1 };
-        for (const auto& [id, viewer] : m_viewers)
-            callbacks.push_back(viewer.frameReady);
     }
-    for (const auto& frameReady : callbacks)
-        frameReady();
+    m_viewers.notifyAll();
 }

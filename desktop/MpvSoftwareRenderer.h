@@ -1,9 +1,9 @@
 #pragma once
 
+#include "FrameViewers.h"
 #include "VideoFrameSource.h"
 
 #include <condition_variable>
-#include <map>
 #include <memory>
 #include <mutex>
 #include <thread>
@@ -19,6 +19,10 @@ struct mpv_render_context;
 //
 // Frames go into a few reused buffers, none of them written while a viewer
 // may still read it.
+//
+// A viewer's frameReady runs on the drawing thread, until removeViewer
+// returns. That thread owns neither the renderer nor its viewers, so it never
+// ends them (and never joins itself).
 class MpvSoftwareRenderer final : public SoftwareFrameFeed
 {
 public:
@@ -34,18 +38,14 @@ public:
     MpvSoftwareRenderer(std::shared_ptr<MpvCore> core, mpv_render_context* context, bool makeOpaque);
 
 private:
-    struct Viewer
-    {
-        std::function<void()> frameReady;
-        QSize size;
-    };
+    struct Buffer;
 
     void run();
-    QSize wantedSizeLocked() const;
     QImage takeBuffer(QSize size, std::size_t limit);
     void draw(const QImage& buffer);
     void skip();
     void publish(const QImage& frame);
+    void redrawAtWantedSize();
 
     // Declared first, so it outlives the render context.
     std::shared_ptr<MpvCore> m_core;
@@ -57,11 +57,10 @@ private:
     std::condition_variable m_wake;
     bool m_updatePending = false;
     bool m_stopping = false;
-    std::map<quint64, Viewer> m_viewers;
-    quint64 m_nextViewer = 1;
     SoftwareFrame m_latest;
+    FrameViewers m_viewers;
     // Render thread only.
-    std::vector<QImage> m_buffers;
+    std::vector<std::shared_ptr<Buffer>> m_buffers;
 
     std::thread m_thread;
 };

@@ -1,5 +1,11 @@
 #include "PlayerFrameFeed.h"
 
+PlayerFrameFeed::~PlayerFrameFeed()
+{
+    // The source calls this feed back until it lets go of it here.
+    setSource(nullptr);
+}
+
 std::unique_ptr<VideoRenderer> PlayerFrameFeed::createRenderer(std::function<void()>, QString* error)
 {
     *error = QStringLiteral("the player draws its frames in memory");
@@ -11,28 +17,18 @@ std::shared_ptr<SoftwareFrameFeed> PlayerFrameFeed::softwareFeed() const
     return std::const_pointer_cast<PlayerFrameFeed>(shared_from_this());
 }
 
-quint64 PlayerFrameFeed::addViewer(std::function<void()> frameReady)
-{
-    std::lock_guard lock(m_mutex);
-    const quint64 id = m_nextViewer++;
-    m_viewers[id] = { std::move(frameReady), QSize() };
-    return id;
-}
+quint64 PlayerFrameFeed::addViewer(std::function<void()> frameReady) { return m_viewers.add(std::move(frameReady)); }
 
 void PlayerFrameFeed::setViewerSize(quint64 viewer, QSize pixels)
 {
-    std::lock_guard lock(m_mutex);
-    if (const auto found = m_viewers.find(viewer); found != m_viewers.end()) {
-        found->second.size = pixels;
-        updateSourceSizeLocked();
-    }
+    if (m_viewers.setSize(viewer, pixels))
+        updateSourceSize();
 }
 
 void PlayerFrameFeed::removeViewer(quint64 viewer)
 {
-    std::lock_guard lock(m_mutex);
-    m_viewers.erase(viewer);
-    updateSourceSizeLocked();
+    m_viewers.remove(viewer);
+    updateSourceSize();
 }
 
 SoftwareFrame PlayerFrameFeed::latestFrame() const
@@ -51,20 +47,29 @@ SoftwareFrame PlayerFrameFeed::latestFrame() const
 
 void PlayerFrameFeed::setSource(std::shared_ptr<SoftwareFrameFeed> source)
 {
-    std::lock_guard lock(m_mutex);
-    if (source == m_source)
+    std::shared_ptr<SoftwareFrameFeed> previous;
+    quint64 previousViewer = 0;
+    {
+        std::lock_guard lock(m_mutex);
+        if (source == m_source)
+            return;
+        previous = std::exchange(m_source, nullptr);
+        previousViewer = std::exchange(m_sourceViewer, 0);
+    }
+    // Outside the lock: the source waits for a call to frameReady() under way,
+    // which takes it. After that it calls this feed no more.
+    if (previous)
+        previous->removeViewer(previousViewer);
+    if (!source)
         return;
-    if (m_source)
-        m_source->removeViewer(m_sourceViewer);
-    m_source = std::move(source);
-    m_sourceViewer = 0;
-    if (!m_source)
-        return;
-    m_sourceViewer = m_source->addViewer([weak = weak_from_this()] {
-        if (const std::shared_ptr<PlayerFrameFeed> feed = weak.lock())
-            feed->frameReady();
-    });
-    updateSourceSizeLocked();
+    // The source never owns this feed: it ends its calls before the feed goes.
+    const quint64 viewer = source->addViewer([this] { frameReady(); });
+    {
+        std::lock_guard lock(m_mutex);
+        m_source = std::move(source);
+        m_sourceViewer = viewer;
+    }
+    updateSourceSize();
 }
 
 void PlayerFrameFeed::setHeld(bool held)
@@ -82,24 +87,17 @@ void PlayerFrameFeed::setHeld(bool held)
 
 void PlayerFrameFeed::frameReady()
 {
-    std::vector<std::function<void()>> callbacks;
     {
         std::lock_guard lock(m_mutex);
         if (m_held)
             return;
-        for (const auto& [id, viewer] : m_viewers)
-            callbacks.push_back(viewer.frameReady);
     }
-    for (const auto& callback : callbacks)
-        callback();
+    m_viewers.notifyAll();
 }
 
-void PlayerFrameFeed::updateSourceSizeLocked()
+void PlayerFrameFeed::updateSourceSize()
 {
-    if (!m_source)
-        return;
-    QSize size;
-    for (const auto& [id, viewer] : m_viewers)
-        size = size.expandedTo(viewer.size);
-    m_source->setViewerSize(m_sourceViewer, size);
+    std::lock_guard lock(m_mutex);
+    if (m_source)
+        m_source->setViewerSize(m_sourceViewer, m_viewers.largestSize());
 }

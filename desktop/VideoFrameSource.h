@@ -46,6 +46,7 @@ public:
     virtual quint64 addViewer(std::function<void()> frameReady) = 0;
     // Frames are drawn at the largest size the viewers ask for, in pixels.
     virtual void setViewerSize(quint64 viewer, QSize pixels) = 0;
+    // Once it returns, the viewer's frameReady is not called again.
     virtual void removeViewer(quint64 viewer) = 0;
     virtual SoftwareFrame latestFrame() const = 0;
 };

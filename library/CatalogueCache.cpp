@@ -104,6 +104,8 @@ CatalogueCache::Contents& CatalogueCache::contents()
     if (bytes) {
         if (std::optional<QList<APIWallpaper>> records = CatalogueArray::decode(std::move(*bytes)))
             merge(*m_contents, *records);
+        else
+            Log::write(u"Lanto: Ignoring wallpaper cache — not an array of catalogue records"_s);
     }
     return *m_contents;
 }

@@ -35,7 +35,9 @@ public:
     const QString& filePath() const { return m_filePath; }
 
     // The records on file; none when the file is missing, too large or not
-    // an array of catalogue records.
+    // an array of catalogue records (logged). Reading a file costs memory in
+    // proportion to its size and to the records it holds, never to the number
+    // of elements that are not records.
     QFuture<QList<APIWallpaper>> load();
     // Replaces the record of each known id in place and appends the others
     // (a later record of one id in the same batch replaces the earlier one),

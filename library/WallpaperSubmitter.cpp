@@ -159,14 +159,17 @@ void WallpaperSubmitter::uploadPreview(const RunPtr& run, const Done&)
     setProgress(0.8);
     if (!run->files.previewPath)
         return submit(run, Done{});
-    const std::optional<QByteArray> preview = readWhole(*run->files.previewPath);
-    if (!preview)
-        return fail(run, ServiceError(FileError{u"The file preview.mov could not be read."_s}));
-    await(run,
-          m_client.withTransientRetry<Done>([client = &m_client, id = run->id, bytes = *preview] {
-              return client->putSubmissionFile(id, u"preview"_s, u"video/quicktime"_s, bytes);
-          }),
-          &WallpaperSubmitter::submit);
+    // Up to hundreds of megabytes from disk: read off the main thread.
+    runDeliveredTo(this, [path = *run->files.previewPath] { return readWhole(path); })
+        .then(this, [this, run](const std::optional<QByteArray>& preview) {
+            if (!preview)
+                return fail(run, ServiceError(FileError{u"The file preview.mov could not be read."_s}));
+            await(run,
+                  m_client.withTransientRetry<Done>([client = &m_client, id = run->id, bytes = *preview] {
+                      return client->putSubmissionFile(id, u"preview"_s, u"video/quicktime"_s, bytes);
+                  }),
+                  &WallpaperSubmitter::submit);
+        });
 }
 
 void WallpaperSubmitter::submit(const RunPtr& run, const Done&)

@@ -12,20 +12,6 @@ const QStringList api { u"api"_s, u"v1"_s };
 
 constexpr qint64 maximumAvatarBytes = 5 * 1024 * 1024;
 
-Refusal refusalOf(Accounts::ChangeFailure failure)
-{
-    switch (failure) {
-    case Accounts::ChangeFailure::handleTaken:
-        return { 409, u"This handle is already taken"_s };
-    case Accounts::ChangeFailure::handleInvalid:
-        return { 400, u"Handles are 3 to 30 letters, digits, underscores or periods"_s };
-    case Accounts::ChangeFailure::nameInvalid:
-        return { 400, u"The name cannot be empty"_s };
-    default:
-        return { 500, u"The service could not store the change"_s };
-    }
-}
-
 // The picture's kind from its first bytes; only JPEG and PNG are taken.
 std::optional<QString> avatarFileName(const QString& userId, const QByteArray& bytes)
 {
@@ -71,9 +57,8 @@ std::optional<ServiceReply> LocalService::answerAccount(const ServiceRequest& r)
         const Checked<ProfileChanges> changes = recordFromBody<ProfileChanges>(r);
         if (!changes)
             return ServiceReply::refused(changes.refusal());
-        const Accounts::ChangeFailure failure = m_accounts.update(user.value(), changes.value());
-        if (failure != Accounts::ChangeFailure::none)
-            return ServiceReply::refused(refusalOf(failure));
+        if (const std::optional<Refusal> refusal = m_accounts.update(user.value(), changes.value()))
+            return ServiceReply::refused(*refusal);
     } else if (r.method == "POST") {
         if (r.body.size() > maximumAvatarBytes)
             return ServiceReply::refused(413, u"An avatar is at most 5 MiB"_s);
@@ -81,16 +66,30 @@ std::optional<ServiceReply> LocalService::answerAccount(const ServiceRequest& r)
         if (!fileName)
             return ServiceReply::refused(415, u"The avatar must be a JPEG or PNG picture"_s);
         const QString mediaId = u"avatars"_s;
-        const QString path = u"/files/"_s + mediaId + u'/' + *fileName;
+        const QString folder = u"/files/"_s + mediaId + u'/';
+        const QString path = folder + *fileName;
+        QString replaced;
         const bool stored = m_media.writeFile(mediaId, *fileName, r.body) && m_store->transaction([&] {
+            const QString previous
+                = m_store->value(u"SELECT avatar_url FROM users WHERE id = ?"_s, { user.value() }).value_or(QVariant()).toString();
+            if (previous.startsWith(folder)) {
+                replaced = previous.mid(folder.size());
+                if (!m_store->run(u"DELETE FROM media_files WHERE media_id = ? AND slot = ?"_s, { mediaId, replaced }))
+                    return false;
+            }
             return m_store->run(u"INSERT OR REPLACE INTO media_files (media_id, slot, file_name, content_type, size) "
                                 "VALUES (?, ?, ?, ?, ?)"_s,
                        { mediaId, *fileName, *fileName,
                            fileName->endsWith(u".png"_s) ? u"image/png"_s : u"image/jpeg"_s, r.body.size() })
                 && m_store->run(u"UPDATE users SET avatar_url = ? WHERE id = ?"_s, { path, user.value() });
         });
-        if (!stored)
+        if (!stored) {
+            m_media.removeFile(mediaId, *fileName);
             return ServiceReply::refused(500, u"The service could not store the avatar"_s);
+        }
+        // The row went first, so the old picture is never served after this.
+        if (!replaced.isEmpty())
+            m_media.removeFile(mediaId, replaced);
         return ServiceReply::ok(AvatarResponse { r.origin + path }.toJson());
     }
     const std::optional<UserProfile> profile = m_accounts.profile(user.value(), r.origin);

@@ -55,7 +55,7 @@ std::optional<AuthCodeExchangeResponse> Accounts::exchange(
 {
     std::optional<AuthCodeExchangeResponse> response;
     ExchangeFailure reason = ExchangeFailure::storeFailed;
-    m_store.transaction([&] {
+    const bool committed = m_store.transaction([&] {
         QSqlQuery pending = m_store.query(
             u"SELECT apple_user_id, name FROM sign_in_codes WHERE code = ? AND expires_at >= ?"_s,
             { code, QDateTime::currentSecsSinceEpoch() });
@@ -96,6 +96,9 @@ std::optional<AuthCodeExchangeResponse> Accounts::exchange(
         response = AuthCodeExchangeResponse { token, account->id, appleUserID, exchanged };
         return true;
     });
+    // A session that was not stored is no session.
+    if (!committed)
+        response.reset();
     if (!response && failure)
         *failure = reason;
     return response;
@@ -155,17 +158,31 @@ HandleAvailability Accounts::availability(const QString& handle) const
     return { true, std::nullopt };
 }
 
-Accounts::ChangeFailure Accounts::update(const QString& userId, const ProfileChanges& changes)
+std::optional<QString> Accounts::textProblem(const ProfileChanges& changes)
 {
-    if (changes.name && changes.name->trimmed().isEmpty())
-        return ChangeFailure::nameInvalid;
-    if (changes.handle && formProblem(*changes.handle))
-        return ChangeFailure::handleInvalid;
-    ChangeFailure failure = ChangeFailure::storeFailed;
+    static const QRegularExpression colour(u"^#?[0-9A-Fa-f]{6}$"_s);
+    if (changes.name && (changes.name->trimmed().isEmpty() || changes.name->size() > maximumName))
+        return u"A name is 1 to %1 characters long"_s.arg(maximumName);
+    if (changes.bio && changes.bio->size() > maximumBio)
+        return u"A bio is at most %1 characters long"_s.arg(maximumBio);
+    if (changes.link && changes.link->size() > maximumLink)
+        return u"A link is at most %1 characters long"_s.arg(maximumLink);
+    if (changes.avatarColor && !colour.match(*changes.avatarColor).hasMatch())
+        return u"An avatar colour is six hexadecimal digits, such as \"FF6B6B\""_s;
+    if (changes.handle)
+        return formProblem(*changes.handle);
+    return std::nullopt;
+}
+
+std::optional<Refusal> Accounts::update(const QString& userId, const ProfileChanges& changes)
+{
+    if (const std::optional<QString> problem = textProblem(changes))
+        return Refusal { 400, *problem };
+    std::optional<Refusal> refusal = Refusal { 500, u"The service could not store the change"_s };
     const bool changed = m_store.transaction([&] {
         if (changes.handle
             && m_store.value(u"SELECT 1 FROM users WHERE handle = ? AND id <> ?"_s, { *changes.handle, userId })) {
-            failure = ChangeFailure::handleTaken;
+            refusal = Refusal { 409, u"This handle is already taken"_s };
             return false;
         }
         // COALESCE keeps each column whose change is absent.
@@ -175,7 +192,7 @@ Accounts::ChangeFailure Accounts::update(const QString& userId, const ProfileCha
             { orNull(changes.name), orNull(changes.avatarColor), orNull(changes.bio), orNull(changes.link),
                 orNull(changes.handle), userId });
     });
-    return changed ? ChangeFailure::none : failure;
+    return changed ? std::nullopt : refusal;
 }
 
 bool Accounts::addCreator(const QString& id, const QString& name, const QString& handle, const QString& avatarColor,

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "APIModels.h"
+#include "Refusal.h"
 
 #include <QString>
 
@@ -33,9 +34,14 @@ public:
     // Stored file addresses ("/files/...") come out below origin.
     std::optional<UserProfile> profile(const QString& userId, const QString& origin) const;
 
-    enum class ChangeFailure { none, handleTaken, handleInvalid, nameInvalid, storeFailed };
-    // Applies the fields that are present; the handle is checked as availability() does.
-    ChangeFailure update(const QString& userId, const ProfileChanges& changes);
+    // The longest texts a profile takes.
+    static constexpr qsizetype maximumName = 80;
+    static constexpr qsizetype maximumBio = 500;
+    static constexpr qsizetype maximumLink = 300;
+
+    // Applies the fields that are present, each checked first (the handle as
+    // availability() does); why not, when it cannot.
+    std::optional<Refusal> update(const QString& userId, const ProfileChanges& changes);
 
     // Whether a handle could be taken: its form, then whether someone has it.
     HandleAvailability availability(const QString& handle) const;
@@ -46,6 +52,7 @@ public:
 
 private:
     static std::optional<QString> formProblem(const QString& handle);
+    static std::optional<QString> textProblem(const ProfileChanges& changes);
 
     ServiceStore& m_store;
 };

@@ -200,37 +200,43 @@ std::optional<Catalogue::Event> Catalogue::eventNamed(const QString& name)
     return std::nullopt;
 }
 
-bool Catalogue::record(Event event, const QString& id)
+Catalogue::Outcome Catalogue::record(Event event, const QString& id)
 {
     QString counter;
     if (event == Event::download)
         counter = u", download_count = download_count + 1"_s;
     else if (event == Event::apply)
         counter = u", apply_count = apply_count + 1"_s;
-    bool found = false;
-    m_store.transaction([&] {
-        found = m_store.value(u"SELECT 1 FROM wallpapers WHERE id = ? AND status = 'approved'"_s, { id }).has_value();
-        return found
-            && m_store.run(u"UPDATE wallpapers SET trend_count = trend_count + 1"_s + counter + u" WHERE id = ?"_s,
-                { id });
+    Outcome outcome = Outcome::storeFailed;
+    const bool stored = m_store.transaction([&] {
+        const std::optional<int> changed = m_store.change(
+            u"UPDATE wallpapers SET trend_count = trend_count + 1"_s + counter + u" WHERE id = ? AND status = 'approved'"_s,
+            { id });
+        if (changed == 0)
+            outcome = Outcome::notFound;
+        return changed.value_or(0) > 0;
     });
-    return found;
+    return stored ? Outcome::done : outcome;
 }
 
-bool Catalogue::setFavorite(const QString& userId, const QString& id, bool favorite)
+Catalogue::Outcome Catalogue::setFavorite(const QString& userId, const QString& id, bool favorite)
 {
-    bool found = false;
-    m_store.transaction([&] {
-        found = m_store.value(u"SELECT 1 FROM wallpapers WHERE id = ? AND status = 'approved'"_s, { id }).has_value();
-        if (!found)
+    Outcome outcome = Outcome::storeFailed;
+    const bool stored = m_store.transaction([&] {
+        if (!m_store.value(u"SELECT 1 FROM wallpapers WHERE id = ? AND status = 'approved'"_s, { id })) {
+            outcome = Outcome::notFound;
             return false;
-        const bool ok = favorite
-            ? m_store.run(u"INSERT OR IGNORE INTO favorites (user_id, wallpaper_id) VALUES (?, ?)"_s, { userId, id })
-            : m_store.run(u"DELETE FROM favorites WHERE user_id = ? AND wallpaper_id = ?"_s, { userId, id });
-        return ok
-            && m_store.run(u"UPDATE wallpapers SET favorite_count = "
-                           "(SELECT COUNT(*) FROM favorites WHERE wallpaper_id = ?) WHERE id = ?"_s,
-                { id, id });
+        }
+        const std::optional<int> changed = favorite
+            ? m_store.change(u"INSERT OR IGNORE INTO favorites (user_id, wallpaper_id) VALUES (?, ?)"_s, { userId, id })
+            : m_store.change(u"DELETE FROM favorites WHERE user_id = ? AND wallpaper_id = ?"_s, { userId, id });
+        if (!changed)
+            return false;
+        if (*changed == 0)
+            return true;
+        return m_store.run(favorite ? u"UPDATE wallpapers SET favorite_count = favorite_count + 1 WHERE id = ?"_s
+                                    : u"UPDATE wallpapers SET favorite_count = MAX(favorite_count - 1, 0) WHERE id = ?"_s,
+            { id });
     });
-    return found;
+    return stored ? Outcome::done : outcome;
 }

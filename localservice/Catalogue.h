@@ -61,10 +61,12 @@ public:
 
     enum class Event { download, favorite, apply, remove };
     static std::optional<Event> eventNamed(const QString& name);
-    // False when there is no public wallpaper of that id.
-    bool record(Event event, const QString& id);
-    // Adds or removes a favourite of a public wallpaper; false when there is none.
-    bool setFavorite(const QString& userId, const QString& id, bool favorite);
+    enum class Outcome { done, notFound, storeFailed };
+    // Counts the event for a public wallpaper.
+    Outcome record(Event event, const QString& id);
+    // Adds or removes a favourite of a public wallpaper; its count moves by
+    // one when the user's favourite changes, and stays when it was already so.
+    Outcome setFavorite(const QString& userId, const QString& id, bool favorite);
 
     // The twelve category keys, and a category record for one of them.
     static std::optional<APICategory> category(const QString& key);

@@ -22,6 +22,19 @@ Checked<qint64> pageOf(const ServiceRequest& r)
     return page;
 }
 
+std::optional<Refusal> refusalOf(Catalogue::Outcome outcome)
+{
+    switch (outcome) {
+    case Catalogue::Outcome::done:
+        return std::nullopt;
+    case Catalogue::Outcome::notFound:
+        return Refusal { 404, u"No such wallpaper"_s };
+    case Catalogue::Outcome::storeFailed:
+        break;
+    }
+    return Refusal { 500, u"The service could not store the change"_s };
+}
+
 ServiceReply pageReply(const QList<APIWallpaper>& wallpapers, qint64 page)
 {
     return ServiceReply::ok(WallpapersResponse { wallpapers, page }.toJson());
@@ -59,8 +72,8 @@ std::optional<ServiceReply> LocalService::answerCatalogue(const ServiceRequest& 
         const std::optional<Catalogue::Event> event = Catalogue::eventNamed(r.segments[4]);
         if (!event)
             return ServiceReply::refused(404, u"Unknown usage event: "_s + r.segments[4]);
-        if (!m_catalogue.record(*event, r.segments[3]))
-            return ServiceReply::refused(404, u"No such wallpaper"_s);
+        if (const std::optional<Refusal> refusal = refusalOf(m_catalogue.record(*event, r.segments[3])))
+            return ServiceReply::refused(*refusal);
         return ServiceReply::ok(QJsonObject { { "recorded", true } });
     }
     const bool favorite = r.matches("POST", api + QStringList { u"me"_s, u"favorites"_s, u"*"_s });
@@ -68,8 +81,9 @@ std::optional<ServiceReply> LocalService::answerCatalogue(const ServiceRequest& 
         const Checked<QString> user = signedInUser(r);
         if (!user)
             return ServiceReply::refused(user.refusal());
-        if (!m_catalogue.setFavorite(user.value(), r.segments[4], favorite))
-            return ServiceReply::refused(404, u"No such wallpaper"_s);
+        if (const std::optional<Refusal> refusal
+            = refusalOf(m_catalogue.setFavorite(user.value(), r.segments[4], favorite)))
+            return ServiceReply::refused(*refusal);
         return ServiceReply::ok(QJsonObject { { "favorited", favorite } });
     }
     return std::nullopt;

@@ -41,12 +41,33 @@ std::optional<ByteRange> rangeOf(const QByteArray& header, qint64 size, bool* pa
 
 } // namespace
 
+bool LocalService::maySee(const ServiceRequest& r, const QString& mediaId) const
+{
+    // Files that belong to no wallpaper (avatars) and those of public wallpapers are anyone's.
+    QSqlQuery owners = m_store->query(u"SELECT owner_id, status FROM wallpapers WHERE media_id = ?"_s, { mediaId });
+    if (!owners.exec())
+        return false;
+    QStringList ownerIds;
+    while (owners.next()) {
+        if (owners.value(1).toString() == "approved"_L1)
+            return true;
+        ownerIds.append(owners.value(0).toString());
+    }
+    if (ownerIds.isEmpty())
+        return true;
+    // Those of drafts and of pending or rejected submissions are their owner's.
+    const std::optional<QString> user = m_accounts.userForToken(r.bearerToken());
+    return user && ownerIds.contains(*user);
+}
+
 std::optional<ServiceReply> LocalService::answerFile(const ServiceRequest& r)
 {
     if (!r.matches("GET", { u"files"_s, u"*"_s, u"*"_s }))
         return std::nullopt;
     const QString& mediaId = r.segments[1];
     const QString& fileName = r.segments[2];
+    if (!maySee(r, mediaId))
+        return ServiceReply::refused(404, u"No such file"_s);
     // Only files the store knows are served; their names never come from the request alone.
     QSqlQuery known = m_store->query(
         u"SELECT content_type FROM media_files WHERE media_id = ? AND file_name = ?"_s, { mediaId, fileName });

@@ -1,77 +1,16 @@
 #include "LocalHttpServer.h"
 
-#include "RequestGuard.h"
+#include "FileStream.h"
+#include "GuardedTcpServer.h"
 
 #include <QFile>
 #include <QHttpServerRequest>
 #include <QHttpServerResponder>
-#include <QPointer>
-#include <QTcpServer>
 #include <QTcpSocket>
 
 #include <memory>
 
 using namespace Qt::Literals::StringLiterals;
-
-namespace {
-
-// Hands each new connection to a RequestGuard before the HTTP server sees it.
-class GuardedTcpServer : public QTcpServer
-{
-public:
-    using QTcpServer::QTcpServer;
-
-protected:
-    void incomingConnection(qintptr descriptor) override
-    {
-        auto* socket = new QTcpSocket(this);
-        if (!socket->setSocketDescriptor(descriptor)) {
-            delete socket;
-            return;
-        }
-        new RequestGuard(socket, LocalHttpServer::maximumBody);
-        addPendingConnection(socket);
-    }
-};
-
-// Writes a file stretch to a socket, a chunk at a time, while the socket's
-// own buffer stays small; it goes with the socket.
-class FileStream : public QObject
-{
-public:
-    FileStream(QTcpSocket* socket, std::unique_ptr<QFile> file, qint64 length)
-        : QObject(socket), m_socket(socket), m_file(std::move(file)), m_left(length)
-    {
-        connect(socket, &QTcpSocket::bytesWritten, this, &FileStream::more);
-        more();
-    }
-
-private:
-    static constexpr qint64 chunk = 256 * 1024;
-    static constexpr qint64 highWater = 1024 * 1024;
-
-    void more()
-    {
-        while (m_left > 0 && m_socket->bytesToWrite() < highWater) {
-            const QByteArray bytes = m_file->read(qMin(chunk, m_left));
-            if (bytes.isEmpty()) {
-                // The file shrank under us: the promised length cannot be kept.
-                m_socket->abort();
-                return;
-            }
-            m_left -= bytes.size();
-            m_socket->write(bytes);
-        }
-        if (m_left == 0)
-            deleteLater();
-    }
-
-    QTcpSocket* m_socket;
-    std::unique_ptr<QFile> m_file;
-    qint64 m_left;
-};
-
-} // namespace
 
 LocalHttpServer::LocalHttpServer(Handler handler, QObject* parent)
     : QAbstractHttpServer(parent), m_handler(std::move(handler))
@@ -80,7 +19,9 @@ LocalHttpServer::LocalHttpServer(Handler handler, QObject* parent)
 
 quint16 LocalHttpServer::listenOnLoopback(quint16 port)
 {
-    auto* server = new GuardedTcpServer(this);
+    GuardedTcpServer::Limits limits;
+    limits.request.maximumBody = maximumBody;
+    auto* server = new GuardedTcpServer(limits, this);
     if (!server->listen(QHostAddress::LocalHost, port)) {
         delete server;
         return 0;

@@ -8,14 +8,22 @@ using namespace Qt::Literals::StringLiterals;
 LocalService::LocalService(const Options& options, QObject* parent)
     : QObject(parent),
       m_options(options),
-      m_store(std::make_unique<ServiceStore>(
-          (QDir().mkpath(options.dataFolder), QDir(options.dataFolder).filePath(u"lanto-service.sqlite"_s)))),
+      m_store(std::make_unique<ServiceStore>((QDir().mkpath(options.dataFolder),
+          options.databaseFile.isEmpty() ? QDir(options.dataFolder).filePath(u"lanto-service.sqlite"_s)
+                                         : options.databaseFile))),
       m_media(options.dataFolder),
       m_accounts(*m_store),
       m_catalogue(*m_store),
       m_submissions(*m_store, m_media),
       m_server(new LocalHttpServer([this](const ServiceRequest& request) { return answer(request); }, this))
 {
+    if (!isReady())
+        return;
+    // Uploads abandoned for a day give their disk back, at start and every hour.
+    m_submissions.space().removeAbandoned();
+    m_housekeeping.setInterval(std::chrono::hours(1));
+    connect(&m_housekeeping, &QTimer::timeout, this, [this] { m_submissions.space().removeAbandoned(); });
+    m_housekeeping.start();
 }
 
 LocalService::~LocalService() = default;

@@ -9,6 +9,7 @@
 
 #include <QObject>
 #include <QString>
+#include <QTimer>
 
 #include <memory>
 
@@ -23,6 +24,8 @@ public:
     struct Options
     {
         QString dataFolder;
+        // The database; empty: "lanto-service.sqlite" in the data folder.
+        QString databaseFile = QString();
         // What the update feed offers.
         QString appcastVersion = QStringLiteral("0.1.0");
         QString appcastBuild = QStringLiteral("1");
@@ -56,6 +59,7 @@ private:
     std::optional<ServiceReply> answerSubmission(const ServiceRequest& request);
     std::optional<ServiceReply> answerPage(const ServiceRequest& request);
     std::optional<ServiceReply> answerFile(const ServiceRequest& request);
+    bool maySee(const ServiceRequest& request, const QString& mediaId) const;
 
     const Options m_options;
     std::unique_ptr<ServiceStore> m_store;
@@ -64,6 +68,7 @@ private:
     Catalogue m_catalogue;
     Submissions m_submissions;
     LocalHttpServer* m_server;
+    QTimer m_housekeeping;
 };
 
 // A JSON object body read as a record, or 400.

@@ -78,6 +78,12 @@ bool MediaStore::removeMedia(const QString& mediaId)
     return QDir(m_media + u'/' + mediaId).removeRecursively();
 }
 
+void MediaStore::removeFile(const QString& mediaId, const QString& fileName)
+{
+    if (const QString path = filePath(mediaId, fileName); !path.isEmpty())
+        QFile::remove(path);
+}
+
 QString MediaStore::partPath(const QString& uploadId, qint64 partNumber) const
 {
     if (!isSafeName(uploadId))

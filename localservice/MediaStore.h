@@ -16,6 +16,7 @@ public:
     explicit MediaStore(const QString& dataFolder);
 
     QString mediaRoot() const { return m_media; }
+    QString uploadsRoot() const { return m_uploads; }
 
     // A plain file name: no separators, no leading dot, a modest length.
     static bool isSafeName(const QString& name);
@@ -27,6 +28,7 @@ public:
     // when it can, else a copy.
     bool adoptFile(const QString& mediaId, const QString& fileName, const QString& source);
     bool removeMedia(const QString& mediaId);
+    void removeFile(const QString& mediaId, const QString& fileName);
 
     bool writePart(const QString& uploadId, qint64 partNumber, const QByteArray& bytes);
     // Joins the parts, in the order given, into the media file, streaming

@@ -1,120 +1,123 @@
 #include "RequestGuard.h"
 
 #include "APIEnvelope.h"
+#include "FileStream.h"
 
 #include <QJsonDocument>
 #include <QTcpSocket>
 
-RequestGuard::RequestGuard(QTcpSocket* socket, qint64 maximumBody)
-    : QObject(socket), m_socket(socket), m_maximumBody(maximumBody)
+#include <sys/socket.h>
+
+using namespace Qt::Literals::StringLiterals;
+
+RequestGuard::RequestGuard(QTcpSocket* socket, const Limits& limits, std::shared_ptr<BodyBudget> budget)
+    : QObject(socket),
+      m_socket(socket),
+      m_limits(limits),
+      m_framing(limits.maximumBody, limits.maximumHead),
+      m_budget(std::move(budget)),
+      m_lastActivity(std::chrono::steady_clock::now())
 {
     connect(socket, &QTcpSocket::readyRead, this, &RequestGuard::inspect);
-    // A chunked body ends when the server has answered it.
     connect(socket, &QTcpSocket::bytesWritten, this, [this] {
-        if (m_state == State::chunked) {
-            m_state = State::head;
-            m_chunkedSeen = 0;
-        }
+        m_lastActivity = std::chrono::steady_clock::now();
+        endRefusal();
     });
+    m_deadline.setSingleShot(true);
+    connect(&m_deadline, &QTimer::timeout, this, &RequestGuard::timedOut);
+    m_deadline.start(m_limits.headTime);
+}
+
+RequestGuard::~RequestGuard() { holdBudget(0); }
+
+RequestGuard* RequestGuard::of(QTcpSocket* socket)
+{
+    return socket->findChild<RequestGuard*>(QString(), Qt::FindDirectChildrenOnly);
+}
+
+bool RequestGuard::isAnswering() const
+{
+    return m_socket->bytesToWrite() > 0 || m_socket->findChild<FileStream*>(QString(), Qt::FindDirectChildrenOnly);
 }
 
 void RequestGuard::inspect()
 {
-    if (m_state == State::rejected) {
+    if (m_closing) {
         m_socket->readAll();
         return;
     }
+    m_lastActivity = std::chrono::steady_clock::now();
     // The server reads everything on each readyRead after this, so all
     // that is waiting now is new.
-    feed(m_socket->peek(m_socket->bytesAvailable()));
-}
-
-void RequestGuard::feed(QByteArrayView data)
-{
-    while (!data.isEmpty() && m_state != State::rejected) {
-        switch (m_state) {
-        case State::head: {
-            // The blank line may straddle two reads: look in what was kept too.
-            const qsizetype kept = m_head.size();
-            m_head.append(data.first(qMin<qsizetype>(data.size(), maximumHead + 4 - kept)));
-            const qsizetype end = m_head.indexOf("\r\n\r\n");
-            if (end < 0) {
-                if (m_head.size() > maximumHead)
-                    reject(431, "Request Header Fields Too Large", "The request head is too large");
-                return;
-            }
-            const qsizetype used = end + 4 - kept;
-            m_head.truncate(end + 2);
-            data = data.sliced(used);
-            headComplete();
-            m_head.clear();
-            break;
-        }
-        case State::body: {
-            const qint64 taken = qMin<qint64>(m_remaining, data.size());
-            m_remaining -= taken;
-            data = data.sliced(taken);
-            if (m_remaining == 0)
-                m_state = State::head;
-            break;
-        }
-        case State::chunked:
-            m_chunkedSeen += data.size();
-            if (m_chunkedSeen > m_maximumBody)
-                reject(413, "Payload Too Large", "The request body is too large");
-            return;
-        case State::rejected:
-            return;
-        }
+    if (!m_framing.feed(m_socket->peek(m_socket->bytesAvailable()))) {
+        const RequestFraming::Refusal& refusal = m_framing.refusal();
+        return refuse(refusal.status, refusal.reason, refusal.message);
     }
-}
-
-void RequestGuard::headComplete()
-{
-    qint64 length = 0;
-    bool chunked = false;
-    bool expectsContinue = false;
-    const QList<QByteArray> lines = m_head.split('\n');
-    for (qsizetype i = 1; i < lines.size(); ++i) {
-        const QByteArray line = lines[i].trimmed();
-        const qsizetype colon = line.indexOf(':');
-        if (colon <= 0)
-            continue;
-        const QByteArray name = line.left(colon).trimmed().toLower();
-        const QByteArray value = line.mid(colon + 1).trimmed().toLower();
-        if (name == "content-length") {
-            bool ok = false;
-            length = value.toLongLong(&ok);
-            if (!ok || length < 0)
-                return reject(400, "Bad Request", "The Content-Length is not a number");
-        } else if (name == "transfer-encoding") {
-            chunked = value.contains("chunked");
-        } else if (name == "expect") {
-            expectsContinue = value == "100-continue";
-        }
-    }
-    if (length > m_maximumBody)
-        return reject(413, "Payload Too Large", "The request body is too large");
-    if (expectsContinue)
+    const bool inBody = m_framing.phase() == RequestFraming::Phase::body;
+    holdBudget(inBody ? m_framing.bodySeen() : 0);
+    if (m_budget && m_budget->used > m_budget->limit)
+        return refuse(503, "Service Unavailable", u"The service is taking too many uploads at once; try again"_s);
+    if (m_framing.takeContinueWanted())
         m_socket->write("HTTP/1.1 100 Continue\r\n\r\n");
-    if (chunked) {
-        m_state = State::chunked;
-        m_chunkedSeen = 0;
-    } else if (length > 0) {
-        m_state = State::body;
-        m_remaining = length;
-    }
+    if (inBody)
+        m_deadline.start(m_limits.bodyPause);
+    else if (m_framing.completed() != m_completed)
+        m_deadline.start(m_limits.headTime);
+    m_completed = m_framing.completed();
 }
 
-void RequestGuard::reject(int status, const QByteArray& reason, const QByteArray& message)
+void RequestGuard::holdBudget(qint64 bytes)
 {
-    m_state = State::rejected;
-    const QByteArray body
-        = QJsonDocument(APIEnvelope::failure(QString::fromLatin1(message))).toJson(QJsonDocument::Compact);
+    if (!m_budget)
+        return;
+    m_budget->used += bytes - m_budgetHeld;
+    m_budgetHeld = bytes;
+}
+
+void RequestGuard::timedOut()
+{
+    if (m_closing)
+        return m_socket->abort();
+    if (isAnswering()) {
+        // The answer has its own time-out; the next request's time starts after it.
+        m_deadline.start(m_limits.headTime);
+        return;
+    }
+    if (m_framing.phase() == RequestFraming::Phase::idle)
+        return drop();
+    refuse(408, "Request Timeout", u"The request did not arrive in time"_s);
+}
+
+void RequestGuard::refuse(int status, const QByteArray& reason, const QString& message, Ending ending)
+{
+    m_closing = true;
+    holdBudget(0);
+    m_deadline.stop();
+    const QByteArray body = QJsonDocument(APIEnvelope::failure(message)).toJson(QJsonDocument::Compact);
     m_socket->write("HTTP/1.1 " + QByteArray::number(status) + ' ' + reason
         + "\r\nContent-Type: application/json\r\nConnection: close\r\nContent-Length: "
         + QByteArray::number(body.size()) + "\r\n\r\n" + body);
-    // Nothing more of this connection reaches the server.
+    // Nothing more of this connection reaches the server. What the client
+    // still sends is read and dropped for a while after the answer, since
+    // closing on unread bytes would reset the connection and lose the answer.
     m_socket->readAll();
-    m_socket->disconnectFromHost();
+    if (ending == Ending::now)
+        return m_socket->disconnectFromHost();
+    m_deadline.start(m_limits.lingerTime);
+    m_socket->flush();
+    endRefusal();
+}
+
+void RequestGuard::endRefusal()
+{
+    if (m_closing && m_socket->bytesToWrite() == 0 && m_socket->state() == QAbstractSocket::ConnectedState)
+        ::shutdown(int(m_socket->socketDescriptor()), SHUT_WR);
+}
+
+void RequestGuard::drop()
+{
+    m_closing = true;
+    holdBudget(0);
+    m_deadline.stop();
+    m_socket->abort();
 }

@@ -62,6 +62,7 @@ const char* const schema[] = {
         updated_at TEXT NOT NULL))",
     "CREATE INDEX IF NOT EXISTS wallpapers_by_category ON wallpapers(category, status, created_at)",
     "CREATE INDEX IF NOT EXISTS wallpapers_by_owner ON wallpapers(owner_id, created_at)",
+    "CREATE INDEX IF NOT EXISTS wallpapers_by_media ON wallpapers(media_id)",
     R"(CREATE TABLE IF NOT EXISTS media_files (
         media_id TEXT NOT NULL,
         slot TEXT NOT NULL,
@@ -79,7 +80,8 @@ const char* const schema[] = {
         slot TEXT NOT NULL,
         upload_key TEXT NOT NULL,
         content_type TEXT NOT NULL,
-        completed INTEGER NOT NULL DEFAULT 0))",
+        completed INTEGER NOT NULL DEFAULT 0,
+        touched_at INTEGER NOT NULL DEFAULT 0))",
     R"(CREATE TABLE IF NOT EXISTS upload_parts (
         upload_id TEXT NOT NULL REFERENCES uploads(upload_id) ON DELETE CASCADE,
         part_number INTEGER NOT NULL,
@@ -119,7 +121,11 @@ bool ServiceStore::createTables()
             if (!run(QString::fromLatin1(statement)))
                 return false;
         }
-        return true;
+        // Stores made before uploads kept the time of their last part: those count from now.
+        if (value(u"SELECT 1 FROM pragma_table_info('uploads') WHERE name = 'touched_at'"_s))
+            return true;
+        return run(u"ALTER TABLE uploads ADD COLUMN touched_at INTEGER NOT NULL DEFAULT 0"_s)
+            && run(u"UPDATE uploads SET touched_at = ?"_s, { QDateTime::currentSecsSinceEpoch() });
     });
 }
 
@@ -159,6 +165,16 @@ bool ServiceStore::run(const QString& sql, std::initializer_list<QVariant> value
         return false;
     }
     return true;
+}
+
+std::optional<int> ServiceStore::change(const QString& sql, std::initializer_list<QVariant> values)
+{
+    QSqlQuery statement = query(sql, values);
+    if (!statement.exec()) {
+        m_error = statement.lastError().text();
+        return std::nullopt;
+    }
+    return statement.numRowsAffected();
 }
 
 std::optional<QVariant> ServiceStore::value(const QString& sql, std::initializer_list<QVariant> values) const

@@ -34,6 +34,8 @@ public:
     QSqlQuery query(const QString& sql, std::initializer_list<QVariant> values = {}) const;
     // Runs a statement; false (and the error kept) when it fails.
     bool run(const QString& sql, std::initializer_list<QVariant> values = {});
+    // Runs a change; how many rows it touched, or nothing when it fails.
+    std::optional<int> change(const QString& sql, std::initializer_list<QVariant> values = {});
     // The first column of the first row, or nothing.
     std::optional<QVariant> value(const QString& sql, std::initializer_list<QVariant> values = {}) const;
 

@@ -41,6 +41,8 @@ Checked<SubmissionCreateResponse> Submissions::create(const QString& userId, con
 {
     if (s.title.trimmed().isEmpty() || s.title.size() > 200)
         return Refusal { 400, u"A title of 1 to 200 characters is needed"_s };
+    if (const auto refusal = m_space.roomForDraft(userId))
+        return *refusal;
     if (!Catalogue::category(s.categoryId))
         return Refusal { 400, u"Unknown category: "_s + s.categoryId };
     if (s.type != "video"_L1 && s.type != "image"_L1)
@@ -74,10 +76,21 @@ std::optional<Refusal> Submissions::checkDraft(const QString& userId, const QStr
     return std::nullopt;
 }
 
+qint64 Submissions::slotSize(const QString& id, const QString& slot) const
+{
+    return m_store.value(u"SELECT size FROM media_files WHERE media_id = ? AND slot = ?"_s, { id, slot })
+        .value_or(0)
+        .toLongLong();
+}
+
 bool Submissions::storeSlot(
     const QString& id, const QString& slot, const QString& fileName, const QString& contentType, qint64 size)
 {
-    return m_store.transaction([&] {
+    QString replaced;
+    const bool stored = m_store.transaction([&] {
+        replaced = m_store.value(u"SELECT file_name FROM media_files WHERE media_id = ? AND slot = ?"_s, { id, slot })
+                       .value_or(QVariant())
+                       .toString();
         return m_store.run(u"INSERT OR REPLACE INTO media_files (media_id, slot, file_name, content_type, size) "
                            "VALUES (?, ?, ?, ?, ?)"_s,
                    { id, slot, fileName, contentType, size })
@@ -85,6 +98,10 @@ bool Submissions::storeSlot(
                 || m_store.run(u"UPDATE wallpapers SET file_size = ?, updated_at = ? WHERE id = ?"_s,
                     { size, ServiceStore::now(), id }));
     });
+    // A file of another type took the slot: the old one is no longer anyone's.
+    if (stored && !replaced.isEmpty() && replaced != fileName)
+        m_media.removeFile(id, replaced);
+    return stored;
 }
 
 Checked<SubmissionUploadResponse> Submissions::putFile(const QString& userId, const QString& id, const QString& slot,
@@ -97,6 +114,8 @@ Checked<SubmissionUploadResponse> Submissions::putFile(const QString& userId, co
     const std::optional<QString> fileName = fileNameFor(slot, contentType);
     if (!fileName)
         return Refusal { 415, u"Unsupported content type: "_s + QString::fromLatin1(contentType) };
+    if (const auto refusal = m_space.roomForBytes(userId, bytes.size(), slotSize(id, slot)))
+        return *refusal;
     if (!m_media.writeFile(id, *fileName, bytes)
         || !storeSlot(id, slot, *fileName, QString::fromLatin1(contentType), bytes.size()))
         return storeFailure();
@@ -112,11 +131,12 @@ Checked<MultipartInitResponse> Submissions::startUpload(
         return *refusal;
     if (!fileNameFor(slot, contentType))
         return Refusal { 415, u"Unsupported content type: "_s + QString::fromLatin1(contentType) };
+    m_space.makeRoomForUpload(userId);
     const MultipartInitResponse init { ServiceStore::randomHex(16), uploadKey(id, slot) };
     const bool stored = m_store.transaction([&] {
-        return m_store.run(u"INSERT INTO uploads (upload_id, wallpaper_id, slot, upload_key, content_type) "
-                           "VALUES (?, ?, ?, ?, ?)"_s,
-            { init.uploadId, id, slot, init.key, QString::fromLatin1(contentType) });
+        return m_store.run(u"INSERT INTO uploads (upload_id, wallpaper_id, slot, upload_key, content_type, touched_at) "
+                           "VALUES (?, ?, ?, ?, ?, ?)"_s,
+            { init.uploadId, id, slot, init.key, QString::fromLatin1(contentType), QDateTime::currentSecsSinceEpoch() });
     });
     if (!stored)
         return storeFailure();
@@ -139,11 +159,20 @@ Checked<PartResponse> Submissions::putPart(const QString& userId, const QString&
         return Refusal { 400, u"Part numbers run from 1 to "_s + QString::number(maximumParts) };
     if (bytes.isEmpty() || bytes.size() > partSize)
         return Refusal { 413, u"A part holds 1 byte to 5 MiB"_s };
+    const qint64 resent = m_store
+                              .value(u"SELECT size FROM upload_parts WHERE upload_id = ? AND part_number = ?"_s,
+                                  { uploadId, partNumber })
+                              .value_or(0)
+                              .toLongLong();
+    if (const auto refusal = m_space.roomForBytes(userId, bytes.size(), resent))
+        return *refusal;
     const QString etag = QString::fromLatin1(QCryptographicHash::hash(bytes, QCryptographicHash::Md5).toHex());
     const bool stored = m_media.writePart(uploadId, partNumber, bytes) && m_store.transaction([&] {
         return m_store.run(u"INSERT OR REPLACE INTO upload_parts (upload_id, part_number, size, etag) "
                            "VALUES (?, ?, ?, ?)"_s,
-            { uploadId, partNumber, bytes.size(), etag });
+                   { uploadId, partNumber, bytes.size(), etag })
+            && m_store.run(u"UPDATE uploads SET touched_at = ? WHERE upload_id = ?"_s,
+                { QDateTime::currentSecsSinceEpoch(), uploadId });
     });
     if (!stored)
         return storeFailure();
@@ -248,7 +277,7 @@ Checked<QString> Submissions::review(const QString& id, bool approve)
 {
     const QString status = approve ? u"approved"_s : u"rejected"_s;
     std::optional<Refusal> refusal;
-    m_store.transaction([&] {
+    const bool decided = m_store.transaction([&] {
         const std::optional<QVariant> current = m_store.value(u"SELECT status FROM wallpapers WHERE id = ?"_s, { id });
         if (!current) {
             refusal = notFound();
@@ -269,6 +298,8 @@ Checked<QString> Submissions::review(const QString& id, bool approve)
     });
     if (refusal)
         return *refusal;
+    if (!decided)
+        return storeFailure();
     return status;
 }
 

@@ -2,6 +2,7 @@
 
 #include "APIModels.h"
 #include "Refusal.h"
+#include "SubmissionSpace.h"
 
 #include <QByteArray>
 #include <QString>
@@ -15,10 +16,13 @@ class ServiceStore;
 class Submissions
 {
 public:
-    Submissions(ServiceStore& store, MediaStore& media) : m_store(store), m_media(media) { }
+    Submissions(ServiceStore& store, MediaStore& media) : m_store(store), m_media(media), m_space(store, media) { }
 
     static constexpr qint64 partSize = 5 * 1024 * 1024;
-    static constexpr qint64 maximumParts = 10000;
+    // Files up to 4 GiB.
+    static constexpr qint64 maximumParts = 820;
+
+    SubmissionSpace& space() { return m_space; }
 
     Checked<SubmissionCreateResponse> create(const QString& userId, const SubmissionCreate& submission);
     // The submission's files go into its slots while it is a draft.
@@ -47,9 +51,13 @@ public:
 private:
     // The draft of that id owned by the user.
     std::optional<Refusal> checkDraft(const QString& userId, const QString& id) const;
+    // The size of the file in a slot now; 0 when it is empty.
+    qint64 slotSize(const QString& id, const QString& slot) const;
+    // Points the slot at its new file, and removes the file it replaces.
     bool storeSlot(const QString& id, const QString& slot, const QString& fileName, const QString& contentType,
         qint64 size);
 
     ServiceStore& m_store;
     MediaStore& m_media;
+    SubmissionSpace m_space;
 };

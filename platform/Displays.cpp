@@ -73,11 +73,17 @@ QList<ConnectedDisplay> ScreenDisplays::displays() const
         // The model is what people call the display; the connector name stands in without one.
         display.localizedName = screen->model().trimmed().isEmpty() ? screen->name() : screen->model().trimmed();
         display.frame = screen->geometry();
+        display.pixelFrame = ConnectedDisplay::devicePixelFrame(display.frame, screen->devicePixelRatio());
         display.uuid = identity.uuid;
         display.screen = screen;
         result.append(display);
     }
     return result;
+}
+
+QRect ConnectedDisplay::devicePixelFrame(const QRect& frame, qreal devicePixelRatio)
+{
+    return QRect(frame.topLeft(), (QSizeF(frame.size()) * devicePixelRatio).toSize());
 }
 
 std::optional<ConnectedDisplay> ScreenDisplays::mainDisplay() const

@@ -18,6 +18,14 @@ struct ConnectedDisplay
     QRect frame; // global coordinates
     QString uuid; // display UUID, upper-case canonical text without braces
     QPointer<QScreen> screen; // backing QScreen; null for displays made up by tests
+    // In device pixels of the window system, as it reports other programs'
+    // windows (a full-screen one, say); null where those are the units of frame.
+    QRect pixelFrame = QRect();
+
+    QRect devicePixelFrame() const { return pixelFrame.isNull() ? frame : pixelFrame; }
+    // A screen's frame in device pixels: Qt keeps an X11 screen's position in
+    // device pixels and divides only its size by the scale.
+    static QRect devicePixelFrame(const QRect& frame, qreal devicePixelRatio);
 };
 
 // The connected displays, the main one first.

@@ -1,11 +1,13 @@
 #include "RegularFile.h"
 
 #include <QFile>
+#include <QSaveFile>
 
 #include <cerrno>
 #include <utility>
 
 #include <fcntl.h>
+#include <sys/sendfile.h>
 #include <unistd.h>
 
 std::optional<RegularFile> RegularFile::open(const QString& path)
@@ -92,4 +94,43 @@ std::optional<QByteArray> RegularFile::contents(qint64 maxSize, qsizetype spare)
 int RegularFile::release()
 {
     return std::exchange(m_descriptor, -1);
+}
+
+bool RegularFile::sync() const { return m_descriptor >= 0 && ::fsync(m_descriptor) == 0; }
+
+bool RegularFile::linkTo(const QString& target, QString* error) const
+{
+    // Through the descriptor's own name, so that a file put at the path since is not the one linked.
+    const QByteArray self = "/proc/self/fd/" + QByteArray::number(m_descriptor);
+    if (::linkat(AT_FDCWD, self.constData(), AT_FDCWD, QFile::encodeName(target).constData(), AT_SYMLINK_FOLLOW) == 0)
+        return true;
+    *error = qt_error_string(errno);
+    return false;
+}
+
+bool RegularFile::copyTo(const QString& target, QString* error) const
+{
+    QSaveFile out(target);
+    if (!out.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
+        *error = out.errorString();
+        return false;
+    }
+    // The kernel moves the bytes from file to file, a bounded piece at a time.
+    constexpr size_t piece = 8 * 1024 * 1024;
+    off_t offset = 0;
+    for (;;) {
+        const ssize_t copied = ::sendfile(out.handle(), m_descriptor, &offset, piece);
+        if (copied == 0)
+            break;
+        if (copied < 0 && errno != EINTR) {
+            *error = qt_error_string(errno);
+            out.cancelWriting();
+            return false;
+        }
+    }
+    if (!out.commit()) {
+        *error = out.errorString();
+        return false;
+    }
+    return true;
 }

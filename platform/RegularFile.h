@@ -35,6 +35,13 @@ public:
     // has grown since is being written and is refused. spare bytes of capacity
     // are reserved behind the contents for a caller's padding.
     std::optional<QByteArray> contents(qint64 maxSize, qsizetype spare = 0);
+    // Forces the file to disk.
+    bool sync() const;
+    // Gives the open file a second name: the file found at open(), whatever is
+    // at its path by now. On failure false and the reason.
+    bool linkTo(const QString& target, QString* error) const;
+    // Copies the whole file to target, which is replaced in one step. On failure false and the reason.
+    bool copyTo(const QString& target, QString* error) const;
     // Hands the descriptor to the caller, who closes it.
     int release();
 

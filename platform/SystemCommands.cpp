@@ -33,18 +33,31 @@ QStringList SystemCommands::killallArguments(const QString& processName, KillSig
     QStringList arguments;
     if (signal == KillSignal::Kill)
         arguments << QStringLiteral("-9");
-    // "--" keeps a name that starts with "-" from being read as an option.
-    arguments << QStringLiteral("--") << processName;
+    arguments << processName;
     return arguments;
 }
+
+namespace {
+
+// Names that killall could read as options are never passed to it.
+std::optional<SystemCommands::Result> refusedName(const QString& processName)
+{
+    if (processName.isEmpty())
+        return notStarted(QStringLiteral("No process name given"));
+    if (processName.startsWith(QLatin1Char('-')))
+        return notStarted(QStringLiteral("%1 is not a process name").arg(processName));
+    return std::nullopt;
+}
+
+} // namespace
 
 ProcessSystemCommands::ProcessSystemCommands(const QString& killallPath) : m_killallPath(killallPath) { }
 
 SystemCommands::Result ProcessSystemCommands::killall(
     const QString& processName, KillSignal signal, std::chrono::milliseconds timeout)
 {
-    if (processName.isEmpty())
-        return notStarted(QStringLiteral("No process name given"));
+    if (const auto refused = refusedName(processName))
+        return *refused;
 
     QProcess process;
     process.setStandardInputFile(QProcess::nullDevice());
@@ -71,8 +84,8 @@ SystemCommands::Result ProcessSystemCommands::killall(
 
 SystemCommands::Result ProcessSystemCommands::killallDetached(const QString& processName, KillSignal signal)
 {
-    if (processName.isEmpty())
-        return notStarted(QStringLiteral("No process name given"));
+    if (const auto refused = refusedName(processName))
+        return *refused;
     return startDetachedQuietly(m_killallPath, killallArguments(processName, signal));
 }
 

@@ -25,11 +25,11 @@ void Workspace::setFullScreenWindowFrame(const QRect& frame)
         emit fullScreenWindowChanged();
 }
 
-bool Workspace::isCoveredByFullScreenWindow(const QRect& displayFrame) const
+bool Workspace::isCoveredByFullScreenWindow(const QRect& displayPixelFrame) const
 {
-    if (m_fullScreenWindowFrame.isNull() || !displayFrame.isValid())
+    if (m_fullScreenWindowFrame.isNull() || !displayPixelFrame.isValid())
         return false;
     // Half, not all: a full-screen window may leave a strip to a panel, or span displays.
-    const QRect overlap = m_fullScreenWindowFrame.intersected(displayFrame);
-    return qint64(overlap.width()) * overlap.height() * 2 >= qint64(displayFrame.width()) * displayFrame.height();
+    const QRect overlap = m_fullScreenWindowFrame.intersected(displayPixelFrame);
+    return qint64(overlap.width()) * overlap.height() * 2 >= qint64(displayPixelFrame.width()) * displayPixelFrame.height();
 }

@@ -24,11 +24,12 @@ public:
     bool isOnBattery() const { return m_onBattery; }
     bool isLowPowerMode() const { return m_lowPowerMode; }
     bool reduceMotion() const { return m_reduceMotion; }
-    // Where the active window is full screen, in global coordinates; null when
-    // the active window is not full screen.
+    // Where the active window is full screen, in the window system's device
+    // pixels; null when the active window is not full screen.
     QRect fullScreenWindowFrame() const { return m_fullScreenWindowFrame; }
-    // Whether the full-screen window covers the display (at least half of it).
-    bool isCoveredByFullScreenWindow(const QRect& displayFrame) const;
+    // Whether the full-screen window covers at least half of the display whose
+    // frame in device pixels is given (ConnectedDisplay::devicePixelFrame()).
+    bool isCoveredByFullScreenWindow(const QRect& displayPixelFrame) const;
 
     // Each emits its change signal only when the value changes.
     void setOnBattery(bool onBattery);

@@ -45,6 +45,9 @@ QString realText(double value)
         return QStringLiteral("nan");
     if (std::isinf(value))
         return value > 0 ? QStringLiteral("+infinity") : QStringLiteral("-infinity");
+    // The shortest form drops the sign of a zero; the value read back must be the same double.
+    if (value == 0 && std::signbit(value))
+        return QStringLiteral("-0");
     return QString::number(value, 'g', QLocale::FloatingPointShortest);
 }
 

@@ -1,5 +1,7 @@
 #include "CurlTransfer.h"
 
+#include <QHostAddress>
+
 #include <algorithm>
 
 using namespace Qt::Literals::StringLiterals;
@@ -32,7 +34,28 @@ NetworkError transferError(CURLcode code)
     }
 }
 
+// The hosts reached without the environment's proxy: this machine's, then
+// the ones the environment names, as curl reads no_proxy only when this is unset.
+QByteArray hostsWithoutProxy()
+{
+    QByteArray hosts = "localhost,127.0.0.0/8,::1";
+    for (const char* variable : {"no_proxy", "NO_PROXY"}) {
+        if (const QByteArray named = qgetenv(variable); !named.isEmpty())
+            return hosts + ',' + named;
+    }
+    return hosts;
+}
+
 } // namespace
+
+bool CurlTransfer::isLoopback(const QUrl& url)
+{
+    const QString host = url.host();
+    if (host.compare("localhost"_L1, Qt::CaseInsensitive) == 0)
+        return true;
+    const QHostAddress address(host);
+    return !address.isNull() && address.isLoopback();
+}
 
 CurlTransfer::CurlTransfer(UploadRequest request, Clock::time_point deadline, Completion completion)
     : m_request(std::move(request)), m_deadline(deadline), m_completion(std::move(completion))
@@ -66,6 +89,8 @@ std::optional<ServiceError> CurlTransfer::prepare()
     CURL* h = m_handle;
     curl_easy_setopt(h, CURLOPT_URL, m_request.url.toEncoded().constData());
     curl_easy_setopt(h, CURLOPT_PROTOCOLS_STR, "http,https");
+    // A token and files meant for this machine's own service never pass through a proxy.
+    curl_easy_setopt(h, CURLOPT_NOPROXY, hostsWithoutProxy().constData());
     curl_easy_setopt(h, CURLOPT_NOSIGNAL, 1L);
     curl_easy_setopt(h, CURLOPT_UPLOAD, 1L);
     if (m_request.method != "PUT")

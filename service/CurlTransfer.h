@@ -29,8 +29,9 @@ struct UploadRequest
 // One request on libcurl: its easy handle, the body it reads, the answer it
 // keeps. Made on any thread, then driven only by the upload worker's thread,
 // which calls back once with the result. Follows no redirect (a 3xx is the
-// answer), speaks TLS 1.2 at most, uses the proxy the environment names, and
-// keeps the body of a 2xx answer only, up to a small bound.
+// answer), speaks TLS 1.2 at most, uses the proxy the environment names
+// except for loopback addresses (which every other request of Lanto reaches
+// directly), and keeps the body of a 2xx answer only, up to a small bound.
 class CurlTransfer
 {
 public:
@@ -40,6 +41,9 @@ public:
     static constexpr qsizetype maximumAnswer = 1 << 20;
     // Header bytes of all answers, interim ones included, before the answer is refused.
     static constexpr qsizetype maximumHeaderBytes = 64 << 10;
+
+    // Whether the address names this machine: "localhost", 127.0.0.0/8 or ::1.
+    static bool isLoopback(const QUrl& url);
 
     CurlTransfer(UploadRequest request, Clock::time_point deadline, Completion completion);
     ~CurlTransfer();

@@ -15,7 +15,8 @@ class UploadWorker;
 // The client's session for submission files: each request goes out on
 // libcurl from a thread of the session's own, and its future finishes on the
 // session's thread. While the network is down a request waits for it to come
-// back, within its overall time-out, instead of failing at once.
+// back, within its overall time-out, instead of failing at once; a request
+// to this machine's own service never waits.
 class UploadSession : public QObject
 {
 public:

@@ -4,7 +4,7 @@
 // server's peak memory under the most connections, and how many connections a
 // peer that dribbles its headers holds while others are still served.
 //
-// bench_http [--size-mb N] [--seconds S] [--cases range1,range16,...]
+// bench_http [--size-mb N] [--seconds S] [--rounds N] [--cases range1,range16,...]
 
 #include "AerialHTTPServer.h"
 #include "NginxInstance.h"
@@ -23,6 +23,7 @@
 #include <QTemporaryDir>
 #include <QThread>
 
+#include <algorithm>
 #include <cstdio>
 #include <memory>
 
@@ -81,14 +82,40 @@ QString loadAverage()
                                           : QStringLiteral("?");
 }
 
+double median(QList<double> values)
+{
+    if (values.isEmpty())
+        return 0;
+    std::sort(values.begin(), values.end());
+    const qsizetype middle = values.size() / 2;
+    return values.size() % 2 ? values[middle] : (values[middle - 1] + values[middle]) / 2;
+}
+
+double ratio(double ours, double theirs) { return theirs > 0 ? ours / theirs : 0; }
+
+// One case run in rounds, ours and nginx back to back in each, the one to go
+// first alternating: a burst of load from elsewhere then spoils one round's
+// ratio, not the case's, and neither server always meets the colder cache.
 struct Comparison
 {
     QString name;
     int connections = 0;
-    WrkResult ours;
-    WrkResult nginx;
-    double throughputRatio() const { return nginx.bytesPerSecond > 0 ? ours.bytesPerSecond / nginx.bytesPerSecond : 0; }
-    double p99Ratio() const { return nginx.p99Milliseconds > 0 ? ours.p99Milliseconds / nginx.p99Milliseconds : 0; }
+    QList<WrkResult> ours;
+    QList<WrkResult> nginx;
+    double throughputRatio() const
+    {
+        QList<double> ratios;
+        for (qsizetype i = 0; i < ours.size(); ++i)
+            ratios.append(ratio(ours[i].bytesPerSecond, nginx[i].bytesPerSecond));
+        return median(ratios);
+    }
+    double p99Ratio() const
+    {
+        QList<double> ratios;
+        for (qsizetype i = 0; i < ours.size(); ++i)
+            ratios.append(ratio(ours[i].p99Milliseconds, nginx[i].p99Milliseconds));
+        return median(ratios);
+    }
 };
 
 void printRow(const char* server, const WrkResult& result)
@@ -109,13 +136,16 @@ int main(int argc, char** argv)
         QStringLiteral("N"), QStringLiteral("200"));
     const QCommandLineOption secondsOption(QStringLiteral("seconds"), QStringLiteral("Duration of each wrk run."),
         QStringLiteral("S"), QStringLiteral("8"));
+    const QCommandLineOption roundsOption(QStringLiteral("rounds"),
+        QStringLiteral("Rounds per case; the ratios are their medians."), QStringLiteral("N"), QStringLiteral("3"));
     const QCommandLineOption casesOption(QStringLiteral("cases"),
         QStringLiteral("Runs to make, of range1 range16 range128 whole1 whole16."), QStringLiteral("list"),
         QStringLiteral("range1,range16,range128,whole1,whole16"));
-    parser.addOptions({ sizeOption, secondsOption, casesOption });
+    parser.addOptions({ sizeOption, secondsOption, roundsOption, casesOption });
     parser.process(app);
     const qint64 fileSize = parser.value(sizeOption).toLongLong() * 1024 * 1024;
     const int seconds = parser.value(secondsOption).toInt();
+    const int rounds = std::max(1, parser.value(roundsOption).toInt());
 
     QTemporaryDir home;
     const QString appSupport = home.filePath(QStringLiteral("Library/Application Support/Lanto"));
@@ -150,24 +180,39 @@ int main(int argc, char** argv)
     const QString oursURL = server.videoURL(asset);
     const QString nginxURL = QStringLiteral("http://127.0.0.1:%1/%2/content.mov").arg(nginxPort).arg(hex);
 
-    std::printf("Serving %lld MiB; nginx with %d workers; wrk %d s per run; load before: %s\n", fileSize >> 20, workers,
-        seconds, qPrintable(loadAverage()));
+    std::printf("Serving %lld MiB; nginx with %d workers; wrk %d s per run, %d rounds; load before: %s\n",
+        fileSize >> 20, workers, seconds, rounds, qPrintable(loadAverage()));
     QList<Comparison> comparisons;
     double peakRSSMB = 0; // our process, under the most connections
     int mostConnections = 0;
     const auto compare = [&](const QString& name, int connections, const QString& requestScript) {
         Comparison comparison { name, connections, {}, {} };
-        ProcessMemory::resetPeak();
-        comparison.ours = runWrk(oursURL, connections, seconds, requestScript);
-        if (connections >= mostConnections) {
-            mostConnections = connections;
-            peakRSSMB = double(ProcessMemory::peakKB()) / 1024.0;
-        }
-        comparison.nginx = runWrk(nginxURL, connections, seconds, requestScript);
         std::printf("%s, %d connections:\n", qPrintable(name), connections);
-        printRow("ours", comparison.ours);
-        printRow("nginx", comparison.nginx);
-        std::printf("  throughput ratio %.2f, p99 ratio %.2f\n", comparison.throughputRatio(), comparison.p99Ratio());
+        for (int round = 0; round < rounds; ++round) {
+            const auto runOurs = [&] {
+                ProcessMemory::resetPeak();
+                comparison.ours.append(runWrk(oursURL, connections, seconds, requestScript));
+                if (connections > mostConnections) {
+                    mostConnections = connections;
+                    peakRSSMB = 0;
+                }
+                if (connections == mostConnections)
+                    peakRSSMB = std::max(peakRSSMB, double(ProcessMemory::peakKB()) / 1024.0);
+            };
+            const auto runNginx = [&] { comparison.nginx.append(runWrk(nginxURL, connections, seconds, requestScript)); };
+            if (round % 2 == 0) {
+                runOurs();
+                runNginx();
+            } else {
+                runNginx();
+                runOurs();
+            }
+            printRow("ours", comparison.ours.last());
+            printRow("nginx", comparison.nginx.last());
+            std::fflush(stdout);
+        }
+        std::printf("  throughput ratio %.2f, p99 ratio %.2f (medians of %d rounds)\n", comparison.throughputRatio(),
+            comparison.p99Ratio(), rounds);
         std::fflush(stdout);
         comparisons.append(comparison);
     };

@@ -445,7 +445,8 @@ private slots:
         harness.manager.reset();
         harness.log.clear();
         harness.background.advance(5s);
-        QVERIFY(harness.log.lines().isEmpty());
+        // Only the verification says why it did not check.
+        QCOMPARE(harness.log.lines(), QStringList { superseded });
     }
 };
 

@@ -192,10 +192,17 @@ private slots:
 
     void listsThatAreNotArraysCountAsEmpty()
     {
-        AerialsManifest manifest(json("{'assets': {'id': 'A'}, 'categories': 'x'}"));
+        const QJsonObject root = json("{'assets': {'id': 'A'}, 'categories': 'x'}");
+        AerialsManifest manifest(root);
         QVERIFY(manifest.assets().isEmpty());
         QVERIFY(manifest.categories().isEmpty());
         QVERIFY(!manifest.hasAsset("A"));
+        // A removal has nothing to take from them, and leaves them as they are.
+        manifest.removeAsset("A");
+        QCOMPARE(manifest.root(), root);
+        AerialsManifest categoriesOnly(json("{'assets': [{'id': 'A'}], 'categories': 'x'}"));
+        categoriesOnly.removeAsset("A");
+        QCOMPARE(categoriesOnly.root(), json("{'assets': [], 'categories': 'x'}"));
     }
 
     void elementsThatAreNotObjectsSurviveEveryChange()

@@ -1,3 +1,4 @@
+#include "LogCapture.h"
 #include "PlacedAerialFiles.h"
 
 #include <QDir>
@@ -66,17 +67,38 @@ private slots:
         files.linkOrCopy(source, target);
         QCOMPARE(read(target), QByteArray("new video"));
         QCOMPARE(inode(target), inode(source));
-        QVERIFY(!QFile::exists(target + QStringLiteral(".partial")));
-    }
+            }
 
+    // A missing source, or a pipe in its place, is no source: nothing is said or changed.
     void leavesTheTargetWhenThereIsNoSource()
     {
         PlacedAerialFiles files(m_paths);
         files.createDirectories();
         const QString target = m_paths.thumbnailFile(QStringLiteral("A"));
         write(target, "poster");
+        const QString pipe = m_home->filePath(QStringLiteral("pipe.png"));
+        QCOMPARE(::mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
+        LogCapture log;
         files.linkOrCopy(m_home->filePath(QStringLiteral("missing.png")), target);
+        files.linkOrCopy(pipe, target);
         QCOMPARE(read(target), QByteArray("poster"));
+        QVERIFY(log.lines().isEmpty());
+    }
+
+    // Each failure line names what went wrong in its own step.
+    void failedCopyReportsItsOwnError()
+    {
+        PlacedAerialFiles files(m_paths);
+        const QString source = m_home->filePath(QStringLiteral("content.mov"));
+        write(source, "video");
+        LogCapture log;
+        files.linkOrCopy(source, m_paths.videoFile(QStringLiteral("A"))); // its folder was never made
+        QCOMPARE(log.lines().size(), 2);
+        QCOMPARE(log.lines().at(0),
+            QStringLiteral("Lanto AerialManager: linkItem failed (No such file or directory), falling back to copy"));
+        QVERIFY2(log.lines().at(1).startsWith(QStringLiteral("Lanto AerialManager: copyItem also failed — "))
+                && log.lines().at(1).contains(QLatin1String("No such file or directory")),
+            qPrintable(log.lines().at(1)));
     }
 
     // Every file of the asset goes, in whatever extension; another asset's stay.

@@ -6,7 +6,15 @@
 #include <QTest>
 #include <QTimeZone>
 
+#include <future>
+#include <thread>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 using Dictionary = PlistValue::Dictionary;
+using namespace std::chrono_literals;
 using namespace StoreTestSupport;
 
 namespace {
@@ -223,6 +231,15 @@ private slots:
         QTest::newRow("other display: aerial first, image second") << set({ "Displays", otherDisplay, "Desktop" },
             joinedChoices(dictionaryAt(stampedStore(), { "SystemDefault", "Idle" }), imageContent()))
                                                                    << false;
+        const auto withANumberAfter = [](const Dictionary& content) {
+            PlistValue::Array choices = valueAt(content, { "Content", "Choices" })->toArray().value();
+            choices.append(PlistValue(5));
+            return withValue(content, { "Content", "Choices" }, choices);
+        };
+        QTest::newRow("other display: image choice, then a number")
+            << set({ "Displays", otherDisplay, "Idle" }, withANumberAfter(imageContent())) << false;
+        QTest::newRow("main display: aerial choice, then a number") << set({ "Displays", mainDisplay, "Desktop" },
+            withANumberAfter(dictionaryAt(stampedStore(), { "SystemDefault", "Idle" }))) << false;
         QTest::newRow("configuration is not data") << Mutation([](Dictionary root) {
             const QStringList choices { "SystemDefault", "Idle", "Content", "Choices" };
             Dictionary choice = valueAt(root, choices)->toArray()->first().toDictionary().value();
@@ -288,6 +305,24 @@ private slots:
             QCOMPARE(WallpaperStoreFile::read(path).status, Status::Unreadable);
             QVERIFY(!indexPlistHasAerial(path, asset, mainDisplay, {}));
         }
+    }
+
+    // Others may put a pipe where the store is: forcing it to disk does not wait on it.
+    void flushLeavesAPipeAlone()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath("Index.plist");
+        QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+        std::promise<void> flushed;
+        std::thread flusher([&] {
+            WallpaperStoreFile::syncToDisk(path);
+            flushed.set_value();
+        });
+        const bool returned = flushed.get_future().wait_for(5s) == std::future_status::ready;
+        if (!returned) // a writer lets the blocked open go, so the thread can end
+            ::close(::open(QFile::encodeName(path).constData(), O_WRONLY | O_NONBLOCK));
+        flusher.join();
+        QVERIFY(returned);
     }
 
     void stampedStoreMatchesTheGoldenFile()

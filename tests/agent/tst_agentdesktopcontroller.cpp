@@ -4,6 +4,7 @@
 #include "AgentDesktopFixture.h"
 #include "DesktopImageView.h"
 #include "LogCapture.h"
+#include "PauseReasons.h"
 #include "SystemVersion.h"
 #include "TestPictures.h"
 
@@ -34,6 +35,8 @@ private slots:
     void displaysComingAndGoing();
     void sleepPausesAndWakeResumesTwice();
     void fullScreenWindowPausesItsDisplayThroughWake();
+    void videoPlaysOnlyWhileNoReasonHolds_data();
+    void videoPlaysOnlyWhileNoReasonHolds();
     void wakeWhileInactive_data();
     void wakeWhileInactive();
 
@@ -373,16 +376,17 @@ void tst_AgentDesktopController::sleepPausesAndWakeResumesTwice()
     QCOMPARE(backend->rate(), 1.0);
     QVERIFY(*backend->currentTime() >= asleep);
 
-    // The second pass 1.5 s later resumes again what paused meanwhile.
+    // The second pass 1.5 s later leaves paused what a lock paused meanwhile;
+    // the session's return resumes it, and its own second pass follows.
     f.workspace.raiseSessionDidResignActive();
     QCOMPARE(backend->rate(), 0.0);
-    f.scheduler.advance(1499ms);
+    f.scheduler.advance(1500ms);
     QCOMPARE(backend->rate(), 0.0);
-    f.scheduler.advance(1ms);
+    f.workspace.raiseSessionDidBecomeActive();
     QCOMPARE(backend->rate(), 1.0);
     QCOMPARE(f.agentBackend(QStringLiteral("1")), backend);
-    // Past the take-over's notice to Lanto, nothing is left waiting.
-    f.scheduler.advance(500ms);
+    f.scheduler.advance(1500ms);
+    QCOMPARE(backend->rate(), 1.0);
     QCOMPARE(f.scheduler.pendingCount(), 0);
 }
 
@@ -412,6 +416,75 @@ void tst_AgentDesktopController::fullScreenWindowPausesItsDisplayThroughWake()
 
     f.workspace.setFullScreenWindowFrame(QRect());
     QCOMPARE(f.agentBackend(second)->rate(), 1.0);
+}
+
+// Sleep, lock and a full-screen window each pause the display's video on
+// their own, whichever ends first, also in windows just given up to Lanto,
+// which stay on screen for a while.
+void tst_AgentDesktopController::videoPlaysOnlyWhileNoReasonHolds_data()
+{
+    QTest::addColumn<PauseReason>("first");
+    QTest::addColumn<PauseReason>("second");
+    QTest::addColumn<bool>("givenUp");
+    const QList<std::pair<PauseReason, const char*>> reasons {
+        { PauseReason::sleep, "sleep" }, { PauseReason::lock, "lock" }, { PauseReason::cover, "cover" }
+    };
+    for (const auto& [first, firstName] : reasons) {
+        for (const auto& [second, secondName] : reasons) {
+            if (first != second)
+                QTest::addRow("%s, then %s; %s ends first", firstName, secondName, firstName)
+                    << first << second << false;
+        }
+        if (first != PauseReason::cover)
+            QTest::addRow("%s in windows given up", firstName) << first << first << true;
+    }
+}
+
+void tst_AgentDesktopController::videoPlaysOnlyWhileNoReasonHolds()
+{
+    QFETCH(PauseReason, first);
+    QFETCH(PauseReason, second);
+    QFETCH(bool, givenUp);
+    AgentFixture& f = *m_fixture;
+    f.addTwoDisplays();
+    f.lanto.set(SettingsKey::pauseOnFullscreen, PlistValue(true));
+    f.lantoWrites({ DesktopFixture::showing(1, m_video), DesktopFixture::showing(2, m_video) });
+    f.startAgent();
+    f.settle();
+    const QString id = QStringLiteral("2");
+    QTRY_VERIFY(f.agentWindow(id)->isOcclusionVisible());
+    FakePlayerBackend* backend = f.agentBackend(id);
+    QCOMPARE(backend->rate(), 1.0);
+    if (givenUp) {
+        f.lantoRuns();
+        f.notifications.deliver(DistributedNotificationNames::appLaunched);
+        QVERIFY(!f.agent->isActive());
+    }
+    const auto setReason = [&](PauseReason reason, bool holds) {
+        if (reason == PauseReason::sleep)
+            holds ? f.workspace.raiseScreensDidSleep() : f.workspace.raiseScreensDidWake();
+        else if (reason == PauseReason::lock)
+            holds ? f.workspace.raiseSessionDidResignActive() : f.workspace.raiseSessionDidBecomeActive();
+        else
+            f.workspace.setFullScreenWindowFrame(holds ? QRect(800, 0, 800, 600) : QRect());
+        f.settle();
+    };
+
+    setReason(first, true);
+    QCOMPARE(backend->rate(), 0.0);
+    if (first != second) {
+        setReason(second, true);
+        setReason(first, false);
+        QCOMPARE(backend->rate(), 0.0);
+        // The second pass after a wake leaves it paused too.
+        f.scheduler.advance(1500ms);
+        QCOMPARE(backend->rate(), 0.0);
+        setReason(second, false);
+    } else {
+        setReason(first, false);
+    }
+    QCOMPARE(f.agentBackend(id), backend);
+    QCOMPARE(backend->rate(), 1.0);
 }
 
 void tst_AgentDesktopController::wakeWhileInactive_data()

@@ -140,25 +140,34 @@ private slots:
     {
         QTest::addColumn<QString>("settings");
         QTest::addColumn<QString>("store");
-        QTest::newRow("named pipe for Settings.plist") << "fifo" << "";
-        QTest::newRow("settings whose XML would nest too deep") << "t3f1_settings_writeback_depth.plist" << "";
-        QTest::newRow("settings whose XML would hold too many nodes") << "t3f1_settings_uid_nodes.plist" << "";
-        QTest::newRow("screen URLs chained through their bases") << "t3f2_settings_url_base_chain.plist.gz" << "";
+        QTest::addColumn<QString>("manifest");
+        QTest::newRow("named pipe for Settings.plist") << "fifo" << "" << "";
+        QTest::newRow("settings whose XML would nest too deep") << "t3f1_settings_writeback_depth.plist" << "" << "";
+        QTest::newRow("settings whose XML would hold too many nodes") << "t3f1_settings_uid_nodes.plist" << "" << "";
+        QTest::newRow("screen URLs chained through their bases") << "t3f2_settings_url_base_chain.plist.gz" << ""
+                                                                 << "";
         QTest::newRow("store choices sharing a costly configuration")
-            << "aerial" << "t3f3_index_nested_configuration_1m.bin.gz";
-        QTest::newRow("named pipe for Index.plist") << "aerial" << "fifo";
+            << "aerial" << "t3f3_index_nested_configuration_1m.bin.gz" << "";
+        QTest::newRow("named pipe for Index.plist") << "aerial" << "fifo" << "";
+        QTest::newRow("named pipe for entries.json") << "aerial" << "" << "fifo";
     }
 
     void startsPastHostileFiles()
     {
         QFETCH(QString, settings);
         QFETCH(QString, store);
+        QFETCH(QString, manifest);
         QTemporaryDir home;
         const QString settingsPath = home.filePath("Library/Application Support/Lanto/Settings.plist");
-        const QString storePath = SystemWallpaper::Paths::forHome(home.path()).indexPlist;
+        const SystemWallpaper::Paths paths = SystemWallpaper::Paths::forHome(home.path());
         QVERIFY(place(settingsPath, settings));
-        if (!store.isEmpty())
-            QVERIFY(place(storePath, store));
+        // With the system's copy of the video there, the agent reads the manifest at start.
+        if (settings == "aerial")
+            QVERIFY(writeFile(paths.videoFile(aerial), "video"));
+        for (const auto& [path, what] : { std::pair(paths.indexPlist, store), std::pair(paths.manifest, manifest) }) {
+            if (!what.isEmpty())
+                QVERIFY(place(path, what));
+        }
 
         const AgentRun run = runAgent(home.path());
         QVERIFY2(run.started, run.output.constData());

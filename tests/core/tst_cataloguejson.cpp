@@ -172,6 +172,37 @@ private slots:
             QCOMPARE(CatalogueArray::decode(many), decodedByQt(many));
     }
 
+    // Long arrays are read in waves, the first of 16,384 records: a bad element
+    // is found wherever it stands, and good ones all come through in order.
+    void longArraysReadInWaves_data()
+    {
+        QTest::addColumn<int>("badAt"); // -1: none
+        QTest::newRow("all records") << -1;
+        QTest::newRow("last of the first wave") << 16383;
+        QTest::newRow("first of the second wave") << 16384;
+        QTest::newRow("last") << 19999;
+    }
+
+    void longArraysReadInWaves()
+    {
+        QFETCH(int, badAt);
+        QList<APIWallpaper> many;
+        QByteArray json = "[";
+        for (int i = 0; i < 20000; ++i) {
+            APIWallpaper record = catalogueSamples().at(i % 3);
+            record.id = QString::number(i);
+            many.append(record);
+            if (i > 0)
+                json += i % 7 == 0 ? " ,\n " : ",";
+            if (i == badAt)
+                json += R"({"id":"bad"})";
+            else
+                CatalogueWriter::append(json, record);
+        }
+        json += "]";
+        QCOMPARE(CatalogueArray::decode(json), badAt < 0 ? std::optional(many) : std::nullopt);
+    }
+
     void repeatedTextsAreShared()
     {
         const QList<APIWallpaper> records

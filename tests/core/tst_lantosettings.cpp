@@ -263,6 +263,13 @@ private slots:
             QVERIFY2(written, "the settings file must always parse whole");
             QCOMPARE(written->value(QStringLiteral("payload")).toData()->size(), 512 * 1024);
         }
+        // What a write killed long ago left beside the file goes with the next start.
+        QFile leftover(path + ".uKILNi");
+        QVERIFY(leftover.open(QIODevice::WriteOnly));
+        QVERIFY(leftover.setFileTime(QDateTime::currentDateTime().addSecs(-120), QFileDevice::FileModificationTime));
+        leftover.close();
+        const LantoSettings restarted(m_dir->path(), *m_scheduler);
+        QVERIFY(!leftover.exists());
     }
 
     void reloadReplacesOrKeeps()

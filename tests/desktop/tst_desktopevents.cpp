@@ -1,5 +1,6 @@
 #include "DesktopFixture.h"
 #include "DesktopImageView.h"
+#include "PauseReasons.h"
 #include "LogCapture.h"
 #include "SystemVersion.h"
 
@@ -32,12 +33,18 @@ private slots:
     void uncoveringResumesOnlyWhatTheCoverPaused();
     void fullScreenWindowPausesOnlyItsDisplay_data();
     void fullScreenWindowPausesOnlyItsDisplay();
+    void fullScreenFrameIsMeasuredInDevicePixels_data();
+    void fullScreenFrameIsMeasuredInDevicePixels();
+    void videoPlaysOnlyWhileNoReasonHolds_data();
+    void videoPlaysOnlyWhileNoReasonHolds();
     void wallpaperAlwaysComesBack_data();
     void wallpaperAlwaysComesBack();
 
 private:
     // Two displays showing one video.
     DesktopWindowController& showOnTwoDisplays();
+    // Begins or ends a reason to pause the video of the second display.
+    void setReason(PauseReason reason, bool holds);
 
     std::unique_ptr<DesktopFixture> m_fixture;
     ConnectedDisplay m_second;
@@ -327,6 +334,153 @@ void tst_DesktopEvents::wallpaperAlwaysComesBack()
     // Nothing runs but the window-order poll.
     QVERIFY(controller.windowOrder().isZOrderPolling());
     QCOMPARE(f.scheduler.pendingCount(), 1);
+}
+
+// The window system reports the full-screen window in device pixels; on a
+// scaled session Qt gives a display's position in them and its size in
+// device-independent pixels. A display is covered when the window lies over
+// half of it or more.
+void tst_DesktopEvents::fullScreenFrameIsMeasuredInDevicePixels_data()
+{
+    QTest::addColumn<int>("scale");
+    QTest::addColumn<QRect>("fullScreen");
+    QTest::addColumn<bool>("firstCovered");
+    QTest::addColumn<bool>("secondCovered");
+    for (const int scale : { 1, 2 }) {
+        const int width = 800 * scale;
+        const int height = 600 * scale;
+        QTest::addRow("scale %d, over the second display", scale)
+            << scale << QRect(width, 0, width, height) << false << true;
+        QTest::addRow("scale %d, over the first display", scale) << scale << QRect(0, 0, width, height) << true << false;
+        QTest::addRow("scale %d, two fifths of each", scale)
+            << scale << QRect(width * 3 / 5, 0, width * 4 / 5, height) << false << false;
+        QTest::addRow("scale %d, three fifths of the second", scale)
+            << scale << QRect(width * 7 / 5, 0, width * 3 / 5, height) << false << true;
+    }
+}
+
+void tst_DesktopEvents::fullScreenFrameIsMeasuredInDevicePixels()
+{
+    QFETCH(int, scale);
+    QFETCH(QRect, fullScreen);
+    QFETCH(bool, firstCovered);
+    QFETCH(bool, secondCovered);
+    DesktopFixture& f = *m_fixture;
+    f.settings.set(SettingsKey::pauseOnFullscreen, PlistValue(true));
+    for (quint32 number : { 1u, 2u }) {
+        ConnectedDisplay display;
+        display.number = number;
+        display.localizedName = QStringLiteral("Display %1").arg(number);
+        display.uuid = FakeDisplays::uuidForNumber(number);
+        display.frame = QRect(int(number - 1) * 800 * scale, 0, 800, 600);
+        display.pixelFrame = ConnectedDisplay::devicePixelFrame(display.frame, scale);
+        f.displays.addDisplay(display);
+    }
+    const QUrl video = f.wallpaperFile(QStringLiteral("aa"), QStringLiteral("content.mov"));
+    f.start().showVideoWallpaper(video);
+    f.settle();
+    QTRY_VERIFY(f.window(QStringLiteral("1"))->isOcclusionVisible() && f.window(QStringLiteral("2"))->isOcclusionVisible());
+
+    f.workspace.setFullScreenWindowFrame(fullScreen);
+    f.settle();
+    QCOMPARE(f.isPlaying(QStringLiteral("1")), !firstCovered);
+    QCOMPARE(f.isPlaying(QStringLiteral("2")), !secondCovered);
+}
+
+void tst_DesktopEvents::setReason(PauseReason reason, bool holds)
+{
+    DesktopFixture& f = *m_fixture;
+    switch (reason) {
+    case PauseReason::sleep:
+        holds ? f.workspace.raiseScreensDidSleep() : f.workspace.raiseScreensDidWake();
+        break;
+    case PauseReason::lock:
+        if (holds) {
+            f.workspace.raiseSessionDidResignActive();
+        } else {
+            f.workspace.raiseSessionDidBecomeActive();
+            f.notifications.deliver(DistributedNotificationNames::screenIsUnlocked);
+        }
+        break;
+    case PauseReason::cover:
+        f.workspace.setFullScreenWindowFrame(holds ? m_second.frame : QRect());
+        break;
+    case PauseReason::battery:
+        f.workspace.setOnBattery(holds);
+        break;
+    default:
+        QFAIL("not a reason the desktop follows");
+    }
+    f.settle();
+}
+
+// Sleep, lock, a full-screen window over the display and the battery rule
+// each pause the display's video on their own: it plays again only once none
+// is left, whichever ends first, and a video replaced or a display returning
+// while one holds starts under it.
+void tst_DesktopEvents::videoPlaysOnlyWhileNoReasonHolds_data()
+{
+    QTest::addColumn<PauseReason>("first");
+    QTest::addColumn<PauseReason>("second"); // the same as first: a change while it holds
+    QTest::addColumn<QString>("change"); // "", "replace" or "return"
+    const QList<std::pair<PauseReason, const char*>> reasons { { PauseReason::sleep, "sleep" },
+        { PauseReason::lock, "lock" }, { PauseReason::cover, "cover" }, { PauseReason::battery, "battery" } };
+    for (const auto& [first, firstName] : reasons) {
+        for (const auto& [second, secondName] : reasons) {
+            if (first != second)
+                QTest::addRow("%s, then %s; %s ends first", firstName, secondName, firstName)
+                    << first << second << QString();
+        }
+        QTest::addRow("new video during %s", firstName) << first << first << QStringLiteral("replace");
+        QTest::addRow("display returns during %s", firstName) << first << first << QStringLiteral("return");
+    }
+}
+
+void tst_DesktopEvents::videoPlaysOnlyWhileNoReasonHolds()
+{
+    QFETCH(PauseReason, first);
+    QFETCH(PauseReason, second);
+    QFETCH(QString, change);
+    DesktopFixture& f = *m_fixture;
+    f.settings.set(SettingsKey::pauseOnFullscreen, PlistValue(true));
+    f.settings.set(SettingsKey::pauseOnBattery, PlistValue(true));
+    DesktopWindowController& controller = showOnTwoDisplays();
+    const QUrl other = f.wallpaperFile(QStringLiteral("bb"), QStringLiteral("content.mov"));
+    const QString id = QStringLiteral("2");
+    QTRY_VERIFY(f.window(id)->isOcclusionVisible());
+    QVERIFY(f.isPlaying(id));
+    // Stopped or paused: a player that plays nothing does not count as paused.
+    const auto pausedOn = [&](const QUrl& video) {
+        return f.player(id) && f.player(id)->currentURL() == video && !f.isPlaying(id);
+    };
+
+    setReason(first, true);
+    QVERIFY(pausedOn(m_video));
+    QUrl shown = m_video;
+    if (change == QStringLiteral("replace")) {
+        controller.showVideoWallpaper(other, id);
+        f.settle();
+        shown = other;
+    } else if (change == QStringLiteral("return")) {
+        f.displays.removeDisplay(m_second.uuid);
+        f.workspace.raiseScreenParametersChanged();
+        QVERIFY(!f.window(id));
+        f.displays.addDisplay(m_second);
+        f.workspace.raiseScreenParametersChanged();
+        QTRY_VERIFY(f.window(id) && f.window(id)->isOcclusionVisible());
+        f.settle();
+    } else {
+        setReason(second, true);
+        QVERIFY(pausedOn(m_video));
+    }
+    QVERIFY2(pausedOn(shown), "plays while a reason holds");
+    setReason(first, false);
+    if (first != second) {
+        QVERIFY2(pausedOn(shown), "the first reason's end resumed it under the second");
+        setReason(second, false);
+    }
+    QCOMPARE(f.playing(id), shown);
+    QCOMPARE(f.playing(QStringLiteral("1")), m_video);
 }
 
 QTEST_MAIN(tst_DesktopEvents)

@@ -562,6 +562,11 @@ void tst_DesktopVideoPlayer::reduceMotionStopsWhenRespected()
     advance(200ms);
     setSetting(SettingsKey::respectReduceMotion, respect);
     m_workspace->setReduceMotion(reduceMotion);
+    // Asked for while a video plays, it pauses it; asked no more, it resumes it.
+    QCOMPARE(m_player->player()->rate(), plays ? 1.0 : 0.0);
+    m_workspace->setReduceMotion(!reduceMotion);
+    QCOMPARE(m_player->player()->rate(), respect && !reduceMotion ? 0.0 : 1.0);
+    m_workspace->setReduceMotion(reduceMotion);
     m_log->clear();
     start(video(QStringLiteral("b")), false, 0);
     advance(200ms);

@@ -9,41 +9,21 @@ and keyboard input (xdotool). Every wait has a deadline.
 
 import glob
 import http.client
-import html.parser
 import json
 import os
 import plistlib
-import select
 import signal
 import sqlite3
 import subprocess
-import time
 import urllib.parse
 
-POLL_SECONDS = 0.1
-# The suite's own X displays, apart from those other test runs on this machine use.
-DISPLAYS = range(160, 170)
+from desktop import Desktop
+from e2e_base import POLL_SECONDS, Blocked, Failure, inside, read_line_until, wait_until
+from person_files import PersonFiles
+from web_browser import Browser, browser_sign_in
 
-
-class Failure(AssertionError):
-    """A path did not see what a user should see."""
-
-
-class Blocked(Exception):
-    """A path cannot run on this machine yet; the message says why."""
-
-
-def wait_until(condition, timeout, what):
-    """Returns the first true value of condition(), or raises once timeout seconds pass."""
-    deadline = time.monotonic() + timeout
-    while True:
-        value = condition()
-        if value:
-            return value
-        if time.monotonic() > deadline:
-            raise Failure(f"timed out after {timeout:g} s waiting for {what}")
-        time.sleep(POLL_SECONDS)
-
+# Imported from here by the paths.
+__all__ = ["POLL_SECONDS", "Blocked", "Failure", "Screenshot", "Session", "browser_sign_in", "wait_until"]
 
 class Screenshot:
     """The pixels of the whole screen at one moment, saved as a PNG."""
@@ -78,14 +58,14 @@ class Screenshot:
         return changed / total if total else 0.0
 
 
-class Session:
+class Session(Desktop, Browser, PersonFiles):
     """One desktop session for the throwaway user: display, buses and programs."""
 
     def __init__(self, bin_dir, out_dir, media_cache, screen="1600x1000x24"):
         self.bin_dir = bin_dir
         self.out_dir = out_dir
         self.media_cache = media_cache
-        self.screen = screen
+        self.screen = self.first_screen = screen
         self.home = os.path.expanduser("~" + os.environ.get("USER", ""))
         self.log_dir = os.path.join(out_dir, "logs")
         os.makedirs(self.log_dir, exist_ok=True)
@@ -124,40 +104,14 @@ class Session:
 
     def open_desktop(self):
         """Starts the X server, the window manager and the two buses."""
-        self.env["DISPLAY"] = ":" + self._start_x_server()
-
+        self._start_display()
         bus = self.start("dbus-daemon", ["dbus-daemon", "--session", "--nofork", "--print-address=1"],
                          stdout_pipe=True)
         self.env["DBUS_SESSION_BUS_ADDRESS"] = bus.stdout.readline().decode().strip()
         self.start("at-spi-bus-launcher", ["/usr/libexec/at-spi-bus-launcher", "--launch-immediately"])
         wait_until(lambda: self._bus_name_owned("org.a11y.Bus"), 10, "the accessibility bus")
-
-        self.start("openbox", ["openbox", "--sm-disable"])
-        wait_until(lambda: "window id" in self.run(["xprop", "-root", "_NET_SUPPORTING_WM_CHECK"]),
-                   10, "the window manager")
         # pyatspi finds the accessibility bus through the environment it is first imported with.
         os.environ.update(self.env)
-
-    def _start_x_server(self):
-        """Starts Xvfb on the first free display of the suite's own range; returns its number."""
-        log = open(os.path.join(self.log_dir, "Xvfb.log"), "ab")
-        for number in DISPLAYS:
-            if _display_in_use(number):
-                continue
-            read_fd, write_fd = os.pipe()
-            server = subprocess.Popen(
-                ["Xvfb", f":{number}", "-displayfd", str(write_fd), "-screen", "0", self.screen,
-                 "-nolisten", "tcp", "-ac"],
-                env=self.env, stdin=subprocess.DEVNULL, stdout=log, stderr=log, pass_fds=(write_fd,),
-                start_new_session=True)
-            os.close(write_fd)
-            with os.fdopen(read_fd) as reader:
-                ready = reader.readline().strip()  # empty when the server gave up on this display
-            if ready:
-                self.processes["Xvfb"] = server
-                return ready
-            server.wait()
-        raise Blocked(f"no free X display in :{DISPLAYS[0]}-:{DISPLAYS[-1]} (see logs/Xvfb.log)")
 
     def _bus_name_owned(self, name):
         reply = self.run(["dbus-send", "--session", "--print-reply", "--dest=org.freedesktop.DBus",
@@ -185,12 +139,13 @@ class Session:
         self.lanto_env = env
         return self.start("Lanto", [self.program("Lanto")], env=env)
 
-    def start_service(self, extra_args=()):
-        """Starts lanto-service on a free loopback port; returns its origin once it listens."""
+    def start_service(self, extra_args=(), port=0):
+        """Starts lanto-service on a loopback port (a free one unless given); returns
+        its origin once it listens."""
         program = self.program("lanto-service")
         if not os.path.exists(program):
             raise Blocked("lanto-service is not built here yet")
-        service = self.start("lanto-service", [program, "--port", "0", "--data",
+        service = self.start("lanto-service", [program, "--port", str(port), "--data",
                                                os.path.join(self.home, "service-data"),
                                                "--media-cache", self.media_cache] + list(extra_args),
                              stdout_pipe=True)
@@ -198,7 +153,29 @@ class Session:
         line = read_line_until(service.stdout, "listening on ", 420,
                                os.path.join(self.log_dir, "lanto-service.log"))
         self.service_origin = line.split("listening on ", 1)[1].strip()
+        if not port:
+            self.service_args = list(extra_args)
         return self.service_origin
+
+    def service_port(self):
+        return urllib.parse.urlsplit(self.service_origin).port
+
+    def restart_service(self, extra_args=()):
+        """Starts the service again on its port, with its first options and these."""
+        self.stop("lanto-service")
+        self.start_service(self.service_args + list(extra_args), port=self.service_port())
+
+    def quit_lanto(self):
+        """Ctrl+Q in Lanto's window; waits for Lanto to end (its agent goes on)."""
+        self.focus_main_window()
+        self.key("ctrl+q")
+        self.wait_ended("Lanto", 15)
+
+    def restart_lanto(self, extra_env=None):
+        """Quits Lanto and starts it again, as a person does; returns once its window shows."""
+        self.quit_lanto()
+        self.start_lanto(dict(self.lanto_env, **(extra_env or {})))
+        return self.main_window()
 
     def service_env(self):
         return {"LANTO_SERVICE_URL": self.service_origin + "/api/v1",
@@ -250,39 +227,6 @@ class Session:
         walk(self.service_json("GET", "discover"))
         return titles
 
-    # -- the desktop's browser -------------------------------------------------
-
-    def install_browser(self):
-        """Makes a stand-in browser the desktop's handler of web addresses: it notes
-        each address it is asked to open, for the path to act on as a person would."""
-        script = os.path.join(self.home, ".local", "bin", "e2e-browser")
-        os.makedirs(os.path.dirname(script), exist_ok=True)
-        with open(script, "w") as out:
-            out.write('#!/bin/sh\nprintf "%s\\n" "$1" >> "$HOME/browser-addresses"\n')
-        os.chmod(script, 0o755)
-        applications = os.path.join(self.home, ".local", "share", "applications")
-        os.makedirs(applications, exist_ok=True)
-        with open(os.path.join(applications, "e2e-browser.desktop"), "w") as out:
-            out.write("[Desktop Entry]\nType=Application\nName=Browser\nExec=" + script
-                      + " %u\nMimeType=x-scheme-handler/http;x-scheme-handler/https;\n")
-        self.run(["xdg-mime", "default", "e2e-browser.desktop", "x-scheme-handler/http",
-                  "x-scheme-handler/https"], check=True)
-        self.env["BROWSER"] = script
-
-    def wait_for_browser(self, timeout=15):
-        """The address the desktop's browser was last asked to open."""
-        path = os.path.join(self.home, "browser-addresses")
-
-        def opened():
-            try:
-                with open(path) as lines:
-                    return lines.read().split()
-            except FileNotFoundError:
-                return None
-        addresses = wait_until(opened, timeout, "Lanto to open the sign-in page in the browser")
-        os.remove(path)
-        return addresses[-1]
-
     @property
     def support_dir(self):
         return os.path.join(self.home, "Library", "Application Support", "Lanto")
@@ -308,37 +252,19 @@ class Session:
         value = store.get("General", key, fallback=None)
         return value.strip('"') if value is not None else None
 
+    def own_titles(self):
+        """The titles of the wallpapers the user imported, read from the metadata Lanto keeps beside them."""
+        titles = []
+        for path in glob.glob(os.path.join(self.downloads_folder(), "*", "metadata.json")):
+            try:
+                with open(path, encoding="utf-8") as metadata:
+                    titles.append(json.load(metadata).get("title"))
+            except (OSError, ValueError):
+                continue
+        return titles
+
     def autostart_entries(self):
         return glob.glob(os.path.join(self.home, ".config", "autostart", "*.desktop"))
-
-    def screen_size(self):
-        return tuple(int(v) for v in self.screen.split("x")[:2])
-
-    def main_window(self, timeout=30):
-        """Lanto's main window: its largest frame that does not cover the whole screen, as
-        the desktop windows behind everything do; the display panel is a smaller one."""
-        def found():
-            frames = [(f, self.extents(f)) for f in self.find_all(self.application(), role="frame")]
-            windows = [(box[2] * box[3], f) for f, box in frames if box[2:] != self.screen_size()]
-            return max(windows, key=lambda window: window[0])[1] if windows else None
-        return wait_until(found, timeout, "Lanto's main window")
-
-    def focus_main_window(self):
-        """Clicks the title bar of Lanto's main window, as a person does to type into it."""
-        x, y, width, _ = self.extents(self.main_window())
-        self.run(["xdotool", "mousemove", "--sync", str(x + width // 3), str(max(0, y - 8)), "click", "1"],
-                 check=True)
-
-    def uncovered_strip(self):
-        """The widest part of the screen beside Lanto's window, where the desktop shows."""
-        x, y, width, height = self.extents(self.main_window())
-        screen_width, screen_height = self.screen_size()
-        strips = [(0, 0, x, screen_height), (x + width, 0, screen_width - x - width, screen_height),
-                  (0, 0, screen_width, y), (0, y + height, screen_width, screen_height - y - height)]
-        strip = max(strips, key=lambda box: max(0, box[2]) * max(0, box[3]))
-        if strip[2] * strip[3] < 100 * 100:
-            raise Failure("Lanto's window covers the whole screen; no desktop to look at")
-        return strip
 
     # -- processes and windows ---------------------------------------------------
 
@@ -434,6 +360,10 @@ class Session:
     def names_showing(self):
         return sorted({f"{n.getRoleName()}:{n.name}" for n in self.find_all(self.application()) if n.name})
 
+    def is_showing(self, accessible):
+        import pyatspi
+        return accessible.getState().contains(pyatspi.STATE_SHOWING)
+
     def is_enabled(self, accessible):
         import pyatspi
         accessible.clearCache()
@@ -443,6 +373,19 @@ class Session:
         import pyatspi
         accessible.clearCache()
         return accessible.getState().contains(pyatspi.STATE_CHECKED)
+
+    def said_of(self, accessible):
+        """What a screen reader says of an accessible besides its name."""
+        accessible.clearCache()
+        return accessible.description
+
+    def text_of(self, accessible):
+        """The text a text field or label holds."""
+        try:
+            text = accessible.queryText()
+        except NotImplementedError:
+            return ""
+        return text.getText(0, -1)
 
     def extents(self, accessible):
         """x, y, width and height of an accessible on the screen."""
@@ -462,6 +405,25 @@ class Session:
     def gone(self, name, role=None, timeout=10):
         wait_until(lambda: not self.find_all(self.application(), name, role), timeout, f"{name!r} to go away")
 
+    def is_focused(self, accessible):
+        import pyatspi
+        accessible.clearCache()
+        return accessible.getState().contains(pyatspi.STATE_FOCUSED)
+
+    def tab_to(self, name, role=None, key="Tab", presses=40):
+        """Presses Tab (or `key`) until a control of that name and role has the
+        keyboard focus, as a person walks a window without a pointer; returns it."""
+        def focused():
+            return next((c for c in self.find_all(self.application(), name, role) if self.is_focused(c)), None)
+        for _ in range(presses):
+            try:
+                # The focus moves a moment after the key.
+                return wait_until(focused, 0.3, "the focus")
+            except Failure:
+                self.key(key)
+        self.dump_tree("focus-missing")
+        raise Failure(f"{presses} presses of {key} never reached a {role or 'control'} named {name!r}")
+
     # -- input -------------------------------------------------------------
 
     def centre(self, accessible):
@@ -478,9 +440,9 @@ class Session:
 
         A page that is fading out still shows its controls, disabled, for a
         moment; one of the same name on the page fading in is the one a person
-        presses."""
+        presses. A control scrolled out of its window is not one a person can press."""
         def enabled_one():
-            return next((c for c in self.find_all(self.application(), name, role) if self.is_enabled(c)), None)
+            return next(iter(self.pressable(name, role)), None)
         try:
             control = wait_until(enabled_one, timeout, f"an enabled {role} named {name!r}")
         except Failure:
@@ -493,154 +455,47 @@ class Session:
             # still being built): take the one that replaced it.
             self.click(wait_until(enabled_one, timeout, f"an enabled {role} named {name!r}"))
 
+    def pressable(self, name, role="push button"):
+        """The enabled controls of that name and role whose middles lie in their windows."""
+        found = []
+        for window in self.find_all(self.application(), role="frame") + self.find_all(self.application(), role="dialog"):
+            box = self.extents(window)
+            found += [c for c in self.find_all(window, name, role)
+                      if self.is_enabled(c) and inside((*self.centre(c), 0, 0), box, slack=0)]
+        return found
+
     def type_text(self, text):
         self.run(["xdotool", "type", "--delay", "20", text], check=True)
 
     def key(self, *keys):
         self.run(["xdotool", "key"] + list(keys), check=True)
 
-    # -- files a person has ----------------------------------------------------
-
-    def make_video(self, name, seconds=2):
-        """A short clip in the user's Videos folder, made with the ffmpeg command."""
-        path = os.path.join(self.home, "Videos", name)
-        os.makedirs(os.path.dirname(path), exist_ok=True)
-        self.run(["ffmpeg", "-loglevel", "error", "-y", "-f", "lavfi", "-i",
-                  f"testsrc2=size=640x360:rate=30:duration={seconds}", "-pix_fmt", "yuv420p",
-                  "-c:v", "libx264", path], check=True)
-        return path
-
-    def make_picture(self, name):
-        path = os.path.join(self.home, "Pictures", name)
-        os.makedirs(os.path.dirname(path), exist_ok=True)
-        self.run(["convert", "-size", "256x256", "gradient:orange-purple", path], check=True)
-        return path
-
-    def choose_in_file_dialog(self, path):
-        """Picks a file in the open file dialog as a person does: goes to its folder,
-        clicks the file, presses Open."""
-        dialog = self.find("Open", "push button", timeout=15)
-        self.key("ctrl+l")
-        self.type_text(os.path.dirname(path))
-        self.key("Return")
-        self.press(os.path.basename(path), role=None)
-        self.click(dialog)
-
-    def drop_files(self, paths, target):
-        """Drags files from a file manager's window and drops them on target, letting
-        go once the target has said it takes them, as a person waits for the drop
-        zone to light up."""
-        source = self.start("drag-source", [self.program("e2e_drag_source")] + list(paths), stdout_pipe=True)
-        window = wait_until(lambda: self.shown_windows(source.pid), 10, "the file manager's window")[0]
-        self.run(["xdotool", "windowmove", "--sync", window, "0", "0"], check=True)
-        geometry = dict(line.strip().split("=", 1) for line in
-                        self.run(["xdotool", "getwindowgeometry", "--shell", window]).splitlines() if "=" in line)
-        start_x, start_y = int(geometry["X"]) + 40, int(geometry["Y"]) + 40
-        x, y = self.centre(target)
-        self.run(["xdotool", "mousemove", "--sync", str(start_x), str(start_y), "mousedown", "1"], check=True)
-        steps = 20
-        for step in range(1, steps + 1):  # a drag moves through the way, not in one jump
-            self.run(["xdotool", "mousemove", "--sync", str(start_x + (x - start_x) * step // steps),
-                      str(start_y + (y - start_y) * step // steps)], check=True)
-        said = []
-
-        def heard(word):
-            while select.select([source.stdout], [], [], 0)[0]:
-                line = source.stdout.readline()
-                if not line:
-                    break
-                said.append(line.decode().strip())
-            return word in said or "refused" in said
-
-        def accepted():
-            # Each small move over the target is a position the drag reports again.
-            self.run(["xdotool", "mousemove", "--sync", str(x + 2), str(y + 2), "mousemove", "--sync", str(x), str(y)])
-            return heard("accepted")
-        try:
-            wait_until(accepted, 10, "the drop target to take the files")
-        finally:
-            self.run(["xdotool", "mouseup", "1"], check=True)
-        wait_until(lambda: heard("dropped"), 15, "the drag to end")
-        if "dropped" not in said:
-            raise Failure(f"the drop target refused the files (the drag said {said})")
-        # The file manager stays open: the target fetches the files' addresses from it
-        # after the drop. The caller closes it (stop("drag-source")) once they arrived.
-
     # -- looking -------------------------------------------------------------
 
     def screenshot(self, name):
+        return Screenshot(self.snapshot(name))
+
+    def snapshot(self, name):
+        """Saves the whole screen as NAME.png in the output folder, for people to look at."""
         path = os.path.join(self.out_dir, name + ".png")
         self.run(["import", "-window", "root", path], check=True)
-        return Screenshot(path)
+        return path
 
-
-def _display_in_use(number):
-    """Whether a live X server holds the display (a lock left by a dead one does not count)."""
-    try:
-        with open(f"/tmp/.X{number}-lock") as lock:
-            pid = int(lock.read().strip() or 0)
-    except (FileNotFoundError, ValueError):
-        return os.path.exists(f"/tmp/.X11-unix/X{number}")
-    return pid > 0 and os.path.exists(f"/proc/{pid}")
-
-
-def read_line_until(stream, marker, timeout, log_path):
-    """Reads a program's output line by line, into its log, until one holds marker;
-    raises at the deadline."""
-    log = open(log_path, "a")
-    deadline = time.monotonic() + timeout
-    while True:
-        left = deadline - time.monotonic()
-        if left <= 0 or not select.select([stream], [], [], left)[0]:
-            raise Failure(f"no line with {marker!r} within {timeout} s")
-        line = stream.readline().decode(errors="replace")
-        log.write(line)
-        log.flush()
-        if not line:
-            raise Failure(f"the program ended before printing {marker!r}")
-        if marker in line:
-            return line
-
-
-class _Form(html.parser.HTMLParser):
-    """The fields of the first form of a page."""
-
-    def __init__(self):
-        super().__init__()
-        self.action, self.fields = None, {}
-
-    def handle_starttag(self, tag, attrs):
-        attrs = dict(attrs)
-        if tag == "form" and self.action is None:
-            self.action = attrs.get("action", "")
-        elif tag == "input" and attrs.get("name") and attrs.get("type") != "submit":
-            self.fields[attrs["name"]] = attrs.get("value", "")
-
-
-def browser_sign_in(authorize_url, display_name):
-    """Does what a browser does with the authorize page: fills the name in, presses
-    Continue, and follows the redirects; returns the address it is finally handed."""
-    url = urllib.parse.urlsplit(authorize_url)
-    connection = http.client.HTTPConnection(url.hostname, url.port, timeout=30)
-    connection.request("GET", url.path + "?" + url.query)
-    page = connection.getresponse()
-    if page.status != 200:
-        raise Failure(f"the authorize page answered {page.status}")
-    form = _Form()
-    form.feed(page.read().decode())
-    fields = dict(form.fields, name=display_name, action="continue")
-    connection.request("POST", form.action, urllib.parse.urlencode(fields),
-                       {"Content-Type": "application/x-www-form-urlencoded"})
-    reply = connection.getresponse()
-    reply.read()
-    for _ in range(5):
-        location = reply.getheader("Location")
-        if reply.status not in (301, 302, 303, 307) or not location:
-            raise Failure(f"sign-in ended at HTTP {reply.status} without a hand-over to Lanto")
-        target = urllib.parse.urlsplit(urllib.parse.urljoin(authorize_url, location))
-        if target.scheme not in ("http", "https"):
-            return target.geturl()
-        connection.request("GET", target.path + "?" + target.query)
-        reply = connection.getresponse()
-        reply.read()
-    raise Failure("too many redirects in the sign-in")
+    def dump_tree(self, name, root=None):
+        """Writes every showing accessible under root with its role, name and place
+        to NAME.tree in the output folder, for a person finding why a path failed."""
+        import pyatspi
+        lines, stack = [], [(root or self.application(), 0)]
+        while stack:
+            node, depth = stack.pop()
+            try:
+                box = self.extents(node) if node.getRoleName() != "application" else ()
+                focused = " focused" if node.getState().contains(pyatspi.STATE_FOCUSED) else ""
+                lines.append(f"{'  ' * depth}{node.getRoleName()} {node.name!r} {box}{focused}")
+                stack.extend(reversed([(c, depth + 1) for c in
+                                       (node.getChildAtIndex(i) for i in range(node.childCount))
+                                       if c is not None and c.getState().contains(pyatspi.STATE_SHOWING)]))
+            except Exception:  # a node that went away while we walked the tree
+                continue
+        with open(os.path.join(self.out_dir, name + ".tree"), "w") as out:
+            out.write("\n".join(lines) + "\n")

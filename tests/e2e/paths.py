@@ -8,14 +8,18 @@ local service's answers.
 import os
 import signal
 
+import browse_paths
+import profile_paths
+import service_paths
+import window_layout
 from frame_clock import Camera, FrameClock, hand_over_figures, now, timeline
+from e2e_base import clipped, inside
 from lanto_e2e import Blocked, Failure, browser_sign_in, wait_until
+from profile_paths import DISPLAY_NAME, FREE_HANDLE, USER_NAMES
 
 # An address on loopback that nobody answers, so nothing leaves the machine
 # when the local service is not there.
 NOWHERE = "http://127.0.0.1:9"
-DISPLAY_NAME = "Robin Tester"
-FREE_HANDLE = "robin_tester"
 
 
 def first_start(s):
@@ -66,7 +70,8 @@ def web_sign_in(s):
     go_on = s.find("Continue", "push button")
     wait_until(lambda: s.is_enabled(go_on), 5, "Continue to become pressable")
     s.click(go_on)
-    wait_until(lambda: not s.find_all(s.application(), role="text"), 20, "the handle set-up to give way")
+    s.gone("Handle", "text", timeout=20)
+    s.find("Discover", "push button", timeout=10)
     s.screenshot("main-window")
 
 
@@ -99,9 +104,10 @@ def detail_page(s):
     s.require_service()
     s.press("Discover")
     titles = s.service_titles()
-    card = wait_until(lambda: next(iter(s.find_all(s.application(), lambda n: n in titles, "push button")), None),
-                      30, "a wallpaper card on Discover")
-    title = card.name
+    cards = wait_until(lambda: browse_paths.cards_in_window(s, titles), 30, "a wallpaper card on Discover")
+    # A video whose picture changes fast enough to be seen moving between two screenshots.
+    card = next((c for c in cards if c.name in BUSY_VIDEOS), cards[0])
+    title = s.applied_title = card.name
     s.click(card)
     download = s.find("Download", "push button", timeout=15)
     s.screenshot("detail")
@@ -127,6 +133,10 @@ def detail_page(s):
     s.press("Back")
 
 
+BUSY_VIDEOS = ("Late Night Broadcast", "Arcade Attract Mode", "Test Pattern", "Primary Signal", "Candy Stripes",
+               "Horizon of Spirals", "Seahorse Valley", "Spiral Drift", "Molten Core")
+
+
 def upload(s):
     """Click to browse opens the file dialog, a file chosen there imports with progress
     into a card; its submission turns Public once the service approves it, without
@@ -147,16 +157,10 @@ def upload(s):
                == [("approved",)], 120, "the service to approve the submission")
     # The screen asks the service again while it shows; the card follows without a restart.
     card = wait_until(lambda: next((c for c in s.find_all(s.application(), "Harbour Lights", "push button")
-                                    if said_of(c) == "Public"), None), 60, "the card to say Public")
+                                    if s.said_of(c) == "Public"), None), 60, "the card to say Public")
     x, y, width, _ = s.extents(card)
     wait_until(lambda: green_share(s.screenshot("upload-public").region(x + width - 90, y + 4, 86, 26)) > 0.2, 10,
                "the green Public badge on the card")
-
-
-def said_of(accessible):
-    """What a screen reader says of an accessible besides its name."""
-    accessible.clearCache()
-    return accessible.description
 
 
 def green_share(pixels):
@@ -196,7 +200,8 @@ def profile_editor(s):
         name, avatar = s.service_db("SELECT name, avatar_url FROM users WHERE handle = ?", FREE_HANDLE)[0]
         return name == USER_NAMES[1] and bool(avatar)
     wait_until(reached, 30, "the service to hold the new name and picture")
-    s.screenshot("profile")
+    s.snapshot("profile")
+    profile_paths.own_name_shown(s, USER_NAMES[1])
 
 
 # Each switch and where it is kept: Settings.plist, or the user defaults beside it.
@@ -391,7 +396,6 @@ KILL_TAKEOVER_SECONDS = 1.0
 # item carries the user's name.
 SECTIONS = {"Discover": None, "Categories": None, "Upload": "Drop files here or click to browse",
             "Profile": "Edit Profile", "Settings": "Launch at Login"}
-USER_NAMES = (DISPLAY_NAME, "Robin Renamed")
 
 
 def looks(s):
@@ -445,20 +449,8 @@ def text_under_buttons(s):
     for label in s.find_all(s.application(), lambda name: bool(name), "label"):
         box = s.extents(label)
         under += [f"{label.name!r} runs under the button {name!r}" for name, button in buttons
-                  if overlap(box, button) and not inside(box, button)]
+                  if clipped(box, button) and not inside(box, button)]
     return under
-
-
-def overlap(a, b):
-    """Whether two rectangles share more than a pixel's edge each way."""
-    width = min(a[0] + a[2], b[0] + b[2]) - max(a[0], b[0])
-    height = min(a[1] + a[3], b[1] + b[3]) - max(a[1], b[1])
-    return width > 1 and height > 1
-
-
-def inside(a, b):
-    """Whether rectangle a lies within rectangle b, give or take a pixel."""
-    return b[0] - 1 <= a[0] and b[1] - 1 <= a[1] and a[0] + a[2] <= b[0] + b[2] + 1 and a[1] + a[3] <= b[1] + b[3] + 1
 
 
 SCROLLING = ("list", "scroll pane", "table", "tree", "page tab list")
@@ -489,9 +481,14 @@ def symbols_in_screens():
 
 
 # Every path in the order a new user walks them; each starts where the one before
-# left the programs. The hand-over imports its clock video, so it comes while the
-# user is signed in, before the settings sign out.
-ORDER = [first_start, web_sign_in, discover, detail_page, upload, upload_drop, profile_editor, looks, hand_over,
-         settings]
+# left the programs. The service's failures come once everything that needs it is
+# done and leave it running again; the hand-over imports its clock video while the
+# user is signed in; the window sizes and two displays lay the desktop out anew and
+# put it back as it was; the settings sign out, and the last path signs in again.
+ORDER = [first_start, web_sign_in, discover, browse_paths.search, browse_paths.categories, browse_paths.creator_page,
+         detail_page, browse_paths.keyboard, upload, upload_drop, profile_editor, profile_paths.profile_tabs,
+         profile_paths.remove_download, service_paths.updates, service_paths.service_stopped,
+         service_paths.catalogue_fails, looks, hand_over, window_layout.window_sizes, window_layout.two_displays,
+         settings, service_paths.sign_in_again]
 # The paths CI runs: all of them.
 ALL = ORDER

@@ -1,6 +1,7 @@
 #include "CatalogueCache.h"
 #include "LibraryFakes.h"
 #include "LogCapture.h"
+#include "ProcessMemory.h"
 #include "TemporaryHome.h"
 
 #include <QFile>
@@ -182,6 +183,24 @@ private slots:
         QVERIFY(file.resize(CatalogueCache::maxFileBytes + 1));
         file.close();
         QVERIFY(awaited(CatalogueCache(m_path).load()).isEmpty());
+    }
+
+    // Millions of elements that are not records: refused without making room for them.
+    void aFileOfNonRecordsIsRefusedInLittleMemory()
+    {
+        constexpr qsizetype size = 8 << 20;
+        QByteArray junk = "[" + QByteArray("{},").repeated(size / 3) + "{}]";
+        writeBytes(m_path, junk);
+        junk.clear();
+        LogCapture log;
+        ProcessMemory::resetPeak();
+        const qint64 before = ProcessMemory::residentKB();
+        QVERIFY(awaited(CatalogueCache(m_path).load()).isEmpty());
+        // The bytes and simdjson's index of them, a few times the file; a record
+        // for each element would be 200 times it.
+        const qint64 grownKB = ProcessMemory::peakKB() - before;
+        QVERIFY2(grownKB < 8 * size / 1024, qPrintable(QString::number(grownKB / 1024) + " MB"));
+        QVERIFY(log.contains("Lanto: Ignoring wallpaper cache — not an array of catalogue records"));
     }
 
 private:

@@ -38,6 +38,8 @@ private slots:
     void init();
     void refusals_data();
     void refusals();
+    void bodyRefusals_data();
+    void bodyRefusals();
     void oversizedBodyIsRefusedBeforeItIsRead();
     void continueIsAnsweredBeforeTheBody();
     void multipartOrder_data();
@@ -47,9 +49,13 @@ private slots:
 
 private:
     QString createDraft();
+    // A draft of another account with a thumbnail.
+    QString foreignDraft();
+    QString draftWithThumbnail();
 
     std::unique_ptr<ServiceRig> m_rig;
     QByteArray m_token;
+    QString m_user;
 };
 
 void TestLocalServiceRefusals::init()
@@ -60,6 +66,24 @@ void TestLocalServiceRefusals::init()
     QVERIFY(exchanged);
     m_token = exchanged->sessionToken.toLatin1();
     SessionTokenStore::save(exchanged->sessionToken);
+    m_user = exchanged->profileId;
+}
+
+QString TestLocalServiceRefusals::draftWithThumbnail()
+{
+    const QString id = createDraft();
+    m_rig->service->submissions().putFile(m_user, id, u"thumbnail"_s, "image/jpeg", "jpeg");
+    return id;
+}
+
+QString TestLocalServiceRefusals::foreignDraft()
+{
+    Accounts& accounts = m_rig->service->accounts();
+    const auto other = accounts.exchange(accounts.issueSignInCode(u"local.other"_s, u"Olga"_s), {});
+    const auto draft = m_rig->service->submissions().create(
+        other->profileId, SubmissionCreate { u"Hers"_s, u"space"_s, u"video"_s, 8, 8, 8 });
+    m_rig->service->submissions().putFile(other->profileId, draft.value().id, u"thumbnail"_s, "image/jpeg", "jpeg");
+    return draft.value().id;
 }
 
 QString TestLocalServiceRefusals::createDraft()
@@ -75,47 +99,83 @@ void TestLocalServiceRefusals::refusals_data()
     QTest::addColumn<QByteArray>("body");
     QTest::addColumn<bool>("signedIn");
     QTest::addColumn<int>("status");
+    QTest::addColumn<QString>("error");
 
-    QTest::newRow("profile without a token") << "GET"_ba << u"/api/v1/me"_s << QByteArray() << false << 401;
-    QTest::newRow("profile with a wrong token") << "GET"_ba << u"/api/v1/me"_s << QByteArray() << false << 401;
-    QTest::newRow("malformed JSON") << "PATCH"_ba << u"/api/v1/me"_s << "{\"name\":"_ba << true << 400;
-    QTest::newRow("a field of the wrong type") << "PATCH"_ba << u"/api/v1/me"_s << "{\"handle\":7}"_ba << true << 400;
-    QTest::newRow("an empty name") << "PATCH"_ba << u"/api/v1/me"_s << "{\"name\":\"  \"}"_ba << true << 400;
+    QTest::newRow("profile without a token") << "GET"_ba << u"/api/v1/me"_s << QByteArray() << false << 401 << QString();
+    QTest::newRow("profile with a wrong token") << "GET"_ba << u"/api/v1/me"_s << QByteArray() << false << 401 << QString();
+    QTest::newRow("malformed JSON") << "PATCH"_ba << u"/api/v1/me"_s << "{\"name\":"_ba << true << 400 << QString();
+    QTest::newRow("a field of the wrong type") << "PATCH"_ba << u"/api/v1/me"_s << "{\"handle\":7}"_ba << true << 400 << QString();
+    QTest::newRow("an empty name") << "PATCH"_ba << u"/api/v1/me"_s << "{\"name\":\"  \"}"_ba << true << 400 << QString();
     QTest::newRow("a handle of the wrong form") << "PATCH"_ba << u"/api/v1/me"_s << "{\"handle\":\"a b\"}"_ba << true
-                                                << 400;
+                                                << 400 << QString();
     QTest::newRow("a handle with a period") << "PATCH"_ba << u"/api/v1/me"_s << "{\"handle\":\"ana.pixels\"}"_ba
-                                            << true << 400;
+                                            << true << 400 << QString();
     QTest::newRow("a handle in capitals") << "PATCH"_ba << u"/api/v1/me"_s << "{\"handle\":\"Tess_B\"}"_ba << true
-                                          << 400;
+                                          << 400 << QString();
     QTest::newRow("a handle that starts with a digit")
-        << "PATCH"_ba << u"/api/v1/me"_s << "{\"handle\":\"9tess\"}"_ba << true << 400;
+        << "PATCH"_ba << u"/api/v1/me"_s << "{\"handle\":\"9tess\"}"_ba << true << 400 << QString();
     QTest::newRow("a handle of 21 characters")
-        << "PATCH"_ba << u"/api/v1/me"_s << "{\"handle\":\"tess_abcdefghijklmnop\"}"_ba << true << 400;
-    QTest::newRow("an unknown wallpaper") << "GET"_ba << u"/api/v1/wallpapers/ffff"_s << QByteArray() << false << 404;
+        << "PATCH"_ba << u"/api/v1/me"_s << "{\"handle\":\"tess_abcdefghijklmnop\"}"_ba << true << 400 << QString();
+    QTest::newRow("an unknown wallpaper") << "GET"_ba << u"/api/v1/wallpapers/ffff"_s << QByteArray() << false << 404 << QString();
     QTest::newRow("an unknown category") << "GET"_ba << u"/api/v1/wallpapers?category=opera"_s << QByteArray()
-                                         << false << 400;
+                                         << false << 400 << QString();
     QTest::newRow("a page that is not a number") << "GET"_ba << u"/api/v1/wallpapers?category=space&page=x"_s
-                                                 << QByteArray() << false << 400;
+                                                 << QByteArray() << false << 400 << QString();
     QTest::newRow("an unknown usage event") << "POST"_ba << u"/api/v1/wallpapers/ffff/steal"_s << QByteArray()
-                                            << false << 404;
+                                            << false << 404 << QString();
     QTest::newRow("a favourite of nothing") << "POST"_ba << u"/api/v1/me/favorites/ffff"_s << QByteArray() << true
-                                            << 404;
+                                            << 404 << QString();
     QTest::newRow("a submission in an unknown category")
         << "POST"_ba << u"/api/v1/me/wallpapers"_s
         << R"({"title":"T","categoryId":"opera","type":"video","resolutionWidth":1,"resolutionHeight":1,"fileSize":1})"_ba
-        << true << 400;
+        << true << 400 << QString();
     QTest::newRow("someone else's submission") << "POST"_ba << u"/api/v1/me/wallpapers/abc/submit"_s << QByteArray()
-                                               << true << 404;
+                                               << true << 404 << QString();
     QTest::newRow("a spent or unknown sign-in code") << "POST"_ba << u"/api/v1/auth/exchange"_s << "{\"code\":\"x\"}"_ba
-                                                     << false << 400;
+                                                     << false << 400 << QString();
     QTest::newRow("a path out of the files") << "GET"_ba << u"/files/..%2F..%2Flanto-service.sqlite/x"_s
-                                             << QByteArray() << false << 404;
+                                             << QByteArray() << false << 404 << QString();
     QTest::newRow("a file the store does not know") << "GET"_ba << u"/files/avatars/lanto-service.sqlite"_s
-                                                    << QByteArray() << false << 404;
+                                                    << QByteArray() << false << 404 << QString();
     QTest::newRow("an authorize page for another site")
         << "GET"_ba << u"/auth/authorize?response_type=code&redirect_uri=https%3A%2F%2Fevil.example%2Fcb"_s
-        << QByteArray() << false << 400;
-    QTest::newRow("no such endpoint") << "GET"_ba << u"/api/v1/nothing"_s << QByteArray() << false << 404;
+        << QByteArray() << false << 400 << QString();
+    QTest::newRow("no such endpoint") << "GET"_ba << u"/api/v1/nothing"_s << QByteArray() << false << 404 << QString();
+    QTest::newRow("a handle with a period, and the rule it breaks")
+        << "PATCH"_ba << u"/api/v1/me"_s << "{\"handle\":\"ana.pixels\"}"_ba << true << 400
+        << u"Handles start with a letter and use only lowercase letters, digits and underscores"_s;
+    QTest::newRow("a name of 81 characters") << "PATCH"_ba << u"/api/v1/me"_s
+                                             << "{\"name\":\"" + QByteArray(81, 'n') + "\"}" << true << 400
+                                             << u"A name is 1 to 80 characters long"_s;
+    QTest::newRow("a name of 5,000,000 characters")
+        << "PATCH"_ba << u"/api/v1/me"_s << "{\"name\":\"" + QByteArray(5'000'000, 'n') + "\"}" << true << 400
+        << u"A name is 1 to 80 characters long"_s;
+    QTest::newRow("a bio of 501 characters") << "PATCH"_ba << u"/api/v1/me"_s
+                                             << "{\"bio\":\"" + QByteArray(501, 'b') + "\"}" << true << 400
+                                             << u"A bio is at most 500 characters long"_s;
+    QTest::newRow("a link of 301 characters") << "PATCH"_ba << u"/api/v1/me"_s
+                                              << "{\"link\":\"" + QByteArray(301, 'l') + "\"}" << true << 400
+                                              << u"A link is at most 300 characters long"_s;
+    QTest::newRow("an avatar colour that is not one")
+        << "PATCH"_ba << u"/api/v1/me"_s << "{\"avatarColor\":\"red\"}"_ba << true << 400 << QString();
+    QTest::newRow("a title of 201 characters")
+        << "POST"_ba << u"/api/v1/me/wallpapers"_s
+        << R"({"title":")" + QByteArray(201, 't')
+            + R"(","categoryId":"space","type":"video","resolutionWidth":1,"resolutionHeight":1,"fileSize":1})"
+        << true << 400 << QString();
+    QTest::newRow("a sign-in name of 81 characters")
+        << "POST"_ba << u"/auth/authorize"_s
+        << "redirect_uri=" + QUrl::toPercentEncoding(u"{origin}/api/v1/auth/apple/callback"_s) + "&name="
+            + QByteArray(81, 'n')
+        << false << 400 << QString();
+    QTest::newRow("an unknown file of a draft") << "GET"_ba << u"/files/{own}/poster.png"_s << QByteArray() << true
+                                                << 404 << QString();
+    QTest::newRow("a draft's file without a token") << "GET"_ba << u"/files/{own}/thumbnail.jpg"_s << QByteArray()
+                                                    << false << 404 << QString();
+    QTest::newRow("a draft's file for its owner") << "GET"_ba << u"/files/{own}/thumbnail.jpg"_s << QByteArray()
+                                                  << true << 200 << QString();
+    QTest::newRow("another account's draft file") << "GET"_ba << u"/files/{foreign}/thumbnail.jpg"_s << QByteArray()
+                                                  << true << 404 << QString();
 }
 
 void TestLocalServiceRefusals::refusals()
@@ -125,20 +185,93 @@ void TestLocalServiceRefusals::refusals()
     QFETCH(QByteArray, body);
     QFETCH(bool, signedIn);
     QFETCH(int, status);
+    QFETCH(QString, error);
 
+    path.replace(u"{own}"_s, path.contains(u"{own}"_s) ? draftWithThumbnail() : QString());
+    path.replace(u"{foreign}"_s, path.contains(u"{foreign}"_s) ? foreignDraft() : QString());
+    body.replace("%7Borigin%7D", QUrl::toPercentEncoding(m_rig->service->origin()));
     const Headers headers { { "Authorization", signedIn ? "Bearer " + m_token : "Bearer nobody"_ba },
-        { "Content-Type", "application/json" } };
+        { "Content-Type", path.startsWith(u"/auth/"_s) ? "application/x-www-form-urlencoded" : "application/json" } };
     const ServiceRig::Answer answer = m_rig->fetch(method, path, body, headers);
     QCOMPARE(answer.status, status);
-    if (!path.startsWith(u"/auth/"_s)) {
+    if (!path.startsWith(u"/auth/"_s) && status >= 400) {
         const QJsonObject envelope = QJsonDocument::fromJson(answer.body).object();
         QCOMPARE(envelope.value("ok"_L1), QJsonValue(false));
         QVERIFY(!envelope.value("error"_L1).toString().isEmpty());
+        if (!error.isEmpty())
+            QCOMPARE(envelope.value("error"_L1).toString(), error);
     }
     // Nothing changed: the account is as it was.
     const UserProfile profile = m_rig->await(m_rig->client->fetchProfile());
     QCOMPARE(profile.name, u"Tess"_s);
     QVERIFY(!profile.handle);
+}
+
+void TestLocalServiceRefusals::bodyRefusals_data()
+{
+    QTest::addColumn<QByteArray>("framing"); // the body's headers
+    QTest::addColumn<qint64>("size"); // of the body sent after the head, framed
+    QTest::addColumn<bool>("answeredFirst"); // after a small chunked PUT answered on the same connection
+    QTest::addColumn<int>("status");
+
+    const qint64 over = LocalHttpServer::maximumBody + 1024 * 1024;
+    const QByteArray length = "Content-Length: " + QByteArray::number(over) + "\r\n";
+    const QByteArray chunked = "Transfer-Encoding: chunked\r\n";
+    const QByteArray expect = "Expect: 100-continue\r\n";
+    QTest::newRow("declared too large") << length << over << false << 413;
+    QTest::newRow("declared too large, with Expect") << length + expect << over << false << 413;
+    QTest::newRow("chunks adding up to too much") << chunked << over << false << 413;
+    QTest::newRow("chunks adding up to too much, with Expect") << chunked + expect << over << false << 413;
+    QTest::newRow("chunks after an answered chunked request")
+        << chunked + expect << over << true << 413;
+    QTest::newRow("one chunk declared too large") << chunked << -over << false << 413;
+    QTest::newRow("length and chunks together") << length + chunked << qint64(10) << false << 400;
+    QTest::newRow("another transfer coding") << "Transfer-Encoding: gzip, chunked\r\n"_ba << qint64(10) << false << 501;
+    QTest::newRow("a folded header line") << "X-Note: a\r\n Content-Length: 5\r\n"_ba << qint64(0) << false << 400;
+}
+
+void TestLocalServiceRefusals::bodyRefusals()
+{
+    QFETCH(QByteArray, framing);
+    QFETCH(qint64, size);
+    QFETCH(bool, answeredFirst);
+    QFETCH(int, status);
+
+    const QString draft = createDraft();
+    const QByteArray head = "PUT /api/v1/me/wallpapers/" + draft.toLatin1()
+        + "/files/content HTTP/1.1\r\nHost: x\r\nAuthorization: Bearer " + m_token
+        + "\r\nContent-Type: video/quicktime\r\n";
+    QTcpSocket socket;
+    socket.connectToHost(QHostAddress::LocalHost, m_rig->port);
+    QVERIFY(socket.waitForConnected(5000));
+    QByteArray answer;
+    if (answeredFirst) {
+        socket.write(head + "Transfer-Encoding: chunked\r\n\r\n4\r\nmoov\r\n0\r\n\r\n");
+        QTRY_VERIFY_WITH_TIMEOUT((answer += socket.readAll()).contains("\"ok\":true"), 10000);
+        answer.clear();
+    }
+    socket.write(head + framing + "\r\n");
+    const bool chunks = framing.contains("chunked") && !framing.contains("Content-Length");
+    if (framing.contains("Expect") && chunks)
+        QTRY_VERIFY_WITH_TIMEOUT((answer += socket.readAll()).contains("HTTP/1.1 100 Continue"), 10000);
+    // The body in 1 MiB pieces while the service still takes it (a negative size: one chunk of that size).
+    const QByteArray piece(1024 * 1024, 'b');
+    if (size < 0)
+        socket.write(QByteArray::number(-size, 16) + "\r\n" + piece);
+    for (qint64 sent = 0; sent < size && socket.state() == QAbstractSocket::ConnectedState; sent += piece.size()) {
+        socket.write(chunks ? "100000\r\n" + piece + "\r\n" : piece);
+        socket.waitForBytesWritten(100);
+        QCoreApplication::processEvents();
+        answer += socket.readAll();
+    }
+    QTRY_VERIFY_WITH_TIMEOUT(
+        (answer += socket.readAll()).contains("HTTP/1.1 " + QByteArray::number(status)), 10000);
+    QVERIFY(answer.contains("\"ok\":false"));
+    QTRY_COMPARE_WITH_TIMEOUT(socket.state(), QAbstractSocket::UnconnectedState, 10000);
+    QCOMPARE(m_rig->service->store()
+                 .value(u"SELECT COUNT(*) FROM media_files WHERE media_id = ? AND slot = 'content'"_s, { draft })
+                 ->toInt(),
+        answeredFirst ? 1 : 0);
 }
 
 void TestLocalServiceRefusals::oversizedBodyIsRefusedBeforeItIsRead()

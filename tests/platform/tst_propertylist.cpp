@@ -32,6 +32,7 @@ private slots:
             {"int", qint64(1) << 40},
             {"negative", -7},
             {"real", 0.25},
+            {"negative zero", -0.0},
             {"string", QStringLiteral("Grüße — ✓")},
             {"data", QByteArray("\x00\xff\x10", 3)},
             {"empty data", QByteArray()},
@@ -51,6 +52,9 @@ private slots:
                 continue;
             QVERIFY2(parsedNested.value(it.key()) == it.value(), qPrintable(it.key()));
         }
+        // Equal as values, but the sign of a zero is part of the double too.
+        QVERIFY(std::signbit(parsedNested.value("negative zero").toReal().value()));
+        QVERIFY(format == PropertyList::Format::Binary || bytes.contains("<real>-0</real>"));
     }
 
     void binaryKeepsUids()

@@ -74,6 +74,42 @@ private slots:
         ::close(descriptor);
     }
 
+    // Both give what was opened, even once another file has taken its path.
+    void linksAndCopiesTheFileItOpened_data()
+    {
+        QTest::addColumn<bool>("link");
+        QTest::newRow("link") << true;
+        QTest::newRow("copy") << false;
+    }
+
+    void linksAndCopiesTheFileItOpened()
+    {
+        QFETCH(bool, link);
+        const QString path = m_dir->filePath("source");
+        QVERIFY(writeBytes(path, "opened"));
+        const std::optional<RegularFile> file = RegularFile::open(path);
+        QVERIFY(file);
+        QVERIFY(QFile::rename(path, m_dir->filePath("moved")));
+        QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+        const QString target = m_dir->filePath("target");
+        QVERIFY(writeBytes(target, "an older, longer target"));
+
+        QString error;
+        if (link)
+            QVERIFY(!file->linkTo(target, &error)); // a link never replaces a file
+        QVERIFY(QFile::remove(target) || !link);
+        QVERIFY2(link ? file->linkTo(target, &error) : file->copyTo(target, &error), qPrintable(error));
+        QCOMPARE(RegularFile::readAll(target, 1024), std::optional(QByteArray("opened")));
+        struct stat status = {};
+        QCOMPARE(::stat(QFile::encodeName(target).constData(), &status), 0);
+        QCOMPARE(status.st_ino == file->status().st_ino, link);
+
+        // Into a folder that is not there: the reason is the system's.
+        QVERIFY(!(link ? file->linkTo(m_dir->filePath("none/target"), &error)
+                       : file->copyTo(m_dir->filePath("none/target"), &error)));
+        QVERIFY2(error.contains(QLatin1String("No such file or directory")), qPrintable(error));
+    }
+
 private:
     static bool writeBytes(const QString& path, const QByteArray& bytes)
     {

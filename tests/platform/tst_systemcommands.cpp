@@ -121,12 +121,17 @@ void tst_SystemCommands::killallReportsNoSuchProcess()
 
 void tst_SystemCommands::aNameIsNeverReadAsAnOption()
 {
-    // As an option, "-l" would list the signals and succeed.
+    // killall is given the signal and the name alone.
+    QCOMPARE(SystemCommands::killallArguments(QStringLiteral("WallpaperAgent"), SystemCommands::KillSignal::Kill),
+        QStringList({ QStringLiteral("-9"), QStringLiteral("WallpaperAgent") }));
+    // As an option, "-l" would list the signals and succeed: it is not passed on.
     ProcessSystemCommands commands;
-    const SystemCommands::Result result
-        = commands.killall(QStringLiteral("-l"), SystemCommands::KillSignal::Default, 5s);
-    QVERIFY(result.exitCode.has_value());
-    QVERIFY(*result.exitCode != 0);
+    for (const SystemCommands::Result& result :
+        { commands.killall(QStringLiteral("-l"), SystemCommands::KillSignal::Default, 5s),
+            commands.killallDetached(QStringLiteral("-l"), SystemCommands::KillSignal::Default) }) {
+        QVERIFY(!result.started);
+        QCOMPARE(result.error, QStringLiteral("-l is not a process name"));
+    }
 }
 
 void tst_SystemCommands::killallThatCannotStartSaysWhy()

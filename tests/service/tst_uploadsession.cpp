@@ -5,6 +5,7 @@
 #include "TemporaryHome.h"
 #include "UploadSession.h"
 
+#include <QTcpServer>
 #include <QtTest>
 
 #include <sys/stat.h>
@@ -16,15 +17,36 @@ namespace {
 
 const QByteArray okEnvelope = R"({"ok":true})";
 
-UploadRequest putTo(quint16 port, const UploadBody& body, std::chrono::milliseconds idle = 5s)
+UploadRequest putTo(quint16 port, const UploadBody& body, std::chrono::milliseconds idle = 5s,
+                    const QString& host = QStringLiteral("127.0.0.1"))
 {
     UploadRequest request;
-    request.url = QUrl(QStringLiteral("http://127.0.0.1:%1/api/v1/me/wallpapers/w/files/content").arg(port));
+    request.url = QUrl(QStringLiteral("http://%1:%2/api/v1/me/wallpapers/w/files/content").arg(host).arg(port));
     request.headers = { { "Content-Type", "video/quicktime" }, { "Authorization", "Bearer tok" } };
     request.body = body;
     request.limits.idleTimeout = idle;
     request.limits.totalTimeout = 60s;
     return request;
+}
+
+// Points curl's http proxy elsewhere for as long as it lives.
+class ProxyEnvironment
+{
+public:
+    explicit ProxyEnvironment(const QByteArray& proxy)
+    {
+        qputenv("http_proxy", proxy);
+        qunsetenv("no_proxy");
+        qunsetenv("NO_PROXY");
+    }
+    ~ProxyEnvironment() { qunsetenv("http_proxy"); }
+};
+
+quint16 closedPort()
+{
+    QTcpServer server;
+    server.listen(QHostAddress::LocalHost, 0);
+    return server.serverPort(); // closed again as the server goes
 }
 
 } // namespace
@@ -42,6 +64,8 @@ private slots:
     void cancelStopsSending();
     void silentPeerTimesOut();
     void waitsForTheNetwork();
+    void loopbackGoesDirectAndNeverWaits_data();
+    void loopbackGoesDirectAndNeverWaits();
     void refusesABodyThatIsNoRegularFile();
 
 private:
@@ -147,27 +171,58 @@ void TestUploadSession::silentPeerTimesOut()
 
 void TestUploadSession::waitsForTheNetwork()
 {
+    // A service elsewhere, reached through a proxy that is the peer.
     RawHTTPPeer peer([](const RawHTTPPeer::Exchange&) { return "HTTP/1.1 204 No Content\r\n\r\n"_ba; });
+    const ProxyEnvironment proxy("http://127.0.0.1:" + QByteArray::number(peer.port()));
     UploadSession session(m_monitor.get());
     m_monitor->updateReachability(QNetworkInformation::Reachability::Disconnected);
     QTRY_VERIFY(!m_monitor->isConnected());
 
     // Offline for the whole of its time: it never connects, and times out.
-    UploadRequest brief = putTo(peer.port(), UploadBody::bytes("x"));
+    UploadRequest brief = putTo(80, UploadBody::bytes("x"), 5s, u"uploads.example"_s);
     brief.limits.totalTimeout = 300ms;
     const std::optional<Result<HTTPReply>> expired = awaitFuture(session.send(brief));
     QVERIFY(expired && !*expired);
     QCOMPARE(expired->error().as<NetworkError>()->code, NetworkError::Code::timedOut);
     QVERIFY(peer.exchanges().isEmpty());
 
-    // Back online: the waiting request goes out.
-    QFuture<Result<HTTPReply>> waiting = session.send(putTo(peer.port(), UploadBody::bytes("x")));
+    // Back online: the waiting request goes out, through the proxy.
+    QFuture<Result<HTTPReply>> waiting = session.send(putTo(80, UploadBody::bytes("x"), 5s, u"uploads.example"_s));
     QCoreApplication::processEvents();
     QVERIFY(!waiting.isFinished());
     m_monitor->updateReachability(QNetworkInformation::Reachability::Online);
     const std::optional<Result<HTTPReply>> sent = awaitFuture(waiting);
     QVERIFY(sent && *sent);
     QCOMPARE(sent->value().statusCode, 204);
+    QCOMPARE(peer.exchanges().constFirst().requestLine(),
+             "PUT http://uploads.example/api/v1/me/wallpapers/w/files/content HTTP/1.1"_ba);
+}
+
+void TestUploadSession::loopbackGoesDirectAndNeverWaits_data()
+{
+    QTest::addColumn<QString>("host");
+    QTest::newRow("address") << u"127.0.0.1"_s;
+    QTest::newRow("name") << u"localhost"_s;
+}
+
+// Offline, with a proxy that refuses every connection: this machine's service is still reached, at once.
+void TestUploadSession::loopbackGoesDirectAndNeverWaits()
+{
+    QFETCH(QString, host);
+    RawHTTPPeer peer([](const RawHTTPPeer::Exchange&) { return "HTTP/1.1 204 No Content\r\n\r\n"_ba; });
+    const ProxyEnvironment proxy("http://127.0.0.1:" + QByteArray::number(closedPort()));
+    UploadSession session(m_monitor.get());
+    m_monitor->updateReachability(QNetworkInformation::Reachability::Disconnected);
+    QTRY_VERIFY(!m_monitor->isConnected());
+
+    UploadRequest request = putTo(peer.port(), UploadBody::bytes("x"), 5s, host);
+    request.limits.totalTimeout = 10s;
+    const std::optional<Result<HTTPReply>> sent = awaitFuture(session.send(request));
+    QVERIFY(sent);
+    QVERIFY2(*sent, qPrintable(*sent ? QString() : sent->error().description()));
+    QCOMPARE(sent->value().statusCode, 204);
+    QCOMPARE(peer.exchanges().constFirst().requestLine(),
+             "PUT /api/v1/me/wallpapers/w/files/content HTTP/1.1"_ba);
 }
 
 void TestUploadSession::refusesABodyThatIsNoRegularFile()

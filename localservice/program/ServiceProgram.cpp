@@ -3,6 +3,8 @@
 #include "LocalService.h"
 #include "SampleCatalogue.h"
 
+#include <QCoreApplication>
+#include <QProcess>
 #include <QTextStream>
 #include <QTimer>
 
@@ -33,6 +35,13 @@ ServiceProgram::~ServiceProgram() = default;
 
 std::optional<int> ServiceProgram::start()
 {
+    if (m_commandLine.makeSamples) {
+        QString error;
+        if (SampleCatalogue::makeMedia(m_commandLine.mediaCache, say, &error))
+            return 0;
+        complain(u"cannot make the sample files: "_s + error);
+        return 1;
+    }
     LocalService::Options options;
     options.dataFolder = m_commandLine.dataFolder;
     options.appcastVersion = m_commandLine.appcastVersion;
@@ -45,8 +54,12 @@ std::optional<int> ServiceProgram::start()
     if (m_commandLine.reviewId)
         return review();
 
-    SampleCatalogue samples(*m_service, m_commandLine.mediaCache, say);
     QString error;
+    if (m_service->catalogue().wallpaperCount() == 0 && !makeSampleFilesApart(&error)) {
+        complain(u"cannot make the sample catalogue: "_s + error);
+        return 1;
+    }
+    SampleCatalogue samples(*m_service, m_commandLine.mediaCache, say);
     if (!samples.ensure(&error)) {
         complain(u"cannot make the sample catalogue: "_s + error);
         return 1;
@@ -68,6 +81,23 @@ std::optional<int> ServiceProgram::start()
     say(u"data in "_s + options.dataFolder);
     say(u"listening on "_s + m_service->origin());
     return std::nullopt;
+}
+
+bool ServiceProgram::makeSampleFilesApart(QString* error) const
+{
+    if (SampleCatalogue::missingMedia(m_commandLine.mediaCache).isEmpty())
+        return true;
+    // The transcodes' working set (encoders, decoders, the heaps of their
+    // threads) goes with the process that made them, not with the service.
+    QProcess maker;
+    maker.setProcessChannelMode(QProcess::ForwardedChannels);
+    maker.start(QCoreApplication::applicationFilePath(),
+        { u"--make-samples"_s, u"--media-cache"_s, m_commandLine.mediaCache });
+    if (!maker.waitForFinished(-1) || maker.exitStatus() != QProcess::NormalExit || maker.exitCode() != 0) {
+        *error = u"the process that makes the sample files failed: "_s + maker.errorString();
+        return false;
+    }
+    return true;
 }
 
 int ServiceProgram::review()

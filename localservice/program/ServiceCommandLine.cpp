@@ -40,6 +40,10 @@ std::optional<ServiceCommandLine> ServiceCommandLine::parse(const QStringList& a
         { u"media-cache"_s, u"Folder of the made sample files, shared by data folders."_s, u"DIR"_s,
             SampleCatalogue::defaultCacheFolder() },
     });
+    // The service runs itself with this to make the samples in a process of their own.
+    QCommandLineOption makeSamples(u"make-samples"_s, u"Only make the sample files, then end."_s);
+    makeSamples.setFlags(QCommandLineOption::HiddenFromHelp);
+    parser.addOption(makeSamples);
     parser.addPositionalArgument(u"review"_s, u"review ID approve|reject: decide a pending submission."_s);
     const QString usage = u"usage: lanto-service [--port N] [--data DIR] [--records N] [--auto-review SECONDS]\n"
                           "       lanto-service [--data DIR] review ID approve|reject"_s;
@@ -72,6 +76,7 @@ std::optional<ServiceCommandLine> ServiceCommandLine::parse(const QStringList& a
     line.appcastVersion = parser.value(u"appcast-version"_s);
     line.appcastBuild = parser.value(u"appcast-build"_s);
     line.mediaCache = parser.value(u"media-cache"_s);
+    line.makeSamples = parser.isSet(makeSamples);
 
     const QStringList rest = parser.positionalArguments();
     if (!rest.isEmpty()) {

@@ -121,21 +121,27 @@ bool SampleCatalogue::ensure(QString* error)
 {
     if (m_service.catalogue().wallpaperCount() > 0)
         return true;
-    return makeMedia(error) && addRecords();
+    return makeMedia(m_cache, m_progress, error) && addRecords();
 }
 
-bool SampleCatalogue::makeMedia(QString* error)
+QList<SampleRecipes::Wallpaper> SampleCatalogue::missingMedia(const QString& cache)
 {
-    QDir().mkpath(m_cache);
     QList<SampleRecipes::Wallpaper> missing;
     for (const SampleRecipes::Wallpaper& recipe : SampleRecipes::wallpapers()) {
-        if (!complete(m_cache + u'/' + recipe.key))
+        if (!complete(cache + u'/' + recipe.key))
             missing.append(recipe);
     }
+    return missing;
+}
+
+bool SampleCatalogue::makeMedia(const QString& cache, const Progress& progress, QString* error)
+{
+    QDir().mkpath(cache);
+    const QList<SampleRecipes::Wallpaper> missing = missingMedia(cache);
     if (missing.isEmpty())
         return true;
-    if (m_progress)
-        m_progress(u"making %1 sample wallpapers in %2"_s.arg(missing.size()).arg(m_cache));
+    if (progress)
+        progress(u"making %1 sample wallpapers in %2"_s.arg(missing.size()).arg(cache));
     // Drawing the sources is cheap and runs wide; the transcodes queue in the pipeline's own pool.
     QThreadPool pool;
     pool.setMaxThreadCount(qMax(2, QThread::idealThreadCount() / 2));
@@ -145,13 +151,13 @@ bool SampleCatalogue::makeMedia(QString* error)
     QList<QFuture<void>> jobs;
     for (const SampleRecipes::Wallpaper& recipe : missing) {
         jobs.append(QtConcurrent::run(&pool, [&, recipe] {
-            const QString problem = makeOne(recipe, m_cache);
+            const QString problem = makeOne(recipe, cache);
             const int count = ++done;
             QMutexLocker lock(&failures);
             if (!problem.isEmpty())
                 failed.append(recipe.key + u": "_s + problem);
-            if (m_progress)
-                m_progress(u"sample %1/%2 %3%4"_s.arg(count).arg(missing.size()).arg(recipe.key,
+            if (progress)
+                progress(u"sample %1/%2 %3%4"_s.arg(count).arg(missing.size()).arg(recipe.key,
                     problem.isEmpty() ? QString() : u" failed: "_s + problem));
         }));
     }

@@ -18,6 +18,8 @@ struct ServiceCommandLine
     QString appcastVersion = QStringLiteral("0.1.0");
     QString appcastBuild = QStringLiteral("1");
     QString mediaCache;
+    // Only make the sample files missing from the media cache, then end.
+    bool makeSamples = false;
     // Set for the review command: the submission and whether it is approved.
     std::optional<QString> reviewId;
     bool approve = false;

@@ -27,6 +27,8 @@ public:
 
 private:
     int review();
+    // Makes the sample files the media cache lacks in a child process.
+    bool makeSampleFilesApart(QString* error) const;
     void approveDue();
 
     const ServiceCommandLine m_commandLine;

@@ -1,5 +1,8 @@
 #pragma once
 
+#include "SampleRecipes.h"
+
+#include <QList>
 #include <QString>
 
 #include <functional>
@@ -27,9 +30,12 @@ public:
     // (fixed ids, so a second run adds none).
     bool ensureExtraRecords(int count);
 
-private:
+    // The samples whose files the cache lacks.
+    static QList<SampleRecipes::Wallpaper> missingMedia(const QString& cacheFolder);
     // Makes every sample's files that the cache lacks, several at once.
-    bool makeMedia(QString* error);
+    static bool makeMedia(const QString& cacheFolder, const Progress& progress, QString* error);
+
+private:
     bool addCreatorsAndTags();
     bool addRecords();
 

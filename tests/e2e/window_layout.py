@@ -1,0 +1,205 @@
+"""The main window at the sizes people give it, and the desktop split over two
+displays: what lies where on the screen, and what each display shows."""
+
+import browse_paths
+from e2e_base import clipped, inside
+from lanto_e2e import Failure, wait_until
+from profile_paths import USER_NAMES
+
+# Roles of what a person reads or presses; the rest are containers and decoration.
+CONTROLS = ("push button", "check box", "combo box", "text", "label", "radio button", "toggle button",
+            "entry", "password text", "slider", "spin button", "page tab", "link", "list item")
+
+
+def controls_in(s, window):
+    """Every named control of a window as (name, box, view, scrolls): view is the
+    part of the screen it can show in, the box of the scrolled pane that holds it
+    or the window's own; scrolls tells whether it lies in such a pane."""
+    found = []
+    frame = s.extents(window)
+
+    def walk(node, view, scrolls):
+        try:
+            children = [c for c in (node.getChildAtIndex(i) for i in range(node.childCount)) if c is not None]
+            if node is not window and any(c.getRoleName() == "scroll bar" for c in children):
+                view, scrolls = clipped(s.extents(node), view) or s.extents(node), True
+            for child in children:
+                if not s.is_showing(child):
+                    continue
+                if child.name and child.getRoleName() in CONTROLS:
+                    found.append((child.name, s.extents(child), view, scrolls))
+                walk(child, view, scrolls)
+        except Exception:  # a node that went away while we walked the tree
+            return
+    walk(window, frame, False)
+    return frame, found
+
+
+def layout_problems(s, scrolled=frozenset()):
+    """What a person would find wrong with the main window as it stands: a named
+    control outside the window, or under another control. Controls named in
+    `scrolled` belong to lists that scroll past the window's edges; those and the
+    controls inside them may lie beyond the window, never under another control."""
+    frame, controls = controls_in(s, s.main_window())
+    free = [box for name, box, _, _ in controls if name in scrolled]
+    problems = []
+    shown = []
+    for name, box, view, in_pane in controls:
+        scrolls = in_pane or any(inside(box, outer) for outer in free)
+        if not scrolls and not inside(box, frame):
+            problems.append(f"{name!r} at {box} lies outside the window {frame}")
+        part = clipped(box, view)
+        if part:
+            shown.append((name, box, part))
+    for i, (name, box, part) in enumerate(shown):
+        for other, other_box, other_part in shown[i + 1:]:
+            if clipped(part, other_part) and not inside(box, other_box) and not inside(other_box, box):
+                problems.append(f"{name!r} at {box} lies under {other!r} at {other_box}")
+    return problems
+
+
+def steady_layout_problems(s, scrolled=frozenset(), timeout=5):
+    """The layout's problems once it has settled: a page fading out overlaps the one
+    fading in for a moment, so only what stays counts."""
+    last = []
+
+    def settled():
+        last[:] = layout_problems(s, scrolled)
+        return not last
+    try:
+        wait_until(settled, timeout, "the layout to settle")
+    except Failure:
+        return last
+    return []
+
+
+class OpenDetail:
+    """A step that opens the detail page of a wallpaper of that shape (width over
+    height) whose card shows in the window."""
+
+    def __init__(self, shape):
+        self.shape = shape
+
+    def __call__(self, s):
+        sizes = {title: width / height for title, width, height in
+                 s.service_db("SELECT title, width, height FROM wallpapers WHERE status = 'approved'")}
+        cards = wait_until(lambda: [c for c in browse_paths.cards_in_window(s, sizes)
+                                    if abs(sizes[c.name] - self.shape) < 0.05], 20,
+                           f"a card of a {self.shape:.2f}:1 wallpaper in the window")
+        s.click(cards[0])
+
+
+def screens_to_look_at(s):
+    known = browse_paths.catalogue(s)
+    cards = set(known) | {creator for creator, _ in known.values()} | set(s.own_titles())
+    tags = {row[0] for row in s.service_db("SELECT name FROM tags")}
+    # Each screen: the steps to it from the sidebar, what marks it as shown, and
+    # the names of what scrolls on it.
+    return [
+        ("discover", ["Discover"], lambda name: name in known, cards | CATEGORIES),
+        ("category", ["Categories", "Nature"], "Lagoon", cards | tags | {"All"}),
+        ("detail-ultrawide", ["Discover", OpenDetail(1280 / 400)], "Back", set()),
+        ("detail-16x9", ["Discover", OpenDetail(16 / 9)], "Back", set()),
+        ("profile", ["Discover", lambda name: name in USER_NAMES], "Edit Profile", cards),
+        ("upload", ["Upload"], "Drop files here or click to browse", cards),
+        ("settings", ["Settings"], "Launch at Login", set()),
+    ]
+
+
+CATEGORIES = {"Anime", "Animals", "Cartoon", "Gaming", "Movies", "TV Shows", "Nature", "Space", "Digital Art",
+              "Cinematic", "Vehicles", "Sci-Fi"}
+SIZES = [(1280, 720), (1920, 800), (2560, 1080)]
+LARGE_SCREEN = "3440x1440x24"
+
+
+def look_at_every_screen(s, label):
+    """Walks every screen at the window's present size; a screenshot of each lands
+    in the output folder; returns what lies wrong on each."""
+    problems = []
+    for name, steps, landmark, scrolled in screens_to_look_at(s):
+        for step in steps:
+            step(s) if isinstance(step, OpenDetail) else s.press(step)
+        s.find(landmark, timeout=20)
+        problems += [f"{label} {name}: {p}" for p in steady_layout_problems(s, scrolled)]
+        s.snapshot(f"size-{label}-{name}")
+        if name.startswith("detail"):
+            s.press("Back")
+        if name == "category":
+            s.press("All Categories")
+    return problems
+
+
+def window_sizes(s):
+    """Every screen at 1280 x 720, 1920 x 800, 2560 x 1080 and maximised on a
+    3440 x 1440 display: no named control outside the window or under another."""
+    s.require_service()
+    s.lay_out_displays(LARGE_SCREEN)
+    s.start_lanto(s.lanto_env)
+    s.main_window()
+    problems = []
+    for width, height in SIZES:
+        s.resize_main_window(width, height)
+        problems += look_at_every_screen(s, f"{width}x{height}")
+    s.maximise_main_window()
+    _, _, width, height = s.extents(s.main_window())
+    problems += look_at_every_screen(s, f"maximised-{width}x{height}")
+    if problems:
+        raise Failure("; ".join(problems))
+
+
+# Two displays side by side on one X screen, as RandR monitors.
+TWO_DISPLAYS = [(0, 0, 1720, 1440), (1720, 0, 1720, 1440)]
+# A video whose picture changes from one screenshot to the next.
+MOVING_VIDEO = "Late Night Broadcast"
+
+
+def two_displays(s):
+    """The display panel shows both displays; a wallpaper applied with the second
+    one chosen in the panel plays on that display's desktop and leaves the first
+    display's as it was."""
+    s.require_service()
+    s.lay_out_displays(LARGE_SCREEN, TWO_DISPLAYS)
+    s.start_lanto(s.lanto_env)
+    s.main_window()
+    tiles = wait_until(lambda: display_tiles(s), 20, "the display panel's two displays")
+    if len(tiles) != 2:
+        raise Failure(f"the display panel lists {[t.name for t in tiles]}, not two displays")
+    s.snapshot("displays-panel")
+    s.click(next(t for t in tiles if t.name != "Main Display"))
+
+    s.press("Discover")
+    s.press(MOVING_VIDEO, timeout=30)
+    window = s.extents(s.main_window())
+    left, right = [uncovered(display, window) for display in TWO_DISPLAYS]
+    before = s.screenshot("displays-before")
+    s.press(lambda name: name in ("Download", "Apply"), timeout=15)
+    s.find("Active", "push button", timeout=120)
+    wait_until(lambda: s.screenshot("displays-applied").differs_from(before, *right) > 0.3, 20,
+               f"{MOVING_VIDEO!r} to show on the second display")
+    s.wait_moving(right, f"{MOVING_VIDEO!r} to play on the second display")
+    changed = s.screenshot("displays-applied").differs_from(before, *left)
+    if changed > 0.02:
+        raise Failure(f"applying to the second display changed {changed:.0%} of the first display's desktop")
+    s.press("Back")
+    # The paths after this one run on one display, as before.
+    s.lay_out_displays(s.first_screen)
+    s.start_lanto(s.lanto_env)
+    s.main_window()
+
+
+def uncovered(display, window):
+    """The widest strip of a display beside or below the main window."""
+    x, y, width, height = display
+    wx, wy, ww, wh = window
+    if wx >= x + width or wx + ww <= x:
+        return display
+    strips = [(x, y, wx - x, height), (wx + ww, y, x + width - wx - ww, height),
+              (x, wy + wh + 60, width, y + height - wy - wh - 60)]
+    return max(strips, key=lambda box: max(0, box[2]) * max(0, box[3]))
+
+
+def display_tiles(s):
+    """The display panel's tiles: the buttons of the panel's window named after displays."""
+    tiles = [b for b in s.find_all(s.application(), role="push button")
+             if b.name == "Main Display" or b.name.startswith("E2E-")]
+    return tiles if len(tiles) >= 2 else None
