@@ -116,6 +116,7 @@ Column {
             anchors.verticalCenter: parent.verticalCenter
             Accessible.role: Accessible.Button
             Accessible.name: header.browser.sortAscending ? qsTr("Sort Ascending") : qsTr("Sort Descending")
+            Accessible.onPressAction: header.browser.sortAscending = !header.browser.sortAscending
 
             SymbolIcon {
                 anchors.centerIn: parent

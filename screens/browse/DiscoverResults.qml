@@ -11,6 +11,9 @@ WallpaperGrid {
     readonly property int resultCount: search.results.count
 
     model: search.results
+    // The page's room below its last section: 32 of spacing and a 100-point
+    // spacer, less the row spacing the last row's cells already hold.
+    bottomMargin: 32 + 100 - 24
 
     header: Item {
         width: results.width

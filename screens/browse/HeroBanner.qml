@@ -38,9 +38,11 @@ Item {
         hovered: hero.isHovered
         visibleFraction: {
             // Hidden under a page opened over the screen, it shows none.
-            if (!hero.visible)
+            if (!hero.visible || !hero.parent)
                 return 0
-            const top = hero.mapToItem(hero.viewport.contentItem, 0, 0).y
+            // Mapped from the parent at the banner's own y, so that a move of the
+            // banner in its column (a notice shown above it) counts too.
+            const top = hero.parent.mapToItem(hero.viewport.contentItem, 0, hero.y).y
             const shown = Math.min(top + hero.height, hero.viewport.contentY + hero.viewport.height)
                 - Math.max(top, hero.viewport.contentY)
             return hero.height > 0 ? Math.max(0, Math.min(1, shown / hero.height)) : 0

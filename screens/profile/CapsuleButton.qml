@@ -1,7 +1,8 @@
 import QtQuick
 import Lanto.Screens.Wallpaper
 
-// A text button on a filled capsule, with an optional symbol before the text.
+// A text button on a filled capsule (or the glass capsule), with an optional
+// symbol before the text.
 // A screen reader hears the text alone.
 Rectangle {
     id: button
@@ -10,6 +11,9 @@ Rectangle {
     property string symbol: ""
     property color fill: "white"
     property real fillOpacity: 0.08
+    // The outline's white, 0 for none.
+    property real outlineOpacity: 0
+    property bool glass: false
     property color textColor: "white"
     property int fontSize: 13
     signal activated
@@ -20,7 +24,13 @@ Rectangle {
     implicitWidth: content.implicitWidth + 32
     implicitHeight: content.implicitHeight + 16
     radius: height / 2
-    color: Qt.rgba(fill.r, fill.g, fill.b, fillOpacity)
+    color: glass ? "transparent" : Qt.rgba(fill.r, fill.g, fill.b, fillOpacity)
+    border.width: outlineOpacity > 0 ? 1 : 0
+    border.color: Qt.rgba(1, 1, 1, outlineOpacity)
+    GlassCapsule {
+        anchors.fill: parent
+        visible: button.glass
+    }
     Row {
         id: content
         anchors.centerIn: parent

@@ -61,6 +61,13 @@ Rectangle {
             }
             Rectangle {
                 anchors.fill: parent
+                radius: width / 2
+                color: "transparent"
+                border.width: 2
+                border.color: Qt.rgba(1, 1, 1, 0.2)
+            }
+            Rectangle {
+                anchors.fill: parent
                 radius: 36
                 color: Qt.rgba(0, 0, 0, 0.5)
                 opacity: avatarHover.hovered ? 1 : 0
@@ -94,12 +101,21 @@ Rectangle {
             width: parent.width
             spacing: 4
             Text { text: qsTr("Handle"); font.pixelSize: 11; font.weight: Font.Medium; color: Qt.rgba(1, 1, 1, 0.4) }
-            Text {
+            Rectangle {
                 width: parent.width
-                padding: 10
-                text: "@" + sheet.auth.handle
-                font.pixelSize: 14; font.weight: Font.Medium
-                color: Qt.rgba(1, 1, 1, 0.6)
+                height: handleText.implicitHeight
+                radius: 8
+                color: Qt.rgba(1, 1, 1, 0.04)
+                border.color: Qt.rgba(1, 1, 1, 0.06)
+                Text {
+                    id: handleText
+                    objectName: "handleText"
+                    width: parent.width
+                    padding: 10
+                    text: "@" + sheet.auth.handle
+                    font.pixelSize: 14; font.weight: Font.Medium
+                    color: Qt.rgba(1, 1, 1, 0.6)
+                }
             }
         }
 
@@ -110,7 +126,7 @@ Rectangle {
                 objectName: "cancelButton"
                 width: (parent.width - 12) / 2
                 label: qsTr("Cancel")
-                fillOpacity: 0.1
+                glass: true
                 onActivated: sheet.dismiss()
             }
             CapsuleButton {
@@ -118,6 +134,7 @@ Rectangle {
                 width: (parent.width - 12) / 2
                 label: qsTr("Save")
                 fillOpacity: 0.2
+                outlineOpacity: 0.15
                 enabled: editor.canSave
                 opacity: enabled ? 1 : 0.5
                 onActivated: {

@@ -28,26 +28,15 @@ Column {
         width: 220
         height: 140
 
-        Rectangle {
-            anchors.fill: parent
-            radius: 14
-            gradient: Gradient {
-                orientation: Gradient.Horizontal
-                GradientStop { position: 0; color: card.wallpaper.previewColors[0] ?? "#2a2a3a" }
-                GradientStop { position: 1; color: card.wallpaper.previewColors[card.wallpaper.previewColors.length - 1] ?? "#1a1a2a" }
-            }
-        }
-        Image {
+        // The poster over the wallpaper's diagonal gradient, in rounded corners;
+        // decoded off the main thread at the size shown, never the poster's own.
+        RoundedPicture {
             objectName: "picture"
             anchors.fill: parent
-            // Decoded off the main thread at the size shown, never the poster's
-            // own; the image cache shares pictures between cards.
-            asynchronous: true
-            cache: true
-            sourceSize: Qt.size(width * Screen.devicePixelRatio, height * Screen.devicePixelRatio)
-            fillMode: Image.PreserveAspectCrop
+            radius: 14
             source: LocalCardInfo.pictureFor(card.wallpaper)
-            clip: true
+            fallbackColors: card.wallpaper.previewColors.length > 0 ? card.wallpaper.previewColors
+                                                                   : ["#2a2a3a", "#1a1a2a"]
         }
 
         Rectangle {

@@ -46,30 +46,60 @@ QList<DisplayPreviewModel::Row> DisplayPreviewModel::buildRows() const
     return rows;
 }
 
+namespace {
+
+// The keys of one list that the other holds too, in the first list's order.
+QStringList sharedKeys(const QStringList& keys, const QStringList& others)
+{
+    QStringList shared;
+    for (const QString& key : keys) {
+        if (others.contains(key))
+            shared.append(key);
+    }
+    return shared;
+}
+
+} // namespace
+
 void DisplayPreviewModel::refresh()
 {
     const QList<Row> rows = buildRows();
-    const auto keys = [](const QList<Row>& list) {
-        QStringList result;
+    const qsizetype before = m_rows.size();
+    const auto keysOf = [](const QList<Row>& list) {
+        QStringList keys;
         for (const Row& row : list)
-            result.append(row.screenKey);
-        return result;
+            keys.append(row.screenKey);
+        return keys;
     };
-    if (keys(rows) != keys(m_rows)) {
-        const bool countChanges = rows.size() != m_rows.size();
+    const QStringList newKeys = keysOf(rows);
+    const QStringList oldKeys = keysOf(m_rows);
+    if (sharedKeys(oldKeys, newKeys) != sharedKeys(newKeys, oldKeys)) {
+        // The displays kept changed their order: a rare case, rebuilt whole.
         beginResetModel();
         m_rows = rows;
         endResetModel();
-        if (countChanges)
-            emit countChanged();
-        return;
+    } else {
+        // A display that comes or goes moves only its own tile.
+        for (qsizetype i = m_rows.size() - 1; i >= 0; --i) {
+            if (newKeys.contains(m_rows[i].screenKey))
+                continue;
+            beginRemoveRows({}, int(i), int(i));
+            m_rows.removeAt(i);
+            endRemoveRows();
+        }
+        for (qsizetype i = 0; i < rows.size(); ++i) {
+            if (i == m_rows.size() || m_rows[i].screenKey != rows[i].screenKey) {
+                beginInsertRows({}, int(i), int(i));
+                m_rows.insert(i, rows[i]);
+                endInsertRows();
+            } else if (!(m_rows[i] == rows[i])) {
+                m_rows[i] = rows[i];
+                emit dataChanged(index(int(i)), index(int(i)));
+            }
+        }
     }
-    for (qsizetype i = 0; i < rows.size(); ++i) {
-        if (rows[i] == m_rows[i])
-            continue;
-        m_rows[i] = rows[i];
-        emit dataChanged(index(int(i)), index(int(i)));
-    }
+    if (m_rows.size() != before)
+        emit countChanged();
 }
 
 int DisplayPreviewModel::rowCount(const QModelIndex& parent) const

@@ -4,10 +4,26 @@
 #include "TemporaryHome.h"
 #include "TestPictures.h"
 
+#include <QBuffer>
 #include <QImage>
 #include <QNetworkAccessManager>
 #include <QSignalSpy>
 #include <QTest>
+
+namespace {
+
+QByteArray plainPNG(QSize size, QColor colour)
+{
+    QImage image(size, QImage::Format_RGB32);
+    image.fill(colour);
+    QByteArray png;
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, "PNG");
+    return png;
+}
+
+} // namespace
 
 class TestRoundedPicture : public QObject
 {
@@ -111,12 +127,7 @@ void TestRoundedPicture::webPictures_data()
 {
     QTest::addColumn<QByteArray>("answer");
     QTest::addColumn<QSize>("expected"); // empty: no picture
-    QByteArray png;
-    QBuffer buffer(&png);
-    buffer.open(QIODevice::WriteOnly);
-    QImage avatar(400, 400, QImage::Format_RGB32);
-    avatar.fill(Qt::green);
-    avatar.save(&buffer, "PNG");
+    const QByteArray png = plainPNG(QSize(400, 400), Qt::green);
     const QByteArray ok = "HTTP/1.1 200 OK\r\nContent-Type: image/png\r\nContent-Length: "
         + QByteArray::number(png.size()) + "\r\nConnection: close\r\n\r\n" + png;
     QTest::newRow("avatar") << ok << QSize(40, 40);
@@ -147,12 +158,7 @@ void TestRoundedPicture::webPictures()
 // kept; one that gives up before the answer gets nothing.
 void TestRoundedPicture::oneAddressDownloadsOnce()
 {
-    QImage avatar(64, 64, QImage::Format_RGB32);
-    avatar.fill(Qt::blue);
-    QByteArray png;
-    QBuffer buffer(&png);
-    buffer.open(QIODevice::WriteOnly);
-    avatar.save(&buffer, "PNG");
+    const QByteArray png = plainPNG(QSize(64, 64), Qt::blue);
     int requests = 0;
     RawHTTPPeer peer([&](const RawHTTPPeer::Exchange&) {
         ++requests;

@@ -194,11 +194,19 @@ void TestDisplayPreview::changedWallpaperKeepsTheRows()
     QCOMPARE(preview.at(0, DisplayPreviewModel::PreviewColorsRole).toList().size(), 2);
     QCOMPARE(resets.count(), 0);
 
-    // A display leaves: the strip is rebuilt.
+    // A display leaves, another comes: only their tiles go and come.
+    QSignalSpy removed(&preview.model, &QAbstractItemModel::rowsRemoved);
+    QSignalSpy inserted(&preview.model, &QAbstractItemModel::rowsInserted);
     preview.rig.screens.screens.removeLast();
     preview.rig.manager->refreshConnectedScreens();
     QCOMPARE(preview.model.count(), 1);
-    QCOMPARE(resets.count(), 1);
+    preview.rig.screens.screens.append(ScreenModel(3, QStringLiteral("Display 3")));
+    preview.rig.manager->refreshConnectedScreens();
+    QCOMPARE(preview.model.count(), 2);
+    QCOMPARE(preview.at(1, DisplayPreviewModel::NameRole).toString(), "Display 3");
+    QCOMPARE(removed.count(), 1);
+    QCOMPARE(inserted.count(), 1);
+    QCOMPARE(resets.count(), 0);
 }
 
 QTEST_MAIN(TestDisplayPreview)

@@ -175,10 +175,32 @@ TestCase {
             tryCompare(child(page, "applyLabel"), "text", "Download")
     }
 
+    // A catalogue item 3840 wide shows the 4K fact beside its resolution and
+    // size; an own import of 1920 shows those two alone.
+    function test_fourKFact_data() {
+        return [ { tag: "3840 wide", own: false, facts: ["3840x2160", "4K"] },
+                 { tag: "1920 wide", own: true, facts: ["1920x1080"] } ]
+    }
+    function test_fourKFact(data) {
+        const page = makePage(data.own ? ownVideo("") : freshWallpaper())
+        const shown = []
+        const facts = child(page, "detailFacts")
+        const walk = item => {
+            for (let i = 0; i < item.children.length; ++i) {
+                const c = item.children[i]
+                if (c.objectName === "factText" && c.parent.visible)
+                    shown.push(c.text)
+                walk(c)
+            }
+        }
+        walk(facts)
+        compare(shown.slice(0, data.facts.length), data.facts)
+        compare(shown.length, data.facts.length + 1) // and the file size
+    }
+
     function test_factsAndCreator() {
         const wallpaper = freshWallpaper()
         const page = makePage(wallpaper)
-        // 3840 wide: the 4K item shows beside the resolution and the size.
         verify(child(page, "offlineNotice").visible === false)
         mouseClick(child(page, "detailCreator"))
         const state = AppEnvironment.appState
