@@ -81,6 +81,7 @@ void WallpaperApplier::downloadAndApply(const Wallpaper& wallpaper, const QStrin
                 m_library.setDownloadProgress(wallpaper.id, std::nullopt);
                 Log::write(u"Lanto[apply-fix]: downloadAndApply failed on main=%1 — %2"_s.arg(onMainThread())
                                .arg(outcome.failure));
+                emit m_library.downloadFailed(wallpaper.title());
                 return;
             }
             m_services.service.recordEvent(WallpaperService::UsageEvent::download, cloudID);

@@ -256,6 +256,8 @@ signals:
     void submissionProgressChanged();
     // A category's load ended, with or without success.
     void categoryLoaded(const QString& serviceKey);
+    // A download for an apply gave up; nothing in the library changed.
+    void downloadFailed(const QString& title);
 
 private:
     using Row = DiscoverRow;

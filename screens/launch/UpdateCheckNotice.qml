@@ -4,6 +4,7 @@ import Lanto.Screens.State
 
 // What a check for updates the user asked for found, shown for a few seconds.
 // Lanto cannot install a release here: it only says that one is out.
+// Screen readers hear the message as an alert when it appears.
 Rectangle {
     id: notice
 
@@ -16,15 +17,19 @@ Rectangle {
     border.color: Qt.rgba(1, 1, 1, 0.15)
     opacity: message.length > 0 ? 1 : 0
     visible: opacity > 0
+    Accessible.role: Accessible.AlertMessage
+    Accessible.name: notice.message
 
     Behavior on opacity { NumberAnimation { duration: 300; easing.type: Easing.OutQuad } }
 
     Text {
         id: label
+        objectName: "updateNoticeText"
         anchors.centerIn: parent
         text: notice.message
         color: "white"
         font.pixelSize: 13
+        Accessible.ignored: true // the notice says it
     }
 
     Timer {

@@ -83,9 +83,18 @@ void AppState::setPreviousWallpaper(const std::optional<Wallpaper>& wallpaper)
     store(m_previousWallpaper, wallpaper, differentWallpaper, &AppState::previousWallpaperChanged);
 }
 
-void AppState::showToast(const QString& message)
+void AppState::showToast(const QString& message) { presentToast(message, false); }
+
+void AppState::showFailureToast(const QString& message) { presentToast(message, true); }
+
+void AppState::presentToast(const QString& message, bool failure)
 {
+    // The kind travels with the message: the same text told the other way is news too.
+    const bool onlyKindChanges = m_toastIsFailure != failure && m_toastMessage == message;
+    m_toastIsFailure = failure;
     setToastMessage(message);
+    if (onlyKindChanges)
+        emit toastMessageChanged();
     // All clears wait the same time, so they run in the order they were started.
     m_toastClears.append(m_scheduler.after(toastDuration, [this, message] {
         m_toastClears.removeFirst();

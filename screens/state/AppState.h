@@ -41,6 +41,7 @@ class AppState : public QObject
     Q_PROPERTY(bool showEditProfile READ showEditProfile WRITE setShowEditProfile NOTIFY showEditProfileChanged)
     Q_PROPERTY(bool showSignOutConfirm READ showSignOutConfirm WRITE setShowSignOutConfirm NOTIFY showSignOutConfirmChanged)
     Q_PROPERTY(QString toastMessage READ toastMessageText RESET clearToast NOTIFY toastMessageChanged)
+    Q_PROPERTY(bool toastIsFailure READ toastIsFailure NOTIFY toastMessageChanged)
     Q_PROPERTY(Creator selectedCreator READ selectedCreatorValue WRITE setSelectedCreatorValue
                    RESET clearSelectedCreator NOTIFY selectedCreatorChanged)
     Q_PROPERTY(Wallpaper previousWallpaper READ previousWallpaperValue WRITE setPreviousWallpaperValue
@@ -85,6 +86,9 @@ public:
 
     // Shows the message, and clears it 2.0 s later unless another toast replaced it.
     Q_INVOKABLE void showToast(const QString& message);
+    // The same, for something that went wrong: the toast is drawn as a warning.
+    Q_INVOKABLE void showFailureToast(const QString& message);
+    bool toastIsFailure() const { return m_toastIsFailure; }
 
     // The navigation every screen follows.
     // A card: the wallpaper's detail page, with no creator page under it.
@@ -135,6 +139,7 @@ signals:
 
 private:
     static std::optional<Wallpaper> orNone(const Wallpaper& wallpaper);
+    void presentToast(const QString& message, bool failure);
     // Stores the value; tells observers only when changed says it differs.
     template <typename T, typename Differs>
     void store(T& field, T value, Differs differs, void (AppState::*notify)())
@@ -155,6 +160,7 @@ private:
     bool m_showEditProfile = false;
     bool m_showSignOutConfirm = false;
     std::optional<QString> m_toastMessage;
+    bool m_toastIsFailure = false;
     std::optional<Creator> m_selectedCreator;
     std::optional<Wallpaper> m_previousWallpaper;
     // The toasts' pending clears; they never run after the state is gone.

@@ -91,6 +91,7 @@ Item {
     }
     Toast {
         message: root.appState.toastMessage
+        failure: root.appState.toastIsFailure
     }
 
     FloatingMonitorWindowAttacher {

@@ -26,6 +26,7 @@ void MainWindowModel::setWallpaperManager(WallpaperManager* manager)
     const bool changedManager = rebind(m_manager, manager, this, [this](WallpaperManager* added) {
         // Only changes count: the title already there when the window appears is old news.
         connect(added, &WallpaperManager::lastAppliedTitleChanged, this, &MainWindowModel::showAppliedToast);
+        connect(added, &WallpaperManager::downloadFailed, this, &MainWindowModel::showDownloadFailedToast);
         connect(added, &WallpaperManager::connectedScreensChanged, this, &MainWindowModel::updatePanelVisibility);
     });
     if (!changedManager)
@@ -97,6 +98,17 @@ void MainWindowModel::showAppliedToast()
     const std::optional<QString>& title = m_manager->lastAppliedTitle();
     if (title && m_appState)
         m_appState->showToast(*title + tr(" applied"));
+}
+
+QString MainWindowModel::downloadFailedMessage(const QString& title)
+{
+    return tr("Couldn't download “%1”. Check your connection and try again.").arg(title);
+}
+
+void MainWindowModel::showDownloadFailedToast(const QString& title)
+{
+    if (m_appState)
+        m_appState->showFailureToast(downloadFailedMessage(title));
 }
 
 void MainWindowModel::updatePanelVisibility()

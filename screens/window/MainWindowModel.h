@@ -11,7 +11,7 @@
 
 // What the main window shows above its content, as pure functions of the
 // app-wide state: the dimming, the removal card's texts, the toast after an
-// apply, and the floating display panel's visibility from the display list.
+// apply or a failed download, and the floating display panel's visibility from the display list.
 class MainWindowModel : public QObject
 {
     Q_OBJECT
@@ -39,6 +39,8 @@ public:
     QString removeMessage() const { return removeMessage(removeCount()); }
     static QString removeTitle(qsizetype count);
     static QString removeMessage(qsizetype count);
+    // The toast after a download for an apply gave up.
+    static QString downloadFailedMessage(const QString& title);
 
     // A tap on the dimming: closes every card and the editor, confirms nothing.
     Q_INVOKABLE void dismissOverlays();
@@ -54,6 +56,7 @@ signals:
 private:
     qsizetype removeCount() const;
     void showAppliedToast();
+    void showDownloadFailedToast(const QString& title);
     void updatePanelVisibility();
 
     QPointer<AppState> m_appState;

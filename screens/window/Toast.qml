@@ -3,16 +3,20 @@ import Lanto.Screens.Window
 import Lanto.Screens.Wallpaper
 import Lanto.Core
 
-// The "applied" toast, 80 above the window's bottom edge: rises in from the
-// bottom and fades while a message is set, and keeps its text while it leaves.
+// The window's toast, 80 above its bottom edge: rises in from the bottom and
+// fades while a message is set, and keeps its text and kind while it leaves.
+// A failure is drawn as a warning. Screen readers hear it as an alert.
 Item {
     id: toast
 
     required property string message
+    property bool failure: false
     readonly property bool shown: message !== ""
     property string shownText: ""
+    property bool shownFailure: false
 
-    onMessageChanged: if (message !== "") shownText = message
+    onMessageChanged: if (message !== "") { shownText = message; shownFailure = failure }
+    onFailureChanged: if (message !== "") shownFailure = failure
     anchors.fill: parent
 
     Rectangle {
@@ -28,6 +32,8 @@ Item {
         color: Qt.rgba(0.11, 0.11, 0.15, 0.88)
         border.color: Qt.rgba(1, 1, 1, 0.1)
         border.width: 1
+        Accessible.role: Accessible.AlertMessage
+        Accessible.name: toast.shownText
 
         Behavior on y { SpringMotion { preset: AppAnimation.bouncy } }
         Behavior on opacity { SpringMotion { preset: AppAnimation.bouncy } }
@@ -37,9 +43,10 @@ Item {
             anchors.centerIn: parent
             spacing: 8
             SymbolIcon {
-                name: "checkmark.circle.fill"
+                objectName: "toastIcon"
+                name: toast.shownFailure ? "exclamationmark.triangle" : "checkmark.circle.fill"
                 pointSize: 14
-                color: "#34c759"
+                color: toast.shownFailure ? "#ff9f0a" : "#34c759"
                 anchors.verticalCenter: parent.verticalCenter
             }
             Text {
@@ -48,6 +55,7 @@ Item {
                 font { pixelSize: 13; weight: Font.Medium }
                 color: "white"
                 anchors.verticalCenter: parent.verticalCenter
+                Accessible.ignored: true // the capsule says it
             }
         }
     }

@@ -83,6 +83,7 @@ private slots:
         rig.addTwoDisplays();
         WallpaperManager& library = rig.startOnAllDisplays();
         QSignalSpy downloaded(&library, &WallpaperManager::downloadedChanged);
+        QSignalSpy failed(&library, &WallpaperManager::downloadFailed);
 
         if (download) {
             library.apply(catalogueItem(1));
@@ -100,6 +101,10 @@ private slots:
         QVERIFY(rig.desktop.calls.isEmpty());
         QVERIFY(!rig.desktop.records.first().wallpaperID);
         QVERIFY(!rig.settings.value(SettingsKey::downloads));
+        // Only a failed download is news for the user; a missing file is the log's business.
+        const QList<QVariantList> expected = download ? QList<QVariantList> { { catalogueItem(1).title() } }
+                                                      : QList<QVariantList> {};
+        QCOMPARE(QList<QVariantList>(failed), expected);
     }
 
     void allDisplaysOrChosen_data()

@@ -21,6 +21,7 @@ private slots:
     void removeTexts();
     void dimmingClosesEverythingAndConfirmsNothing();
     void appliedTitleShowsToastOnlyWhenItChanges();
+    void failedDownloadShowsAWarningToast();
     void panelFollowsTheDisplayCount();
     void fullScreenWindowsReachTheState_data();
     void fullScreenWindowsReachTheState();
@@ -104,6 +105,30 @@ void TestMainWindowModel::appliedTitleShowsToastOnlyWhenItChanges()
     QCOMPARE(toasts.count(), shown);
     rig.manager->apply(second);
     QTRY_COMPARE(state.toastMessageText(), second.title() + " applied");
+}
+
+void TestMainWindowModel::failedDownloadShowsAWarningToast()
+{
+    LibraryRig rig;
+    rig.addTwoDisplays();
+    const Wallpaper wallpaper = catalogueItem(1);
+    rig.startOnAllDisplays();
+    AppState state(rig.scheduler);
+    MainWindowModel model;
+    model.setAppState(&state);
+    model.setWallpaperManager(rig.manager.get());
+
+    rig.manager->apply(wallpaper);
+    QTRY_COMPARE(rig.service.downloads.pendingCount(), 1);
+    rig.service.downloads.answer(Fetched<QUrl>::failed("Failed to download wallpaper: timed out"));
+    QTRY_COMPARE(state.toastMessageText(),
+        "Couldn't download \u201c" + wallpaper.title() + "\u201d. Check your connection and try again.");
+    QVERIFY(state.toastIsFailure());
+    QVERIFY(!rig.manager->lastAppliedTitle());
+
+    // A later success is told as one again.
+    state.showToast(wallpaper.title() + " applied");
+    QVERIFY(!state.toastIsFailure());
 }
 
 void TestMainWindowModel::panelFollowsTheDisplayCount()

@@ -140,16 +140,30 @@ Item {
             verify(!AppEnvironment.auth.isSignedIn)
         }
 
-        function test_toastShowsTheMessageAndLeaves() {
+        function test_toastShowsTheMessageAndLeaves_data() {
+            return [
+                { tag: "applied", message: "Dunes applied", failure: false, icon: "checkmark.circle.fill" },
+                { tag: "failed", message: "Couldn't download \u201cDunes\u201d. Check your connection and try again.",
+                  failure: true, icon: "exclamationmark.triangle" },
+            ]
+        }
+        function test_toastShowsTheMessageAndLeaves(data) {
             const view = createTemporaryObject(mainView, stage)
-            state.showToast("Dunes applied")
+            if (data.failure)
+                state.showFailureToast(data.message)
+            else
+                state.showToast(data.message)
             const capsule = findChild(view, "toastCapsule")
             tryCompare(capsule, "opacity", 1)
-            compare(findChild(view, "toastText").text, "Dunes applied")
+            compare(findChild(view, "toastText").text, data.message)
+            compare(findChild(view, "toastIcon").name, data.icon)
+            compare(capsule.Accessible.role, Accessible.AlertMessage)
+            compare(capsule.Accessible.name, data.message)
             TestRig.advance(2000)
             tryCompare(capsule, "visible", false)
-            // The text stays while it fades.
-            compare(findChild(view, "toastText").text, "Dunes applied")
+            // The text and its kind stay while it fades.
+            compare(findChild(view, "toastText").text, data.message)
+            compare(findChild(view, "toastIcon").name, data.icon)
         }
 
         function test_panelShownOnlyWithTwoDisplays() {
