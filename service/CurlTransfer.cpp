@@ -8,6 +8,9 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
+// Large reads from the body, so that a fast link is not held up by many small ones.
+constexpr long uploadBufferSize = 2 << 20;
+
 NetworkError transferError(CURLcode code)
 {
     const QString text = QString::fromUtf8(curl_easy_strerror(code));
@@ -93,10 +96,9 @@ std::optional<ServiceError> CurlTransfer::prepare()
     if (m_request.method != "PUT")
         curl_easy_setopt(h, CURLOPT_CUSTOMREQUEST, m_request.method.constData());
     curl_easy_setopt(h, CURLOPT_INFILESIZE_LARGE, curl_off_t(m_request.body.size()));
-    // Into curl's own upload buffer of 64 KiB, as the curl tool leaves it: each
-    // piece is sent on while still in the processor's cache.
     curl_easy_setopt(h, CURLOPT_READFUNCTION, &CurlTransfer::readBody);
     curl_easy_setopt(h, CURLOPT_READDATA, this);
+    curl_easy_setopt(h, CURLOPT_UPLOAD_BUFFERSIZE, uploadBufferSize);
     curl_easy_setopt(h, CURLOPT_WRITEFUNCTION, &CurlTransfer::keepAnswer);
     curl_easy_setopt(h, CURLOPT_WRITEDATA, this);
     curl_easy_setopt(h, CURLOPT_HEADERFUNCTION, &CurlTransfer::countHeader);
