@@ -97,11 +97,14 @@ void tst_AgentProgram::keepsTheAerialAndHandsOver()
     agent.setProcessEnvironment(environment);
     agent.setProcessChannelMode(QProcess::MergedChannels);
     const QString realHome = QString::fromLocal8Bit(getpwuid(getuid())->pw_dir);
+    // The checkout may lie below the real home, which the bind hides: run a copy from outside it.
+    const QString program = runtime.filePath(QStringLiteral("LantoAgent"));
+    QVERIFY(QFile::copy(QStringLiteral(LANTO_AGENT_BINARY), program));
     agent.start(QStringLiteral("unshare"),
         { QStringLiteral("--mount"), QStringLiteral("--net"), QStringLiteral("--pid"), QStringLiteral("--fork"),
             QStringLiteral("--mount-proc"), QStringLiteral("--kill-child"), QStringLiteral("sh"), QStringLiteral("-c"),
             QStringLiteral("ip link set lo up && mount --bind \"$0\" \"$1\" && exec \"$2\""), home.path(), realHome,
-            QStringLiteral(LANTO_AGENT_BINARY) });
+            program });
     QVERIFY(agent.waitForStarted());
     QByteArray output;
     const auto logged = [&](const QString& line) {
