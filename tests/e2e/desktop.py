@@ -14,8 +14,8 @@ DISPLAYS = range(160, 170)
 class Desktop:
     """The X side of a Session: needs its env, log_dir, processes, start(), stop() and run()."""
 
-    def _start_display(self):
-        self.env["DISPLAY"] = ":" + self._start_x_server()
+    def _start_display(self, number=None):
+        self.env["DISPLAY"] = ":" + self._start_x_server([int(number)] if number else DISPLAYS)
         os.environ["DISPLAY"] = self.env["DISPLAY"]
         self.start("openbox", ["openbox", "--sm-disable"])
         wait_until(lambda: "window id" in self.run(["xprop", "-root", "_NET_SUPPORTING_WM_CHECK"]),
@@ -35,7 +35,9 @@ class Desktop:
             self.stop("openbox")
             self.stop("Xvfb")
             self.screen = screen
-            self._start_display()
+            # The same display again: the accessibility registry, started with the session,
+            # knows only that one, and ends at once where it cannot open it.
+            self._start_display(self.env["DISPLAY"].lstrip(":"))
         if monitors:
             for index, (x, y, width, height) in enumerate(monitors):
                 # The first display takes the screen's one output; the others stand beside it.
@@ -59,11 +61,13 @@ class Desktop:
             boxes.append((int(x), int(y), int(width), int(height)))
         return boxes
 
-    def _start_x_server(self):
-        """Starts Xvfb on the first free display of the suite's own range; returns its number."""
+    def _start_x_server(self, numbers):
+        """Starts Xvfb on the first free display of numbers; returns its number."""
         log = open(os.path.join(self.log_dir, "Xvfb.log"), "ab")
-        for number in DISPLAYS:
-            if _display_in_use(number):
+        for number in numbers:
+            if len(numbers) == 1:
+                wait_until(lambda: not _display_in_use(number), 10, f"display :{number} to be free again")
+            elif _display_in_use(number):
                 continue
             read_fd, write_fd = os.pipe()
             server = subprocess.Popen(
@@ -78,7 +82,7 @@ class Desktop:
                 self.processes["Xvfb"] = server
                 return ready
             server.wait()
-        raise Blocked(f"no free X display in :{DISPLAYS[0]}-:{DISPLAYS[-1]} (see logs/Xvfb.log)")
+        raise Blocked(f"no free X display in :{numbers[0]}-:{numbers[-1]} (see logs/Xvfb.log)")
 
 
     def screen_size(self):
