@@ -11,6 +11,7 @@ import signal
 import browse_paths
 import profile_paths
 import service_paths
+import still_paths
 import window_layout
 from frame_clock import Camera, FrameClock, hand_over_figures, now, timeline
 from e2e_base import clipped, inside
@@ -486,8 +487,8 @@ def symbols_in_screens():
 # user is signed in; the window sizes and two displays lay the desktop out anew and
 # put it back as it was; the settings sign out, and the last path signs in again.
 ORDER = [first_start, web_sign_in, discover, browse_paths.search, browse_paths.categories, browse_paths.creator_page,
-         detail_page, browse_paths.keyboard, upload, upload_drop, profile_editor, profile_paths.profile_tabs,
-         profile_paths.remove_download, service_paths.updates, service_paths.service_stopped,
+         detail_page, browse_paths.keyboard, upload, upload_drop, still_paths.still_picture, profile_editor,
+         profile_paths.profile_tabs, profile_paths.remove_download, service_paths.updates, service_paths.service_stopped,
          service_paths.catalogue_fails, looks, hand_over, window_layout.window_sizes, window_layout.two_displays,
          settings, service_paths.sign_in_again]
 # The paths CI runs: all of them.
