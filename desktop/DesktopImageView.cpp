@@ -28,7 +28,11 @@ void DesktopImageView::setImage(const QImage& image)
 {
     if (image.isNull())
         return;
-    m_image = image;
+    // A palette or one-bit picture (a plain-coloured PNG is stored so) becomes a
+    // one-bit pixmap under the software scene graph and draws black: every
+    // picture is drawn from 32-bit pixels.
+    m_image
+        = image.convertToFormat(image.hasAlphaChannel() ? QImage::Format_ARGB32_Premultiplied : QImage::Format_RGB32);
     m_imageChanged = true;
     update();
 }

@@ -5,10 +5,12 @@
 #include "DesktopVideoPlayerLog.h"
 #include "LantoSettings.h"
 #include "PlayerLayerView.h"
+#include "VideoFrameSource.h"
 #include "Workspace.h"
 
 #include <QDir>
 #include <QFileInfo>
+#include <QQuickWindow>
 
 #include <chrono>
 #include <cmath>
@@ -126,6 +128,8 @@ void DesktopVideoPlayer::play(const QUrl& url, DesktopImageView* imageView, bool
         // lies beneath until then (the other program's video) is the same video.
         createPlayerView(imageView, 0);
         m_revealWhenShown = true;
+        // A poster is the video's start, far from the handed-over position.
+        imageView->clearImage();
         log(QStringLiteral("play() PlayerLayerView created (handoff, alpha=1)"));
     } else if (start.firstPlay) {
         showPoster(url, imageView);
@@ -222,15 +226,43 @@ void DesktopVideoPlayer::reveal()
 void DesktopVideoPlayer::stopRevealing()
 {
     m_revealWhenShown = false;
+    QObject::disconnect(m_revealedFrame);
     if (m_revealDeadline)
         std::exchange(m_revealDeadline, nullptr)->cancel();
 }
 
 void DesktopVideoPlayer::announceShown()
 {
-    if (m_revealDeadline)
-        std::exchange(m_revealDeadline, nullptr)->cancel();
-    reveal();
+    QQuickWindow* window = m_playerView ? m_playerView->window() : nullptr;
+    if (!m_revealWhenShown || !window || !window->isExposed()) {
+        if (m_revealDeadline)
+            std::exchange(m_revealDeadline, nullptr)->cancel();
+        reveal();
+        tellShown();
+        return;
+    }
+    // The view may still hold the frame from before the seek: it shows from the
+    // first frame drawn after the landing, and whoever hears of it (and may take
+    // the other program's video away) hears once that is on screen.
+    const std::shared_ptr<VideoFrameSource> source = m_player->frameSource();
+    const std::shared_ptr<SoftwareFrameFeed> feed = source ? source->softwareFeed() : nullptr;
+    const quint64 landed = feed ? feed->latestFrame().serial : 0;
+    m_revealedFrame = connect(window, &QQuickWindow::frameSwapped, this, [this, feed, landed] {
+        if (m_revealWhenShown) {
+            if (feed && feed->latestFrame().serial <= landed)
+                return;
+            if (m_revealDeadline)
+                std::exchange(m_revealDeadline, nullptr)->cancel();
+            reveal();
+            return;
+        }
+        QObject::disconnect(m_revealedFrame);
+        tellShown();
+    });
+}
+
+void DesktopVideoPlayer::tellShown()
+{
     m_shownAtPosition = true;
     emit shownAtPosition();
 }

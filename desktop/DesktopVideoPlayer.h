@@ -143,6 +143,7 @@ private:
     void checkKeepUp();
     void stopKeepingUp();
     void announceShown();
+    void tellShown();
     void reveal();
     void stopRevealing();
     void statusAfterRebuild(Scheduler::Clock::time_point start, double savedPosition,
@@ -187,4 +188,6 @@ private:
     // A first play handed over: its view stays hidden until shownAtPosition().
     bool m_revealWhenShown = false;
     WorkItemPtr m_revealDeadline;
+    // Waits for the window to show the revealed frame before shownAtPosition().
+    QMetaObject::Connection m_revealedFrame;
 };

@@ -112,8 +112,12 @@ void tst_AgentDesktopController::takeOverResumesAtTheHandedOverPosition()
     const DesktopWindow* window = f.agentWindow(QStringLiteral("1"));
     QVERIFY(window->isVisible());
     QCOMPARE(window->level(), DesktopLevelWindow::desktopLevel);
-    // The poster stands in until the first frame.
-    QCOMPARE(f.agent->imageViews().value(QStringLiteral("1"))->image().pixelColor(0, 0), QColor(Qt::red));
+    // The poster stands in until the first frame, but not for a hand-over: it is the video's start.
+    const QImage poster = f.agent->imageViews().value(QStringLiteral("1"))->image();
+    if (handoff)
+        QVERIFY(poster.isNull());
+    else
+        QCOMPARE(poster.pixelColor(0, 0), QColor(Qt::red));
 }
 
 void tst_AgentDesktopController::givingBackWritesPositionsBeforeAnythingStops()

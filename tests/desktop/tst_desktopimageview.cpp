@@ -39,6 +39,8 @@ private slots:
     void unloadablePictureChangesNothing_data();
     void unloadablePictureChangesNothing();
     void rendersAspectFillAndRelaysOnResize();
+    void drawsEveryPixelFormatInItsColours_data();
+    void drawsEveryPixelFormatInItsColours();
 
 private:
     QTemporaryDir m_dir;
@@ -48,6 +50,8 @@ private:
 
 void tst_DesktopImageView::initTestCase()
 {
+    // As the desktop windows render on a machine without a graphics card.
+    QQuickWindow::setGraphicsApi(QSGRendererInterface::Software);
     QVERIFY(m_dir.isValid());
     m_stripes = TestPictures::stripes(
         m_dir.path(), QStringLiteral("stripes.png"), QSize(1600, 200), { Qt::green, Qt::red, Qt::blue, Qt::green });
@@ -181,6 +185,41 @@ void tst_DesktopImageView::rendersAspectFillAndRelaysOnResize()
     QVERIFY(view->image().isNull());
     frame = window.grabWindow();
     QCOMPARE(TestPictures::count(frame, frame.rect(), Qt::black), 800 * 100);
+}
+
+void tst_DesktopImageView::drawsEveryPixelFormatInItsColours_data()
+{
+    QTest::addColumn<QImage::Format>("format");
+    QTest::addColumn<QColor>("colour");
+    // PNG writers store a plain picture in as few bits as it needs.
+    QTest::newRow("32-bit") << QImage::Format_RGB32 << QColor(32, 176, 160);
+    QTest::newRow("one-bit palette") << QImage::Format_Mono << QColor(32, 176, 160);
+    QTest::newRow("8-bit palette") << QImage::Format_Indexed8 << QColor(224, 60, 140);
+    QTest::newRow("grey") << QImage::Format_Grayscale8 << QColor(128, 128, 128);
+    QTest::newRow("with alpha") << QImage::Format_ARGB32 << QColor(224, 60, 140);
+}
+
+void tst_DesktopImageView::drawsEveryPixelFormatInItsColours()
+{
+    QFETCH(QImage::Format, format);
+    QFETCH(QColor, colour);
+    QImage picture(64, 64, QImage::Format_RGB32);
+    picture.fill(colour);
+    picture = format == QImage::Format_Mono || format == QImage::Format_Indexed8
+        ? picture.convertToFormat(format, QList<QRgb> { colour.rgb(), qRgb(0, 0, 0) })
+        : picture.convertToFormat(format);
+    const QString path = QDir(m_dir.path()).filePath(QStringLiteral("plain.png"));
+    QVERIFY(picture.save(path, "PNG"));
+
+    QQuickWindow window;
+    window.setColor(Qt::black);
+    window.resize(200, 100);
+    auto* view = new DesktopImageView(window.contentItem());
+    view->setImage(QUrl::fromLocalFile(path));
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    const QImage frame = window.grabWindow();
+    QCOMPARE(TestPictures::count(frame, frame.rect(), colour), 200 * 100);
 }
 
 QTEST_MAIN(tst_DesktopImageView)

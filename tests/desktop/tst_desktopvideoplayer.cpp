@@ -191,11 +191,13 @@ void tst_DesktopVideoPlayer::handOverShowsOnlyAtItsPositionAndSeeksAboveHalfASec
     QTest::addColumn<bool>("handoff");
     QTest::addColumn<double>("position");
     QTest::addColumn<bool>("seeks");
+    QTest::addColumn<bool>("onScreen");
 
-    QTest::newRow("hand-over at 12.0 s") << true << 12.0 << true;
-    QTest::newRow("hand-over at 0.51 s") << true << 0.51 << true;
-    QTest::newRow("hand-over at exactly 0.5 s") << true << 0.5 << false;
-    QTest::newRow("position without hand-over still seeks") << false << 3.0 << true;
+    QTest::newRow("hand-over at 12.0 s") << true << 12.0 << true << false;
+    QTest::newRow("hand-over at 12.0 s, window on screen") << true << 12.0 << true << true;
+    QTest::newRow("hand-over at 0.51 s") << true << 0.51 << true << false;
+    QTest::newRow("hand-over at exactly 0.5 s") << true << 0.5 << false << false;
+    QTest::newRow("position without hand-over still seeks") << false << 3.0 << true << false;
 }
 
 void tst_DesktopVideoPlayer::handOverShowsOnlyAtItsPositionAndSeeksAboveHalfASecond()
@@ -203,9 +205,14 @@ void tst_DesktopVideoPlayer::handOverShowsOnlyAtItsPositionAndSeeksAboveHalfASec
     QFETCH(bool, handoff);
     QFETCH(double, position);
     QFETCH(bool, seeks);
+    QFETCH(bool, onScreen);
 
     const QUrl url = videoWithPoster(QStringLiteral("a"));
     makeMinuteLong(url);
+    if (onScreen) {
+        m_window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
+    }
     start(url, handoff, position);
     PlayerLayerView* view = m_player->playerView();
     // Until its frame is at the handed-over position, what lies beneath shows.
@@ -225,6 +232,14 @@ void tst_DesktopVideoPlayer::handOverShowsOnlyAtItsPositionAndSeeksAboveHalfASec
     settle();
     const QString resumed = QStringLiteral("handoff resumed at %1s (handed over at %1s)").arg(position, 0, 'f', 3);
     QCOMPARE(messages().contains(resumed), seeks);
+    if (onScreen) {
+        // Shown from a frame drawn after the landing; told once that frame is on screen.
+        QCOMPARE(view->opacity(), 0.0);
+        QVERIFY(!m_player->isShownAtPosition());
+        m_window->update();
+        QTRY_COMPARE(view->opacity(), 1.0);
+        QTRY_VERIFY(m_player->isShownAtPosition());
+    }
     if (handoff)
         QCOMPARE(view->opacity(), 1.0);
     QVERIFY(messages().contains(
@@ -290,8 +305,8 @@ void tst_DesktopVideoPlayer::handedOverVideoKeepsUpAfterAStall()
 
     const QUrl url = video(QStringLiteral("a"));
     makeMinuteLong(url);
-    m_player->play(url, m_imageView, true, 12.0,
-        dated ? std::optional<QDateTime>(QDateTime::currentDateTimeUtc()) : std::nullopt);
+    m_player->play(
+        url, m_imageView, true, 12.0, dated ? std::optional<QDateTime>(QDateTime::currentDateTimeUtc()) : std::nullopt);
     settle();
     auto* backend = static_cast<FakePlayerBackend*>(m_player->player());
     advance(200ms);

@@ -176,26 +176,37 @@ def steady_since(readings, since, seconds, spread=0.1):
     return window[0].taken
 
 
+class HandOver:
+    """What a person saw around one hand-over (see hand_over_figures)."""
+
+    def __init__(self, gap, blank, resume, farthest):
+        self.gap, self.blank, self.resume, self.farthest = gap, blank, resume, farthest
+
+
 def hand_over_figures(readings, handed, steady, before=1.0, after=0.5):
     """What a person saw around one hand-over, asked for at the moment `handed`,
     once the video plays steadily again (from `steady` on).
 
-    Returns (gap, blank, resume). gap: the longest time after `handed` between
-    two grabs that showed a frame of the video with only blank grabs between
-    them (an upper bound: it includes the grabber's own pauses). blank: the
-    longest time the video is known to have been gone, from the first to the
-    last blank grab of a stretch. resume: how far the video went on from where
-    it was before `handed`, ahead (+) or behind (-) of the wall clock, over the
-    first `after` seconds of steady play."""
+    gap: the longest time after `handed` between two grabs that showed a frame
+    of the video with only blank grabs between them (an upper bound: it includes
+    the grabber's own pauses). blank: the longest time the video is known to
+    have been gone, from the first to the last blank grab of a stretch. resume:
+    how far the video went on from where it was before `handed`, ahead (+) or
+    behind (-) of the wall clock, over the first `after` seconds of steady play.
+    farthest: the frame shown after `handed`, up to the end of those seconds,
+    that lay farthest from where the video was, signed as resume is."""
     shown = [r for r in readings if r.frame is not None]
     earlier = [r.offset() for r in shown if handed - before <= r.taken < handed]
     later = [r.offset() for r in shown if steady <= r.taken < steady + after]
     if not earlier or not later:
         raise Failure("the clock video was not readable before and after the hand-over")
+    line = median(earlier)
     # The offset is when frame 0 was shown: one that comes later means the video fell behind.
-    resume = -circular_difference(median(later), median(earlier))
+    resume = -circular_difference(median(later), line)
+    away = [-circular_difference(r.offset(), line) for r in shown if handed <= r.taken < steady + after]
+    farthest = max(away, key=abs, default=0.0)
     gap, blank = blank_stretches(readings, handed)
-    return gap, blank, resume
+    return HandOver(gap, blank, resume, farthest)
 
 
 def blank_stretches(readings, since):

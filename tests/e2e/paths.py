@@ -11,6 +11,7 @@ import signal
 import browse_paths
 import profile_paths
 import service_paths
+import still_paths
 import window_layout
 from frame_clock import Camera, FrameClock, hand_over_figures, now, timeline
 from e2e_base import clipped, inside
@@ -344,16 +345,14 @@ def hand_over(s):
     finally:
         camera.stop()
 
-    # Killed, Lanto can hand nothing over: the agent has a second, and starts where Lanto last wrote.
-    failures = [f"kill: the video was gone from the desktop for {gap:.3f} s" for name, gap, _, _ in figures
-                if name == "kill" and gap > KILL_TAKEOVER_SECONDS]
-    # Known open fault: since the main window draws with the software scene graph,
-    # Lanto's start shows the desktop blank for about 0.06 s; reported in
-    # hand-over.txt, not failed on, until it is mended.
-    failures += [f"{name}: the video was gone from the desktop for {blank:.3f} s" for name, _, blank, _ in figures
-                 if name == "quit" and blank >= UNSEEN_GAP_SECONDS]
-    failures += [f"{name}: the video went on {resume:+.3f} s away from where it was" for name, _, _, resume
-                 in figures if name != "kill" and abs(resume) > RESUME_TOLERANCE_SECONDS]
+    failures = []
+    for name, seen in figures:
+        if seen.blank >= UNSEEN_GAP_SECONDS and name not in BLANK_REPORTED_ONLY:
+            failures.append(f"{name}: the video was gone from the desktop for {seen.blank:.3f} s")
+        if abs(seen.farthest) > FRAME_TOLERANCE_SECONDS:
+            failures.append(f"{name}: a frame showed {seen.farthest:+.3f} s away from where the video was")
+        if name == "kill" and seen.gap > KILL_TAKEOVER_SECONDS:
+            failures.append(f"kill: the video was gone from the desktop for {seen.gap:.3f} s")
     # The paths after this one start where a user left Lanto: running.
     s.start_lanto(s.lanto_env)
     s.main_window()
@@ -374,24 +373,31 @@ def apply_clock_video(s, clock):
 
 
 def measure_hand_over(s, camera, name, handed_at, steady_at):
-    """The gaps and the resume error of the hand-over at `handed_at`, also written
+    """What a person saw of the hand-over at `handed_at` (a HandOver), also written
     to the output folder for people to follow over time."""
     readings = camera.readings()
-    gap, blank, resume = hand_over_figures(readings, handed_at, steady_at)
-    line = (f"hand-over at {name}: gap {gap:.3f} s (blank for {blank:.3f} s), "
-            f"resumed {resume:+.3f} s from where the video was")
+    seen = hand_over_figures(readings, handed_at, steady_at)
+    line = (f"hand-over at {name}: gap {seen.gap:.3f} s (blank for {seen.blank:.3f} s), "
+            f"resumed {seen.resume:+.3f} s from where the video was, farthest frame {seen.farthest:+.3f} s")
     print("e2e: " + line, flush=True)
     with open(os.path.join(s.out_dir, "hand-over.txt"), "a") as figures:
         figures.write("\n".join([line] + timeline(readings, handed_at - 0.5, readings[-1].taken)) + "\n")
-    return name, gap, blank, resume
+    return name, seen
 
 
 CLOCK_TITLE = "Frame Clock"
-RESUME_TOLERANCE_SECONDS = 0.1
+# How far from where the video was any frame after a hand-over may lie.
+FRAME_TOLERANCE_SECONDS = 0.2
 # Shorter than one refresh of a 60 Hz display: a person cannot see it. The
 # grabber may catch the X server exposing a window a moment before it draws.
 UNSEEN_GAP_SECONDS = 1 / 60
 KILL_TAKEOVER_SECONDS = 1.0
+# Blanks written to hand-over.txt but not failed on. Killed, Lanto leaves the
+# desktop bare until the agent hears of it and draws its own windows (0.08 to
+# 0.1 s). Restarting, Lanto's desktop windows come up over the agent's a few
+# hundredths of a second before their first frame shows (0.02 to 0.045 s): a
+# known open fault, until it is mended.
+BLANK_REPORTED_ONLY = ("kill", "restart")
 # The sidebar's items and what shows once each one's screen is up; the profile's
 # item carries the user's name.
 SECTIONS = {"Discover": None, "Categories": None, "Upload": "Drop files here or click to browse",
@@ -486,8 +492,8 @@ def symbols_in_screens():
 # user is signed in; the window sizes and two displays lay the desktop out anew and
 # put it back as it was; the settings sign out, and the last path signs in again.
 ORDER = [first_start, web_sign_in, discover, browse_paths.search, browse_paths.categories, browse_paths.creator_page,
-         detail_page, browse_paths.keyboard, upload, upload_drop, profile_editor, profile_paths.profile_tabs,
-         profile_paths.remove_download, service_paths.updates, service_paths.service_stopped,
+         detail_page, browse_paths.keyboard, upload, upload_drop, still_paths.still_picture, profile_editor,
+         profile_paths.profile_tabs, profile_paths.remove_download, service_paths.updates, service_paths.service_stopped,
          service_paths.catalogue_fails, looks, hand_over, window_layout.window_sizes, window_layout.two_displays,
          settings, service_paths.sign_in_again]
 # The paths CI runs: all of them.

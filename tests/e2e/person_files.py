@@ -19,10 +19,11 @@ class PersonFiles:
                   "-c:v", "libx264", path], check=True)
         return path
 
-    def make_picture(self, name):
+    def make_picture(self, name, fill="gradient:orange-purple"):
+        """A picture in the user's Pictures folder, drawn by ImageMagick from `fill`."""
         path = os.path.join(self.home, "Pictures", name)
         os.makedirs(os.path.dirname(path), exist_ok=True)
-        self.run(["convert", "-size", "256x256", "gradient:orange-purple", path], check=True)
+        self.run(["convert", "-size", "256x256", fill, path], check=True)
         return path
 
     def choose_in_file_dialog(self, path):

@@ -2,6 +2,7 @@
 displays: what lies where on the screen, and what each display shows."""
 
 import browse_paths
+import still_paths
 from e2e_base import clipped, inside
 from lanto_e2e import Failure, wait_until
 from profile_paths import USER_NAMES
@@ -151,12 +152,14 @@ def window_sizes(s):
 TWO_DISPLAYS = [(0, 0, 1720, 1440), (1720, 0, 1720, 1440)]
 # A video whose picture changes from one screenshot to the next.
 MOVING_VIDEO = "Late Night Broadcast"
+# A still the still-picture path imported.
+STILL = "Rose Still"
 
 
 def two_displays(s):
-    """The display panel shows both displays; a wallpaper applied with the second
-    one chosen in the panel plays on that display's desktop and leaves the first
-    display's as it was."""
+    """The display panel shows both displays; a video and then a still applied with
+    the second one chosen in the panel show on that display's desktop and leave
+    the first display's as it was."""
     s.require_service()
     s.lay_out_displays(LARGE_SCREEN, TWO_DISPLAYS)
     s.start_lanto(s.lanto_env)
@@ -181,6 +184,12 @@ def two_displays(s):
     if changed > 0.02:
         raise Failure(f"applying to the second display changed {changed:.0%} of the first display's desktop")
     s.press("Back")
+    # A still follows the video on the same display, and the first display still keeps its own.
+    still_paths.apply_still(s, STILL)
+    still_paths.wait_still_shown(s, STILL, right, "displays-still")
+    changed = s.screenshot("displays-still").differs_from(before, *left)
+    if changed > 0.02:
+        raise Failure(f"the still on the second display changed {changed:.0%} of the first display's desktop")
     # The paths after this one run on one display, as before.
     s.lay_out_displays(s.first_screen)
     s.start_lanto(s.lanto_env)
