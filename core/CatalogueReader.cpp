@@ -7,30 +7,8 @@ using simdjson::ondemand::json_type;
 
 namespace {
 
-
 // Whole numbers beyond this do not fit a signed 64-bit integer.
 constexpr double twoToThe63 = 9223372036854775808.0;
-
-constexpr std::array<std::string_view, 4> profileKeys{"id", "name", "avatarUrl", "isVerified"};
-constexpr std::array<std::string_view, 5> categoryKeys{"id", "name", "icon", "sortOrder", "createdAt"};
-constexpr std::array<std::string_view, 22> wallpaperKeys{
-    "id",          "title",         "type",          "resolutionWidth", "resolutionHeight", "fileSize",
-    "thumbnailPath", "contentPath", "previewColors", "downloadCount",   "favoriteCount",    "applyCount",
-    "createdAt",   "updatedAt",     "profile",       "category",        "posterPath",       "previewClipPath",
-    "tags",        "trendCount",    "localizedTitles", "status"};
-
-constexpr uint32_t bits(std::initializer_list<int> indexes)
-{
-    uint32_t mask = 0;
-    for (int index : indexes)
-        mask |= uint32_t(1) << index;
-    return mask;
-}
-
-CatalogueReader::Field outcome(bool read)
-{
-    return read ? CatalogueReader::Field::read : CatalogueReader::Field::failed;
-}
 
 } // namespace
 
@@ -212,30 +190,6 @@ bool CatalogueReader::skip(Value value, int depth)
     return fail(simdjson::TAPE_ERROR);
 }
 
-template <typename T>
-bool CatalogueReader::readList(Value value, QList<T>& out, int depth, bool (CatalogueReader::*read)(Value, T&, int))
-{
-    if (depth > maxDepth)
-        return fail(simdjson::DEPTH_ERROR);
-    if (!isType(value, json_type::array))
-        return false;
-    simdjson::ondemand::array array;
-    if (const auto error = value.get_array().get(array))
-        return fail(error);
-    QList<T> list;
-    for (auto element : array) {
-        Value item;
-        if (const auto error = std::move(element).get(item))
-            return fail(error);
-        T record{};
-        if (!(this->*read)(item, record, depth + 1))
-            return false;
-        list.append(std::move(record));
-    }
-    out = std::move(list);
-    return true;
-}
-
 bool CatalogueReader::readSharedTexts(Value value, QStringList& out, int depth)
 {
     QStringList texts;
@@ -243,11 +197,6 @@ bool CatalogueReader::readSharedTexts(Value value, QStringList& out, int depth)
         return false;
     out = m_shared.list(std::move(texts));
     return true;
-}
-
-bool CatalogueReader::readWallpapers(Value value, QList<APIWallpaper>& out, int depth)
-{
-    return readList(value, out, depth, &CatalogueReader::readWallpaper);
 }
 
 bool CatalogueReader::readTitles(Value value, QMap<QString, QString>& out, int depth)
@@ -264,82 +213,6 @@ bool CatalogueReader::readTitles(Value value, QMap<QString, QString>& out, int d
     if (read)
         out = std::move(titles);
     return read;
-}
-
-// Both read into a fresh record: when the key that holds them is repeated,
-// the last object wins whole, as with Qt's reader, and no field of an earlier
-// one survives.
-bool CatalogueReader::readProfile(Value value, APIProfile& out, int depth)
-{
-    APIProfile profile;
-    const bool read = readObject(value, profileKeys, bits({0, 3}), depth, [&](size_t index, Value field) {
-        switch (index) {
-        case 0: return outcome(readSharedText(field, profile.id, depth));
-        case 1: return optional(field, profile.name, [&](Value v, QString& s) { return readSharedText(v, s, depth); });
-        case 2:
-            return optional(field, profile.avatarUrl, [&](Value v, QString& s) { return readSharedText(v, s, depth); });
-        default: return outcome(readBool(field, profile.isVerified));
-        }
-    });
-    if (read)
-        out = std::move(profile);
-    return read;
-}
-
-bool CatalogueReader::readCategory(Value value, APICategory& out, int depth)
-{
-    APICategory category;
-    const bool read = readObject(value, categoryKeys, bits({0, 1, 2}), depth, [&](size_t index, Value field) {
-        switch (index) {
-        case 0: return outcome(readSharedText(field, category.id, depth));
-        case 1: return outcome(readSharedText(field, category.name, depth));
-        case 2: return outcome(readSharedText(field, category.icon, depth));
-        case 3: return optional(field, category.sortOrder, [&](Value v, qint64& n) { return readInteger(v, n); });
-        default:
-            return optional(field, category.createdAt, [&](Value v, QString& s) { return readSharedText(v, s, depth); });
-        }
-    });
-    if (read)
-        out = std::move(category);
-    return read;
-}
-
-bool CatalogueReader::readWallpaper(Value value, APIWallpaper& w, int depth)
-{
-    // Everything but the optional previewColors, posterPath, previewClipPath, trendCount, localizedTitles and status.
-    constexpr uint32_t required = bits({0, 1, 2, 3, 4, 5, 6, 7, 9, 10, 11, 12, 13, 14, 15, 18});
-    const auto text = [this](Value v, QString& s) { return readText(v, s); };
-    const auto shared = [this, depth](Value v, QString& s) { return readSharedText(v, s, depth); };
-    return readObject(value, wallpaperKeys, required, depth, [&](size_t index, Value field) {
-        switch (index) {
-        case 0: return outcome(readText(field, w.id));
-        case 1: return outcome(readText(field, w.title));
-        case 2: return outcome(readSharedText(field, w.type, depth));
-        case 3: return outcome(readInteger(field, w.resolutionWidth));
-        case 4: return outcome(readInteger(field, w.resolutionHeight));
-        case 5: return outcome(readInteger(field, w.fileSize));
-        case 6: return outcome(readText(field, w.thumbnailPath));
-        case 7: return outcome(readText(field, w.contentPath));
-        case 8:
-            return optional(field, w.previewColors,
-                            [&](Value v, QStringList& list) { return readSharedTexts(v, list, depth + 1); });
-        case 9: return outcome(readInteger(field, w.downloadCount));
-        case 10: return outcome(readInteger(field, w.favoriteCount));
-        case 11: return outcome(readInteger(field, w.applyCount));
-        case 12: return outcome(shared(field, w.createdAt));
-        case 13: return outcome(shared(field, w.updatedAt));
-        case 14: return outcome(readProfile(field, w.profile, depth + 1));
-        case 15: return outcome(readCategory(field, w.category, depth + 1));
-        case 16: return optional(field, w.posterPath, text);
-        case 17: return optional(field, w.previewClipPath, text);
-        case 18: return outcome(readSharedTexts(field, w.tags, depth + 1));
-        case 19: return optional(field, w.trendCount, [&](Value v, qint64& n) { return readInteger(v, n); });
-        case 20:
-            return optional(field, w.localizedTitles,
-                            [&](Value v, QMap<QString, QString>& map) { return readTitles(v, map, depth + 1); });
-        default: return optional(field, w.status, shared);
-        }
-    });
 }
 
 bool CatalogueReader::atEnd(simdjson::ondemand::document& document)

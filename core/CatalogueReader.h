@@ -2,6 +2,7 @@
 
 #include "APIWallpaper.h"
 #include "SharedStrings.h"
+#include "WireFields.h"
 
 #include <QByteArray>
 #include <QList>
@@ -13,8 +14,8 @@
 #include <optional>
 #include <string_view>
 
-// Reads catalogue records straight from simdjson's On-Demand values into the
-// wire records, with the rules of the Qt-based decoders: a required field
+// Reads wire records straight from simdjson's On-Demand values, by the
+// records' field tables, with the rules of the Qt-based decoders: a required field
 // missing or of the wrong type fails the record, an optional one absent or
 // null stays absent, unknown keys are ignored (but must still be valid JSON,
 // nested at most maxDepth deep), the last of a repeated key wins, and an
@@ -46,8 +47,13 @@ public:
     // Whether the document holds nothing after what was read.
     static bool atEnd(simdjson::ondemand::document& document);
 
-    bool readWallpaper(Value value, APIWallpaper& out, int depth);
-    bool readWallpapers(Value value, QList<APIWallpaper>& out, int depth);
+    // A record read into a fresh one and moved to out: when the key that holds
+    // it is repeated, the last object wins whole, as with Qt's reader, and no
+    // field of an earlier one survives.
+    template <Wire::Record T> bool readRecord(Value value, T& out, int depth);
+    // A record's fields read straight into out, which must be fresh.
+    template <Wire::Record T> bool readFields(Value value, T& out, int depth);
+    bool readWallpaper(Value value, APIWallpaper& out, int depth) { return readFields(value, out, depth); }
     bool readText(Value value, QString& out);
     bool readInteger(Value value, qint64& out);
     bool readBool(Value value, bool& out);
@@ -86,8 +92,24 @@ private:
     bool readSharedText(Value value, QString& out, int depth);
     bool readSharedTexts(Value value, QStringList& out, int depth);
     bool readTitles(Value value, QMap<QString, QString>& out, int depth);
-    bool readProfile(Value value, APIProfile& out, int depth);
-    bool readCategory(Value value, APICategory& out, int depth);
+    // Field I of T's table: a value of the field's type, at one level deeper.
+    template <Wire::Record T, size_t I> Field readFieldAt(Value value, T& record, int depth);
+    bool readValue(Value value, QString& out, int depth, unsigned flags)
+    {
+        return (flags & Wire::shared) ? readSharedText(value, out, depth) : readText(value, out);
+    }
+    bool readValue(Value value, qint64& out, int, unsigned) { return readInteger(value, out); }
+    bool readValue(Value value, bool& out, int, unsigned) { return readBool(value, out); }
+    bool readValue(Value value, QStringList& out, int depth, unsigned) { return readSharedTexts(value, out, depth); }
+    bool readValue(Value value, QMap<QString, QString>& out, int depth, unsigned) { return readTitles(value, out, depth); }
+    template <Wire::Record T> bool readValue(Value value, T& out, int depth, unsigned)
+    {
+        return readRecord(value, out, depth);
+    }
+    template <Wire::Record T> bool readValue(Value value, QList<T>& out, int depth, unsigned)
+    {
+        return readList(value, out, depth, &CatalogueReader::readFields<T>);
+    }
     bool isType(Value& value, simdjson::ondemand::json_type type);
     // A string value's text, or an object key, unescaped; it points into the
     // document or the parser, so it lives as long as both.
@@ -98,6 +120,67 @@ private:
     Failure m_failure = Failure::none;
     bool m_passedOver = false;
 };
+
+template <Wire::Record T> bool CatalogueReader::readRecord(Value value, T& out, int depth)
+{
+    T record;
+    if (!readFields(value, record, depth))
+        return false;
+    out = std::move(record);
+    return true;
+}
+
+template <Wire::Record T> bool CatalogueReader::readFields(Value value, T& out, int depth)
+{
+    static constexpr auto names = Wire::names<T>();
+    return readObject(value, names, Wire::requiredMask<T>(), depth, [&](size_t index, Value field) {
+        // Compiles to a switch on the index, as a hand-written one would.
+        Field outcome = Field::failed;
+        [&]<size_t... I>(std::index_sequence<I...>) {
+            (void)((index == I && (outcome = readFieldAt<T, I>(field, out, depth), true)) || ...);
+        }(std::make_index_sequence<Wire::fieldCount<T>> {});
+        return outcome;
+    });
+}
+
+template <Wire::Record T, size_t I> CatalogueReader::Field CatalogueReader::readFieldAt(Value value, T& record, int depth)
+{
+    static constexpr auto field = std::get<I>(T::wireFields());
+    using Type = Wire::TypeOf<decltype(field)>;
+    const auto read = [&](Value v, auto& out) { return readValue(v, out, depth + 1, field.flags); };
+    if constexpr (Wire::isRetired<std::decay_t<decltype(field)>>) {
+        Type ignored;
+        return optional(value, ignored, read);
+    } else if constexpr (Wire::isOptional<Type>) {
+        return optional(value, record.*field.member, read);
+    } else {
+        return read(value, record.*field.member) ? Field::read : Field::failed;
+    }
+}
+
+template <typename T>
+bool CatalogueReader::readList(Value value, QList<T>& out, int depth, bool (CatalogueReader::*read)(Value, T&, int))
+{
+    if (depth > maxDepth)
+        return fail(simdjson::DEPTH_ERROR);
+    if (!isType(value, simdjson::ondemand::json_type::array))
+        return false;
+    simdjson::ondemand::array array;
+    if (const auto error = value.get_array().get(array))
+        return fail(error);
+    QList<T> list;
+    for (auto element : array) {
+        Value item;
+        if (const auto error = std::move(element).get(item))
+            return fail(error);
+        T record{};
+        if (!(this->*read)(item, record, depth + 1))
+            return false;
+        list.append(std::move(record));
+    }
+    out = std::move(list);
+    return true;
+}
 
 template <size_t N, typename ReadField>
 bool CatalogueReader::readObject(Value value, const std::array<std::string_view, N>& names, uint32_t required,

@@ -8,7 +8,8 @@
 #include <QMap>
 #include <QString>
 
-#include <concepts>
+#include "WireFields.h"
+
 #include <optional>
 
 // Field-by-field reading and writing of the service's JSON records.
@@ -16,25 +17,14 @@
 // A value reads only when it has exactly the expected JSON type: text from a
 // string, an integer from a number without fraction in the signed 64-bit
 // range, a boolean from true or false, a record from an object, lists and
-// maps from arrays and objects whose every element reads. A record type takes
-// part by having `static std::optional<T> fromJson(const QJsonObject&)`
-// and/or `QJsonObject toJson() const`.
+// maps from arrays and objects whose every element reads. A record takes part
+// by its table of fields (WireFields.h).
 namespace JsonFields {
-
-template <typename T>
-concept DecodableRecord = requires(const QJsonObject& object) {
-    { T::fromJson(object) } -> std::same_as<std::optional<T>>;
-};
-
-template <typename T>
-concept EncodableRecord = requires(const T& record) {
-    { record.toJson() } -> std::same_as<QJsonObject>;
-};
 
 bool read(const QJsonValue& value, QString& out);
 bool read(const QJsonValue& value, qint64& out);
 bool read(const QJsonValue& value, bool& out);
-template <DecodableRecord T>
+template <Wire::Record T>
 bool read(const QJsonValue& value, T& out);
 template <typename T>
 bool read(const QJsonValue& value, QList<T>& out);
@@ -45,7 +35,7 @@ QJsonValue write(const QString& value);
 QJsonValue write(qint64 value);
 QJsonValue write(bool value);
 QJsonValue write(const char*) = delete; // would silently become a boolean
-template <EncodableRecord T>
+template <Wire::Record T>
 QJsonValue write(const T& record);
 template <typename T>
 QJsonValue write(const QList<T>& values);
@@ -83,6 +73,20 @@ public:
         return out;
     }
 
+    // One field of a record's table into the record.
+    template <typename Field, typename Record>
+    void field(const Field& field, Record& record)
+    {
+        using T = Wire::TypeOf<Field>;
+        const QLatin1StringView key(field.name.data(), qsizetype(field.name.size()));
+        if constexpr (Wire::isRetired<Field>)
+            optional<typename T::value_type>(key);
+        else if constexpr (Wire::isOptional<T>)
+            record.*field.member = optional<typename T::value_type>(key);
+        else
+            record.*field.member = required<T>(key);
+    }
+
     bool ok() const { return !m_failed; }
 
 private:
@@ -107,18 +111,46 @@ public:
             set(key, *value);
     }
 
+    // One field of a record's table from the record.
+    template <typename Field, typename Record>
+    void field(const Field& field, const Record& record)
+    {
+        if constexpr (!Wire::isRetired<Field>)
+            set(QLatin1StringView(field.name.data(), qsizetype(field.name.size())), record.*field.member);
+    }
+
     QJsonObject object() const { return m_object; }
 
 private:
     QJsonObject m_object;
 };
 
-template <DecodableRecord T>
+// A record by its table; nothing when any field fails.
+template <Wire::Record T>
+std::optional<T> readRecord(const QJsonObject& object)
+{
+    ObjectReader in(object);
+    T record;
+    Wire::visit<T>([&](const auto& field) { in.field(field, record); });
+    if (!in.ok())
+        return std::nullopt;
+    return record;
+}
+
+template <Wire::Record T>
+QJsonObject writeRecord(const T& record)
+{
+    ObjectWriter out;
+    Wire::visit<T>([&](const auto& field) { out.field(field, record); });
+    return out.object();
+}
+
+template <Wire::Record T>
 bool read(const QJsonValue& value, T& out)
 {
     if (!value.isObject())
         return false;
-    std::optional<T> record = T::fromJson(value.toObject());
+    std::optional<T> record = readRecord<T>(value.toObject());
     if (!record)
         return false;
     out = std::move(*record);
@@ -160,10 +192,10 @@ bool read(const QJsonValue& value, QMap<QString, T>& out)
     return true;
 }
 
-template <EncodableRecord T>
+template <Wire::Record T>
 QJsonValue write(const T& record)
 {
-    return record.toJson();
+    return writeRecord(record);
 }
 
 template <typename T>
@@ -185,3 +217,8 @@ QJsonValue write(const QMap<QString, T>& values)
 }
 
 } // namespace JsonFields
+
+// Defines a record's fromJson and toJson by its table.
+#define WIRE_JSON_FUNCTIONS(Type) \
+    std::optional<Type> Type::fromJson(const QJsonObject& object) { return JsonFields::readRecord<Type>(object); } \
+    QJsonObject Type::toJson() const { return JsonFields::writeRecord(*this); }

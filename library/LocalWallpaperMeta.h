@@ -1,5 +1,7 @@
 #pragma once
 
+#include "WireFields.h"
+
 #include <QByteArray>
 #include <QJsonObject>
 #include <QMap>
@@ -23,7 +25,26 @@ struct LocalWallpaperMeta
     std::optional<QMap<QString, QString>> localizedTitles;
     std::optional<QString> submissionStatus;
     std::optional<QString> serverWallpaperId;
-    // "submittedAt" of older files is accepted on reading and never written.
+
+    // The file's keys, written in this order.
+    static constexpr auto wireFields()
+    {
+        using M = LocalWallpaperMeta;
+        using Wire::field;
+        return std::tuple {
+            field("hexID", &M::hexID),
+            field("title", &M::title),
+            field("category", &M::category),
+            field("type", &M::type),
+            field("resolutionWidth", &M::resolutionWidth),
+            field("resolutionHeight", &M::resolutionHeight),
+            field("fileSize", &M::fileSize),
+            field("localizedTitles", &M::localizedTitles),
+            field("submissionStatus", &M::submissionStatus),
+            Wire::retired<QString>("submittedAt"), // older files have it
+            field("serverWallpaperId", &M::serverWallpaperId),
+        };
+    }
 
     // Nothing when a required key is missing or any key has the wrong type.
     static std::optional<LocalWallpaperMeta> fromJson(const QByteArray& json);

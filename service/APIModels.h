@@ -10,11 +10,12 @@
 #include <optional>
 
 // The service's records beyond the catalogue item (which core keeps, because
-// the wallpaper record is built from it). The same rules hold: the JSON key of
-// each field is its name; a required field missing or of the wrong type fails
-// the whole decode; an optional one absent or null stays absent, and encoding
-// leaves it out. Unknown keys are ignored. Every record reads and writes both
-// ways: the client decodes what the local service encodes, and the other way round.
+// the wallpaper record is built from it), each described once by its
+// wireFields() table. The same rules hold: the JSON key of each field is its
+// name; a required field missing or of the wrong type fails the whole decode;
+// an optional one absent or null stays absent, and encoding leaves it out.
+// Unknown keys are ignored. Every record reads and writes both ways: the client
+// decodes what the local service encodes, and the other way round.
 
 // One entry of the tag catalogue.
 struct APITag
@@ -25,6 +26,16 @@ struct APITag
     qint64 sortOrder = 0;
     std::optional<QString> parentId;
 
+    static constexpr auto wireFields()
+    {
+        return std::tuple {
+            Wire::field("id", &APITag::id),
+            Wire::field("name", &APITag::name),
+            Wire::field("groupName", &APITag::groupName),
+            Wire::field("sortOrder", &APITag::sortOrder),
+            Wire::field("parentId", &APITag::parentId),
+        };
+    }
     static std::optional<APITag> fromJson(const QJsonObject& object);
     QJsonObject toJson() const;
     bool operator==(const APITag&) const = default;
@@ -39,6 +50,16 @@ struct DiscoverResponse
     QList<APIWallpaper> newThisWeek;
     std::optional<QList<APIWallpaper>> free;
 
+    static constexpr auto wireFields()
+    {
+        return std::tuple {
+            Wire::field("featured", &DiscoverResponse::featured),
+            Wire::field("todaysPicks", &DiscoverResponse::todaysPicks),
+            Wire::field("trending", &DiscoverResponse::trending),
+            Wire::field("newThisWeek", &DiscoverResponse::newThisWeek),
+            Wire::field("free", &DiscoverResponse::free),
+        };
+    }
     static std::optional<DiscoverResponse> fromJson(const QJsonObject& object);
     QJsonObject toJson() const;
 };
@@ -49,6 +70,13 @@ struct WallpapersResponse
     QList<APIWallpaper> wallpapers;
     qint64 page = 0;
 
+    static constexpr auto wireFields()
+    {
+        return std::tuple {
+            Wire::field("wallpapers", &WallpapersResponse::wallpapers),
+            Wire::field("page", &WallpapersResponse::page),
+        };
+    }
     static std::optional<WallpapersResponse> fromJson(const QJsonObject& object);
     QJsonObject toJson() const;
 };
@@ -59,6 +87,7 @@ struct MyWallpapersResponse
 {
     QList<APIWallpaper> wallpapers;
 
+    static constexpr auto wireFields() { return std::tuple { Wire::field("wallpapers", &MyWallpapersResponse::wallpapers) }; }
     static std::optional<MyWallpapersResponse> fromJson(const QJsonObject& object);
     QJsonObject toJson() const;
 };
@@ -80,6 +109,17 @@ struct SubmissionCreate
     qint64 resolutionHeight = 0;
     qint64 fileSize = 0;
 
+    static constexpr auto wireFields()
+    {
+        return std::tuple {
+            Wire::field("title", &SubmissionCreate::title),
+            Wire::field("categoryId", &SubmissionCreate::categoryId),
+            Wire::field("type", &SubmissionCreate::type),
+            Wire::field("resolutionWidth", &SubmissionCreate::resolutionWidth),
+            Wire::field("resolutionHeight", &SubmissionCreate::resolutionHeight),
+            Wire::field("fileSize", &SubmissionCreate::fileSize),
+        };
+    }
     QJsonObject toJson() const;
     static std::optional<SubmissionCreate> fromJson(const QJsonObject& object);
 };
@@ -89,6 +129,13 @@ struct SubmissionCreateResponse
     QString id;
     QString status;
 
+    static constexpr auto wireFields()
+    {
+        return std::tuple {
+            Wire::field("id", &SubmissionCreateResponse::id),
+            Wire::field("status", &SubmissionCreateResponse::status),
+        };
+    }
     static std::optional<SubmissionCreateResponse> fromJson(const QJsonObject& object);
     QJsonObject toJson() const;
 };
@@ -97,6 +144,7 @@ struct SubmissionUploadResponse
 {
     QString uploaded;
 
+    static constexpr auto wireFields() { return std::tuple { Wire::field("uploaded", &SubmissionUploadResponse::uploaded) }; }
     static std::optional<SubmissionUploadResponse> fromJson(const QJsonObject& object);
     QJsonObject toJson() const;
 };
@@ -105,6 +153,7 @@ struct SubmissionSubmitResponse
 {
     bool submitted = false;
 
+    static constexpr auto wireFields() { return std::tuple { Wire::field("submitted", &SubmissionSubmitResponse::submitted) }; }
     static std::optional<SubmissionSubmitResponse> fromJson(const QJsonObject& object);
     QJsonObject toJson() const;
 };
@@ -113,6 +162,7 @@ struct SubmissionDeleteResponse
 {
     bool deleted = false;
 
+    static constexpr auto wireFields() { return std::tuple { Wire::field("deleted", &SubmissionDeleteResponse::deleted) }; }
     static std::optional<SubmissionDeleteResponse> fromJson(const QJsonObject& object);
     QJsonObject toJson() const;
 };
@@ -129,6 +179,19 @@ struct AuthCodeExchangeProfile
     qint64 wallpaperCount = 0;
     qint64 followerCount = 0;
 
+    static constexpr auto wireFields()
+    {
+        return std::tuple {
+            Wire::field("name", &AuthCodeExchangeProfile::name),
+            Wire::field("handle", &AuthCodeExchangeProfile::handle),
+            Wire::field("avatarColor", &AuthCodeExchangeProfile::avatarColor),
+            Wire::field("avatarUrl", &AuthCodeExchangeProfile::avatarUrl),
+            Wire::field("createdAt", &AuthCodeExchangeProfile::createdAt),
+            Wire::field("isVerified", &AuthCodeExchangeProfile::isVerified),
+            Wire::field("wallpaperCount", &AuthCodeExchangeProfile::wallpaperCount),
+            Wire::field("followerCount", &AuthCodeExchangeProfile::followerCount),
+        };
+    }
     static std::optional<AuthCodeExchangeProfile> fromJson(const QJsonObject& object);
     QJsonObject toJson() const;
 };
@@ -140,6 +203,15 @@ struct AuthCodeExchangeResponse
     QString appleUserID;
     std::optional<AuthCodeExchangeProfile> profile;
 
+    static constexpr auto wireFields()
+    {
+        return std::tuple {
+            Wire::field("sessionToken", &AuthCodeExchangeResponse::sessionToken),
+            Wire::field("profileId", &AuthCodeExchangeResponse::profileId),
+            Wire::field("appleUserID", &AuthCodeExchangeResponse::appleUserID),
+            Wire::field("profile", &AuthCodeExchangeResponse::profile),
+        };
+    }
     static std::optional<AuthCodeExchangeResponse> fromJson(const QJsonObject& object);
     QJsonObject toJson() const;
 };
@@ -160,6 +232,23 @@ struct UserProfile
     qint64 followerCount = 0;
     QString createdAt;
 
+    static constexpr auto wireFields()
+    {
+        return std::tuple {
+            Wire::field("id", &UserProfile::id),
+            Wire::field("handle", &UserProfile::handle),
+            Wire::field("name", &UserProfile::name),
+            Wire::field("avatarColor", &UserProfile::avatarColor),
+            Wire::field("avatarUrl", &UserProfile::avatarUrl),
+            Wire::field("bio", &UserProfile::bio),
+            Wire::field("link", &UserProfile::link),
+            Wire::field("email", &UserProfile::email),
+            Wire::field("isVerified", &UserProfile::isVerified),
+            Wire::field("wallpaperCount", &UserProfile::wallpaperCount),
+            Wire::field("followerCount", &UserProfile::followerCount),
+            Wire::field("createdAt", &UserProfile::createdAt),
+        };
+    }
     static std::optional<UserProfile> fromJson(const QJsonObject& object);
     QJsonObject toJson() const;
 };
@@ -173,6 +262,16 @@ struct ProfileChanges
     std::optional<QString> link;
     std::optional<QString> handle;
 
+    static constexpr auto wireFields()
+    {
+        return std::tuple {
+            Wire::field("name", &ProfileChanges::name),
+            Wire::field("avatarColor", &ProfileChanges::avatarColor),
+            Wire::field("bio", &ProfileChanges::bio),
+            Wire::field("link", &ProfileChanges::link),
+            Wire::field("handle", &ProfileChanges::handle),
+        };
+    }
     QJsonObject toJson() const;
     static std::optional<ProfileChanges> fromJson(const QJsonObject& object);
 };
@@ -183,6 +282,13 @@ struct HandleAvailability
     bool available = false;
     std::optional<QString> reason;
 
+    static constexpr auto wireFields()
+    {
+        return std::tuple {
+            Wire::field("available", &HandleAvailability::available),
+            Wire::field("reason", &HandleAvailability::reason),
+        };
+    }
     static std::optional<HandleAvailability> fromJson(const QJsonObject& object);
     QJsonObject toJson() const;
 };
@@ -191,6 +297,7 @@ struct AvatarResponse
 {
     QString avatarUrl;
 
+    static constexpr auto wireFields() { return std::tuple { Wire::field("avatarUrl", &AvatarResponse::avatarUrl) }; }
     static std::optional<AvatarResponse> fromJson(const QJsonObject& object);
     QJsonObject toJson() const;
 };
@@ -202,6 +309,13 @@ struct MultipartInitResponse
     QString uploadId;
     QString key;
 
+    static constexpr auto wireFields()
+    {
+        return std::tuple {
+            Wire::field("uploadId", &MultipartInitResponse::uploadId),
+            Wire::field("key", &MultipartInitResponse::key),
+        };
+    }
     static std::optional<MultipartInitResponse> fromJson(const QJsonObject& object);
     QJsonObject toJson() const;
 };
@@ -210,6 +324,7 @@ struct PartResponse
 {
     QString etag;
 
+    static constexpr auto wireFields() { return std::tuple { Wire::field("etag", &PartResponse::etag) }; }
     static std::optional<PartResponse> fromJson(const QJsonObject& object);
     QJsonObject toJson() const;
 };
@@ -219,6 +334,13 @@ struct UploadedPart
     qint64 partNumber = 0; // from 1
     QString etag;
 
+    static constexpr auto wireFields()
+    {
+        return std::tuple {
+            Wire::field("partNumber", &UploadedPart::partNumber),
+            Wire::field("etag", &UploadedPart::etag),
+        };
+    }
     QJsonObject toJson() const;
     static std::optional<UploadedPart> fromJson(const QJsonObject& object);
     bool operator==(const UploadedPart&) const = default;
@@ -230,6 +352,14 @@ struct CompleteBody
     QString key;
     QList<UploadedPart> parts; // ascending partNumber
 
+    static constexpr auto wireFields()
+    {
+        return std::tuple {
+            Wire::field("uploadId", &CompleteBody::uploadId),
+            Wire::field("key", &CompleteBody::key),
+            Wire::field("parts", &CompleteBody::parts),
+        };
+    }
     QJsonObject toJson() const;
     static std::optional<CompleteBody> fromJson(const QJsonObject& object);
 };
@@ -238,6 +368,7 @@ struct CompleteResponse
 {
     QString uploaded;
 
+    static constexpr auto wireFields() { return std::tuple { Wire::field("uploaded", &CompleteResponse::uploaded) }; }
     static std::optional<CompleteResponse> fromJson(const QJsonObject& object);
     QJsonObject toJson() const;
 };

@@ -28,17 +28,14 @@ template <typename T> struct APIResponse
     std::optional<T> data;
     std::optional<QString> error;
 
+    static constexpr auto wireFields()
+    {
+        return std::tuple { Wire::field("ok", &APIResponse::ok), Wire::field("data", &APIResponse::data),
+                            Wire::field("error", &APIResponse::error) };
+    }
     static std::optional<APIResponse> fromJson(const QJsonObject& object)
     {
-        using namespace Qt::Literals::StringLiterals;
-        JsonFields::ObjectReader in(object);
-        APIResponse response;
-        response.ok = in.required<bool>("ok"_L1);
-        response.data = in.optional<T>("data"_L1);
-        response.error = in.optional<QString>("error"_L1);
-        if (!in.ok())
-            return std::nullopt;
-        return response;
+        return JsonFields::readRecord<APIResponse>(object);
     }
 
     // A whole reply body; a DecodingError when it is not an envelope of T.

@@ -6,44 +6,6 @@
 namespace {
 
 using Value = CatalogueReader::Value;
-using Field = CatalogueReader::Field;
-
-constexpr std::array<std::string_view, 3> envelopeKeys{"ok", "data", "error"};
-constexpr std::array<std::string_view, 5> discoverKeys{"featured", "todaysPicks", "trending", "newThisWeek", "free"};
-constexpr std::array<std::string_view, 2> pageKeys{"wallpapers", "page"};
-constexpr std::array<std::string_view, 1> mineKeys{"wallpapers"};
-
-Field outcome(bool read) { return read ? Field::read : Field::failed; }
-
-bool readPayload(CatalogueReader& reader, Value value, DiscoverResponse& rows, int depth)
-{
-    return reader.readObject(value, discoverKeys, 0b01111, depth, [&](size_t index, Value field) {
-        const auto list = [&](Value v, QList<APIWallpaper>& out) { return reader.readWallpapers(v, out, depth + 1); };
-        switch (index) {
-        case 0: return outcome(list(field, rows.featured));
-        case 1: return outcome(list(field, rows.todaysPicks));
-        case 2: return outcome(list(field, rows.trending));
-        case 3: return outcome(list(field, rows.newThisWeek));
-        default: return reader.optional(field, rows.free, list);
-        }
-    });
-}
-
-bool readPayload(CatalogueReader& reader, Value value, WallpapersResponse& page, int depth)
-{
-    return reader.readObject(value, pageKeys, 0b11, depth, [&](size_t index, Value field) {
-        if (index == 0)
-            return outcome(reader.readWallpapers(field, page.wallpapers, depth + 1));
-        return outcome(reader.readInteger(field, page.page));
-    });
-}
-
-bool readPayload(CatalogueReader& reader, Value value, MyWallpapersResponse& mine, int depth)
-{
-    return reader.readObject(value, mineKeys, 0b1, depth, [&](size_t, Value field) {
-        return outcome(reader.readWallpapers(field, mine.wallpapers, depth + 1));
-    });
-}
 
 template <typename T> Result<APIResponse<T>> decodeEnvelope(const QByteArray& body)
 {
@@ -57,15 +19,7 @@ template <typename T> Result<APIResponse<T>> decodeEnvelope(const QByteArray& bo
         return malformedReply();
     CatalogueReader reader;
     APIResponse<T> response;
-    const bool read = reader.readObject(root, envelopeKeys, 0b001, 1, [&](size_t index, Value field) {
-        switch (index) {
-        case 0: return outcome(reader.readBool(field, response.ok));
-        case 1:
-            return reader.optional(field, response.data, [&](Value v, T& out) { return readPayload(reader, v, out, 2); });
-        default:
-            return reader.optional(field, response.error, [&](Value v, QString& out) { return reader.readText(v, out); });
-        }
-    });
+    const bool read = reader.readFields(root, response, 1);
     if (read) {
         const bool sound = CatalogueReader::atEnd(document)
             && (!reader.passedOverFailedField() || CatalogueReader::isStrictJson(padded.view()));

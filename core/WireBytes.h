@@ -1,0 +1,99 @@
+#pragma once
+
+#include "WireFields.h"
+
+#include <QByteArray>
+#include <QList>
+#include <QMap>
+#include <QString>
+
+#include <string_view>
+#include <type_traits>
+
+// Writes wire records as compact JSON straight into bytes, without building
+// documents. Texts and numbers come out exactly as QJsonDocument writes them,
+// so with sorted keys the bytes are those of the record's toJson() written by
+// Qt; with table keys they follow the record's table instead.
+namespace WireBytes {
+
+enum class KeyOrder { sorted, table };
+
+void appendText(QByteArray& out, const QString& text);
+void appendNumber(QByteArray& out, qint64 value);
+
+template <KeyOrder order, Wire::Record T> void appendRecord(QByteArray& out, const T& record);
+
+template <typename T> inline constexpr bool isList = false;
+template <typename T> inline constexpr bool isList<QList<T>> = true;
+template <typename T> inline constexpr bool isTextMap = false;
+template <typename T> inline constexpr bool isTextMap<QMap<QString, T>> = true;
+
+template <KeyOrder order, typename T> void appendValue(QByteArray& out, const T& value)
+{
+    if constexpr (std::is_same_v<T, QString>) {
+        appendText(out, value);
+    } else if constexpr (std::is_same_v<T, bool>) {
+        out.append(value ? std::string_view("true") : std::string_view("false"));
+    } else if constexpr (std::is_integral_v<T>) {
+        appendNumber(out, value);
+    } else if constexpr (Wire::Record<T>) {
+        appendRecord<order>(out, value);
+    } else if constexpr (isList<T>) {
+        out.append('[');
+        for (qsizetype i = 0; i < value.size(); ++i) {
+            if (i > 0)
+                out.append(',');
+            appendValue<order>(out, value.at(i));
+        }
+        out.append(']');
+    } else {
+        static_assert(isTextMap<T>, "no JSON form for this type");
+        out.append('{');
+        // A map iterates in the order a JSON object sorts its keys.
+        for (auto it = value.cbegin(); it != value.cend(); ++it) {
+            if (it != value.cbegin())
+                out.append(',');
+            appendText(out, it.key());
+            out.append(':');
+            appendValue<order>(out, it.value());
+        }
+        out.append('}');
+    }
+}
+
+// One object; an absent optional field is left out, a retired one never written.
+template <KeyOrder order, Wire::Record T> void appendRecord(QByteArray& out, const T& record)
+{
+    out.append('{');
+    bool first = true;
+    const auto key = [&](std::string_view name) {
+        if (!first)
+            out.append(',');
+        first = false;
+        out.append('"');
+        out.append(name.data(), qsizetype(name.size()));
+        out.append("\":", 2);
+    };
+    const auto each = [&](const auto& field) {
+        using Field = std::decay_t<decltype(field)>;
+        if constexpr (!Wire::isRetired<Field>) {
+            const auto& value = record.*field.member;
+            if constexpr (Wire::isOptional<Wire::TypeOf<Field>>) {
+                if (value) {
+                    key(field.name);
+                    appendValue<order>(out, *value);
+                }
+            } else {
+                key(field.name);
+                appendValue<order>(out, value);
+            }
+        }
+    };
+    if constexpr (order == KeyOrder::sorted)
+        Wire::visitSorted<T>(each);
+    else
+        Wire::visit<T>(each);
+    out.append('}');
+}
+
+} // namespace WireBytes
