@@ -15,9 +15,9 @@
 #include <string_view>
 
 // Reads wire records straight from simdjson's On-Demand values, by the
-// records' field tables, with the rules of the Qt-based decoders: a required field
-// missing or of the wrong type fails the record, an optional one absent or
-// null stays absent, unknown keys are ignored (but must still be valid JSON,
+// records' field tables, with the rules of the Qt-based decoders: a required
+// field missing or of the wrong type fails the record, an optional one absent
+// or null stays absent, unknown keys are ignored (but must still be valid JSON,
 // nested at most maxDepth deep), the last of a repeated key wins, and an
 // integer is any number whose value is a whole number in the signed 64-bit
 // range. Texts repeated across records come out shared.
@@ -101,7 +101,10 @@ private:
     bool readValue(Value value, qint64& out, int, unsigned) { return readInteger(value, out); }
     bool readValue(Value value, bool& out, int, unsigned) { return readBool(value, out); }
     bool readValue(Value value, QStringList& out, int depth, unsigned) { return readSharedTexts(value, out, depth); }
-    bool readValue(Value value, QMap<QString, QString>& out, int depth, unsigned) { return readTitles(value, out, depth); }
+    bool readValue(Value value, QMap<QString, QString>& out, int depth, unsigned)
+    {
+        return readTitles(value, out, depth);
+    }
     template <Wire::Record T> bool readValue(Value value, T& out, int depth, unsigned)
     {
         return readRecord(value, out, depth);
@@ -143,7 +146,8 @@ template <Wire::Record T> bool CatalogueReader::readFields(Value value, T& out, 
     });
 }
 
-template <Wire::Record T, size_t I> CatalogueReader::Field CatalogueReader::readFieldAt(Value value, T& record, int depth)
+template <Wire::Record T, size_t I>
+CatalogueReader::Field CatalogueReader::readFieldAt(Value value, T& record, int depth)
 {
     static constexpr auto field = std::get<I>(T::wireFields());
     using Type = Wire::TypeOf<decltype(field)>;

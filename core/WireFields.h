@@ -101,9 +101,21 @@ template <Record T> constexpr std::array<size_t, fieldCount<T>> sortedOrder()
     return order;
 }
 
+template <Record T> constexpr bool keysAreUnique()
+{
+    constexpr auto keys = names<T>();
+    constexpr auto order = sortedOrder<T>();
+    for (size_t i = 1; i < order.size(); ++i) {
+        if (keys[order[i - 1]] == keys[order[i]])
+            return false;
+    }
+    return true;
+}
+
 // Calls f on each field, in table order.
 template <Record T, typename F> constexpr void visit(F&& f)
 {
+    static_assert(keysAreUnique<T>(), "a key is listed twice");
     std::apply([&](const auto&... each) { (f(each), ...); }, T::wireFields());
 }
 

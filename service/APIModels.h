@@ -28,13 +28,10 @@ struct APITag
 
     static constexpr auto wireFields()
     {
-        return std::tuple {
-            Wire::field("id", &APITag::id),
-            Wire::field("name", &APITag::name),
-            Wire::field("groupName", &APITag::groupName),
-            Wire::field("sortOrder", &APITag::sortOrder),
-            Wire::field("parentId", &APITag::parentId),
-        };
+        using R = APITag;
+        return std::tuple { Wire::field("id", &R::id), Wire::field("name", &R::name),
+                            Wire::field("groupName", &R::groupName), Wire::field("sortOrder", &R::sortOrder),
+                            Wire::field("parentId", &R::parentId) };
     }
     static std::optional<APITag> fromJson(const QJsonObject& object);
     QJsonObject toJson() const;
@@ -52,13 +49,10 @@ struct DiscoverResponse
 
     static constexpr auto wireFields()
     {
-        return std::tuple {
-            Wire::field("featured", &DiscoverResponse::featured),
-            Wire::field("todaysPicks", &DiscoverResponse::todaysPicks),
-            Wire::field("trending", &DiscoverResponse::trending),
-            Wire::field("newThisWeek", &DiscoverResponse::newThisWeek),
-            Wire::field("free", &DiscoverResponse::free),
-        };
+        using R = DiscoverResponse;
+        return std::tuple { Wire::field("featured", &R::featured), Wire::field("todaysPicks", &R::todaysPicks),
+                            Wire::field("trending", &R::trending), Wire::field("newThisWeek", &R::newThisWeek),
+                            Wire::field("free", &R::free) };
     }
     static std::optional<DiscoverResponse> fromJson(const QJsonObject& object);
     QJsonObject toJson() const;
@@ -72,10 +66,8 @@ struct WallpapersResponse
 
     static constexpr auto wireFields()
     {
-        return std::tuple {
-            Wire::field("wallpapers", &WallpapersResponse::wallpapers),
-            Wire::field("page", &WallpapersResponse::page),
-        };
+        using R = WallpapersResponse;
+        return std::tuple { Wire::field("wallpapers", &R::wallpapers), Wire::field("page", &R::page) };
     }
     static std::optional<WallpapersResponse> fromJson(const QJsonObject& object);
     QJsonObject toJson() const;
@@ -87,7 +79,10 @@ struct MyWallpapersResponse
 {
     QList<APIWallpaper> wallpapers;
 
-    static constexpr auto wireFields() { return std::tuple { Wire::field("wallpapers", &MyWallpapersResponse::wallpapers) }; }
+    static constexpr auto wireFields()
+    {
+        return std::tuple { Wire::field("wallpapers", &MyWallpapersResponse::wallpapers) };
+    }
     static std::optional<MyWallpapersResponse> fromJson(const QJsonObject& object);
     QJsonObject toJson() const;
 };
@@ -111,13 +106,14 @@ struct SubmissionCreate
 
     static constexpr auto wireFields()
     {
+        using R = SubmissionCreate;
         return std::tuple {
-            Wire::field("title", &SubmissionCreate::title),
-            Wire::field("categoryId", &SubmissionCreate::categoryId),
-            Wire::field("type", &SubmissionCreate::type),
-            Wire::field("resolutionWidth", &SubmissionCreate::resolutionWidth),
-            Wire::field("resolutionHeight", &SubmissionCreate::resolutionHeight),
-            Wire::field("fileSize", &SubmissionCreate::fileSize),
+            Wire::field("title", &R::title),
+            Wire::field("categoryId", &R::categoryId),
+            Wire::field("type", &R::type),
+            Wire::field("resolutionWidth", &R::resolutionWidth),
+            Wire::field("resolutionHeight", &R::resolutionHeight),
+            Wire::field("fileSize", &R::fileSize),
         };
     }
     QJsonObject toJson() const;
@@ -131,10 +127,8 @@ struct SubmissionCreateResponse
 
     static constexpr auto wireFields()
     {
-        return std::tuple {
-            Wire::field("id", &SubmissionCreateResponse::id),
-            Wire::field("status", &SubmissionCreateResponse::status),
-        };
+        using R = SubmissionCreateResponse;
+        return std::tuple { Wire::field("id", &R::id), Wire::field("status", &R::status) };
     }
     static std::optional<SubmissionCreateResponse> fromJson(const QJsonObject& object);
     QJsonObject toJson() const;
@@ -144,7 +138,10 @@ struct SubmissionUploadResponse
 {
     QString uploaded;
 
-    static constexpr auto wireFields() { return std::tuple { Wire::field("uploaded", &SubmissionUploadResponse::uploaded) }; }
+    static constexpr auto wireFields()
+    {
+        return std::tuple { Wire::field("uploaded", &SubmissionUploadResponse::uploaded) };
+    }
     static std::optional<SubmissionUploadResponse> fromJson(const QJsonObject& object);
     QJsonObject toJson() const;
 };
@@ -153,7 +150,10 @@ struct SubmissionSubmitResponse
 {
     bool submitted = false;
 
-    static constexpr auto wireFields() { return std::tuple { Wire::field("submitted", &SubmissionSubmitResponse::submitted) }; }
+    static constexpr auto wireFields()
+    {
+        return std::tuple { Wire::field("submitted", &SubmissionSubmitResponse::submitted) };
+    }
     static std::optional<SubmissionSubmitResponse> fromJson(const QJsonObject& object);
     QJsonObject toJson() const;
 };
@@ -162,7 +162,10 @@ struct SubmissionDeleteResponse
 {
     bool deleted = false;
 
-    static constexpr auto wireFields() { return std::tuple { Wire::field("deleted", &SubmissionDeleteResponse::deleted) }; }
+    static constexpr auto wireFields()
+    {
+        return std::tuple { Wire::field("deleted", &SubmissionDeleteResponse::deleted) };
+    }
     static std::optional<SubmissionDeleteResponse> fromJson(const QJsonObject& object);
     QJsonObject toJson() const;
 };
@@ -181,15 +184,16 @@ struct AuthCodeExchangeProfile
 
     static constexpr auto wireFields()
     {
+        using R = AuthCodeExchangeProfile;
         return std::tuple {
-            Wire::field("name", &AuthCodeExchangeProfile::name),
-            Wire::field("handle", &AuthCodeExchangeProfile::handle),
-            Wire::field("avatarColor", &AuthCodeExchangeProfile::avatarColor),
-            Wire::field("avatarUrl", &AuthCodeExchangeProfile::avatarUrl),
-            Wire::field("createdAt", &AuthCodeExchangeProfile::createdAt),
-            Wire::field("isVerified", &AuthCodeExchangeProfile::isVerified),
-            Wire::field("wallpaperCount", &AuthCodeExchangeProfile::wallpaperCount),
-            Wire::field("followerCount", &AuthCodeExchangeProfile::followerCount),
+            Wire::field("name", &R::name),
+            Wire::field("handle", &R::handle),
+            Wire::field("avatarColor", &R::avatarColor),
+            Wire::field("avatarUrl", &R::avatarUrl),
+            Wire::field("createdAt", &R::createdAt),
+            Wire::field("isVerified", &R::isVerified),
+            Wire::field("wallpaperCount", &R::wallpaperCount),
+            Wire::field("followerCount", &R::followerCount),
         };
     }
     static std::optional<AuthCodeExchangeProfile> fromJson(const QJsonObject& object);
@@ -205,12 +209,9 @@ struct AuthCodeExchangeResponse
 
     static constexpr auto wireFields()
     {
-        return std::tuple {
-            Wire::field("sessionToken", &AuthCodeExchangeResponse::sessionToken),
-            Wire::field("profileId", &AuthCodeExchangeResponse::profileId),
-            Wire::field("appleUserID", &AuthCodeExchangeResponse::appleUserID),
-            Wire::field("profile", &AuthCodeExchangeResponse::profile),
-        };
+        using R = AuthCodeExchangeResponse;
+        return std::tuple { Wire::field("sessionToken", &R::sessionToken), Wire::field("profileId", &R::profileId),
+                            Wire::field("appleUserID", &R::appleUserID), Wire::field("profile", &R::profile) };
     }
     static std::optional<AuthCodeExchangeResponse> fromJson(const QJsonObject& object);
     QJsonObject toJson() const;
@@ -234,19 +235,20 @@ struct UserProfile
 
     static constexpr auto wireFields()
     {
+        using R = UserProfile;
         return std::tuple {
-            Wire::field("id", &UserProfile::id),
-            Wire::field("handle", &UserProfile::handle),
-            Wire::field("name", &UserProfile::name),
-            Wire::field("avatarColor", &UserProfile::avatarColor),
-            Wire::field("avatarUrl", &UserProfile::avatarUrl),
-            Wire::field("bio", &UserProfile::bio),
-            Wire::field("link", &UserProfile::link),
-            Wire::field("email", &UserProfile::email),
-            Wire::field("isVerified", &UserProfile::isVerified),
-            Wire::field("wallpaperCount", &UserProfile::wallpaperCount),
-            Wire::field("followerCount", &UserProfile::followerCount),
-            Wire::field("createdAt", &UserProfile::createdAt),
+            Wire::field("id", &R::id),
+            Wire::field("handle", &R::handle),
+            Wire::field("name", &R::name),
+            Wire::field("avatarColor", &R::avatarColor),
+            Wire::field("avatarUrl", &R::avatarUrl),
+            Wire::field("bio", &R::bio),
+            Wire::field("link", &R::link),
+            Wire::field("email", &R::email),
+            Wire::field("isVerified", &R::isVerified),
+            Wire::field("wallpaperCount", &R::wallpaperCount),
+            Wire::field("followerCount", &R::followerCount),
+            Wire::field("createdAt", &R::createdAt),
         };
     }
     static std::optional<UserProfile> fromJson(const QJsonObject& object);
@@ -264,13 +266,10 @@ struct ProfileChanges
 
     static constexpr auto wireFields()
     {
-        return std::tuple {
-            Wire::field("name", &ProfileChanges::name),
-            Wire::field("avatarColor", &ProfileChanges::avatarColor),
-            Wire::field("bio", &ProfileChanges::bio),
-            Wire::field("link", &ProfileChanges::link),
-            Wire::field("handle", &ProfileChanges::handle),
-        };
+        using R = ProfileChanges;
+        return std::tuple { Wire::field("name", &R::name), Wire::field("avatarColor", &R::avatarColor),
+                            Wire::field("bio", &R::bio), Wire::field("link", &R::link),
+                            Wire::field("handle", &R::handle) };
     }
     QJsonObject toJson() const;
     static std::optional<ProfileChanges> fromJson(const QJsonObject& object);
@@ -284,10 +283,8 @@ struct HandleAvailability
 
     static constexpr auto wireFields()
     {
-        return std::tuple {
-            Wire::field("available", &HandleAvailability::available),
-            Wire::field("reason", &HandleAvailability::reason),
-        };
+        using R = HandleAvailability;
+        return std::tuple { Wire::field("available", &R::available), Wire::field("reason", &R::reason) };
     }
     static std::optional<HandleAvailability> fromJson(const QJsonObject& object);
     QJsonObject toJson() const;
@@ -311,10 +308,8 @@ struct MultipartInitResponse
 
     static constexpr auto wireFields()
     {
-        return std::tuple {
-            Wire::field("uploadId", &MultipartInitResponse::uploadId),
-            Wire::field("key", &MultipartInitResponse::key),
-        };
+        using R = MultipartInitResponse;
+        return std::tuple { Wire::field("uploadId", &R::uploadId), Wire::field("key", &R::key) };
     }
     static std::optional<MultipartInitResponse> fromJson(const QJsonObject& object);
     QJsonObject toJson() const;
@@ -336,10 +331,8 @@ struct UploadedPart
 
     static constexpr auto wireFields()
     {
-        return std::tuple {
-            Wire::field("partNumber", &UploadedPart::partNumber),
-            Wire::field("etag", &UploadedPart::etag),
-        };
+        using R = UploadedPart;
+        return std::tuple { Wire::field("partNumber", &R::partNumber), Wire::field("etag", &R::etag) };
     }
     QJsonObject toJson() const;
     static std::optional<UploadedPart> fromJson(const QJsonObject& object);
@@ -354,11 +347,9 @@ struct CompleteBody
 
     static constexpr auto wireFields()
     {
-        return std::tuple {
-            Wire::field("uploadId", &CompleteBody::uploadId),
-            Wire::field("key", &CompleteBody::key),
-            Wire::field("parts", &CompleteBody::parts),
-        };
+        using R = CompleteBody;
+        return std::tuple { Wire::field("uploadId", &R::uploadId), Wire::field("key", &R::key),
+                            Wire::field("parts", &R::parts) };
     }
     QJsonObject toJson() const;
     static std::optional<CompleteBody> fromJson(const QJsonObject& object);
