@@ -6,7 +6,7 @@ namespace CatalogueWriter {
 
 void append(QByteArray& out, const APIWallpaper& record)
 {
-    WireBytes::appendRecord<WireBytes::KeyOrder::sorted>(out, record);
+    WireBytes::appendRecord<WireBytes::cacheLayout>(out, record);
 }
 
 bool ArrayStream::add(const APIWallpaper& record)

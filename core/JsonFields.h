@@ -1,5 +1,7 @@
 #pragma once
 
+#include "WireFields.h"
+
 #include <QJsonArray>
 #include <QJsonObject>
 #include <QJsonValue>
@@ -7,8 +9,6 @@
 #include <QList>
 #include <QMap>
 #include <QString>
-
-#include "WireFields.h"
 
 #include <optional>
 

@@ -32,8 +32,8 @@ void appendAscii(QByteArray& out, char16_t u)
 }
 
 // UTF-8 with the escapes QJsonDocument writes: quotes, backslashes and control
-// characters escaped, and a surrogate without its pair as \u, since UTF-8 has no form for it.
-void appendEscaped(QByteArray& out, const char16_t* from, qsizetype length)
+// characters escaped. UTF-8 has no form for a surrogate without its pair.
+void appendEscaped(QByteArray& out, const char16_t* from, qsizetype length, bool escapeLoneSurrogates)
 {
     for (qsizetype i = 0; i < length; ++i) {
         const char16_t u = from[i];
@@ -48,8 +48,10 @@ void appendEscaped(QByteArray& out, const char16_t* from, qsizetype length)
                 const char bytes[] = { char(0xF0 | (c >> 18)), char(0x80 | ((c >> 12) & 0x3F)),
                                        char(0x80 | ((c >> 6) & 0x3F)), char(0x80 | (c & 0x3F)) };
                 out.append(bytes, sizeof bytes);
-            } else {
+            } else if (escapeLoneSurrogates) {
                 appendUnicodeEscape(out, u);
+            } else {
+                out.append('?'); // as QString::toUtf8() writes it
             }
         } else {
             const char bytes[] = { char(0xE0 | (u >> 12)), char(0x80 | ((u >> 6) & 0x3F)), char(0x80 | (u & 0x3F)) };
@@ -62,7 +64,7 @@ void appendEscaped(QByteArray& out, const char16_t* from, qsizetype length)
 
 namespace WireBytes {
 
-void appendText(QByteArray& out, const QString& text)
+void appendText(QByteArray& out, const QString& text, bool escapeLoneSurrogates)
 {
     // Most texts are plain ASCII: written straight, a byte for each character.
     const qsizetype start = out.size();
@@ -74,7 +76,7 @@ void appendText(QByteArray& out, const QString& text)
     for (qsizetype i = 0; i < length; ++i) {
         if (!isPlain(from[i])) {
             out.resize(start + 1 + i);
-            appendEscaped(out, from + i, length - i);
+            appendEscaped(out, from + i, length - i, escapeLoneSurrogates);
             out.append('"');
             return;
         }

@@ -11,39 +11,47 @@
 #include <type_traits>
 
 // Writes wire records as compact JSON straight into bytes, without building
-// documents. Texts and numbers come out exactly as QJsonDocument writes them,
-// so with sorted keys the bytes are those of the record's toJson() written by
-// Qt; with table keys they follow the record's table instead.
+// documents. Texts and numbers come out as QJsonDocument writes them.
 namespace WireBytes {
 
-enum class KeyOrder { sorted, table };
+struct Layout
+{
+    bool sortedKeys; // as a JSON object sorts them; otherwise in table order
+    // QJsonDocument writes a surrogate without its pair as \u, which simdjson
+    // refuses; a file simdjson reads has a question mark in its place instead.
+    bool escapeLoneSurrogates;
+};
+// The catalogue cache: the bytes Qt writes for toJson(), every text readable by simdjson.
+inline constexpr Layout cacheLayout { true, false };
+// The metadata file: keys in table order, texts exactly as Qt writes them.
+inline constexpr Layout metadataLayout { false, true };
 
-void appendText(QByteArray& out, const QString& text);
+void appendText(QByteArray& out, const QString& text, bool escapeLoneSurrogates);
 void appendNumber(QByteArray& out, qint64 value);
 
-template <KeyOrder order, Wire::Record T> void appendRecord(QByteArray& out, const T& record);
+template <Layout layout, Wire::Record T> void appendRecord(QByteArray& out, const T& record);
 
 template <typename T> inline constexpr bool isList = false;
 template <typename T> inline constexpr bool isList<QList<T>> = true;
 template <typename T> inline constexpr bool isTextMap = false;
 template <typename T> inline constexpr bool isTextMap<QMap<QString, T>> = true;
 
-template <KeyOrder order, typename T> void appendValue(QByteArray& out, const T& value)
+template <Layout layout, typename T> void appendValue(QByteArray& out, const T& value)
 {
     if constexpr (std::is_same_v<T, QString>) {
-        appendText(out, value);
+        appendText(out, value, layout.escapeLoneSurrogates);
     } else if constexpr (std::is_same_v<T, bool>) {
         out.append(value ? std::string_view("true") : std::string_view("false"));
     } else if constexpr (std::is_integral_v<T>) {
         appendNumber(out, value);
     } else if constexpr (Wire::Record<T>) {
-        appendRecord<order>(out, value);
+        appendRecord<layout>(out, value);
     } else if constexpr (isList<T>) {
         out.append('[');
         for (qsizetype i = 0; i < value.size(); ++i) {
             if (i > 0)
                 out.append(',');
-            appendValue<order>(out, value.at(i));
+            appendValue<layout>(out, value.at(i));
         }
         out.append(']');
     } else {
@@ -53,16 +61,16 @@ template <KeyOrder order, typename T> void appendValue(QByteArray& out, const T&
         for (auto it = value.cbegin(); it != value.cend(); ++it) {
             if (it != value.cbegin())
                 out.append(',');
-            appendText(out, it.key());
+            appendText(out, it.key(), layout.escapeLoneSurrogates);
             out.append(':');
-            appendValue<order>(out, it.value());
+            appendValue<layout>(out, it.value());
         }
         out.append('}');
     }
 }
 
 // One object; an absent optional field is left out, a retired one never written.
-template <KeyOrder order, Wire::Record T> void appendRecord(QByteArray& out, const T& record)
+template <Layout layout, Wire::Record T> void appendRecord(QByteArray& out, const T& record)
 {
     out.append('{');
     bool first = true;
@@ -81,15 +89,15 @@ template <KeyOrder order, Wire::Record T> void appendRecord(QByteArray& out, con
             if constexpr (Wire::isOptional<Wire::TypeOf<Field>>) {
                 if (value) {
                     key(field.name);
-                    appendValue<order>(out, *value);
+                    appendValue<layout>(out, *value);
                 }
             } else {
                 key(field.name);
-                appendValue<order>(out, value);
+                appendValue<layout>(out, value);
             }
         }
     };
-    if constexpr (order == KeyOrder::sorted)
+    if constexpr (layout.sortedKeys)
         Wire::visitSorted<T>(each);
     else
         Wire::visit<T>(each);

@@ -20,7 +20,7 @@ std::optional<LocalWallpaperMeta> LocalWallpaperMeta::fromJson(const QByteArray&
 QByteArray LocalWallpaperMeta::toJson() const
 {
     QByteArray json;
-    WireBytes::appendRecord<WireBytes::KeyOrder::table>(json, *this);
+    WireBytes::appendRecord<WireBytes::metadataLayout>(json, *this);
     return json;
 }
 
