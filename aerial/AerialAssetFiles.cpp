@@ -6,7 +6,6 @@
 
 #include <QDir>
 #include <QFile>
-#include <QFileInfo>
 
 #include <mutex>
 
@@ -17,7 +16,14 @@ namespace {
 const QString videosFolder = QStringLiteral("videos");
 const QString thumbnailsFolder = QStringLiteral("thumbnails");
 
-bool isFile(const QString& path) { return QFileInfo(path).isFile(); }
+// Opening is the test of existence: one look-up of the path, not a stat and then an open.
+std::optional<AerialAssetFiles::OpenFile> openRegular(const QString& path)
+{
+    std::optional<RegularFile> file = RegularFile::open(path);
+    if (!file)
+        return std::nullopt;
+    return AerialAssetFiles::OpenFile { path, std::move(*file) };
+}
 
 // The asset id is the file name without its last extension.
 QString withoutExtension(const QString& name)
@@ -83,24 +89,21 @@ AerialAssetFiles::AerialAssetFiles(const QString& home)
 {
 }
 
-std::optional<QString> AerialAssetFiles::resolveFile(const QString& path) const
+std::optional<AerialAssetFiles::OpenFile> AerialAssetFiles::openFile(const QString& path) const
 {
     const QStringList pieces = path.split(QLatin1Char('/'), Qt::SkipEmptyParts);
     if (pieces.size() != 2 || path.contains(QChar(0)))
         return std::nullopt;
     const QString& folder = pieces[0];
-    if (const auto mapped = mappedCandidate(folder, withoutExtension(pieces[1])))
+    if (auto mapped = openMapped(folder, withoutExtension(pieces[1])))
         return mapped;
     // Only the asset folders of the system's aerials are served, never its manifest or anything else there.
     if (folder != videosFolder && folder != thumbnailsFolder)
         return std::nullopt;
-    const QString legacy = m_legacyAerialBase + QLatin1Char('/') + folder + QLatin1Char('/') + pieces[1];
-    if (isFile(legacy))
-        return legacy;
-    return std::nullopt;
+    return openRegular(m_legacyAerialBase + QLatin1Char('/') + folder + QLatin1Char('/') + pieces[1]);
 }
 
-std::optional<QString> AerialAssetFiles::mappedCandidate(const QString& folder, const QString& assetID) const
+std::optional<AerialAssetFiles::OpenFile> AerialAssetFiles::openMapped(const QString& folder, const QString& assetID) const
 {
     const QString hex = readAssetToHexMap().value(assetID);
     if (!isSafeFolderName(hex))
@@ -113,7 +116,7 @@ std::optional<QString> AerialAssetFiles::mappedCandidate(const QString& folder, 
         candidate = wallpaperFolder + QStringLiteral("Poster.png");
     else
         return std::nullopt;
-    return isFile(candidate) ? std::optional(candidate) : std::nullopt;
+    return openRegular(candidate);
 }
 
 QMap<QString, QString> AerialAssetFiles::readAssetToHexMap() const

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "RegularFile.h"
+
 #include <QMap>
 #include <QString>
 
@@ -18,9 +20,16 @@ public:
     const QString& legacyAerialBase() const { return m_legacyAerialBase; }
     const QString& settingsPlistPath() const { return m_settingsPlistPath; }
 
+    struct OpenFile
+    {
+        QString path;
+        RegularFile file;
+    };
+
     // The file for a request path "videos/<asset>.<ext>" or "thumbnails/<asset>.<ext>",
-    // if it exists, through the map as it is on disk now.
-    std::optional<QString> resolveFile(const QString& path) const;
+    // found through the map as it is on disk now, and opened: a candidate that
+    // cannot be opened as a regular file counts as missing.
+    std::optional<OpenFile> openFile(const QString& path) const;
 
     // "aerialAssetToHex" as it is on disk now; empty when the file, the key or its shape is
     // wrong, or the file is not a regular one. The file is parsed again only when it has
@@ -33,7 +42,7 @@ public:
 private:
     struct MapCache;
 
-    std::optional<QString> mappedCandidate(const QString& folder, const QString& assetID) const;
+    std::optional<OpenFile> openMapped(const QString& folder, const QString& assetID) const;
 
     QString m_lantoDownloads;
     QString m_legacyAerialBase;

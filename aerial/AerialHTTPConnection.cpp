@@ -121,21 +121,19 @@ void AerialHTTPConnection::handleHeader(qsizetype end)
 
 void AerialHTTPConnection::respond(const HTTPRequest& request)
 {
-    const std::optional<QString> path = m_files.resolveFile(request.path);
-    // A named pipe in a file's place must not hold the thread.
-    std::optional<RegularFile> file = path ? RegularFile::open(*path) : std::nullopt;
-    if (!file) {
+    std::optional<AerialAssetFiles::OpenFile> found = m_files.openFile(request.path);
+    if (!found) {
         reply(AerialHTTPReply::errorReply(Status::notFound));
         return;
     }
     // The size comes from the open file, so a file replaced meanwhile cannot make the length lie.
-    const AerialHTTPReply::Plan plan = AerialHTTPReply::plan(request.range, file->size());
+    const AerialHTTPReply::Plan plan = AerialHTTPReply::plan(request.range, found->file.size());
     if (plan.length() > 0 && request.method != QLatin1String("HEAD")) {
-        m_file = file->release();
+        m_file = found->file.release();
         m_fileOffset = plan.first;
         m_bodyLeft = plan.length();
     }
-    reply(AerialHTTPReply::fileHeader(plan, AerialHTTPReply::mimeType(*path)));
+    reply(AerialHTTPReply::fileHeader(plan, AerialHTTPReply::mimeType(found->path)));
 }
 
 void AerialHTTPConnection::reply(QByteArray bytes)
@@ -156,30 +154,25 @@ void AerialHTTPConnection::send()
         finishSending();
         return;
     }
-    for (qint64 turn = 0; turn < bytesPerTurn;) {
-        const qint64 asked = std::min(m_bodyLeft, chunkSize);
-        const ssize_t sent = ::sendfile(m_socket, m_file, &m_fileOffset, size_t(asked));
-        if (sent < 0 && wouldBlock(errno)) {
-            waitForWritable(true);
-            return;
-        }
-        if (sent <= 0) {
-            // A send error, or the file ended early: the reply cannot be completed.
-            close();
-            return;
-        }
-        m_lastProgress = Clock::now();
-        m_bodyLeft -= sent;
-        turn += sent;
-        if (m_bodyLeft == 0) {
-            finishSending();
-            return;
-        }
-        // Less taken than asked: the socket's buffer is full, and asking again now would only be refused.
-        if (sent < asked)
-            break;
+    const qint64 asked = std::min(m_bodyLeft, chunkSize);
+    const ssize_t sent = ::sendfile(m_socket, m_file, &m_fileOffset, size_t(asked));
+    if (sent < 0 && wouldBlock(errno)) {
+        waitForWritable(true);
+        return;
     }
-    waitForWritable(true); // the other connections get their turn first
+    if (sent <= 0) {
+        // A send error, or the file ended early: the reply cannot be completed.
+        close();
+        return;
+    }
+    m_lastProgress = Clock::now();
+    m_bodyLeft -= sent;
+    if (m_bodyLeft == 0) {
+        finishSending();
+        return;
+    }
+    // The socket's buffer is full, or the other connections get their turn first.
+    waitForWritable(true);
 }
 
 // Sends what is left of the header; true when all of it is out.

@@ -24,9 +24,11 @@ public:
     // Most read from the socket at once, and most header bytes kept before the request is refused.
     static constexpr qsizetype readSize = 16 * 1024;
     static constexpr qsizetype maximumHeaderSize = 64 * 1024;
-    // Most body bytes handed to the kernel per call, and per turn of the event loop.
-    static constexpr qint64 chunkSize = 256 * 1024;
-    static constexpr qint64 bytesPerTurn = 4 * chunkSize;
+    // Most body bytes handed to the kernel per turn of the event loop, in one
+    // sendfile call. No bytes pass through this process: what a connection
+    // holds in memory is bounded by its socket's buffer, not by this. A range
+    // of up to this size leaves in one call when the buffer has room.
+    static constexpr qint64 chunkSize = 2 * 1024 * 1024;
 
     // Takes ownership of the connected socket; closed is called once, when the
     // connection ends (not when it is destroyed), from within its own handler.

@@ -157,6 +157,7 @@ private slots:
     void servesRanges();
     void findsFiles_data();
     void findsFiles();
+    void servesLargeBodiesIntact();
     void emptyFile();
     void followsTheMapOnDisk();
     void headerLimits();
@@ -410,6 +411,39 @@ void tst_AerialHTTPServer::findsFiles()
     QTEST(reply.body, "body");
     if (!reply.statusLine().startsWith("HTTP/1.1 200"))
         QCOMPARE(reply.head.split('\n').size(), 3); // status, length and connection only
+}
+
+// Bodies larger than one send, through a small window, so that sends are cut
+// short and resume where they stopped: every byte arrives once, in order.
+void tst_AerialHTTPServer::servesLargeBodiesIntact()
+{
+    QByteArray contents(7 * 1024 * 1024 + 13, Qt::Uninitialized);
+    for (qsizetype i = 0; i < contents.size(); ++i)
+        contents[i] = char((i * 7 + i / 251) % 256);
+    writeFile(downloads(hex + QStringLiteral("/content.mov")), contents);
+    const quint16 port = startServer().port();
+    const QString path = QStringLiteral("videos/") + asset + QStringLiteral(".mov");
+    const qint64 first = 1024 * 1024 + 3;
+    const qint64 last = 6 * 1024 * 1024 + 5;
+
+    const QList<std::pair<QByteArray, QByteArray>> cases { { get(path), contents },
+        { get(path, "Range: bytes=" + QByteArray::number(first) + '-' + QByteArray::number(last) + "\r\n"),
+            contents.mid(first, last - first + 1) } };
+    for (const auto& [request, expected] : cases) {
+        QTcpSocket socket;
+        socket.setSocketOption(QAbstractSocket::ReceiveBufferSizeSocketOption, 64 * 1024);
+        socket.connectToHost(QStringLiteral("127.0.0.1"), port);
+        QVERIFY(socket.waitForConnected());
+        socket.write(request);
+        QByteArray received;
+        while (socket.state() == QAbstractSocket::ConnectedState && socket.waitForReadyRead(5000))
+            received += socket.readAll();
+        received += socket.readAll();
+        const Reply reply = parseReply(received);
+        QCOMPARE(reply.header("Content-Length"), QByteArray::number(expected.size()));
+        QCOMPARE(reply.body.size(), expected.size());
+        QVERIFY(reply.body == expected);
+    }
 }
 
 void tst_AerialHTTPServer::emptyFile()
