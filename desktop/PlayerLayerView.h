@@ -66,6 +66,8 @@ public:
 
 private:
     void fillParent();
+    // Opaque, square, not fading, and filling its window: the frames may go straight into it.
+    bool mayDrawDirectly() const;
     QSGNode* updateSoftwareNode(QSGNode* oldNode, const std::shared_ptr<VideoFrameSource>& shown,
         const std::vector<std::shared_ptr<VideoFrameSource>>& standby, QSize pixels);
 
