@@ -22,6 +22,31 @@
 
 #include <cmath>
 
+namespace {
+
+// A desktop window over frame on the X display, with a player for its image view.
+struct DesktopPlayback
+{
+    explicit DesktopPlayback(const QString& settingsFolder)
+        : settings(settingsFolder, MainThreadScheduler::shared()),
+          window(frame, QGuiApplication::primaryScreen()),
+          imageView(new DesktopImageView(window.contentItem())),
+          player({ backends, workspace, settings, MainThreadScheduler::shared() })
+    {
+        imageView->setSize(frame.size());
+    }
+
+    const QRect frame { 200, 150, 320, 180 };
+    LantoSettings settings;
+    Workspace workspace;
+    MpvPlayerBackendFactory backends;
+    DesktopWindow window;
+    DesktopImageView* imageView;
+    DesktopVideoPlayer player;
+};
+
+} // namespace
+
 class tst_MpvPlayback : public QObject
 {
     Q_OBJECT
@@ -78,16 +103,12 @@ void tst_MpvPlayback::loopsAndShowsVideoOverPoster()
     QFETCH(double, position);
     QFETCH(double, radius);
     LogCapture log;
-    LantoSettings settings(m_home.appSupportPath(), MainThreadScheduler::shared());
-    Workspace workspace;
-    MpvPlayerBackendFactory backends;
-    const QRect frame(200, 150, 320, 180);
-    DesktopWindow window(frame, QGuiApplication::primaryScreen());
-    auto* imageView = new DesktopImageView(window.contentItem());
-    imageView->setSize(frame.size());
-    DesktopVideoPlayer player({ backends, workspace, settings, MainThreadScheduler::shared() });
+    DesktopPlayback playback(m_home.appSupportPath());
+    DesktopVideoPlayer& player = playback.player;
+    DesktopWindow& window = playback.window;
+    const QRect frame = playback.frame;
 
-    player.play(m_clip, imageView, handoff, position);
+    player.play(m_clip, playback.imageView, handoff, position);
     player.playerView()->setCornerRadius(radius);
     QVERIFY(QTest::qWaitForWindowExposed(&window));
     QTRY_VERIFY_WITH_TIMEOUT(!log.lines().filter(QStringLiteral("STATUS → playing")).isEmpty(), 20000);
@@ -124,15 +145,11 @@ void tst_MpvPlayback::softwareFramesBypassTheScene()
     if (!VideoRenderPath::isSoftware())
         QSKIP("frames drawn through OpenGL are drawn in the scene");
     LogCapture log;
-    LantoSettings settings(m_home.appSupportPath(), MainThreadScheduler::shared());
-    Workspace workspace;
-    MpvPlayerBackendFactory backends;
-    const QRect frame(200, 150, 320, 180);
-    DesktopWindow window(frame, QGuiApplication::primaryScreen());
-    auto* imageView = new DesktopImageView(window.contentItem());
-    imageView->setSize(frame.size());
-    DesktopVideoPlayer player({ backends, workspace, settings, MainThreadScheduler::shared() });
-    player.play(m_turningClip, imageView, false, 0);
+    DesktopPlayback playback(m_home.appSupportPath());
+    DesktopVideoPlayer& player = playback.player;
+    DesktopWindow& window = playback.window;
+    const QRect frame = playback.frame;
+    player.play(m_turningClip, playback.imageView, false, 0);
     QVERIFY(QTest::qWaitForWindowExposed(&window));
     QTRY_COMPARE_WITH_TIMEOUT(player.playerView()->opacity(), 1.0, 20000);
     QTRY_VERIFY_WITH_TIMEOUT(!player.playerView()->isFading(), 5000);
