@@ -76,6 +76,10 @@ std::shared_ptr<MpvCore> MpvCore::create(VideoRenderPath::Path path, QString* er
     // Frames drawn in memory would have to be copied back from the graphics
     // card; where OpenGL runs in software there is rarely a decoder on it anyway.
     mpv_set_option_string(handle, "hwdec", path == VideoRenderPath::Path::openGL ? "auto-safe" : "no");
+    // Frames decoded ahead wait in memory, 6 MB each at 1080p in ten bits:
+    // drawn as they fall due, one is enough.
+    if (path == VideoRenderPath::Path::software)
+        mpv_set_option_string(handle, "video-latency-hacks", "yes");
     if (path == VideoRenderPath::Path::software && frames == Frames::referencesOnSoftwarePath)
         mpv_set_option_string(handle, "vd-lavc-skipframe", "nonref");
     if (const int result = mpv_initialize(handle); result < 0) {

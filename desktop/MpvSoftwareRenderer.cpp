@@ -2,8 +2,6 @@
 
 #include "MpvCore.h"
 
-#include <QQuickWindow>
-
 #include <mpv/render.h>
 
 #include <algorithm>
@@ -11,6 +9,7 @@
 
 #include <pthread.h>
 #include <sys/mman.h>
+#include <sys/shm.h>
 
 namespace {
 
@@ -24,39 +23,44 @@ constexpr int alignment = 64;
 // is drawn, and bits() would copy it for that.
 uchar* writablePixels(const QImage& image) { return const_cast<uchar*>(image.constBits()); }
 
-// libmpv leaves the fourth byte of each pixel undefined; Qt reads it as alpha.
-void makeOpaque(const QImage& image)
-{
-    uchar* bits = writablePixels(image);
-    for (int y = 0; y < image.height(); ++y) {
-        auto* pixel = reinterpret_cast<quint32*>(bits + std::ptrdiff_t(y) * image.bytesPerLine());
-        for (int x = 0; x < image.width(); ++x)
-            pixel[x] |= 0xff000000u;
-    }
-}
-
 } // namespace
 
 // The pages of one pooled frame, over pages of their own, given back to the
 // system once the pool and every image of them let go (the allocator would
-// keep them).
+// keep them). They are System V shared memory where the system allows it, so
+// that a window can be given a frame by the X server reading it in place.
 struct MpvSoftwareRenderer::Buffer
 {
     static std::shared_ptr<Buffer> map(QSize size)
     {
         const int bytesPerLine = (size.width() * 4 + alignment - 1) / alignment * alignment;
         const std::size_t bytes = std::size_t(bytesPerLine) * std::size_t(size.height());
+        // Marked for removal at once: the segment goes with its last mapping,
+        // here or in the X server, even if this process ends abruptly.
+        const int id = shmget(IPC_PRIVATE, bytes, IPC_CREAT | 0600);
+        if (id != -1) {
+            void* memory = shmat(id, nullptr, 0);
+            shmctl(id, IPC_RMID, nullptr);
+            if (memory != reinterpret_cast<void*>(-1))
+                return std::make_shared<Buffer>(memory, bytes, size, bytesPerLine, id);
+        }
         void* memory = mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
         if (memory == MAP_FAILED)
             return nullptr;
-        return std::make_shared<Buffer>(memory, bytes, size, bytesPerLine);
+        return std::make_shared<Buffer>(memory, bytes, size, bytesPerLine, -1);
     }
 
-    Buffer(void* address, std::size_t bytes, QSize size, int bytesPerLine)
-        : address(address), bytes(bytes), size(size), bytesPerLine(bytesPerLine)
+    Buffer(void* address, std::size_t bytes, QSize size, int bytesPerLine, int sharedMemoryId)
+        : address(address), bytes(bytes), size(size), bytesPerLine(bytesPerLine), sharedMemoryId(sharedMemoryId)
     {
     }
-    ~Buffer() { munmap(address, bytes); }
+    ~Buffer()
+    {
+        if (sharedMemoryId != -1)
+            shmdt(address);
+        else
+            munmap(address, bytes);
+    }
 
     // An opaque 32-bit RGB image of the pages. Until every copy of it is gone
     // the buffer is not free: whichever thread lets go of the last one marks it
@@ -80,6 +84,7 @@ struct MpvSoftwareRenderer::Buffer
     const std::size_t bytes;
     const QSize size;
     const int bytesPerLine;
+    const int sharedMemoryId;
     std::atomic<bool> inUse { false };
 };
 
@@ -95,17 +100,13 @@ std::shared_ptr<MpvSoftwareRenderer> MpvSoftwareRenderer::create(std::shared_ptr
         *error = QString::fromUtf8(mpv_error_string(result));
         return nullptr;
     }
-    // Qt Quick's software renderer makes the frames opaque as it paints them;
-    // a texture needs it done here.
-    const bool makeOpaque = QQuickWindow::graphicsApi() != QSGRendererInterface::Software;
-    auto renderer = std::make_shared<MpvSoftwareRenderer>(core, context, makeOpaque);
+    auto renderer = std::make_shared<MpvSoftwareRenderer>(core, context);
     core->reportVideoOutputReady();
     return renderer;
 }
 
-MpvSoftwareRenderer::MpvSoftwareRenderer(
-    std::shared_ptr<MpvCore> core, mpv_render_context* context, bool makeOpaque)
-    : m_core(std::move(core)), m_context(context), m_makeOpaque(makeOpaque)
+MpvSoftwareRenderer::MpvSoftwareRenderer(std::shared_ptr<MpvCore> core, mpv_render_context* context)
+    : m_core(std::move(core)), m_context(context)
 {
     mpv_render_context_set_update_callback(
         m_context,
@@ -191,20 +192,21 @@ void MpvSoftwareRenderer::run()
             skip();
             continue;
         }
-        QImage buffer = takeBuffer(size, maximumBuffers(viewers));
-        if (buffer.isNull()) {
+        const std::shared_ptr<Buffer> buffer = takeBuffer(size, maximumBuffers(viewers));
+        if (!buffer) {
             skip();
             continue;
         }
-        draw(buffer);
+        const QImage image = Buffer::image(buffer);
+        draw(image);
         drawnSize = size;
-        publish(buffer);
+        publish({ image, 0, buffer->sharedMemoryId });
     }
 }
 
 // A buffer no view reads any more (the pool holds it alone), or a new one.
 // Of the free buffers one is kept for the next frame; more are given back.
-QImage MpvSoftwareRenderer::takeBuffer(QSize size, std::size_t limit)
+std::shared_ptr<MpvSoftwareRenderer::Buffer> MpvSoftwareRenderer::takeBuffer(QSize size, std::size_t limit)
 {
     std::erase_if(m_buffers, [size](const std::shared_ptr<Buffer>& buffer) { return buffer->size != size; });
     std::shared_ptr<Buffer> free;
@@ -218,20 +220,22 @@ QImage MpvSoftwareRenderer::takeBuffer(QSize size, std::size_t limit)
     });
     if (!free) {
         if (m_buffers.size() >= limit)
-            return QImage(); // the views lag behind: this frame is not drawn
+            return nullptr; // the views lag behind: this frame is not drawn
         free = Buffer::map(size);
         if (!free)
-            return QImage();
+            return nullptr;
         m_buffers.push_back(free);
     }
-    return Buffer::image(free);
+    return free;
 }
 
 void MpvSoftwareRenderer::draw(const QImage& buffer)
 {
     int size[2] = { buffer.width(), buffer.height() };
     std::size_t stride = std::size_t(buffer.bytesPerLine());
-    const char* format = "bgr0"; // Format_RGB32 in memory on little-endian machines
+    // Format_RGB32 in memory on little-endian machines, the fourth byte set:
+    // opaque to textures and to windows with an alpha channel alike.
+    const char* format = "bgra";
     int block = 0;
     mpv_render_param params[] = {
         { MPV_RENDER_PARAM_SW_SIZE, size },
@@ -242,8 +246,6 @@ void MpvSoftwareRenderer::draw(const QImage& buffer)
         { MPV_RENDER_PARAM_INVALID, nullptr },
     };
     mpv_render_context_render(m_context, params);
-    if (m_makeOpaque)
-        makeOpaque(buffer);
 }
 
 void MpvSoftwareRenderer::skip()
@@ -258,11 +260,12 @@ void MpvSoftwareRenderer::skip()
     mpv_render_context_render(m_context, params);
 }
 
-void MpvSoftwareRenderer::publish(const QImage& frame)
+void MpvSoftwareRenderer::publish(SoftwareFrame frame)
 {
     {
         std::lock_guard lock(m_mutex);
-        m_latest = { frame, m_latest.serial + 1 };
+        frame.serial = m_latest.serial + 1;
+        m_latest = std::move(frame);
     }
     m_viewers.notifyAll();
 }

@@ -35,23 +35,21 @@ public:
     void removeViewer(quint64 viewer) override;
     SoftwareFrame latestFrame() const override;
 
-    MpvSoftwareRenderer(std::shared_ptr<MpvCore> core, mpv_render_context* context, bool makeOpaque);
+    MpvSoftwareRenderer(std::shared_ptr<MpvCore> core, mpv_render_context* context);
 
 private:
     struct Buffer;
 
     void run();
-    QImage takeBuffer(QSize size, std::size_t limit);
+    std::shared_ptr<Buffer> takeBuffer(QSize size, std::size_t limit);
     void draw(const QImage& buffer);
     void skip();
-    void publish(const QImage& frame);
+    void publish(SoftwareFrame frame);
     void redrawAtWantedSize();
 
     // Declared first, so it outlives the render context.
     std::shared_ptr<MpvCore> m_core;
     mpv_render_context* m_context;
-    // libmpv leaves the fourth byte of each pixel undefined; set it to opaque.
-    const bool m_makeOpaque;
 
     mutable std::mutex m_mutex;
     std::condition_variable m_wake;

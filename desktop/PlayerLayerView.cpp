@@ -371,9 +371,8 @@ QSGNode* PlayerLayerView::updatePaintNode(QSGNode* oldNode, UpdatePaintNodeData*
         }
         node = new VideoNode(window());
     }
-    const bool opaque
-        = m_drawsDirectlyWhenOpaque && m_cornerRadius <= 0 && qFuzzyCompare(opacity(), 1.0) && !isFading();
-    node->sync(shown, std::move(standby), pixels, boundingRect(), m_cornerRadius, opaque, m_frameRelay, &m_framesShown);
+    node->sync(shown, std::move(standby), pixels, boundingRect(), m_cornerRadius, mayDrawDirectly(), m_frameRelay,
+        &m_framesShown);
     return node;
 }
 
@@ -394,8 +393,13 @@ QSGNode* PlayerLayerView::updateSoftwareNode(QSGNode* oldNode, const std::shared
             served.push_back(std::move(feed));
     }
     node->sync(feedOf(shown), std::move(served), pixels, boundingRect(),
-        [relay = m_frameRelay] { relay->frameReady(); }, &m_framesShown);
+        [relay = m_frameRelay] { relay->frameReady(); }, &m_framesShown, mayDrawDirectly());
     return node;
+}
+
+bool PlayerLayerView::mayDrawDirectly() const
+{
+    return m_drawsDirectlyWhenOpaque && m_cornerRadius <= 0 && qFuzzyCompare(opacity(), 1.0) && !isFading();
 }
 
 void PlayerLayerView::fillParent()

@@ -18,7 +18,8 @@ class VideoFrameSource;
 //
 // Frames are drawn in the window's scene, so the view's opacity fades the video
 // over the poster beneath it: through OpenGL for players that draw with it,
-// painted or uploaded for players that draw in memory. A player that draws with
+// painted or uploaded for players that draw in memory. Once such a view is
+// opaque and fills its window, its frames go straight into the window. A player that draws with
 // OpenGL in a window that renders without it cannot be shown: the view logs
 // why, once, and stays empty, and the poster remains.
 class PlayerLayerView : public QQuickItem
@@ -66,6 +67,8 @@ public:
 
 private:
     void fillParent();
+    // Opaque, square, not fading, and filling its window: the frames may go straight into it.
+    bool mayDrawDirectly() const;
     QSGNode* updateSoftwareNode(QSGNode* oldNode, const std::shared_ptr<VideoFrameSource>& shown,
         const std::vector<std::shared_ptr<VideoFrameSource>>& standby, QSize pixels);
 

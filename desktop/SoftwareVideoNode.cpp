@@ -1,7 +1,9 @@
 #include "SoftwareVideoNode.h"
 
 #include "DesktopImageView.h"
+#include "DirectFramePath.h"
 #include "RoundedTextureNode.h"
+#include "XShmWindowOutput.h"
 
 #include <QPainter>
 #include <QPainterPath>
@@ -32,7 +34,7 @@ class PaintedVideoNode final : public SoftwareVideoNode
 {
 public:
     explicit PaintedVideoNode(QQuickWindow* window)
-        : m_bands { Paint(window, true), Paint(window, false), Paint(window, true) }
+        : SoftwareVideoNode(window), m_bands { Paint(window, true), Paint(window, false), Paint(window, true) }
     {
         for (Paint& band : m_bands)
             appendChildNode(&band);
@@ -141,7 +143,7 @@ private:
 class UploadedVideoNode final : public SoftwareVideoNode
 {
 public:
-    explicit UploadedVideoNode(QQuickWindow* window) : m_window(window)
+    explicit UploadedVideoNode(QQuickWindow* window) : SoftwareVideoNode(window), m_window(window)
     {
         m_quad.setFlag(OwnedByParent, false);
         m_quad.setOwnsTexture(false);
@@ -186,6 +188,15 @@ SoftwareVideoNode* SoftwareVideoNode::create(QQuickWindow* window)
     return new UploadedVideoNode(window);
 }
 
+SoftwareVideoNode::SoftwareVideoNode(QQuickWindow* window)
+    : m_window(window), m_direct(std::make_shared<DirectFramePath>())
+{
+    // The scene renders for other reasons too (an expose, a change beneath):
+    // it then shows the newest frame, not the one it last had.
+    m_catchUp = QObject::connect(
+        window, &QQuickWindow::beforeSynchronizing, [this] { catchUpWithDirectFrames(); });
+}
+
 void SoftwareVideoNode::setCornerRadius(qreal radius)
 {
     m_radiusChanged = m_radiusChanged || !qFuzzyCompare(radius, m_radius);
@@ -194,13 +205,14 @@ void SoftwareVideoNode::setCornerRadius(qreal radius)
 
 SoftwareVideoNode::~SoftwareVideoNode()
 {
+    QObject::disconnect(m_catchUp);
     for (const Served& served : m_served)
         served.feed->removeViewer(served.viewer);
 }
 
 void SoftwareVideoNode::sync(std::shared_ptr<SoftwareFrameFeed> shown,
     std::vector<std::shared_ptr<SoftwareFrameFeed>> served, QSize pixelSize, const QRectF& rect,
-    std::function<void()> frameReady, std::atomic<quint64>* framesShown)
+    std::function<void()> frameReady, std::atomic<quint64>* framesShown, bool mayDrawDirectly)
 {
     if (shown)
         served.push_back(shown);
@@ -214,11 +226,16 @@ void SoftwareVideoNode::sync(std::shared_ptr<SoftwareFrameFeed> shown,
         const bool known = std::any_of(
             m_served.begin(), m_served.end(), [&feed](const Served& entry) { return entry.feed == feed; });
         if (feed && !known) {
-            const quint64 viewer = feed->addViewer(frameReady);
+            // A frame that goes straight to the window needs no scene frame.
+            const quint64 viewer = feed->addViewer([direct = m_direct, source = feed.get(), frameReady] {
+                if (!direct->offer(source))
+                    frameReady();
+            });
             feed->setViewerSize(viewer, pixelSize);
             m_served.push_back({ feed, viewer });
         }
     }
+    catchUpWithDirectFrames();
     const bool resized = pixelSize != m_pixelSize || rect != m_rect || std::exchange(m_radiusChanged, false);
     if (pixelSize != m_pixelSize) {
         for (const Served& entry : m_served)
@@ -226,17 +243,53 @@ void SoftwareVideoNode::sync(std::shared_ptr<SoftwareFrameFeed> shown,
     }
     m_pixelSize = pixelSize;
     m_rect = rect;
-    if (!shown)
+    const SoftwareFrame frame = shown ? shown->latestFrame() : SoftwareFrame();
+    // Until the new player has a frame the last one stays.
+    const bool isNew = frame.serial != 0 && (frame.serial != m_shownSerial || shown.get() != m_shownFeed);
+    if (frame.serial != 0 && (isNew || resized)) {
+        m_shownSerial = frame.serial;
+        m_shownFeed = shown.get();
+        m_shownSize = frame.image.size();
+        showFrame(frame.image, rect, isNew);
+        if (isNew && framesShown)
+            ++*framesShown;
+    }
+    aimDirectFrames(mayDrawDirectly && shown && shown.get() == m_shownFeed, framesShown);
+}
+
+// The frames put straight into the window since the scene last rendered are
+// ahead of the scene's own: it takes the newest before it renders again.
+void SoftwareVideoNode::catchUpWithDirectFrames()
+{
+    if (!m_direct->takeBypassed())
         return;
-    const SoftwareFrame frame = shown->latestFrame();
+    const auto shown = std::find_if(
+        m_served.begin(), m_served.end(), [this](const Served& entry) { return entry.feed.get() == m_shownFeed; });
+    if (shown == m_served.end())
+        return;
+    const SoftwareFrame frame = shown->feed->latestFrame();
     if (frame.serial == 0)
-        return; // the last frame stays until the new player has one
-    const bool isNew = frame.serial != m_shownSerial || shown.get() != m_shownFeed;
-    if (!isNew && !resized)
         return;
     m_shownSerial = frame.serial;
-    m_shownFeed = shown.get();
-    showFrame(frame.image, rect, isNew);
-    if (isNew && framesShown)
-        ++*framesShown;
+    m_shownSize = frame.image.size();
+    showFrame(frame.image, m_rect, true);
+}
+
+// Straight into the window only where that shows what the scene would: the
+// frames are cropped, never scaled, to fill the view.
+void SoftwareVideoNode::aimDirectFrames(bool mayDrawDirectly, std::atomic<quint64>* framesShown)
+{
+    std::optional<DirectFramePath::Aim> aim;
+    const QRectF source = DesktopImageView::aspectFillSourceRect(QSizeF(m_shownSize), m_rect.size());
+    const QRect wholePixels = source.toRect();
+    const bool cropOnly = !m_shownSize.isEmpty() && wholePixels.size() == m_pixelSize
+        && QRectF(wholePixels) == source && m_radius <= 0;
+    if (mayDrawDirectly && cropOnly) {
+        if (!std::exchange(m_outputTried, true))
+            m_output = XShmWindowOutput::create(m_window);
+        if (m_output)
+            aim = DirectFramePath::Aim { m_output, m_shownFeed, m_shownSize, wholePixels, QPoint(0, 0),
+                m_shownSerial, framesShown };
+    }
+    m_direct->aim(std::move(aim));
 }

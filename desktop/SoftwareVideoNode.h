@@ -2,6 +2,7 @@
 
 #include "VideoFrameSource.h"
 
+#include <QMetaObject>
 #include <QSGNode>
 
 #include <atomic>
@@ -9,7 +10,9 @@
 #include <memory>
 #include <vector>
 
+class DirectFramePath;
 class QQuickWindow;
+class XShmWindowOutput;
 
 // The render-thread side of a video view whose players draw in memory. The
 // shown player's newest frame is drawn filling the view, cropped to it: with
@@ -20,6 +23,11 @@ class QQuickWindow;
 //
 // Until the shown player has a frame the node keeps drawing the last one it
 // had, or nothing: what lies beneath shows through, never black.
+//
+// Where the view may draw straight into its window, and the X server can read
+// the frames in place, each new frame of the shown player goes straight to
+// the window from the thread that drew it; the scene catches up with the
+// newest frame whenever it renders for another reason.
 class SoftwareVideoNode : public QSGNode
 {
 public:
@@ -31,12 +39,15 @@ public:
     void setCornerRadius(qreal radius);
 
     // During the scene graph's sync. frameReady is called from any thread when
-    // a served player has a new frame. framesShown counts each new frame drawn.
+    // a served player has a new frame for the scene. framesShown counts each
+    // new frame drawn. mayDrawDirectly: the view is opaque, not fading, square
+    // and fills its window.
     void sync(std::shared_ptr<SoftwareFrameFeed> shown, std::vector<std::shared_ptr<SoftwareFrameFeed>> served,
-        QSize pixelSize, const QRectF& rect, std::function<void()> frameReady, std::atomic<quint64>* framesShown);
+        QSize pixelSize, const QRectF& rect, std::function<void()> frameReady, std::atomic<quint64>* framesShown,
+        bool mayDrawDirectly);
 
 protected:
-    SoftwareVideoNode() = default;
+    explicit SoftwareVideoNode(QQuickWindow* window);
     // A frame newer than the one drawn, or the one drawn again for a new size.
     virtual void showFrame(const QImage& frame, const QRectF& rect, bool isNew) = 0;
     qreal cornerRadius() const { return m_radius; }
@@ -48,7 +59,16 @@ private:
         quint64 viewer = 0;
     };
 
+    void catchUpWithDirectFrames();
+    void aimDirectFrames(bool mayDrawDirectly, std::atomic<quint64>* framesShown);
+
+    QQuickWindow* m_window;
+    std::shared_ptr<DirectFramePath> m_direct;
+    std::shared_ptr<XShmWindowOutput> m_output;
+    bool m_outputTried = false;
+    QMetaObject::Connection m_catchUp;
     std::vector<Served> m_served;
+    QSize m_shownSize;
     QSize m_pixelSize;
     QRectF m_rect;
     quint64 m_shownSerial = 0;

@@ -25,13 +25,15 @@ public:
 };
 
 // One frame drawn in memory: 32-bit RGB (QImage::Format_RGB32) cropped to fill
-// the size the viewers asked for. Its fourth byte is set to 0xff only where the
-// windows render with OpenGL, for textures; Qt Quick's software renderer sets
-// it while painting. serial grows with each new frame; 0 while there is none.
+// the size the viewers asked for, opaque. serial grows with each new frame; 0
+// while there is none.
 struct SoftwareFrame
 {
     QImage image;
     quint64 serial = 0;
+    // The System V shared memory segment whose first byte is the image's
+    // first pixel, which the X server can read in place; -1 when it is none.
+    int sharedMemoryId = -1;
 };
 
 // Frames drawn in memory, for views that show them without OpenGL (or upload

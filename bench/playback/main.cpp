@@ -5,11 +5,14 @@
 // same file full screen with --vo=x11 and with --vo=gpu --gpu-sw, all under a
 // private Xvfb, in one run. Prints CPU, frames shown (as each player counts
 // them), CPU per frame shown, RSS and PSS of each, the ratios, our cost while
-// paused, and the cost of two displays against one.
+// paused, and the cost of two displays against one. Then the real programs on
+// a home of their own whose display shows the clip: the agent, and Lanto with
+// its window closed and with it open on Discover at rest, against the agent.
 //
 //   bench_playback [--seconds N]   (N: length of each playing run, default 60)
 #include "PlayerProcess.h"
 #include "ProcessSample.h"
+#include "ProgramHome.h"
 #include "TestClip.h"
 #include "VideoRenderPath.h"
 
@@ -107,14 +110,14 @@ void startOn(QProcess& process, const XServer& server, const QString& program, c
     process.waitForStarted();
 }
 
-Run measure(const QProcess& process, const XServer& server, double seconds, const FrameCounter& frames)
+Run measure(qint64 pid, const XServer& server, double seconds, const FrameCounter& frames)
 {
     QThread::msleep(qint64(warmUpSeconds * 1000));
-    const ProcessSample first = ProcessSample::of(process.processId());
+    const ProcessSample first = ProcessSample::of(pid);
     const ProcessSample firstServer = ProcessSample::of(server.pid());
     const double firstFrames = frames();
     QThread::msleep(qint64(seconds * 1000));
-    const ProcessSample last = ProcessSample::of(process.processId());
+    const ProcessSample last = ProcessSample::of(pid);
     Run run;
     run.framesPerSecond = (frames() - firstFrames) / seconds;
     run.use = ProcessUse::between(first, last, seconds);
@@ -195,11 +198,11 @@ OurRuns measureOurs(const QString& clip, const QString& path, int displays, doub
         stop(player);
         return runs;
     }
-    runs.playing = measure(player, server, seconds, framesDrawn(player, displays));
+    runs.playing = measure(player.processId(), server, seconds, framesDrawn(player, displays));
     if (pausedSeconds > 0) {
         player.write("pause\n");
         waitForLine(player, "paused");
-        runs.paused = measure(player, server, pausedSeconds, framesDrawn(player, displays));
+        runs.paused = measure(player.processId(), server, pausedSeconds, framesDrawn(player, displays));
     }
     stop(player);
     return runs;
@@ -217,10 +220,33 @@ Run measureMpv(const QString& clip, const QString& output, double seconds)
             QStringLiteral("--fs"), QStringLiteral("--geometry=1920x1080+0+0"), QStringLiteral("--no-osc"),
             QStringLiteral("--no-input-default-bindings"), QStringLiteral("--no-terminal"),
             QStringLiteral("--input-ipc-server=") + socket, clip });
-    const Run run = measure(mpv, server, seconds, mpvFrames(socket));
+    const Run run = measure(mpv.processId(), server, seconds, mpvFrames(socket));
     mpv.terminate();
     mpv.waitForFinished(5000);
     return run;
+}
+
+// One of our programs showing the clip as the wallpaper of a new home's only
+// display, measured once it has settled. It counts no frames for us.
+Run measureProgram(const QString& clip, const QString& program, const QStringList& arguments, double settleSeconds,
+    double seconds)
+{
+    XServer server(QSize(1920, 1080));
+    QTemporaryDir home;
+    QProcess seed;
+    startOn(seed, server, QCoreApplication::applicationFilePath(), { QStringLiteral("--seed"), home.path(), clip });
+    if (!seed.waitForFinished(30000) || seed.exitCode() != 0) {
+        print(QStringLiteral("cannot set up a home for %1").arg(program));
+        return {};
+    }
+    ProgramHome running(home.path(), server.display(), program, arguments);
+    const qint64 pid = running.pid();
+    if (!pid) {
+        print(QStringLiteral("%1 did not start").arg(program));
+        return {};
+    }
+    QThread::msleep(qint64(settleSeconds * 1000));
+    return measure(pid, server, seconds, [] { return 0.0; });
 }
 
 QString describe(const QString& name, const Run& run)
@@ -269,6 +295,11 @@ int runBenchmark(double seconds)
     const Run mpvGpu = measureMpv(clip, QStringLiteral("gpu"), seconds);
     const Run mpvX11 = measureMpv(clip, QStringLiteral("x11"), seconds);
     const OurRuns two = measureOurs(clip, software, 2, seconds, 0);
+    const Run agent = measureProgram(clip, QStringLiteral(LANTO_AGENT_BINARY), {}, 5, seconds);
+    const Run lantoClosed
+        = measureProgram(clip, QStringLiteral(LANTO_APP_BINARY), { QStringLiteral("--background") }, 5, seconds);
+    // Discover at rest: the banner's preview rests after 12 s.
+    const Run lantoOpen = measureProgram(clip, QStringLiteral(LANTO_APP_BINARY), {}, 15, seconds);
 
     print(QStringLiteral("each run %1 s after %2 s of warm-up").arg(seconds).arg(warmUpSeconds));
     print(describe(QStringLiteral("ours, software path"), ours.playing));
@@ -277,6 +308,9 @@ int runBenchmark(double seconds)
     print(describe(QStringLiteral("mpv --vo=x11"), mpvX11));
     print(describe(QStringLiteral("ours, software, paused"), ours.paused));
     print(describe(QStringLiteral("ours, software, 2 displays"), two.playing));
+    print(describe(QStringLiteral("LantoAgent"), agent));
+    print(describe(QStringLiteral("Lanto, window closed"), lantoClosed));
+    print(describe(QStringLiteral("Lanto, window on Discover"), lantoOpen));
     // Per frame shown, so that a player that shows fewer frames does not look cheaper.
     const double perFrame = ours.playing.cpuMillisecondsPerFrame();
     const double x11Ratio = ratio(perFrame, mpvX11.cpuMillisecondsPerFrame());
@@ -289,9 +323,16 @@ int runBenchmark(double seconds)
               .arg(gpuRatio, 0, 'f', 2)
               .arg(openGLx11Ratio, 0, 'f', 2)
               .arg(twoRatio, 0, 'f', 2));
+    const double closedRatio = ratio(lantoClosed.use.cpuPercent, agent.use.cpuPercent);
+    const double openRatio = ratio(lantoOpen.use.cpuPercent, agent.use.cpuPercent);
+    print(QStringLiteral("CPU against the agent's: Lanto with its window closed %1, open on Discover %2")
+              .arg(closedRatio, 0, 'f', 2)
+              .arg(openRatio, 0, 'f', 2));
     print(QStringLiteral("load average after: %1").arg(loadAverage()));
     print(QStringLiteral("RESULT cpu_ratio_vs_mpv_x11=%1 cpu_ratio_vs_mpv_gpu=%2 fps=%3 two_display_ratio=%4 "
-                         "rss_mb=%5 pss_mb=%6 paused_cpu_pct=%7 paused_wakeups_per_s=%8 path=software")
+                         "rss_mb=%5 pss_mb=%6 paused_cpu_pct=%7 paused_wakeups_per_s=%8 agent_cpu_pct=%9 "
+                         "agent_pss_mb=%10 lanto_closed_cpu_ratio_vs_agent=%11 lanto_open_cpu_ratio_vs_agent=%12 "
+                         "path=software")
               .arg(x11Ratio, 0, 'f', 2)
               .arg(gpuRatio, 0, 'f', 2)
               .arg(ours.playing.framesPerSecond, 0, 'f', 1)
@@ -299,7 +340,11 @@ int runBenchmark(double seconds)
               .arg(ours.playing.rssMiB, 0, 'f', 1)
               .arg(ours.playing.pssMiB, 0, 'f', 1)
               .arg(ours.paused.use.cpuPercent, 0, 'f', 3)
-              .arg(ours.paused.use.wakeupsPerSecond, 0, 'f', 1));
+              .arg(ours.paused.use.wakeupsPerSecond, 0, 'f', 1)
+              .arg(agent.use.cpuPercent, 0, 'f', 1)
+              .arg(agent.pssMiB, 0, 'f', 1)
+              .arg(closedRatio, 0, 'f', 2)
+              .arg(openRatio, 0, 'f', 2));
     return 0;
 }
 
@@ -312,6 +357,10 @@ int main(int argc, char** argv)
         VideoRenderPath::chooseBeforeApplication(argc, argv);
         QGuiApplication app(argc, argv);
         return runPlayerProcess(QString::fromLocal8Bit(argv[2]), QByteArray(argv[3]).toInt());
+    }
+    if (argc == 4 && qstrcmp(argv[1], "--seed") == 0) {
+        QGuiApplication app(argc, argv);
+        return ProgramHome::seedProcess(QString::fromLocal8Bit(argv[2]), QString::fromLocal8Bit(argv[3]));
     }
     QCoreApplication app(argc, argv);
     double seconds = 60;

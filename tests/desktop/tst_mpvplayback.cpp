@@ -1,6 +1,8 @@
 // The desktop video player on libmpv, in a real desktop window on the X
 // display: the video loops, its frames reach the screen the right way up and
-// cover the poster, all but the corners when the view is rounded.
+// cover the poster, all but the corners when the view is rounded. On the
+// software path a playing video's frames go to the screen without a scene
+// graph frame each, and the scene, when it renders, shows the newest one.
 #include "DesktopImageView.h"
 #include "DesktopVideoPlayer.h"
 #include "DesktopWindow.h"
@@ -10,6 +12,7 @@
 #include "TemporaryHome.h"
 #include "TestClip.h"
 #include "TestPictures.h"
+#include "VideoRenderPath.h"
 #include "Workspace.h"
 
 #include <QGuiApplication>
@@ -19,6 +22,31 @@
 
 #include <cmath>
 
+namespace {
+
+// A desktop window over frame on the X display, with a player for its image view.
+struct DesktopPlayback
+{
+    explicit DesktopPlayback(const QString& settingsFolder)
+        : settings(settingsFolder, MainThreadScheduler::shared()),
+          window(frame, QGuiApplication::primaryScreen()),
+          imageView(new DesktopImageView(window.contentItem())),
+          player({ backends, workspace, settings, MainThreadScheduler::shared() })
+    {
+        imageView->setSize(frame.size());
+    }
+
+    const QRect frame { 200, 150, 320, 180 };
+    LantoSettings settings;
+    Workspace workspace;
+    MpvPlayerBackendFactory backends;
+    DesktopWindow window;
+    DesktopImageView* imageView;
+    DesktopVideoPlayer player;
+};
+
+} // namespace
+
 class tst_MpvPlayback : public QObject
 {
     Q_OBJECT
@@ -27,10 +55,12 @@ private slots:
     void initTestCase();
     void loopsAndShowsVideoOverPoster_data();
     void loopsAndShowsVideoOverPoster();
+    void softwareFramesBypassTheScene();
 
 private:
     TemporaryHome m_home;
     QUrl m_clip;
+    QUrl m_turningClip;
 };
 
 void tst_MpvPlayback::initTestCase()
@@ -47,6 +77,12 @@ void tst_MpvPlayback::initTestCase()
     QVERIFY2(TestClip::write(QDir(folder).filePath(QStringLiteral("clip.mp4")), recipe, &error), qPrintable(error));
     m_clip = QUrl::fromLocalFile(QDir(folder).filePath(QStringLiteral("clip.mp4")));
     TestPictures::stripes(folder, QStringLiteral("Poster.png"), QSize(32, 18), { Qt::red });
+    // Two seconds: a second of green, then a second of blue.
+    recipe.frames = 60;
+    recipe.colour = [](int frame) { return frame < 30 ? QColor(Qt::green) : QColor(Qt::blue); };
+    recipe.lowerHalf = QColor();
+    m_turningClip = QUrl::fromLocalFile(QDir(folder).filePath(QStringLiteral("turning.mp4")));
+    QVERIFY2(TestClip::write(m_turningClip.toLocalFile(), recipe, &error), qPrintable(error));
 }
 
 void tst_MpvPlayback::loopsAndShowsVideoOverPoster_data()
@@ -67,16 +103,12 @@ void tst_MpvPlayback::loopsAndShowsVideoOverPoster()
     QFETCH(double, position);
     QFETCH(double, radius);
     LogCapture log;
-    LantoSettings settings(m_home.appSupportPath(), MainThreadScheduler::shared());
-    Workspace workspace;
-    MpvPlayerBackendFactory backends;
-    const QRect frame(200, 150, 320, 180);
-    DesktopWindow window(frame, QGuiApplication::primaryScreen());
-    auto* imageView = new DesktopImageView(window.contentItem());
-    imageView->setSize(frame.size());
-    DesktopVideoPlayer player({ backends, workspace, settings, MainThreadScheduler::shared() });
+    DesktopPlayback playback(m_home.appSupportPath());
+    DesktopVideoPlayer& player = playback.player;
+    DesktopWindow& window = playback.window;
+    const QRect frame = playback.frame;
 
-    player.play(m_clip, imageView, handoff, position);
+    player.play(m_clip, playback.imageView, handoff, position);
     player.playerView()->setCornerRadius(radius);
     QVERIFY(QTest::qWaitForWindowExposed(&window));
     QTRY_VERIFY_WITH_TIMEOUT(!log.lines().filter(QStringLiteral("STATUS → playing")).isEmpty(), 20000);
@@ -103,6 +135,46 @@ void tst_MpvPlayback::loopsAndShowsVideoOverPoster()
     } else {
         QCOMPARE(TestPictures::count(shot, frame, Qt::red), 0);
     }
+
+    player.stop();
+    QVERIFY(log.lines().filter(QStringLiteral("cannot draw")).isEmpty());
+}
+
+void tst_MpvPlayback::softwareFramesBypassTheScene()
+{
+    if (!VideoRenderPath::isSoftware())
+        QSKIP("frames drawn through OpenGL are drawn in the scene");
+    LogCapture log;
+    DesktopPlayback playback(m_home.appSupportPath());
+    DesktopVideoPlayer& player = playback.player;
+    DesktopWindow& window = playback.window;
+    const QRect frame = playback.frame;
+    player.play(m_turningClip, playback.imageView, false, 0);
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    QTRY_COMPARE_WITH_TIMEOUT(player.playerView()->opacity(), 1.0, 20000);
+    QTRY_VERIFY_WITH_TIMEOUT(!player.playerView()->isFading(), 5000);
+    QTest::qWait(200);
+
+    // A second of playing: thirty frames on screen, hardly a scene frame.
+    int sceneFrames = 0;
+    connect(&window, &QQuickWindow::frameSwapped, this, [&sceneFrames] { ++sceneFrames; });
+    const quint64 framesBefore = player.playerView()->framesShown();
+    QTest::qWait(1000);
+    QVERIFY2(player.playerView()->framesShown() - framesBefore >= 20,
+        qPrintable(QString::number(player.playerView()->framesShown() - framesBefore)));
+    QVERIFY2(sceneFrames <= 2, qPrintable(QString::number(sceneFrames)));
+
+    // Paused on green or blue: the screen shows it, and so does the scene once it renders.
+    player.pause();
+    QTest::qWait(300);
+    const QRect middle(frame.x() + 20, frame.y() + 20, frame.width() - 40, frame.height() - 40);
+    const QImage screen = QGuiApplication::primaryScreen()->grabWindow(0).toImage();
+    const QColor shown = screen.pixelColor(middle.center());
+    QVERIFY2(TestPictures::near(shown, Qt::green) || TestPictures::near(shown, Qt::blue), qPrintable(shown.name()));
+    const int area = middle.width() * middle.height();
+    QVERIFY(TestPictures::count(screen, middle, shown) > area * 9 / 10);
+    const QImage scene = window.grabWindow();
+    QVERIFY(TestPictures::count(scene, middle.translated(-frame.topLeft()), shown) > area * 9 / 10);
 
     player.stop();
     QVERIFY(log.lines().filter(QStringLiteral("cannot draw")).isEmpty());
