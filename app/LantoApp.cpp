@@ -18,6 +18,7 @@
 #include "DesktopWindowController.h"
 #include "LantoAPIClient.h"
 #include "LantoAppDelegate.h"
+#include "LantoLinks.h"
 #include "LantoSettings.h"
 #include "LocalImporter.h"
 #include "LockScreenManager.h"
@@ -48,16 +49,6 @@ using namespace Qt::StringLiterals;
 namespace {
 
 QString besideLanto(const QString& program) { return QDir(QCoreApplication::applicationDirPath()).filePath(program); }
-
-QList<QUrl> urlArguments(const QStringList& arguments)
-{
-    QList<QUrl> urls;
-    for (const QString& argument : arguments.mid(1)) {
-        if (!argument.startsWith(u'-'))
-            urls.append(QUrl(argument, QUrl::StrictMode));
-    }
-    return urls;
-}
 
 } // namespace
 
@@ -203,7 +194,7 @@ void LantoApp::build()
         return;
     }
 
-    delegate.openURLs(urlArguments(m_arguments));
+    delegate.openURLs(LantoLinks::fromArguments(m_arguments));
     delegate.applicationDidFinishLaunching();
     // What later launches handed over while the window was being built.
     m_scheme.startDelivering();

@@ -2,6 +2,7 @@
 
 #include "DesktopLevelWindow.h"
 #include "DistributedNotifications.h"
+#include "LantoLinks.h"
 #include "Log.h"
 #include "RunningApplications.h"
 #include "SystemCommands.h"
@@ -17,8 +18,6 @@
 using namespace Qt::StringLiterals;
 
 namespace {
-
-const QString lantoScheme = u"lanto"_s;
 
 bool isMinimized(const QWindow* window) { return window->windowStates().testFlag(Qt::WindowMinimized); }
 
@@ -139,23 +138,23 @@ void LantoAppDelegate::openURLs(const QList<QUrl>& urls)
 
 void LantoAppDelegate::handleGetURLEvent(const QString& text)
 {
-    const QUrl url(text, QUrl::StrictMode);
-    if (text.isEmpty() || !url.isValid())
+    const std::optional<QUrl> url = LantoLinks::fromHandedText(text);
+    if (!url)
         return;
     const QList<QWindow*> windows = m_environment.windows();
     const bool windowShows
         = std::any_of(windows.cbegin(), windows.cend(), [](const QWindow* window) { return window->isVisible(); });
     if (windowShows && m_showMainWindow)
-        openURLInMainWindow(url);
+        openURLInMainWindow(*url);
     else
-        route(url, u"Lanto: kAEGetURL received — "_s);
+        route(*url, u"Lanto: kAEGetURL received — "_s);
 }
 
 void LantoAppDelegate::openURLInMainWindow(const QUrl& url) { route(url, u"Lanto: onOpenURL — "_s); }
 
 void LantoAppDelegate::route(const QUrl& url, const QString& logPrefix)
 {
-    if (url.scheme() != lantoScheme)
+    if (!LantoLinks::isRouted(url))
         return;
     Log::write(logPrefix + url.toString(QUrl::FullyEncoded));
     QMetaObject::invokeMethod(

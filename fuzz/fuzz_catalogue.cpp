@@ -1,84 +1,19 @@
-#include "APIModels.h"
-#include "APIResponse.h"
 #include "CatalogueArray.h"
-#include "CatalogueWriter.h"
-#include "FuzzSupport.h"
-
-#include <QJsonArray>
-#include <QJsonDocument>
-
-#include <simdjson.h>
-
-namespace {
-
-// Every wallpaper decoded must encode to JSON that decodes to itself, and the
-// streaming writer must write the bytes QJsonDocument writes.
-void checkRoundTrip(const QList<APIWallpaper>& wallpapers)
-{
-    for (const APIWallpaper& wallpaper : wallpapers) {
-        FuzzSupport::check(APIWallpaper::fromJson(wallpaper.toJson()) == wallpaper, "wallpaper round trip");
-        QByteArray streamed;
-        CatalogueWriter::append(streamed, wallpaper);
-        FuzzSupport::check(streamed == QJsonDocument(wallpaper.toJson()).toJson(QJsonDocument::Compact),
-                           "streamed bytes");
-    }
-}
-
-// Whether the bytes are JSON as its grammar has it: Qt's reader also takes
-// a few texts that are not (such as the number "1."), which the fast decoder
-// rightly refuses.
-bool isStrictJson(const QByteArray& body)
-{
-    simdjson::dom::parser parser;
-    simdjson::dom::element element;
-    return !parser.parse(body.constData(), size_t(body.size())).get(element);
-}
-
-// The reply as the Qt-based decoder reads it: the reference for the fast one.
-template <typename T> std::optional<T> payloadByQt(const QByteArray& body)
-{
-    const QJsonDocument document = QJsonDocument::fromJson(body);
-    if (!document.isObject())
-        return std::nullopt;
-    const std::optional<APIResponse<T>> response = APIResponse<T>::fromJson(document.object());
-    if (!response)
-        return std::nullopt;
-    return response->data.value_or(T{});
-}
-
-// The fast decoder reads nothing Qt would not, and reads it the same way.
-template <typename T, typename Rows> void checkAgainstQt(const QByteArray& body, Rows rowsOf)
-{
-    const Result<APIResponse<T>> fast = APIResponse<T>::decode(body);
-    const std::optional<T> reference = payloadByQt<T>(body);
-    // Qt also takes a few numbers that are not JSON ("1."), so only the records are compared.
-    if (reference && fast)
-        FuzzSupport::check(rowsOf(fast.value().data.value_or(T{})) == rowsOf(*reference), "same records as Qt");
-    // A reply that is strict JSON and that Qt reads is read by the fast decoder too.
-    if (reference && isStrictJson(body))
-        FuzzSupport::check(bool(fast), "reads what Qt reads");
-    if (fast && fast.value().data) {
-        FuzzSupport::check(reference.has_value(), "decodes only what Qt decodes");
-        for (const QList<APIWallpaper>& row : rowsOf(*fast.value().data))
-            checkRoundTrip(row);
-    }
-}
-
-} // namespace
+#include "CatalogueChecks.h"
 
 // Any bytes as a catalogue reply of the service (the Discover rows and a page
 // of wallpapers) and as the catalogue cache file.
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     const QByteArray body = FuzzSupport::bytes(data, size);
-    checkAgainstQt<DiscoverResponse>(body, [](const DiscoverResponse& rows) {
+    CatalogueChecks::checkAgainstQt<DiscoverResponse>(body, [](const DiscoverResponse& rows) {
         return QList<QList<APIWallpaper>>{rows.featured, rows.todaysPicks, rows.trending, rows.newThisWeek,
                                           rows.free.value_or(QList<APIWallpaper>())};
     });
-    checkAgainstQt<WallpapersResponse>(body, [](const WallpapersResponse& page) {
+    CatalogueChecks::checkAgainstQt<WallpapersResponse>(body, [](const WallpapersResponse& page) {
         return QList<QList<APIWallpaper>>{page.wallpapers};
     });
     if (const auto cached = CatalogueArray::decode(body))
-        checkRoundTrip(*cached);
+        CatalogueChecks::checkRoundTrip(*cached);
     return 0;
 }

@@ -5,6 +5,7 @@
 #include "Log.h"
 #include "ServiceOverrides.h"
 #include "SessionTokenStore.h"
+#include "SignInCallback.h"
 #include "WebAuthSession.h"
 
 #include <QUuid>
@@ -25,30 +26,6 @@ template <typename T> bool same(const T& a, const T& b) { return a == b; }
 QString orNull(const std::optional<QString>& text) { return text.value_or(QString()); }
 
 bool presentAndNotEmpty(const std::optional<QString>& text) { return text && !text->isEmpty(); }
-
-// The query of a callback, name to value, read by hand: an item without "="
-// has no value and is left out, "code=" has an empty one, the last of a name wins.
-QHash<QString, QString> queryTable(const QString& query)
-{
-    QHash<QString, QString> table;
-    for (const QString& item : query.split(u'&')) {
-        const qsizetype equals = item.indexOf(u'=');
-        if (equals < 0)
-            continue;
-        table.insert(QUrl::fromPercentEncoding(item.left(equals).toUtf8()),
-            QUrl::fromPercentEncoding(item.mid(equals + 1).toUtf8()));
-    }
-    return table;
-}
-
-QString printed(const QHash<QString, QString>& table)
-{
-    QStringList items;
-    for (auto it = table.cbegin(); it != table.cend(); ++it)
-        items.append(u'"' + it.key() + "\": \""_L1 + it.value() + u'"');
-    items.sort();
-    return u'[' + items.join(", "_L1) + u']';
-}
 
 } // namespace
 
@@ -222,38 +199,36 @@ void AuthService::beginSignIn()
 
 void AuthService::handleCallback(const QUrl& url)
 {
-    // Any page can send the browser to a "lanto" URL: without a sign-in of
-    // ours under way, or with another sign-in's state, it signs nobody in.
-    if (!m_pendingState) {
+    const SignInCallback callback = SignInCallback::read(url, m_pendingState);
+    switch (callback.kind) {
+    case SignInCallback::Kind::noSignIn:
         Log::write(u"Lanto: Ignoring a sign-in callback while no sign-in is under way"_s);
         return;
-    }
-    if (!url.isValid() || !url.hasQuery()) {
+    case SignInCallback::Kind::otherSignIn:
+        Log::write(u"Lanto: Ignoring a sign-in callback for another sign-in"_s);
+        return;
+    case SignInCallback::Kind::invalid:
         endPendingSignIn();
         setIsLoading(false);
         setSignInError(u"Invalid callback URL"_s);
         return;
-    }
-    const QHash<QString, QString> table = queryTable(url.query(QUrl::FullyEncoded));
-    if (table.contains(u"state"_s) && table.value(u"state"_s) != *m_pendingState) {
-        Log::write(u"Lanto: Ignoring a sign-in callback for another sign-in"_s);
-        return;
-    }
-    endPendingSignIn();
-    if (table.contains(u"error"_s)) {
-        const QString error = table.value(u"error"_s);
+    case SignInCallback::Kind::error:
+        endPendingSignIn();
         setIsLoading(false);
-        setSignInError("Sign in failed: "_L1 + error);
-        Log::write(u"Lanto: Web OAuth error — "_s + error);
+        setSignInError("Sign in failed: "_L1 + callback.value);
+        Log::write(u"Lanto: Web OAuth error — "_s + callback.value);
+        return;
+    case SignInCallback::Kind::code:
+        endPendingSignIn();
+        exchangeCode(callback.value);
+        return;
+    case SignInCallback::Kind::missingCode:
+        endPendingSignIn();
+        setIsLoading(false);
+        setSignInError(u"Missing auth code in callback"_s);
+        Log::write("Lanto: Web OAuth missing code. Params: "_L1 + callback.printedItems());
         return;
     }
-    if (table.contains(u"code"_s)) {
-        exchangeCode(table.value(u"code"_s));
-        return;
-    }
-    setIsLoading(false);
-    setSignInError(u"Missing auth code in callback"_s);
-    Log::write("Lanto: Web OAuth missing code. Params: "_L1 + printed(table));
 }
 
 void AuthService::failSignIn(const QString& description)

@@ -11,7 +11,9 @@
 struct AVStream;
 
 // How a video's stored frames are turned for display: the display matrix its
-// track carries (a rotation, possibly with a mirror), or none.
+// track carries (a quarter turn, possibly with a mirror), or none. A matrix
+// that scales, shears or turns by another angle is taken as its nearest
+// quarter turn; one that flattens the picture, as none.
 class VideoOrientation
 {
 public:

@@ -3,6 +3,7 @@
 #include "TranscodeError.h"
 
 #include <algorithm>
+#include <vector>
 
 namespace {
 
@@ -15,6 +16,19 @@ AVStream* firstVideoStream(AVFormatContext& input)
             return stream;
     }
     return nullptr;
+}
+
+// Reads packets until every stream's parameters are known, with the
+// decoders it opens for that held to the picture size the import takes.
+int findStreamInfo(AVFormatContext& input)
+{
+    std::vector<AVDictionary*> options(input.nb_streams, nullptr);
+    for (AVDictionary*& streamOptions : options)
+        av_dict_set_int(&streamOptions, "max_pixels", VideoSource::maxPixels, 0);
+    const int found = avformat_find_stream_info(&input, options.data());
+    for (AVDictionary*& streamOptions : options)
+        av_dict_free(&streamOptions);
+    return found;
 }
 
 } // namespace
@@ -30,7 +44,7 @@ VideoSource::VideoSource(const QString& path, CancelCheck isCancelled) : m_isCan
     throwIfCancelled(m_isCancelled);
     checkAV(opened, "Could not open the video");
     m_input.reset(input);
-    checkAV(avformat_find_stream_info(input, nullptr), "Could not read the video");
+    checkAV(findStreamInfo(*input), "Could not read the video");
 
     m_stream = firstVideoStream(*input);
     if (!m_stream)
@@ -48,6 +62,7 @@ VideoSource::VideoSource(const QString& path, CancelCheck isCancelled) : m_isCan
         throw std::bad_alloc();
     checkAV(avcodec_parameters_to_context(m_decoder.get(), m_stream->codecpar), "Could not decode the video");
     m_decoder->pkt_timebase = m_stream->time_base;
+    m_decoder->max_pixels = maxPixels;
     m_decoder->thread_count = 0; // one per core
     m_decoder->thread_type = FF_THREAD_FRAME | FF_THREAD_SLICE;
     checkAV(avcodec_open2(m_decoder.get(), codec, nullptr), "Could not decode the video");

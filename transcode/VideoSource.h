@@ -13,6 +13,11 @@
 class VideoSource
 {
 public:
+    // The largest picture decoded, HEVC's largest (8192 × 4352): a file that
+    // claims larger frames, which the import could not encode, is refused
+    // before they are allocated.
+    static constexpr int64_t maxPixels = 8192 * 4352;
+
     // Throws MediaError when the file cannot be read, TranscodeError::noVideoTrack
     // when it holds no video. The cancel check also interrupts blocking reads.
     explicit VideoSource(const QString& path, CancelCheck isCancelled = {});

@@ -3,6 +3,7 @@
 #include "ClipWindow.h"
 #include "FramePipeline.h"
 #include "HevcMovieWriter.h"
+#include "MovieHeader.h"
 #include "PosterSink.h"
 #include "TranscodeError.h"
 #include "VideoSource.h"
@@ -105,34 +106,6 @@ void removeExisting(const QString& path)
         throw MediaError(QStringLiteral("Could not replace the preview"), file.errorString());
 }
 
-// The file opened far enough to read its metadata; null when it cannot be read.
-FFmpeg::InputPtr openHeader(const QString& source)
-{
-    AVFormatContext* opened = nullptr;
-    if (avformat_open_input(&opened, source.toUtf8().constData(), nullptr, nullptr) < 0)
-        return nullptr;
-    return FFmpeg::InputPtr(opened);
-}
-
-// The comments of the file and of its streams, in that order, each value of each.
-QList<QByteArray> userComments(const AVFormatContext& input)
-{
-    QList<QByteArray> comments;
-    const auto collect = [&comments](const AVDictionary* dictionary) {
-        const AVDictionaryEntry* entry = nullptr;
-        while ((entry = av_dict_get(dictionary, "comment", entry, AV_DICT_IGNORE_SUFFIX))) {
-            // "comment" itself or one in a language, such as "comment-eng".
-            const QByteArray key(entry->key);
-            if (key.size() == 7 || key.at(7) == '-')
-                comments.append(QByteArray(entry->value));
-        }
-    };
-    collect(input.metadata);
-    for (unsigned i = 0; i < input.nb_streams; ++i)
-        collect(input.streams[i]->metadata);
-    return comments;
-}
-
 } // namespace
 
 namespace VideoTranscoder {
@@ -180,27 +153,13 @@ QFuture<std::optional<EmbeddedMetadata>> readEmbeddedMetadata(const QString& sou
 {
     // A quick read of the file's header; it need not wait behind transcodes.
     return runJob<std::optional<EmbeddedMetadata>>(*QThreadPool::globalInstance(), transcodeQueueLabel,
-        [=](const CancelCheck&) -> std::optional<EmbeddedMetadata> {
-            const FFmpeg::InputPtr input = openHeader(source);
-            if (!input)
-                return std::nullopt;
-            for (const QByteArray& comment : userComments(*input))
-                if (auto metadata = EmbeddedMetadata::fromJson(comment))
-                    return metadata;
-            return std::nullopt;
-        });
+        [=](const CancelCheck&) { return MovieHeader::metadata(source); });
 }
 
 QFuture<std::optional<QString>> readEmbeddedTitle(const QString& source)
 {
-    return runJob<std::optional<QString>>(
-        *QThreadPool::globalInstance(), transcodeQueueLabel, [=](const CancelCheck&) -> std::optional<QString> {
-            const FFmpeg::InputPtr input = openHeader(source);
-            const AVDictionaryEntry* title = input ? av_dict_get(input->metadata, "title", nullptr, 0) : nullptr;
-            if (!title || !*title->value)
-                return std::nullopt;
-            return QString::fromUtf8(title->value);
-        });
+    return runJob<std::optional<QString>>(*QThreadPool::globalInstance(), transcodeQueueLabel,
+        [=](const CancelCheck&) { return MovieHeader::title(source); });
 }
 
 QFuture<bool> transcodeWithPosterAndPreview(
