@@ -5,7 +5,6 @@
 #include "RegularFile.h"
 
 #include <QFile>
-#include <QStringDecoder>
 
 #include <cerrno>
 #include <fcntl.h>
@@ -19,8 +18,6 @@
 using AerialHTTPReply::Status;
 
 namespace {
-
-const QByteArray headerEnd("\r\n\r\n");
 
 bool wouldBlock(int error) { return error == EAGAIN || error == EWOULDBLOCK || error == EINTR; }
 
@@ -81,10 +78,8 @@ void AerialHTTPConnection::onEvents(std::uint32_t events)
 
 void AerialHTTPConnection::readHeader()
 {
-    const qsizetype before = m_input.size();
-    m_input.resize(before + readSize);
-    const ssize_t received = ::recv(m_socket, m_input.data() + before, readSize, 0);
-    m_input.resize(before + std::max<ssize_t>(received, 0));
+    const ssize_t received = ::recv(m_socket, m_header.reserve(readSize), readSize, 0);
+    const RequestHeaderBuffer::State state = m_header.received(std::max<ssize_t>(received, 0));
     if (received < 0) {
         const int error = errno;
         if (wouldBlock(error))
@@ -98,22 +93,16 @@ void AerialHTTPConnection::readHeader()
         close();
         return;
     }
-    // The end can straddle the previous read, so look back three bytes.
-    const qsizetype end = m_input.indexOf(headerEnd, std::max<qsizetype>(before - 3, 0));
-    if (end >= 0)
-        handleHeader(end);
-    else if (m_input.size() > maximumHeaderSize)
+    if (state == RequestHeaderBuffer::State::complete)
+        handleHeader();
+    else if (state == RequestHeaderBuffer::State::tooLarge)
         reply(AerialHTTPReply::errorReply(Status::headerTooLarge));
 }
 
-void AerialHTTPConnection::handleHeader(qsizetype end)
+void AerialHTTPConnection::handleHeader()
 {
     // Whatever follows the header (a body, another request) is not read.
-    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-    const QString header = decoder(QByteArrayView(m_input).first(end));
-    m_input = QByteArray();
-    const std::optional<HTTPRequest> request = decoder.hasError() ? std::nullopt : parseRequest(header);
-    if (request)
+    if (const std::optional<HTTPRequest> request = m_header.takeRequest())
         respond(*request);
     else
         reply(AerialHTTPReply::errorReply(Status::badRequest));

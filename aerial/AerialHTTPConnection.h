@@ -2,6 +2,7 @@
 
 #include "AerialAssetFiles.h"
 #include "HTTPRequest.h"
+#include "RequestHeaderBuffer.h"
 
 #include "ServingLoop.h"
 
@@ -21,9 +22,8 @@ class AerialHTTPConnection final
 public:
     using Clock = std::chrono::steady_clock;
 
-    // Most read from the socket at once, and most header bytes kept before the request is refused.
+    // Most read from the socket at once.
     static constexpr qsizetype readSize = 16 * 1024;
-    static constexpr qsizetype maximumHeaderSize = 64 * 1024;
     // Most body bytes handed to the kernel per turn of the event loop, in one
     // sendfile call. No bytes pass through this process: what a connection
     // holds in memory is bounded by its socket's buffer, not by this. A range
@@ -57,7 +57,7 @@ private:
     void onEvents(std::uint32_t events);
     void readHeader();
     void discardInput();
-    void handleHeader(qsizetype end);
+    void handleHeader();
     void respond(const HTTPRequest& request);
     void reply(QByteArray bytes);
     void send();
@@ -74,7 +74,7 @@ private:
     const Clock::time_point m_openedAt = Clock::now();
     Clock::time_point m_lastProgress = m_openedAt;
 
-    QByteArray m_input;
+    RequestHeaderBuffer m_header;
     QByteArray m_output;
     qsizetype m_outputSent = 0;
     int m_file = -1;

@@ -3,16 +3,6 @@
 #include <QFile>
 #include <QFileInfo>
 
-namespace {
-
-void writeFile(const QString& path, const QByteArray& bytes)
-{
-    QFile file(path);
-    FuzzSupport::check(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size(), "writing the input");
-}
-
-} // namespace
-
 // Any bytes as Settings.plist, read at start by a new store and on reload by
 // a store that already holds values; either may only take the file's
 // dictionary or keep what it had, and what it took is written back readable.
