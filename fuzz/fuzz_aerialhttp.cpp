@@ -126,10 +126,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     check(!request->path.contains(QLatin1String("..")), "no path with ..");
     check(request->method == request->method.toUpper(), "the method in upper case");
 
-    if (const std::optional<QString> path = home.files->resolveFile(request->path)) {
-        const QFileInfo file(*path);
-        check(home.servedFiles.contains(file.canonicalFilePath()), "only the served files are found");
-        checkPlan(request->range, file.size());
+    if (const std::optional<AerialAssetFiles::OpenFile> found = home.files->openFile(request->path)) {
+        check(home.servedFiles.contains(QFileInfo(found->path).canonicalFilePath()), "only the served files are found");
+        checkPlan(request->range, found->file.size());
     }
     for (const qint64 fileSize : { qint64(0), qint64(1), qint64(10), std::numeric_limits<qint64>::max() })
         checkPlan(request->range, fileSize);

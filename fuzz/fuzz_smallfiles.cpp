@@ -67,8 +67,8 @@ void assetMap(const QByteArray& settings)
     for (auto it = map.cbegin(); it != map.cend() && looked < 16; ++it, ++looked) {
         for (const QString& path : { QStringLiteral("videos/") + it.key() + QStringLiteral(".mov"),
                  QStringLiteral("thumbnails/") + it.key() + QStringLiteral(".png") }) {
-            if (const std::optional<QString> file = files.resolveFile(path))
-                check(home.served.contains(QFileInfo(*file).canonicalFilePath()), "only the served files are found");
+            if (const std::optional<AerialAssetFiles::OpenFile> found = files.openFile(path))
+                check(home.served.contains(QFileInfo(found->path).canonicalFilePath()), "only the served files are found");
         }
     }
 }
