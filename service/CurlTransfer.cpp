@@ -8,8 +8,10 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
-// Large reads from the body, so that a fast link is not held up by many small ones.
-constexpr long uploadBufferSize = 2 << 20;
+// Reads from the body of 128 KiB: large enough that a fast link is not held up
+// by many small ones, small enough that the copy into curl's buffer stays in
+// the processor's cache (2 MiB made loopback uploads a fifth to a third slower).
+constexpr long uploadBufferSize = 128 << 10;
 
 NetworkError transferError(CURLcode code)
 {
