@@ -1,12 +1,11 @@
 #include "AerialHTTPReply.h"
 
-#include <QFileInfo>
 
 namespace AerialHTTPReply {
 
 namespace {
 
-QByteArray statusLine(Status status)
+QByteArrayView statusLine(Status status)
 {
     switch (status) {
     case Status::ok:
@@ -41,44 +40,61 @@ Plan plan(const std::optional<HTTPRequest::Range>& range, qint64 fileSize)
     return Plan { Status::partialContent, first, last, fileSize };
 }
 
-QString mimeType(const QString& fileName)
+QByteArrayView mimeType(QStringView fileName)
 {
-    const QString extension = QFileInfo(fileName).suffix().toLower();
-    if (extension == QLatin1String("mov") || extension == QLatin1String("mp4"))
-        return QStringLiteral("video/quicktime");
-    if (extension == QLatin1String("png"))
-        return QStringLiteral("image/png");
-    if (extension == QLatin1String("jpg") || extension == QLatin1String("jpeg"))
-        return QStringLiteral("image/jpeg");
-    return QStringLiteral("application/octet-stream");
+    const qsizetype dot = fileName.lastIndexOf(QLatin1Char('.'));
+    const bool hasExtension = dot > fileName.lastIndexOf(QLatin1Char('/'));
+    const QStringView extension = hasExtension ? fileName.sliced(dot + 1) : QStringView();
+    const auto is = [extension](const char* name) {
+        return extension.compare(QLatin1StringView(name), Qt::CaseInsensitive) == 0;
+    };
+    if (is("mov") || is("mp4"))
+        return "video/quicktime";
+    if (is("png"))
+        return "image/png";
+    if (is("jpg") || is("jpeg"))
+        return "image/jpeg";
+    return "application/octet-stream";
 }
 
-QByteArray fileHeader(const Plan& plan, const QString& contentType)
+QByteArray fileHeader(const Plan& plan, QByteArrayView contentType)
 {
-    const QByteArray size = QByteArray::number(plan.fileSize);
-    QByteArray header = statusLine(plan.status);
+    // One allocation: every header this writes fits.
+    QByteArray header;
+    header.reserve(320);
+    header += statusLine(plan.status);
     if (plan.status == Status::rangeNotSatisfiable) {
-        header += "Content-Range: bytes */" + size
-            + "\r\n"
-              "Accept-Ranges: bytes\r\n"
-              "Content-Length: 0\r\n"
-              "Connection: close\r\n\r\n";
+        header += "Content-Range: bytes */";
+        header += QByteArray::number(plan.fileSize);
+        header += "\r\n"
+                  "Accept-Ranges: bytes\r\n"
+                  "Content-Length: 0\r\n"
+                  "Connection: close\r\n\r\n";
         return header;
     }
-    if (plan.status == Status::partialContent)
-        header += "Content-Range: bytes " + QByteArray::number(plan.first) + '-' + QByteArray::number(plan.last) + '/'
-            + size + "\r\n";
-    header += "Content-Type: " + contentType.toUtf8()
-        + "\r\n"
-          "Content-Length: "
-        + QByteArray::number(plan.length())
-        + "\r\n"
-          "Accept-Ranges: bytes\r\n"
-          "Cache-Control: public, max-age=31536000, immutable\r\n"
-          "Connection: close\r\n\r\n";
+    if (plan.status == Status::partialContent) {
+        header += "Content-Range: bytes ";
+        header += QByteArray::number(plan.first);
+        header += '-';
+        header += QByteArray::number(plan.last);
+        header += '/';
+        header += QByteArray::number(plan.fileSize);
+        header += "\r\n";
+    }
+    header += "Content-Type: ";
+    header += contentType;
+    header += "\r\nContent-Length: ";
+    header += QByteArray::number(plan.length());
+    header += "\r\n"
+              "Accept-Ranges: bytes\r\n"
+              "Cache-Control: public, max-age=31536000, immutable\r\n"
+              "Connection: close\r\n\r\n";
     return header;
 }
 
-QByteArray errorReply(Status status) { return statusLine(status) + "Content-Length: 0\r\nConnection: close\r\n\r\n"; }
+QByteArray errorReply(Status status)
+{
+    return statusLine(status).toByteArray() + "Content-Length: 0\r\nConnection: close\r\n\r\n";
+}
 
 } // namespace AerialHTTPReply

@@ -33,10 +33,10 @@ struct Plan
 Plan plan(const std::optional<HTTPRequest::Range>& range, qint64 fileSize);
 
 // The content type of a file, by its extension in any case.
-QString mimeType(const QString& fileName);
+QByteArrayView mimeType(QStringView fileName);
 
 // The header of a 200, 206 or 416 reply, blank line included.
-QByteArray fileHeader(const Plan& plan, const QString& contentType);
+QByteArray fileHeader(const Plan& plan, QByteArrayView contentType);
 
 // The whole reply for 400, 404 or 431: a status and no body.
 QByteArray errorReply(Status status);

@@ -1,14 +1,16 @@
 #include "HTTPRequest.h"
 
-#include <QRegularExpression>
-#include <QStringList>
+#include <QStringDecoder>
+
+#include <algorithm>
+#include <utility>
 
 namespace {
 
 // HTTP's blanks are spaces and tabs only.
-bool isBlank(QChar c) { return c == QLatin1Char(' ') || c == QLatin1Char('\t'); }
+bool isBlank(char c) { return c == ' ' || c == '\t'; }
 
-QStringView trimmedBlanks(QStringView text)
+QByteArrayView trimmedBlanks(QByteArrayView text)
 {
     qsizetype begin = 0;
     qsizetype end = text.size();
@@ -19,18 +21,24 @@ QStringView trimmedBlanks(QStringView text)
     return text.sliced(begin, end - begin);
 }
 
-// Decimal digits with an optional plus sign, fitting a signed 64-bit value.
-std::optional<qint64> parseBytePosition(QStringView text)
+// ASCII letters in either case.
+bool startsWithIgnoringCase(QByteArrayView text, QByteArrayView prefix)
 {
-    if (text.startsWith(QLatin1Char('+')))
+    return text.size() >= prefix.size() && text.first(prefix.size()).compare(prefix, Qt::CaseInsensitive) == 0;
+}
+
+// Decimal digits with an optional plus sign, fitting a signed 64-bit value.
+std::optional<qint64> parseBytePosition(QByteArrayView text)
+{
+    if (text.startsWith('+'))
         text = text.sliced(1);
     if (text.isEmpty())
         return std::nullopt;
     qint64 value = 0;
-    for (const QChar c : text) {
-        if (c < QLatin1Char('0') || c > QLatin1Char('9'))
+    for (const char c : text) {
+        if (c < '0' || c > '9')
             return std::nullopt;
-        const int digit = c.unicode() - '0';
+        const int digit = c - '0';
         if (value > (std::numeric_limits<qint64>::max() - digit) / 10)
             return std::nullopt;
         value = value * 10 + digit;
@@ -38,48 +46,100 @@ std::optional<qint64> parseBytePosition(QStringView text)
     return value;
 }
 
-std::optional<HTTPRequest::Range> parseRangeValue(const QString& value)
+// The text up to the first separator, and what follows it (nothing when there is none).
+std::pair<QByteArrayView, QByteArrayView> splitAt(QByteArrayView text, char separator)
 {
-    const QString rangeText = trimmedBlanks(value).toString().toLower();
-    const QLatin1String unit("bytes=");
-    if (!rangeText.startsWith(unit))
+    const qsizetype at = text.indexOf(separator);
+    return at < 0 ? std::pair { text, QByteArrayView() } : std::pair { text.first(at), text.sliced(at + 1) };
+}
+
+std::optional<HTTPRequest::Range> parseRangeValue(QByteArrayView value)
+{
+    value = trimmedBlanks(value);
+    const QByteArrayView unit("bytes=");
+    if (!startsWithIgnoringCase(value, unit))
         return std::nullopt;
     // Of a list of ranges only the first is served, as the header gives it.
-    const QStringView first = QStringView(rangeText).sliced(unit.size()).split(QLatin1Char(',')).first();
-    const QList<QStringView> pieces = first.split(QLatin1Char('-'));
-    const std::optional<qint64> start = parseBytePosition(trimmedBlanks(pieces.first()));
+    const QByteArrayView first = splitAt(value.sliced(unit.size()), ',').first;
+    const auto [startText, rest] = splitAt(first, '-');
+    const std::optional<qint64> start = parseBytePosition(trimmedBlanks(startText));
     if (!start)
         return std::nullopt;
     HTTPRequest::Range range { *start, std::nullopt };
-    if (pieces.size() > 1)
-        range.end = parseBytePosition(trimmedBlanks(pieces[1]));
+    if (first.contains('-'))
+        range.end = parseBytePosition(trimmedBlanks(splitAt(rest, '-').first));
     return range;
+}
+
+bool isValidUtf8(QByteArrayView bytes)
+{
+    if (std::all_of(bytes.begin(), bytes.end(), [](char c) { return uchar(c) < 0x80; }))
+        return true;
+    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    [[maybe_unused]] const QString decoded = decoder(bytes);
+    return !decoder.hasError();
+}
+
+// Calls line for each non-empty line of text, lines ending at CR or LF, until it answers false.
+template<typename Function>
+void forEachLine(QByteArrayView text, Function line)
+{
+    qsizetype begin = 0;
+    while (begin < text.size()) {
+        qsizetype end = begin;
+        while (end < text.size() && text[end] != '\r' && text[end] != '\n')
+            ++end;
+        if (end > begin && !line(text.sliced(begin, end - begin)))
+            return;
+        begin = end + 1;
+    }
+}
+
+// The first two words of a request line, words parted by spaces.
+std::optional<std::pair<QByteArrayView, QByteArrayView>> firstTwoWords(QByteArrayView line)
+{
+    QByteArrayView words[2];
+    int found = 0;
+    qsizetype begin = 0;
+    while (found < 2 && begin < line.size()) {
+        const qsizetype space = line.indexOf(' ', begin);
+        const qsizetype end = space < 0 ? line.size() : space;
+        if (end > begin)
+            words[found++] = line.sliced(begin, end - begin);
+        begin = end + 1;
+    }
+    if (found < 2)
+        return std::nullopt;
+    return std::pair { words[0], words[1] };
 }
 
 } // namespace
 
-std::optional<HTTPRequest> parseRequest(const QString& header)
+std::optional<HTTPRequest> parseRequest(QByteArrayView header)
 {
-    static const QRegularExpression lineBreak(QStringLiteral("[\r\n]"));
-    const QStringList lines = header.split(lineBreak, Qt::SkipEmptyParts);
-    if (lines.isEmpty())
+    if (!isValidUtf8(header))
         return std::nullopt;
-
-    const QStringList words = lines.first().split(QLatin1Char(' '), Qt::SkipEmptyParts);
-    if (words.size() < 2)
-        return std::nullopt;
-    HTTPRequest request;
-    request.method = words[0].toUpper();
-    request.path = words[1].startsWith(QLatin1Char('/')) ? words[1].sliced(1) : words[1];
-    if (request.path.contains(QLatin1String("..")))
-        return std::nullopt;
-
-    for (qsizetype i = 1; i < lines.size(); ++i) {
-        const QStringView line = trimmedBlanks(lines[i]);
-        if (!line.startsWith(QLatin1String("range:"), Qt::CaseInsensitive))
-            continue;
-        request.range = parseRangeValue(lines[i].section(QLatin1Char(':'), 1));
-        break;
-    }
+    std::optional<HTTPRequest> request;
+    bool requestLine = true;
+    forEachLine(header, [&](QByteArrayView line) {
+        if (std::exchange(requestLine, false)) {
+            const auto words = firstTwoWords(line);
+            if (!words)
+                return false;
+            const QByteArrayView target = words->second;
+            if (target.contains(".."))
+                return false;
+            request.emplace();
+            request->method = QString::fromUtf8(words->first).toUpper();
+            request->path = QString::fromUtf8(target.startsWith('/') ? target.sliced(1) : target);
+            return true;
+        }
+        const QByteArrayView name("range:");
+        const QByteArrayView field = trimmedBlanks(line);
+        if (!startsWithIgnoringCase(field, name))
+            return true;
+        request->range = parseRangeValue(splitAt(line, ':').second);
+        return false;
+    });
     return request;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArrayView>
 #include <QString>
 
 #include <optional>
@@ -19,8 +20,9 @@ struct HTTPRequest
     std::optional<Range> range;
 };
 
-// Reads a header block (the bytes before the blank line, decoded). Nothing for
-// a block without a request line of at least two words, or a path with "..".
+// Reads a header block (the bytes before the blank line). Nothing for a block
+// that is not UTF-8, without a request line of at least two words, or with a
+// path holding "..".
 // Only the first "Range:" line is read, and of its "bytes=" ranges only the
 // first; a suffix range ("bytes=-N") counts as no range.
-std::optional<HTTPRequest> parseRequest(const QString& header);
+std::optional<HTTPRequest> parseRequest(QByteArrayView header);

@@ -1,7 +1,5 @@
 #include "RequestHeaderBuffer.h"
 
-#include <QStringDecoder>
-
 namespace {
 
 const QByteArray headerEnd("\r\n\r\n");
@@ -32,8 +30,7 @@ std::optional<HTTPRequest> RequestHeaderBuffer::takeRequest()
 {
     if (m_end < 0)
         return std::nullopt;
-    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-    const QString header = decoder(QByteArrayView(m_bytes).first(m_end));
+    std::optional<HTTPRequest> request = parseRequest(QByteArrayView(m_bytes).first(m_end));
     *this = RequestHeaderBuffer();
-    return decoder.hasError() ? std::nullopt : parseRequest(header);
+    return request;
 }

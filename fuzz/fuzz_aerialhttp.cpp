@@ -80,7 +80,7 @@ void checkPlan(const std::optional<HTTPRequest::Range>& range, qint64 fileSize)
         check(plan.first >= 0 && plan.length() >= 0 && plan.first + plan.length() <= fileSize, "within the file");
         check(plan.length() > 0 || (!range && fileSize == 0), "only an empty file gives an empty body");
     }
-    const QByteArray header = AerialHTTPReply::fileHeader(plan, QStringLiteral("video/quicktime"));
+    const QByteArray header = AerialHTTPReply::fileHeader(plan, "video/quicktime");
     check(header.contains("\r\nContent-Length: " + QByteArray::number(plan.length()) + "\r\n"), "the length told");
 }
 

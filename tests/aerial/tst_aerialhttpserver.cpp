@@ -289,7 +289,7 @@ void tst_AerialHTTPServer::parsesRequests()
 {
     QFETCH(QString, header);
     QFETCH(bool, parses);
-    const std::optional<HTTPRequest> request = parseRequest(header);
+    const std::optional<HTTPRequest> request = parseRequest(header.toUtf8());
     QCOMPARE(request.has_value(), parses);
     if (!request)
         return;
