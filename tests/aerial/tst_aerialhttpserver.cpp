@@ -273,6 +273,8 @@ void tst_AerialHTTPServer::parsesRequests_data()
     QTest::newRow("no leading slash") << "HEAD videos/a.mov" << true << "HEAD"
                                       << "videos/a.mov"
                                       << "";
+    QTest::newRow("non-ASCII path") << QStringLiteral("GET /videos/\u00e9t\u00e9.mov HTTP/1.1") << true << "GET"
+                                    << QStringLiteral("videos/\u00e9t\u00e9.mov") << "";
     QTest::newRow("one word") << "GET\r\nRange: bytes=0-1" << false << ""
                               << ""
                               << "";
