@@ -376,6 +376,8 @@ void tst_AerialHTTPServer::findsFiles_data()
                                  << QByteArray("image/jpeg") << QByteArray("jpeg");
     QTest::newRow("legacy json") << QStringLiteral("videos/D.json") << QByteArray("200 OK")
                                  << QByteArray("application/octet-stream") << QByteArray("{}");
+    QTest::newRow("legacy, no ending") << QStringLiteral("videos/MOV") << QByteArray("200 OK")
+                                       << QByteArray("application/octet-stream") << QByteArray("bare");
     QTest::newRow("legacy manifest is not served")
         << QStringLiteral("manifest/entries.json") << QByteArray("404 Not Found") << QByteArray() << QByteArray();
     QTest::newRow("unsafe mapping is unmapped") << QStringLiteral("videos/ESCAPE.mov") << QByteArray("200 OK")
@@ -398,6 +400,7 @@ void tst_AerialHTTPServer::findsFiles()
     writeFile(legacy(QStringLiteral("videos/CAPS.MP4")), "caps");
     writeFile(legacy(QStringLiteral("thumbnails/T.jpeg")), "jpeg");
     writeFile(legacy(QStringLiteral("videos/D.json")), "{}");
+    writeFile(legacy(QStringLiteral("videos/MOV")), "bare");
     writeFile(legacy(QStringLiteral("videos/ESCAPE.mov")), "legacy escape");
     writeFile(legacy(QStringLiteral("manifest/entries.json")), "{}");
     // Mapped folder names that would leave the downloads folder.
