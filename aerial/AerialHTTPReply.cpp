@@ -1,6 +1,5 @@
 #include "AerialHTTPReply.h"
 
-
 namespace AerialHTTPReply {
 
 namespace {
