@@ -7,6 +7,7 @@
 // the build has lanto-service, also fetches its --records 10000 catalogue
 // through the real client and times the library's part of taking it in.
 
+#include "BenchFigures.h"
 #include "CatalogueCache.h"
 #include "CatalogueWriter.h"
 #include "CatalogueSource.h"
@@ -37,6 +38,8 @@
 #include <ctime>
 
 namespace {
+
+using BenchFigures::loadAverage;
 
 APIWallpaper record(int n)
 {
@@ -85,12 +88,6 @@ QByteArray serviceJson(int count)
     }
     json += ']';
     return json;
-}
-
-QString loadAverage()
-{
-    QFile file(QStringLiteral("/proc/loadavg"));
-    return file.open(QIODevice::ReadOnly) ? QString::fromLatin1(file.readAll()).section(u' ', 0, 2) : QStringLiteral("?");
 }
 
 double peakMegabytes()

@@ -6,6 +6,7 @@
 //
 // bench_http [--size-mb N] [--seconds S] [--rounds N] [--cases range1,range16,...]
 
+#include "BenchFigures.h"
 #include "AerialHTTPServer.h"
 #include "NginxInstance.h"
 #include "ProcessMemory.h"
@@ -31,6 +32,10 @@
 #include <unistd.h>
 
 namespace {
+
+using BenchFigures::loadAverage;
+using BenchFigures::median;
+using BenchFigures::ratio;
 
 const QString asset = QStringLiteral("BE7C0000-0000-4000-8000-000000000001");
 const QString hex = QStringLiteral("be7c01");
@@ -77,24 +82,6 @@ end
                    .toUtf8());
     return path;
 }
-
-QString loadAverage()
-{
-    QFile file(QStringLiteral("/proc/loadavg"));
-    return file.open(QIODevice::ReadOnly) ? QString::fromLatin1(file.readAll()).section(QLatin1Char(' '), 0, 2)
-                                          : QStringLiteral("?");
-}
-
-double median(QList<double> values)
-{
-    if (values.isEmpty())
-        return 0;
-    std::sort(values.begin(), values.end());
-    const qsizetype middle = values.size() / 2;
-    return values.size() % 2 ? values[middle] : (values[middle - 1] + values[middle]) / 2;
-}
-
-double ratio(double ours, double theirs) { return theirs > 0 ? ours / theirs : 0; }
 
 // One case run in rounds, ours and nginx back to back in each, the one to go
 // first alternating: a burst of load from elsewhere then spoils one round's

@@ -5,6 +5,7 @@
 //   bench_import [work folder [clip name]]
 //   (default: a temporary folder; clips are kept in it between runs; all clips)
 
+#include "BenchFigures.h"
 #include "HevcSettings.h"
 #include "VideoTranscoder.h"
 
@@ -24,6 +25,8 @@
 #include <sys/resource.h>
 
 namespace {
+
+using BenchFigures::loadAverage;
 
 struct Clip
 {
@@ -48,12 +51,6 @@ void say(const QString& line)
 {
     std::printf("%s\n", qPrintable(line));
     std::fflush(stdout);
-}
-
-QString loadAverage()
-{
-    QFile file("/proc/loadavg");
-    return file.open(QIODevice::ReadOnly) ? QString::fromLatin1(file.readAll()).section(' ', 0, 2) : "?";
 }
 
 // Runs a program to its end; false when it fails.

@@ -15,6 +15,7 @@
 // displays are measured, back to back, for the median of their ratio (default
 // 3). The second form only watches the agent's memory while it plays for M
 // minutes, as a user leaves it.
+#include "BenchFigures.h"
 #include "PlayerProcess.h"
 #include "ProcessSample.h"
 #include "ProgramHome.h"
@@ -40,6 +41,10 @@
 
 namespace {
 
+using BenchFigures::loadAverage;
+using BenchFigures::median;
+using BenchFigures::ratio;
+
 constexpr double warmUpSeconds = 3;
 constexpr int clipFramesPerSecond = 30;
 
@@ -63,12 +68,6 @@ struct Run
 
 // How many frames a player has put on screen so far, as far as it can tell.
 using FrameCounter = std::function<double()>;
-
-QString loadAverage()
-{
-    QFile file(QStringLiteral("/proc/loadavg"));
-    return file.open(QIODevice::ReadOnly) ? QString::fromLatin1(file.readAll()).section(' ', 0, 2) : QString();
-}
 
 void print(const QString& line)
 {
@@ -323,17 +322,6 @@ QString describe(const QString& name, const Run& run)
         .arg(run.use.wakeupsPerSecond, 0, 'f', 1)
         .arg(run.xserver.cpuSecondsPerMinute(), 0, 'f', 1)
         .arg(run.pssGrowthMiB, 0, 'f', 1);
-}
-
-double ratio(double a, double b) { return b > 0 ? a / b : 0; }
-
-double median(QList<double> values)
-{
-    if (values.isEmpty())
-        return 0;
-    std::sort(values.begin(), values.end());
-    const qsizetype middle = values.size() / 2;
-    return values.size() % 2 ? values[middle] : (values[middle - 1] + values[middle]) / 2;
 }
 
 bool writeClip(const QString& clip)

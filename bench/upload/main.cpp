@@ -5,6 +5,7 @@
 //
 // bench_upload [--size-mb N] [--single-mb N]
 
+#include "BenchFigures.h"
 #include "FakeWebService.h"
 #include "LantoAPIClient.h"
 #include "NetworkMonitor.h"
@@ -29,6 +30,8 @@
 #include <sys/resource.h>
 
 namespace {
+
+using BenchFigures::loadAverage;
 
 const QString filesPath = QStringLiteral("me/wallpapers/bench/files/content");
 constexpr int rounds = 3;
@@ -185,13 +188,6 @@ void printRun(const char* name, double mb, const Figures& ours, const Figures& c
         curl.peakExtraMB);
     std::printf("  throughput ratio %.2f\n", curl.seconds / ours.seconds);
     std::fflush(stdout);
-}
-
-QString loadAverage()
-{
-    QFile file(QStringLiteral("/proc/loadavg"));
-    return file.open(QIODevice::ReadOnly) ? QString::fromLatin1(file.readAll()).section(QLatin1Char(' '), 0, 2)
-                                          : QStringLiteral("?");
 }
 
 } // namespace
