@@ -19,9 +19,9 @@ class VideoFrameSource;
 // Frames are drawn in the window's scene, so the view's opacity fades the video
 // over the poster beneath it: through OpenGL for players that draw with it,
 // painted or uploaded for players that draw in memory. Once such a view is
-// opaque and fills its window, its frames go straight into the window. A player that draws with
-// OpenGL in a window that renders without it cannot be shown: the view logs
-// why, once, and stays empty, and the poster remains.
+// opaque and fills its window, its frames go straight into the window. A
+// player that draws with OpenGL in a window that renders without it cannot be
+// shown: the view logs why, once, and stays empty, and the poster remains.
 class PlayerLayerView : public QQuickItem
 {
     Q_OBJECT
