@@ -72,7 +72,7 @@ class Desktop:
             read_fd, write_fd = os.pipe()
             server = subprocess.Popen(
                 ["Xvfb", f":{number}", "-displayfd", str(write_fd), "-screen", "0", self.screen,
-                 "-nolisten", "tcp", "-ac"],
+                 "-nolisten", "tcp", "-ac"] + ([] if self.mit_shm else ["-extension", "MIT-SHM"]),
                 env=self.env, stdin=subprocess.DEVNULL, stdout=log, stderr=log, pass_fds=(write_fd,),
                 start_new_session=True)
             os.close(write_fd)

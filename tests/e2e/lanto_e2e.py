@@ -61,8 +61,10 @@ class Screenshot:
 class Session(Desktop, Browser, PersonFiles):
     """One desktop session for the throwaway user: display, buses and programs."""
 
-    def __init__(self, bin_dir, out_dir, media_cache, screen="1600x1000x24"):
+    def __init__(self, bin_dir, out_dir, media_cache, screen="1600x1000x24", mit_shm=True):
         self.bin_dir = bin_dir
+        # Without MIT-SHM the X server cannot read a client's memory: video frames go through the scene.
+        self.mit_shm = mit_shm
         self.out_dir = out_dir
         self.media_cache = media_cache
         self.screen = self.first_screen = screen

@@ -154,7 +154,8 @@ def run_as_throwaway_user(arguments):
                "LANG": "C.UTF-8", "XDG_RUNTIME_DIR": runtime}
         try:
             return subprocess.run([system_python(), script, "--as-user", "--bin", programs,
-                                   "--out", out, "--media-cache", media] + arguments.only,
+                                   "--out", out, "--media-cache", media]
+                                  + (["--without-mit-shm"] if arguments.without_mit_shm else []) + arguments.only,
                                   user=entry.pw_uid, group=entry.pw_gid, extra_groups=[], env=env,
                                   cwd=home).returncode
         finally:
@@ -179,7 +180,8 @@ def chown_tree(folder, uid, gid):
 
 
 def run_paths(arguments):
-    session = lanto_e2e.Session(arguments.bin, arguments.out, arguments.media_cache)
+    session = lanto_e2e.Session(arguments.bin, arguments.out, arguments.media_cache,
+                                mit_shm=not arguments.without_mit_shm)
     results = []
     try:
         session.open_desktop()
@@ -207,6 +209,8 @@ def main():
     parser.add_argument("--out", required=True, help="folder for screenshots and logs")
     parser.add_argument("--media-cache", required=True,
                         help="folder the service keeps its sample media in between runs")
+    parser.add_argument("--without-mit-shm", action="store_true",
+                        help="start the X server without MIT-SHM, so that no client's memory is read in place")
     parser.add_argument("--as-user", action="store_true", help=argparse.SUPPRESS)
     parser.add_argument("only", nargs="*", help="run only these paths")
     arguments = parser.parse_args()
