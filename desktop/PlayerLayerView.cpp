@@ -361,7 +361,8 @@ QSGNode* PlayerLayerView::updatePaintNode(QSGNode* oldNode, UpdatePaintNodeData*
     auto* node = dynamic_cast<VideoNode*>(oldNode);
     if (!node) {
         delete oldNode;
-        if (width() <= 0 || height() <= 0)
+        // A view without a player has nothing to draw, and nothing it cannot draw.
+        if (width() <= 0 || height() <= 0 || (!m_player && standby.empty()))
             return nullptr;
         if (window()->rendererInterface()->graphicsApi() != QSGRendererInterface::OpenGL) {
             if (!std::exchange(m_reportedNoOpenGL, true))

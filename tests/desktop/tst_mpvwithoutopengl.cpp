@@ -1,10 +1,12 @@
 // A player forced onto the OpenGL path in a window that renders without
-// OpenGL cannot draw: it says why, the poster stays, and nothing breaks.
+// OpenGL cannot draw: it says why, the poster stays, and nothing breaks. A
+// view without a player says nothing.
 #include "DesktopImageView.h"
 #include "DesktopVideoPlayer.h"
 #include "LantoSettings.h"
 #include "LogCapture.h"
 #include "MpvPlayerBackend.h"
+#include "PlayerLayerView.h"
 #include "TemporaryHome.h"
 #include "TestClip.h"
 #include "TestPictures.h"
@@ -44,13 +46,17 @@ void tst_MpvWithoutOpenGL::posterStaysAndReasonIsLogged()
     window.resize(160, 90);
     auto* imageView = new DesktopImageView(window.contentItem());
     imageView->setSize(QSizeF(160, 90));
+    auto* idleView = new PlayerLayerView(window.contentItem());
+    idleView->setSize(QSizeF(160, 90));
     DesktopVideoPlayer player({ backends, workspace, settings, MainThreadScheduler::shared() });
     player.play(QUrl::fromLocalFile(clip), imageView, false, 0);
     window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
 
-    QTRY_VERIFY(
-        !log.lines().filter(QStringLiteral("cannot draw the video — the window renders without OpenGL")).isEmpty());
+    const QString reason = QStringLiteral("cannot draw the video — the window renders without OpenGL");
+    QTRY_VERIFY(!log.lines().filter(reason).isEmpty());
+    // The idle view was synced in the same frame: only the player's view spoke.
+    QCOMPARE(log.lines().filter(QStringLiteral("cannot draw")).size(), 1);
     const QImage shot = window.grabWindow();
     QCOMPARE(TestPictures::count(shot, QRect(QPoint(0, 0), shot.size()), Qt::red), shot.width() * shot.height());
     QCOMPARE(player.player()->timeControlStatus(), PlayerBackend::TimeControlStatus::waitingToPlayAtSpecifiedRate);
