@@ -50,6 +50,8 @@ struct DesktopVideoPlayer::PlayStart
     double seekPosition = 0;
     // How old the handed-over position was at start, when it was taken while playing.
     std::optional<double> positionAge;
+    // Where the new player starts decoding.
+    double startSeconds = 0;
 };
 
 DesktopVideoPlayer::DesktopVideoPlayer(const DesktopVideoPlayerContext& context, QObject* parent)
@@ -116,7 +118,11 @@ void DesktopVideoPlayer::play(const QUrl& url, DesktopImageView* imageView, bool
     m_savedImageView = imageView;
     log(QStringLiteral("play() START — %1 (prev=%2)").arg(fileName(url), previous));
 
-    std::unique_ptr<PlayerBackend> player = makePlayer(url);
+    // A video that goes on from a position is decoded from there: no frame of
+    // the video's start (or of anywhere before the position) can reach the screen.
+    if (seekPosition > minimumSeekPosition)
+        start.startSeconds = seekPosition + start.positionAge.value_or(0);
+    std::unique_ptr<PlayerBackend> player = makePlayer(url, start.startSeconds);
     start.firstPlay = !m_playerView;
     start.replacement = !start.firstPlay;
     log(QStringLiteral("play() isFirstPlay=%1, looper items=%2")
@@ -201,15 +207,21 @@ void DesktopVideoPlayer::statusAfterPlay(const PlayStart& start, std::optional<S
             m_playerView->setOpacity(1);
         }
     }
-    if (start.seekPosition > minimumSeekPosition) {
-        // The other program's video ran on while this one loaded.
-        const double target
-            = start.seekPosition + (start.positionAge ? *start.positionAge + secondsSince(start.start) : 0);
+    // The other program's video ran on while this one loaded: the new one goes
+    // on to where that one is now, unless it is close enough already.
+    const double target = start.positionAge ? start.startSeconds + secondsSince(start.start) : start.startSeconds;
+    if (start.seekPosition > minimumSeekPosition && target - start.startSeconds > maximumLagSeconds) {
         seekRunningOn(target, start.positionAge.has_value());
-        log(QStringLiteral("sought to %1s after handoff").arg(number(target, 1)));
     } else {
-        announceShown();
+        if (start.seekPosition > minimumSeekPosition) {
+            logResumed(target);
+            if (start.positionAge)
+                keepUpWithHandedOverVideo(target, m_context.clock.now());
+        }
+        announceShown(false);
     }
+    if (start.seekPosition > minimumSeekPosition)
+        log(QStringLiteral("sought to %1s after handoff").arg(number(target, 1)));
     endObservation();
     // A video started while a reason holds shows its first frame and stays there.
     if (m_pauseReasons)
@@ -231,7 +243,7 @@ void DesktopVideoPlayer::stopRevealing()
         std::exchange(m_revealDeadline, nullptr)->cancel();
 }
 
-void DesktopVideoPlayer::announceShown()
+void DesktopVideoPlayer::announceShown(bool afterSeek)
 {
     QQuickWindow* window = m_playerView ? m_playerView->window() : nullptr;
     if (!m_revealWhenShown || !window || !window->isExposed()) {
@@ -241,12 +253,14 @@ void DesktopVideoPlayer::announceShown()
         tellShown();
         return;
     }
-    // The view may still hold the frame from before the seek: it shows from the
-    // first frame drawn after the landing, and whoever hears of it (and may take
-    // the other program's video away) hears once that is on screen.
+    // The view may still hold a frame from before the seek, and one more may
+    // come: the core tells of the landing while the frame it handed out last is
+    // still to be drawn. The view shows from the second frame drawn after the
+    // landing, and whoever hears of it (and may take the other program's video
+    // away) hears once that is on screen.
     const std::shared_ptr<VideoFrameSource> source = m_player->frameSource();
     const std::shared_ptr<SoftwareFrameFeed> feed = source ? source->softwareFeed() : nullptr;
-    const quint64 landed = feed ? feed->latestFrame().serial : 0;
+    const quint64 landed = feed ? feed->latestFrame().serial + (afterSeek ? 1 : 0) : 0;
     m_revealedFrame = connect(window, &QQuickWindow::frameSwapped, this, [this, feed, landed] {
         if (m_revealWhenShown) {
             if (feed && feed->latestFrame().serial <= landed)
@@ -270,19 +284,24 @@ void DesktopVideoPlayer::tellShown()
 void DesktopVideoPlayer::seekRunningOn(double target, bool mayCatchUp)
 {
     const Scheduler::Clock::time_point issued = m_context.clock.now();
-    // The position handed over and where the video really goes on, to tell how seamless a hand-over was.
     connect(
         m_player.get(), &PlayerBackend::seekCompleted, this,
-        [this, player = m_player.get(), target, issued, mayCatchUp] {
-            const std::optional<double> landed = player->currentTime();
-            log(QStringLiteral("handoff resumed at %1s (handed over at %2s)")
-                    .arg(landed ? number(*landed, 3) : QStringLiteral("nil"), number(target, 3)));
+        [this, target, issued, mayCatchUp] {
+            logResumed(target);
             if (mayCatchUp)
                 keepUpWithHandedOverVideo(target, issued);
-            announceShown();
+            announceShown(true);
         },
         Qt::SingleShotConnection);
     m_player->seekExactly(target);
+}
+
+// The position handed over and where the video really goes on, to tell how seamless a hand-over was.
+void DesktopVideoPlayer::logResumed(double target)
+{
+    const std::optional<double> now = m_player->currentTime();
+    log(QStringLiteral("handoff resumed at %1s (handed over at %2s)")
+            .arg(now ? number(*now, 3) : QStringLiteral("nil"), number(target, 3)));
 }
 
 void DesktopVideoPlayer::keepUpWithHandedOverVideo(double target, Scheduler::Clock::time_point issued)
@@ -505,13 +524,13 @@ void DesktopVideoPlayer::cancelObservationAndLooping()
         m_player->setLoopsWholeFile(false);
 }
 
-std::unique_ptr<PlayerBackend> DesktopVideoPlayer::makePlayer(const QUrl& url)
+std::unique_ptr<PlayerBackend> DesktopVideoPlayer::makePlayer(const QUrl& url, double startSeconds)
 {
     std::optional<QSize> maximumSize;
     if (m_context.settings.boolValue(SettingsKey::reducedFrameRate, false))
         maximumSize = reducedMaximumSize;
     std::unique_ptr<PlayerBackend> player = m_context.backends.create();
-    player->load(url, maximumSize);
+    player->load(url, maximumSize, startSeconds);
     player->setLoopsWholeFile(true);
     return player;
 }

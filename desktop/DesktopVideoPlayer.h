@@ -57,10 +57,11 @@ public:
     ~DesktopVideoPlayer() override;
 
     // Starts, restarts or replaces the video. handoff: the video continues
-    // from seekPosition (seconds) taken over from another process; the player
-    // seeks there once it plays when seekPosition is above 0.5 s. positionDate:
-    // when the other process was at seekPosition, still playing; the seek then
-    // goes as much further as the time since, so the video runs on as if it had
+    // from seekPosition (seconds) taken over from another process; above 0.5 s
+    // the player decodes from there, never from the start. positionDate: when
+    // the other process was at seekPosition, still playing; the video then
+    // starts as much further on as the time since, and once it plays it goes
+    // on to where the other one is by then, so that it runs on as if it had
     // never changed hands (a date older than maximumCarriedOverSeconds is not
     // from a hand-over and counts for nothing). The same URL already playing is
     // left alone. An image view in no window changes nothing.
@@ -128,7 +129,7 @@ private:
     void rebuild(const QUrl& url);
     void cancelObservationAndLooping();
     void endObservation();
-    std::unique_ptr<PlayerBackend> makePlayer(const QUrl& url);
+    std::unique_ptr<PlayerBackend> makePlayer(const QUrl& url, double startSeconds = 0);
     void showPoster(const QUrl& videoUrl, DesktopImageView* imageView);
     void createPlayerView(DesktopImageView* imageView, qreal opacity);
 
@@ -139,10 +140,13 @@ private:
     // Seeks to target; shownAtPosition() follows its landing. mayCatchUp: a
     // video handed over while running, which must not fall behind it.
     void seekRunningOn(double target, bool mayCatchUp);
+    void logResumed(double target);
     void keepUpWithHandedOverVideo(double target, Scheduler::Clock::time_point issued);
     void checkKeepUp();
     void stopKeepingUp();
-    void announceShown();
+    // Once the frame on screen is at the position: after a seek, frames drawn
+    // from before it do not count.
+    void announceShown(bool afterSeek);
     void tellShown();
     void reveal();
     void stopRevealing();

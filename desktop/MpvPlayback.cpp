@@ -103,10 +103,11 @@ void MpvPlayback::removePlayer(const void* player)
     applyWishes();
 }
 
-bool MpvPlayback::isJoinable(const QUrl& url, std::optional<QSize> maximumSize) const
+bool MpvPlayback::isJoinable(const QUrl& url, std::optional<QSize> maximumSize, double startSeconds) const
 {
     return m_path == VideoRenderPath::Path::software && m_core && !m_failed && !m_playbackStarted
-        && m_seekRequests.empty() && m_url == url && m_maximumSize == maximumSize && m_startSeconds == 0;
+        && m_seekRequests.empty() && m_url == url && m_maximumSize == maximumSize
+        && std::abs(m_startSeconds - startSeconds) < samePlaceSeconds;
 }
 
 bool MpvPlayback::hasVideoOutput() const { return m_core && m_core->hasVideoOutput(); }

@@ -51,9 +51,9 @@ public:
     void removePlayer(const void* player);
     int playerCount() const { return int(m_wishes.size()); }
 
-    // Whether another player may join: same file and cap, nothing shown yet,
-    // and frames drawn in memory, which any number of windows can show.
-    bool isJoinable(const QUrl& url, std::optional<QSize> maximumSize) const;
+    // Whether another player may join: same file, cap and start, nothing shown
+    // yet, and frames drawn in memory, which any number of windows can show.
+    bool isJoinable(const QUrl& url, std::optional<QSize> maximumSize, double startSeconds) const;
 
     // Moves to seconds, exactly. With other players on this playback, the move
     // is decided at the end of the current event: when they all ask for the

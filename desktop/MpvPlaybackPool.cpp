@@ -2,14 +2,15 @@
 
 #include "MpvPlayback.h"
 
-std::shared_ptr<MpvPlayback> MpvPlaybackPool::join(const QUrl& url, std::optional<QSize> maximumSize)
+std::shared_ptr<MpvPlayback> MpvPlaybackPool::join(
+    const QUrl& url, std::optional<QSize> maximumSize, double startSeconds)
 {
     std::erase_if(m_playbacks, [](const std::weak_ptr<MpvPlayback>& playback) { return playback.expired(); });
     for (const std::weak_ptr<MpvPlayback>& weak : m_playbacks) {
-        if (std::shared_ptr<MpvPlayback> playback = weak.lock(); playback->isJoinable(url, maximumSize))
+        if (std::shared_ptr<MpvPlayback> playback = weak.lock(); playback->isJoinable(url, maximumSize, startSeconds))
             return playback;
     }
-    return start(url, maximumSize, 0);
+    return start(url, maximumSize, startSeconds);
 }
 
 std::shared_ptr<MpvPlayback> MpvPlaybackPool::start(

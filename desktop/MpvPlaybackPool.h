@@ -24,8 +24,8 @@ public:
     {
     }
 
-    // A playback of url from the start: one still joinable, or a new one.
-    std::shared_ptr<MpvPlayback> join(const QUrl& url, std::optional<QSize> maximumSize);
+    // A playback of url from startSeconds: one still joinable, or a new one.
+    std::shared_ptr<MpvPlayback> join(const QUrl& url, std::optional<QSize> maximumSize, double startSeconds = 0);
     // A new playback of url of its own, from startSeconds.
     std::shared_ptr<MpvPlayback> start(const QUrl& url, std::optional<QSize> maximumSize, double startSeconds);
 

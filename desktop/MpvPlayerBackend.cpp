@@ -16,7 +16,7 @@ MpvPlayerBackend::MpvPlayerBackend(std::shared_ptr<MpvPlaybackPool> pool, QObjec
 
 MpvPlayerBackend::~MpvPlayerBackend() { detach(); }
 
-void MpvPlayerBackend::load(const QUrl& url, std::optional<QSize> maximumSize)
+void MpvPlayerBackend::load(const QUrl& url, std::optional<QSize> maximumSize, double startSeconds)
 {
     detach();
     m_url = url;
@@ -24,7 +24,7 @@ void MpvPlayerBackend::load(const QUrl& url, std::optional<QSize> maximumSize)
     m_hasItem = true;
     m_seekPending = false;
     m_heldTime.reset();
-    attach(m_pool->join(url, maximumSize));
+    attach(m_pool->join(url, maximumSize, startSeconds));
     updateStatus();
 }
 

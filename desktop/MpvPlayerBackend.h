@@ -31,7 +31,7 @@ public:
     explicit MpvPlayerBackend(std::shared_ptr<MpvPlaybackPool> pool, QObject* parent = nullptr);
     ~MpvPlayerBackend() override;
 
-    void load(const QUrl& url, std::optional<QSize> maximumSize) override;
+    void load(const QUrl& url, std::optional<QSize> maximumSize, double startSeconds = 0) override;
     void removeAllItems() override;
     int queuedItemCount() const override { return m_hasItem ? 1 : 0; }
     void play() override;

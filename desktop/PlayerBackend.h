@@ -38,8 +38,9 @@ public:
     ~PlayerBackend() override;
 
     // Opens the file as the player's only item. maximumSize, when given, caps
-    // the size at which frames are decoded (proportions kept). Starts paused.
-    virtual void load(const QUrl& url, std::optional<QSize> maximumSize) = 0;
+    // the size at which frames are decoded (proportions kept). Starts paused,
+    // at startSeconds: no frame before that is decoded.
+    virtual void load(const QUrl& url, std::optional<QSize> maximumSize, double startSeconds = 0) = 0;
     // Drops the item; the player is empty afterwards.
     virtual void removeAllItems() = 0;
     // The number of items queued: 1 after load, 0 when empty.

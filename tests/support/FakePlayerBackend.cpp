@@ -1,5 +1,6 @@
 #include "FakePlayerBackend.h"
 
+#include <algorithm>
 #include <cmath>
 
 FakePlayerBackend::FakePlayerBackend(Scheduler& clock, std::function<Media(const QUrl&)> media)
@@ -15,11 +16,12 @@ FakePlayerBackend::~FakePlayerBackend()
         m_endOfPass->cancel();
 }
 
-void FakePlayerBackend::load(const QUrl& url, std::optional<QSize> maximumSize)
+void FakePlayerBackend::load(const QUrl& url, std::optional<QSize> maximumSize, double startSeconds)
 {
     removeAllItems();
     m_url = url;
     m_maximumSize = maximumSize;
+    m_startSeconds = startSeconds;
     m_current = m_media(url);
     m_hasItem = true;
     if (m_current.loadTime) {
@@ -99,7 +101,7 @@ void FakePlayerBackend::finishLoading()
         return;
     }
     m_itemStatus = ItemStatus::readyToPlay;
-    setPosition(0);
+    setPosition(std::clamp(m_startSeconds, 0.0, m_current.durationSeconds));
     updateStatus();
 }
 

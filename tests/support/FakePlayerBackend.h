@@ -29,7 +29,7 @@ public:
     explicit FakePlayerBackend(Scheduler& clock, std::function<Media(const QUrl&)> media);
     ~FakePlayerBackend() override;
 
-    void load(const QUrl& url, std::optional<QSize> maximumSize) override;
+    void load(const QUrl& url, std::optional<QSize> maximumSize, double startSeconds = 0) override;
     void removeAllItems() override;
     int queuedItemCount() const override { return m_hasItem ? 1 : 0; }
     void play() override;
@@ -55,6 +55,8 @@ public:
 
     QUrl url() const { return m_url; }
     std::optional<QSize> maximumSize() const { return m_maximumSize; }
+    // Where the last load starts.
+    double startSeconds() const { return m_startSeconds; }
     QList<double> seeks() const { return m_seeks; }
 
 private:
@@ -69,6 +71,7 @@ private:
     Media m_current;
     QUrl m_url;
     std::optional<QSize> m_maximumSize;
+    double m_startSeconds = 0;
     bool m_hasItem = false;
     ItemStatus m_itemStatus = ItemStatus::unknown;
     QString m_error;
