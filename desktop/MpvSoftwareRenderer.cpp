@@ -1,6 +1,8 @@
 #include "MpvSoftwareRenderer.h"
 
 #include "MpvCore.h"
+#include "SharedFramePages.h"
+#include "XShmWindowOutput.h"
 
 #include <mpv/render.h>
 
@@ -8,14 +10,13 @@
 #include <atomic>
 
 #include <pthread.h>
-#include <sys/mman.h>
-#include <sys/shm.h>
 
 namespace {
 
-// Buffers at most: one being drawn, the newest, and one for each viewer, which
-// may still show an older frame while its window catches up.
-std::size_t maximumBuffers(std::size_t viewers) { return 2 + std::max<std::size_t>(viewers, 1); }
+// Buffers at most: one being drawn, the newest, the one before it, which the X
+// server may still be reading, and one for each viewer, which may still show an
+// older frame while its window catches up.
+std::size_t maximumBuffers(std::size_t viewers) { return 3 + std::max<std::size_t>(viewers, 1); }
 // libmpv's fast paths want rows on 64-byte boundaries.
 constexpr int alignment = 64;
 
@@ -25,41 +26,26 @@ uchar* writablePixels(const QImage& image) { return const_cast<uchar*>(image.con
 
 } // namespace
 
-// The pages of one pooled frame, over pages of their own, given back to the
-// system once the pool and every image of them let go (the allocator would
-// keep them). They are System V shared memory where the system allows it, so
-// that a window can be given a frame by the X server reading it in place.
+// One pooled frame, over pages of its own, which lie where the X server can
+// read them in place (see SharedFramePages), so that a window can be given the
+// frame without a copy.
 struct MpvSoftwareRenderer::Buffer
 {
     static std::shared_ptr<Buffer> map(QSize size)
     {
         const int bytesPerLine = (size.width() * 4 + alignment - 1) / alignment * alignment;
         const std::size_t bytes = std::size_t(bytesPerLine) * std::size_t(size.height());
-        // Marked for removal at once: the segment goes with its last mapping,
-        // here or in the X server, even if this process ends abruptly.
-        const int id = shmget(IPC_PRIVATE, bytes, IPC_CREAT | 0600);
-        if (id != -1) {
-            void* memory = shmat(id, nullptr, 0);
-            shmctl(id, IPC_RMID, nullptr);
-            if (memory != reinterpret_cast<void*>(-1))
-                return std::make_shared<Buffer>(memory, bytes, size, bytesPerLine, id);
-        }
-        void* memory = mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
-        if (memory == MAP_FAILED)
+        std::shared_ptr<SharedFramePages> pages = SharedFramePages::map(bytes, XShmWindowOutput::pagesServerReads());
+        if (!pages)
+            pages = SharedFramePages::map(bytes, SharedFramePages::Kind::plain);
+        if (!pages)
             return nullptr;
-        return std::make_shared<Buffer>(memory, bytes, size, bytesPerLine, -1);
+        return std::make_shared<Buffer>(std::move(pages), size, bytesPerLine);
     }
 
-    Buffer(void* address, std::size_t bytes, QSize size, int bytesPerLine, int sharedMemoryId)
-        : address(address), bytes(bytes), size(size), bytesPerLine(bytesPerLine), sharedMemoryId(sharedMemoryId)
+    Buffer(std::shared_ptr<SharedFramePages> pages, QSize size, int bytesPerLine)
+        : pages(std::move(pages)), size(size), bytesPerLine(bytesPerLine)
     {
-    }
-    ~Buffer()
-    {
-        if (sharedMemoryId != -1)
-            shmdt(address);
-        else
-            munmap(address, bytes);
     }
 
     // An opaque 32-bit RGB image of the pages. Until every copy of it is gone
@@ -68,7 +54,7 @@ struct MpvSoftwareRenderer::Buffer
     static QImage image(const std::shared_ptr<Buffer>& buffer)
     {
         buffer->inUse.store(true, std::memory_order_relaxed);
-        return QImage(static_cast<uchar*>(buffer->address), buffer->size.width(), buffer->size.height(),
+        return QImage(static_cast<uchar*>(buffer->pages->address()), buffer->size.width(), buffer->size.height(),
             buffer->bytesPerLine, QImage::Format_RGB32,
             [](void* holder) {
                 auto* owner = static_cast<std::shared_ptr<Buffer>*>(holder);
@@ -80,11 +66,9 @@ struct MpvSoftwareRenderer::Buffer
 
     bool isFree() const { return !inUse.load(std::memory_order_acquire); }
 
-    void* const address;
-    const std::size_t bytes;
+    const std::shared_ptr<SharedFramePages> pages;
     const QSize size;
     const int bytesPerLine;
-    const int sharedMemoryId;
     std::atomic<bool> inUse { false };
 };
 
@@ -200,7 +184,7 @@ void MpvSoftwareRenderer::run()
         const QImage image = Buffer::image(buffer);
         draw(image);
         drawnSize = size;
-        publish({ image, 0, buffer->sharedMemoryId });
+        publish({ image, 0, buffer->pages });
     }
 }
 

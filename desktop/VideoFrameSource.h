@@ -7,6 +7,8 @@
 #include <functional>
 #include <memory>
 
+class SharedFramePages;
+
 // Draws a player's frames on the render thread, with the OpenGL context that
 // it was made with current. Destroyed there too, with that context current.
 class VideoRenderer
@@ -31,9 +33,9 @@ struct SoftwareFrame
 {
     QImage image;
     quint64 serial = 0;
-    // The System V shared memory segment whose first byte is the image's
-    // first pixel, which the X server can read in place; -1 when it is none.
-    int sharedMemoryId = -1;
+    // The pages whose first byte is the image's first pixel, which the X
+    // server may read in place; null when the image lies elsewhere.
+    std::shared_ptr<const SharedFramePages> pages;
 };
 
 // Frames drawn in memory, for views that show them without OpenGL (or upload

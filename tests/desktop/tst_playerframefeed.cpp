@@ -28,7 +28,7 @@ public:
     {
         QImage image(4, 4, QImage::Format_RGB32);
         image.fill(colour);
-        frame = { image, frame.serial + 1 };
+        frame = { image, frame.serial + 1, nullptr };
         for (const auto& [viewer, callback] : callbacks)
             callback();
     }
