@@ -16,7 +16,31 @@ bool DirectFramePath::offer(const SoftwareFrameFeed* feed)
     std::lock_guard lock(m_mutex);
     if (!m_aim || m_aim->feed != feed)
         return false;
-    const SoftwareFrame frame = feed->latestFrame();
+    if (m_sceneRenders) {
+        // Put now, it could reach the window before the scene's older frame does.
+        m_waiting = true;
+        return true;
+    }
+    return putNewest();
+}
+
+void DirectFramePath::holdForScene()
+{
+    std::lock_guard lock(m_mutex);
+    m_sceneRenders = true;
+}
+
+void DirectFramePath::releaseAfterScene()
+{
+    std::lock_guard lock(m_mutex);
+    m_sceneRenders = false;
+    if (std::exchange(m_waiting, false) && m_aim)
+        putNewest();
+}
+
+bool DirectFramePath::putNewest()
+{
+    const SoftwareFrame frame = m_aim->feed->latestFrame();
     if (frame.serial == m_lastSerial)
         return true;
     if (frame.image.size() != m_aim->frameSize || !m_aim->output->put(frame, m_aim->source, m_aim->target)) {

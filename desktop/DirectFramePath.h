@@ -18,6 +18,10 @@ class XShmWindowOutput;
 // backing store. Aimed at one feed during the scene graph's sync, while the
 // view is opaque, fills its window and has shown that feed's frame; any
 // frame that does not fit the aim goes through the scene as before.
+//
+// Direct frames and the scene's reach the window in the order they were
+// drawn: while the scene renders a frame, new ones wait, and the newest goes
+// out once the scene's frame is in the window.
 class DirectFramePath
 {
 public:
@@ -40,12 +44,22 @@ public:
     // On the feed's frameReady, any thread. False: the frame goes through the scene.
     bool offer(const SoftwareFrameFeed* feed);
 
+    // Before and after the scene renders a frame of the window, on the thread
+    // that renders it. Frames offered in between go out after it.
+    void holdForScene();
+    void releaseAfterScene();
+
     // Whether frames went straight out since last asked, so that the scene's own copy is behind.
     bool takeBypassed();
 
 private:
+    // The feed's newest frame, when it is newer than the last one shown. False: it does not fit the aim.
+    bool putNewest();
+
     std::mutex m_mutex;
     std::optional<Aim> m_aim;
     quint64 m_lastSerial = 0;
     bool m_bypassed = false;
+    bool m_sceneRenders = false;
+    bool m_waiting = false;
 };

@@ -195,6 +195,11 @@ SoftwareVideoNode::SoftwareVideoNode(QQuickWindow* window)
     // it then shows the newest frame, not the one it last had.
     m_catchUp = QObject::connect(
         window, &QQuickWindow::beforeSynchronizing, [this] { catchUpWithDirectFrames(); });
+    // A direct frame put while the scene renders could reach the window before
+    // the scene's older one: it waits until the scene's frame is out.
+    m_holdForScene = QObject::connect(window, &QQuickWindow::beforeFrameBegin, [direct = m_direct] { direct->holdForScene(); });
+    m_releaseAfterScene
+        = QObject::connect(window, &QQuickWindow::afterFrameEnd, [direct = m_direct] { direct->releaseAfterScene(); });
 }
 
 void SoftwareVideoNode::setCornerRadius(qreal radius)
@@ -206,6 +211,8 @@ void SoftwareVideoNode::setCornerRadius(qreal radius)
 SoftwareVideoNode::~SoftwareVideoNode()
 {
     QObject::disconnect(m_catchUp);
+    QObject::disconnect(m_holdForScene);
+    QObject::disconnect(m_releaseAfterScene);
     for (const Served& served : m_served)
         served.feed->removeViewer(served.viewer);
 }

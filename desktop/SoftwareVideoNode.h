@@ -27,7 +27,8 @@ class XShmWindowOutput;
 // Where the view may draw straight into its window, and the X server can read
 // the frames in place, each new frame of the shown player goes straight to
 // the window from the thread that drew it; the scene catches up with the
-// newest frame whenever it renders for another reason.
+// newest frame whenever it renders for another reason, and direct frames wait
+// while it does.
 class SoftwareVideoNode : public QSGNode
 {
 public:
@@ -67,6 +68,8 @@ private:
     std::shared_ptr<XShmWindowOutput> m_output;
     bool m_outputTried = false;
     QMetaObject::Connection m_catchUp;
+    QMetaObject::Connection m_holdForScene;
+    QMetaObject::Connection m_releaseAfterScene;
     std::vector<Served> m_served;
     QSize m_shownSize;
     QSize m_pixelSize;
