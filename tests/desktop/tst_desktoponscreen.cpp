@@ -1,5 +1,7 @@
 // The desktop controller with the libmpv player on the X display: one video
-// shown on two displays reaches the screen on both.
+// shown on two displays reaches the screen on both, straight from the drawing
+// thread where the X server reads shared memory (MIT-SHM), through the scene
+// where it does not. CTest runs it on a server of each kind.
 #include "DesktopWindowController.h"
 #include "FakeDesktopPicture.h"
 #include "FakeDisplays.h"
@@ -8,6 +10,7 @@
 #include "FakeSystemCommands.h"
 #include "LantoSettings.h"
 #include "MpvPlayerBackend.h"
+#include "PlayerLayerView.h"
 #include "TemporaryHome.h"
 #include "TestClip.h"
 #include "TestPictures.h"
@@ -15,8 +18,51 @@
 
 #include <QGuiApplication>
 #include <QPixmap>
+#include <QQuickWindow>
 #include <QScreen>
 #include <QTest>
+#include <QtGui/qguiapplication_platform.h>
+
+#include <xcb/xcb.h>
+
+#include <cstring>
+
+namespace {
+
+bool serverHasMitShm()
+{
+    xcb_connection_t* connection = qGuiApp->nativeInterface<QNativeInterface::QX11Application>()->connection();
+    const char* name = "MIT-SHM";
+    xcb_query_extension_reply_t* reply = xcb_query_extension_reply(
+        connection, xcb_query_extension(connection, uint16_t(std::strlen(name)), name), nullptr);
+    const bool present = reply && reply->present;
+    std::free(reply);
+    return present;
+}
+
+// Each desktop window with its video view and how many scene frames it has shown.
+struct Watched
+{
+    QQuickWindow* window = nullptr;
+    PlayerLayerView* view = nullptr;
+    std::shared_ptr<int> sceneFrames = std::make_shared<int>(0);
+};
+
+std::vector<Watched> watchDesktopWindows()
+{
+    std::vector<Watched> watched;
+    for (QWindow* window : QGuiApplication::topLevelWindows()) {
+        auto* quick = qobject_cast<QQuickWindow*>(window);
+        if (!quick || !quick->isVisible())
+            continue;
+        Watched entry { quick, quick->contentItem()->findChild<PlayerLayerView*>() };
+        QObject::connect(quick, &QQuickWindow::frameSwapped, quick, [count = entry.sceneFrames] { ++*count; });
+        watched.push_back(entry);
+    }
+    return watched;
+}
+
+} // namespace
 
 class tst_DesktopOnScreen : public QObject
 {
@@ -64,6 +110,24 @@ void tst_DesktopOnScreen::videoReachesBothDisplays()
         const int area = upper.width() * upper.height();
         QTRY_VERIFY_WITH_TIMEOUT(TestPictures::count(screenshot(), upper, Qt::blue) > area * 9 / 10, 20000);
         QVERIFY(TestPictures::count(screenshot(), upper.translated(0, frame.height() / 2), Qt::yellow) > area * 9 / 10);
+    }
+
+    // Which way the frames went: with MIT-SHM the scene stays idle while the
+    // video plays on; without it each frame is a scene frame.
+    const bool direct = serverHasMitShm();
+    std::vector<Watched> watched = watchDesktopWindows();
+    QCOMPARE(watched.size(), std::size_t(2));
+    for (const Watched& entry : watched) {
+        QVERIFY(entry.view);
+        const quint64 before = entry.view->framesShown();
+        QTRY_VERIFY_WITH_TIMEOUT(entry.view->framesShown() >= before + 20, 20000);
+        const int newFrames = int(entry.view->framesShown() - before);
+        const int sceneFrames = *entry.sceneFrames;
+        QVERIFY2(direct ? sceneFrames <= newFrames / 4 : sceneFrames >= newFrames / 2,
+            qPrintable(QStringLiteral("%1 new frames, %2 scene frames, MIT-SHM %3")
+                           .arg(newFrames)
+                           .arg(sceneFrames)
+                           .arg(direct ? "present" : "absent")));
     }
     controller.removeWallpaper();
 }

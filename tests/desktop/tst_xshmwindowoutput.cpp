@@ -1,7 +1,11 @@
 // Frames put into an X window straight from shared memory: only frames that
-// lie in shared memory go out, they reach the screen where asked, and the
-// server lets go of the segments of frames this process has freed, so that
-// their pages do not live on in it.
+// lie in shared memory go out, by descriptor or by System V id, they reach the
+// screen where asked, each is kept until the server has read it, direct frames
+// wait while the scene renders, and the server lets go of the pages of frames
+// this process has freed. On a server without MIT-SHM there is no output and
+// frames go through the scene.
+#include "DirectFramePath.h"
+#include "SharedFramePages.h"
 #include "XShmWindowOutput.h"
 
 #include "TestPictures.h"
@@ -10,21 +14,41 @@
 #include <QRasterWindow>
 #include <QScreen>
 #include <QTest>
+#include <QtGui/qguiapplication_platform.h>
+
+#include <xcb/xcb.h>
+
+#include <atomic>
+#include <cstring>
 
 #include <sys/shm.h>
 
 namespace {
 
-// A frame of one colour in a segment of its own, removed once every mapping is gone.
-SoftwareFrame sharedFrame(QSize size, QColor colour)
+// A frame of one colour in pages of the kind asked for; released turns true
+// once every copy of its image is gone.
+SoftwareFrame sharedFrame(QSize size, QColor colour, SharedFramePages::Kind kind,
+    std::shared_ptr<std::atomic<bool>> released = std::make_shared<std::atomic<bool>>(false))
 {
-    const int id = shmget(IPC_PRIVATE, std::size_t(size.width()) * 4 * std::size_t(size.height()), IPC_CREAT | 0600);
-    void* pixels = shmat(id, nullptr, 0);
-    shmctl(id, IPC_RMID, nullptr);
-    QImage image(static_cast<uchar*>(pixels), size.width(), size.height(), size.width() * 4, QImage::Format_RGB32,
-        [](void* address) { shmdt(address); }, pixels);
+    std::shared_ptr<SharedFramePages> pages
+        = SharedFramePages::map(std::size_t(size.width()) * 4 * std::size_t(size.height()), kind);
+    if (!pages)
+        return {};
+    struct Holder
+    {
+        std::shared_ptr<SharedFramePages> pages;
+        std::shared_ptr<std::atomic<bool>> released;
+    };
+    QImage image(static_cast<uchar*>(pages->address()), size.width(), size.height(), size.width() * 4,
+        QImage::Format_RGB32,
+        [](void* info) {
+            auto* holder = static_cast<Holder*>(info);
+            holder->released->store(true);
+            delete holder;
+        },
+        new Holder { pages, released });
     image.fill(colour);
-    return { image, 1, id };
+    return { image, 1, pages };
 }
 
 bool segmentExists(int id)
@@ -33,6 +57,28 @@ bool segmentExists(int id)
     return shmctl(id, IPC_STAT, &state) == 0;
 }
 
+bool serverHasMitShm()
+{
+    xcb_connection_t* connection = qGuiApp->nativeInterface<QNativeInterface::QX11Application>()->connection();
+    const char* name = "MIT-SHM";
+    xcb_query_extension_reply_t* reply = xcb_query_extension_reply(
+        connection, xcb_query_extension(connection, uint16_t(std::strlen(name)), name), nullptr);
+    const bool present = reply && reply->present;
+    std::free(reply);
+    return present;
+}
+
+// One frame at a time, as a player's feed hands them out.
+class OneFrameFeed final : public SoftwareFrameFeed
+{
+public:
+    quint64 addViewer(std::function<void()>) override { return 1; }
+    void setViewerSize(quint64, QSize) override { }
+    void removeViewer(quint64) override { }
+    SoftwareFrame latestFrame() const override { return frame; }
+    SoftwareFrame frame;
+};
+
 } // namespace
 
 class tst_XShmWindowOutput : public QObject
@@ -40,43 +86,121 @@ class tst_XShmWindowOutput : public QObject
     Q_OBJECT
 
 private slots:
+    void init();
+    void putsSharedFramesAndLetsGoOfFreedOnes_data();
     void putsSharedFramesAndLetsGoOfFreedOnes();
+    void keepsAFrameUntilTheServerHasReadIt();
+    void directFramesWaitWhileTheSceneRenders();
+
+private:
+    std::unique_ptr<QRasterWindow> m_window;
+    std::shared_ptr<XShmWindowOutput> m_output;
 };
+
+static QImage screen() { return QGuiApplication::primaryScreen()->grabWindow(0).toImage(); }
+
+static const QRect inside(110, 110, 140, 70);
+static const QRect source(20, 5, 160, 90);
+
+void tst_XShmWindowOutput::init()
+{
+    QCOMPARE(QGuiApplication::platformName(), QStringLiteral("xcb"));
+    m_window = std::make_unique<QRasterWindow>();
+    m_window->setGeometry(100, 100, 160, 90);
+    m_window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
+    m_output = XShmWindowOutput::create(m_window.get());
+    if (!serverHasMitShm()) {
+        // The fallback: no output, and frames lie in plain memory for the scene.
+        QVERIFY(!m_output);
+        QCOMPARE(XShmWindowOutput::pagesServerReads(), SharedFramePages::Kind::plain);
+        QSKIP("the X server has no MIT-SHM: video frames go through the scene");
+    }
+    QVERIFY(m_output);
+}
+
+void tst_XShmWindowOutput::putsSharedFramesAndLetsGoOfFreedOnes_data()
+{
+    QTest::addColumn<SharedFramePages::Kind>("kind");
+    QTest::newRow("by descriptor") << SharedFramePages::Kind::descriptor;
+    QTest::newRow("by System V id") << SharedFramePages::Kind::systemV;
+}
 
 void tst_XShmWindowOutput::putsSharedFramesAndLetsGoOfFreedOnes()
 {
-    QCOMPARE(QGuiApplication::platformName(), QStringLiteral("xcb"));
-    QRasterWindow window;
-    window.setGeometry(100, 100, 160, 90);
-    window.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&window));
-    const std::shared_ptr<XShmWindowOutput> output = XShmWindowOutput::create(&window);
-    QVERIFY(output);
-    const auto screen = [] { return QGuiApplication::primaryScreen()->grabWindow(0).toImage(); };
+    QFETCH(SharedFramePages::Kind, kind);
+    if (kind == SharedFramePages::Kind::descriptor && XShmWindowOutput::pagesServerReads() != kind)
+        QSKIP("the X server takes no descriptors (MIT-SHM before 1.2)");
 
     // A frame in ordinary memory cannot be read in place.
     QImage plain(200, 100, QImage::Format_RGB32);
     plain.fill(Qt::red);
-    QVERIFY(!output->put({ plain, 1, -1 }, QRect(20, 5, 160, 90), QPoint(0, 0)));
+    QVERIFY(!m_output->put({ plain, 1, nullptr }, source, QPoint(0, 0)));
     // Nor the part of a frame that lies outside it.
-    SoftwareFrame blue = sharedFrame(QSize(200, 100), Qt::blue);
-    QVERIFY(!output->put(blue, QRect(60, 20, 160, 90), QPoint(0, 0)));
+    SoftwareFrame blue = sharedFrame(QSize(200, 100), Qt::blue, kind);
+    QVERIFY(blue.pages);
+    QVERIFY(!m_output->put(blue, QRect(60, 20, 160, 90), QPoint(0, 0)));
 
-    QVERIFY(output->put(blue, QRect(20, 5, 160, 90), QPoint(0, 0)));
-    const QRect inside(110, 110, 140, 70);
+    QVERIFY(m_output->put(blue, source, QPoint(0, 0)));
     QTRY_COMPARE(TestPictures::count(screen(), inside, Qt::blue), inside.width() * inside.height());
 
-    // The blue frame is freed here; once the next segment is attached the server holds it no more.
-    const int blueSegment = blue.sharedMemoryId;
+    // The blue frame is freed here; once the next pages are attached the server holds it no more.
+    const int blueSegment = blue.pages->systemVId();
     blue = {};
-    const SoftwareFrame green = sharedFrame(QSize(200, 100), Qt::green);
-    const SoftwareFrame yellow = sharedFrame(QSize(200, 100), Qt::yellow);
-    QVERIFY(output->put(green, QRect(20, 5, 160, 90), QPoint(0, 0)));
-    QVERIFY(output->put(yellow, QRect(20, 5, 160, 90), QPoint(0, 0)));
+    QTRY_COMPARE(m_output->framesBeingRead(), 0);
+    const SoftwareFrame green = sharedFrame(QSize(200, 100), Qt::green, kind);
+    const SoftwareFrame yellow = sharedFrame(QSize(200, 100), Qt::yellow, kind);
+    QVERIFY(m_output->put(green, source, QPoint(0, 0)));
+    QVERIFY(m_output->put(yellow, source, QPoint(0, 0)));
     QTRY_COMPARE(TestPictures::count(screen(), inside, Qt::yellow), inside.width() * inside.height());
-    QTRY_VERIFY(!segmentExists(blueSegment));
-    // Those still in use here stay attached.
-    QVERIFY(segmentExists(green.sharedMemoryId));
+    if (kind == SharedFramePages::Kind::systemV) {
+        QTRY_VERIFY(!segmentExists(blueSegment));
+        // Those still in use here stay attached.
+        QVERIFY(segmentExists(green.pages->systemVId()));
+    }
+}
+
+void tst_XShmWindowOutput::keepsAFrameUntilTheServerHasReadIt()
+{
+    const auto released = std::make_shared<std::atomic<bool>>(false);
+    SoftwareFrame frame = sharedFrame(QSize(200, 100), Qt::cyan, XShmWindowOutput::pagesServerReads(), released);
+    QVERIFY(m_output->put(frame, source, QPoint(0, 0)));
+    frame = {};
+    // The server's report comes in with the other X events: not before this returns to the event loop.
+    QVERIFY(!released->load());
+    QCOMPARE(m_output->framesBeingRead(), 1);
+    // Then the frame goes, with no other put after it.
+    QTRY_VERIFY(released->load());
+    QCOMPARE(m_output->framesBeingRead(), 0);
+    QTRY_COMPARE(TestPictures::count(screen(), inside, Qt::cyan), inside.width() * inside.height());
+}
+
+void tst_XShmWindowOutput::directFramesWaitWhileTheSceneRenders()
+{
+    const SharedFramePages::Kind kind = XShmWindowOutput::pagesServerReads();
+    OneFrameFeed feed;
+    std::atomic<quint64> framesShown { 0 };
+    DirectFramePath path;
+    path.aim(DirectFramePath::Aim { m_output, &feed, QSize(200, 100), source, QPoint(0, 0), 0, &framesShown });
+
+    feed.frame = sharedFrame(QSize(200, 100), Qt::green, kind);
+    QVERIFY(path.offer(&feed));
+    QCOMPARE(framesShown.load(), 1u);
+    QTRY_COMPARE(TestPictures::count(screen(), inside, Qt::green), inside.width() * inside.height());
+
+    // While the scene renders, a new frame is taken but waits.
+    path.holdForScene();
+    feed.frame = sharedFrame(QSize(200, 100), Qt::magenta, kind);
+    feed.frame.serial = 2;
+    QVERIFY(path.offer(&feed));
+    QCOMPARE(framesShown.load(), 1u);
+    QCOMPARE(TestPictures::count(screen(), inside, Qt::green), inside.width() * inside.height());
+    // Once the scene's frame is out, the newest goes.
+    path.releaseAfterScene();
+    QCOMPARE(framesShown.load(), 2u);
+    QTRY_COMPARE(TestPictures::count(screen(), inside, Qt::magenta), inside.width() * inside.height());
+    path.aim(std::nullopt);
+    QVERIFY(!path.offer(&feed));
 }
 
 QTEST_MAIN(tst_XShmWindowOutput)
