@@ -9,6 +9,7 @@
 #include "FakeRunningApplications.h"
 #include "FakeSystemCommands.h"
 #include "LantoSettings.h"
+#include "MitShm.h"
 #include "MpvPlayerBackend.h"
 #include "PlayerLayerView.h"
 #include "TemporaryHome.h"
@@ -21,24 +22,8 @@
 #include <QQuickWindow>
 #include <QScreen>
 #include <QTest>
-#include <QtGui/qguiapplication_platform.h>
-
-#include <xcb/xcb.h>
-
-#include <cstring>
 
 namespace {
-
-bool serverHasMitShm()
-{
-    xcb_connection_t* connection = qGuiApp->nativeInterface<QNativeInterface::QX11Application>()->connection();
-    const char* name = "MIT-SHM";
-    xcb_query_extension_reply_t* reply = xcb_query_extension_reply(
-        connection, xcb_query_extension(connection, uint16_t(std::strlen(name)), name), nullptr);
-    const bool present = reply && reply->present;
-    std::free(reply);
-    return present;
-}
 
 // Each desktop window with its video view and how many scene frames it has shown.
 struct Watched

@@ -8,18 +8,15 @@
 #include "SharedFramePages.h"
 #include "XShmWindowOutput.h"
 
+#include "MitShm.h"
 #include "TestPictures.h"
 
 #include <QGuiApplication>
 #include <QRasterWindow>
 #include <QScreen>
 #include <QTest>
-#include <QtGui/qguiapplication_platform.h>
-
-#include <xcb/xcb.h>
 
 #include <atomic>
-#include <cstring>
 
 #include <sys/shm.h>
 
@@ -55,17 +52,6 @@ bool segmentExists(int id)
 {
     shmid_ds state {};
     return shmctl(id, IPC_STAT, &state) == 0;
-}
-
-bool serverHasMitShm()
-{
-    xcb_connection_t* connection = qGuiApp->nativeInterface<QNativeInterface::QX11Application>()->connection();
-    const char* name = "MIT-SHM";
-    xcb_query_extension_reply_t* reply = xcb_query_extension_reply(
-        connection, xcb_query_extension(connection, uint16_t(std::strlen(name)), name), nullptr);
-    const bool present = reply && reply->present;
-    std::free(reply);
-    return present;
 }
 
 // One frame at a time, as a player's feed hands them out.
