@@ -356,6 +356,8 @@ void AgentDesktopController::registerSystemObservers()
     connect(&workspace, &Workspace::sessionDidResignActive, this,
         [this] { setPausedEverywhere(PauseReason::lock, true); });
     connect(&workspace, &Workspace::activeSpaceDidChange, this, &AgentDesktopController::bringWindowsForward);
+    // Turned on or off while a display is covered, the setting holds at once.
+    m_environment.settings.observe(SettingsKey::pauseOnFullscreen, this, [this] { applyPauses(); });
 }
 
 void AgentDesktopController::handleScreenParametersChanged()
