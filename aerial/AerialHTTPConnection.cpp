@@ -2,6 +2,7 @@
 
 #include "AerialHTTPReply.h"
 #include "Log.h"
+#include "LogThrottle.h"
 #include "RegularFile.h"
 
 #include <QFile>
@@ -25,9 +26,9 @@ bool wouldBlock(int error) { return error == EAGAIN || error == EWOULDBLOCK || e
 
 } // namespace
 
-AerialHTTPConnection::AerialHTTPConnection(
-    int socket, const AerialAssetFiles& files, ServingLoop& loop, std::function<void(AerialHTTPConnection*)> closed)
-    : m_socket(socket), m_files(files), m_loop(loop), m_closed(std::move(closed))
+AerialHTTPConnection::AerialHTTPConnection(int socket, const AerialAssetFiles& files, LogThrottle& peerFailures,
+    ServingLoop& loop, std::function<void(AerialHTTPConnection*)> closed)
+    : m_socket(socket), m_files(files), m_peerFailures(peerFailures), m_loop(loop), m_closed(std::move(closed))
 {
     m_watch = m_loop.watch(socket, EPOLLIN, [this](std::uint32_t events) { onEvents(events); });
 }
@@ -86,7 +87,8 @@ void AerialHTTPConnection::readHeader()
         const int error = errno;
         if (wouldBlock(error))
             return;
-        Log::write(QStringLiteral("Lanto AerialHTTPServer: recv error — %1").arg(qt_error_string(error)));
+        if (m_peerFailures.admits(error))
+            Log::write(QStringLiteral("Lanto AerialHTTPServer: recv error — %1").arg(qt_error_string(error)));
         close();
         return;
     }

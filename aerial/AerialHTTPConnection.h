@@ -13,6 +13,8 @@
 
 #include <sys/types.h>
 
+class LogThrottle;
+
 // One connection of the loopback server: reads one request header, sends one
 // reply and closes. Lives on the server's thread; the socket is non-blocking,
 // and the body goes from the file to the socket by the kernel (sendfile), one
@@ -32,8 +34,9 @@ public:
 
     // Takes ownership of the connected socket; closed is called once, when the
     // connection ends (not when it is destroyed), from within its own handler.
-    AerialHTTPConnection(
-        int socket, const AerialAssetFiles& files, ServingLoop& loop, std::function<void(AerialHTTPConnection*)> closed);
+    // A failed receive is logged only when peerFailures admits its kind.
+    AerialHTTPConnection(int socket, const AerialAssetFiles& files, LogThrottle& peerFailures, ServingLoop& loop,
+        std::function<void(AerialHTTPConnection*)> closed);
     ~AerialHTTPConnection();
     AerialHTTPConnection(const AerialHTTPConnection&) = delete;
     AerialHTTPConnection& operator=(const AerialHTTPConnection&) = delete;
@@ -67,6 +70,7 @@ private:
 
     const int m_socket;
     const AerialAssetFiles& m_files;
+    LogThrottle& m_peerFailures;
     ServingLoop& m_loop;
     const std::function<void(AerialHTTPConnection*)> m_closed;
     ServingLoop::WatchId m_watch = 0;

@@ -50,10 +50,11 @@ bool isOutOfResources(int error) { return error == EMFILE || error == ENFILE || 
 
 } // namespace
 
-AerialHTTPListener::AerialHTTPListener(
-    ServingLoop& loop, const AerialAssetFiles& files, std::chrono::milliseconds idleTimeout, int maximumConnections)
+AerialHTTPListener::AerialHTTPListener(ServingLoop& loop, const AerialAssetFiles& files, LogThrottle& peerFailures,
+    std::chrono::milliseconds idleTimeout, int maximumConnections)
     : m_loop(loop),
       m_files(files),
+      m_peerFailures(peerFailures),
       m_idleTimeout(idleTimeout),
       m_maximumConnections(std::size_t(std::max(maximumConnections, 1))),
       // The sweep runs only while there are connections, a few times per time-out.
@@ -123,7 +124,7 @@ void AerialHTTPListener::acceptPending()
             continue;
         }
         auto* connection = new AerialHTTPConnection(
-            socket, m_files, m_loop, [this](AerialHTTPConnection* closed) { forget(closed); });
+            socket, m_files, m_peerFailures, m_loop, [this](AerialHTTPConnection* closed) { forget(closed); });
         m_connections.insert(connection);
         if (!m_loop.isTimerActive(m_idleSweep))
             m_loop.startTimer(m_idleSweep, m_sweepInterval);

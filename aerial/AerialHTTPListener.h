@@ -9,6 +9,7 @@
 #include <set>
 
 class AerialHTTPConnection;
+class LogThrottle;
 
 // The listening socket of the loopback server and its connections. Lives on
 // a serving thread's loop; every call comes from there.
@@ -16,8 +17,9 @@ class AerialHTTPListener final
 {
 public:
     // maximumConnections: how many this listener holds open at once.
-    AerialHTTPListener(
-        ServingLoop& loop, const AerialAssetFiles& files, std::chrono::milliseconds idleTimeout, int maximumConnections);
+    // peerFailures: shared by the server's listeners, it keeps the log of failing peers short.
+    AerialHTTPListener(ServingLoop& loop, const AerialAssetFiles& files, LogThrottle& peerFailures,
+        std::chrono::milliseconds idleTimeout, int maximumConnections);
     ~AerialHTTPListener();
     AerialHTTPListener(const AerialHTTPListener&) = delete;
     AerialHTTPListener& operator=(const AerialHTTPListener&) = delete;
@@ -41,6 +43,7 @@ private:
 
     ServingLoop& m_loop;
     const AerialAssetFiles& m_files;
+    LogThrottle& m_peerFailures;
     const std::chrono::milliseconds m_idleTimeout;
     const std::size_t m_maximumConnections;
     const std::chrono::milliseconds m_sweepInterval;

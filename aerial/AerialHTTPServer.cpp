@@ -57,8 +57,9 @@ AerialHTTPServer& AerialHTTPServer::shared()
 class AerialHTTPServer::Lane
 {
 public:
-    Lane(const AerialAssetFiles& files, std::chrono::milliseconds idleTimeout, int maximumConnections)
-        : m_listener(m_loop, files, idleTimeout, maximumConnections)
+    Lane(const AerialAssetFiles& files, LogThrottle& peerFailures, std::chrono::milliseconds idleTimeout,
+        int maximumConnections)
+        : m_listener(m_loop, files, peerFailures, idleTimeout, maximumConnections)
     {
         m_thread = std::thread([this] {
             nameCurrentThread(u"com.lanto.aerial-http");
@@ -117,7 +118,7 @@ AerialHTTPServer::AerialHTTPServer(const Options& options)
     const int threads = options.threads > 0 ? options.threads : std::clamp(QThread::idealThreadCount(), 1, 8);
     const int share = (options.maximumConnections + threads - 1) / threads;
     for (int i = 0; i < threads; ++i)
-        m_lanes.push_back(std::make_unique<Lane>(m_files, options.idleTimeout, share));
+        m_lanes.push_back(std::make_unique<Lane>(m_files, m_peerFailures, options.idleTimeout, share));
 }
 
 AerialHTTPServer::~AerialHTTPServer() = default;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "AerialAssetFiles.h"
+#include "LogThrottle.h"
 
 #include <QString>
 
@@ -71,5 +72,8 @@ private:
 
     std::atomic<quint16> m_port;
     const AerialAssetFiles m_files;
+    // A line per kind of peer failure a minute, over all threads: a local
+    // peer that resets every connection must not fill the journal.
+    LogThrottle m_peerFailures { std::chrono::minutes(1) };
     std::vector<std::unique_ptr<Lane>> m_lanes;
 };

@@ -177,6 +177,8 @@ void AgentDesktopController::activate()
 
     m_isActive = true;
     syncWindows();
+    // Videos of windows kept from before go on unless a reason still holds.
+    applyPauses();
     announceWhenShown();
     const std::chrono::duration<double> elapsed = m_environment.scheduler.now() - start;
     AgentLog::desktop.info(
@@ -356,6 +358,8 @@ void AgentDesktopController::registerSystemObservers()
     connect(&workspace, &Workspace::sessionDidResignActive, this,
         [this] { setPausedEverywhere(PauseReason::lock, true); });
     connect(&workspace, &Workspace::activeSpaceDidChange, this, &AgentDesktopController::bringWindowsForward);
+    // Turned on or off while a display is covered, the setting holds at once.
+    m_environment.settings.observe(SettingsKey::pauseOnFullscreen, this, [this] { applyPauses(); });
 }
 
 void AgentDesktopController::handleScreenParametersChanged()
@@ -374,12 +378,19 @@ void AgentDesktopController::setPausedEverywhere(PauseReason reason, bool paused
         applyPauses();
 }
 
-void AgentDesktopController::applyPauses() { m_pauses.apply(m_windows, m_videoPlayers); }
+void AgentDesktopController::applyPauses()
+{
+    // Windows given up a moment ago play on under Lanto's until they close,
+    // but once paused they stay so: Lanto plays its own.
+    if (m_isActive)
+        m_pauses.apply(m_windows, m_videoPlayers);
+    else
+        m_pauses.hold(m_windows, m_videoPlayers);
+}
 
 void AgentDesktopController::handleWake()
 {
     if (!m_isActive) {
-        applyPauses();
         if (!isMainAppRunning())
             activate();
         return;

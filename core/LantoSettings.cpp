@@ -7,6 +7,7 @@
 #include "UserHome.h"
 
 #include <QDir>
+#include <QObject>
 
 #include <chrono>
 #include <mutex>
@@ -25,7 +26,33 @@ std::optional<PlistValue::Dictionary> readDictionary(const QString& path)
     return root ? root->toDictionary() : std::nullopt;
 }
 
+// The keys whose values differ between the two dictionaries.
+QStringList changedKeys(const PlistValue::Dictionary& before, const PlistValue::Dictionary& after)
+{
+    QStringList keys;
+    for (auto it = before.cbegin(); it != before.cend(); ++it) {
+        const auto now = after.constFind(it.key());
+        if (now == after.cend() || !(*now == *it))
+            keys.append(it.key());
+    }
+    for (auto it = after.cbegin(); it != after.cend(); ++it) {
+        if (!before.contains(it.key()))
+            keys.append(it.key());
+    }
+    return keys;
+}
+
 } // namespace
+
+// Tells the observers of a key that its value changed. Emitted on the
+// settings queue; every observer is called on its own thread.
+class SettingsChanges : public QObject
+{
+    Q_OBJECT
+
+signals:
+    void changed(const QString& key);
+};
 
 // Shared with the pending write, which must not outlive the data it writes.
 class LantoSettings::Store : public std::enable_shared_from_this<Store>
@@ -123,6 +150,7 @@ public:
     const QString filePath;
     Scheduler& writeScheduler;
     mutable SerialQueue queue{QStringLiteral("com.lanto.settings")};
+    SettingsChanges changes;
     // Touched only on queue:
     PlistValue::Dictionary data;
     WorkItemPtr pendingWrite;
@@ -197,12 +225,16 @@ SerialQueue& LantoSettings::queue()
 void LantoSettings::set(const QString& key, std::optional<PlistValue> value)
 {
     d->onQueue([&] {
+        const auto before = d->data.constFind(key);
+        const bool changes = value ? before == d->data.cend() || !(*before == *value) : before != d->data.cend();
         if (value)
             d->data.insert(key, std::move(*value));
         else
             d->data.remove(key);
         d->dirty = true;
         d->scheduleWrite();
+        if (changes)
+            emit d->changes.changed(key);
     });
 }
 
@@ -221,9 +253,25 @@ void LantoSettings::reload()
     // Read and swap in one queue block: a set() from another thread lands either
     // before the read (and the file is the authority) or after the swap, never between.
     d->onQueue([this] {
-        if (std::optional<PlistValue::Dictionary> onDisk = readDictionary(d->filePath))
-            d->data = std::move(*onDisk);
+        std::optional<PlistValue::Dictionary> onDisk = readDictionary(d->filePath);
+        if (!onDisk)
+            return;
+        const QStringList changed = changedKeys(d->data, *onDisk);
+        d->data = std::move(*onDisk);
+        for (const QString& key : changed)
+            emit d->changes.changed(key);
     });
+}
+
+QMetaObject::Connection LantoSettings::observe(const QString& key, QObject* receiver, std::function<void()> onChange)
+{
+    return QObject::connect(
+        &d->changes, &SettingsChanges::changed, receiver,
+        [key, onChange = std::move(onChange)](const QString& changed) {
+            if (changed == key)
+                onChange();
+        },
+        Qt::QueuedConnection);
 }
 
 bool LantoSettings::boolValue(const QString& key, bool defaultValue) const
@@ -271,3 +319,5 @@ QSet<QUuid> LantoSettings::uuidSet(const QString& key) const
     }
     return uuids;
 }
+
+#include "LantoSettings.moc"

@@ -3,14 +3,17 @@
 #include "PropertyList.h"
 #include "SettingsKeys.h"
 
+#include <QMetaObject>
 #include <QSet>
 #include <QStringList>
 #include <QString>
 #include <QUuid>
 
+#include <functional>
 #include <memory>
 #include <optional>
 
+class QObject;
 class Scheduler;
 class SerialQueue;
 
@@ -52,6 +55,11 @@ public:
     // in it, so that keys the other program wrote since the last reload are
     // kept. Without owned keys (the default) a write replaces the whole file.
     void setOwnedKeys(const QStringList& keys);
+
+    // Calls onChange on the receiver's thread, in a later turn of its event
+    // loop, whenever set() or reload() changes the key's value, whichever
+    // thread made the change. It stops with the receiver or the store.
+    QMetaObject::Connection observe(const QString& key, QObject* receiver, std::function<void()> onChange);
 
     bool boolValue(const QString& key, bool defaultValue) const;
     std::optional<QString> string(const QString& key) const;

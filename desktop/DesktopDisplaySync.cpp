@@ -53,6 +53,8 @@ void DesktopDisplaySync::setupObservers()
     connect(&workspace, &Workspace::windowOcclusionChanged, this, &DesktopDisplaySync::handleOcclusionChange);
     m_controller.m_notifications.observe(
         DistributedNotificationNames::screenIsUnlocked, this, [this] { handleScreenUnlocked(); });
+    // Turned on or off while a display is covered, the setting holds at once.
+    m_controller.m_settings.observe(SettingsKey::pauseOnFullscreen, this, [this] { applyPauses(); });
 }
 
 void DesktopDisplaySync::syncScreens()

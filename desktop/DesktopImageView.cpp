@@ -6,6 +6,22 @@
 #include <QSGImageNode>
 #include <QUrl>
 
+#include <utility>
+
+namespace {
+
+// A palette or one-bit picture (a plain-coloured PNG is stored so) becomes a
+// one-bit pixmap under the software scene graph and draws black: every
+// picture is drawn from 32-bit pixels.
+QImage drawable(const QImage& image)
+{
+    if (image.isNull())
+        return image;
+    return image.convertToFormat(image.hasAlphaChannel() ? QImage::Format_ARGB32_Premultiplied : QImage::Format_RGB32);
+}
+
+} // namespace
+
 DesktopImageView::DesktopImageView(QQuickItem* parent) : QQuickItem(parent)
 {
     setFlag(ItemHasContents);
@@ -21,29 +37,56 @@ void DesktopImageView::setImage(const QUrl& fileUrl)
 {
     if (!fileUrl.isLocalFile())
         return;
-    setImage(StillPicture::load(fileUrl.toLocalFile()));
+    const QString path = fileUrl.toLocalFile();
+    const QImage image = StillPicture::load(path);
+    if (image.isNull())
+        return;
+    m_source = path;
+    m_reloadPending = false;
+    show(m_covered ? QImage() : image);
 }
 
 void DesktopImageView::setImage(const QImage& image)
 {
     if (image.isNull())
         return;
-    // A palette or one-bit picture (a plain-coloured PNG is stored so) becomes a
-    // one-bit pixmap under the software scene graph and draws black: every
-    // picture is drawn from 32-bit pixels.
-    m_image
-        = image.convertToFormat(image.hasAlphaChannel() ? QImage::Format_ARGB32_Premultiplied : QImage::Format_RGB32);
+    m_source.reset();
+    m_reloadPending = false;
+    show(image);
+}
+
+void DesktopImageView::show(const QImage& image)
+{
+    m_image = drawable(image);
     m_imageChanged = true;
     update();
 }
 
 void DesktopImageView::clearImage()
 {
+    m_source.reset();
+    m_reloadPending = false;
     if (m_image.isNull())
         return;
-    m_image = QImage();
-    m_imageChanged = true;
-    update();
+    show(QImage());
+}
+
+void DesktopImageView::setCovered(bool covered)
+{
+    if (covered == m_covered)
+        return;
+    m_covered = covered;
+    if (!m_source)
+        return; // nothing to load it from again: kept
+    if (covered) {
+        m_reloadPending = false;
+        if (!m_image.isNull())
+            show(QImage());
+    } else if (m_image.isNull()) {
+        // Not now: a window about to be hidden or closed never needs it.
+        m_reloadPending = true;
+        update();
+    }
 }
 
 bool DesktopImageView::contains(const QPointF&) const { return false; }
@@ -59,6 +102,11 @@ QRectF DesktopImageView::aspectFillSourceRect(const QSizeF& imageSize, const QSi
 
 QSGNode* DesktopImageView::updatePaintNode(QSGNode* oldNode, UpdatePaintNodeData*)
 {
+    // While the scene syncs, the main thread waits: the fields are safe to touch.
+    if (std::exchange(m_reloadPending, false)) {
+        m_image = drawable(StillPicture::load(*m_source));
+        m_imageChanged = true;
+    }
     auto* node = static_cast<QSGImageNode*>(oldNode);
     if (m_imageChanged || m_image.isNull()) {
         // A new picture gets a new node and texture at once: no cross-fade.

@@ -2,6 +2,9 @@
 
 #include <QImage>
 #include <QQuickItem>
+#include <QString>
+
+#include <optional>
 
 class QUrl;
 
@@ -24,8 +27,17 @@ public:
     void setImage(const QImage& image);
     // Shows nothing; the clear window lets what lies beneath show through.
     void clearImage();
-    // The picture shown; null when the view is empty.
+    // The picture shown; null when the view is empty or covered.
     QImage image() const { return m_image; }
+
+    // While something opaque covers the whole view (a playing video), its
+    // picture cannot be seen: a picture loaded from a file lets go of its
+    // pixels and texture, keeping only the file, and is loaded again when the
+    // view is next drawn uncovered. A picture set while covered waits the same way.
+    void setCovered(bool covered);
+    bool isCovered() const { return m_covered; }
+    // The file of the picture shown; none for a picture handed over loaded, or none.
+    const std::optional<QString>& source() const { return m_source; }
 
     // No point is inside the view: it is never the target of a click or a touch.
     bool contains(const QPointF& point) const override;
@@ -42,8 +54,14 @@ protected:
 private:
     void followParent();
     void fillParent();
+    void show(const QImage& image);
 
     QImage m_image;
+    // The file m_image came from; none for a picture handed over loaded.
+    std::optional<QString> m_source;
+    bool m_covered = false;
+    // Uncovered again: the picture is loaded from m_source when next drawn.
+    bool m_reloadPending = false;
     bool m_imageChanged = false;
     QMetaObject::Connection m_parentWidthConnection;
     QMetaObject::Connection m_parentHeightConnection;

@@ -15,6 +15,12 @@ void DesktopPauses::apply(const DesktopWindows& windows, const VideoPlayers& pla
         applyTo(id, windows, *player);
 }
 
+void DesktopPauses::hold(const DesktopWindows& windows, const VideoPlayers& players) const
+{
+    for (const auto& [id, player] : players)
+        player->setPauseReasons(desktopReasons, player->pauseReasons() | reasonsFor(id, windows));
+}
+
 void DesktopPauses::applyTo(const QString& screenId, const DesktopWindows& windows, DesktopVideoPlayer& player) const
 {
     player.setPauseReasons(desktopReasons, reasonsFor(screenId, windows));

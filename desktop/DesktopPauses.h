@@ -35,6 +35,9 @@ public:
     // Tells every player the reasons that hold for its display now. A video
     // whose last reason ends resumes.
     void apply(const DesktopWindows& windows, const VideoPlayers& players) const;
+    // As apply(), but a reason only comes, never goes: for videos about to
+    // close, which may pause but must not play again meanwhile.
+    void hold(const DesktopWindows& windows, const VideoPlayers& players) const;
     // The same for one player, before it plays on the display.
     void applyTo(const QString& screenId, const DesktopWindows& windows, DesktopVideoPlayer& player) const;
     // As after a wake: resumes every video that no reason holds and whose

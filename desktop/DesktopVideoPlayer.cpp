@@ -66,6 +66,7 @@ DesktopVideoPlayer::~DesktopVideoPlayer()
     cancelObservationAndLooping();
     QObject::disconnect(m_powerObserver);
     QObject::disconnect(m_reduceMotionObserver);
+    uncoverPoster();
     if (m_playerView) {
         m_playerView->setPlayer(nullptr);
         delete m_playerView.data();
@@ -200,6 +201,7 @@ void DesktopVideoPlayer::statusAfterPlay(const PlayStart& start, std::optional<S
         if (start.firstPlay && !start.handoff) {
             m_playerView->fadeIn(fadeInMilliseconds);
             log(QStringLiteral("fade-in started (0.3s)"));
+            followPosterCover();
         } else if (m_revealWhenShown) {
             // A seek that never lands must not leave the video hidden.
             m_revealDeadline = m_context.clock.after(maximumRevealWait, [this] { reveal(); });
@@ -369,6 +371,8 @@ void DesktopVideoPlayer::stop()
         m_player->pause();
         m_player->removeAllItems();
     }
+    // The image view keeps its picture, seen again without the video view.
+    uncoverPoster();
     if (m_playerView) {
         m_playerView->setPlayer(nullptr);
         delete m_playerView.data();
@@ -540,8 +544,34 @@ void DesktopVideoPlayer::showPoster(const QUrl& videoUrl, DesktopImageView* imag
     const QString poster = QFileInfo(videoUrl.toLocalFile()).dir().filePath(QStringLiteral("Poster.png"));
     if (!QFileInfo::exists(poster))
         return;
-    imageView->setImage(QUrl::fromLocalFile(poster));
+    imageView->setCovered(false);
+    // A window made for this video shows its poster already: not decoded twice.
+    if (imageView->source() != poster)
+        imageView->setImage(QUrl::fromLocalFile(poster));
     log(QStringLiteral("play() poster loaded as bridge"));
+}
+
+void DesktopVideoPlayer::followPosterCover()
+{
+    QObject::disconnect(m_posterCover);
+    QQuickWindow* window = m_playerView ? m_playerView->window() : nullptr;
+    if (!window)
+        return;
+    // Each scene frame tells; the video's first frame always comes through the scene.
+    m_posterCover = connect(window, &QQuickWindow::frameSwapped, this, [this] {
+        const PlayerLayerView* view = m_playerView;
+        const bool covers = view && qFuzzyCompare(view->opacity(), 1.0) && !view->isFading()
+            && view->cornerRadius() <= 0 && view->framesShown() > 0;
+        if (m_savedImageView)
+            m_savedImageView->setCovered(covers);
+    });
+}
+
+void DesktopVideoPlayer::uncoverPoster()
+{
+    QObject::disconnect(m_posterCover);
+    if (m_savedImageView)
+        m_savedImageView->setCovered(false);
 }
 
 void DesktopVideoPlayer::createPlayerView(DesktopImageView* imageView, qreal opacity)

@@ -131,6 +131,10 @@ private:
     void endObservation();
     std::unique_ptr<PlayerBackend> makePlayer(const QUrl& url, double startSeconds = 0);
     void showPoster(const QUrl& videoUrl, DesktopImageView* imageView);
+    // While the video covers the whole image view, opaque, square and with a
+    // frame on screen, the poster beneath is not seen: the view lets go of it.
+    void followPosterCover();
+    void uncoverPoster();
     void createPlayerView(DesktopImageView* imageView, qreal opacity);
 
     // Runs handler on the main thread after each status change of the newest
@@ -194,4 +198,6 @@ private:
     WorkItemPtr m_revealDeadline;
     // Waits for the window to show the revealed frame before shownAtPosition().
     QMetaObject::Connection m_revealedFrame;
+    // Follows, frame by frame, whether the video covers the whole poster.
+    QMetaObject::Connection m_posterCover;
 };

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <optional>
 
 #include <signal.h>
 #include <sys/stat.h>
@@ -15,6 +16,10 @@ namespace {
 // Longer command lines are cut: only the first argument is used.
 constexpr qint64 maxCommandLineBytes = 4096;
 constexpr qint64 maxCommBytes = 64;
+// An environment larger than this is not searched to its end.
+constexpr qint64 maxEnvironmentBytes = 256 * 1024;
+
+const QByteArray sessionBusVariable = QByteArrayLiteral("DBUS_SESSION_BUS_ADDRESS");
 
 QByteArray readBounded(const QString& path, qint64 maxBytes)
 {
@@ -50,9 +55,45 @@ QString bundleIdentifierFor(const QString& executableName)
     return executableName;
 }
 
+// The session bus address in a process's environment (as it was started);
+// none when the environment cannot be read or names no bus.
+std::optional<QByteArray> sessionBusOf(const QString& processDir)
+{
+    QFile file(processDir + QStringLiteral("/environ"));
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
+        return std::nullopt;
+    // Most environments are a few kilobytes: read as much as there is, not the bound at once.
+    QByteArray environment;
+    while (environment.size() < maxEnvironmentBytes) {
+        const QByteArray chunk = file.read(std::min<qint64>(16 * 1024, maxEnvironmentBytes - environment.size()));
+        if (chunk.isEmpty())
+            break;
+        environment += chunk;
+    }
+    const QByteArray prefix = sessionBusVariable + '=';
+    for (const QByteArray& entry : environment.split('\0')) {
+        if (entry.startsWith(prefix) && entry.size() > prefix.size())
+            return entry.mid(prefix.size());
+    }
+    return std::nullopt;
+}
+
 } // namespace
 
-ProcRunningApplications::ProcRunningApplications(const QString& procPath) : m_procPath(procPath) { }
+ProcRunningApplications::ProcRunningApplications(const QString& procPath, const QString& sessionBus)
+    : m_procPath(procPath), m_sessionBus(sessionBus)
+{
+}
+
+QString ProcRunningApplications::ourSessionBus() { return qEnvironmentVariable(sessionBusVariable.constData()); }
+
+bool ProcRunningApplications::isInOurSession(const QString& processDir) const
+{
+    if (m_sessionBus.isEmpty())
+        return true;
+    const std::optional<QByteArray> bus = sessionBusOf(processDir);
+    return !bus || QString::fromLocal8Bit(*bus) == m_sessionBus;
+}
 
 bool RunningApplications::isRunning(const QString& bundleIdentifier) const
 {
@@ -96,7 +137,7 @@ RunningApplication ProcRunningApplications::application(qint64 pid) const
     // A process that rewrote its command line may have left no terminator.
     const qsizetype end = commandLine.indexOf('\0');
     const QString firstArgument = QFile::decodeName(end < 0 ? commandLine : commandLine.left(end));
-    if (firstArgument.isEmpty())
+    if (firstArgument.isEmpty() || !isInOurSession(dir))
         return {};
 
     QString executable = executablePath(dir);

@@ -37,7 +37,13 @@ public:
 };
 
 // The real list, read from /proc: the current user's processes that have a
-// command line (kernel threads and zombies have none).
+// command line (kernel threads and zombies have none), in this session.
+//
+// A session is told by its session bus, over which our programs tell each
+// other of their starts and ends: a process started on another bus (another
+// login of the same user, a test's private bus) is not in this session, and
+// is neither listed nor signalled. A process whose bus cannot be read, and
+// every process when this one has no bus, counts as in the session.
 //
 // The bundle identifier is the executable's base name (our own programs map to
 // BundleIdentifiers), the localized name the process name, in full where the
@@ -46,7 +52,12 @@ public:
 class ProcRunningApplications final : public RunningApplications
 {
 public:
-    explicit ProcRunningApplications(const QString& procPath = QStringLiteral("/proc"));
+    // sessionBus: the address of this session's bus, empty when there is none.
+    explicit ProcRunningApplications(const QString& procPath = QStringLiteral("/proc"),
+        const QString& sessionBus = ourSessionBus());
+
+    // This process's session bus address ($DBUS_SESSION_BUS_ADDRESS).
+    static QString ourSessionBus();
 
     QList<RunningApplication> runningApplications() const override;
 
@@ -62,6 +73,8 @@ public:
 
 private:
     bool sendSignal(const RunningApplication& application, int signal);
+    bool isInOurSession(const QString& processDir) const;
 
     QString m_procPath;
+    QString m_sessionBus;
 };

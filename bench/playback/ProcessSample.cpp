@@ -38,7 +38,15 @@ ProcessSample ProcessSample::of(qint64 pid)
     const QByteArray status = readFile(folder + QStringLiteral("/status"));
     sample.peakRssKiB = statusField(status, "VmHWM");
     sample.rssKiB = statusField(status, "VmRSS");
-    sample.pssKiB = statusField(readFile(folder + QStringLiteral("/smaps_rollup")), "Pss");
+    const QByteArray rollup = readFile(folder + QStringLiteral("/smaps_rollup"));
+    sample.pssKiB = statusField(rollup, "Pss");
+    sample.pssAnonKiB = statusField(rollup, "Pss_Anon");
+    sample.pssFileKiB = statusField(rollup, "Pss_File");
+    sample.pssShmemKiB = statusField(rollup, "Pss_Shmem");
+    const QByteArray maps = readFile(folder + QStringLiteral("/smaps"));
+    const qsizetype heap = maps.indexOf(" [heap]\n");
+    if (heap >= 0)
+        sample.heapPssKiB = statusField(maps.mid(heap, maps.indexOf("VmFlags", heap) - heap), "Pss");
     const QStringList threads = QDir(folder + QStringLiteral("/task")).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
     for (const QString& thread : threads) {
         const QByteArray status = readFile(folder + QStringLiteral("/task/") + thread + QStringLiteral("/status"));

@@ -16,6 +16,11 @@ struct ProcessSample
     // among the processes that map them), in KiB.
     qint64 rssKiB = 0;
     qint64 pssKiB = 0;
+    // Its parts: anonymous memory (the C heap among it), mapped files, shared memory.
+    qint64 pssAnonKiB = 0;
+    qint64 heapPssKiB = 0;
+    qint64 pssFileKiB = 0;
+    qint64 pssShmemKiB = 0;
 
     static ProcessSample of(qint64 pid);
 };

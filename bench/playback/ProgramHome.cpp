@@ -2,15 +2,20 @@
 
 #include "Displays.h"
 #include "LantoSettings.h"
+#include "LocalWallpaperMeta.h"
 #include "ScreenModel.h"
 #include "SessionTokenStore.h"
 #include "SettingsKeys.h"
 #include "UserHome.h"
 #include "VideoRenderPath.h"
+#include "VideoTranscoder.h"
+#include "WallpaperFolder.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QImageReader>
+#include <QSaveFile>
 #include <QThread>
 #include <QUrl>
 
@@ -49,17 +54,49 @@ qint64 findDescendant(qint64 root, const QString& name)
     return 0;
 }
 
+// The folder a download of the clip leaves in the library: the content file,
+// the poster the import pipeline makes of its first frame, and the record.
+// The content file's path; empty when the folder could not be made.
+QString seedDownloadedWallpaper(const QString& clip, bool withPoster)
+{
+    const QString hex = QStringLiteral("b3e1c0de");
+    const QDir folder(QDir(LantoSettings::downloadsDirectory()).filePath(hex));
+    const QString content = folder.filePath(QStringLiteral("content.mp4"));
+    const QString poster = folder.filePath(WallpaperFolder::posterFileName);
+    if (!QDir().mkpath(folder.path()) || !QFile::copy(clip, content))
+        return {};
+    VideoTranscoder::generatePoster(content, poster).waitForFinished();
+    const QSize size = QImageReader(poster).size();
+    if (size.isEmpty() || (!withPoster && !QFile::remove(poster)))
+        return {};
+    LocalWallpaperMeta meta;
+    meta.hexID = hex;
+    meta.title = QStringLiteral("Bench");
+    meta.category = QStringLiteral("Digital Art");
+    meta.type = QStringLiteral("video");
+    meta.resolutionWidth = size.width();
+    meta.resolutionHeight = size.height();
+    meta.fileSize = QFileInfo(content).size();
+    QSaveFile record(folder.filePath(WallpaperFolder::metadataFileName));
+    if (!record.open(QIODevice::WriteOnly) || record.write(meta.toJson()) < 0 || !record.commit())
+        return {};
+    return content;
+}
+
 } // namespace
 
-int ProgramHome::seedProcess(const QString& home, const QString& clip)
+int ProgramHome::seedProcess(const QString& home, const QString& clip, bool withPoster)
 {
     UserHome::setPathForProcess(home);
+    const QString content = seedDownloadedWallpaper(clip, withPoster);
+    if (content.isEmpty())
+        return 1;
     ScreenDisplays displays;
     ScreenModelMap models;
     for (const ConnectedDisplay& display : displays.displays()) {
         ScreenModel model(ScreenModel::serialNumber(display), display.localizedName);
         model.isShowingWallpaper = true;
-        model.videoURL = QUrl::fromLocalFile(clip);
+        model.videoURL = QUrl::fromLocalFile(content);
         models.insert(model.id(), model);
     }
     LantoSettings& settings = LantoSettings::shared();

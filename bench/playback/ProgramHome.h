@@ -13,8 +13,10 @@ class ProgramHome
 {
 public:
     // Child process, on the X display: writes into home the settings of a
-    // signed-in user whose displays all show clip as their wallpaper.
-    static int seedProcess(const QString& home, const QString& clip);
+    // signed-in user whose displays all show clip as their wallpaper, from
+    // the folder a download of it leaves (content file, poster, record), or
+    // without its poster.
+    static int seedProcess(const QString& home, const QString& clip, bool withPoster);
 
     ProgramHome(const QString& home, const QString& display, const QString& program, const QStringList& arguments);
     ~ProgramHome();

@@ -9,12 +9,14 @@
 // a home of their own whose display shows the clip: the agent, and Lanto with
 // its window closed and with it open on Discover at rest, against the agent.
 //
-//   bench_playback [--seconds N] [--rounds R]
-//   bench_playback --agent-minutes M
+//   bench_playback [--seconds N] [--rounds R] [--without-poster]
+//   bench_playback --agent-minutes M [--without-poster]
 // N: length of each playing run (default 60); R: how many times one and two
 // displays are measured, back to back, for the median of their ratio (default
 // 3). The second form only watches the agent's memory while it plays for M
-// minutes, as a user leaves it.
+// minutes, as a user leaves it. The wallpaper's folder is seeded as a
+// download leaves it (content file, Poster.png, metadata.json); with
+// --without-poster it has no Poster.png, to tell what the poster costs.
 #include "BenchFigures.h"
 #include "PlayerProcess.h"
 #include "ProcessSample.h"
@@ -231,6 +233,10 @@ Run measureMpv(const QString& clip, const QString& output, double seconds)
     return run;
 }
 
+// Whether the homes' wallpaper folders hold a poster, as a download's does;
+// without, to tell what the poster costs.
+bool seedPoster = true;
+
 // One of our programs showing the clip as the wallpaper of the only display
 // of a new home, on a private X server; it ends with the object.
 class ProgramOnClip
@@ -241,7 +247,7 @@ public:
     {
         QProcess seed;
         startOn(seed, m_server, QCoreApplication::applicationFilePath(),
-            { QStringLiteral("--seed"), m_home.path(), clip });
+            { seedPoster ? QStringLiteral("--seed") : QStringLiteral("--seed-without-poster"), m_home.path(), clip });
         if (!seed.waitForFinished(30000) || seed.exitCode() != 0) {
             print(QStringLiteral("cannot set up a home for %1").arg(program));
             return;
@@ -297,10 +303,14 @@ MemoryWatch watchAgentMemory(const QString& clip, int minutes)
         last = ProcessSample::of(pid);
         watch.lastPssMiB = last.pssKiB / 1024.0;
         watch.largestPssMiB = std::max(watch.largestPssMiB, watch.lastPssMiB);
-        print(QStringLiteral("agent, minute %1: PSS %2 MiB, RSS %3 MiB")
+        print(QStringLiteral("agent, minute %1: PSS %2 MiB (anonymous %4, C heap %5, files %6, shared %7), RSS %3 MiB")
                   .arg(minute)
                   .arg(watch.lastPssMiB, 0, 'f', 1)
-                  .arg(last.rssKiB / 1024.0, 0, 'f', 1));
+                  .arg(last.rssKiB / 1024.0, 0, 'f', 1)
+                  .arg(last.pssAnonKiB / 1024.0, 0, 'f', 1)
+                  .arg(last.heapPssKiB / 1024.0, 0, 'f', 1)
+                  .arg(last.pssFileKiB / 1024.0, 0, 'f', 1)
+                  .arg(last.pssShmemKiB / 1024.0, 0, 'f', 1));
     }
     watch.cpuPercent = ProcessUse::between(first, last, minutes * 60.0).cpuPercent;
     return watch;
@@ -453,9 +463,10 @@ int main(int argc, char** argv)
         QGuiApplication app(argc, argv);
         return runPlayerProcess(QString::fromLocal8Bit(argv[2]), QByteArray(argv[3]).toInt());
     }
-    if (argc == 4 && qstrcmp(argv[1], "--seed") == 0) {
+    if (argc == 4 && (qstrcmp(argv[1], "--seed") == 0 || qstrcmp(argv[1], "--seed-without-poster") == 0)) {
         QGuiApplication app(argc, argv);
-        return ProgramHome::seedProcess(QString::fromLocal8Bit(argv[2]), QString::fromLocal8Bit(argv[3]));
+        return ProgramHome::seedProcess(
+            QString::fromLocal8Bit(argv[2]), QString::fromLocal8Bit(argv[3]), qstrcmp(argv[1], "--seed") == 0);
     }
     QCoreApplication app(argc, argv);
     QCommandLineParser parser;
@@ -467,8 +478,11 @@ int main(int argc, char** argv)
         QStringLiteral("3"));
     const QCommandLineOption agentOption(QStringLiteral("agent-minutes"),
         QStringLiteral("Only watch the agent's memory while it plays, for this long."), QStringLiteral("M"));
-    parser.addOptions({ secondsOption, roundsOption, agentOption });
+    const QCommandLineOption withoutPosterOption(QStringLiteral("without-poster"),
+        QStringLiteral("Seed the wallpaper's folder without its Poster.png."));
+    parser.addOptions({ secondsOption, roundsOption, agentOption, withoutPosterOption });
     parser.process(app);
+    seedPoster = !parser.isSet(withoutPosterOption);
     if (parser.isSet(agentOption))
         return runAgentWatch(std::max(1, parser.value(agentOption).toInt()));
     return runBenchmark(parser.value(secondsOption).toDouble(), std::max(1, parser.value(roundsOption).toInt()));

@@ -17,9 +17,12 @@
 #include <optional>
 #include <vector>
 
+#include <arpa/inet.h>
+#include <netinet/in.h>
 #include <sys/resource.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 using namespace std::chrono_literals;
 
@@ -165,6 +168,7 @@ private slots:
     void closesPeersThatEndOrStall();
     void peerLeavingMidBodyDoesNotStallOthers();
     void peerClosingAfterReadingDoesNotEndTheProcess();
+    void resettingPeersDoNotFloodTheLog();
     void notRegularFilesAreNotServed_data();
     void notRegularFilesAreNotServed();
     void twoServersShareThePort();
@@ -598,6 +602,39 @@ void tst_AerialHTTPServer::peerClosingAfterReadingDoesNotEndTheProcess()
     }
     QCOMPARE(brokenPipes.count(), 0);
     QCOMPARE(exchange(port, small).body, QByteArray("0123456789"));
+}
+
+// Each connection a local peer resets mid-header fails the server's read the
+// same way: the journal gets one line of it a minute, not one per connection.
+void tst_AerialHTTPServer::resettingPeersDoNotFloodTheLog()
+{
+    LogCapture log;
+    AerialHTTPServer::Options options { .port = 0, .idleTimeout = 10s, .home = {} };
+    options.threads = 2; // the record is the server's, not a thread's
+    m_server = std::make_unique<AerialHTTPServer>(options);
+    m_server->start();
+    const QDir descriptors(QStringLiteral("/proc/self/fd"));
+    const auto openDescriptors = [&] { return descriptors.entryList(QDir::Files | QDir::System).size(); };
+    const qsizetype before = openDescriptors();
+
+    sockaddr_in address = {};
+    address.sin_family = AF_INET;
+    address.sin_port = htons(m_server->port());
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    for (int i = 0; i < 200; ++i) {
+        const int peer = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        QCOMPARE(::connect(peer, reinterpret_cast<const sockaddr*>(&address), sizeof address), 0);
+        QCOMPARE(::send(peer, "GET /vid", 8, MSG_NOSIGNAL), 8);
+        const linger reset { 1, 0 };
+        ::setsockopt(peer, SOL_SOCKET, SO_LINGER, &reset, sizeof reset);
+        ::close(peer);
+    }
+    // Every reset connection is closed on the server's side.
+    QTRY_COMPARE_WITH_TIMEOUT(openDescriptors(), before, 10000);
+    QCOMPARE(log.lines().filter(QStringLiteral("recv error")),
+        QStringList(QStringLiteral("Lanto AerialHTTPServer: recv error — Connection reset by peer")));
+    QCOMPARE(exchange(m_server->port(), get(QStringLiteral("videos/") + asset + QStringLiteral(".mov"))).body,
+        QByteArray("0123456789"));
 }
 
 // A named pipe where a file or the settings should be must not hold the server.

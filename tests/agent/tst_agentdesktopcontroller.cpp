@@ -459,13 +459,23 @@ void tst_AgentDesktopController::fullScreenWindowPausesItsDisplayThroughWake()
     QCOMPARE(f.agentBackend(first)->rate(), 1.0);
     QCOMPARE(f.agentBackend(second)->rate(), 0.0);
 
+    // Turned off meanwhile, the setting holds as soon as the agent reads it.
+    f.lanto.set(SettingsKey::pauseOnFullscreen, PlistValue(false));
+    f.lanto.flush();
+    f.notifications.deliver(DistributedNotificationNames::wallpaperChanged);
+    QTRY_COMPARE(f.agentBackend(second)->rate(), 1.0);
+    f.lanto.set(SettingsKey::pauseOnFullscreen, PlistValue(true));
+    f.lanto.flush();
+    f.notifications.deliver(DistributedNotificationNames::wallpaperChanged);
+    QTRY_COMPARE(f.agentBackend(second)->rate(), 0.0);
+
     f.workspace.setFullScreenWindowFrame(QRect());
     QCOMPARE(f.agentBackend(second)->rate(), 1.0);
 }
 
 // Sleep, lock and a full-screen window each pause the display's video on
 // their own, whichever ends first, also in windows just given up to Lanto,
-// which stay on screen for a while.
+// which stay on screen for a while and do not play again before they close.
 void tst_AgentDesktopController::videoPlaysOnlyWhileNoReasonHolds_data()
 {
     QTest::addColumn<PauseReason>("first");
@@ -529,6 +539,13 @@ void tst_AgentDesktopController::videoPlaysOnlyWhileNoReasonHolds()
         setReason(first, false);
     }
     QCOMPARE(f.agentBackend(id), backend);
+    if (givenUp) {
+        // Lanto plays its own now: the video given up stays paused while its
+        // window lingers, until the desktop is the agent's again.
+        QCOMPARE(backend->rate(), 0.0);
+        f.lantoQuits();
+        QCOMPARE(f.agentBackend(id), backend);
+    }
     QCOMPARE(backend->rate(), 1.0);
 }
 

@@ -2,6 +2,7 @@
 // Lanto shows a video and quits, the LantoAgent program takes the desktop
 // over at the position Lanto handed over, and gives it back when the stand-in
 // starts again. Both log what they hand over and where they resume.
+#include "PrivateBus.h"
 #include "TestClip.h"
 #include "TestPictures.h"
 
@@ -111,6 +112,9 @@ private:
     void verifyVideoOnScreen(const QString& name);
 
     QTemporaryDir m_home;
+    // Both programs talk over a bus of their own: a Lanto or agent of the
+    // user's on theirs is in another session, which the agent leaves alone.
+    PrivateBus m_session;
     QProcessEnvironment m_environment;
     QString m_video;
 };
@@ -137,6 +141,8 @@ void tst_AgentHandover::initTestCase()
     m_environment.insert(QStringLiteral("HOME"), m_home.path());
     m_environment.insert(QStringLiteral("LD_PRELOAD"), QStringLiteral(SANDBOX_LIBRARY));
     m_environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+    QVERIFY(m_session.isReady());
+    m_environment.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), m_session.address());
 }
 
 std::unique_ptr<Program> tst_AgentHandover::startStandIn(const QStringList& arguments)

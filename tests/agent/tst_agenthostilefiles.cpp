@@ -80,8 +80,7 @@ using Step = std::function<void(PrivateBus&, const std::function<bool(const QStr
 AgentRun runAgent(const QString& home, const Step& step = {})
 {
     AgentRun run;
-    QTemporaryDir runtime;
-    PrivateBus bus(runtime.path());
+    PrivateBus bus;
     if (!bus.isReady())
         return run;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
@@ -190,7 +189,7 @@ private slots:
 
         const AgentRun run = runAgent(home.path(), [](PrivateBus& bus, const auto& waitFor) {
             QVERIFY(waitFor(QStringLiteral("activate() DONE")));
-            DBusDistributedNotifications(bus.connection()).post(DistributedNotificationNames::appLaunched);
+            DBusDistributedNotifications(bus.connect(QStringLiteral("e2e"))).post(DistributedNotificationNames::appLaunched);
             QVERIFY(waitFor(QStringLiteral("deactivate() DONE")));
         });
         QVERIFY2(run.started, run.output.constData());

@@ -88,7 +88,7 @@ void tst_AgentProgram::keepsTheAerialAndHandsOver()
     QVERIFY(WallpaperStoreFile::write(paths.indexPlist, {}, &error));
 
     QTemporaryDir runtime;
-    PrivateBus bus(runtime.path());
+    PrivateBus bus;
     QVERIFY(bus.isReady());
     QProcess agent;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
@@ -134,7 +134,7 @@ void tst_AgentProgram::keepsTheAerialAndHandsOver()
     QCOMPARE(curl.readAllStandardOutput(), QByteArray("e2e"));
 
     // Lanto starts: the agent yields and leaves a clobbered store alone; Lanto quits: it repairs.
-    DBusDistributedNotifications notices(bus.connection());
+    DBusDistributedNotifications notices(bus.connect(QStringLiteral("e2e")));
     notices.post(DistributedNotificationNames::appLaunched);
     QTRY_VERIFY_WITH_TIMEOUT(
         logged(QStringLiteral("IPC appLaunched — yielding lock-screen duties to Lanto.app")), 10000);

@@ -299,6 +299,37 @@ private slots:
         QCOMPARE(fileContents(settings.filePath())->value(SettingsKey::handle), PlistValue(QStringLiteral("h")));
     }
 
+    // An observer hears of each real change of its key, made on any thread
+    // or read from the file, on its own thread, and nothing after it is gone.
+    void observersHearOfChangesOnTheirThread()
+    {
+        LantoSettings settings(m_dir->path(), *m_scheduler);
+        const QString key = SettingsKey::pauseOnFullscreen;
+        auto observer = std::make_unique<QObject>();
+        QList<bool> heard;
+        settings.observe(key, observer.get(), [&] {
+            QCOMPARE(QThread::currentThread(), qApp->thread());
+            heard.append(settings.boolValue(key, false));
+        });
+
+        std::thread([&] { settings.set(key, true); }).join();
+        QVERIFY(heard.isEmpty()); // in a later turn, not inside set()
+        QTRY_COMPARE(heard, QList<bool> { true });
+        settings.set(key, true); // the same value again
+        settings.set(SettingsKey::pauseOnBattery, true); // another key
+        QVERIFY(PropertyList::writeFile(settings.filePath(), PlistValue::Dictionary { { key, false } }));
+        settings.reload();
+        QTRY_COMPARE(heard, (QList<bool> { true, false }));
+        settings.reload(); // the file as it is
+        settings.set(key, std::nullopt);
+        QTRY_COMPARE(heard.size(), 3);
+
+        observer.reset();
+        settings.set(key, true);
+        QCoreApplication::processEvents();
+        QCOMPARE(heard.size(), 3);
+    }
+
     void ownedKeysLeaveTheOtherProgramsKeys()
     {
         // The agent's store owns "screenModels"; the application writes everything else.

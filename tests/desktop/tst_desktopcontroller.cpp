@@ -1,6 +1,7 @@
 #include "DesktopFixture.h"
 #include "DesktopImageView.h"
 #include "LogCapture.h"
+#include "PrivateBus.h"
 #include "PropertyList.h"
 #include "SystemVersion.h"
 #include "TestPictures.h"
@@ -335,12 +336,12 @@ void tst_DesktopController::removeAllClearsUnpluggedDisplaysToo()
 void tst_DesktopController::savesBeforeTellingTheOtherProgram()
 {
     DesktopFixture& f = *m_fixture;
-    QDBusConnection bus = QDBusConnection::sessionBus();
-    QVERIFY2(bus.isConnected(), "the tests run inside a D-Bus session");
+    // A session of the test's own: the user's agent on theirs must not hear of it.
+    PrivateBus session;
+    QVERIFY(session.isReady());
     // The other program: its own bus connection, its own view of the settings file.
-    QDBusConnection otherBus = QDBusConnection::connectToBus(QDBusConnection::SessionBus, QStringLiteral("other"));
-    DBusDistributedNotifications ours(bus);
-    DBusDistributedNotifications theirs(otherBus);
+    DBusDistributedNotifications ours(session.connect(QStringLiteral("ours")));
+    DBusDistributedNotifications theirs(session.connect(QStringLiteral("other")));
     QList<ScreenModelMap> seen;
     const QString settingsFolder = f.home.appSupportPath();
     theirs.observe(wallpaperChanged, this, [&] {
@@ -359,7 +360,7 @@ void tst_DesktopController::savesBeforeTellingTheOtherProgram()
     controller.removeWallpaper();
     QTRY_COMPARE_WITH_TIMEOUT(seen.size(), 2, 10000);
     QVERIFY(!recordIn(seen.last(), QStringLiteral("1")).isShowingWallpaper);
-    QDBusConnection::disconnectFromBus(QStringLiteral("other"));
+    f.controller.reset(); // before the notices it posts through
 }
 
 void tst_DesktopController::snapshotRecordsPositionsThenSavesAndPosts()

@@ -245,6 +245,12 @@ void tst_DesktopEvents::fullScreenWindowPausesOnlyItsDisplay()
     QVERIFY(!f.window(first)->isCoveredByFullScreen());
     QVERIFY(f.isPlaying(first));
     QCOMPARE(f.isPlaying(second), !pauseOnFullscreen);
+    // The setting turned while the display is covered holds at once, either way.
+    f.settings.set(SettingsKey::pauseOnFullscreen, PlistValue(!pauseOnFullscreen));
+    QTRY_COMPARE(f.isPlaying(second), pauseOnFullscreen);
+    f.settings.set(SettingsKey::pauseOnFullscreen, PlistValue(pauseOnFullscreen));
+    QTRY_COMPARE(f.isPlaying(second), !pauseOnFullscreen);
+    QVERIFY(f.isPlaying(first));
 
     // Wake and unlock leave the covered display paused.
     f.workspace.raiseScreensDidSleep();

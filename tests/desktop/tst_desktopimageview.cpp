@@ -41,6 +41,7 @@ private slots:
     void rendersAspectFillAndRelaysOnResize();
     void drawsEveryPixelFormatInItsColours_data();
     void drawsEveryPixelFormatInItsColours();
+    void coveredViewHoldsOnlyWhereItsPictureCameFrom();
 
 private:
     QTemporaryDir m_dir;
@@ -220,6 +221,51 @@ void tst_DesktopImageView::drawsEveryPixelFormatInItsColours()
     QVERIFY(QTest::qWaitForWindowExposed(&window));
     const QImage frame = window.grabWindow();
     QCOMPARE(TestPictures::count(frame, frame.rect(), colour), 200 * 100);
+}
+
+// Under an opaque video the picture is not seen: one from a file lets go of
+// its pixels and comes back from the file when next drawn uncovered; one
+// handed over loaded has nowhere to come back from and stays.
+void tst_DesktopImageView::coveredViewHoldsOnlyWhereItsPictureCameFrom()
+{
+    QQuickWindow window;
+    window.setColor(Qt::black);
+    window.resize(400, 200);
+    auto* view = new DesktopImageView(window.contentItem());
+    view->setImage(m_square);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    const auto blackShare = [&] {
+        const QImage frame = window.grabWindow();
+        return TestPictures::count(frame, frame.rect(), Qt::black) / double(frame.width() * frame.height());
+    };
+
+    view->setCovered(true);
+    QVERIFY(view->image().isNull());
+    QCOMPARE(blackShare(), 1.0); // its texture went too
+    // A picture set meanwhile waits as well.
+    view->setImage(m_stripes);
+    QVERIFY(view->image().isNull());
+    QCOMPARE(view->source(), std::optional(m_stripes.toLocalFile()));
+    view->setCovered(false);
+    QVERIFY(view->image().isNull()); // loaded to be drawn, not before
+    const QImage frame = window.grabWindow();
+    QCOMPARE(TestPictures::count(frame, QRect(0, 0, 190, 200), Qt::red), 190 * 200);
+    QCOMPARE(view->image().size(), QSize(1600, 200));
+
+    QImage loaded(32, 32, QImage::Format_RGB32);
+    loaded.fill(Qt::yellow);
+    view->setImage(loaded);
+    view->setCovered(true);
+    QCOMPARE(view->image().pixelColor(0, 0), QColor(Qt::yellow));
+    view->setCovered(false);
+
+    // Cleared while covered, nothing comes back.
+    view->setImage(m_square);
+    view->setCovered(true);
+    view->clearImage();
+    view->setCovered(false);
+    QCOMPARE(blackShare(), 1.0);
 }
 
 QTEST_MAIN(tst_DesktopImageView)

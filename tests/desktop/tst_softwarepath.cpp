@@ -125,7 +125,12 @@ void tst_SoftwarePath::posterFirstThenVideo()
     QTRY_COMPARE_WITH_TIMEOUT(player.playerView()->opacity(), 1.0, timeout);
     QTRY_VERIFY_WITH_TIMEOUT(display.shows(Qt::blue, Qt::yellow), timeout);
     QVERIFY(player.playerView()->framesShown() > 0);
+    // Covered by the video, the poster is not kept decoded; stopped, the video leaves it in sight again.
+    QTRY_VERIFY_WITH_TIMEOUT(display.imageView->isCovered(), timeout);
+    QVERIFY(display.imageView->image().isNull());
     player.stop();
+    QVERIFY(!display.imageView->isCovered());
+    QTRY_VERIFY_WITH_TIMEOUT(display.shows(Qt::red, Qt::red), timeout);
     QVERIFY(log.lines().filter(QStringLiteral("cannot draw")).isEmpty());
 }
 

@@ -1,9 +1,11 @@
 #include "Log.h"
+#include "LogThrottle.h"
 
 #include <QFileInfo>
 #include <QTemporaryFile>
 #include <QTest>
 
+#include <cerrno>
 #include <cstdio>
 #include <unistd.h>
 
@@ -126,6 +128,21 @@ private slots:
         StandardErrorCapture standardError;
         Log::write(QStringLiteral("Lanto: log check"));
         QCOMPARE(standardError.text(), hasJournal ? QByteArray() : QByteArray("Lanto: log check\n"));
+    }
+
+    // A minute counts from the last line let through, for each kind on its own.
+    void throttleLetsALineOfEachKindThroughPerInterval()
+    {
+        using namespace std::chrono_literals;
+        LogThrottle throttle(1min);
+        const LogThrottle::Clock::time_point start = LogThrottle::Clock::now();
+        QVERIFY(throttle.admits(ECONNRESET, start));
+        QVERIFY(!throttle.admits(ECONNRESET, start + 59s));
+        QVERIFY(throttle.admits(ETIMEDOUT, start + 1s));
+        QVERIFY(throttle.admits(ECONNRESET, start + 60s));
+        QVERIFY(!throttle.admits(ECONNRESET, start + 119s));
+        QVERIFY(!throttle.admits(ETIMEDOUT, start + 60s));
+        QVERIFY(throttle.admits(ECONNRESET, start + 120s));
     }
 };
 

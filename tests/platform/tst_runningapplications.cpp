@@ -60,7 +60,7 @@ private:
 
 // One entry of a made-up /proc folder.
 void writeProcess(const QString& proc, const QString& pid, const QByteArray& commandLine, const QByteArray& comm,
-    const QString& executable)
+    const QString& executable, const QByteArray& environment = QByteArray())
 {
     const QString dir = proc + QLatin1Char('/') + pid;
     QDir().mkpath(dir);
@@ -74,6 +74,11 @@ void writeProcess(const QString& proc, const QString& pid, const QByteArray& com
     }
     if (!executable.isEmpty())
         QVERIFY(QFile::link(executable, dir + QStringLiteral("/exe")));
+    if (!environment.isNull()) {
+        QFile environ(dir + QStringLiteral("/environ"));
+        QVERIFY(environ.open(QIODevice::WriteOnly));
+        environ.write(environment);
+    }
 }
 
 } // namespace
@@ -91,6 +96,9 @@ private slots:
     void readsProcessEntries();
     void listsInNumericPidOrderAndSkipsOtherEntries();
     void boundsAnOversizedCommandLine();
+    void keepsToTheSessionBus_data();
+    void keepsToTheSessionBus();
+    void childOnAnotherBusIsNotListed();
     void fakeAcceptsAndRefusesAsTold();
 };
 
@@ -241,6 +249,74 @@ void tst_RunningApplications::boundsAnOversizedCommandLine()
     const QList<RunningApplication> all = ProcRunningApplications(proc.path()).runningApplications();
     QCOMPARE(all.size(), 1);
     QVERIFY(all.first().localizedName.size() <= 4096);
+}
+
+// Another login of the user, or a test on a bus of its own, runs programs of
+// ours that this session must neither wait for nor end.
+void tst_RunningApplications::keepsToTheSessionBus_data()
+{
+    QTest::addColumn<QString>("ourBus");
+    QTest::addColumn<QByteArray>("environment"); // null: no environ file
+    QTest::addColumn<bool>("listed");
+
+    const QString ours = QStringLiteral("unix:path=/run/user/1000/bus");
+    QTest::newRow("same bus") << ours << QByteArray("HOME=/h\0DBUS_SESSION_BUS_ADDRESS=unix:path=/run/user/1000/bus\0", 62)
+                              << true;
+    QTest::newRow("another bus") << ours << QByteArray("DBUS_SESSION_BUS_ADDRESS=unix:path=/tmp/b/bus\0", 46) << false;
+    QTest::newRow("a longer name that starts alike")
+        << ours << QByteArray("XDBUS_SESSION_BUS_ADDRESS=unix:path=/tmp/b/bus\0", 47) << true;
+    QTest::newRow("no bus in its environment") << ours << QByteArray("HOME=/h\0", 8) << true;
+    QTest::newRow("an empty bus address") << ours << QByteArray("DBUS_SESSION_BUS_ADDRESS=\0", 26) << true;
+    QTest::newRow("environment unreadable") << ours << QByteArray() << true;
+    QTest::newRow("we have no bus") << QString() << QByteArray("DBUS_SESSION_BUS_ADDRESS=unix:path=/tmp/b/bus\0", 46)
+                                    << true;
+    QByteArray late(300 * 1024, 'x');
+    late += QByteArray("\0DBUS_SESSION_BUS_ADDRESS=unix:path=/tmp/b/bus\0", 47);
+    QTest::newRow("bus beyond what is read") << ours << late << true;
+}
+
+void tst_RunningApplications::keepsToTheSessionBus()
+{
+    QFETCH(QString, ourBus);
+    QFETCH(QByteArray, environment);
+    QFETCH(bool, listed);
+
+    QTemporaryDir proc;
+    writeProcess(proc.path(), QStringLiteral("31"), QByteArray("/opt/lanto/Lanto\0", 17), QByteArray("Lanto"),
+        QString(), environment);
+    ProcRunningApplications applications(proc.path(), ourBus);
+    QCOMPARE(applications.isRunning(BundleIdentifiers::lanto), listed);
+    QCOMPARE(applications.application(31).pid, listed ? 31 : 0);
+}
+
+void tst_RunningApplications::childOnAnotherBusIsNotListed()
+{
+    const QString ours = QStringLiteral("unix:path=/tmp/lanto-test-ours/bus");
+    const auto startOn = [](QProcess& process, const QString& bus) {
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), bus);
+        process.setProcessEnvironment(environment);
+        process.start(QStringLiteral("sleep"), { QStringLiteral("30") });
+        // The environment is the new program's once its command line is.
+        return process.waitForStarted() && QTest::qWaitFor([&] {
+            QFile file(QStringLiteral("/proc/%1/cmdline").arg(process.processId()));
+            return file.open(QIODevice::ReadOnly) && file.readAll().contains("sleep");
+        });
+    };
+    QProcess same;
+    QProcess other;
+    QVERIFY(startOn(same, ours));
+    QVERIFY(startOn(other, QStringLiteral("unix:path=/tmp/lanto-test-theirs/bus")));
+
+    ProcRunningApplications applications(QStringLiteral("/proc"), ours);
+    QCOMPARE(applications.application(same.processId()).pid, same.processId());
+    QCOMPARE(applications.application(other.processId()).pid, 0);
+    QVERIFY(!applications.forceTerminate({ other.processId(), QStringLiteral("sleep"), QStringLiteral("sleep") }));
+    QVERIFY(applications.forceTerminate(applications.application(same.processId())));
+    QVERIFY(same.waitForFinished());
+    QCOMPARE(other.state(), QProcess::Running);
+    other.kill();
+    other.waitForFinished();
 }
 
 void tst_RunningApplications::fakeAcceptsAndRefusesAsTold()

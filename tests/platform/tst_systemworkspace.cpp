@@ -2,6 +2,7 @@
 #include "FakeDisplays.h"
 #include "FakeDistributedNotifications.h"
 #include "FakeRunningApplications.h"
+#include "PrivateBus.h"
 #include "SystemWorkspace.h"
 
 #include <QDBusArgument>
@@ -36,37 +37,6 @@ const QString upowerPath = QStringLiteral("/org/freedesktop/UPower");
 const QString portalService = QStringLiteral("org.freedesktop.portal.Desktop");
 const QString portalPath = QStringLiteral("/org/freedesktop/portal/desktop");
 const QString portalSettings = QStringLiteral("org.freedesktop.portal.Settings");
-
-// A bus daemon of the test's own, standing in for the system bus and the
-// session bus, so that made-up system services can own their real names.
-class PrivateBus
-{
-public:
-    PrivateBus()
-    {
-        m_daemon.start(QStringLiteral("dbus-daemon"),
-            { QStringLiteral("--session"), QStringLiteral("--nofork"), QStringLiteral("--print-address") });
-        if (m_daemon.waitForStarted() && m_daemon.waitForReadyRead(10000))
-            m_address = QString::fromLatin1(m_daemon.readLine().trimmed());
-    }
-    ~PrivateBus()
-    {
-        for (const QString& name : std::as_const(m_connections))
-            QDBusConnection::disconnectFromBus(name);
-        m_daemon.terminate();
-        m_daemon.waitForFinished();
-    }
-    QDBusConnection connect(const QString& name)
-    {
-        m_connections << name;
-        return QDBusConnection::connectToBus(m_address, name);
-    }
-
-private:
-    QProcess m_daemon;
-    QString m_address;
-    QStringList m_connections;
-};
 
 // A made-up D-Bus service: answers calls with replies the test set up, and
 // says what the test makes it say.

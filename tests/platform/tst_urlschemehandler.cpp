@@ -1,6 +1,7 @@
 // One Lanto per session takes the "lanto" URLs of later launches over the
 // session bus, and the application entry names it the scheme's handler.
 #include "FakeSystemCommands.h"
+#include "PrivateBus.h"
 #include "TemporaryHome.h"
 #include "UrlSchemeHandler.h"
 
@@ -14,10 +15,10 @@
 namespace {
 
 // A later launch: its own connection, off the main thread, which must stay free to answer.
-std::future<bool> handOffFromLaterLaunch(const QStringList& urls)
+std::future<bool> laterLaunchHandsOff(const PrivateBus& session, const QStringList& urls)
 {
-    return std::async(std::launch::async, [urls] {
-        QDBusConnection bus = QDBusConnection::connectToBus(QDBusConnection::SessionBus, QStringLiteral("later"));
+    return std::async(std::launch::async, [address = session.address(), urls] {
+        QDBusConnection bus = QDBusConnection::connectToBus(address, QStringLiteral("later"));
         const bool taken = UrlSchemeHandler::handOff(bus, urls);
         QDBusConnection::disconnectFromBus(QStringLiteral("later"));
         return taken;
@@ -36,12 +37,19 @@ class tst_UrlSchemeHandler : public QObject
     Q_OBJECT
 
 private slots:
+    // A session of the test's own: a Lanto the user runs holds the name on theirs.
+    void init()
+    {
+        m_session = std::make_unique<PrivateBus>();
+        QVERIFY(m_session->isReady());
+    }
+    void cleanup() { m_session.reset(); }
+
     void laterLaunchHandsItsURLsOver()
     {
-        QVERIFY(QDBusConnection::sessionBus().isConnected());
         QVERIFY(!handOffFromLaterLaunch({ "lanto://auth?code=1" }).get());
 
-        UrlSchemeHandler running;
+        UrlSchemeHandler running(m_session->connect(QStringLiteral("running")));
         QVERIFY(running.claim());
         running.startDelivering();
         QSignalSpy urls(&running, &UrlSchemeHandler::urlsReceived);
@@ -65,7 +73,7 @@ private slots:
         QCOMPARE(reopen.size(), 1);
 
         // Only one holds the name.
-        UrlSchemeHandler second(QDBusConnection::connectToBus(QDBusConnection::SessionBus, "second"));
+        UrlSchemeHandler second(m_session->connect(QStringLiteral("second")));
         QVERIFY(!second.claim());
     }
 
@@ -73,7 +81,7 @@ private slots:
     // must not be lost: it waits, in order with the other requests.
     void requestsWaitUntilDeliveryStarts()
     {
-        UrlSchemeHandler running;
+        UrlSchemeHandler running(m_session->connect(QStringLiteral("running")));
         QVERIFY(running.claim());
         QStringList delivered;
         connect(&running, &UrlSchemeHandler::urlsReceived, this,
@@ -101,7 +109,7 @@ private slots:
 
     void heldRequestsAreBounded()
     {
-        UrlSchemeHandler running;
+        UrlSchemeHandler running(m_session->connect(QStringLiteral("running")));
         QVERIFY(running.claim());
         QSignalSpy urls(&running, &UrlSchemeHandler::urlsReceived);
         for (qsizetype i = 0; i < UrlSchemeHandler::maxHeldRequests + 4; ++i) {
@@ -116,10 +124,10 @@ private slots:
     void nameIsFreeAgainAfterTheEnd()
     {
         {
-            UrlSchemeHandler first;
+            UrlSchemeHandler first(m_session->connect(QStringLiteral("running")));
             QVERIFY(first.claim());
         }
-        UrlSchemeHandler next;
+        UrlSchemeHandler next(m_session->connect(QStringLiteral("running")));
         QVERIFY(next.claim());
     }
 
@@ -144,6 +152,11 @@ private slots:
         QVERIFY(UrlSchemeHandler::registerHandler("/opt/x\nExec=/bin/sh", commands).has_value());
         QCOMPARE(commands.startCalls(), expected);
     }
+
+private:
+    std::future<bool> handOffFromLaterLaunch(const QStringList& urls) { return laterLaunchHandsOff(*m_session, urls); }
+
+    std::unique_ptr<PrivateBus> m_session;
 };
 
 QTEST_GUILESS_MAIN(tst_UrlSchemeHandler)
