@@ -51,6 +51,8 @@ QByteArray write(int status, const QList<std::pair<QByteArray, QByteArray>>& hea
     head += "Content-Length: " + QByteArray::number(contentLength) + "\r\nDate: " + httpDate(now) + "\r\n";
     if (connection == Connection::close)
         head += "Connection: close\r\n";
+    else if (connection == Connection::keepAlive)
+        head += "Connection: keep-alive\r\n";
     return head + "\r\n";
 }
 

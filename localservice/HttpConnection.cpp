@@ -1,7 +1,5 @@
 #include "HttpConnection.h"
 
-#include "AnswerHead.h"
-
 #include <QTcpSocket>
 
 #include <sys/socket.h>
@@ -96,19 +94,20 @@ void HttpConnection::afterFeed()
 void HttpConnection::answer(const RequestFraming::Request& request)
 {
     m_ending = !request.keepAlive;
-    enqueue(m_handler(request), request.method == "HEAD", m_ending);
+    using enum AnswerHead::Connection;
+    enqueue(m_handler(request), request.method == "HEAD",
+        m_ending ? close : request.minorVersion == 0 ? keepAlive : persists);
 }
 
-void HttpConnection::enqueue(ServiceReply reply, bool headOnly, bool closing)
+void HttpConnection::enqueue(ServiceReply reply, bool headOnly, AnswerHead::Connection connection)
 {
-    const AnswerHead::Connection connection = closing ? AnswerHead::Connection::close : AnswerHead::Connection::keepAlive;
     if (reply.file.isEmpty()) {
         const QByteArray head = AnswerHead::write(reply.status, reply.headers, reply.body.size(), connection);
         return m_answers.append(headOnly ? head : head + reply.body);
     }
     auto file = std::make_unique<QFile>(reply.file);
     if (!file->open(QIODevice::ReadOnly) || !file->seek(reply.offset))
-        return enqueue(ServiceReply::refused(500, u"The file cannot be read"_s), headOnly, closing);
+        return enqueue(ServiceReply::refused(500, u"The file cannot be read"_s), headOnly, connection);
     const QByteArray head = AnswerHead::write(reply.status, reply.headers, reply.length, connection);
     if (headOnly || reply.length == 0)
         return m_answers.append(head);
@@ -172,7 +171,7 @@ void HttpConnection::refuse(int status, const QString& message)
     holdBudget(0);
     m_headDeadline.stop();
     m_bodyRate.stop();
-    enqueue(ServiceReply::refused(status, message), false, true);
+    enqueue(ServiceReply::refused(status, message), false, AnswerHead::Connection::close);
     discardInput();
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "AnswerHead.h"
 #include "AnswerQueue.h"
 #include "RequestFraming.h"
 #include "ServiceExchange.h"
@@ -71,7 +72,7 @@ private:
     void readMore();
     void afterFeed();
     void answer(const RequestFraming::Request& request);
-    void enqueue(ServiceReply reply, bool headOnly, bool closing);
+    void enqueue(ServiceReply reply, bool headOnly, AnswerHead::Connection connection);
     bool hasRoom() const;
     void holdBudget(qint64 bytes);
     void answersDrained();
