@@ -195,7 +195,8 @@ void TestLocalServiceWire::answersAsHttpSays()
 
     ServiceRig rig([](LocalService::Options& options) {
         options.limits.connection.sendTime = std::chrono::seconds(1);
-        options.limits.connection.bodyWindow = std::chrono::seconds(1);
+        // Long enough for another upload to find the budget held while every core is busy.
+        options.limits.connection.bodyWindow = std::chrono::seconds(3);
         options.limits.bodyBudget = 20 * MiB;
     });
     QByteArray file(2'600'000, Qt::Uninitialized);
