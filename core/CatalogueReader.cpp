@@ -97,7 +97,7 @@ bool CatalogueReader::readText(Value value, QString& out)
     std::string_view text;
     if (!textOf(value, text))
         return false;
-    out = QString::fromUtf8(text.data(), qsizetype(text.size()));
+    out = textFromUtf8(text);
     return true;
 }
 

@@ -20,7 +20,10 @@
 // or null stays absent, unknown keys are ignored (but must still be valid JSON,
 // nested at most maxDepth deep), the last of a repeated key wins, and an
 // integer is any number whose value is a whole number in the signed 64-bit
-// range. Texts repeated across records come out shared.
+// range. A text keeps every character, a leading U+FEFF included, and an
+// escaped surrogate without its pair is no text: simdjson refuses the document,
+// and the Qt reader (JsonFields) the field, which fails its record and every
+// list and record that holds it. Texts repeated across records come out shared.
 //
 // One reader serves one thread; it may read one document after another.
 class CatalogueReader

@@ -7,7 +7,8 @@ bool read(const QJsonValue& value, QString& out)
     if (!value.isString())
         return false;
     out = value.toString();
-    return true;
+    // An escaped surrogate without its pair is no character: refused, as the simdjson reader refuses it.
+    return QStringView(out).isValidUtf16();
 }
 
 bool read(const QJsonValue& value, qint64& out)

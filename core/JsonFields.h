@@ -15,7 +15,7 @@
 // Field-by-field reading and writing of the service's JSON records.
 //
 // A value reads only when it has exactly the expected JSON type: text from a
-// string, an integer from a number without fraction in the signed 64-bit
+// string (never one with a surrogate without its pair), an integer from a number without fraction in the signed 64-bit
 // range, a boolean from true or false, a record from an object, lists and
 // maps from arrays and objects whose every element reads. A record takes part
 // by its table of fields (WireFields.h).

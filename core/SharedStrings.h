@@ -2,12 +2,23 @@
 
 #include <QSet>
 #include <QString>
+#include <QStringDecoder>
 #include <QStringList>
 
 #include <functional>
 #include <string>
 #include <string_view>
 #include <unordered_map>
+
+// UTF-8 text as it stands, a leading U+FEFF kept: QString::fromUtf8 takes
+// one at the start for a byte-order mark and drops it.
+inline QString textFromUtf8(std::string_view utf8)
+{
+    if (!utf8.starts_with("\xEF\xBB\xBF"))
+        return QString::fromUtf8(utf8.data(), qsizetype(utf8.size()));
+    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
+    return decoder.decode(QByteArrayView(utf8.data(), qsizetype(utf8.size())));
+}
 
 // Hands out one QString per distinct text, so that texts repeated across
 // thousands of records (category keys, tags, creators, colours) are held once
@@ -23,7 +34,7 @@ public:
     {
         if (const auto found = m_texts.find(utf8); found != m_texts.end())
             return found->second;
-        QString text = QString::fromUtf8(utf8.data(), qsizetype(utf8.size()));
+        QString text = textFromUtf8(utf8);
         if (m_texts.size() < maxDistinct)
             m_texts.emplace(std::string(utf8), text);
         return text;

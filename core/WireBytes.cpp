@@ -32,8 +32,8 @@ void appendAscii(QByteArray& out, char16_t u)
 }
 
 // UTF-8 with the escapes QJsonDocument writes: quotes, backslashes and control
-// characters escaped. UTF-8 has no form for a surrogate without its pair.
-void appendEscaped(QByteArray& out, const char16_t* from, qsizetype length, bool escapeLoneSurrogates)
+// characters escaped.
+void appendEscaped(QByteArray& out, const char16_t* from, qsizetype length, bool escapeByteOrderMark)
 {
     for (qsizetype i = 0; i < length; ++i) {
         const char16_t u = from[i];
@@ -48,11 +48,11 @@ void appendEscaped(QByteArray& out, const char16_t* from, qsizetype length, bool
                 const char bytes[] = { char(0xF0 | (c >> 18)), char(0x80 | ((c >> 12) & 0x3F)),
                                        char(0x80 | ((c >> 6) & 0x3F)), char(0x80 | (c & 0x3F)) };
                 out.append(bytes, sizeof bytes);
-            } else if (escapeLoneSurrogates) {
-                appendUnicodeEscape(out, u);
             } else {
-                out.append('?'); // as QString::toUtf8() writes it
+                out.append('?');
             }
+        } else if (u == 0xFEFF && escapeByteOrderMark) {
+            appendUnicodeEscape(out, u);
         } else {
             const char bytes[] = { char(0xE0 | (u >> 12)), char(0x80 | ((u >> 6) & 0x3F)), char(0x80 | (u & 0x3F)) };
             out.append(bytes, sizeof bytes);
@@ -64,7 +64,7 @@ void appendEscaped(QByteArray& out, const char16_t* from, qsizetype length, bool
 
 namespace WireBytes {
 
-void appendText(QByteArray& out, const QString& text, bool escapeLoneSurrogates)
+void appendText(QByteArray& out, const QString& text, bool escapeByteOrderMark)
 {
     // Most texts are plain ASCII: written straight, a byte for each character.
     const qsizetype start = out.size();
@@ -76,7 +76,7 @@ void appendText(QByteArray& out, const QString& text, bool escapeLoneSurrogates)
     for (qsizetype i = 0; i < length; ++i) {
         if (!isPlain(from[i])) {
             out.resize(start + 1 + i);
-            appendEscaped(out, from + i, length - i, escapeLoneSurrogates);
+            appendEscaped(out, from + i, length - i, escapeByteOrderMark);
             out.append('"');
             return;
         }

@@ -14,19 +14,21 @@
 // documents. Texts and numbers come out as QJsonDocument writes them.
 namespace WireBytes {
 
+// A surrogate without its pair has no UTF-8 form, and both readers refuse its
+// \u escape: it is written as a question mark, as QString::toUtf8() writes it.
 struct Layout
 {
     bool sortedKeys; // as a JSON object sorts them; otherwise in table order
-    // QJsonDocument writes a surrogate without its pair as \u, which simdjson
-    // refuses; a file simdjson reads has a question mark in its place instead.
-    bool escapeLoneSurrogates;
+    // Qt's JSON reader drops a U+FEFF that starts a text as a byte-order mark,
+    // but keeps its \u escape.
+    bool escapeByteOrderMark;
 };
-// The catalogue cache: the bytes Qt writes for toJson(), every text readable by simdjson.
+// The catalogue cache, read by simdjson: the bytes Qt writes for toJson().
 inline constexpr Layout cacheLayout { true, false };
-// The metadata file: keys in table order, texts exactly as Qt writes them.
+// The metadata file, read by Qt: keys in table order.
 inline constexpr Layout metadataLayout { false, true };
 
-void appendText(QByteArray& out, const QString& text, bool escapeLoneSurrogates);
+void appendText(QByteArray& out, const QString& text, bool escapeByteOrderMark);
 void appendNumber(QByteArray& out, qint64 value);
 
 template <Layout layout, Wire::Record T> void appendRecord(QByteArray& out, const T& record);
@@ -39,7 +41,7 @@ template <typename T> inline constexpr bool isTextMap<QMap<QString, T>> = true;
 template <Layout layout, typename T> void appendValue(QByteArray& out, const T& value)
 {
     if constexpr (std::is_same_v<T, QString>) {
-        appendText(out, value, layout.escapeLoneSurrogates);
+        appendText(out, value, layout.escapeByteOrderMark);
     } else if constexpr (std::is_same_v<T, bool>) {
         out.append(value ? std::string_view("true") : std::string_view("false"));
     } else if constexpr (std::is_integral_v<T>) {
@@ -61,7 +63,7 @@ template <Layout layout, typename T> void appendValue(QByteArray& out, const T& 
         for (auto it = value.cbegin(); it != value.cend(); ++it) {
             if (it != value.cbegin())
                 out.append(',');
-            appendText(out, it.key(), layout.escapeLoneSurrogates);
+            appendText(out, it.key(), layout.escapeByteOrderMark);
             out.append(':');
             appendValue<layout>(out, it.value());
         }

@@ -37,6 +37,45 @@ inline bool isStrictJson(const QByteArray& body)
     return !parser.parse(body.constData(), size_t(body.size())).get(element);
 }
 
+// Qt's reader drops a U+FEFF that starts a text where the bytes hold it raw
+// (it keeps an escaped one), while the fast reader keeps every character: the
+// records are compared with leading marks taken off their texts.
+inline QJsonValue withoutLeadingMarks(const QJsonValue& value)
+{
+    if (value.isString()) {
+        QString text = value.toString();
+        while (text.startsWith(QChar(0xFEFF)))
+            text.remove(0, 1);
+        return text;
+    }
+    if (value.isArray()) {
+        QJsonArray array;
+        for (const QJsonValue& element : value.toArray())
+            array.append(withoutLeadingMarks(element));
+        return array;
+    }
+    if (value.isObject()) {
+        QJsonObject object;
+        const QJsonObject original = value.toObject();
+        for (auto it = original.begin(); it != original.end(); ++it)
+            object.insert(withoutLeadingMarks(it.key()).toString(), withoutLeadingMarks(it.value()));
+        return object;
+    }
+    return value;
+}
+
+inline QJsonArray comparable(const QList<QList<APIWallpaper>>& rows)
+{
+    QJsonArray array;
+    for (const QList<APIWallpaper>& row : rows) {
+        QJsonArray records;
+        for (const APIWallpaper& wallpaper : row)
+            records.append(withoutLeadingMarks(wallpaper.toJson()));
+        array.append(records);
+    }
+    return array;
+}
+
 // The reply as the Qt-based decoder reads it: the reference for the fast one.
 template <typename T> std::optional<T> payloadByQt(const QByteArray& body)
 {
@@ -56,7 +95,8 @@ template <typename T, typename Rows> void checkAgainstQt(const QByteArray& body,
     const std::optional<T> reference = payloadByQt<T>(body);
     // Qt also takes a few numbers that are not JSON ("1."), so only the records are compared.
     if (reference && fast)
-        FuzzSupport::check(rowsOf(fast.value().data.value_or(T{})) == rowsOf(*reference), "same records as Qt");
+        FuzzSupport::check(comparable(rowsOf(fast.value().data.value_or(T{}))) == comparable(rowsOf(*reference)),
+            "same records as Qt");
     // A reply that is strict JSON and that Qt reads is read by the fast decoder too.
     if (reference && isStrictJson(body))
         FuzzSupport::check(bool(fast), "reads what Qt reads");

@@ -22,8 +22,11 @@ rlim_t descriptorLimit()
 
 } // namespace
 
-GuardedTcpServer::GuardedTcpServer(const Limits& limits, QObject* parent)
-    : QTcpServer(parent), m_limits(limits), m_budget(std::make_shared<BodyBudget>(BodyBudget { limits.bodyBudget, 0 }))
+GuardedTcpServer::GuardedTcpServer(const Limits& limits, HttpConnection::Handler handler, QObject* parent)
+    : QTcpServer(parent),
+      m_limits(limits),
+      m_handler(std::move(handler)),
+      m_budget(std::make_shared<BodyBudget>(BodyBudget { limits.bodyBudget, 0 }))
 {
     // Sockets show as links to nowhere, which only the System filter lists.
     m_descriptorsAtStart
@@ -50,29 +53,25 @@ void GuardedTcpServer::incomingConnection(qintptr descriptor)
         delete socket;
         return;
     }
-    auto* guard = new RequestGuard(socket, m_limits.request, m_budget);
-    if (m_guards.size() >= connectionCap() && !makeRoom()) {
-        connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
-        guard->refuse(503, "Service Unavailable", u"The service has too many connections; try again"_s,
-            RequestGuard::Ending::now);
-        return;
-    }
-    m_guards.insert(guard);
-    connect(guard, &QObject::destroyed, this, [this, guard] { m_guards.remove(guard); });
-    connect(socket, &QTcpSocket::disconnected, this, [this, guard] { m_guards.remove(guard); });
-    addPendingConnection(socket);
+    connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
+    auto* connection = new HttpConnection(socket, m_limits.connection, m_budget, m_handler);
+    if (m_connections.size() >= connectionCap())
+        makeRoom();
+    m_connections.insert(connection);
+    connect(connection, &QObject::destroyed, this, [this, connection] { m_connections.remove(connection); });
+    connect(socket, &QTcpSocket::disconnected, this, [this, connection] { m_connections.remove(connection); });
 }
 
 bool GuardedTcpServer::makeRoom()
 {
-    RequestGuard* quietest = nullptr;
-    for (RequestGuard* guard : std::as_const(m_guards)) {
-        if (!guard->isAnswering() && (!quietest || guard->lastActivity() < quietest->lastActivity()))
-            quietest = guard;
+    HttpConnection* quietest = nullptr;
+    for (HttpConnection* connection : std::as_const(m_connections)) {
+        if (!quietest || connection->lastActivity() < quietest->lastActivity())
+            quietest = connection;
     }
     if (!quietest)
         return false;
-    m_guards.remove(quietest);
+    m_connections.remove(quietest);
     quietest->drop();
     return true;
 }

@@ -14,8 +14,8 @@ LocalService::LocalService(const Options& options, QObject* parent)
       m_media(options.dataFolder),
       m_accounts(*m_store),
       m_catalogue(*m_store),
-      m_submissions(*m_store, m_media),
-      m_server(new LocalHttpServer([this](const ServiceRequest& request) { return answer(request); }, this))
+      m_submissions(*m_store, m_media, DiskFloor(options.dataFolder, options.diskSpace)),
+      m_server(new LocalHttpServer([this](const ServiceRequest& request) { return answer(request); }, options.limits, this))
 {
     if (!isReady())
         return;

@@ -29,6 +29,10 @@ public:
         // What the update feed offers.
         QString appcastVersion = QStringLiteral("0.1.0");
         QString appcastBuild = QStringLiteral("1");
+        // What one client may ask of the HTTP side: connections, sizes and times.
+        GuardedTcpServer::Limits limits = LocalHttpServer::defaultLimits();
+        // How full the data folder's volume is.
+        DiskFloor::SpaceQuery diskSpace = DiskFloor::volumeSpace;
     };
 
     explicit LocalService(const Options& options, QObject* parent = nullptr);

@@ -50,15 +50,16 @@ std::optional<qint64> numberOf(QByteArrayView text, int base, int digits)
 
 } // namespace
 
-bool RequestFraming::feed(QByteArrayView data)
+qsizetype RequestFraming::feed(QByteArrayView data)
 {
-    while (!data.isEmpty() && m_phase != Phase::refused) {
+    const qsizetype offered = data.size();
+    while (!data.isEmpty() && m_phase != Phase::refused && !m_complete) {
         if (m_phase == Phase::body)
             feedBody(data);
         else
             feedHead(data);
     }
-    return m_phase != Phase::refused;
+    return offered - data.size();
 }
 
 bool RequestFraming::takeLine(QByteArrayView& data, qsizetype limit)
@@ -78,7 +79,7 @@ void RequestFraming::feedHead(QByteArrayView& data)
     if (!takeLine(data, room))
         return;
     if (m_line.size() > room)
-        return refuse(431, "Request Header Fields Too Large", u"The request head is too large"_s);
+        return refuse(431, u"The request head is too large"_s);
     const QByteArrayView line = withoutEnd(m_line);
     if (line.isEmpty() && m_head.isEmpty()) {
         // Blank lines before a request line are passed over.
@@ -100,37 +101,51 @@ void RequestFraming::headComplete()
     bool chunked = false;
     bool expectsContinue = false;
     const QList<QByteArray> lines = m_head.split('\n');
-    if (lines.first().count(' ') != 2 || !lines.first().contains(" HTTP/"))
-        return refuse(400, "Bad Request", u"The request line is not \"METHOD target HTTP/1.1\""_s);
+    const QList<QByteArray> requestLine = lines.first().split(' ');
+    if (requestLine.size() != 3 || !isToken(requestLine[0]) || requestLine[1].isEmpty()
+        || !requestLine[2].startsWith("HTTP/"))
+        return refuse(400, u"The request line is not \"METHOD target HTTP/1.1\""_s);
+    if (requestLine[2] != "HTTP/1.1" && requestLine[2] != "HTTP/1.0")
+        return refuse(505, u"Only HTTP/1.1 and HTTP/1.0 are spoken here"_s);
+    m_request = Request { requestLine[0], requestLine[1], requestLine[2] == "HTTP/1.1" ? 1 : 0, {}, {}, true };
+    QList<QByteArray> connectionOptions;
     for (qsizetype i = 1; i < lines.size(); ++i) {
         const QByteArray& line = lines[i];
         if (line.isEmpty())
             continue;
         // A folded line could be read as its own header or as part of the last one.
         if (line.startsWith(' ') || line.startsWith('\t'))
-            return refuse(400, "Bad Request", u"Folded header lines are not taken"_s);
+            return refuse(400, u"Folded header lines are not taken"_s);
         const qsizetype colon = line.indexOf(':');
         if (colon <= 0 || !isToken(QByteArrayView(line).first(colon)))
-            return refuse(400, "Bad Request", u"A header line is not \"Name: value\""_s);
+            return refuse(400, u"A header line is not \"Name: value\""_s);
+        m_request.headers.append({ line.left(colon), line.mid(colon + 1).trimmed() });
         const QByteArray name = line.left(colon).toLower();
         const QByteArray value = line.mid(colon + 1).trimmed().toLower();
+        if (name == "connection") {
+            for (const QByteArray& option : value.split(','))
+                connectionOptions.append(option.trimmed());
+        }
         if (name == "content-length") {
             const std::optional<qint64> declared = numberOf(value, 10, 18);
             if (!declared || (length && *length != *declared))
-                return refuse(400, "Bad Request", u"The Content-Length is not one number"_s);
+                return refuse(400, u"The Content-Length is not one number"_s);
             length = declared;
         } else if (name == "transfer-encoding") {
             if (value != "chunked" || chunked)
-                return refuse(501, "Not Implemented", u"Only the chunked transfer coding is taken"_s);
+                return refuse(501, u"Only the chunked transfer coding is taken"_s);
             chunked = true;
         } else if (name == "expect") {
             expectsContinue = value == "100-continue";
         }
     }
     if (chunked && length)
-        return refuse(400, "Bad Request", u"A body is framed by Content-Length or by chunks, not both"_s);
+        return refuse(400, u"A body is framed by Content-Length or by chunks, not both"_s);
+    // HTTP/1.1 keeps the connection unless told to close; HTTP/1.0 closes unless told to keep it.
+    m_request.keepAlive = m_request.minorVersion == 1 ? !connectionOptions.contains("close")
+                                                      : connectionOptions.contains("keep-alive");
     if (length.value_or(0) > m_maximumBody)
-        return refuse(413, "Payload Too Large", u"The request body is too large"_s);
+        return refuse(413, u"The request body is too large"_s);
     m_head.clear();
     m_chunked = chunked;
     if (!chunked && length.value_or(0) == 0)
@@ -148,6 +163,7 @@ void RequestFraming::feedBody(QByteArrayView& data)
     case Body::length:
     case Body::chunkData: {
         const qint64 taken = qMin<qint64>(m_remaining, data.size());
+        m_request.body.append(data.first(taken));
         m_remaining -= taken;
         m_bodySeen += taken;
         data = data.sliced(taken);
@@ -167,7 +183,7 @@ void RequestFraming::feedBody(QByteArrayView& data)
         if (!takeLine(data, 2))
             return;
         if (!withoutEnd(m_line).isEmpty())
-            return refuse(400, "Bad Request", u"A chunk does not end where its size says"_s);
+            return refuse(400, u"A chunk does not end where its size says"_s);
         m_line.clear();
         m_body = Body::chunkSize;
         return;
@@ -188,9 +204,9 @@ void RequestFraming::chunkSizeLine()
     const std::optional<qint64> chunk = numberOf(size.trimmed(), 16, 15);
     m_line.clear();
     if (!chunk)
-        return refuse(400, "Bad Request", u"A chunk size is not a hexadecimal number"_s);
+        return refuse(400, u"A chunk size is not a hexadecimal number"_s);
     if (m_bodySeen + *chunk > m_maximumBody)
-        return refuse(413, "Payload Too Large", u"The request body is too large"_s);
+        return refuse(413, u"The request body is too large"_s);
     m_remaining = *chunk;
     m_body = *chunk == 0 ? Body::trailer : Body::chunkData;
 }
@@ -198,7 +214,7 @@ void RequestFraming::chunkSizeLine()
 void RequestFraming::trailerLine()
 {
     if (m_line.size() > m_maximumHead - m_head.size())
-        return refuse(431, "Request Header Fields Too Large", u"The request trailer is too large"_s);
+        return refuse(431, u"The request trailer is too large"_s);
     const QByteArrayView line = withoutEnd(m_line);
     m_head.append(line.data(), line.size());
     const bool last = line.isEmpty();
@@ -210,6 +226,8 @@ void RequestFraming::trailerLine()
 void RequestFraming::messageComplete()
 {
     ++m_completed;
+    m_complete = std::move(m_request);
+    m_request = Request();
     m_phase = Phase::idle;
     m_body = Body::none;
     m_head.clear();
@@ -219,10 +237,11 @@ void RequestFraming::messageComplete()
     m_continueWanted = false;
 }
 
-void RequestFraming::refuse(int status, const QByteArray& reason, const QString& message)
+void RequestFraming::refuse(int status, const QString& message)
 {
     m_phase = Phase::refused;
-    m_refusal = Refusal { status, reason, message };
+    m_refusal = Refusal { status, message };
     m_line.clear();
     m_head.clear();
+    m_request = Request();
 }

@@ -2,18 +2,31 @@
 
 #include <QByteArray>
 #include <QByteArrayView>
+#include <QList>
 #include <QString>
 
+#include <optional>
 #include <utility>
 
-// Follows the framing of the requests a client sends on one connection, byte
-// by byte as they arrive, without keeping their bodies: where each head ends,
-// how long its body is (declared, or counted chunk by chunk), and where the
-// next request starts. A head or body over its limit, and framing that two
-// parsers could read two ways, end the stream with a refusal at once.
+// Reads the requests a client sends on one connection as they arrive: where
+// each head ends, how long its body is (declared, or counted chunk by chunk),
+// and where the next request starts. A head or body over its limit, and
+// framing that two parsers could read two ways, end the stream with a refusal
+// at once, so a request is never held larger than the limits.
 class RequestFraming
 {
 public:
+    struct Request
+    {
+        QByteArray method;
+        QByteArray target;
+        int minorVersion = 1; // HTTP/1.x
+        QList<std::pair<QByteArray, QByteArray>> headers; // names as sent, values trimmed
+        QByteArray body; // chunks joined
+        // Whether the client keeps the connection for another request after the answer.
+        bool keepAlive = true;
+    };
+
     enum class Phase {
         idle, // between requests: no byte of the next one yet
         head,
@@ -24,7 +37,6 @@ public:
     struct Refusal
     {
         int status = 400;
-        QByteArray reason; // the status line's text
         QString message; // the envelope's error text
     };
 
@@ -32,8 +44,11 @@ public:
     {
     }
 
-    // Takes the next bytes of the stream; false once it is refused.
-    bool feed(QByteArrayView data);
+    // Takes the next bytes of the stream, up to the end of the next complete
+    // request; how many it took. Nothing is taken once the stream is refused.
+    qsizetype feed(QByteArrayView data);
+    // The request whose last byte has arrived, once; then the next one is read.
+    std::optional<Request> takeRequest() { return std::exchange(m_complete, std::nullopt); }
 
     Phase phase() const { return m_phase; }
     const Refusal& refusal() const { return m_refusal; }
@@ -57,10 +72,12 @@ private:
     void chunkSizeLine();
     void trailerLine();
     void messageComplete();
-    void refuse(int status, const QByteArray& reason, const QString& message);
+    void refuse(int status, const QString& message);
 
     const qint64 m_maximumBody;
     const qint64 m_maximumHead;
+    Request m_request; // the one being read
+    std::optional<Request> m_complete;
     Phase m_phase = Phase::idle;
     Body m_body = Body::none;
     Refusal m_refusal;

@@ -2,46 +2,19 @@
 
 #include "APIEnvelope.h"
 
-#include <QHttpServerRequest>
 #include <QJsonDocument>
 
 using namespace Qt::Literals::StringLiterals;
 
-namespace {
-
-QByteArray methodName(QHttpServerRequest::Method method)
-{
-    switch (method) {
-    case QHttpServerRequest::Method::Get:
-        return "GET";
-    case QHttpServerRequest::Method::Put:
-        return "PUT";
-    case QHttpServerRequest::Method::Delete:
-        return "DELETE";
-    case QHttpServerRequest::Method::Post:
-        return "POST";
-    case QHttpServerRequest::Method::Head:
-        return "HEAD";
-    case QHttpServerRequest::Method::Options:
-        return "OPTIONS";
-    case QHttpServerRequest::Method::Patch:
-        return "PATCH";
-    default:
-        return "OTHER";
-    }
-}
-
-} // namespace
-
-ServiceRequest ServiceRequest::from(const QHttpServerRequest& request, const QString& origin)
+ServiceRequest ServiceRequest::from(const RequestFraming::Request& request, const QString& origin)
 {
     ServiceRequest r;
-    r.method = methodName(request.method());
-    const QString path = request.url().path(QUrl::FullyDecoded);
-    r.segments = path.split(u'/', Qt::SkipEmptyParts);
-    r.query = request.query();
-    r.headers = request.headers();
-    r.body = request.body();
+    r.method = request.method;
+    const QUrl url = QUrl::fromEncoded(request.target);
+    r.segments = url.path(QUrl::FullyDecoded).split(u'/', Qt::SkipEmptyParts);
+    r.query = QUrlQuery(url);
+    r.headers = request.headers;
+    r.body = request.body;
     r.origin = origin;
     return r;
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Refusal.h"
+#include "RequestFraming.h"
 
 #include <QByteArray>
 #include <QJsonObject>
@@ -13,8 +14,6 @@
 
 #include <utility>
 
-class QHttpServerRequest;
-
 // One request as the handlers see it: the method, the decoded path split into
 // segments, the query, the headers and the body.
 struct ServiceRequest
@@ -26,7 +25,7 @@ struct ServiceRequest
     QByteArray body;
     QString origin; // the service's own address, e.g. "http://127.0.0.1:8080"
 
-    static ServiceRequest from(const QHttpServerRequest& request, const QString& origin);
+    static ServiceRequest from(const RequestFraming::Request& request, const QString& origin);
 
     // The first header of that name, whatever its case; empty when absent.
     QByteArray header(QByteArrayView name) const;

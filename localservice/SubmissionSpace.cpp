@@ -50,7 +50,8 @@ std::optional<Refusal> SubmissionSpace::roomForBytes(const QString& userId, qint
               .value_or(0)
               .toLongLong();
     if (held - replacing + adding <= maximumBytes)
-        return std::nullopt;
+        // The new file is written whole before the one it replaces goes.
+        return roomOnDisk(adding);
     return Refusal { 413,
         u"Submissions that are not public and unfinished uploads keep at most %1 GiB per account"_s.arg(
             maximumBytes >> 30) };

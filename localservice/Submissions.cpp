@@ -215,6 +215,8 @@ Checked<CompleteResponse> Submissions::completeUpload(
         numbers.append(listed.partNumber);
         total += size;
     }
+    if (const auto refusal = m_space.roomOnDisk(total))
+        return *refusal;
     const QString fileName = fileNameFor(slot, contentType).value_or(slot);
     if (!m_media.assemble(body.uploadId, numbers, id, fileName))
         return storeFailure();

@@ -16,7 +16,10 @@ class ServiceStore;
 class Submissions
 {
 public:
-    Submissions(ServiceStore& store, MediaStore& media) : m_store(store), m_media(media), m_space(store, media) { }
+    Submissions(ServiceStore& store, MediaStore& media, DiskFloor floor)
+        : m_store(store), m_media(media), m_space(store, media, std::move(floor))
+    {
+    }
 
     static constexpr qint64 partSize = 5 * 1024 * 1024;
     // Files up to 4 GiB.
@@ -35,7 +38,8 @@ public:
     Checked<PartResponse> putPart(const QString& userId, const QString& id, const QString& slot,
         const QString& uploadId, const QString& key, qint64 partNumber, const QByteArray& bytes);
     // Every part from 1 up must be listed with the etag it was given; all but
-    // the last must be one part size.
+    // the last must be one part size. The whole is written beside its parts,
+    // so the disk must have room for it first.
     Checked<CompleteResponse> completeUpload(
         const QString& userId, const QString& id, const QString& slot, const CompleteBody& body);
 

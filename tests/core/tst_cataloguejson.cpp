@@ -110,7 +110,10 @@ private slots:
 
     void readsWhatItWrites()
     {
-        const QList<APIWallpaper> samples = catalogueSamples();
+        QList<APIWallpaper> samples = catalogueSamples();
+        // A text that starts with U+FEFF is a text like any other, not a byte-order mark.
+        samples[0].title = QChar(0xFEFF) + samples[0].title;
+        samples[0].tags.prepend(QString(2, QChar(0xFEFF)) + QStringLiteral("tag"));
         QCOMPARE(CatalogueArray::decode(streamed(samples)), std::optional(samples));
     }
 
@@ -146,6 +149,11 @@ private slots:
             << withField("profile", R"({"id":"p","name":"Ana","isVerified":true},"profile":{"id":"q","isVerified":false})");
         QTest::newRow("escaped key") << withField("t\\u0069tle", R"("escaped")");
         QTest::newRow("escapes in texts") << withField("title", "\"a\\\"b\\\\c\\/d\\u00e9\\ud83c\\udf0c\\n\"");
+        QTest::newRow("escaped byte-order mark first") << withField("title", R"("\ufeffT")");
+        QTest::newRow("escaped byte-order marks first, in a tag") << withField("tags", R"(["\ufeff\ufeffa"])");
+        QTest::newRow("escaped lone high surrogate") << withField("title", R"("a\ud800b")");
+        QTest::newRow("escaped lone low surrogate in a tag") << withField("tags", R"(["\udc00"])");
+        QTest::newRow("escaped surrogates the wrong way round") << withField("title", R"("\udf0c\ud83c")");
         QTest::newRow("colon after a text") << withField("title", R"("a":"b")");
         QTest::newRow("colon after a tag") << withField("tags", R"(["a":"b"])");
         QTest::newRow("key with an escaped quote") << withField("ti\\\"tle", R"("x")");

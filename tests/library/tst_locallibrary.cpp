@@ -8,6 +8,8 @@
 #include <QJsonObject>
 #include <QTest>
 
+using namespace Qt::Literals::StringLiterals;
+
 class TestLocalLibrary : public QObject
 {
     Q_OBJECT
@@ -35,6 +37,8 @@ private slots:
         QTest::newRow("optional of wrong type") << "{" + base + R"(,"submissionStatus":4})" << false;
         QTest::newRow("not an object") << QByteArray("[1]") << false;
         QTest::newRow("not JSON") << QByteArray("{") << false;
+        QTest::newRow("escaped lone surrogate in a text")
+            << "{" + QByteArray(base).replace("Sea", "S\\udc00ea") + "}" << false;
     }
 
     void metadataReadsRequiredAndOptionalKeys()
@@ -54,6 +58,10 @@ private slots:
         QCOMPARE(record.toJson(), QByteArray(R"({"hexID":"abc1234","title":"Sea","category":"Digital Art",)"
                                            R"("type":"image","resolutionWidth":100,"resolutionHeight":50,)"
                                            R"("fileSize":9,"submissionStatus":"pending"})"));
+        QCOMPARE(LocalWallpaperMeta::fromJson(record.toJson()), std::optional(record));
+
+        // Every character comes back, a leading U+FEFF included.
+        record.title = QString(2, QChar(0xFEFF)) + u"Sea"_s;
         QCOMPARE(LocalWallpaperMeta::fromJson(record.toJson()), std::optional(record));
     }
 

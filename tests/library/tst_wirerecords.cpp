@@ -177,7 +177,7 @@ void TestWireRecords::everyFieldCrossesEachRoad()
     QCOMPARE(LocalWallpaperMeta::fromJson(meta.toJson()), std::optional(meta));
 }
 
-// Only Qt reads it back as it was; the cache, which simdjson reads, keeps a question mark instead.
+// Both readers refuse its escape, so both files keep a question mark in its place.
 void TestWireRecords::aSurrogateWithoutItsPairStaysReadable()
 {
     const QString title = u"Aurora "_s + QChar(0xD83C) + u" \u00e9"_s;
@@ -195,7 +195,9 @@ void TestWireRecords::aSurrogateWithoutItsPairStaysReadable()
 
     LocalWallpaperMeta meta = filled<LocalWallpaperMeta>(false);
     meta.title = title;
-    QCOMPARE(LocalWallpaperMeta::fromJson(meta.toJson()), std::optional(meta));
+    const std::optional<LocalWallpaperMeta> read = LocalWallpaperMeta::fromJson(meta.toJson());
+    QVERIFY(read);
+    QCOMPARE(read->title, cachedTitle);
 }
 
 QTEST_GUILESS_MAIN(TestWireRecords)

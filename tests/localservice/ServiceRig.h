@@ -10,18 +10,25 @@
 #include <QNetworkReply>
 #include <QTemporaryDir>
 
+#include <functional>
 #include <memory>
 
 // A local service in this process, on a free port, over a data folder that
 // outlives restart(), with a client pointed at it and a home for its token.
+// The options may be adjusted from their defaults (limits, disk space).
 class ServiceRig
 {
 public:
-    ServiceRig() { start(); }
+    using Adjust = std::function<void(LocalService::Options&)>;
+
+    explicit ServiceRig(Adjust adjust = {}) : m_adjust(std::move(adjust)) { start(); }
 
     void start()
     {
-        service = std::make_unique<LocalService>(LocalService::Options { data.path() });
+        LocalService::Options options { data.path() };
+        if (m_adjust)
+            m_adjust(options);
+        service = std::make_unique<LocalService>(options);
         port = service->listen(0);
         client = std::make_unique<LantoAPIClient>(QUrl(service->origin() + QStringLiteral("/api/v1")));
     }
@@ -86,4 +93,7 @@ public:
     std::unique_ptr<LantoAPIClient> client;
     QNetworkAccessManager network;
     quint16 port = 0;
+
+private:
+    Adjust m_adjust;
 };

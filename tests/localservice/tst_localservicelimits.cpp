@@ -72,6 +72,7 @@ private slots:
     void heldConnectionsNeverKeepANewClientOut_data();
     void heldConnectionsNeverKeepANewClientOut();
     void accountDiskStaysBounded();
+    void theDiskKeepsItsFloor();
     void favouriteCountsMoveByOne();
 
 private:
@@ -182,6 +183,43 @@ void TestLocalServiceLimits::accountDiskStaysBounded()
     QVERIFY(rig.service->store().run(u"UPDATE media_files SET size = ? WHERE media_id = ?"_s,
         { SubmissionSpace::maximumBytes, first }));
     QCOMPARE(rig.service->submissions().putFile(user, first, u"poster"_s, "image/png", "png").refusal().status, 413);
+}
+
+void TestLocalServiceLimits::theDiskKeepsItsFloor()
+{
+    constexpr qint64 total = qint64(100) << 30;
+    const qint64 floor = DiskFloor::floorOf(total);
+    QCOMPARE(floor, total / 20); // 5 % is more than 1 GiB here
+    QCOMPARE(DiskFloor::floorOf(qint64(4) << 30), DiskFloor::minimumFree);
+    qint64 free = qint64(50) << 30;
+    ServiceRig rig([&](LocalService::Options& options) {
+        options.diskSpace = [&](const QString&) { return std::optional(DiskFloor::Space { free, total }); };
+    });
+    Submissions& submissions = rig.service->submissions();
+    const QString user = signIn(rig, u"Flo"_s);
+    const QString id = submissions.create(user, SubmissionCreate { u"F"_s, u"space"_s, u"video"_s, 8, 8, 8 }).value().id;
+    const auto init = submissions.startUpload(user, id, u"content"_s, "video/mp4");
+    QVERIFY(init);
+    const QByteArray part(Submissions::partSize, 'p');
+    CompleteBody complete { init.value().uploadId, init.value().key, {} };
+    const auto putPart = [&](qint64 number) {
+        return submissions.putPart(user, id, u"content"_s, init.value().uploadId, init.value().key, number, part);
+    };
+    for (qint64 number : { 1, 2 })
+        complete.parts.append({ number, putPart(number).value().etag });
+
+    // Room for a part, but not for the whole beside its parts.
+    free = floor + Submissions::partSize + 1;
+    QVERIFY(putPart(2));
+    const auto refused = submissions.completeUpload(user, id, u"content"_s, complete);
+    QCOMPARE(refused.refusal().status, 507);
+    QVERIFY(!QFile::exists(rig.service->media().filePath(id, u"content.mp4"_s)));
+    QCOMPARE(submissions.putFile(user, id, u"poster"_s, "image/png", QByteArray(Submissions::partSize + 2, 'x'))
+                 .refusal().status, 507);
+    // The same with room to spare.
+    free = floor + 3 * Submissions::partSize;
+    QVERIFY(submissions.completeUpload(user, id, u"content"_s, complete));
+    QCOMPARE(QFileInfo(rig.service->media().filePath(id, u"content.mp4"_s)).size(), 2 * Submissions::partSize);
 }
 
 void TestLocalServiceLimits::favouriteCountsMoveByOne()
