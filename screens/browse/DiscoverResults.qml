@@ -19,11 +19,13 @@ WallpaperGrid {
         width: results.width
         height: results.resultCount === 0 ? empty.height : countLine.height + 8
 
-        Text {
+        ReadText {
             id: countLine
             objectName: "resultCount"
             visible: results.resultCount > 0
-            x: 32 - results.pageInset
+            // 32 in from the page's leading edge, mirrored right to left.
+            anchors.left: parent.left
+            anchors.leftMargin: 32 - results.pageInset
             text: (results.resultCount === 1 ? qsTr("%1 result") : qsTr("%1 results"))
                   .arg(Number(results.resultCount).toLocaleString(Qt.locale(), "f", 0))
             color: Qt.rgba(1, 1, 1, 0.4)
@@ -46,7 +48,7 @@ WallpaperGrid {
                 pointSize: 40
                 color: Qt.rgba(1, 1, 1, 0.15)
             }
-            Text {
+            ReadText {
                 objectName: "noResultsText"
                 anchors.horizontalCenter: parent.horizontalCenter
                 text: qsTr("No results for ") + "\"" + results.search.text + "\""

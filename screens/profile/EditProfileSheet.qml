@@ -37,7 +37,7 @@ Rectangle {
         width: parent.width - 48
         spacing: 16
 
-        Text {
+        ReadText {
             anchors.horizontalCenter: parent.horizontalCenter
             text: qsTr("Edit Profile")
             font.pixelSize: 16; font.bold: true
@@ -81,7 +81,7 @@ Rectangle {
         Column {
             width: parent.width
             spacing: 4
-            Text { text: qsTr("Display Name"); font.pixelSize: 11; font.weight: Font.Medium; color: Qt.rgba(1, 1, 1, 0.4) }
+            ReadText { anchors.left: parent.left; text: qsTr("Display Name"); font.pixelSize: 11; font.weight: Font.Medium; color: Qt.rgba(1, 1, 1, 0.4) }
             TextField {
                 id: nameField
                 objectName: "nameField"
@@ -100,18 +100,20 @@ Rectangle {
             visible: sheet.auth.handle !== ""
             width: parent.width
             spacing: 4
-            Text { text: qsTr("Handle"); font.pixelSize: 11; font.weight: Font.Medium; color: Qt.rgba(1, 1, 1, 0.4) }
+            ReadText { anchors.left: parent.left; text: qsTr("Handle"); font.pixelSize: 11; font.weight: Font.Medium; color: Qt.rgba(1, 1, 1, 0.4) }
             Rectangle {
                 width: parent.width
                 height: handleText.implicitHeight
                 radius: 8
                 color: Qt.rgba(1, 1, 1, 0.04)
                 border.color: Qt.rgba(1, 1, 1, 0.06)
-                Text {
+                ReadText {
                     id: handleText
                     objectName: "handleText"
                     width: parent.width
                     padding: 10
+                    elide: Text.ElideRight
+                    horizontalAlignment: Text.AlignLeft
                     text: "@" + sheet.auth.handle
                     font.pixelSize: 14; font.weight: Font.Medium
                     color: Qt.rgba(1, 1, 1, 0.6)

@@ -39,14 +39,14 @@ OverlayLayer {
                 anchors.horizontalCenter: parent.horizontalCenter
                 color: Qt.rgba(1, 1, 1, 0.7)
             }
-            Text {
+            ReadText {
                 width: parent.width
                 horizontalAlignment: Text.AlignHCenter
                 text: card.title
                 font { pixelSize: 16; bold: true }
                 color: "white"
             }
-            Text {
+            ReadText {
                 width: parent.width
                 horizontalAlignment: Text.AlignHCenter
                 wrapMode: Text.WordWrap
