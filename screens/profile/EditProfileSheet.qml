@@ -15,6 +15,10 @@ Rectangle {
     readonly property AuthService auth: AppEnvironment.auth
     signal dismiss
 
+    // Modal: a screen reader stays in it, away from the dimmed page beneath.
+    Accessible.role: Accessible.Dialog
+    Accessible.name: qsTr("Edit Profile")
+
     width: 280
     height: content.implicitHeight + 48
     radius: 16
@@ -88,6 +92,8 @@ Rectangle {
                 Accessible.name: qsTr("Display Name")
                 width: parent.width
                 placeholderText: qsTr("Your name")
+                // Set, so that it follows the layout's direction rather than the name's.
+                horizontalAlignment: TextInput.AlignLeft
                 text: editor.name
                 onTextEdited: editor.name = text
                 font.pixelSize: 14

@@ -17,6 +17,9 @@ OverlayLayer {
     signal confirmed()
 
     Rectangle {
+        // Modal: a screen reader stays in it, away from the dimmed page beneath.
+        Accessible.role: Accessible.Dialog
+        Accessible.name: card.title
         anchors.centerIn: parent
         width: 280
         height: content.implicitHeight + 48

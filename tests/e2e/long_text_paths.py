@@ -26,15 +26,21 @@ def long_texts(s):
     user = s.service_db("SELECT id, name FROM users WHERE handle = ?", FREE_HANDLE)[0]
     folder = s.downloads_folder()
     downloaded = set(os.listdir(folder)) if os.path.isdir(folder) else set()
+    # One that Discover lists, so that its search finds it, and that offers to download.
+    on_discover = s.service_titles()
     wallpaper = next(row for row in s.service_db(
         "SELECT w.id, w.title, u.id, u.name FROM wallpapers w JOIN users u ON u.id = w.owner_id "
-        "WHERE w.status = 'approved' AND u.id != ? ORDER BY w.title", user[0]) if row[0] not in downloaded)
+        "WHERE w.status = 'approved' AND u.id != ? ORDER BY w.title", user[0])
+        if row[0] not in downloaded and row[1] in on_discover)
     wallpaper_id, title, owner_id, owner_name = wallpaper
     change_service_records(s, [("users", "name", user[0], LONG_DISPLAY_NAME), ("users", "name", owner_id, LONG_CREATOR),
                                ("wallpapers", "title", wallpaper_id, LONG_TITLE)])
     problems = []
     try:
-        s.restart_lanto()
+        # Started anew on the large display, to read the changed records.
+        s.lay_out_displays(window_layout.LARGE_SCREEN)
+        s.start_lanto(s.lanto_env)
+        s.main_window()
         s.resize_main_window(*SMALLEST)
         problems += look_at_long_texts(s, "%dx%d" % SMALLEST, with_toast=True)
         for width, height in window_layout.SIZES:

@@ -16,10 +16,11 @@ CONTROLS = ("push button", "check box", "combo box", "text", "label", "radio but
 
 
 def named_in(s, window):
-    """Every named accessible showing in a window as (name, role, box, view, scrolls):
-    view is the part of the screen it can show in, the box of the scrolled pane or
-    list that holds it or the window's own; scrolls tells whether it lies in one."""
-    found = []
+    """Every named accessible showing in a window as (name, role, box, view, scrolls),
+    only those of its sheet while one is open: view is the part of the screen it
+    can show in, the box of the scrolled pane or list that holds it or the window's
+    own; scrolls tells whether it lies in one."""
+    found, modal = [], []
     frame = s.extents(window)
 
     def walk(node, view, scrolls):
@@ -34,10 +35,16 @@ def named_in(s, window):
                     continue
                 if child.name:
                     found.append((child.name, child.getRoleName(), s.extents(child), view, scrolls))
+                if child.getRoleName() == "dialog":
+                    modal.append(child)
                 walk(child, view, scrolls)
         except Exception:  # a node that went away while we walked the tree
             return
     walk(window, frame, False)
+    if modal:
+        # A sheet or confirmation over the dimmed page: what a person reaches is in it.
+        found = []
+        walk(modal[-1], frame, False)
     return frame, found
 
 
