@@ -49,6 +49,7 @@ Rectangle {
                 font.pixelSize: 14
                 font.weight: Font.DemiBold
                 elide: Text.ElideRight
+                horizontalAlignment: Text.AlignLeft
             }
             Text {
                 objectName: "catalogueErrorReason"
@@ -59,6 +60,7 @@ Rectangle {
                 wrapMode: Text.Wrap
                 maximumLineCount: 3
                 elide: Text.ElideRight
+                horizontalAlignment: Text.AlignLeft
             }
         }
         CapsuleButton {

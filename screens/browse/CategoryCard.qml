@@ -55,6 +55,7 @@ Item {
             font.pixelSize: 13
             font.weight: Font.DemiBold
             elide: Text.ElideRight
+            horizontalAlignment: Text.AlignLeft
         }
         SymbolIcon {
             id: chevron

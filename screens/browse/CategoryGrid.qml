@@ -19,6 +19,7 @@ Column {
     spacing: 16
 
     SectionHeader {
+        anchors.left: parent.left
         icon: "square.grid.2x2"
         title: qsTr("Browse by Category")
     }

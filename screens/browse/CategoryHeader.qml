@@ -18,22 +18,26 @@ Column {
 
     signal backClicked()
 
-    leftPadding: 32
-    rightPadding: 32
+    // Its lines start 32 in from the leading edge, mirrored right to left: a
+    // column places its children from the left whatever the direction.
     bottomPadding: isOpen ? 4 : 16
     spacing: 8
 
     Item { width: 1; height: 52 }
 
-    Text {
+    ReadText {
         visible: !header.isOpen
+        anchors.left: parent.left
+        anchors.leftMargin: 32
         text: qsTr("Categories")
         color: "white"
         font.pixelSize: 30
         font.bold: true
     }
-    Text {
+    ReadText {
         visible: !header.isOpen
+        anchors.left: parent.left
+        anchors.leftMargin: 32
         text: qsTr("Browse wallpapers by style")
         color: Qt.rgba(1, 1, 1, 0.45)
         font.pixelSize: 13
@@ -43,6 +47,8 @@ Column {
         id: back
         objectName: "backButton"
         visible: header.isOpen
+        anchors.left: parent.left
+        anchors.leftMargin: 32
         width: backLabel.implicitWidth
         height: backLabel.implicitHeight
         Accessible.role: Accessible.Button
@@ -71,11 +77,13 @@ Column {
 
     Item {
         visible: header.isOpen
+        x: 32
         width: header.width - 64
         height: Math.max(title.height, search.height)
 
         Row {
             spacing: 8
+            anchors.left: parent.left
             anchors.verticalCenter: parent.verticalCenter
             SymbolIcon {
                 name: categories.iconOf(header.browser.category)
@@ -83,7 +91,7 @@ Column {
                 color: categories.colorOf(header.browser.category)
                 anchors.verticalCenter: parent.verticalCenter
             }
-            Text {
+            ReadText {
                 id: title
                 text: qsTr(header.browser.category)
                 color: "white"
@@ -105,6 +113,8 @@ Column {
 
     Row {
         visible: header.isOpen
+        anchors.left: parent.left
+        anchors.leftMargin: 32
         spacing: 8
 
         Rectangle {

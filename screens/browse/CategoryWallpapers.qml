@@ -50,7 +50,7 @@ WallpaperGrid {
                 pointSize: 32
                 color: Qt.rgba(1, 1, 1, 0.2)
             }
-            Text {
+            ReadText {
                 anchors.horizontalCenter: parent.horizontalCenter
                 text: qsTr("No wallpapers yet")
                 color: Qt.rgba(1, 1, 1, 0.4)

@@ -19,11 +19,14 @@ WallpaperGrid {
         width: results.width
         height: results.resultCount === 0 ? empty.height : countLine.height + 8
 
-        Text {
+        ReadText {
             id: countLine
             objectName: "resultCount"
             visible: results.resultCount > 0
-            x: 32 - results.pageInset
+            // 32 in from the page's leading edge. Placed by hand: the grid's
+            // trailing cell spacing makes it lopsided, so a mirrored anchor would
+            // miss the page's margin on the right.
+            x: LayoutMirroring.enabled ? results.page.width - results.pageInset - 32 - width : 32 - results.pageInset
             text: (results.resultCount === 1 ? qsTr("%1 result") : qsTr("%1 results"))
                   .arg(Number(results.resultCount).toLocaleString(Qt.locale(), "f", 0))
             color: Qt.rgba(1, 1, 1, 0.4)
@@ -46,9 +49,11 @@ WallpaperGrid {
                 pointSize: 40
                 color: Qt.rgba(1, 1, 1, 0.15)
             }
-            Text {
+            ReadText {
                 objectName: "noResultsText"
                 anchors.horizontalCenter: parent.horizontalCenter
+                width: Math.min(implicitWidth, parent.width - 64)
+                elide: Text.ElideMiddle
                 text: qsTr("No results for ") + "\"" + results.search.text + "\""
                 color: Qt.rgba(1, 1, 1, 0.5)
                 font.pixelSize: 15

@@ -116,7 +116,7 @@ Item {
         required property string text
         spacing: 4
         SymbolIcon { name: detail.symbol; pointSize: 11; color: Qt.rgba(1, 1, 1, 0.6) }
-        Text { text: detail.text; color: Qt.rgba(1, 1, 1, 0.6); font.pixelSize: 11; font.weight: Font.Medium }
+        ReadText { text: detail.text; color: Qt.rgba(1, 1, 1, 0.6); font.pixelSize: 11; font.weight: Font.Medium }
     }
 
     component HeroButton: Item {
@@ -139,6 +139,8 @@ Item {
         }
     }
 
+    // Its rows hang from the leading edge, mirrored right to left: a column
+    // places its children from the left whatever the direction.
     Column {
         id: info
         anchors.left: parent.left
@@ -148,13 +150,15 @@ Item {
         spacing: 10
 
         Rectangle {
+            anchors.left: parent.left
+            anchors.leftMargin: info.leftPadding
             width: badge.implicitWidth + 20
             height: badge.implicitHeight + 8
             radius: height / 2
             color: Qt.rgba(1, 1, 1, 0.2)
             border.color: Qt.rgba(1, 1, 1, 0.1)
             border.width: 1
-            Text {
+            ReadText {
                 id: badge
                 anchors.centerIn: parent
                 text: qsTr("FEATURED")
@@ -164,23 +168,30 @@ Item {
                 font.letterSpacing: 1.5
             }
         }
-        Text {
+        ReadText {
             objectName: "heroTitle"
-            width: info.width - 48
+            anchors.left: parent.left
+            anchors.leftMargin: info.leftPadding
+            width: Math.min(implicitWidth, info.width - 48)
             text: hero.wallpaper.displayTitle
             textFormat: Text.PlainText
             elide: Text.ElideRight
+            maximumLineCount: 1
             color: "white"
             font.pixelSize: 28
             font.bold: true
         }
         Row {
+            anchors.left: parent.left
+            anchors.leftMargin: info.leftPadding
             spacing: 14
-            CreatorLabel { creator: hero.wallpaper.creator }
+            CreatorLabel { creator: hero.wallpaper.creator; maximumWidth: info.width / 2 }
             Detail { symbol: "display"; text: hero.wallpaper.resolutionText }
             Detail { symbol: "doc"; text: WallpaperFormat.fileSize(hero.wallpaper.fileSize) }
         }
         Row {
+            anchors.left: parent.left
+            anchors.leftMargin: info.leftPadding
             topPadding: 2
             spacing: 10
             HeroButton {

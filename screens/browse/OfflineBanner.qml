@@ -24,7 +24,7 @@ Rectangle {
             color: Qt.rgba(1, 1, 1, 0.7)
             anchors.verticalCenter: parent.verticalCenter
         }
-        Text {
+        ReadText {
             id: notice
             text: qsTr("No internet connection")
             color: Qt.rgba(1, 1, 1, 0.7)
@@ -36,7 +36,7 @@ Rectangle {
             width: Math.max(0, row.width - symbol.width - notice.width - hint.width - 3 * row.spacing)
             height: 1
         }
-        Text {
+        ReadText {
             id: hint
             text: qsTr("Downloaded wallpapers are still available")
             color: Qt.rgba(1, 1, 1, 0.5)

@@ -27,13 +27,15 @@ Row {
 
     Column {
         spacing: 3
-        Text {
+        ReadText {
+            anchors.left: parent.left
             text: header.title
             color: "white"
             font.pixelSize: 20
             font.bold: true
         }
-        Text {
+        ReadText {
+            anchors.left: parent.left
             visible: header.subtitle !== ""
             text: header.subtitle
             color: Qt.rgba(1, 1, 1, 0.45)

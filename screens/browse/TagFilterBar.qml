@@ -49,10 +49,13 @@ Column {
         model: chips.mainChips
         // Lists put no spacing after their header.
         header: Item {
-            width: childrenRect.width + 6
-            height: childrenRect.height
+            width: allChip.width + 6
+            height: allChip.height
+            // Leading, with the gap on the trailing side in either direction.
             FilterPill {
+                id: allChip
                 objectName: "allChip"
+                anchors.left: parent.left
                 title: qsTr("All")
                 isSelected: bar.selectedTagId === ""
                 onClicked: bar.selected(chips.afterAll())
@@ -95,10 +98,12 @@ Column {
         model: chips.characterChips
         // Lists put no spacing after their header.
         header: Item {
-            width: childrenRect.width + 6
-            height: childrenRect.height
+            width: characterAll.width + 6
+            height: characterAll.height
             FilterPill {
+                id: characterAll
                 objectName: "characterAllChip"
+                anchors.left: parent.left
                 title: qsTr("All")
                 isSelected: bar.selectedTagId !== "" && bar.selectedTagId === chips.impliedSeriesId
                 onClicked: bar.selected(chips.afterCharacterAll())

@@ -17,6 +17,9 @@ GridView {
     readonly property real pageInset: x
     property real cardHeight: 200
 
+    // A screen reader hears the cards as a list.
+    Accessible.role: Accessible.List
+
     x: (page.width - columns * cellWidth + 16) / 2
     width: columns * cellWidth
     height: page.height

@@ -25,6 +25,9 @@ Column {
     ListView {
         id: cards
         objectName: "rowCards"
+        // A screen reader hears the cards as the row's list.
+        Accessible.role: Accessible.List
+        Accessible.name: row.title
         width: row.width
         height: contentItem.childrenRect.height > 0 ? contentItem.childrenRect.height + 12 : 12
         orientation: ListView.Horizontal

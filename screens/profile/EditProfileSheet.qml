@@ -15,6 +15,10 @@ Rectangle {
     readonly property AuthService auth: AppEnvironment.auth
     signal dismiss
 
+    // Modal: a screen reader stays in it, away from the dimmed page beneath.
+    Accessible.role: Accessible.Dialog
+    Accessible.name: qsTr("Edit Profile")
+
     width: 280
     height: content.implicitHeight + 48
     radius: 16
@@ -37,7 +41,7 @@ Rectangle {
         width: parent.width - 48
         spacing: 16
 
-        Text {
+        ReadText {
             anchors.horizontalCenter: parent.horizontalCenter
             text: qsTr("Edit Profile")
             font.pixelSize: 16; font.bold: true
@@ -81,13 +85,15 @@ Rectangle {
         Column {
             width: parent.width
             spacing: 4
-            Text { text: qsTr("Display Name"); font.pixelSize: 11; font.weight: Font.Medium; color: Qt.rgba(1, 1, 1, 0.4) }
+            ReadText { anchors.left: parent.left; text: qsTr("Display Name"); font.pixelSize: 11; font.weight: Font.Medium; color: Qt.rgba(1, 1, 1, 0.4) }
             TextField {
                 id: nameField
                 objectName: "nameField"
                 Accessible.name: qsTr("Display Name")
                 width: parent.width
                 placeholderText: qsTr("Your name")
+                // Set, so that it follows the layout's direction rather than the name's.
+                horizontalAlignment: TextInput.AlignLeft
                 text: editor.name
                 onTextEdited: editor.name = text
                 font.pixelSize: 14
@@ -100,18 +106,20 @@ Rectangle {
             visible: sheet.auth.handle !== ""
             width: parent.width
             spacing: 4
-            Text { text: qsTr("Handle"); font.pixelSize: 11; font.weight: Font.Medium; color: Qt.rgba(1, 1, 1, 0.4) }
+            ReadText { anchors.left: parent.left; text: qsTr("Handle"); font.pixelSize: 11; font.weight: Font.Medium; color: Qt.rgba(1, 1, 1, 0.4) }
             Rectangle {
                 width: parent.width
                 height: handleText.implicitHeight
                 radius: 8
                 color: Qt.rgba(1, 1, 1, 0.04)
                 border.color: Qt.rgba(1, 1, 1, 0.06)
-                Text {
+                ReadText {
                     id: handleText
                     objectName: "handleText"
                     width: parent.width
                     padding: 10
+                    elide: Text.ElideRight
+                    horizontalAlignment: Text.AlignLeft
                     text: "@" + sheet.auth.handle
                     font.pixelSize: 14; font.weight: Font.Medium
                     color: Qt.rgba(1, 1, 1, 0.6)

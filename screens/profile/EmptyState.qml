@@ -20,14 +20,14 @@ Item {
             pointSize: 40
             color: Qt.rgba(1, 1, 1, 0.15)
         }
-        Text {
+        ReadText {
             objectName: "emptyTitle"
             anchors.horizontalCenter: parent.horizontalCenter
             text: empty.title
             font.pixelSize: 15; font.weight: Font.Medium
             color: Qt.rgba(1, 1, 1, 0.4)
         }
-        Text {
+        ReadText {
             anchors.horizontalCenter: parent.horizontalCenter
             visible: empty.subtitle !== ""
             text: empty.subtitle

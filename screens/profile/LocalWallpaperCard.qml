@@ -97,19 +97,21 @@ Column {
         }
     }
 
-    Text {
+    ReadText {
         width: 220
         topPadding: 8
         leftPadding: 4
         rightPadding: 4
         text: card.wallpaper.title
         elide: Text.ElideRight
+        horizontalAlignment: Text.AlignLeft
         maximumLineCount: 1
         font.pixelSize: 12; font.weight: Font.DemiBold
         color: Qt.rgba(1, 1, 1, 0.85)
     }
-    Text {
+    ReadText {
         objectName: "kindLine"
+        anchors.left: parent.left
         topPadding: 2
         leftPadding: 4
         rightPadding: 4

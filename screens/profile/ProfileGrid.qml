@@ -31,8 +31,9 @@ WallpaperGrid {
                 radius: 14
                 color: cell.selected ? Qt.rgba(0, 0, 0, 0.3) : "transparent"
             }
+            // At the top leading corner, mirrored right to left.
             Rectangle {
-                x: 8; y: 8
+                anchors { left: parent.left; top: parent.top; margins: 8 }
                 width: 26; height: 26
                 radius: 13
                 color: cell.selected ? "white" : Qt.rgba(0, 0, 0, 0.4)

@@ -17,33 +17,41 @@ Column {
     FavoritesVisibility { id: visibility }
 
     Item { width: 1; height: 52 }
-    Text {
+    ReadText {
+        anchors.left: parent.left
         text: qsTr("Profile")
         font.pixelSize: 30; font.bold: true
         color: "white"
     }
 
+    // Avatar and name at the leading edge, "Edit Profile" at the trailing one;
+    // a name too long for the room between them is elided.
     Item {
         width: parent.width
         height: 48
-        Row {
-            spacing: 14
-            AvatarCircle {
-                width: 48; height: 48
-                fill: AvatarStyle.placeholderColor(header.auth.avatarColor)
-                initials: AvatarStyle.profileInitials(header.auth.displayName)
-                image: header.auth.localAvatarImage
-                source: header.auth.avatarUrl
-            }
-            Text {
-                objectName: "profileName"
-                anchors.verticalCenter: parent.verticalCenter
-                text: AvatarStyle.profileName(header.auth.displayName)
-                font.pixelSize: 16; font.weight: Font.DemiBold
-                color: "white"
-            }
+        AvatarCircle {
+            id: avatar
+            anchors.left: parent.left
+            width: 48; height: 48
+            fill: AvatarStyle.placeholderColor(header.auth.avatarColor)
+            initials: AvatarStyle.profileInitials(header.auth.displayName)
+            image: header.auth.localAvatarImage
+            source: header.auth.avatarUrl
+        }
+        ReadText {
+            objectName: "profileName"
+            anchors.left: avatar.right
+            anchors.leftMargin: 14
+            anchors.verticalCenter: parent.verticalCenter
+            width: Math.max(0, Math.min(implicitWidth, parent.width - avatar.width - editButton.width - 2 * 14))
+            text: AvatarStyle.profileName(header.auth.displayName)
+            elide: Text.ElideRight
+            maximumLineCount: 1
+            font.pixelSize: 16; font.weight: Font.DemiBold
+            color: "white"
         }
         CapsuleButton {
+            id: editButton
             objectName: "editProfileButton"
             anchors.right: parent.right
             anchors.verticalCenter: parent.verticalCenter
@@ -59,6 +67,7 @@ Column {
         height: tabRow.implicitHeight
         Row {
             id: tabRow
+            anchors.left: parent.left
             spacing: 6
             Repeater {
                 objectName: "tabPills"

@@ -25,24 +25,27 @@ Item {
         bottomPadding: 16
         Item { width: 1; height: 52 }
 
+        // Back and the title at the leading edge, the search box at the trailing one.
         Item {
             width: parent.width
             height: 36
-            Row {
+            RoundGlyphButton {
+                id: backButton
+                objectName: "backButton"
+                Accessible.name: qsTr("Back")
+                anchors.left: parent.left
                 anchors.verticalCenter: parent.verticalCenter
-                spacing: 12
-                RoundGlyphButton {
-                    objectName: "backButton"
-                    Accessible.name: qsTr("Back")
-                    anchors.verticalCenter: parent.verticalCenter
-                    symbol: "chevron.left"
-                    onActivated: AppEnvironment.appState.closeCreator()
-                }
-                Text {
-                    text: qsTr("Profile")
-                    font.pixelSize: 30; font.bold: true
-                    color: "white"
-                }
+                symbol: "chevron.left"
+                onActivated: AppEnvironment.appState.closeCreator()
+            }
+            ReadText {
+                objectName: "pageTitle"
+                anchors.left: backButton.right
+                anchors.leftMargin: 12
+                anchors.verticalCenter: parent.verticalCenter
+                text: qsTr("Profile")
+                font.pixelSize: 30; font.bold: true
+                color: "white"
             }
             SearchBox {
                 anchors.right: parent.right
@@ -52,35 +55,45 @@ Item {
             }
         }
 
+        // Avatar, name and badge at the leading edge, the count at the trailing
+        // one; a name too long for the room between them is elided.
         Item {
             width: parent.width
             height: 48
-            Row {
-                spacing: 14
-                AvatarCircle {
-                    width: 48; height: 48
-                    fill: page.creator.avatarColor
-                    initials: page.creator.initial
-                    source: page.creator.avatarUrl
-                }
-                Row {
-                    anchors.verticalCenter: parent.verticalCenter
-                    spacing: 6
-                    Text {
-                        text: page.creator.name
-                        font.pixelSize: 16; font.weight: Font.DemiBold
-                        color: "white"
-                    }
-                    SymbolIcon {
-                        anchors.verticalCenter: parent.verticalCenter
-                        visible: page.creator.isVerified
-                        name: "checkmark.circle.fill"
-                        pointSize: 14
-                        color: "#0a84ff"
-                    }
-                }
+            AvatarCircle {
+                id: avatar
+                anchors.left: parent.left
+                width: 48; height: 48
+                fill: page.creator.avatarColor
+                initials: page.creator.initial
+                source: page.creator.avatarUrl
             }
-            Text {
+            ReadText {
+                id: creatorName
+                objectName: "creatorName"
+                anchors.left: avatar.right
+                anchors.leftMargin: 14
+                anchors.verticalCenter: parent.verticalCenter
+                width: Math.max(0, Math.min(implicitWidth, parent.width - avatar.width - countText.width - 2 * 14
+                                            - (badge.visible ? badge.width + 6 : 0)))
+                text: page.creator.name
+                elide: Text.ElideRight
+                maximumLineCount: 1
+                font.pixelSize: 16; font.weight: Font.DemiBold
+                color: "white"
+            }
+            SymbolIcon {
+                id: badge
+                anchors.left: creatorName.right
+                anchors.leftMargin: 6
+                anchors.verticalCenter: parent.verticalCenter
+                visible: page.creator.isVerified
+                name: "checkmark.circle.fill"
+                pointSize: 14
+                color: "#0a84ff"
+            }
+            ReadText {
+                id: countText
                 objectName: "countText"
                 anchors.right: parent.right
                 anchors.verticalCenter: parent.verticalCenter
@@ -92,6 +105,7 @@ Item {
         }
 
         Row {
+            anchors.left: parent.left
             spacing: 8
             Repeater {
                 objectName: "sortPills"

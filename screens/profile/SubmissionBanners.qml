@@ -23,8 +23,9 @@ Column {
         Item {
             width: parent.width
             height: uploadingLabel.implicitHeight
-            Text {
+            ReadText {
                 id: uploadingLabel
+                anchors.left: parent.left
                 text: qsTr("Uploading for review...")
                 font.pixelSize: 13; font.weight: Font.Medium
                 color: Qt.rgba(1, 1, 1, 0.7)
@@ -51,18 +52,24 @@ Column {
         visible: banners.flow.submissionError !== ""
         width: parent.width
         height: visible ? errorRow.implicitHeight + 16 : 0
+        // The message at the leading edge, its buttons at the trailing one; a long
+        // message is elided before them.
         Row {
             id: errorRow
+            anchors.left: parent.left
             spacing: 8
             SymbolIcon { name: "exclamationmark.triangle"; color: Qt.rgba(1, 0.27, 0.23, 0.8); anchors.verticalCenter: parent.verticalCenter }
-            Text {
+            ReadText {
                 anchors.verticalCenter: parent.verticalCenter
+                width: Math.min(implicitWidth, banners.width - errorButtons.width - 30)
+                elide: Text.ElideRight
                 text: banners.flow.submissionError
                 font.pixelSize: 12
                 color: Qt.rgba(1, 1, 1, 0.6)
             }
         }
         Row {
+            id: errorButtons
             anchors.right: parent.right
             spacing: 8
             OutlinedTextButton {

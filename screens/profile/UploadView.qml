@@ -5,6 +5,7 @@ import QtQuick.Dialogs
 import Lanto.Core
 import Lanto.Library
 import Lanto.Screens.State
+import Lanto.Screens.Wallpaper
 
 // My Wallpapers: the user's own imports and submissions, the drop zone that
 // brings new files in, and the filter chips over the grid.
@@ -43,7 +44,8 @@ Item {
         id: scroller
         anchors.fill: parent
         contentWidth: availableWidth
-        ScrollBar.vertical.policy: ScrollBar.AlwaysOn
+        // Shown only while there is more than the window holds.
+        ScrollBar.vertical.policy: ScrollBar.AsNeeded
 
         Column {
             width: scroller.availableWidth
@@ -55,12 +57,14 @@ Item {
                 bottomPadding: 24
                 spacing: 8
                 Item { width: 1; height: 52 }
-                Text {
+                ReadText {
+                    anchors.left: parent.left
                     text: qsTr("Upload")
                     font.pixelSize: 30; font.bold: true
                     color: "white"
                 }
-                Text {
+                ReadText {
+                    anchors.left: parent.left
                     text: qsTr("Import your own wallpapers")
                     font.pixelSize: 13
                     color: Qt.rgba(1, 1, 1, 0.45)
@@ -100,7 +104,7 @@ Item {
                 anchors.leftMargin: 32
                 height: visible ? implicitHeight + 12 : 0
                 spacing: 12
-                Text {
+                ReadText {
                     anchors.verticalCenter: parent.verticalCenter
                     text: qsTr("My Wallpapers")
                     font.pixelSize: 17; font.weight: Font.DemiBold
@@ -125,8 +129,11 @@ Item {
             Grid {
                 id: grid
                 objectName: "wallpaperGrid"
+                Accessible.role: Accessible.List
                 visible: own.hasAny
-                x: 32
+                // Leading, mirrored right to left.
+                anchors.left: parent.left
+                anchors.leftMargin: 32
                 columns: AppLayout.gridColumnCount(parent.width - 64)
                 columnSpacing: 16
                 rowSpacing: 24

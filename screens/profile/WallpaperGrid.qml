@@ -11,6 +11,9 @@ GridView {
 
     property real bottomInset: 40
 
+    // A screen reader hears the cards as a list.
+    Accessible.role: Accessible.List
+
     clip: true
     leftMargin: 32
     // Each cell carries the spacing after its card, and the last column needs

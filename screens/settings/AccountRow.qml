@@ -53,11 +53,12 @@ Item {
                 source: row.auth.avatarUrl
             }
         }
-        Text {
+        ReadText {
             objectName: "accountName"
             anchors.verticalCenter: parent.verticalCenter
             width: signedIn.width - 36 - signOut.width - 24
             elide: Text.ElideRight
+            horizontalAlignment: Text.AlignLeft
             text: account.accountName
             font { pixelSize: 13; weight: Font.Medium }
             color: Qt.rgba(1, 1, 1, 0.85)

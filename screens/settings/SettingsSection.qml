@@ -1,4 +1,5 @@
 import QtQuick
+import Lanto.Screens.Wallpaper
 
 // One titled card of the settings screen; its children are stacked in the card.
 Column {
@@ -9,7 +10,8 @@ Column {
 
     spacing: 12
 
-    Text {
+    ReadText {
+        anchors.left: parent.left
         text: section.title.toUpperCase()
         font.pixelSize: 13; font.weight: Font.DemiBold; font.letterSpacing: 0.5
         color: Qt.rgba(1, 1, 1, 0.5)

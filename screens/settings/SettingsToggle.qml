@@ -1,5 +1,6 @@
 import QtQuick
 import QtQuick.Controls
+import Lanto.Screens.Wallpaper
 
 // A row of the settings screen: title, subtitle and a small switch that shows
 // isOn and reports each turn by turned().
@@ -22,12 +23,16 @@ Item {
         anchors.rightMargin: 12
         anchors.verticalCenter: parent.verticalCenter
         spacing: 2
-        Text {
+        ReadText {
+            anchors.left: parent.left
             text: toggle.title
             font.pixelSize: 13; font.weight: Font.Medium
             color: Qt.rgba(1, 1, 1, 0.85)
         }
-        Text {
+        ReadText {
+            anchors.left: parent.left
+            width: Math.min(implicitWidth, texts.width)
+            elide: Text.ElideRight
             text: toggle.subtitle
             font.pixelSize: 11
             color: Qt.rgba(1, 1, 1, 0.4)

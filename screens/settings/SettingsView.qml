@@ -2,6 +2,7 @@ import QtQuick
 import QtQuick.Controls
 import Lanto.Screens.Settings
 import Lanto.Screens.State
+import Lanto.Screens.Wallpaper
 
 // The settings: account, language, updates, login, performance, accessibility
 // and the version. Values are read when the screen is made and written at once.
@@ -20,7 +21,8 @@ ScrollView {
         spacing: 24
 
         Item { width: 1; height: 52 }
-        Text {
+        ReadText {
+            anchors.left: parent.left
             text: qsTr("Settings")
             font.pixelSize: 30; font.bold: true
             color: "white"

@@ -17,7 +17,7 @@ Column {
     rightPadding: 2
     spacing: 4
 
-    Text {
+    ReadText {
         objectName: "title"
         width: parent.width - 4
         text: block.wallpaper.displayTitle
@@ -26,6 +26,8 @@ Column {
         font.weight: Font.DemiBold
         elide: Text.ElideRight
         maximumLineCount: 1
+        // Set, so that it follows the layout's direction rather than the title's.
+        horizontalAlignment: Text.AlignLeft
     }
 
     Item {
@@ -34,6 +36,8 @@ Column {
 
         CreatorLabel {
             id: creator
+            // Leading, across from the count at the trailing edge in either direction.
+            anchors.left: parent.left
             anchors.verticalCenter: parent.verticalCenter
             creator: block.wallpaper.creator
             maximumWidth: parent.width - count.width - 8
@@ -59,7 +63,7 @@ Column {
                 pointSize: 9
                 color: Qt.rgba(1, 1, 1, 0.35)
             }
-            Text {
+            ReadText {
                 objectName: "downloadCount"
                 anchors.verticalCenter: parent.verticalCenter
                 text: WallpaperFormat.compactCount(block.wallpaper.downloadCount)

@@ -13,10 +13,12 @@ Column {
 
     spacing: 12
 
+    // Both rows start at the leading edge, mirrored right to left.
     Row {
         objectName: "offlineNotice"
         visible: facts.showsOfflineNotice
-        leftPadding: 4
+        anchors.left: parent.left
+        anchors.leftMargin: 4
         spacing: 6
 
         SymbolIcon {
@@ -25,7 +27,7 @@ Column {
             pointSize: 11
             color: Qt.rgba(AppColors.orange.r, AppColors.orange.g, AppColors.orange.b, 0.8)
         }
-        Text {
+        ReadText {
             text: qsTr("No internet connection — download unavailable")
             color: Qt.rgba(AppColors.orange.r, AppColors.orange.g, AppColors.orange.b, 0.8)
             font.pixelSize: 12
@@ -34,7 +36,8 @@ Column {
     }
 
     Row {
-        leftPadding: 4
+        anchors.left: parent.left
+        anchors.leftMargin: 4
         spacing: 14
 
         Repeater {
@@ -56,7 +59,7 @@ Column {
                     pointSize: 10
                     color: Qt.rgba(1, 1, 1, 0.6)
                 }
-                Text {
+                ReadText {
                     objectName: "factText"
                     text: parent.modelData.text
                     color: Qt.rgba(1, 1, 1, 0.6)

@@ -12,7 +12,7 @@ Item {
     required property WallpaperManager manager
     required property VideoPreviewManager preview
 
-    height: width * 9 / 16
+    height: Math.round(width * 9 / 16)
 
     SoftShadow {
         x: 0

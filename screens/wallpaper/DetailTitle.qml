@@ -16,7 +16,9 @@ Column {
 
     spacing: 6
 
+    // Each line starts at the block's leading edge, mirrored right to left.
     Row {
+        anchors.left: parent.left
         spacing: 10
 
         Item {
@@ -38,6 +40,7 @@ Column {
                 wrapMode: Text.Wrap
                 maximumLineCount: 2
                 elide: Text.ElideRight
+                horizontalAlignment: Text.AlignLeft
                 // The page's heading, for a screen reader to read out.
                 Accessible.role: Accessible.StaticText
                 Accessible.name: text
@@ -103,6 +106,7 @@ Column {
     }
 
     Item {
+        anchors.left: parent.left
         width: creator.width
         height: creator.implicitHeight
 
@@ -122,6 +126,7 @@ Column {
     Row {
         objectName: "submissionProgress"
         visible: block.detail.showsSubmissionProgress
+        anchors.left: parent.left
         spacing: 8
 
         Rectangle {
@@ -132,6 +137,7 @@ Column {
             color: Qt.rgba(1, 1, 1, 0.15)
 
             Rectangle {
+                anchors.left: parent.left
                 width: parent.width * Math.max(0, Math.min(1, block.detail.submissionProgress))
                 height: parent.height
                 radius: 2

@@ -15,6 +15,11 @@ Item {
     readonly property AppState appState: AppEnvironment.appState
     readonly property bool isHovered: hover.hovered
 
+    // One group for a screen reader, named after the wallpaper: its picture,
+    // title, creator and count belong together.
+    Accessible.role: Accessible.Grouping
+    Accessible.name: wallpaper.displayTitle
+
     width: 220
     implicitWidth: 220
     implicitHeight: picture.height + textBlock.height

@@ -81,6 +81,7 @@ Item {
 
             Item {
                 id: backBox
+                anchors.left: parent.left
                 width: back.width
                 height: back.height + 8
                 z: 1
@@ -98,10 +99,12 @@ Item {
                 }
             }
 
+            // On whole pixels: a frame painted to a fractional edge lets a line
+            // of the picture beneath show through beside it.
             DetailPreview {
                 objectName: "detailPicture"
-                anchors.horizontalCenter: parent.horizontalCenter
-                width: page.previewWidth
+                x: Math.round((parent.width - width) / 2)
+                width: Math.floor(page.previewWidth)
                 wallpaper: detail.wallpaper
                 manager: page.manager
                 preview: preview

@@ -17,6 +17,9 @@ OverlayLayer {
     signal confirmed()
 
     Rectangle {
+        // Modal: a screen reader stays in it, away from the dimmed page beneath.
+        Accessible.role: Accessible.Dialog
+        Accessible.name: card.title
         anchors.centerIn: parent
         width: 280
         height: content.implicitHeight + 48
@@ -39,14 +42,14 @@ OverlayLayer {
                 anchors.horizontalCenter: parent.horizontalCenter
                 color: Qt.rgba(1, 1, 1, 0.7)
             }
-            Text {
+            ReadText {
                 width: parent.width
                 horizontalAlignment: Text.AlignHCenter
                 text: card.title
                 font { pixelSize: 16; bold: true }
                 color: "white"
             }
-            Text {
+            ReadText {
                 width: parent.width
                 horizontalAlignment: Text.AlignHCenter
                 wrapMode: Text.WordWrap

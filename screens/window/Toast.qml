@@ -26,8 +26,11 @@ Item {
         y: toast.shown ? parent.height - 80 - height : parent.height
         opacity: toast.shown ? 1 : 0
         visible: opacity > 0
-        width: row.implicitWidth + 40
-        height: row.implicitHeight + 24
+        // Never wider than the window less its margins: a long message wraps to a
+        // second line and is elided after it.
+        readonly property real widest: Math.max(0, toast.width - 2 * 32)
+        width: Math.min(icon.width + 8 + messageText.width + 40, widest)
+        height: Math.max(icon.height, messageText.height) + 24
         radius: height / 2
         color: Qt.rgba(0.11, 0.11, 0.15, 0.88)
         border.color: Qt.rgba(1, 1, 1, 0.1)
@@ -38,25 +41,38 @@ Item {
         Behavior on y { SpringMotion { preset: AppAnimation.bouncy } }
         Behavior on opacity { SpringMotion { preset: AppAnimation.bouncy } }
 
-        Row {
-            id: row
-            anchors.centerIn: parent
-            spacing: 8
-            SymbolIcon {
-                objectName: "toastIcon"
-                name: toast.shownFailure ? "exclamationmark.triangle" : "checkmark.circle.fill"
-                pointSize: 14
-                color: toast.shownFailure ? "#ff9f0a" : "#34c759"
-                anchors.verticalCenter: parent.verticalCenter
-            }
-            Text {
-                objectName: "toastText"
-                text: toast.shownText
-                font { pixelSize: 13; weight: Font.Medium }
-                color: "white"
-                anchors.verticalCenter: parent.verticalCenter
-                Accessible.ignored: true // the capsule says it
-            }
+        // The symbol at the leading edge and the text after it, mirrored right to left.
+        SymbolIcon {
+            id: icon
+            objectName: "toastIcon"
+            anchors.left: parent.left
+            anchors.leftMargin: 20
+            anchors.verticalCenter: parent.verticalCenter
+            name: toast.shownFailure ? "exclamationmark.triangle" : "checkmark.circle.fill"
+            pointSize: 14
+            color: toast.shownFailure ? "#ff9f0a" : "#34c759"
+        }
+        Text {
+            id: messageText
+            objectName: "toastText"
+            anchors.left: icon.right
+            anchors.leftMargin: 8
+            anchors.verticalCenter: parent.verticalCenter
+            // Measured on one line apart from the text itself, whose own width
+            // follows its wrapping.
+            width: Math.min(Math.ceil(oneLine.advanceWidth), capsule.widest - 40 - icon.width - 8)
+            text: toast.shownText
+            wrapMode: Text.Wrap
+            maximumLineCount: 2
+            elide: Text.ElideRight
+            font { pixelSize: 13; weight: Font.Medium }
+            color: "white"
+            Accessible.ignored: true // the capsule says it
+        }
+        TextMetrics {
+            id: oneLine
+            font: messageText.font
+            text: toast.shownText
         }
     }
 }

@@ -9,6 +9,7 @@ import os
 import signal
 
 import browse_paths
+import long_text_paths
 import profile_paths
 import service_paths
 import still_paths
@@ -437,13 +438,15 @@ def opaque_block(shot, frame):
 
 
 def text_past(s, frame):
-    """Texts that start inside the window and run out of it; scrolled lists clip theirs."""
+    """Texts that show in the window and run out of its left or right side;
+    scrolled lists clip theirs, and a page that scrolls down cuts what lies
+    below its foot."""
     x, y, width, height = frame
     past = []
     for label in s.find_all(s.application(), lambda name: bool(name), "label", outside=SCROLLING):
         lx, ly, lw, lh = s.extents(label)
-        inside = x <= lx < x + width and y <= ly < y + height
-        if inside and (lx + lw > x + width + 1 or ly + lh > y + height + 1):
+        shown = lx < x + width and lx + lw > x and y <= ly < y + height
+        if shown and (lx < x - 1 or lx + lw > x + width + 1):
             past.append(f"{label.name!r} runs past the window")
     return past
 
@@ -489,12 +492,13 @@ def symbols_in_screens():
 # Every path in the order a new user walks them; each starts where the one before
 # left the programs. The service's failures come once everything that needs it is
 # done and leave it running again; the hand-over imports its clock video while the
-# user is signed in; the window sizes and two displays lay the desktop out anew and
-# put it back as it was; the settings sign out, and the last path signs in again.
+# user is signed in; the window sizes (in both directions), the long texts and two
+# displays lay the desktop out anew and put it back as it was; the settings sign out, and the last path signs in again.
 ORDER = [first_start, web_sign_in, discover, browse_paths.search, browse_paths.categories, browse_paths.creator_page,
          detail_page, browse_paths.keyboard, upload, upload_drop, still_paths.still_picture, profile_editor,
          profile_paths.profile_tabs, profile_paths.remove_download, service_paths.updates, service_paths.service_stopped,
-         service_paths.catalogue_fails, looks, hand_over, window_layout.window_sizes, window_layout.two_displays,
+         service_paths.catalogue_fails, looks, hand_over, window_layout.window_sizes,
+         window_layout.window_sizes_right_to_left, long_text_paths.long_texts, window_layout.two_displays,
          settings, service_paths.sign_in_again]
 # The paths CI runs: all of them.
 ALL = ORDER

@@ -166,6 +166,31 @@ Item {
             compare(findChild(view, "toastIcon").name, data.icon)
         }
 
+        // A message wider than the window wraps to a second line, one longer still
+        // is elided there; the capsule, its icon and its text stay inside the
+        // window, in both directions.
+        function test_longToastStaysInsideTheWindow_data() {
+            return [{ tag: "200 characters", view: mainView, length: 200, truncated: false },
+                    { tag: "400 characters", view: mainView, length: 400, truncated: true },
+                    { tag: "right to left", view: mirroredView, length: 400, truncated: true }]
+        }
+        function test_longToastStaysInsideTheWindow(data) {
+            const view = createTemporaryObject(data.view, stage)
+            state.showFailureToast(("Couldn't download \u201c" + "Lighthouse ".repeat(40)).substring(0, data.length))
+            const capsule = findChild(view, "toastCapsule")
+            tryCompare(capsule, "opacity", 1)
+            const text = findChild(view, "toastText")
+            compare(text.truncated, data.truncated)
+            compare(text.lineCount, 2)
+            const box = capsule.mapToItem(stage, 0, 0, capsule.width, capsule.height)
+            verify(box.x >= 32 && box.x + box.width <= stage.width - 32, JSON.stringify(box))
+            for (const part of [findChild(view, "toastIcon"), text]) {
+                const inner = part.mapToItem(capsule, 0, 0, part.width, part.height)
+                verify(inner.x >= 0 && inner.x + inner.width <= capsule.width
+                       && inner.y >= 0 && inner.y + inner.height <= capsule.height, JSON.stringify(inner))
+            }
+        }
+
         function test_panelShownOnlyWithTwoDisplays() {
             TestRig.signIn("a1b2c3", "Ann")
             createTemporaryObject(mainView, stage)
