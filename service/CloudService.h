@@ -15,7 +15,7 @@
 
 class QIODevice;
 class QNetworkAccessManager;
-class QSaveFile;
+class DownloadTarget;
 struct HTTPReply;
 
 // The owner of what catalogue wallpapers leave on disk: one folder per
@@ -104,7 +104,7 @@ private:
     void markDownloading(const QString& id);
     void clearDownloadState(const QString& id);
     void setProgress(const QString& id, double fraction);
-    Result<QUrl> finishContent(const QString& id, QSaveFile& file, const Result<HTTPReply>& reply);
+    Result<QUrl> finishContent(const QString& id, DownloadTarget& target, const Result<HTTPReply>& reply);
     QFuture<void> fetchPosterIfMissing(
         const QString& id, const QString& folder, const std::optional<QString>& posterPath);
 

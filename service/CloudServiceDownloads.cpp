@@ -2,6 +2,7 @@
 // the thumbnail fetch.
 #include "CloudService.h"
 
+#include "DownloadTarget.h"
 #include "Log.h"
 #include "ServiceTransfer.h"
 #include "WallpaperFolder.h"
@@ -108,11 +109,11 @@ QFuture<Result<QUrl>> CloudService::downloadContent(const QString& id, const QSt
 
     markDownloading(id);
     const QString suffix = QFileInfo(url->path()).suffix();
-    const QString target = QDir(*folder).filePath("content."_L1 + suffix);
-    auto file = std::make_shared<QSaveFile>(target);
-    if (!QDir().mkpath(*folder) || !file->open(QIODevice::WriteOnly)) {
+    QString error;
+    std::shared_ptr<DownloadTarget> target = DownloadTarget::open(*folder, "content."_L1 + suffix, &error);
+    if (!target) {
         clearDownloadState(id);
-        return QtFuture::makeReadyFuture(Result<QUrl>(FileError { file->errorString() }));
+        return QtFuture::makeReadyFuture(Result<QUrl>(FileError { error }));
     }
 
     QPointer<CloudService> self(this);
@@ -124,10 +125,12 @@ QFuture<Result<QUrl>> CloudService::downloadContent(const QString& id, const QSt
         if (onProgress)
             onProgress(fraction);
     };
-    return get(*url, maximumErrorPageSize, file.get(), relay)
+    // The target lives as long as the chain: dropped unfinished (the service
+    // going away mid-transfer), it takes its partial file and folder with it.
+    return get(*url, maximumErrorPageSize, target->device(), relay)
         .then(this,
-            [this, id, file, folder = *folder, posterPath](const Result<HTTPReply>& reply) -> QFuture<Result<QUrl>> {
-                Result<QUrl> stored = finishContent(id, *file, reply);
+            [this, id, target, folder = *folder, posterPath](const Result<HTTPReply>& reply) -> QFuture<Result<QUrl>> {
+                Result<QUrl> stored = finishContent(id, *target, reply);
                 if (!stored)
                     return QtFuture::makeReadyFuture(stored);
                 return fetchPosterIfMissing(id, folder, posterPath).then(this, [this, id, folder, stored] {
@@ -141,27 +144,28 @@ QFuture<Result<QUrl>> CloudService::downloadContent(const QString& id, const QSt
         .unwrap();
 }
 
-Result<QUrl> CloudService::finishContent(const QString& id, QSaveFile& file, const Result<HTTPReply>& reply)
+Result<QUrl> CloudService::finishContent(const QString& id, DownloadTarget& target, const Result<HTTPReply>& reply)
 {
     const APIError* notHTTP = reply ? nullptr : reply.error().as<APIError>();
     if (!reply && !(notHTTP && notHTTP->kind() == APIError::Case::invalidResponse)) {
-        file.cancelWriting();
+        target.discard();
         clearDownloadState(id);
         return reply.error();
     }
     // An answer that is not HTTP is a refusal as much as a status other than 200.
     if (!reply || reply.value().statusCode != 200) {
-        file.cancelWriting();
+        target.discard();
         m_failedIDs.insert(id);
         emit failedIDsChanged();
         clearDownloadState(id);
         return CloudError::downloadFailed(id);
     }
-    if (!file.commit()) {
+    QString error;
+    if (!target.commit(&error)) {
         clearDownloadState(id);
-        return FileError { file.errorString() };
+        return FileError { error };
     }
-    return QUrl::fromLocalFile(file.fileName());
+    return QUrl::fromLocalFile(target.filePath());
 }
 
 QFuture<void> CloudService::fetchPosterIfMissing(
