@@ -78,6 +78,9 @@ class Session(Desktop, Browser, PersonFiles):
             "LANG": "C.UTF-8",
             "XDG_RUNTIME_DIR": os.environ["XDG_RUNTIME_DIR"],
             "QT_QPA_PLATFORM": "xcb",
+            # Not the default folders: Lanto must register its handlers where the desktop's tools look.
+            "XDG_DATA_HOME": os.path.join(self.home, "desktop-data"),
+            "XDG_CONFIG_HOME": os.path.join(self.home, "desktop-config"),
         }
 
     # -- starting and stopping -------------------------------------------
@@ -264,7 +267,7 @@ class Session(Desktop, Browser, PersonFiles):
         return titles
 
     def autostart_entries(self):
-        return glob.glob(os.path.join(self.home, ".config", "autostart", "*.desktop"))
+        return glob.glob(os.path.join(self.env["XDG_CONFIG_HOME"], "autostart", "*.desktop"))
 
     # -- processes and windows ---------------------------------------------------
 

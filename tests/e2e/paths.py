@@ -56,6 +56,9 @@ def web_sign_in(s):
     callback = browser_sign_in(authorize, DISPLAY_NAME)
     if not callback.startswith("lanto://"):
         raise Failure(f"the sign-in handed the browser to {callback}, not to Lanto")
+    handler = s.run(["xdg-mime", "query", "default", "x-scheme-handler/lanto"]).strip()
+    if handler != "com.lanto.mac.desktop":
+        raise Failure(f"xdg-open would hand lanto:// addresses to {handler!r}, not to Lanto")
     s.run(["xdg-open", callback], check=True)
 
     field = s.find("Handle", "text", timeout=20)
