@@ -47,6 +47,11 @@ public:
         std::chrono::milliseconds idleTimeout = std::chrono::seconds(60));
     ~CloudService() override;
 
+    // The service's address: files fetched from its origin (scheme, host and
+    // port) carry the session token, as the service serves the files of drafts
+    // only to their owner. Other hosts never see it.
+    void setServiceURL(const QUrl& serviceURL) { m_serviceURL = serviceURL; }
+
     QString thumbnailsDirectory() const { return m_thumbnailsDir; }
     QString contentDirectory() const { return m_contentDir; }
 
@@ -120,6 +125,7 @@ private:
     QSet<QString> m_downloadedCache;
     bool m_cacheBuilt = false;
 
+    QUrl m_serviceURL;
     QNetworkAccessManager* m_network;
     std::chrono::milliseconds m_idleTimeout;
     QHash<QString, double> m_downloadProgress;

@@ -5,6 +5,7 @@
 #include "DownloadTarget.h"
 #include "Log.h"
 #include "ServiceTransfer.h"
+#include "SessionTokenStore.h"
 #include "WallpaperFolder.h"
 
 #include <QDir>
@@ -35,6 +36,14 @@ std::optional<QUrl> remoteURL(const QString& text)
     return url;
 }
 
+bool isServiceOrigin(const QUrl& url, const QUrl& service)
+{
+    const int schemePort = url.scheme() == "https"_L1 ? 443 : 80;
+    return service.isValid() && !service.host().isEmpty() && url.scheme() == service.scheme()
+        && url.host().compare(service.host(), Qt::CaseInsensitive) == 0
+        && url.port(schemePort) == service.port(schemePort);
+}
+
 bool writeWhole(const QString& path, const QByteArray& bytes, QString* error)
 {
     QSaveFile file(path);
@@ -60,6 +69,13 @@ QFuture<Result<HTTPReply>> CloudService::get(
     QFuture<Result<HTTPReply>> future = promise.future();
     promise.start();
     QNetworkRequest request(url);
+    if (isServiceOrigin(url, m_serviceURL)) {
+        if (const std::optional<QString> token = SessionTokenStore::load()) {
+            request.setRawHeader("Authorization", "Bearer " + token->toUtf8());
+            // Never along a redirect to another origin.
+            request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::SameOriginRedirectPolicy);
+        }
+    }
     QNetworkReply* reply = m_network->get(request);
     ServiceTransfer::Limits limits;
     limits.idleTimeout = m_idleTimeout;

@@ -36,5 +36,6 @@ Column {
         boundsBehavior: Flickable.StopAtBounds
         model: row.wallpapers
         delegate: WallpaperCard {}
+        FocusFollower { flickable: cards }
     }
 }

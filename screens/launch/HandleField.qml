@@ -42,6 +42,8 @@ Rectangle {
             background: null
             text: field.model.handle
             onTextEdited: field.model.handle = text
+            // The screen's only field: typing goes to it from the start.
+            Component.onCompleted: forceActiveFocus()
         }
     }
 }

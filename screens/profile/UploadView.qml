@@ -5,6 +5,7 @@ import QtQuick.Dialogs
 import Lanto.Core
 import Lanto.Library
 import Lanto.Screens.State
+import Lanto.Screens.Wallpaper
 
 // My Wallpapers: the user's own imports and submissions, the drop zone that
 // brings new files in, and the filter chips over the grid.
@@ -34,6 +35,8 @@ Item {
                 view.imports.start(selectedFiles)
         }
     }
+
+    readonly property FocusFollower focusFollower: FocusFollower { flickable: scroller.contentItem }
 
     function selectWallpaper(wallpaper) {
         view.appState.selectedWallpaper = wallpaper

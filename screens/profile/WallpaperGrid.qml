@@ -23,4 +23,5 @@ GridView {
     cellHeight: 200 + 24
     ScrollBar.vertical: ScrollBar {}
     delegate: WallpaperCard {}
+    FocusFollower { flickable: grid }
 }

@@ -2,6 +2,7 @@ import QtQuick
 import QtQuick.Controls
 import Lanto.Screens.Settings
 import Lanto.Screens.State
+import Lanto.Screens.Wallpaper
 
 // The settings: account, language, updates, login, performance, accessibility
 // and the version. Values are read when the screen is made and written at once.
@@ -9,6 +10,7 @@ ScrollView {
     id: root
 
     readonly property SettingsViewModel settings: SettingsViewModel {}
+    readonly property FocusFollower focusFollower: FocusFollower { flickable: root.contentItem }
 
     contentWidth: availableWidth
     ScrollBar.vertical.policy: ScrollBar.AlwaysOff

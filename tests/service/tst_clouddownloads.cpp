@@ -3,6 +3,8 @@
 #include "FakeWebService.h"
 #include "LogCapture.h"
 #include "ProcessMemory.h"
+#include "SessionTokenStore.h"
+#include "TemporaryHome.h"
 
 #include <QTcpServer>
 #include <QtTest>
@@ -42,6 +44,7 @@ private slots:
     void thumbnails_data();
     void thumbnails();
     void thumbnailOnDiskOrInvalidAddressMakesNoRequest();
+    void filesCarryTheTokenToTheServiceOnly();
     void largeDownloadStreamsWithFlatMemory();
 
 private:
@@ -346,6 +349,28 @@ void TestCloudDownloads::thumbnailOnDiskOrInvalidAddressMakesNoRequest()
     QVERIFY(log.contains("Lanto CloudService: Invalid thumbnail URL for w7: "));
     QVERIFY(!await(m_cloud->fetchThumbnail("../w8", m_web->url("/t/w6.jpg").toString())));
     QCOMPARE(m_web->requestCount(), 0);
+}
+
+// Drafts' files are served to their owner only; no other host may see the token.
+void TestCloudDownloads::filesCarryTheTokenToTheServiceOnly()
+{
+    TemporaryHome home;
+    QVERIFY(SessionTokenStore::save("secret"));
+    FakeWebService elsewhere;
+    const QByteArray jpeg("\xff\xd8\xff\xe0", 4);
+    m_web->on("GET", "/t/own.jpg", FakeReply::raw(200, jpeg, "image/jpeg"));
+    m_web->on("GET", "/c/own.mov", FakeReply::raw(200, "video"));
+    elsewhere.on("GET", "/t/other.jpg", FakeReply::raw(200, jpeg, "image/jpeg"));
+    m_cloud->setServiceURL(m_web->baseURL());
+
+    QVERIFY(await(m_cloud->fetchThumbnail("own", m_web->url("/t/own.jpg").toString())));
+    QVERIFY(await(m_cloud->downloadContent("own", m_web->url("/c/own.mov").toString(), {})));
+    QVERIFY(await(m_cloud->fetchThumbnail("other", elsewhere.url("/t/other.jpg").toString())));
+    QCOMPARE(m_web->requestCount(), 2);
+    for (const FakeRequest& request : m_web->requests())
+        QCOMPARE(request.header("Authorization"), QByteArray("Bearer secret"));
+    QCOMPARE(elsewhere.requestCount(), 1);
+    QVERIFY(!elsewhere.requests().constFirst().hasHeader("Authorization"));
 }
 
 void TestCloudDownloads::largeDownloadStreamsWithFlatMemory()
