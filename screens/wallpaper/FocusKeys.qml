@@ -1,5 +1,4 @@
 import QtQuick
-import Lanto.Core
 import Lanto.Screens.Wallpaper
 
 // The keyboard's way into a control, filling the item it lies in: Tab gives

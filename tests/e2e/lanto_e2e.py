@@ -413,20 +413,6 @@ class Session(Desktop, Browser, PersonFiles):
         accessible.clearCache()
         return accessible.getState().contains(pyatspi.STATE_FOCUSED)
 
-    def tab_to(self, name, role=None, key="Tab", presses=40):
-        """Presses Tab (or `key`) until a control of that name and role has the
-        keyboard focus, as a person walks a window without a pointer; returns it."""
-        def focused():
-            return next((c for c in self.find_all(self.application(), name, role) if self.is_focused(c)), None)
-        for _ in range(presses):
-            try:
-                # The focus moves a moment after the key.
-                return wait_until(focused, 0.3, "the focus")
-            except Failure:
-                self.key(key)
-        self.dump_tree("focus-missing")
-        raise Failure(f"{presses} presses of {key} never reached a {role or 'control'} named {name!r}")
-
     # -- input -------------------------------------------------------------
 
     def centre(self, accessible):
