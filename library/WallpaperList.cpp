@@ -2,6 +2,8 @@
 
 #include "PoolRelease.h"
 
+#include <algorithm>
+
 namespace {
 
 // Past this many separate runs of removed rows one reset is cheaper for views.
@@ -42,11 +44,39 @@ void WallpaperList::assign(QList<Wallpaper> items)
         emit rowsChanged(0, m_items.size() - 1);
         return;
     }
-    emit aboutToReset();
+    // Only the rows between those both lists begin and end with are removed,
+    // then the new ones inserted, never the whole list reset: a view that makes
+    // its delegates asynchronously then never holds a row that is gone.
+    const qsizetype common = std::min(m_items.size(), items.size());
+    qsizetype head = 0;
+    while (head < common && m_items.at(head) == items.at(head))
+        ++head;
+    qsizetype tail = 0;
+    while (tail < common - head && m_items.at(m_items.size() - 1 - tail) == items.at(items.size() - 1 - tail))
+        ++tail;
     ++m_generation;
+    if (head + tail < m_items.size()) {
+        QList<Wallpaper> kept;
+        kept.reserve(head + tail);
+        kept.append(m_items.first(head));
+        kept.append(m_items.last(tail));
+        emit aboutToRemove(head, m_items.size() - tail - 1);
+        dispose(std::exchange(m_items, std::move(kept)));
+        m_indexStale = true;
+        emit didRemove();
+    }
+    const qsizetype added = items.size() - head - tail;
+    if (added > 0)
+        emit aboutToInsert(head, head + added - 1);
     dispose(std::exchange(m_items, std::move(items)));
     m_indexStale = true;
-    emit didReset();
+    if (added > 0)
+        emit didInsert();
+    // The rows kept carry the new records.
+    if (head > 0)
+        emit rowsChanged(0, head - 1);
+    if (tail > 0)
+        emit rowsChanged(m_items.size() - tail, m_items.size() - 1);
     emit idsChanged();
 }
 

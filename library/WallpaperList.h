@@ -27,7 +27,9 @@ public:
     std::optional<qsizetype> rowOf(const QUuid& id) const;
 
     // Replaces the whole list. With the same ids in the same order the rows are
-    // updated in place and no change of the list is published.
+    // updated in place and no change of the list is published; otherwise the
+    // rows between the ones both lists begin and end with are removed and the
+    // new ones inserted.
     void assign(QList<Wallpaper> items);
     // Replaces each record whose id is listed, whole and in place (the last row
     // of an id that occurs twice), and appends the others in order; an id

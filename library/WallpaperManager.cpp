@@ -436,57 +436,6 @@ QFuture<void> WallpaperManager::saveCatalogueCache(QList<APIWallpaper> records)
     return deliveredTo(this, m_cache.save(std::move(records)));
 }
 
-QList<Wallpaper> WallpaperManager::loadCategory(WallpaperCategory category)
-{
-    const QString key = serviceKey(category);
-    // Queued: screens ask while they compute their lists, and the state changes belong to a later turn.
-    if (!m_loadedCategories.contains(key) && !m_loadingCategories.contains(key))
-        QMetaObject::invokeMethod(this, [this, category] { fetchCategory(category); }, Qt::QueuedConnection);
-    QList<Wallpaper> inCategory;
-    for (const Wallpaper& wallpaper : m_all.items()) {
-        if (wallpaper.category() == category)
-            inCategory.append(wallpaper);
-    }
-    return inCategory;
-}
-
-void WallpaperManager::fetchCategory(WallpaperCategory category)
-{
-    const QString key = serviceKey(category);
-    if (m_loadedCategories.contains(key) || m_loadingCategories.contains(key))
-        return;
-    m_loadingCategories.insert(key);
-    emit loadingCategoriesChanged();
-    updateLoadingFlags();
-    whenFetched(m_services.catalogue.fetchWallpapers(key), this, [this, key](Result<QList<APIWallpaper>> listing) {
-        if (!listing) {
-            Log::write(u"Lanto: Failed to load category %1 — %2"_s.arg(key, listing.error().description()));
-            finishCategory(key);
-            return;
-        }
-        deliveredTo(this, toWallpapers(listing.value()))
-            .then(this, [this, key, records = listing.value()](const QList<Wallpaper>& wallpapers) {
-                mergeIntoLibrary(wallpapers)
-                    .then(this, [this, wallpapers] { return addServerKnownIDs(wallpapers); })
-                    .unwrap()
-                    .then(this, [this, key, records, wallpapers] {
-                        saveCatalogueCache(records);
-                        prefetchThumbnails(wallpapers).then(this, [this, key] { finishCategory(key); });
-                    });
-            });
-    });
-}
-
-void WallpaperManager::finishCategory(const QString& key)
-{
-    m_loadedCategories.insert(key);
-    emit loadedCategoriesChanged();
-    m_loadingCategories.remove(key);
-    emit loadingCategoriesChanged();
-    updateLoadingFlags();
-    emit categoryLoaded(key);
-}
-
 QList<APITag> WallpaperManager::childTags(const QString& parentId) const
 {
     QList<APITag> children;

@@ -197,6 +197,10 @@ public:
     // The category's wallpapers in the library now; starts its one load per
     // run unless it is loaded or loading.
     QList<Wallpaper> loadCategory(WallpaperCategory category);
+    // Loads the category again, unless it is loading now.
+    void reloadCategory(WallpaperCategory category);
+    // Why the category's last load failed; empty when it did not.
+    QString categoryError(WallpaperCategory category) const;
     // The tags under a parent tag, by sort order (ties by id).
     QList<APITag> childTags(const QString& parentId) const;
 
@@ -256,6 +260,7 @@ signals:
     void submissionProgressChanged();
     // A category's load ended, with or without success.
     void categoryLoaded(const QString& serviceKey);
+    void categoryErrorsChanged();
     // A download for an apply gave up; nothing in the library changed.
     void downloadFailed(const QString& title);
 
@@ -286,6 +291,7 @@ private:
     void scheduleNextRefresh();
     void fetchCategory(WallpaperCategory category);
     void finishCategory(const QString& key);
+    void setCategoryError(const QString& key, const QString& error);
     // Adds the records' ids, a long list off the main thread; finishes once they are in.
     QFuture<void> addServerKnownIDs(const QList<Wallpaper>& wallpapers);
     void applyTags(const TagGroups& groups);
@@ -328,6 +334,7 @@ private:
     QMap<QString, APITag> m_tagCatalog;
     QSet<QString> m_loadedCategories;
     QSet<QString> m_loadingCategories;
+    QHash<QString, QString> m_categoryErrors;
     QSet<QUuid> m_serverKnownIDs;
     bool m_hasUltraWideScreen = false;
     std::optional<QString> m_lastAppliedTitle;

@@ -15,6 +15,8 @@ namespace {
 
 // Larger files are not ours.
 constexpr qint64 maxEntryBytes = 64 * 1024;
+// A mimeapps.list larger than this is not one a desktop keeps.
+constexpr qint64 maxMimeAppsBytes = 4 * 1024 * 1024;
 
 bool hasControlCharacter(const QString& text)
 {
@@ -77,4 +79,21 @@ std::optional<QString> DesktopEntry::write(const QString& path, const QByteArray
 bool DesktopEntry::holds(const QString& path, const QByteArray& contents)
 {
     return RegularFile::readAll(path, maxEntryBytes) == contents;
+}
+
+std::optional<QString> DesktopEntry::defaultApplication(const QString& mimeAppsPath, const QString& mimeType)
+{
+    const std::optional<QByteArray> file = RegularFile::readAll(mimeAppsPath, maxMimeAppsBytes);
+    if (!file)
+        return std::nullopt;
+    const QByteArray key = mimeType.toUtf8() + '=';
+    bool inDefaults = false;
+    for (const QByteArray& raw : file->split('\n')) {
+        const QByteArray line = raw.trimmed();
+        if (line.startsWith('['))
+            inDefaults = line == "[Default Applications]";
+        else if (inDefaults && line.startsWith(key))
+            return QString::fromUtf8(line.mid(key.size()).split(';').constFirst().trimmed());
+    }
+    return std::nullopt;
 }

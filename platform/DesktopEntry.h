@@ -23,4 +23,9 @@ std::optional<QString> write(const QString& path, const QByteArray& contents);
 // Whether the file holds exactly these bytes.
 bool holds(const QString& path, const QByteArray& contents);
 
+// The application that a mimeapps.list file names first as the default for a
+// MIME type (or URL scheme type), by its desktop file name; none when it names
+// none or cannot be read.
+std::optional<QString> defaultApplication(const QString& mimeAppsPath, const QString& mimeType);
+
 } // namespace DesktopEntry

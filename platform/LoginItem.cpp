@@ -10,7 +10,7 @@ using namespace Qt::StringLiterals;
 AutostartLoginItem::AutostartLoginItem(QString identifier, QString name, QString programPath)
     : m_name(std::move(name)),
       m_programPath(std::move(programPath)),
-      m_entryPath(UserHome::path() + u"/.config/autostart/"_s + identifier + u".desktop"_s)
+      m_entryPath(UserHome::configHome() + u"/autostart/"_s + identifier + u".desktop"_s)
 {
 }
 

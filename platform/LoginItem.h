@@ -18,8 +18,8 @@ public:
     virtual std::optional<QString> unregisterItem() = 0;
 };
 
-// An XDG autostart entry, "<identifier>.desktop" in "~/.config/autostart"
-// below the user's real home. It is enabled only while the file is exactly
+// An XDG autostart entry, "<identifier>.desktop" in "autostart" of the
+// desktop's configuration folder. It is enabled only while the file is exactly
 // the entry this program writes, so an entry the desktop switched off, or one
 // that names a program moved since, counts as not registered.
 class AutostartLoginItem final : public LoginItem

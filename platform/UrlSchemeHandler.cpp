@@ -90,7 +90,7 @@ void UrlSchemeHandler::deliver(const QStringList& urls)
         emit urlsReceived(urls);
 }
 
-QString UrlSchemeHandler::entryPath() { return UserHome::path() + u"/.local/share/applications/"_s + entryName; }
+QString UrlSchemeHandler::entryPath() { return UserHome::dataHome() + u"/applications/"_s + entryName; }
 
 std::optional<QString> UrlSchemeHandler::registerHandler(const QString& programPath, SystemCommands& commands)
 {
@@ -100,10 +100,17 @@ std::optional<QString> UrlSchemeHandler::registerHandler(const QString& programP
     const QByteArray entry = (u"[Desktop Entry]\nType=Application\nName=Lanto\nExec="_s + *exec
         + u"\nTerminal=false\nCategories=Utility;\nMimeType="_s + schemeType + u";\n"_s)
                                  .toUtf8();
-    if (DesktopEntry::holds(entryPath(), entry))
+    // xdg-open asks mimeapps.list of the configuration folder for the handler,
+    // which a moved folder or an earlier failed xdg-mime leaves without us.
+    const bool isDefault
+        = DesktopEntry::defaultApplication(UserHome::configHome() + u"/mimeapps.list"_s, schemeType) == entryName;
+    const bool entryWritten = DesktopEntry::holds(entryPath(), entry);
+    if (entryWritten && isDefault)
         return std::nullopt;
-    if (std::optional<QString> failure = DesktopEntry::write(entryPath(), entry))
-        return failure;
+    if (!entryWritten) {
+        if (std::optional<QString> failure = DesktopEntry::write(entryPath(), entry))
+            return failure;
+    }
     const SystemCommands::Result result
         = commands.startDetached(u"xdg-mime"_s, { u"default"_s, entryName, schemeType });
     if (!result.started)

@@ -42,10 +42,11 @@ public:
     static bool handOff(const QDBusConnection& bus, const QStringList& urls);
 
     // The application entry that makes Lanto the scheme's handler, in
-    // "~/.local/share/applications" below the user's real home.
+    // "applications" of the desktop's data folder, where xdg-open looks.
     static QString entryPath();
-    // Writes the entry when it differs from what is there and then asks the
-    // desktop, through xdg-mime, to make it the default handler. The failure's description, or none.
+    // Writes the entry when it differs from what is there and, unless the
+    // configuration folder's mimeapps.list names it the default handler
+    // already, asks the desktop, through xdg-mime, to make it so. The failure's description, or none.
     static std::optional<QString> registerHandler(const QString& programPath, SystemCommands& commands);
 
     // Emits the held requests in the order they came, and every later one at once.

@@ -18,7 +18,20 @@ QString homeFromUserDatabase()
     return QString::fromLocal8Bit(entry->pw_dir);
 }
 
+// The folder a base-directory variable names; relative ones are to be ignored.
+QString xdgFolder(const char* variable, const QString& fallbackBelowHome)
+{
+    const QString named = qEnvironmentVariable(variable);
+    if (named.startsWith(QLatin1Char('/')))
+        return named;
+    return UserHome::path() + QLatin1Char('/') + fallbackBelowHome;
+}
+
 } // namespace
+
+QString UserHome::dataHome() { return xdgFolder("XDG_DATA_HOME", QStringLiteral(".local/share")); }
+
+QString UserHome::configHome() { return xdgFolder("XDG_CONFIG_HOME", QStringLiteral(".config")); }
 
 QString UserHome::path()
 {

@@ -1,5 +1,6 @@
 #include "CloudService.h"
 
+#include "LantoAPIClient.h"
 #include "LantoSettings.h"
 #include "WallpaperFolder.h"
 
@@ -37,7 +38,11 @@ bool isInside(const QString& path, const QString& folder)
 
 CloudService& CloudService::shared()
 {
-    static CloudService* service = new CloudService(LantoSettings::appSupportDirectory());
+    static CloudService* service = [] {
+        auto* made = new CloudService(LantoSettings::appSupportDirectory());
+        made->setServiceURL(LantoAPIClient::shared().baseURL());
+        return made;
+    }();
     return *service;
 }
 

@@ -15,7 +15,7 @@
 
 class QIODevice;
 class QNetworkAccessManager;
-class QSaveFile;
+class DownloadTarget;
 struct HTTPReply;
 
 // The owner of what catalogue wallpapers leave on disk: one folder per
@@ -46,6 +46,11 @@ public:
     explicit CloudService(const QString& cacheBase, QObject* parent = nullptr,
         std::chrono::milliseconds idleTimeout = std::chrono::seconds(60));
     ~CloudService() override;
+
+    // The service's address: files fetched from its origin (scheme, host and
+    // port) carry the session token, as the service serves the files of drafts
+    // only to their owner. Other hosts never see it.
+    void setServiceURL(const QUrl& serviceURL) { m_serviceURL = serviceURL; }
 
     QString thumbnailsDirectory() const { return m_thumbnailsDir; }
     QString contentDirectory() const { return m_contentDir; }
@@ -104,7 +109,7 @@ private:
     void markDownloading(const QString& id);
     void clearDownloadState(const QString& id);
     void setProgress(const QString& id, double fraction);
-    Result<QUrl> finishContent(const QString& id, QSaveFile& file, const Result<HTTPReply>& reply);
+    Result<QUrl> finishContent(const QString& id, DownloadTarget& target, const Result<HTTPReply>& reply);
     QFuture<void> fetchPosterIfMissing(
         const QString& id, const QString& folder, const std::optional<QString>& posterPath);
 
@@ -120,6 +125,7 @@ private:
     QSet<QString> m_downloadedCache;
     bool m_cacheBuilt = false;
 
+    QUrl m_serviceURL;
     QNetworkAccessManager* m_network;
     std::chrono::milliseconds m_idleTimeout;
     QHash<QString, double> m_downloadProgress;

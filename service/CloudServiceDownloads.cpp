@@ -2,8 +2,10 @@
 // the thumbnail fetch.
 #include "CloudService.h"
 
+#include "DownloadTarget.h"
 #include "Log.h"
 #include "ServiceTransfer.h"
+#include "SessionTokenStore.h"
 #include "WallpaperFolder.h"
 
 #include <QDir>
@@ -34,6 +36,14 @@ std::optional<QUrl> remoteURL(const QString& text)
     return url;
 }
 
+bool isServiceOrigin(const QUrl& url, const QUrl& service)
+{
+    const int schemePort = url.scheme() == "https"_L1 ? 443 : 80;
+    return service.isValid() && !service.host().isEmpty() && url.scheme() == service.scheme()
+        && url.host().compare(service.host(), Qt::CaseInsensitive) == 0
+        && url.port(schemePort) == service.port(schemePort);
+}
+
 bool writeWhole(const QString& path, const QByteArray& bytes, QString* error)
 {
     QSaveFile file(path);
@@ -59,6 +69,13 @@ QFuture<Result<HTTPReply>> CloudService::get(
     QFuture<Result<HTTPReply>> future = promise.future();
     promise.start();
     QNetworkRequest request(url);
+    if (isServiceOrigin(url, m_serviceURL)) {
+        if (const std::optional<QString> token = SessionTokenStore::load()) {
+            request.setRawHeader("Authorization", "Bearer " + token->toUtf8());
+            // Never along a redirect to another origin.
+            request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::SameOriginRedirectPolicy);
+        }
+    }
     QNetworkReply* reply = m_network->get(request);
     ServiceTransfer::Limits limits;
     limits.idleTimeout = m_idleTimeout;
@@ -108,11 +125,11 @@ QFuture<Result<QUrl>> CloudService::downloadContent(const QString& id, const QSt
 
     markDownloading(id);
     const QString suffix = QFileInfo(url->path()).suffix();
-    const QString target = QDir(*folder).filePath("content."_L1 + suffix);
-    auto file = std::make_shared<QSaveFile>(target);
-    if (!QDir().mkpath(*folder) || !file->open(QIODevice::WriteOnly)) {
+    QString error;
+    std::shared_ptr<DownloadTarget> target = DownloadTarget::open(*folder, "content."_L1 + suffix, &error);
+    if (!target) {
         clearDownloadState(id);
-        return QtFuture::makeReadyFuture(Result<QUrl>(FileError { file->errorString() }));
+        return QtFuture::makeReadyFuture(Result<QUrl>(FileError { error }));
     }
 
     QPointer<CloudService> self(this);
@@ -124,10 +141,12 @@ QFuture<Result<QUrl>> CloudService::downloadContent(const QString& id, const QSt
         if (onProgress)
             onProgress(fraction);
     };
-    return get(*url, maximumErrorPageSize, file.get(), relay)
+    // The target lives as long as the chain: dropped unfinished (the service
+    // going away mid-transfer), it takes its partial file and folder with it.
+    return get(*url, maximumErrorPageSize, target->device(), relay)
         .then(this,
-            [this, id, file, folder = *folder, posterPath](const Result<HTTPReply>& reply) -> QFuture<Result<QUrl>> {
-                Result<QUrl> stored = finishContent(id, *file, reply);
+            [this, id, target, folder = *folder, posterPath](const Result<HTTPReply>& reply) -> QFuture<Result<QUrl>> {
+                Result<QUrl> stored = finishContent(id, *target, reply);
                 if (!stored)
                     return QtFuture::makeReadyFuture(stored);
                 return fetchPosterIfMissing(id, folder, posterPath).then(this, [this, id, folder, stored] {
@@ -141,27 +160,28 @@ QFuture<Result<QUrl>> CloudService::downloadContent(const QString& id, const QSt
         .unwrap();
 }
 
-Result<QUrl> CloudService::finishContent(const QString& id, QSaveFile& file, const Result<HTTPReply>& reply)
+Result<QUrl> CloudService::finishContent(const QString& id, DownloadTarget& target, const Result<HTTPReply>& reply)
 {
     const APIError* notHTTP = reply ? nullptr : reply.error().as<APIError>();
     if (!reply && !(notHTTP && notHTTP->kind() == APIError::Case::invalidResponse)) {
-        file.cancelWriting();
+        target.discard();
         clearDownloadState(id);
         return reply.error();
     }
     // An answer that is not HTTP is a refusal as much as a status other than 200.
     if (!reply || reply.value().statusCode != 200) {
-        file.cancelWriting();
+        target.discard();
         m_failedIDs.insert(id);
         emit failedIDsChanged();
         clearDownloadState(id);
         return CloudError::downloadFailed(id);
     }
-    if (!file.commit()) {
+    QString error;
+    if (!target.commit(&error)) {
         clearDownloadState(id);
-        return FileError { file.errorString() };
+        return FileError { error };
     }
-    return QUrl::fromLocalFile(file.fileName());
+    return QUrl::fromLocalFile(target.filePath());
 }
 
 QFuture<void> CloudService::fetchPosterIfMissing(

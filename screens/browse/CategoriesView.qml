@@ -3,6 +3,7 @@ import Lanto.Screens.Browse
 import Lanto.Core
 import Lanto.Library
 import Lanto.Screens.State
+import Lanto.Screens.Wallpaper
 
 // The Categories pane: the twelve category cards, or one open category's
 // wallpapers with its tag bar, search, sort and ultra-wide filter. Every
@@ -67,9 +68,11 @@ Item {
     Component {
         id: cardPage
         Flickable {
+            id: cardScroller
             contentHeight: cards.height + 64 + 40
             boundsBehavior: Flickable.StopAtBounds
             clip: true
+            FocusFollower { flickable: cardScroller }
             CategoryCardGrid {
                 id: cards
                 x: 32

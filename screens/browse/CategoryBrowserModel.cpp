@@ -49,6 +49,8 @@ void CategoryBrowserModel::setManager(WallpaperManager* manager)
             updateTagIds();
             invalidateRowsFilter();
         });
+        connect(next, &WallpaperManager::categoryErrorsChanged, this, &CategoryBrowserModel::loadErrorChanged);
+        connect(next, &WallpaperManager::manifestErrorChanged, this, &CategoryBrowserModel::loadErrorChanged);
     });
     if (!changed)
         return;
@@ -73,6 +75,27 @@ void CategoryBrowserModel::showCategory()
     if (source != sourceModel())
         setSourceModel(source);
     emit categoryChanged();
+    emit loadErrorChanged();
+}
+
+QString CategoryBrowserModel::loadError() const
+{
+    const std::optional<WallpaperCategory> category = WallpaperCategories::fromRawValue(m_category);
+    if (!m_manager || !category)
+        return {};
+    const QString own = m_manager->categoryError(*category);
+    return own.isEmpty() ? m_manager->manifestErrorText() : own;
+}
+
+void CategoryBrowserModel::retry()
+{
+    const std::optional<WallpaperCategory> category = WallpaperCategories::fromRawValue(m_category);
+    if (!m_manager || !category)
+        return;
+    if (!m_manager->categoryError(*category).isEmpty())
+        m_manager->reloadCategory(*category);
+    if (!m_manager->manifestErrorText().isEmpty())
+        m_manager->retryCatalogue();
 }
 
 void CategoryBrowserModel::setSelectedTagId(const QString& tagId)

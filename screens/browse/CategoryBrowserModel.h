@@ -33,6 +33,9 @@ class CategoryBrowserModel : public QSortFilterProxyModel
     Q_PROPERTY(bool filterUltraWide READ filterUltraWide WRITE setFilterUltraWide NOTIFY filterUltraWideChanged)
     Q_PROPERTY(QStringList sortOrderNames READ sortOrderNames CONSTANT)
     Q_PROPERTY(int count READ count NOTIFY countChanged)
+    // Why the open category may be missing wallpapers: its own load failed,
+    // or the catalogue could not be refreshed. Empty when neither.
+    Q_PROPERTY(QString loadError READ loadError NOTIFY loadErrorChanged)
 
 public:
     enum SortOrder { Popular, Newest, NameAZ };
@@ -55,12 +58,15 @@ public:
     bool filterUltraWide() const { return m_filterUltraWide; }
     void setFilterUltraWide(bool filter);
     int count() const { return rowCount(); }
+    QString loadError() const;
 
     // The menu labels, in the order of SortOrder.
     static QStringList sortOrderNames();
 
     // Back to the category cards, with every filter and the sort at its default.
     Q_INVOKABLE void closeCategory();
+    // Loads the open category and the catalogue again.
+    Q_INVOKABLE void retry();
 
 signals:
     void managerChanged();
@@ -71,6 +77,7 @@ signals:
     void searchTextChanged();
     void filterUltraWideChanged();
     void countChanged();
+    void loadErrorChanged();
 
 protected:
     bool filterAcceptsRow(int sourceRow, const QModelIndex& sourceParent) const override;

@@ -28,6 +28,15 @@ WallpaperGrid {
         spacing: 16
         bottomPadding: 16
 
+        // With the service away the page may show only what was cached: say so.
+        CatalogueErrorNotice {
+            objectName: "catalogueError"
+            visible: page.browser.loadError !== ""
+            width: parent.width
+            reason: page.browser.loadError
+            onRetry: page.browser.retry()
+        }
+
         TagFilterBar {
             x: -page.pageInset
             width: page.page.width

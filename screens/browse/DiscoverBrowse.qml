@@ -3,6 +3,7 @@ import Lanto.Screens.Browse
 import Lanto.Core
 import Lanto.Library
 import Lanto.Screens.State
+import Lanto.Screens.Wallpaper
 
 // The Discover page when not searching: the offline notice, then the loading
 // placeholders until the first featured wallpaper is known, else the hero,
@@ -22,6 +23,8 @@ Flickable {
     contentHeight: sections.height + 100
     boundsBehavior: Flickable.StopAtBounds
     clip: true
+
+    FocusFollower { flickable: page }
 
     Column {
         id: sections

@@ -19,8 +19,9 @@ Rectangle {
     height: row.implicitHeight + 16
     radius: 8
     color: Qt.rgba(1, 1, 1, 0.08)
-    border.color: Qt.rgba(1, 1, 1, 0.1)
-    border.width: 1
+    // The keyboard's focus shows on the field's edge, as the ring shows it on other controls.
+    border.color: input.activeFocus ? AppColors.blue : Qt.rgba(1, 1, 1, 0.1)
+    border.width: input.activeFocus ? 2 : 1
 
     Row {
         id: row

@@ -27,6 +27,8 @@ GridView {
     cellHeight: cardHeight + 24
     boundsBehavior: Flickable.StopAtBounds
 
+    FocusFollower { flickable: grid }
+
     delegate: Item {
         required property wallpaper wallpaper
         required property int index

@@ -39,5 +39,6 @@ Column {
         boundsBehavior: Flickable.StopAtBounds
         model: row.wallpapers
         delegate: WallpaperCard {}
+        FocusFollower { flickable: cards }
     }
 }

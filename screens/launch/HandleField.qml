@@ -1,5 +1,6 @@
 import QtQuick
 import QtQuick.Controls
+import Lanto.Screens.Wallpaper
 import Lanto.Screens.Launch
 
 // The "@" and the text field of the handle set-up; every edit goes to the model,
@@ -14,8 +15,9 @@ Rectangle {
     implicitHeight: input.implicitHeight
     radius: 8
     color: Qt.rgba(1, 1, 1, 0.08)
-    border.color: Qt.rgba(1, 1, 1, 0.1)
-    border.width: 1
+    // The keyboard's focus shows on the field's edge, as the ring shows it on other controls.
+    border.color: input.activeFocus ? AppColors.blue : Qt.rgba(1, 1, 1, 0.1)
+    border.width: input.activeFocus ? 2 : 1
 
     Row {
         anchors.fill: parent
@@ -42,6 +44,8 @@ Rectangle {
             background: null
             text: field.model.handle
             onTextEdited: field.model.handle = text
+            // The screen's only field: typing goes to it from the start.
+            Component.onCompleted: forceActiveFocus()
         }
     }
 }

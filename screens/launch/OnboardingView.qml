@@ -97,6 +97,7 @@ Item {
         }
         Item { width: 1; height: 48 }
         Button {
+            id: signInButton
             objectName: "signInButton"
             Accessible.name: qsTr("Sign in with Apple")
             anchors.horizontalCenter: parent.horizontalCenter
@@ -110,6 +111,7 @@ Item {
                 verticalAlignment: Text.AlignVCenter
             }
             background: Rectangle { implicitWidth: 260; implicitHeight: 44; radius: 10; color: "white" }
+            FocusKeys { ringRadius: 10; onActivated: signInButton.clicked() }
         }
         Item { width: 1; height: 16 }
     }

@@ -3,6 +3,7 @@ import QtQuick.Controls
 import Lanto.Screens.Launch
 import Lanto.Service
 import Lanto.Screens.State
+import Lanto.Screens.Wallpaper
 
 // The handle set-up after the first sign-in of an account without a handle.
 // The model keeps the handle clean, checks it and saves it; complete() follows
@@ -101,6 +102,7 @@ Item {
                 border.color: Qt.rgba(1, 1, 1, 0.15)
                 border.width: 1
             }
+            FocusKeys { onActivated: continueButton.clicked() }
         }
     }
 }

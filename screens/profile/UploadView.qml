@@ -36,6 +36,8 @@ Item {
         }
     }
 
+    readonly property FocusFollower focusFollower: FocusFollower { flickable: scroller.contentItem }
+
     function selectWallpaper(wallpaper) {
         view.appState.selectedWallpaper = wallpaper
     }

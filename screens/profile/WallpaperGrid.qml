@@ -26,4 +26,5 @@ GridView {
     cellHeight: 200 + 24
     ScrollBar.vertical: ScrollBar {}
     delegate: WallpaperCard {}
+    FocusFollower { flickable: grid }
 }

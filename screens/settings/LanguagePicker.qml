@@ -43,9 +43,16 @@ Item {
         displayText: currentValue === "" ? qsTr("System Default") : currentText
         currentIndex: languages.indexOf(row.settings.appLanguage)
         onActivated: row.settings.appLanguage = currentValue
+        // While the list is open its own keys choose; closed, the keys open it.
+        FocusKeys {
+            control: picker.popup.visible ? null : picker
+            ringRadius: 8
+            onActivated: picker.popup.open()
+        }
         implicitHeight: 28
-        leftPadding: 12
-        rightPadding: 30
+        // The chevron's room on the side it lies on, which mirrors with the layout.
+        leftPadding: mirrored ? 30 : 12
+        rightPadding: mirrored ? 12 : 30
         font.pixelSize: 12
 
         background: Rectangle {
@@ -62,7 +69,7 @@ Item {
             elide: Text.ElideRight
         }
         indicator: SymbolIcon {
-            x: picker.width - width - 10
+            x: picker.mirrored ? 10 : picker.width - width - 10
             anchors.verticalCenter: parent.verticalCenter
             name: "chevron.down"
             pointSize: 10
@@ -82,6 +89,9 @@ Item {
             }
             contentItem: ListView {
                 id: list
+                // The list lies in the window's overlay, outside the screens' mirrored tree.
+                LayoutMirroring.enabled: row.LayoutMirroring.enabled
+                LayoutMirroring.childrenInherit: true
                 clip: true
                 model: picker.delegateModel
                 currentIndex: picker.highlightedIndex

@@ -48,6 +48,7 @@ Item {
         // Any turn, also a screen reader's, which does not count as toggled(). The
         // owner stores it, and isOn follows the store, so the binding stays.
         onCheckedChanged: if (checked !== toggle.isOn) toggle.turned(checked)
+        FocusKeys { onActivated: control.toggle() }
         // The small switch: a 30 x 17 track with a sliding knob.
         indicator: Rectangle {
             implicitWidth: 30

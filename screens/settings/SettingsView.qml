@@ -10,6 +10,7 @@ ScrollView {
     id: root
 
     readonly property SettingsViewModel settings: SettingsViewModel {}
+    readonly property FocusFollower focusFollower: FocusFollower { flickable: root.contentItem }
 
     contentWidth: availableWidth
     ScrollBar.vertical.policy: ScrollBar.AlwaysOff

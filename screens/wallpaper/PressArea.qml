@@ -1,10 +1,9 @@
 import QtQuick
-import Lanto.Core
 import Lanto.Screens.Wallpaper
 
 // The pressable surface of a control, filling it: a click, or Space, Enter or
 // Return while the control has the keyboard focus, which Tab gives it. A ring
-// around the control shows that focus.
+// around the control shows that focus (FocusKeys).
 MouseArea {
     id: area
 
@@ -20,19 +19,9 @@ MouseArea {
     anchors.fill: parent
     onClicked: area.activated()
 
-    KeyActivation {
+    FocusKeys {
         control: area.control
+        ringRadius: area.ringRadius
         onActivated: area.activated()
-    }
-
-    Rectangle {
-        objectName: "focusRing"
-        anchors.fill: parent
-        anchors.margins: -3
-        radius: area.ringRadius + 3
-        visible: area.control !== null && area.control.activeFocus
-        color: "transparent"
-        border.color: AppColors.blue
-        border.width: 2
     }
 }

@@ -70,6 +70,7 @@ Item {
         contentHeight: column.height + page.bottomMargin
         interactive: contentHeight > height + 0.5
         boundsBehavior: Flickable.StopAtBounds
+        FocusFollower { flickable: scroller }
 
         Column {
             id: column

@@ -17,6 +17,7 @@ void DisplayPreviewModel::setWallpaperManager(WallpaperManager* manager)
         WallpaperListModel* all = added->allWallpapers();
         connect(all, &QAbstractItemModel::dataChanged, this, &DisplayPreviewModel::refresh);
         connect(all, &QAbstractItemModel::rowsInserted, this, &DisplayPreviewModel::refresh);
+        connect(all, &QAbstractItemModel::rowsRemoved, this, &DisplayPreviewModel::refresh);
         connect(all, &QAbstractItemModel::modelReset, this, &DisplayPreviewModel::refresh);
     });
     if (!changedManager)

@@ -1,6 +1,7 @@
 """Paths through the catalogue: search, a category's tags and sorts, a creator's
 page, and one whole task done with the keyboard alone."""
 
+import keyboard_focus
 from e2e_base import inside
 from lanto_e2e import Failure, wait_until
 
@@ -151,18 +152,21 @@ def keyboard(s):
     # Focus the window without pressing a control in it.
     s.run(["xdotool", "windowactivate", "--sync", s.main_window_id()], check=True)
     # The search field comes last in the page's order: Shift+Tab reaches it first.
-    s.tab_to(lambda name: "search" in (name or "").lower(), "text", key="shift+Tab")
+    keyboard_focus.tab_to(s, lambda name: "search" in (name or "").lower(), "text", key="shift+Tab")
     s.type_text(target)
     wait_until(lambda: shown_cards(s, known) == [target], 15, f"the search to leave only {target!r}")
-    s.tab_to(target, "push button")
+    keyboard_focus.tab_to(s, target, "push button")
     s.key("Return")
-    s.tab_to(lambda name: name in ("Download", "Apply"), "push button")
+    keyboard_focus.tab_to(s, lambda name: name in ("Download", "Apply"), "push button")
     s.key("space")
     wait_until(lambda: s.find_all(s.application(), "Active", "push button"), 120,
                f"{target!r} to download and become active")
     s.snapshot("keyboard-applied")
-    s.tab_to("Back", "push button")
+    keyboard_focus.tab_to(s, "Back", "push button")
     s.key("Return")
-    s.tab_to("Clear", "push button")
+    keyboard_focus.tab_to(s, "Clear", "push button")
     s.key("Return")
     wait_until(lambda: len(shown_cards(s, known)) > 1, 15, "the curated rows after clearing the search")
+    # On past the hero and every row to the categories below them: the page follows the focus.
+    keyboard_focus.tab_to(s, "Anime", "push button", presses=150)
+    s.snapshot("keyboard-categories")

@@ -80,6 +80,9 @@ class Session(Desktop, Browser, PersonFiles):
             "LANG": "C.UTF-8",
             "XDG_RUNTIME_DIR": os.environ["XDG_RUNTIME_DIR"],
             "QT_QPA_PLATFORM": "xcb",
+            # Not the default folders: Lanto must register its handlers where the desktop's tools look.
+            "XDG_DATA_HOME": os.path.join(self.home, "desktop-data"),
+            "XDG_CONFIG_HOME": os.path.join(self.home, "desktop-config"),
         }
 
     # -- starting and stopping -------------------------------------------
@@ -266,7 +269,7 @@ class Session(Desktop, Browser, PersonFiles):
         return titles
 
     def autostart_entries(self):
-        return glob.glob(os.path.join(self.home, ".config", "autostart", "*.desktop"))
+        return glob.glob(os.path.join(self.env["XDG_CONFIG_HOME"], "autostart", "*.desktop"))
 
     # -- processes and windows ---------------------------------------------------
 
@@ -411,20 +414,6 @@ class Session(Desktop, Browser, PersonFiles):
         import pyatspi
         accessible.clearCache()
         return accessible.getState().contains(pyatspi.STATE_FOCUSED)
-
-    def tab_to(self, name, role=None, key="Tab", presses=40):
-        """Presses Tab (or `key`) until a control of that name and role has the
-        keyboard focus, as a person walks a window without a pointer; returns it."""
-        def focused():
-            return next((c for c in self.find_all(self.application(), name, role) if self.is_focused(c)), None)
-        for _ in range(presses):
-            try:
-                # The focus moves a moment after the key.
-                return wait_until(focused, 0.3, "the focus")
-            except Failure:
-                self.key(key)
-        self.dump_tree("focus-missing")
-        raise Failure(f"{presses} presses of {key} never reached a {role or 'control'} named {name!r}")
 
     # -- input -------------------------------------------------------------
 

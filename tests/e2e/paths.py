@@ -10,6 +10,7 @@ import signal
 
 import browse_paths
 import long_text_paths
+import keyboard_focus
 import profile_paths
 import service_paths
 import still_paths
@@ -52,16 +53,23 @@ def web_sign_in(s):
     """The browser signs in on the service's page, the desktop hands the callback
     to Lanto, a taken handle is refused, a free one leads to the main window."""
     s.require_service()
-    s.press("Sign in with Apple")
+    # By the keyboard: Tab reaches the button, its ring shows, Return presses it.
+    s.run(["xdotool", "windowactivate", "--sync", s.main_window_id()], check=True)
+    keyboard_focus.tab_to(s, "Sign in with Apple", "push button")
+    s.key("Return")
     authorize = s.wait_for_browser()
     callback = browser_sign_in(authorize, DISPLAY_NAME)
     if not callback.startswith("lanto://"):
         raise Failure(f"the sign-in handed the browser to {callback}, not to Lanto")
+    handler = s.run(["xdg-mime", "query", "default", "x-scheme-handler/lanto"]).strip()
+    if handler != "com.lanto.mac.desktop":
+        raise Failure(f"xdg-open would hand lanto:// addresses to {handler!r}, not to Lanto")
     s.run(["xdg-open", callback], check=True)
 
     field = s.find("Handle", "text", timeout=20)
+    # The screen's only field has the focus as it opens: typing goes straight to it.
+    wait_until(lambda: s.is_focused(field), 10, "the handle field to have the focus")
     s.screenshot("handle-setup")
-    s.click(field)
     s.type_text(s.service_handle_in_use())
     wait_until(lambda: handle_verdict(s, field) == "taken", 15, "the taken handle to be refused")
     if s.is_enabled(s.find("Continue", "push button")):
@@ -71,7 +79,8 @@ def web_sign_in(s):
     wait_until(lambda: handle_verdict(s, field) == "free", 15, f"{FREE_HANDLE!r} to be offered")
     go_on = s.find("Continue", "push button")
     wait_until(lambda: s.is_enabled(go_on), 5, "Continue to become pressable")
-    s.click(go_on)
+    keyboard_focus.tab_to(s, "Continue", "push button")
+    s.key("Return")
     s.gone("Handle", "text", timeout=20)
     s.find("Discover", "push button", timeout=10)
     s.screenshot("main-window")
@@ -228,6 +237,7 @@ def settings(s):
     s.press("Settings")
     s.find("Launch at Login", timeout=10)
     s.screenshot("settings")
+    settings_by_keyboard(s)
     language(s)
     x, y, width, height = s.extents(s.main_window())
     for title, stores in SWITCHES.items():
@@ -252,6 +262,18 @@ def settings(s):
                          "the sign-out confirmation")[-1]
     s.click(confirm)
     s.find("Sign in with Apple", "push button", timeout=15)
+
+
+def settings_by_keyboard(s):
+    """Tab walks the whole screen, the page following the focus down past the
+    fold, each control showing its focus; Return and Space turn a switch."""
+    s.run(["xdotool", "windowactivate", "--sync", s.main_window_id()], check=True)
+    switch = keyboard_focus.tab_to(s, "Respect Reduce Motion", "check box")
+    before = s.is_checked(switch)
+    for key, state in (("Return", not before), ("space", before)):
+        s.key(key)
+        wait_until(lambda: s.is_checked(switch) == state, 10, f"{key} to turn the focused switch")
+    s.snapshot("settings-keyboard")
 
 
 # A language written right to left, under its own name, and its identifier.

@@ -4,10 +4,11 @@ and a sign-in abandoned in the browser."""
 
 import http.server
 import json
+import os
 import subprocess
 import threading
 
-from browse_paths import cards_in_window
+from browse_paths import cards_in_window, shown_cards
 from lanto_e2e import Failure, browser_sign_in, wait_until
 from profile_paths import DISPLAY_NAME, USER_NAMES
 
@@ -92,6 +93,19 @@ def service_stopped(s):
         if s.find_all(s.application(), "Active", "push button"):
             raise Failure(f"{target!r} became active with the service away")
         said = failure_said(s)
+        # What did not arrive is not a download: the Downloads tab does not list it.
+        s.press("Back")
+        s.press(lambda name: name in USER_NAMES)
+        s.press("Downloads")
+        s.snapshot("downloads-after-failed-download")
+        if target in shown_cards(s, set(titles)):
+            raise Failure(f"the Downloads tab lists {target!r}, whose download failed")
+        folder = s.downloads_folder()
+        left = [name for name in os.listdir(folder) if not os.listdir(os.path.join(folder, name))]
+        if left:
+            raise Failure(f"the failed download left the empty folders {left} in {folder}")
+        s.press("Discover")
+        open_not_downloaded(s, [target])
     finally:
         s.restart_service()
     s.press("Download", timeout=15)

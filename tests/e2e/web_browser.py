@@ -20,7 +20,7 @@ class Browser:
         with open(script, "w") as out:
             out.write('#!/bin/sh\nprintf "%s\\n" "$1" >> "$HOME/browser-addresses"\n')
         os.chmod(script, 0o755)
-        applications = os.path.join(self.home, ".local", "share", "applications")
+        applications = os.path.join(self.env["XDG_DATA_HOME"], "applications")
         os.makedirs(applications, exist_ok=True)
         with open(os.path.join(applications, "e2e-browser.desktop"), "w") as out:
             out.write("[Desktop Entry]\nType=Application\nName=Browser\nExec=" + script

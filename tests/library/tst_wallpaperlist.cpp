@@ -84,10 +84,37 @@ private slots:
 
         m_list->assign({item(2), item(1)}); // same ids, other order
         QCOMPARE(ids.size(), 1);
-        QCOMPARE(reset.size(), 1);
         m_list->assign({});
         m_list->assign({});
         QCOMPARE(ids.size(), 2);
+        QCOMPARE(reset.size(), 0);
+    }
+
+    // A view making delegates asynchronously cancels them by row: a reset would
+    // leave it a row that no longer exists.
+    void assigningOtherIdsMovesOnlyTheRowsBetweenTheSameEnds()
+    {
+        m_list->assign({item(1), item(2), item(3), item(4), item(5)});
+        QSignalSpy removed(m_model.get(), &QAbstractItemModel::rowsRemoved);
+        QSignalSpy inserted(m_model.get(), &QAbstractItemModel::rowsInserted);
+        QSignalSpy reset(m_model.get(), &QAbstractItemModel::modelReset);
+
+        m_list->assign({item(1), item(6), item(5, "kept, new record")});
+        QCOMPARE(titles(*m_list), (QStringList{"W1", "W6", "kept, new record"}));
+        QCOMPARE(removed.size(), 1);
+        QCOMPARE(removed.first().at(1).toInt(), 1);
+        QCOMPARE(removed.first().at(2).toInt(), 3);
+        QCOMPARE(inserted.size(), 1);
+        QCOMPARE(inserted.first().at(1).toInt(), 1);
+        QCOMPARE(inserted.first().at(2).toInt(), 1);
+        QCOMPARE(m_list->rowOf(item(5).id), std::optional<qsizetype>(2));
+
+        m_list->assign({item(1)}); // a shorter list: removals alone
+        m_list->assign({item(7), item(1)}); // a longer one: insertions alone
+        QCOMPARE(titles(*m_list), (QStringList{"W7", "W1"}));
+        QCOMPARE(removed.size(), 2);
+        QCOMPARE(inserted.size(), 2);
+        QCOMPARE(reset.size(), 0);
     }
 
     void removeIfKeepsTheOrderOfTheRest_data()

@@ -1,12 +1,16 @@
 // One Lanto per session takes the "lanto" URLs of later launches over the
 // session bus, and the application entry names it the scheme's handler.
+#include "DesktopEntry.h"
 #include "FakeSystemCommands.h"
 #include "PrivateBus.h"
+#include "SystemCommands.h"
 #include "TemporaryHome.h"
 #include "UrlSchemeHandler.h"
 
 #include <QDBusConnection>
 #include <QFile>
+#include <QProcess>
+#include <QStandardPaths>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -142,15 +146,47 @@ private slots:
         const QByteArray text = entry.readAll();
         QVERIFY(text.contains("\nExec=\"/opt/Lanto Apps/Lanto\" %u\n"));
         QVERIFY(text.contains("\nMimeType=x-scheme-handler/lanto;\n"));
-        const QList<FakeSystemCommands::StartCall> expected { { "xdg-mime",
-            { "default", "com.lanto.mac.desktop", "x-scheme-handler/lanto" } } };
-        QCOMPARE(commands.startCalls(), expected);
+        const FakeSystemCommands::StartCall makeDefault { "xdg-mime",
+            { "default", "com.lanto.mac.desktop", "x-scheme-handler/lanto" } };
+        QCOMPARE(commands.startCalls(), QList { makeDefault });
 
+        // Until mimeapps.list names the entry, each start asks again; then no more.
+        const auto defaults = [&](const QByteArray& handler) {
+            QVERIFY(DesktopEntry::write(home.filePath(".config/mimeapps.list"),
+                "[Added Associations]\nx-scheme-handler/lanto=com.lanto.mac.desktop;\n\n[Default Applications]\n"
+                "x-scheme-handler/lantox=other.desktop\nx-scheme-handler/lanto="
+                    + handler + "\n") == std::nullopt);
+        };
         QCOMPARE(UrlSchemeHandler::registerHandler("/opt/Lanto Apps/Lanto", commands), std::nullopt);
-        QCOMPARE(commands.startCalls(), expected);
+        QCOMPARE(commands.startCalls().size(), 2);
+        defaults("com.lanto.mac.desktop;other.desktop;");
+        QCOMPARE(UrlSchemeHandler::registerHandler("/opt/Lanto Apps/Lanto", commands), std::nullopt);
+        QCOMPARE(commands.startCalls().size(), 2);
+        defaults("other.desktop;com.lanto.mac.desktop;");
+        QCOMPARE(UrlSchemeHandler::registerHandler("/opt/Lanto Apps/Lanto", commands), std::nullopt);
+        QCOMPARE(commands.startCalls().size(), 3);
 
         QVERIFY(UrlSchemeHandler::registerHandler("/opt/x\nExec=/bin/sh", commands).has_value());
-        QCOMPARE(commands.startCalls(), expected);
+        QCOMPARE(commands.startCalls().size(), 3);
+    }
+
+    // What xdg-open asks, wherever the desktop's folders are.
+    void xdgMimeFindsTheHandlerInMovedFolders()
+    {
+        if (QStandardPaths::findExecutable("xdg-mime").isEmpty())
+            QSKIP("xdg-utils is not installed");
+        TemporaryHome home;
+        qputenv("XDG_DATA_HOME", home.filePath("elsewhere/data").toLocal8Bit());
+        qputenv("XDG_CONFIG_HOME", home.filePath("elsewhere/config").toLocal8Bit());
+        ProcessSystemCommands commands;
+        QCOMPARE(UrlSchemeHandler::registerHandler("/opt/Lanto", commands), std::nullopt);
+        QCOMPARE(UrlSchemeHandler::entryPath(), home.filePath("elsewhere/data/applications/com.lanto.mac.desktop"));
+        const auto query = [] {
+            QProcess xdgMime;
+            xdgMime.start("xdg-mime", { "query", "default", "x-scheme-handler/lanto" });
+            return xdgMime.waitForFinished(10000) ? xdgMime.readAllStandardOutput().trimmed() : QByteArray();
+        };
+        QTRY_COMPARE_WITH_TIMEOUT(query(), QByteArray("com.lanto.mac.desktop"), 20000);
     }
 
 private:

@@ -3,7 +3,10 @@
 #include "FakeWebService.h"
 #include "LogCapture.h"
 #include "ProcessMemory.h"
+#include "SessionTokenStore.h"
+#include "TemporaryHome.h"
 
+#include <QTcpServer>
 #include <QtTest>
 
 namespace {
@@ -32,6 +35,8 @@ private slots:
     void refusedDownloadIsRemembered();
     void refusalFailsAtOnceAndIsRemembered_data();
     void refusalFailsAtOnceAndIsRemembered();
+    void failedDownloadLeavesNothing_data();
+    void failedDownloadLeavesNothing();
     void contentOnDiskIsNotFetchedAgain();
     void unsafeIdsAreRefused_data();
     void unsafeIdsAreRefused();
@@ -39,6 +44,7 @@ private slots:
     void thumbnails_data();
     void thumbnails();
     void thumbnailOnDiskOrInvalidAddressMakesNoRequest();
+    void filesCarryTheTokenToTheServiceOnly();
     void largeDownloadStreamsWithFlatMemory();
 
 private:
@@ -127,7 +133,7 @@ void TestCloudDownloads::refusedDownloadIsRemembered()
     QCOMPARE(m_cloud->failedIDs(), QSet<QString> { "w2" });
     QVERIFY(m_cloud->downloadingIDs().isEmpty());
     QVERIFY(m_cloud->downloadProgress().isEmpty());
-    QVERIFY(QDir(downloads("w2")).entryList(QDir::Files | QDir::Hidden).isEmpty()); // no error page kept
+    QVERIFY(!QFileInfo::exists(downloads("w2"))); // neither the error page nor the folder
     QVERIFY(!m_cloud->isDownloaded("w2"));
 
     m_web->on("GET", "/c/w2.mp4", FakeReply::raw(200, "video"));
@@ -165,6 +171,70 @@ void TestCloudDownloads::refusalFailsAtOnceAndIsRemembered()
     QCOMPARE(m_cloud->failedIDs(), QSet<QString> { "w5" });
     QVERIFY(m_cloud->downloadingIDs().isEmpty());
     QVERIFY(!m_cloud->isDownloaded("w5"));
+}
+
+void TestCloudDownloads::failedDownloadLeavesNothing_data()
+{
+    QTest::addColumn<QString>("failure");
+    QTest::addColumn<bool>("heldPoster");
+
+    for (const char* failure : { "server error", "connection refused", "dropped", "abandoned" }) {
+        QTest::addRow("%s", failure) << failure << false;
+        QTest::addRow("%s, folder held a poster", failure) << failure << true;
+    }
+}
+
+// Profile lists the folders in Downloads: a download that does not finish
+// must take away the folder it made, and only what it made.
+void TestCloudDownloads::failedDownloadLeavesNothing()
+{
+    QFETCH(QString, failure);
+    QFETCH(bool, heldPoster);
+
+    if (heldPoster) {
+        QVERIFY(QDir().mkpath(downloads("w9")));
+        QFile poster(downloads("w9/Poster.png"));
+        QVERIFY(poster.open(QIODevice::WriteOnly) && poster.write("kept") == 4);
+        poster.close();
+        // Scanned, a folder with only a poster holds no content, so it is downloaded into.
+        m_cloud->buildCache();
+    }
+    QString address = m_web->url("/c/w9.mov").toString();
+    if (failure == "server error") {
+        m_web->once("GET", "/c/w9.mov", FakeReply::raw(500, "broken", "text/plain"));
+    } else if (failure == "connection refused") {
+        QTcpServer closed;
+        QVERIFY(closed.listen(QHostAddress::LocalHost));
+        address = "http://127.0.0.1:" + QString::number(closed.serverPort()) + "/c/w9.mov";
+    } else if (failure == "dropped") {
+        m_web->once("GET", "/c/w9.mov", FakeReply::dropped());
+    } else {
+        m_web->once("GET", "/c/w9.mov", FakeReply::stalled());
+    }
+
+    QFuture<Result<QUrl>> download = m_cloud->downloadContent("w9", address, {});
+    if (failure == "abandoned") {
+        // The program quits mid-transfer.
+        QSignalSpy received(m_web.get(), &FakeWebService::requestReceived);
+        QVERIFY(received.wait());
+        QVERIFY(QFileInfo(downloads("w9")).isDir());
+        m_cloud.reset();
+        m_cloud = std::make_unique<CloudService>(m_base->path());
+    } else {
+        QVERIFY(!await(download));
+    }
+    const auto left = [this] {
+        return QDir(downloads("w9")).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
+    };
+    QTRY_COMPARE(left(), heldPoster ? QStringList { "Poster.png" } : QStringList());
+    QCOMPARE(QFileInfo::exists(downloads("w9")), heldPoster);
+
+    // A retry starts clean and finishes.
+    m_web->on("GET", "/c/w9.mov", FakeReply::raw(200, "video"));
+    const Result<QUrl> retried = await(m_cloud->downloadContent("w9", m_web->url("/c/w9.mov").toString(), {}));
+    QVERIFY(retried);
+    QCOMPARE(QDir(downloads("w9")).entryList(QDir::Files | QDir::Hidden, QDir::Name),
+        heldPoster ? QStringList({ "Poster.png", "content.mov" }) : QStringList { "content.mov" });
 }
 
 void TestCloudDownloads::contentOnDiskIsNotFetchedAgain()
@@ -279,6 +349,28 @@ void TestCloudDownloads::thumbnailOnDiskOrInvalidAddressMakesNoRequest()
     QVERIFY(log.contains("Lanto CloudService: Invalid thumbnail URL for w7: "));
     QVERIFY(!await(m_cloud->fetchThumbnail("../w8", m_web->url("/t/w6.jpg").toString())));
     QCOMPARE(m_web->requestCount(), 0);
+}
+
+// Drafts' files are served to their owner only; no other host may see the token.
+void TestCloudDownloads::filesCarryTheTokenToTheServiceOnly()
+{
+    TemporaryHome home;
+    QVERIFY(SessionTokenStore::save("secret"));
+    FakeWebService elsewhere;
+    const QByteArray jpeg("\xff\xd8\xff\xe0", 4);
+    m_web->on("GET", "/t/own.jpg", FakeReply::raw(200, jpeg, "image/jpeg"));
+    m_web->on("GET", "/c/own.mov", FakeReply::raw(200, "video"));
+    elsewhere.on("GET", "/t/other.jpg", FakeReply::raw(200, jpeg, "image/jpeg"));
+    m_cloud->setServiceURL(m_web->baseURL());
+
+    QVERIFY(await(m_cloud->fetchThumbnail("own", m_web->url("/t/own.jpg").toString())));
+    QVERIFY(await(m_cloud->downloadContent("own", m_web->url("/c/own.mov").toString(), {})));
+    QVERIFY(await(m_cloud->fetchThumbnail("other", elsewhere.url("/t/other.jpg").toString())));
+    QCOMPARE(m_web->requestCount(), 2);
+    for (const FakeRequest& request : m_web->requests())
+        QCOMPARE(request.header("Authorization"), QByteArray("Bearer secret"));
+    QCOMPARE(elsewhere.requestCount(), 1);
+    QVERIFY(!elsewhere.requests().constFirst().hasHeader("Authorization"));
 }
 
 void TestCloudDownloads::largeDownloadStreamsWithFlatMemory()

@@ -4,7 +4,9 @@
 #include <QTemporaryDir>
 
 // A fresh, empty home folder for the life of the object: UserHome points at it
-// in this process, and back at the real home afterwards.
+// in this process, and back at the real home afterwards. The desktop's data and
+// configuration folders ($XDG_DATA_HOME, $XDG_CONFIG_HOME) are its default ones
+// meanwhile, so nothing reaches the real ones.
 class TemporaryHome
 {
 public:
