@@ -141,6 +141,8 @@ def screens_to_look_at(s):
     known = browse_paths.catalogue(s)
     creators = {creator for creator, _ in known.values()}
     cards = set(known) | creators | set(s.own_titles())
+    # The user's own name is on the sidebar's profile item too.
+    others = creators - set(USER_NAMES)
     tags = {row[0] for row in s.service_db("SELECT name FROM tags")}
     profile = lambda name: name in USER_NAMES  # noqa: E731 (the sidebar's item carries the user's name)
     # Each screen: the steps to it from the sidebar, what marks it as shown, the
@@ -148,7 +150,7 @@ def screens_to_look_at(s):
     return [
         ("discover", ["Discover"], lambda name: name in known, cards | CATEGORIES | SECTIONS, []),
         ("search", ["Discover", Search(browse_paths.query_word(known))], is_result_count, cards, ["Clear"]),
-        ("creator", ["Discover", OpenCreator(creators)], "Back", cards, ["Back"]),
+        ("creator", ["Discover", OpenCreator(others)], "Back", cards, ["Back"]),
         ("categories", ["Categories"], "Nature", CATEGORIES, []),
         ("category", ["Categories", "Nature"], "Lagoon", cards | tags | {"All"}, ["All Categories"]),
         ("detail-ultrawide", ["Discover", OpenDetail(1280 / 400)], "Back", set(), ["Back"]),
