@@ -7,8 +7,9 @@ import subprocess
 
 from e2e_base import Failure, inside, wait_until
 
-# How far outside a control its focus ring may lie.
-RING = 4
+# How far outside a control what shows its focus may lie: a ring just round it,
+# or the frame of the field a text lies in.
+RING = 16
 # A channel must move this much for a pixel to count as changed.
 CHANGE = 24
 
@@ -44,24 +45,25 @@ class Frame:
 
 
 def focused_control(s):
-    """The showing control that has the keyboard focus, or None."""
+    """The showing control that has the keyboard focus, or None. The panels around
+    it that hold the focus for it say they are focused too: it is the innermost."""
     import pyatspi
     root = s.application()
-    stack = [root]
+    stack, found = [(root, 0)], (None, -1)
     while stack:
-        node = stack.pop()
+        node, depth = stack.pop()
         try:
             node.clearCache()
             states = node.getState()
             if node is not root and not states.contains(pyatspi.STATE_SHOWING):
                 continue
-            if node is not root and states.contains(pyatspi.STATE_FOCUSED) \
+            if node is not root and states.contains(pyatspi.STATE_FOCUSED) and depth > found[1] \
                     and node.getRoleName() not in ("frame", "window"):
-                return node
-            stack.extend(reversed([node.getChildAtIndex(i) for i in range(node.childCount)]))
+                found = (node, depth)
+            stack.extend((node.getChildAtIndex(i), depth + 1) for i in reversed(range(node.childCount)))
         except Exception:  # a node that went away while we walked the tree
             continue
-    return None
+    return found[0]
 
 
 def identity(s, control):
