@@ -66,12 +66,20 @@ void WallpaperList::assign(QList<Wallpaper> items)
         emit didRemove();
     }
     const qsizetype added = items.size() - head - tail;
-    if (added > 0)
+    if (added > 0) {
+        // The rows kept still hold their old records while the new ones go in.
+        QList<Wallpaper> grown;
+        grown.reserve(items.size());
+        grown.append(m_items.first(head));
+        grown.append(items.mid(head, added));
+        grown.append(m_items.last(tail));
         emit aboutToInsert(head, head + added - 1);
+        dispose(std::exchange(m_items, std::move(grown)));
+        m_indexStale = true;
+        emit didInsert();
+    }
     dispose(std::exchange(m_items, std::move(items)));
     m_indexStale = true;
-    if (added > 0)
-        emit didInsert();
     // The rows kept carry the new records.
     if (head > 0)
         emit rowsChanged(0, head - 1);
