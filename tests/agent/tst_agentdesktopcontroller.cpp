@@ -108,7 +108,8 @@ void tst_AgentDesktopController::takeOverResumesAtTheHandedOverPosition()
 
     f.settle();
     QCOMPARE(f.agentPlaying(QStringLiteral("1")), m_video);
-    QCOMPARE(f.agentBackend(QStringLiteral("1"))->seeks(), handoff ? QList<double> { position } : QList<double> {});
+    QCOMPARE(f.agentBackend(QStringLiteral("1"))->startSeconds(), handoff ? position : 0.0);
+    QVERIFY(f.agentBackend(QStringLiteral("1"))->seeks().isEmpty());
     const DesktopWindow* window = f.agentWindow(QStringLiteral("1"));
     QVERIFY(window->isVisible());
     QCOMPARE(window->level(), DesktopLevelWindow::desktopLevel);
@@ -223,7 +224,7 @@ void tst_AgentDesktopController::takenOverAgainWhileGivenUpGoesOnPlaying()
     f.settle();
     QVERIFY(f.agent->isActive());
     QCOMPARE(f.agentBackend(QStringLiteral("1")), backend);
-    QCOMPARE(backend->seeks().size(), 1); // only the first take-over's
+    QVERIFY(backend->seeks().isEmpty()); // the first take-over started there; this one goes on
     QVERIFY(*backend->currentTime() >= reached);
     QVERIFY(f.agentWindow(QStringLiteral("1"))->isVisible());
     // Nothing closes them later either.

@@ -26,6 +26,8 @@ public:
     void start()
     {
         LocalService::Options options { data.path() };
+        // A roomy volume, whatever this machine's disk holds; tests of the floor set their own.
+        options.diskSpace = [](const QString&) { return std::optional(DiskFloor::Space { qint64(1) << 40, qint64(1) << 41 }); };
         if (m_adjust)
             m_adjust(options);
         service = std::make_unique<LocalService>(options);
