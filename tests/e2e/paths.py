@@ -274,6 +274,8 @@ def settings_by_keyboard(s):
         s.key(key)
         wait_until(lambda: s.is_checked(switch) == state, 10, f"{key} to turn the focused switch")
     s.snapshot("settings-keyboard")
+    # Back up the page: it follows the focus up as well.
+    keyboard_focus.tab_to(s, "Sign Out", "push button", key="shift+Tab")
 
 
 # A language written right to left, under its own name, and its identifier.
