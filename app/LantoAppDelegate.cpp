@@ -10,6 +10,7 @@
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QPointer>
+#include <QQuickWindow>
 #include <QWindow>
 
 #include <algorithm>
@@ -51,11 +52,40 @@ WorkItemPtr LantoAppDelegate::later(std::chrono::milliseconds delay, std::functi
 
 void LantoAppDelegate::applicationDidFinishLaunching()
 {
-    m_environment.whenDesktopShown([this] { relaunchAgent(); });
     later(appLaunchedDelay, [this] { m_environment.notifications.post(DistributedNotificationNames::appLaunched); });
-    if (m_isBackgroundLaunch)
+    if (m_isBackgroundLaunch) {
+        takeBackDesktop();
         return;
-    later(showWindowDelay, [this] { showMainWindow(); });
+    }
+    later(showWindowDelay, [this] {
+        showMainWindow();
+        // The desktop's windows are drawn on this thread too: they come back
+        // once the main window is built and drawn, so that on a busy machine
+        // their video does not stall behind it.
+        afterMainWindowDrawn([this] { takeBackDesktop(); });
+    });
+}
+
+void LantoAppDelegate::takeBackDesktop()
+{
+    m_environment.whenDesktopShown([this] { relaunchAgent(); });
+}
+
+void LantoAppDelegate::afterMainWindowDrawn(std::function<void()> work)
+{
+    const QList<QWindow*> candidates = m_environment.windows();
+    auto* window = candidates.isEmpty() ? nullptr : qobject_cast<QQuickWindow*>(candidates.first());
+    if (!window) {
+        work();
+        return;
+    }
+    auto once = std::make_shared<std::function<void()>>(std::move(work));
+    const auto run = [once] {
+        if (const std::function<void()> work = std::exchange(*once, nullptr))
+            work();
+    };
+    connect(window, &QQuickWindow::frameSwapped, this, run, Qt::SingleShotConnection);
+    later(mainWindowDrawnWait, run);
 }
 
 void LantoAppDelegate::relaunchAgent()

@@ -54,6 +54,8 @@ public:
 
     static constexpr auto appLaunchedDelay = std::chrono::milliseconds(800);
     static constexpr auto showWindowDelay = std::chrono::milliseconds(300);
+    // How long the desktop waits for the main window's first frame at most.
+    static constexpr auto mainWindowDrawnWait = std::chrono::seconds(2);
 
     LantoAppDelegate(Environment environment, const QStringList& arguments, QObject* parent = nullptr);
     ~LantoAppDelegate() override;
@@ -90,6 +92,9 @@ private:
     // Hands a "lanto" URL to the account service from the event loop; other schemes are dropped.
     void route(const QUrl& url, const QString& logPrefix);
     WorkItemPtr later(std::chrono::milliseconds delay, std::function<void()> work);
+    // The desktop shows what Lanto restored; then the agent is restarted.
+    void takeBackDesktop();
+    void afterMainWindowDrawn(std::function<void()> work);
 
     Environment m_environment;
     const bool m_isBackgroundLaunch;

@@ -91,16 +91,18 @@ private slots:
         QCOMPARE(delegate.isBackgroundLaunch(), !showsWindow);
 
         delegate.applicationDidFinishLaunching();
+        // With a window, the desktop (and with it the agent) waits for the window.
+        QCOMPARE(rig.applications.forceTerminateRequests().isEmpty(), showsWindow);
+        rig.scheduler.advance(299ms);
+        QVERIFY(rig.steps.isEmpty());
+        rig.scheduler.advance(1ms);
+        QCOMPARE(rig.steps, showsWindow ? QStringList { "open main" } : QStringList());
         QCOMPARE(rig.applications.forceTerminateRequests(), (QList<qint64> { 10, 12 }));
         QVERIFY(rig.applications.terminateRequests().isEmpty());
         QVERIFY(rig.log.contains("Lanto: Killed 2 stale LantoAgent process(es)"));
         QCOMPARE(rig.commands.startCalls(), (QList<FakeSystemCommands::StartCall> { { rig.agentPath(), {} } }));
         QVERIFY(rig.log.contains("Lanto: Launched LantoAgent via open(1)"));
 
-        rig.scheduler.advance(299ms);
-        QVERIFY(rig.steps.isEmpty());
-        rig.scheduler.advance(1ms);
-        QCOMPARE(rig.steps, showsWindow ? QStringList { "open main" } : QStringList());
         rig.scheduler.advance(499ms);
         QVERIFY(rig.notifications.posted().isEmpty());
         rig.scheduler.advance(1ms);
@@ -113,15 +115,16 @@ private slots:
         QFile::remove(rig.agentPath());
         rig.applications.add(10, "com.lanto.mac.agent");
         rig.start().applicationDidFinishLaunching();
+        rig.scheduler.advance(1s);
         QVERIFY(rig.log.contains("Lanto: LantoAgent.app not found at " + rig.agentPath()));
         QVERIFY(rig.applications.forceTerminateRequests().isEmpty());
         QVERIFY(rig.commands.startCalls().isEmpty());
-        rig.scheduler.advance(1s);
         QCOMPARE(rig.notifications.posted(), QStringList { "com.lanto.mac.appLaunched" });
 
         Rig failing;
         failing.commands.setStartResult(FakeSystemCommands::failedToStart("No such file"));
         failing.start().applicationDidFinishLaunching();
+        failing.scheduler.advance(1s);
         QVERIFY(failing.log.contains("Lanto: Failed to launch LantoAgent — No such file"));
         QVERIFY(failing.log.lines().filter("Killed").isEmpty());
     }
@@ -148,7 +151,9 @@ private slots:
         rig.applications.add(10, "com.lanto.mac.agent", "LantoAgent");
         LantoAppDelegate& delegate = rig.start();
         delegate.applicationDidFinishLaunching();
-        // The agent shows the desktop until Lanto's does.
+        // The agent shows the desktop until Lanto's does, which comes after the main window.
+        QVERIFY(!rig.desktopShown);
+        rig.scheduler.advance(LantoAppDelegate::showWindowDelay);
         QVERIFY(rig.applications.forceTerminateRequests().isEmpty());
         QVERIFY(rig.commands.startCalls().isEmpty());
         QVERIFY(rig.desktopShown);
