@@ -4,6 +4,7 @@
 #include "DesktopLevelWindow.h"
 #include "DesktopVideoPlayerLog.h"
 #include "LantoSettings.h"
+#include "OffscreenFrames.h"
 #include "PlayerLayerView.h"
 #include "VideoFrameSource.h"
 #include "Workspace.h"
@@ -143,6 +144,8 @@ void DesktopVideoPlayer::play(const QUrl& url, DesktopImageView* imageView, bool
         createPlayerView(imageView, 0);
         log(QStringLiteral("play() PlayerLayerView created (alpha=0)"));
     }
+    if (start.firstPlay && handoff)
+        keepFramesWhileOffscreen(*player);
     if (start.firstPlay)
         m_playerView->setPlayer(player.get());
     else
@@ -204,7 +207,7 @@ void DesktopVideoPlayer::statusAfterPlay(const PlayStart& start, std::optional<S
             followPosterCover();
         } else if (m_revealWhenShown) {
             // A seek that never lands must not leave the video hidden.
-            m_revealDeadline = m_context.clock.after(maximumRevealWait, [this] { reveal(); });
+            m_revealDeadline = m_context.clock.after(maximumRevealWait, [this] { revealAtDeadline(); });
         } else {
             m_playerView->setOpacity(1);
         }
@@ -237,18 +240,48 @@ void DesktopVideoPlayer::reveal()
         m_playerView->setOpacity(1);
 }
 
+void DesktopVideoPlayer::revealAtDeadline()
+{
+    const bool waitedOffscreen = m_offscreenFrames && m_offscreenFrames->isWaiting();
+    reveal();
+    if (waitedOffscreen) {
+        m_offscreenFrames.reset();
+        tellShown();
+        return;
+    }
+    // A window taken off screen while it waited swaps no frame to wait for.
+    QQuickWindow* window = m_playerView ? m_playerView->window() : nullptr;
+    if (m_revealedFrame && !(window && window->isExposed())) {
+        QObject::disconnect(m_revealedFrame);
+        tellShown();
+    }
+}
+
 void DesktopVideoPlayer::stopRevealing()
 {
     m_revealWhenShown = false;
     QObject::disconnect(m_revealedFrame);
     if (m_revealDeadline)
         std::exchange(m_revealDeadline, nullptr)->cancel();
+    m_offscreenFrames.reset();
+}
+
+void DesktopVideoPlayer::keepFramesWhileOffscreen(PlayerBackend& player)
+{
+    QQuickWindow* window = m_playerView->window();
+    const std::shared_ptr<VideoFrameSource> source = player.frameSource();
+    const std::shared_ptr<SoftwareFrameFeed> feed = source ? source->softwareFeed() : nullptr;
+    if (!feed || !window || window->isExposed())
+        return;
+    m_offscreenFrames = std::make_unique<OffscreenFrames>(feed, window);
+    connect(m_offscreenFrames.get(), &OffscreenFrames::windowDrawn, this,
+        [this] { m_offscreenFrames.release()->deleteLater(); });
 }
 
 void DesktopVideoPlayer::announceShown(bool afterSeek)
 {
     QQuickWindow* window = m_playerView ? m_playerView->window() : nullptr;
-    if (!m_revealWhenShown || !window || !window->isExposed()) {
+    if (!m_revealWhenShown || !window || (!window->isExposed() && !m_offscreenFrames)) {
         if (m_revealDeadline)
             std::exchange(m_revealDeadline, nullptr)->cancel();
         reveal();
@@ -263,10 +296,29 @@ void DesktopVideoPlayer::announceShown(bool afterSeek)
     const std::shared_ptr<VideoFrameSource> source = m_player->frameSource();
     const std::shared_ptr<SoftwareFrameFeed> feed = source ? source->softwareFeed() : nullptr;
     const quint64 landed = feed ? feed->latestFrame().serial + (afterSeek ? 1 : 0) : 0;
+    if (!window->isExposed()) {
+        // Held off screen while the other program shows the desktop: whoever
+        // shows the window hears once a frame from after the landing is drawn for it.
+        m_offscreenFrames->whenDrawnAfter(landed, [this] {
+            if (m_revealDeadline)
+                std::exchange(m_revealDeadline, nullptr)->cancel();
+            reveal();
+            tellShown();
+        });
+        return;
+    }
     m_revealedFrame = connect(window, &QQuickWindow::frameSwapped, this, [this, feed, landed] {
         if (m_revealWhenShown) {
-            if (feed && feed->latestFrame().serial <= landed)
+            const SoftwareFrame frame = feed ? feed->latestFrame() : SoftwareFrame();
+            if (feed && frame.serial <= landed)
                 return;
+            // A busy machine draws late, and the other program's video beneath
+            // is still on the line: this one waits until it is there too.
+            const std::optional<double> lag = lagBehindLine(frame);
+            if (lag && std::abs(*lag) > maximumLagSeconds && std::abs(*lag) < keepUpMaximumLagSeconds)
+                return;
+            if (lag)
+                log(QStringLiteral("handoff shown %1s from the handed-over line").arg(number(*lag, 3)));
             if (m_revealDeadline)
                 std::exchange(m_revealDeadline, nullptr)->cancel();
             reveal();
@@ -275,6 +327,18 @@ void DesktopVideoPlayer::announceShown(bool afterSeek)
         QObject::disconnect(m_revealedFrame);
         tellShown();
     });
+}
+
+std::optional<double> DesktopVideoPlayer::lagBehindLine(const SoftwareFrame& frame) const
+{
+    const std::optional<double> position = m_keepUp && m_player ? m_player->currentTime() : std::nullopt;
+    if (!position)
+        return std::nullopt;
+    double lag = m_keepUp->anchorPosition + secondsSince(m_keepUp->anchorTime) - *position;
+    // The player's position is the frame due now; the one drawn may be late.
+    if (frame.due != std::chrono::steady_clock::time_point())
+        lag += std::chrono::duration<double>(std::chrono::steady_clock::now() - frame.due).count();
+    return lag;
 }
 
 void DesktopVideoPlayer::tellShown()

@@ -16,6 +16,8 @@
 #include <vector>
 
 class DesktopImageView;
+class OffscreenFrames;
+struct SoftwareFrame;
 class LantoSettings;
 class Workspace;
 
@@ -151,8 +153,14 @@ private:
     // Once the frame on screen is at the position: after a seek, frames drawn
     // from before it do not count.
     void announceShown(bool afterSeek);
+    // How far behind the wall-clock line of a video handed over while running
+    // the frame on screen is (ahead is below 0); none for other plays.
+    std::optional<double> lagBehindLine(const SoftwareFrame& frame) const;
     void tellShown();
     void reveal();
+    void revealAtDeadline();
+    // A handed-over video whose window is held off screen keeps its frames drawn meanwhile.
+    void keepFramesWhileOffscreen(PlayerBackend& player);
     void stopRevealing();
     void statusAfterRebuild(Scheduler::Clock::time_point start, double savedPosition,
         std::optional<PlayerBackend::TimeControlStatus> previous);
@@ -198,6 +206,7 @@ private:
     WorkItemPtr m_revealDeadline;
     // Waits for the window to show the revealed frame before shownAtPosition().
     QMetaObject::Connection m_revealedFrame;
+    std::unique_ptr<OffscreenFrames> m_offscreenFrames;
     // Follows, frame by frame, whether the video covers the whole poster.
     QMetaObject::Connection m_posterCover;
 };

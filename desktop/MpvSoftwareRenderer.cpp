@@ -182,9 +182,10 @@ void MpvSoftwareRenderer::run()
             continue;
         }
         const QImage image = Buffer::image(buffer);
+        const std::chrono::steady_clock::time_point due = nextFrameDue();
         draw(image);
         drawnSize = size;
-        publish({ image, 0, buffer->pages });
+        publish({ image, 0, buffer->pages, due });
     }
 }
 
@@ -211,6 +212,19 @@ std::shared_ptr<MpvSoftwareRenderer::Buffer> MpvSoftwareRenderer::takeBuffer(QSi
         m_buffers.push_back(free);
     }
     return free;
+}
+
+// When the core means the frame about to be drawn to be shown, on this
+// process's steady clock, or the epoch for a redraw or a frame without timing.
+std::chrono::steady_clock::time_point MpvSoftwareRenderer::nextFrameDue() const
+{
+    mpv_render_frame_info info {};
+    mpv_render_param param { MPV_RENDER_PARAM_NEXT_FRAME_INFO, &info };
+    if (mpv_render_context_get_info(m_context, param) < 0 || !(info.flags & MPV_RENDER_FRAME_INFO_PRESENT)
+        || (info.flags & MPV_RENDER_FRAME_INFO_REDRAW) || info.target_time <= 0)
+        return {};
+    const auto early = std::chrono::microseconds(info.target_time - mpv_get_time_us(m_core->handle()));
+    return std::chrono::steady_clock::now() + early;
 }
 
 void MpvSoftwareRenderer::draw(const QImage& buffer)

@@ -42,6 +42,7 @@ private:
 
     void run();
     std::shared_ptr<Buffer> takeBuffer(QSize size, std::size_t limit);
+    std::chrono::steady_clock::time_point nextFrameDue() const;
     void draw(const QImage& buffer);
     void skip();
     void publish(SoftwareFrame frame);

@@ -38,7 +38,7 @@ SoftwareFrame PlayerFrameFeed::latestFrame() const
         return m_shown;
     const SoftwareFrame latest = m_source->latestFrame();
     if (latest.serial != 0 && (latest.serial != m_shownSourceSerial || m_source.get() != m_shownSource)) {
-        m_shown = { latest.image, m_shown.serial + 1, latest.pages };
+        m_shown = { latest.image, m_shown.serial + 1, latest.pages, latest.due };
         m_shownSource = m_source.get();
         m_shownSourceSerial = latest.serial;
     }

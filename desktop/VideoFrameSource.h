@@ -4,6 +4,7 @@
 #include <QSize>
 #include <QString>
 
+#include <chrono>
 #include <functional>
 #include <memory>
 
@@ -36,6 +37,9 @@ struct SoftwareFrame
     // The pages whose first byte is the image's first pixel, which the X
     // server may read in place; null when the image lies elsewhere.
     std::shared_ptr<const SharedFramePages> pages;
+    // When the player meant the frame to be on screen; the epoch when it did
+    // not say (a redraw, or a player without timing).
+    std::chrono::steady_clock::time_point due;
 };
 
 // Frames drawn in memory, for views that show them without OpenGL (or upload

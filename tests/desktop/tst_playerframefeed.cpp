@@ -2,42 +2,13 @@
 // largest size its views want, keeps its last frame while held or while a new
 // source has none yet, and tells its views of new frames only when not held.
 #include "PlayerFrameFeed.h"
+#include "StubFrameFeed.h"
 
 #include <QTest>
 
 namespace {
 
-// A source whose frames and viewers the test sets and reads.
-class StubFeed final : public SoftwareFrameFeed
-{
-public:
-    quint64 addViewer(std::function<void()> frameReady) override
-    {
-        callbacks[++lastViewer] = std::move(frameReady);
-        return lastViewer;
-    }
-    void setViewerSize(quint64 viewer, QSize pixels) override { sizes[viewer] = pixels; }
-    void removeViewer(quint64 viewer) override
-    {
-        callbacks.erase(viewer);
-        sizes.erase(viewer);
-    }
-    SoftwareFrame latestFrame() const override { return frame; }
-
-    void deliver(QColor colour)
-    {
-        QImage image(4, 4, QImage::Format_RGB32);
-        image.fill(colour);
-        frame = { image, frame.serial + 1, nullptr };
-        for (const auto& [viewer, callback] : callbacks)
-            callback();
-    }
-
-    std::map<quint64, std::function<void()>> callbacks;
-    std::map<quint64, QSize> sizes;
-    quint64 lastViewer = 0;
-    SoftwareFrame frame;
-};
+using StubFeed = StubFrameFeed;
 
 QColor colourOf(const SoftwareFrame& frame) { return frame.image.isNull() ? QColor() : frame.image.pixelColor(0, 0); }
 

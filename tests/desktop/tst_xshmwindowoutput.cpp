@@ -45,7 +45,7 @@ SoftwareFrame sharedFrame(QSize size, QColor colour, SharedFramePages::Kind kind
         },
         new Holder { pages, released });
     image.fill(colour);
-    return { image, 1, pages };
+    return { image, 1, pages, {} };
 }
 
 bool segmentExists(int id)
@@ -121,7 +121,7 @@ void tst_XShmWindowOutput::putsSharedFramesAndLetsGoOfFreedOnes()
     // A frame in ordinary memory cannot be read in place.
     QImage plain(200, 100, QImage::Format_RGB32);
     plain.fill(Qt::red);
-    QVERIFY(!m_output->put({ plain, 1, nullptr }, source, QPoint(0, 0)));
+    QVERIFY(!m_output->put({ plain, 1, nullptr, {} }, source, QPoint(0, 0)));
     // Nor the part of a frame that lies outside it.
     SoftwareFrame blue = sharedFrame(QSize(200, 100), Qt::blue, kind);
     QVERIFY(blue.pages);

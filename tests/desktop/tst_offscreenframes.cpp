@@ -1,0 +1,56 @@
+// A window held off screen keeps its player's frames drawn at the window's
+// size, tells once a frame newer than a given one is drawn (or the window,
+// shown meanwhile, draws), and lets go of the feed once the window draws.
+#include "OffscreenFrames.h"
+#include "StubFrameFeed.h"
+
+#include <QQuickWindow>
+#include <QSignalSpy>
+#include <QTest>
+
+class tst_OffscreenFrames : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void drawsForTheHeldWindowUntilItDrawsItself();
+};
+
+void tst_OffscreenFrames::drawsForTheHeldWindowUntilItDrawsItself()
+{
+    auto feed = std::make_shared<StubFrameFeed>();
+    QQuickWindow window;
+    window.resize(320, 200);
+    auto frames = std::make_unique<OffscreenFrames>(feed, &window);
+    QCOMPARE(feed->sizes.size(), std::size_t(1));
+    QCOMPARE(feed->sizes.begin()->second, QSize(320, 200) * window.devicePixelRatio());
+
+    int told = 0;
+    feed->deliver(Qt::red);
+    frames->whenDrawnAfter(1, [&told] { ++told; });
+    QCoreApplication::processEvents();
+    QCOMPARE(told, 0);
+    QVERIFY(frames->isWaiting());
+    // Told from the drawing thread, heard on this one.
+    feed->deliver(Qt::green);
+    QCOMPARE(told, 0);
+    QTRY_COMPARE(told, 1);
+    feed->deliver(Qt::blue);
+    QCoreApplication::processEvents();
+    QCOMPARE(told, 1);
+    // A newer frame is there already.
+    frames->whenDrawnAfter(2, [&told] { ++told; });
+    QCOMPARE(told, 2);
+
+    // Shown before a newer frame came, the window's own first frame ends the wait.
+    frames->whenDrawnAfter(3, [&told] { ++told; });
+    QSignalSpy drawn(frames.get(), &OffscreenFrames::windowDrawn);
+    window.show();
+    QVERIFY(drawn.wait());
+    QCOMPARE(told, 3);
+    frames.reset();
+    QVERIFY(feed->callbacks.empty());
+}
+
+QTEST_MAIN(tst_OffscreenFrames)
+#include "tst_offscreenframes.moc"
