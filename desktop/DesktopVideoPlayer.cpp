@@ -274,7 +274,7 @@ void DesktopVideoPlayer::keepFramesWhileOffscreen(PlayerBackend& player)
     if (!feed || !window || window->isExposed())
         return;
     m_offscreenFrames = std::make_unique<OffscreenFrames>(feed, window);
-    connect(m_offscreenFrames.get(), &OffscreenFrames::windowDrawn, this,
+    connect(m_offscreenFrames.get(), &OffscreenFrames::ended, this,
         [this] { m_offscreenFrames.release()->deleteLater(); });
 }
 

@@ -10,6 +10,10 @@ OffscreenFrames::OffscreenFrames(std::shared_ptr<SoftwareFrameFeed> feed, QQuick
         [this] { QMetaObject::invokeMethod(this, &OffscreenFrames::frameDrawn, Qt::QueuedConnection); });
     m_feed->setViewerSize(m_viewer, window->size() * window->devicePixelRatio());
     connect(window, &QQuickWindow::frameSwapped, this, &OffscreenFrames::windowSwapped, Qt::QueuedConnection);
+    // A window that is never shown must not keep the frames drawn for nothing.
+    m_showDeadline.setSingleShot(true);
+    m_showDeadline.setInterval(showWait);
+    connect(&m_showDeadline, &QTimer::timeout, this, &OffscreenFrames::ended);
 }
 
 OffscreenFrames::~OffscreenFrames() { m_feed->removeViewer(m_viewer); }
@@ -24,7 +28,13 @@ void OffscreenFrames::whenDrawnAfter(quint64 serial, std::function<void()> done)
 void OffscreenFrames::frameDrawn()
 {
     if (m_done && m_feed->latestFrame().serial > m_after)
-        std::exchange(m_done, nullptr)();
+        fulfil();
+}
+
+void OffscreenFrames::fulfil()
+{
+    m_showDeadline.start();
+    std::exchange(m_done, nullptr)();
 }
 
 void OffscreenFrames::windowSwapped()
@@ -32,7 +42,7 @@ void OffscreenFrames::windowSwapped()
     // Whoever hears may end this.
     const QPointer<OffscreenFrames> alive(this);
     if (m_done)
-        std::exchange(m_done, nullptr)();
+        fulfil();
     if (alive)
-        emit windowDrawn();
+        emit ended();
 }

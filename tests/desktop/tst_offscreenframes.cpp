@@ -1,6 +1,7 @@
 // A window held off screen keeps its player's frames drawn at the window's
 // size, tells once a frame newer than a given one is drawn (or the window,
-// shown meanwhile, draws), and lets go of the feed once the window draws.
+// shown meanwhile, draws), and ends once the window draws, or a while after
+// the wish came true when it is never shown.
 #include "OffscreenFrames.h"
 #include "StubFrameFeed.h"
 
@@ -14,6 +15,7 @@ class tst_OffscreenFrames : public QObject
 
 private slots:
     void drawsForTheHeldWindowUntilItDrawsItself();
+    void endsWhenTheWindowIsNeverShown();
 };
 
 void tst_OffscreenFrames::drawsForTheHeldWindowUntilItDrawsItself()
@@ -44,12 +46,28 @@ void tst_OffscreenFrames::drawsForTheHeldWindowUntilItDrawsItself()
 
     // Shown before a newer frame came, the window's own first frame ends the wait.
     frames->whenDrawnAfter(3, [&told] { ++told; });
-    QSignalSpy drawn(frames.get(), &OffscreenFrames::windowDrawn);
+    QSignalSpy ended(frames.get(), &OffscreenFrames::ended);
     window.show();
-    QVERIFY(drawn.wait());
+    QVERIFY(ended.wait());
     QCOMPARE(told, 3);
     frames.reset();
     QVERIFY(feed->callbacks.empty());
+}
+
+void tst_OffscreenFrames::endsWhenTheWindowIsNeverShown()
+{
+    auto feed = std::make_shared<StubFrameFeed>();
+    QQuickWindow window;
+    window.resize(64, 64);
+    OffscreenFrames frames(feed, &window);
+    QSignalSpy ended(&frames, &OffscreenFrames::ended);
+    int told = 0;
+    frames.whenDrawnAfter(0, [&told] { ++told; });
+    QCOMPARE(told, 0);
+    feed->deliver(Qt::red);
+    QTRY_COMPARE(told, 1);
+    QVERIFY(ended.isEmpty());
+    QTRY_COMPARE_WITH_TIMEOUT(ended.size(), 1, 4000);
 }
 
 QTEST_MAIN(tst_OffscreenFrames)
