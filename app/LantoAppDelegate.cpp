@@ -28,6 +28,24 @@ void activate(QWindow* window)
     window->requestActivate();
 }
 
+void restartAgent(RunningApplications& applications, SystemCommands& commands, const QString& agent)
+{
+    int killed = 0;
+    for (const RunningApplication& application : applications.runningApplications()) {
+        if (application.bundleIdentifier != BundleIdentifiers::lantoAgent)
+            continue;
+        applications.forceTerminate(application);
+        ++killed;
+    }
+    if (killed > 0)
+        Log::write(u"Lanto: Killed %1 stale LantoAgent process(es)"_s.arg(killed));
+    const SystemCommands::Result started = commands.startDetached(agent, {});
+    if (started.started)
+        Log::write(u"Lanto: Launched LantoAgent via open(1)"_s);
+    else
+        Log::write(u"Lanto: Failed to launch LantoAgent — "_s + started.error);
+}
+
 } // namespace
 
 LantoAppDelegate::LantoAppDelegate(Environment environment, const QStringList& arguments, QObject* parent)
@@ -41,6 +59,7 @@ LantoAppDelegate::~LantoAppDelegate()
 {
     for (const WorkItemPtr& item : std::as_const(m_pending))
         item->cancel();
+    m_relaunch.waitForFinished();
 }
 
 WorkItemPtr LantoAppDelegate::later(std::chrono::milliseconds delay, std::function<void()> work)
@@ -95,20 +114,11 @@ void LantoAppDelegate::relaunchAgent()
         Log::write(u"Lanto: LantoAgent.app not found at "_s + agent);
         return;
     }
-    int killed = 0;
-    for (const RunningApplication& application : m_environment.applications.runningApplications()) {
-        if (application.bundleIdentifier != BundleIdentifiers::lantoAgent)
-            continue;
-        m_environment.applications.forceTerminate(application);
-        ++killed;
-    }
-    if (killed > 0)
-        Log::write(u"Lanto: Killed %1 stale LantoAgent process(es)"_s.arg(killed));
-    const SystemCommands::Result started = m_environment.commands.startDetached(agent, {});
-    if (started.started)
-        Log::write(u"Lanto: Launched LantoAgent via open(1)"_s);
-    else
-        Log::write(u"Lanto: Failed to launch LantoAgent — "_s + started.error);
+    m_relaunch.waitForFinished();
+    m_relaunch = m_environment.inBackground(
+        [&applications = m_environment.applications, &commands = m_environment.commands, agent] {
+            restartAgent(applications, commands, agent);
+        });
 }
 
 void LantoAppDelegate::applicationWillTerminate()
@@ -118,6 +128,8 @@ void LantoAppDelegate::applicationWillTerminate()
     for (const WorkItemPtr& item : std::as_const(m_pending))
         item->cancel();
     m_pending.clear();
+    // The hand-over needs the agent that was being started.
+    m_relaunch.waitForFinished();
     m_environment.snapshotForHandoff();
     m_environment.flushSettings();
     m_environment.handOverDesktop(

@@ -2,11 +2,13 @@
 
 #include "Scheduler.h"
 
+#include <QFuture>
 #include <QList>
 #include <QObject>
 #include <QString>
 #include <QStringList>
 #include <QUrl>
+#include <QtConcurrent/QtConcurrentRun>
 
 #include <functional>
 
@@ -50,6 +52,11 @@ public:
         std::function<void(const std::function<void()>&)> handOverDesktop = [](const std::function<void()>& post) {
             post();
         };
+        // Runs the agent's restart away from the main thread: the look through the
+        // processes and the fork held the desktop's frames up on a busy machine.
+        std::function<QFuture<void>(std::function<void()>)> inBackground = [](std::function<void()> work) {
+            return QtConcurrent::run(std::move(work));
+        };
     };
 
     static constexpr auto appLaunchedDelay = std::chrono::milliseconds(800);
@@ -81,7 +88,8 @@ public:
 
     // Brings the main window forward, opening it when none is there.
     void showMainWindow();
-    // Ends every running agent and starts the one beside Lanto.
+    // Ends every running agent and starts the one beside Lanto, in the background;
+    // termination and the destructor wait for it.
     void relaunchAgent();
 
     // The top-level windows that are neither wallpaper windows nor popups,
@@ -101,4 +109,5 @@ private:
     bool m_terminating = false;
     std::function<void()> m_showMainWindow;
     QList<WorkItemPtr> m_pending;
+    QFuture<void> m_relaunch;
 };

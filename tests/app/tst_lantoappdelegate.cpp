@@ -13,6 +13,7 @@
 #include <QGuiApplication>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QThread>
 #include <QWindow>
 
 #include <memory>
@@ -36,6 +37,12 @@ struct Rig
         LantoAppDelegate::Environment environment { applications, commands, notifications, scheduler, agentPath(),
             [this] { steps << "snapshot"; }, [this] { steps << "flush"; },
             [this](const QUrl& url) { callbacks << url; }, [this] { return windows; } };
+        if (!restartsInBackground) {
+            environment.inBackground = [](const std::function<void()>& work) {
+                work();
+                return QtFuture::makeReadyFuture();
+            };
+        }
         if (holdsDesktop) {
             environment.whenDesktopShown = [this](std::function<void()> work) { desktopShown = std::move(work); };
             environment.handOverDesktop = [this](const std::function<void()>& post) {
@@ -59,6 +66,8 @@ struct Rig
     QList<QUrl> callbacks;
     // Set before start: the desktop hand-over hooks record, and the agent waits for desktopShown.
     bool holdsDesktop = false;
+    // Set before start: the agent's restart runs on a thread of its own, as in the program.
+    bool restartsInBackground = false;
     std::function<void()> desktopShown;
     LogCapture log;
     std::unique_ptr<LantoAppDelegate> delegate;
@@ -169,6 +178,26 @@ private slots:
         delegate.applicationWillTerminate();
         QCOMPARE(rig.steps, (QStringList { "snapshot", "flush", "keep desktop", "agent shows desktop" }));
         QCOMPARE(rig.notifications.posted(), QStringList { "com.lanto.mac.appWillTerminate" });
+    }
+
+    void theAgentRestartsAwayFromTheMainThreadAndTerminationWaitsForIt()
+    {
+        Rig rig;
+        rig.restartsInBackground = true;
+        rig.applications.add(10, "com.lanto.mac.agent", "LantoAgent");
+        QThread* startedOn = nullptr;
+        rig.commands.setStartHook([&startedOn] {
+            startedOn = QThread::currentThread();
+            QThread::msleep(50);
+        });
+        LantoAppDelegate& delegate = rig.start({ "Lanto", "--background" });
+        delegate.applicationDidFinishLaunching();
+        delegate.applicationWillTerminate();
+        // The agent the hand-over goes to is the one just started.
+        QCOMPARE(rig.commands.startCalls().size(), 1);
+        QVERIFY(startedOn && startedOn != QThread::currentThread());
+        QCOMPARE(rig.applications.forceTerminateRequests(), QList<qint64> { 10 });
+        QCOMPARE(rig.steps, (QStringList { "snapshot", "flush" }));
     }
 
     void reopenBringsTheWindowBack()

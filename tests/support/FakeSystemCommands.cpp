@@ -36,6 +36,8 @@ SystemCommands::Result FakeSystemCommands::killallDetached(const QString& proces
 
 SystemCommands::Result FakeSystemCommands::startDetached(const QString& program, const QStringList& arguments)
 {
+    if (m_startHook)
+        m_startHook();
     m_startCalls.append({ program, arguments });
     Result result = m_startResult;
     result.exitCode.reset();

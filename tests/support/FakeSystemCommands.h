@@ -38,6 +38,8 @@ public:
     void setStartResult(const Result& result) { m_startResult = result; }
     // Runs inside every awaited killall, on the caller's thread: a test can hold the caller there.
     void setKillallHook(std::function<void(const QString& processName)> hook) { m_killallHook = std::move(hook); }
+    // Runs inside every detached start, on the caller's thread.
+    void setStartHook(std::function<void()> hook) { m_startHook = std::move(hook); }
 
     static Result success();
     static Result failedToStart(const QString& error);
@@ -49,4 +51,5 @@ private:
     Result m_killallResult = success();
     Result m_startResult = success();
     std::function<void(const QString&)> m_killallHook;
+    std::function<void()> m_startHook;
 };
