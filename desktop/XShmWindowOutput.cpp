@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <cstring>
 #include <vector>
 
 #include <fcntl.h>
@@ -129,18 +130,19 @@ private:
 std::shared_ptr<XShmWindowOutput> XShmWindowOutput::create(QWindow* window)
 {
     xcb_connection_t* connection = applicationConnection();
-    if (!connection || !window || pagesServerReads() == SharedFramePages::Kind::plain)
+    if (!connection || !window)
         return nullptr;
     const auto id = xcb_window_t(window->winId());
     const uint8_t depth = rgb32Depth(connection, id);
     if (!depth)
         return nullptr;
-    ShmCompletions::instance().listen(connection);
+    const SharedFramePages::Kind pages = pagesServerReads();
+    if (pages != SharedFramePages::Kind::plain)
+        ShmCompletions::instance().listen(connection);
     const xcb_gcontext_t context = xcb_generate_id(connection);
     const uint32_t noExposures = 0;
     xcb_create_gc(connection, context, id, XCB_GC_GRAPHICS_EXPOSURES, &noExposures);
-    return std::make_shared<XShmWindowOutput>(
-        connection, id, context, depth, pagesServerReads() == SharedFramePages::Kind::descriptor);
+    return std::make_shared<XShmWindowOutput>(connection, id, context, depth, pages);
 }
 
 SharedFramePages::Kind XShmWindowOutput::pagesServerReads()
@@ -150,8 +152,14 @@ SharedFramePages::Kind XShmWindowOutput::pagesServerReads()
 }
 
 XShmWindowOutput::XShmWindowOutput(
-    xcb_connection_t* connection, uint32_t window, uint32_t context, uint8_t depth, bool descriptors)
-    : m_connection(connection), m_window(window), m_context(context), m_depth(depth), m_descriptors(descriptors)
+    xcb_connection_t* connection, uint32_t window, uint32_t context, uint8_t depth, SharedFramePages::Kind pages)
+    : m_connection(connection),
+      m_window(window),
+      m_context(context),
+      m_depth(depth),
+      m_pages(pages),
+      // In 4-byte units, the request's own fields included (at most 7 of them with BIG-REQUESTS).
+      m_requestBytes((std::size_t(xcb_get_maximum_request_length(connection)) - 8) * 4)
 {
     ShmCompletions::instance().add(this);
 }
@@ -167,9 +175,15 @@ XShmWindowOutput::~XShmWindowOutput()
 
 bool XShmWindowOutput::put(const SoftwareFrame& frame, const QRect& source, QPoint target)
 {
-    if (!frame.pages || frame.image.format() != QImage::Format_RGB32 || !frame.image.rect().contains(source))
+    if (frame.image.format() != QImage::Format_RGB32 || !frame.image.rect().contains(source))
         return false;
     std::lock_guard lock(m_mutex);
+    if (m_pages == SharedFramePages::Kind::plain) {
+        putCopy(frame.image, source, target);
+        return true;
+    }
+    if (!frame.pages)
+        return false;
     const uint32_t segment = attach(frame.pages);
     if (!segment)
         return false;
@@ -181,6 +195,30 @@ bool XShmWindowOutput::put(const SoftwareFrame& frame, const QRect& source, QPoi
     xcb_flush(m_connection);
     m_beingRead.push_back({ segment, frame.image });
     return true;
+}
+
+void XShmWindowOutput::putCopy(const QImage& image, const QRect& source, QPoint target)
+{
+    const std::size_t rowBytes = std::size_t(source.width()) * 4;
+    const int bandRows = int(std::max<std::size_t>(1, m_requestBytes / rowBytes));
+    // Whole rows lie side by side in the image already; a cropped frame's are gathered first.
+    const bool contiguous = source.x() == 0 && std::size_t(image.bytesPerLine()) == rowBytes;
+    for (int top = 0; top < source.height(); top += bandRows) {
+        const int rows = std::min(bandRows, source.height() - top);
+        const uchar* pixels = image.constScanLine(source.y() + top);
+        if (!contiguous) {
+            m_band.resize(rowBytes * std::size_t(rows));
+            for (int row = 0; row < rows; ++row)
+                std::memcpy(m_band.data() + rowBytes * std::size_t(row),
+                    image.constScanLine(source.y() + top + row) + std::size_t(source.x()) * 4, rowBytes);
+            pixels = m_band.data();
+        }
+        // xcb has written the request out, or copied it, when this returns: the frame is free again.
+        xcb_put_image(m_connection, XCB_IMAGE_FORMAT_Z_PIXMAP, m_window, m_context, uint16_t(source.width()),
+            uint16_t(rows), int16_t(target.x()), int16_t(target.y() + top), 0, m_depth,
+            uint32_t(rowBytes * std::size_t(rows)), pixels);
+    }
+    xcb_flush(m_connection);
 }
 
 int XShmWindowOutput::framesBeingRead() const
@@ -212,7 +250,7 @@ uint32_t XShmWindowOutput::attach(const std::shared_ptr<const SharedFramePages>&
     detachUnused();
     const uint32_t server = xcb_generate_id(m_connection);
     xcb_void_cookie_t attached {};
-    if (m_descriptors && pages->descriptor() != -1) {
+    if (m_pages == SharedFramePages::Kind::descriptor && pages->descriptor() != -1) {
         // xcb closes the descriptor it sends: it gets a copy.
         const int copy = fcntl(pages->descriptor(), F_DUPFD_CLOEXEC, 0);
         if (copy == -1)

@@ -63,7 +63,7 @@ class Session(Desktop, Browser, PersonFiles):
 
     def __init__(self, bin_dir, out_dir, media_cache, screen="1600x1000x24", mit_shm=True):
         self.bin_dir = bin_dir
-        # Without MIT-SHM the X server cannot read a client's memory: video frames go through the scene.
+        # Without MIT-SHM the X server cannot read a client's memory: video frames go in the requests.
         self.mit_shm = mit_shm
         self.out_dir = out_dir
         self.media_cache = media_cache
