@@ -173,12 +173,20 @@ void tst_SystemCommands::detachedKillallEndsTheProcess()
 
 void tst_SystemCommands::startDetachedRunsTheProgram()
 {
+    // The program, found on the PATH, writes its own /proc stat line: "pid (comm) state ppid pgrp session ...".
     const QString marker = m_dir.filePath(QStringLiteral("started"));
     ProcessSystemCommands commands;
-    const SystemCommands::Result result = commands.startDetached(
-        QStringLiteral("/bin/sh"), { QStringLiteral("-c"), QStringLiteral("echo ran > \"$0\""), marker });
+    const SystemCommands::Result result = commands.startDetached(QStringLiteral("sh"),
+        { QStringLiteral("-c"), QStringLiteral("cat /proc/$$/stat > \"$0.part\" && mv \"$0.part\" \"$0\""), marker });
     QVERIFY(result.started);
     QTRY_VERIFY(QFile::exists(marker));
+    QFile stat(marker);
+    QVERIFY(stat.open(QIODevice::ReadOnly));
+    const QList<QByteArray> fields = stat.readAll().split(' ');
+    QVERIFY(fields.size() > 5);
+    // Not this process's child, which would stay a zombie once it ends, and a session of its own.
+    QVERIFY(fields[3].toLongLong() != QCoreApplication::applicationPid());
+    QCOMPARE(fields[5], fields[0]);
 }
 
 void tst_SystemCommands::startDetachedOfAMissingProgramFails()
