@@ -9,6 +9,7 @@
 #include "VideosShown.h"
 
 #include <QElapsedTimer>
+#include <QEvent>
 #include <QEventLoop>
 #include <QPointer>
 #include <QTimer>
@@ -23,6 +24,28 @@ namespace {
 
 // Marks a desktop window held off screen while the agent still shows the desktop.
 constexpr const char* heldProperty = "lantoHeldForAgent";
+
+// Runs `exposed` once, when the window is first on screen; goes with it.
+class FirstExpose final : public QObject
+{
+public:
+    FirstExpose(QWindow* window, std::function<void()> exposed) : QObject(window), m_exposed(std::move(exposed))
+    {
+        window->installEventFilter(this);
+    }
+
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::Expose && static_cast<QWindow*>(watched)->isExposed() && m_exposed) {
+            std::exchange(m_exposed, nullptr)();
+            deleteLater();
+        }
+        return false;
+    }
+
+private:
+    std::function<void()> m_exposed;
+};
 
 } // namespace
 
@@ -90,17 +113,23 @@ void AgentTakeover::takeBack(
             work();
             return;
         }
-        // The agent's windows go once Lanto's cover them with a picture of their own.
-        auto* drawn = new QTimer(first);
-        drawn->setSingleShot(true);
+        // The agent's windows go once Lanto's cover them. Beneath those their
+        // frames show no more: each one they put until their end is work the
+        // X server does while Lanto's first frames wait for it.
+        auto* onScreen = new QTimer(first);
+        onScreen->setSingleShot(true);
         auto once = std::make_shared<std::function<void()>>(work);
-        const auto finish = [drawn, once] {
+        const auto finish = [onScreen, once] {
             if (auto run = std::exchange(*once, nullptr))
                 run();
-            drawn->deleteLater();
+            onScreen->deleteLater();
         };
-        QObject::connect(first, &QQuickWindow::frameSwapped, drawn, finish, Qt::SingleShotConnection);
-        QObject::connect(drawn, &QTimer::timeout, drawn, finish);
-        drawn->start(timeout);
+        if (first->isExposed()) {
+            finish();
+            return;
+        }
+        new FirstExpose(first, finish);
+        QObject::connect(onScreen, &QTimer::timeout, onScreen, finish);
+        onScreen->start(timeout);
     });
 }

@@ -22,7 +22,7 @@ class RunningApplications;
 // Lanto starting while the agent shows the desktop: the agent keeps showing
 // it after recording the positions. Lanto's desktop windows stay off screen
 // until their videos play where the agent's were; then they come up over the
-// agent's, and only once they have drawn is the agent ended.
+// agent's, and the agent is ended once they are on screen.
 namespace AgentTakeover {
 
 // The longest Lanto lingers for the agent's answer.
@@ -35,8 +35,8 @@ void handOver(DistributedNotifications& notifications, const RunningApplications
 
 // Runs `work` (which ends the agent) once the desktop controller's videos
 // show, at most timeout after the call; when `agentShows`, the controller's
-// shown windows are held off screen until then and `work` waits for their
-// first frame. The waiting ends with `controller`.
+// shown windows are held off screen until then and `work` waits until they
+// are on screen. The waiting ends with `controller`.
 // Hides the controller's shown windows until takeBack() brings them up: called
 // right after the controller restored them, while the agent shows the desktop.
 void holdOffScreen(DesktopWindowController& controller);

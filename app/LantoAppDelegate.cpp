@@ -28,7 +28,7 @@ void activate(QWindow* window)
     window->requestActivate();
 }
 
-void restartAgent(RunningApplications& applications, SystemCommands& commands, const QString& agent)
+void endAgents(RunningApplications& applications)
 {
     int killed = 0;
     for (const RunningApplication& application : applications.runningApplications()) {
@@ -39,6 +39,10 @@ void restartAgent(RunningApplications& applications, SystemCommands& commands, c
     }
     if (killed > 0)
         Log::write(u"Lanto: Killed %1 stale LantoAgent process(es)"_s.arg(killed));
+}
+
+void startAgent(SystemCommands& commands, const QString& agent)
+{
     const SystemCommands::Result started = commands.startDetached(agent, {});
     if (started.started)
         Log::write(u"Lanto: Launched LantoAgent via open(1)"_s);
@@ -115,20 +119,31 @@ void LantoAppDelegate::relaunchAgent()
         return;
     }
     m_relaunch.waitForFinished();
+    m_relaunch = m_environment.inBackground([&applications = m_environment.applications] { endAgents(applications); });
+    if (m_agentLaunch)
+        m_agentLaunch->cancel();
+    m_agentLaunch = later(agentLaunchDelay, [this] { launchAgent(); });
+}
+
+void LantoAppDelegate::launchAgent()
+{
+    m_agentLaunch.reset();
+    // The old agents are ended by now: that took a moment, this one waited longer.
+    m_relaunch.waitForFinished();
     m_relaunch = m_environment.inBackground(
-        [&applications = m_environment.applications, &commands = m_environment.commands, agent] {
-            restartAgent(applications, commands, agent);
-        });
+        [&commands = m_environment.commands, agent = m_environment.agentProgram] { startAgent(commands, agent); });
 }
 
 void LantoAppDelegate::applicationWillTerminate()
 {
     if (std::exchange(m_terminating, true))
         return;
+    // The hand-over needs the agent: one still to start starts now.
+    if (m_agentLaunch)
+        launchAgent();
     for (const WorkItemPtr& item : std::as_const(m_pending))
         item->cancel();
     m_pending.clear();
-    // The hand-over needs the agent that was being started.
     m_relaunch.waitForFinished();
     m_environment.snapshotForHandoff();
     m_environment.flushSettings();

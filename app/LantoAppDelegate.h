@@ -63,6 +63,10 @@ public:
     static constexpr auto showWindowDelay = std::chrono::milliseconds(300);
     // How long the desktop waits for the main window's first frame at most.
     static constexpr auto mainWindowDrawnWait = std::chrono::seconds(2);
+    // The new agent starts this long after the old one is ended: its start-up,
+    // loading and connecting to the display, would take the machine from the
+    // first frames of the desktop Lanto just took back.
+    static constexpr auto agentLaunchDelay = std::chrono::milliseconds(600);
 
     LantoAppDelegate(Environment environment, const QStringList& arguments, QObject* parent = nullptr);
     ~LantoAppDelegate() override;
@@ -88,8 +92,9 @@ public:
 
     // Brings the main window forward, opening it when none is there.
     void showMainWindow();
-    // Ends every running agent and starts the one beside Lanto, in the background;
-    // termination and the destructor wait for it.
+    // Ends every running agent and, agentLaunchDelay later, starts the one beside
+    // Lanto, both in the background; termination starts it at once if it is
+    // still to start, and waits for it, as the destructor does.
     void relaunchAgent();
 
     // The top-level windows that are neither wallpaper windows nor popups,
@@ -103,6 +108,7 @@ private:
     // The desktop shows what Lanto restored; then the agent is restarted.
     void takeBackDesktop();
     void afterMainWindowDrawn(std::function<void()> work);
+    void launchAgent();
 
     Environment m_environment;
     const bool m_isBackgroundLaunch;
@@ -110,4 +116,6 @@ private:
     std::function<void()> m_showMainWindow;
     QList<WorkItemPtr> m_pending;
     QFuture<void> m_relaunch;
+    // The agent's start while it waits for agentLaunchDelay.
+    WorkItemPtr m_agentLaunch;
 };

@@ -16,6 +16,7 @@
 #include <QThread>
 #include <QWindow>
 
+#include <atomic>
 #include <memory>
 
 using namespace std::chrono_literals;
@@ -109,13 +110,16 @@ private slots:
         QCOMPARE(rig.applications.forceTerminateRequests(), (QList<qint64> { 10, 12 }));
         QVERIFY(rig.applications.terminateRequests().isEmpty());
         QVERIFY(rig.log.contains("Lanto: Killed 2 stale LantoAgent process(es)"));
-        QCOMPARE(rig.commands.startCalls(), (QList<FakeSystemCommands::StartCall> { { rig.agentPath(), {} } }));
-        QVERIFY(rig.log.contains("Lanto: Launched LantoAgent via open(1)"));
+        // The new one starts a moment later.
+        QVERIFY(rig.commands.startCalls().isEmpty());
 
         rig.scheduler.advance(499ms);
         QVERIFY(rig.notifications.posted().isEmpty());
         rig.scheduler.advance(1ms);
         QCOMPARE(rig.notifications.posted(), QStringList { "com.lanto.mac.appLaunched" });
+        rig.scheduler.advance(LantoAppDelegate::agentLaunchDelay);
+        QCOMPARE(rig.commands.startCalls(), (QList<FakeSystemCommands::StartCall> { { rig.agentPath(), {} } }));
+        QVERIFY(rig.log.contains("Lanto: Launched LantoAgent via open(1)"));
     }
 
     void missingOrUnstartableAgentIsLoggedOnly()
@@ -168,6 +172,8 @@ private slots:
         QVERIFY(rig.desktopShown);
         rig.desktopShown();
         QCOMPARE(rig.applications.forceTerminateRequests(), QList<qint64> { 10 });
+        QVERIFY(rig.commands.startCalls().isEmpty());
+        rig.scheduler.advance(LantoAppDelegate::agentLaunchDelay);
         QCOMPARE(rig.commands.startCalls().size(), 1);
 
         rig.scheduler.advance(1s);
@@ -180,22 +186,36 @@ private slots:
         QCOMPARE(rig.notifications.posted(), QStringList { "com.lanto.mac.appWillTerminate" });
     }
 
+    void theAgentRestartsAwayFromTheMainThreadAndTerminationWaitsForIt_data()
+    {
+        QTest::addColumn<bool>("endsBeforeTheStart");
+        QTest::newRow("ended after the new agent's start") << false;
+        QTest::newRow("ended before it: it starts at once, for the hand-over") << true;
+    }
     void theAgentRestartsAwayFromTheMainThreadAndTerminationWaitsForIt()
     {
+        QFETCH(bool, endsBeforeTheStart);
         Rig rig;
         rig.restartsInBackground = true;
         rig.applications.add(10, "com.lanto.mac.agent", "LantoAgent");
-        QThread* startedOn = nullptr;
-        rig.commands.setStartHook([&startedOn] {
+        std::atomic<QThread*> startedOn = nullptr;
+        std::atomic<bool> started = false;
+        rig.commands.setStartHook([&] {
             startedOn = QThread::currentThread();
             QThread::msleep(50);
+            started = true;
         });
         LantoAppDelegate& delegate = rig.start({ "Lanto", "--background" });
         delegate.applicationDidFinishLaunching();
+        if (!endsBeforeTheStart) {
+            rig.scheduler.advance(LantoAppDelegate::agentLaunchDelay);
+            QTRY_VERIFY(startedOn.load());
+            QVERIFY(startedOn.load() != QThread::currentThread());
+        }
         delegate.applicationWillTerminate();
         // The agent the hand-over goes to is the one just started.
+        QVERIFY(started.load());
         QCOMPARE(rig.commands.startCalls().size(), 1);
-        QVERIFY(startedOn && startedOn != QThread::currentThread());
         QCOMPARE(rig.applications.forceTerminateRequests(), QList<qint64> { 10 });
         QCOMPARE(rig.steps, (QStringList { "snapshot", "flush" }));
     }
