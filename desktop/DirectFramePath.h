@@ -21,7 +21,9 @@ class XShmWindowOutput;
 //
 // Direct frames and the scene's reach the window in the order they were
 // drawn: while the scene renders a frame, new ones wait, and the newest goes
-// out once the scene's frame is in the window.
+// out once the scene's frame is in the window. That holds for the frame
+// during whose sync the path is first aimed too: a window's first, which the
+// X server takes longest to show.
 class DirectFramePath
 {
 public:
@@ -60,6 +62,7 @@ private:
     std::optional<Aim> m_aim;
     quint64 m_lastSerial = 0;
     bool m_bypassed = false;
-    bool m_sceneRenders = false;
+    // A path is made during the sync of a scene frame: frames wait for that one too.
+    bool m_sceneRenders = true;
     bool m_waiting = false;
 };

@@ -203,10 +203,12 @@ void tst_XShmWindowOutput::directFramesWaitWhileTheSceneRenders()
     OneFrameFeed feed;
     std::atomic<quint64> framesShown { 0 };
     DirectFramePath path;
+    // Aimed during the sync of a scene frame: a frame offered meanwhile waits for that one.
     path.aim(DirectFramePath::Aim { m_output, &feed, QSize(200, 100), source, QPoint(0, 0), 0, &framesShown });
-
     feed.frame = sharedFrame(QSize(200, 100), Qt::green, kind);
     QVERIFY(path.offer(&feed));
+    QCOMPARE(framesShown.load(), 0u);
+    path.releaseAfterScene();
     QCOMPARE(framesShown.load(), 1u);
     QTRY_COMPARE(TestPictures::count(screen(), inside, Qt::green), inside.width() * inside.height());
 
