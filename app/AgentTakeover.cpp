@@ -25,11 +25,12 @@ namespace {
 // Marks a desktop window held off screen while the agent still shows the desktop.
 constexpr const char* heldProperty = "lantoHeldForAgent";
 
-// Runs `exposed` once, when the window is first on screen; goes with it.
+// Runs `exposed` once, when the window is first on screen, unless `owner` is gone by then.
 class FirstExpose final : public QObject
 {
 public:
-    FirstExpose(QWindow* window, std::function<void()> exposed) : QObject(window), m_exposed(std::move(exposed))
+    FirstExpose(QWindow* window, std::function<void()> exposed, QObject* owner)
+        : QObject(owner), m_exposed(std::move(exposed))
     {
         window->installEventFilter(this);
     }
@@ -128,7 +129,7 @@ void AgentTakeover::takeBack(
             finish();
             return;
         }
-        new FirstExpose(first, finish);
+        new FirstExpose(first, finish, onScreen);
         QObject::connect(onScreen, &QTimer::timeout, onScreen, finish);
         onScreen->start(timeout);
     });

@@ -52,8 +52,9 @@ public:
         std::function<void(const std::function<void()>&)> handOverDesktop = [](const std::function<void()>& post) {
             post();
         };
-        // Runs the agent's restart away from the main thread: the look through the
-        // processes and the fork held the desktop's frames up on a busy machine.
+        // Runs the agent's end and start away from the main thread: the look
+        // through the processes and the start held the desktop's frames up on a
+        // busy machine.
         std::function<QFuture<void>(std::function<void()>)> inBackground = [](std::function<void()> work) {
             return QtConcurrent::run(std::move(work));
         };
