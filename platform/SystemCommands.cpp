@@ -26,6 +26,21 @@ SystemCommands::Result notStarted(const QString& error)
     return result;
 }
 
+// The file a program names, a bare name looked for on the PATH as a shell
+// would; empty, with why, when it cannot run. setsid's child would fail to
+// run it unseen: it is told here.
+QString runnableFile(const QString& program, QString& why)
+{
+    const QString found = program.contains(QLatin1Char('/')) ? program : QStandardPaths::findExecutable(program);
+    if (found.isEmpty())
+        why = QStringLiteral("%1: not found").arg(program);
+    else if (::access(QFile::encodeName(found).constData(), X_OK) != 0)
+        why = QStringLiteral("%1: %2").arg(program, QString::fromLocal8Bit(std::strerror(errno)));
+    else if (!QFileInfo(found).isFile())
+        why = QStringLiteral("%1 is not a program").arg(program);
+    return why.isEmpty() ? found : QString();
+}
+
 // Starts the program in a session of its own through setsid(1), which forks
 // once more and leaves: the program is nobody's child here, and no zombie
 // stays behind when it ends. posix_spawn starts setsid without copying this
@@ -34,16 +49,10 @@ SystemCommands::Result notStarted(const QString& error)
 // but setsid's own exit, which follows its fork at once.
 SystemCommands::Result startDetachedQuietly(const QString& program, const QStringList& arguments)
 {
-    // A bare name is looked for on the PATH, as a shell would.
-    const QString found = program.contains(QLatin1Char('/')) ? program : QStandardPaths::findExecutable(program);
-    if (found.isEmpty())
-        return notStarted(QStringLiteral("%1: not found").arg(program));
-    const QByteArray path = QFile::encodeName(found);
-    // setsid's child would fail to run it unseen: tell here.
-    if (::access(path.constData(), X_OK) != 0)
-        return notStarted(QStringLiteral("%1: %2").arg(program, QString::fromLocal8Bit(std::strerror(errno))));
-    if (!QFileInfo(found).isFile())
-        return notStarted(QStringLiteral("%1 is not a program").arg(program));
+    QString why;
+    const QByteArray path = QFile::encodeName(runnableFile(program, why));
+    if (path.isEmpty())
+        return notStarted(why);
 
     std::vector<QByteArray> words { "setsid", "--fork", "--", path };
     for (const QString& argument : arguments)
@@ -74,7 +83,8 @@ SystemCommands::Result startDetachedQuietly(const QString& program, const QStrin
     posix_spawnattr_destroy(&attributes);
     posix_spawn_file_actions_destroy(&files);
     if (failed)
-        return notStarted(QStringLiteral("%1: %2").arg(QString::fromLatin1(setsidPath), QString::fromLocal8Bit(std::strerror(failed))));
+        return notStarted(QStringLiteral("%1: %2").arg(
+            QString::fromLatin1(setsidPath), QString::fromLocal8Bit(std::strerror(failed))));
 
     int status = 0;
     while (::waitpid(launcher, &status, 0) < 0 && errno == EINTR) { }
